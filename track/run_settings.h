@@ -1,0 +1,31 @@
+#pragma once
+
+#include <cstdint>
+
+#include "geodesy/datum.h"
+
+namespace oru {
+
+// The five choices of a run. The numeric values are the item indexes of the
+// main window's radio groups, so that recorded choices stay comparable with
+// what the window shows.
+enum class CalculationType : int { Ellipsoidic = 0, Planar = 1 };
+enum class DatumChoice : int { Wgs84 = 0, Ed50 = 1 };
+enum class Criterion : int { MaximumDeviation = 0, NumberOfPoints = 1 };
+enum class InputFormat : int { OruKvl = 0, AsciiDms = 1, AsciiXY = 2 };
+enum class OutputFormat : int { OruKvl = 0, Ascii = 1, Kel = 2 };
+
+// What the selection engine needs besides the two coordinate sequences.
+struct SelectionSettings {
+  CalculationType calculation = CalculationType::Ellipsoidic;
+  InputFormat input_format = InputFormat::OruKvl;
+  double threshold = 0.0;         // metres; 0.0 for "Number of points"
+  std::int64_t wanted_count = 0;  // points to keep; the line count for "Maximum deviation"
+  DatumParams datum{};            // read datum for geographic input, empty for X, Y
+};
+
+// True when the engine's coordinates are degrees that a planar calculation
+// must first project to metres.
+inline bool IsGeographic(InputFormat format) { return format != InputFormat::AsciiXY; }
+
+}  // namespace oru

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "track/run_settings.h"
+#include "track/statistics.h"
+
+namespace oru {
+
+// Receives the figures of a running selection. The engine asks once per
+// iteration whether figures are due (a window refreshes a few dozen times a
+// second at most) and computes them, exactly, only when they are.
+class SelectionObserver {
+ public:
+  virtual ~SelectionObserver() = default;
+  virtual bool ProgressDue() = 0;
+  virtual void OnProgress(const SelectionStatistics& figures) = 0;
+};
+
+struct SelectionResult {
+  std::vector<std::int64_t> selected;  // 1-based point numbers, ascending; first 1, last n
+  double max_deviation = 0.0;          // metres: deviation of the last point selected
+  SelectionStatistics statistics;      // figures after the last iteration
+};
+
+// Iterative Douglas-Peucker selection (Douglas & Peucker 1973, in the form
+// that adds one point per iteration): starting from the line through the
+// first and the last point, it adds the point farthest from the current
+// simplified line until that point lay within `settings.threshold`, the wanted
+// count is reached or every point is selected.
+//
+// Selection rule of an iteration: the largest deviation strictly above 0.0
+// wins; among equal deviations the lowest point number; a NaN never wins.
+// When no remaining point deviates by more than 0.0 the lowest-numbered
+// remaining point is taken with deviation 0.0, and the last remaining point is
+// always taken with deviation 0.0. Stop rules, after each added point:
+// deviation <= threshold (or not comparable), count >= wanted count,
+// count >= n. Tracks of one or two points are kept whole.
+//
+// first/second: the engine's own copies of the coordinates (latitude and
+// longitude in degrees, or X and Y in metres). Only the planar measure set is
+// available at present; the ellipsoidal set and the projection of geographic
+// tracks slot in beside it. `observer` may be null.
+SelectionResult SelectPoints(std::vector<double> first, std::vector<double> second,
+                             const SelectionSettings& settings, SelectionObserver* observer);
+
+}  // namespace oru

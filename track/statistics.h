@@ -1,0 +1,46 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace oru {
+
+// The figures that a selection reports after an iteration.
+struct SelectionStatistics {
+  double largest_deviation = 0.0;  // metres: deviation of the point selected last
+  std::int64_t n = 0;              // points in the track
+  std::int64_t count = 0;          // points selected so far
+  double full_length = 0.0;        // metres: length of the whole track
+  double new_length = 0.0;         // metres: length of the simplified line
+};
+
+// The seven texts of the statistics rows, as the main window and the batch
+// command show them.
+struct StatisticsTexts {
+  std::string max_deviation;     // Edit2
+  std::string point_reduction;   // Edit3, percent
+  std::string points_before;     // Edit4
+  std::string points_after;      // Edit5
+  std::string length_reduction;  // Edit6, percent
+  std::string length_before;     // Edit7, metres
+  std::string length_after;      // Edit8, metres
+};
+
+// Point reduction: 100 (n - count) / n in 64-bit integers, truncated.
+double PointReduction(std::int64_t n, std::int64_t count);
+// Length reduction (full - new) 100 / full; 0 for a track of length 0.
+double LengthReduction(double full_length, double new_length);
+
+StatisticsTexts FormatStatistics(const SelectionStatistics& figures);
+// What the window shows before the engine starts: only the end points kept.
+StatisticsTexts PrefilledStatistics(std::int64_t n);
+
+// Fixed notation with `precision` significant digits and no decimals: the
+// exact binary value rounded once to a whole number, halves away from zero;
+// when that needs more than `precision` digits, exponent notation with a
+// mantissa of `precision` significant digits ("1.0E+2", "1.234568E+8").
+// A result that rounds to zero is "0", never "-0"; NaN and infinities give
+// "NAN", "INF" and "-INF".
+std::string FormatFixed(double value, int precision);
+
+}  // namespace oru
