@@ -1,0 +1,134 @@
+#include "app/processing_run.h"
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/selection_value.h"
+#include "geodesy/datum.h"
+#include "track/selection_engine.h"
+#include "track/track_store.h"
+#include "trackio/file_io.h"
+#include "trackio/track_reader.h"
+#include "trackio/track_writer.h"
+
+namespace oru {
+namespace {
+
+// Hands the engine's figures to the run's observer as texts.
+class StatisticsRelay final : public SelectionObserver {
+ public:
+  explicit StatisticsRelay(RunObserver& observer) : observer_(observer) {}
+  bool ProgressDue() override { return observer_.ProgressDue(); }
+  void OnProgress(const SelectionStatistics& figures) override {
+    observer_.ShowStatistics(FormatStatistics(figures));
+  }
+
+ private:
+  RunObserver& observer_;
+};
+
+RunOutcome Stop(RunObserver& observer, RunOutcome outcome, std::string message) {
+  observer.ShowMessage(message);
+  outcome.message = std::move(message);
+  return outcome;
+}
+
+// Geographic tracks need the ellipsoidal measures or the transverse Mercator
+// projection, neither of which this version has.
+std::optional<std::string> UnavailableCalculation(const RunChoices& choices) {
+  if (!IsGeographic(choices.input_format)) return std::nullopt;
+  if (choices.calculation == CalculationType::Ellipsoidic) {
+    return "The \"ellipsoidic\" calculation is not available yet.";
+  }
+  return "The \"planar\" calculation of geographic tracks is not available yet.";
+}
+
+// Fills threshold and wanted count from the selection value, or returns the
+// conversion error's text.
+std::optional<std::string> ReadSelectionValue(const RunRequest& request, std::int64_t line_count,
+                                              SelectionSettings& settings) {
+  if (request.choices.criterion == Criterion::MaximumDeviation) {
+    const auto threshold = ParseMaximumDeviation(request.selection_value);
+    if (!threshold) return NotAFloatMessage(request.selection_value);
+    settings.threshold = *threshold;
+    settings.wanted_count = line_count;
+  } else {
+    const auto wanted = ParseNumberOfPoints(request.selection_value);
+    if (!wanted) return NotAnIntegerMessage(request.selection_value);
+    settings.threshold = 0.0;
+    settings.wanted_count = *wanted;
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+const char* DatumString(DatumChoice datum) {
+  return datum == DatumChoice::Ed50 ? kEd50DatumString : kWgs84DatumString;
+}
+
+RunOutcome ProcessRun(const RunRequest& request, RunObserver& observer) {
+  RunOutcome outcome;
+  if (request.input.empty()) return Stop(observer, outcome, "No input file has been chosen.");
+  if (request.output.empty()) return Stop(observer, outcome, "No output file has been chosen.");
+  if (SameFile(request.input, request.output)) {
+    return Stop(observer, outcome,
+                "The output file " + request.output.string() + " is the input file.");
+  }
+  if (auto refusal = UnavailableCalculation(request.choices)) {
+    return Stop(observer, outcome, *refusal);
+  }
+
+  std::string text;
+  if (!LoadFile(request.input, text)) {
+    return Stop(observer, outcome,
+                "Input file " + request.input.string() + " could not be opened.");
+  }
+  outcome.line_count = CountTrackLines(text);
+  TrackStore store(static_cast<std::size_t>(outcome.line_count));
+  const InputFormat input_format = request.choices.input_format;
+  const ReadOutcome read = ReadTrack(text, input_format, store);
+  text = std::string();
+  if (read.bad_line != 0) {
+    return Stop(observer, outcome, "Line " + std::to_string(read.bad_line) + " could not be read.");
+  }
+  if (read.points == 0) return Stop(observer, outcome, "Input file empty.");
+
+  SelectionSettings settings;
+  settings.input_format = input_format;
+  // Metres are never measured as degrees: X, Y tracks are always planar.
+  settings.calculation =
+      IsGeographic(input_format) ? request.choices.calculation : CalculationType::Planar;
+  if (IsGeographic(input_format)) {
+    settings.datum.text = DatumString(request.choices.datum);
+    Read_Datum(settings.datum);
+  }
+  if (auto error = ReadSelectionValue(request, outcome.line_count, settings)) {
+    return Stop(observer, outcome, *error);
+  }
+
+  observer.ShowStatistics(PrefilledStatistics(read.points));
+  observer.ProcessMessages();
+
+  const auto n = static_cast<std::size_t>(read.points);
+  std::vector<double> first(store.first.begin(), store.first.begin() + n);
+  std::vector<double> second(store.second.begin(), store.second.begin() + n);
+  StatisticsRelay relay(observer);
+  const SelectionResult selection =
+      SelectPoints(std::move(first), std::move(second), settings, &relay);
+  const StatisticsTexts final_texts = FormatStatistics(selection.statistics);
+  observer.ShowStatistics(final_texts);
+
+  std::string lines;
+  WriteTrack(lines, store, selection.selected, input_format, request.choices.output_format);
+  if (!WriteFileAtomically(request.output, lines)) {
+    return Stop(observer, outcome,
+                "Output file " + request.output.string() + " could not be written.");
+  }
+  outcome.completed = true;
+  outcome.statistics = final_texts;
+  return outcome;
+}
+
+}  // namespace oru

@@ -1,0 +1,223 @@
+#include "app/processing_run.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <clocale>
+#include <cstring>
+
+#include "app/tests/run_fixture.h"
+
+namespace oru {
+namespace {
+
+using testing::ReadAll;
+using testing::RecordingObserver;
+using testing::TempDir;
+
+// Five points along y = 0 with offsets 1, 0.5, -3: the farthest is point 4.
+constexpr const char* kFivePoints = "0 0\n10 1\n20 0.5\n30 -3\n40 0\n";
+
+RunRequest XyRequest(const TempDir& dir, const std::string& content, Criterion criterion,
+                     const std::string& value) {
+  RunRequest request;
+  request.input = dir.Write("in.txt", content);
+  request.output = dir.path() / "out.txt";
+  request.choices.input_format = InputFormat::AsciiXY;
+  request.choices.calculation = CalculationType::Planar;
+  request.choices.output_format = OutputFormat::Ascii;
+  request.choices.criterion = criterion;
+  request.selection_value = value;
+  return request;
+}
+
+TEST(ProcessRun, ThinsAPlaneTrackAndWritesTheKeptPoints) {
+  TempDir dir;
+  RecordingObserver observer;
+  const RunRequest request = XyRequest(dir, kFivePoints, Criterion::NumberOfPoints, "3");
+  const RunOutcome outcome = ProcessRun(request, observer);
+
+  ASSERT_TRUE(outcome.completed) << outcome.message;
+  EXPECT_TRUE(observer.messages.empty());
+  EXPECT_EQ(outcome.line_count, 5);
+  EXPECT_EQ(ReadAll(request.output),
+            "      0.00       0.00\n"
+            "     30.00      -3.00\n"
+            "     40.00       0.00\n");
+  // Full length sqrt(101) + sqrt(100.25) + sqrt(112.25) + sqrt(109) =
+  // 41.10 m, kept sqrt(909) + sqrt(109) = 40.59 m: 1.2 % shorter.
+  const StatisticsTexts& t = *outcome.statistics;
+  EXPECT_EQ(t.max_deviation, "3");
+  EXPECT_EQ(t.point_reduction, "40");
+  EXPECT_EQ(t.points_before, "5");
+  EXPECT_EQ(t.points_after, "3");
+  EXPECT_EQ(t.length_reduction, "1");
+  EXPECT_EQ(t.length_before, "41");
+  EXPECT_EQ(t.length_after, "41");
+
+  // First the pre-filled figures (only the end points kept), then the final.
+  ASSERT_GE(observer.shown.size(), 2u);
+  EXPECT_EQ(observer.shown.front().points_after, "2");
+  EXPECT_EQ(observer.shown.front().point_reduction, "60");
+  EXPECT_EQ(observer.shown.back().points_after, "3");
+  EXPECT_EQ(observer.pumps, 1);
+}
+
+TEST(ProcessRun, MaximumDeviationRunsUntilTheLastPointLayWithinIt) {
+  TempDir dir;
+  RecordingObserver observer(/*every_iteration=*/true);
+  const RunRequest request = XyRequest(dir, kFivePoints, Criterion::MaximumDeviation, "2.5");
+  const RunOutcome outcome = ProcessRun(request, observer);
+  ASSERT_TRUE(outcome.completed) << outcome.message;
+  // Point 4 (3 m) is taken, then point 3, 75 / sqrt(909) = 2.49 m from the
+  // line to point 4, which lies within 2.5 m.
+  EXPECT_EQ(outcome.statistics->points_after, "4");
+  EXPECT_EQ(outcome.statistics->max_deviation, "2");
+  EXPECT_EQ(ReadAll(request.output),
+            "      0.00       0.00\n     20.00       0.50\n     30.00      -3.00\n"
+            "     40.00       0.00\n");
+  // The figures count up: pre-filled 2 points, then 3 and 4.
+  ASSERT_GE(observer.shown.size(), 3u);
+  EXPECT_EQ(observer.shown[0].points_after, "2");
+  EXPECT_EQ(observer.shown[1].points_after, "3");
+  EXPECT_EQ(observer.shown[1].max_deviation, "3");
+}
+
+// Every way a run can stop: the message, and the output of an earlier run
+// left as it was.
+struct StopRow {
+  const char* name;
+  const char* content;
+  InputFormat format;
+  CalculationType calculation;
+  Criterion criterion;
+  const char* value;
+  const char* message;
+};
+
+class ProcessRunStops : public ::testing::TestWithParam<StopRow> {};
+
+TEST_P(ProcessRunStops, ShowsOneMessageAndKeepsTheEarlierOutput) {
+  const StopRow& row = GetParam();
+  TempDir dir;
+  RunRequest request = XyRequest(dir, row.content, row.criterion, row.value);
+  request.choices.input_format = row.format;
+  request.choices.calculation = row.calculation;
+  dir.Write("out.txt", "earlier output\n");
+
+  RecordingObserver observer;
+  const RunOutcome outcome = ProcessRun(request, observer);
+  EXPECT_FALSE(outcome.completed);
+  ASSERT_EQ(observer.messages.size(), 1u);
+  EXPECT_EQ(observer.messages[0], row.message);
+  EXPECT_EQ(outcome.message, row.message);
+  EXPECT_TRUE(observer.shown.empty()) << "the statistics fields keep the earlier run's texts";
+  EXPECT_EQ(ReadAll(request.output), "earlier output\n");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2)
+      << "no temporary file may be left behind";
+}
+
+constexpr auto kXY = InputFormat::AsciiXY;
+constexpr auto kPlanar = CalculationType::Planar;
+constexpr auto kPoints = Criterion::NumberOfPoints;
+constexpr auto kDeviation = Criterion::MaximumDeviation;
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, ProcessRunStops,
+    ::testing::Values(
+        StopRow{"EmptyFile", "", kXY, kPlanar, kPoints, "10", "Input file empty."},
+        StopRow{"FirstLineEmpty", "\n1 2\n", kXY, kPlanar, kPoints, "10", "Input file empty."},
+        StopRow{"FirstLineEmptyCrLf", "\r\n1 2\r\n", kXY, kPlanar, kPoints, "10",
+                "Input file empty."},
+        StopRow{"DmsFirstLineEmpty", "\n", InputFormat::AsciiDms, kPlanar, kPoints, "10",
+                "Input file empty."},
+        StopRow{"BadSeventhLine", "1 1\n2 2\n3 3\n4 4\n5 5\n6 6\n7 x\n8 8\n", kXY, kPlanar,
+                kPoints, "10", "Line 7 could not be read."},
+        StopRow{"CommaDecimal", kFivePoints, kXY, kPlanar, kDeviation, "10,5",
+                "'10,5' is not a valid floating point value"},
+        StopRow{"FractionForPoints", kFivePoints, kXY, kPlanar, kPoints, "2.5",
+                "'2.5' is not a valid integer value"},
+        StopRow{"PointsBeyond32Bits", kFivePoints, kXY, kPlanar, kPoints, "3000000000",
+                "'3000000000' is not a valid integer value"},
+        StopRow{"GeographicEllipsoidic", "52.5N,  4.25E\n", InputFormat::OruKvl,
+                CalculationType::Ellipsoidic, kPoints, "10",
+                "The \"ellipsoidic\" calculation is not available yet."},
+        StopRow{"GeographicPlanar", "52 30 0 4 15 0\n", InputFormat::AsciiDms, kPlanar, kPoints,
+                "10", "The \"planar\" calculation of geographic tracks is not available yet."}),
+    [](const auto& info) { return info.param.name; });
+
+TEST(ProcessRun, RefusesToWriteOverItsInput) {
+  TempDir dir;
+  RunRequest request = XyRequest(dir, kFivePoints, kPoints, "3");
+  std::filesystem::create_directories(dir.path() / "sub");
+  for (const auto& output :
+       {request.input, dir.path() / "sub" / ".." / "in.txt", dir.path() / "." / "in.txt"}) {
+    request.output = output;
+    RecordingObserver observer;
+    EXPECT_FALSE(ProcessRun(request, observer).completed);
+    ASSERT_EQ(observer.messages.size(), 1u);
+    EXPECT_EQ(observer.messages[0], "The output file " + output.string() + " is the input file.");
+    EXPECT_EQ(ReadAll(request.input), kFivePoints);
+  }
+}
+
+TEST(ProcessRun, NamesTheFileThatCannotBeOpenedOrWritten) {
+  TempDir dir;
+  RunRequest request = XyRequest(dir, kFivePoints, kPoints, "3");
+  request.input = dir.path() / "missing.txt";
+  RecordingObserver observer;
+  EXPECT_FALSE(ProcessRun(request, observer).completed);
+  EXPECT_EQ(observer.messages.at(0), "Input file " + request.input.string() + " could not be opened.");
+
+  request = XyRequest(dir, kFivePoints, kPoints, "3");
+  request.output = dir.path() / "no-such-folder" / "out.txt";
+  RecordingObserver second;
+  EXPECT_FALSE(ProcessRun(request, second).completed);
+  EXPECT_EQ(second.messages.at(0),
+            "Output file " + request.output.string() + " could not be written.");
+}
+
+TEST(ProcessRun, TracksOfOneOrTwoPointsAreWrittenUnchanged) {
+  for (const char* content : {"5 6\n", "5 6\n7 8\n"}) {
+    TempDir dir;
+    RecordingObserver observer;
+    const RunRequest request = XyRequest(dir, content, kPoints, "10");
+    const RunOutcome outcome = ProcessRun(request, observer);
+    ASSERT_TRUE(outcome.completed) << outcome.message;
+    const StatisticsTexts& t = *outcome.statistics;
+    EXPECT_EQ(t.max_deviation, "0");
+    EXPECT_EQ(t.point_reduction, "0");
+    EXPECT_EQ(t.points_before, t.points_after);
+    EXPECT_EQ(t.length_reduction, "0");
+    EXPECT_EQ(t.length_before, t.length_after);
+    EXPECT_EQ(std::count(ReadAll(request.output).begin(), ReadAll(request.output).end(), '\n'),
+              std::count(content, content + std::strlen(content), '\n'));
+  }
+}
+
+TEST(ProcessRun, SameFiguresAndFileUnderACommaDecimalLocale) {
+  TempDir dir;
+  RecordingObserver observer;
+  const RunRequest request = XyRequest(dir, kFivePoints, kDeviation, "0.5");
+  const RunOutcome plain = ProcessRun(request, observer);
+  const std::string plain_output = ReadAll(request.output);
+
+  const char* chosen = nullptr;
+  for (const char* name : {"de_DE.UTF-8", "nl_NL.UTF-8", "de_DE", "nl_NL"}) {
+    if (std::setlocale(LC_ALL, name)) {
+      chosen = name;
+      break;
+    }
+  }
+  if (!chosen) GTEST_SKIP() << "no comma-decimal locale installed";
+  RecordingObserver local_observer;
+  const RunOutcome local = ProcessRun(request, local_observer);
+  std::setlocale(LC_ALL, "C");
+  ASSERT_TRUE(local.completed) << local.message;
+  EXPECT_EQ(ReadAll(request.output), plain_output);
+  EXPECT_EQ(local.statistics->length_before, plain.statistics->length_before);
+  EXPECT_EQ(local.statistics->max_deviation, plain.statistics->max_deviation);
+}
+
+}  // namespace
+}  // namespace oru

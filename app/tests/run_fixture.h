@@ -1,0 +1,59 @@
+#pragma once
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "app/processing_run.h"
+
+namespace oru::testing {
+
+// A fresh temporary folder per test, removed afterwards.
+class TempDir {
+ public:
+  TempDir() {
+    path_ = std::filesystem::temp_directory_path() /
+            ("oru-test-" + std::to_string(::getpid()) + "-" + std::to_string(counter_++));
+    std::filesystem::remove_all(path_);
+    std::filesystem::create_directories(path_);
+  }
+  ~TempDir() { std::filesystem::remove_all(path_); }
+  const std::filesystem::path& path() const { return path_; }
+  std::filesystem::path Write(const std::string& name, const std::string& content) const {
+    const auto file = path_ / name;
+    std::ofstream(file, std::ios::binary) << content;
+    return file;
+  }
+
+ private:
+  static inline int counter_ = 0;
+  std::filesystem::path path_;
+};
+
+inline std::string ReadAll(const std::filesystem::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Records what a run shows.
+class RecordingObserver : public RunObserver {
+ public:
+  explicit RecordingObserver(bool every_iteration = false) : every_iteration_(every_iteration) {}
+  void ShowMessage(const std::string& text) override { messages.push_back(text); }
+  void ShowStatistics(const StatisticsTexts& texts) override { shown.push_back(texts); }
+  bool ProgressDue() override { return every_iteration_; }
+  void ProcessMessages() override { ++pumps; }
+
+  std::vector<std::string> messages;
+  std::vector<StatisticsTexts> shown;
+  int pumps = 0;
+
+ private:
+  bool every_iteration_;
+};
+
+}  // namespace oru::testing

@@ -1,0 +1,178 @@
+#include "cli/cli_options.h"
+
+#include <array>
+#include <string_view>
+#include <utility>
+
+namespace oru {
+namespace {
+
+template <typename Enum>
+using Names = std::array<std::pair<std::string_view, Enum>, 3>;
+
+constexpr Names<InputFormat> kInputFormats{{{"oru", InputFormat::OruKvl},
+                                            {"dms", InputFormat::AsciiDms},
+                                            {"xy", InputFormat::AsciiXY}}};
+constexpr Names<OutputFormat> kOutputFormats{{{"oru", OutputFormat::OruKvl},
+                                              {"ascii", OutputFormat::Ascii},
+                                              {"kel", OutputFormat::Kel}}};
+
+template <typename Enum, std::size_t N>
+std::optional<Enum> Lookup(const std::array<std::pair<std::string_view, Enum>, N>& names,
+                           std::string_view word) {
+  for (const auto& [name, value] : names) {
+    if (name == word) return value;
+  }
+  return std::nullopt;
+}
+
+// The output format that the main window chooses for an input format.
+OutputFormat DefaultOutputFormat(InputFormat input) {
+  return input == InputFormat::OruKvl ? OutputFormat::OruKvl : OutputFormat::Ascii;
+}
+
+}  // namespace
+
+std::string CliUsage() {
+  return "usage: oru-cli [--input-format oru|dms|xy] [--output-format oru|ascii|kel]\n"
+         "               [--datum wgs84|ed50] [--calculation ellipsoidic|planar]\n"
+         "               [--max-deviation METRES | --points N] [--json] INPUT OUTPUT\n"
+         "\n"
+         "Thins the track in INPUT and writes the kept points to OUTPUT.\n"
+         "  --input-format   oru (decimal degrees with hemisphere letters, default),\n"
+         "                   dms (degrees, minutes, seconds) or xy (plane metres)\n"
+         "  --output-format  oru, ascii or kel; by default oru for oru input and\n"
+         "                   ascii otherwise; xy tracks are always written as X, Y\n"
+         "  --datum          wgs84 (WGS84/ETRS89, default) or ed50\n"
+         "  --calculation    ellipsoidic (default) or planar; xy tracks are planar\n"
+         "  --max-deviation  keep points until the farthest lies within METRES\n"
+         "  --points         keep N points (default 10)\n"
+         "  --json           print the statistics as one JSON object\n"
+         "  --help           print this text\n";
+}
+
+std::optional<CliOptions> ParseCliArguments(const std::vector<std::string>& args,
+                                            std::string& error) {
+  CliOptions options;
+  RunChoices& choices = options.request.choices;
+  std::optional<OutputFormat> output_format;
+  bool criterion_given = false;
+  std::vector<std::string> files;
+  bool options_ended = false;
+
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    auto value = [&]() -> const std::string* {
+      if (i + 1 >= args.size()) {
+        error = arg + " needs a value";
+        return nullptr;
+      }
+      return &args[++i];
+    };
+    auto criterion = [&](Criterion chosen) -> bool {
+      if (criterion_given) {
+        error = "give either --max-deviation or --points, once";
+        return false;
+      }
+      const std::string* v = value();
+      if (!v) return false;
+      criterion_given = true;
+      choices.criterion = chosen;
+      options.request.selection_value = *v;
+      return true;
+    };
+
+    if (options_ended) {
+      files.push_back(arg);
+    } else if (arg == "--") {
+      options_ended = true;
+    } else if (arg == "--help" || arg == "-h") {
+      options.help = true;
+      return options;
+    } else if (arg == "--json") {
+      options.json = true;
+    } else if (arg == "--input-format") {
+      const std::string* v = value();
+      if (!v) return std::nullopt;
+      const auto format = Lookup(kInputFormats, *v);
+      if (!format) {
+        error = "unknown input format '" + *v + "'";
+        return std::nullopt;
+      }
+      choices.input_format = *format;
+    } else if (arg == "--output-format") {
+      const std::string* v = value();
+      if (!v) return std::nullopt;
+      output_format = Lookup(kOutputFormats, *v);
+      if (!output_format) {
+        error = "unknown output format '" + *v + "'";
+        return std::nullopt;
+      }
+    } else if (arg == "--datum") {
+      const std::string* v = value();
+      if (!v) return std::nullopt;
+      if (*v != "wgs84" && *v != "ed50") {
+        error = "unknown datum '" + *v + "'";
+        return std::nullopt;
+      }
+      choices.datum = *v == "ed50" ? DatumChoice::Ed50 : DatumChoice::Wgs84;
+    } else if (arg == "--calculation") {
+      const std::string* v = value();
+      if (!v) return std::nullopt;
+      if (*v != "ellipsoidic" && *v != "planar") {
+        error = "unknown calculation '" + *v + "'";
+        return std::nullopt;
+      }
+      choices.calculation =
+          *v == "planar" ? CalculationType::Planar : CalculationType::Ellipsoidic;
+    } else if (arg == "--max-deviation") {
+      if (!criterion(Criterion::MaximumDeviation)) return std::nullopt;
+    } else if (arg == "--points") {
+      if (!criterion(Criterion::NumberOfPoints)) return std::nullopt;
+    } else if (arg.size() > 1 && arg.front() == '-') {
+      error = "unknown option '" + arg + "'";
+      return std::nullopt;
+    } else {
+      files.push_back(arg);
+    }
+  }
+
+  if (files.size() != 2) {
+    error = "give one INPUT and one OUTPUT file";
+    return std::nullopt;
+  }
+  options.request.input = files[0];
+  options.request.output = files[1];
+  choices.output_format = output_format.value_or(DefaultOutputFormat(choices.input_format));
+  if (choices.input_format == InputFormat::AsciiXY) {
+    // As the main window forces for plane coordinates.
+    choices.calculation = CalculationType::Planar;
+    choices.output_format = OutputFormat::Ascii;
+  }
+  return options;
+}
+
+std::string StatisticsRows(const StatisticsTexts& t) {
+  return "The maximum distance of the original line to the new line is: " + t.max_deviation +
+         " m.\n" + "The number of points has decreased with " + t.point_reduction + " % from " +
+         t.points_before + " to " + t.points_after + "\n" +
+         "The length of the line has decreased  with " + t.length_reduction + " % from " +
+         t.length_before + " m. to " + t.length_after + " m.\n";
+}
+
+std::string StatisticsJson(const StatisticsTexts& t) {
+  const std::pair<const char*, const std::string*> fields[] = {
+      {"max_deviation", &t.max_deviation},       {"point_reduction", &t.point_reduction},
+      {"points_before", &t.points_before},       {"points_after", &t.points_after},
+      {"length_reduction", &t.length_reduction}, {"length_before", &t.length_before},
+      {"length_after", &t.length_after}};
+  std::string json = "{";
+  for (const auto& [name, value] : fields) {
+    if (json.size() > 1) json += ", ";
+    // The texts are digits, signs, points and letters only: nothing to escape.
+    json += std::string("\"") + name + "\": \"" + *value + "\"";
+  }
+  return json + "}\n";
+}
+
+}  // namespace oru

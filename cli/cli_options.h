@@ -1,0 +1,31 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/processing_run.h"
+#include "track/statistics.h"
+
+namespace oru {
+
+struct CliOptions {
+  RunRequest request;
+  bool json = false;
+  bool help = false;
+};
+
+// Parses the batch command's arguments (without the program name). Returns
+// the options, or nothing with `error` set to what is wrong.
+std::optional<CliOptions> ParseCliArguments(const std::vector<std::string>& args,
+                                            std::string& error);
+
+std::string CliUsage();
+
+// The three statistics rows of the main window, labels and values joined by
+// single blanks, each ended by a line feed.
+std::string StatisticsRows(const StatisticsTexts& texts);
+// The seven texts as one JSON object, ended by a line feed.
+std::string StatisticsJson(const StatisticsTexts& texts);
+
+}  // namespace oru

@@ -1,0 +1,51 @@
+# Runs oru-cli as a user does and checks exit codes, printed texts and the
+# written file. Called by CTest with ORU_CLI, SOURCE_DIR and WORK_DIR.
+file(REMOVE_RECURSE "${WORK_DIR}")
+file(MAKE_DIRECTORY "${WORK_DIR}")
+set(golden "${SOURCE_DIR}/cli/tests/golden")
+
+function(expect_equal what actual expected)
+  if(NOT actual STREQUAL expected)
+    message(FATAL_ERROR "${what}:\n--- got\n${actual}\n--- expected\n${expected}")
+  endif()
+endfunction()
+
+# 1. The shipped sample thinned to 25 points: statistics rows and file.
+execute_process(
+  COMMAND "${ORU_CLI}" --input-format xy --points 25
+          "${SOURCE_DIR}/data/samples/survey_line_xy.txt" "${WORK_DIR}/kept.txt"
+  RESULT_VARIABLE code OUTPUT_VARIABLE out ERROR_VARIABLE err)
+expect_equal("exit code" "${code}" "0")
+file(READ "${golden}/survey_line_xy_25.stdout" expected_out)
+expect_equal("statistics rows" "${out}" "${expected_out}")
+file(READ "${WORK_DIR}/kept.txt" kept)
+file(READ "${golden}/survey_line_xy_25.txt" expected_kept)
+expect_equal("kept points" "${kept}" "${expected_kept}")
+
+# 2. The same by maximum deviation, as JSON.
+execute_process(
+  COMMAND "${ORU_CLI}" --input-format xy --max-deviation 2 --json
+          "${SOURCE_DIR}/data/samples/survey_line_xy.txt" "${WORK_DIR}/kept2.txt"
+  RESULT_VARIABLE code OUTPUT_VARIABLE out)
+expect_equal("exit code of the JSON run" "${code}" "0")
+file(READ "${golden}/survey_line_xy_2m.json" expected_json)
+expect_equal("JSON statistics" "${out}" "${expected_json}")
+
+# 3. A run that stops: the message on standard error, exit 1, no file.
+file(WRITE "${WORK_DIR}/bad.txt" "1 1\n2 2\nthree 3\n")
+execute_process(
+  COMMAND "${ORU_CLI}" --input-format xy "${WORK_DIR}/bad.txt" "${WORK_DIR}/bad-out.txt"
+  RESULT_VARIABLE code OUTPUT_VARIABLE out ERROR_VARIABLE err)
+expect_equal("exit code of a stopped run" "${code}" "1")
+expect_equal("message" "${err}" "Line 3 could not be read.\n")
+if(EXISTS "${WORK_DIR}/bad-out.txt")
+  message(FATAL_ERROR "a stopped run wrote its output file")
+endif()
+
+# 4. A usage error: exit 2 with the usage text.
+execute_process(COMMAND "${ORU_CLI}" --points
+  RESULT_VARIABLE code OUTPUT_VARIABLE out ERROR_VARIABLE err)
+expect_equal("exit code of a usage error" "${code}" "2")
+if(NOT err MATCHES "usage: oru-cli")
+  message(FATAL_ERROR "no usage text on a usage error: ${err}")
+endif()

@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Builds and runs every test (installing what is missing):
+#   1. a release build with warnings as errors, and its tests;
+#   2. a build with AddressSanitizer and UndefinedBehaviorSanitizer, and the
+#      same tests again;
+#   3. a short run of each fuzz target (ORU_FUZZ_SECONDS each, default 20;
+#      0 skips it).
+set -euo pipefail
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+"$root/scripts/install-deps.sh"
+jobs="$(nproc)"
+
+stage() { echo; echo "=== $* ==="; }
+
+stage "release build and tests"
+cmake -S "$root" -B "$root/build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DORU_WERROR=ON >/dev/null
+cmake --build "$root/build" -j "$jobs"
+ctest --test-dir "$root/build" -j "$jobs" --output-on-failure
+
+stage "sanitizer build and tests"
+cmake -S "$root" -B "$root/build-asan" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+      -DORU_WERROR=ON -DORU_SANITIZE=ON -DORU_BUILD_BENCH=OFF >/dev/null
+cmake --build "$root/build-asan" -j "$jobs"
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+  ctest --test-dir "$root/build-asan" -j "$jobs" --output-on-failure
+
+if [ "${ORU_FUZZ_SECONDS:-20}" != 0 ] && [ -x "$root/scripts/fuzz.sh" ]; then
+  stage "fuzzing"
+  "$root/scripts/fuzz.sh" "${ORU_FUZZ_SECONDS:-20}"
+fi
