@@ -2,6 +2,8 @@
 
 #include <locale.h>
 #include <stdlib.h>
+
+#include <cfloat>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -9,134 +11,179 @@
 namespace oru::cscan {
 namespace {
 
-bool AtEnd(const Cursor& c) { return c.p == c.end || *c.p == '\0'; }
-bool IsDigit(char ch) { return ch >= '0' && ch <= '9'; }
-bool IsHexDigit(char ch) {
-  return IsDigit(ch) || (ch >= 'a' && ch <= 'f') || (ch >= 'A' && ch <= 'F');
-}
-// Length of the run of decimal digits starting at p.
-const char* SkipDigits(const char* p, const char* end) {
-  while (p != end && IsDigit(*p)) ++p;
-  return p;
-}
-// A C-library text end: the explicit end or the first NUL.
-const char* TextEnd(const Cursor& c) {
-  const char* e = c.p;
-  while (e != c.end && *e != '\0') ++e;
-  return e;
-}
-bool StartsWithNoCase(const char* p, const char* end, const char* word) {
-  for (; *word; ++word, ++p) {
-    if (p == end) return false;
-    char ch = *p;
-    if (ch >= 'A' && ch <= 'Z') ch = static_cast<char>(ch - 'A' + 'a');
-    if (ch != *word) return false;
-  }
-  return true;
+// The short-number path below relies on every double operation being
+// rounded once, to double; x87 excess precision would break it.
+static_assert(FLT_EVAL_METHOD == 0, "double arithmetic must be evaluated in double");
+
+inline bool IsDigit(char ch) { return static_cast<unsigned char>(ch - '0') < 10; }
+
+// Powers of ten that a double holds exactly.
+constexpr double kExactPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                  1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                  1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+constexpr int kMaxExactPow10 = 22;
+constexpr std::uint64_t kMaxExactMantissa = std::uint64_t{1} << 53;
+
+// The value of a number body (digits with an optional point and an optional
+// complete exponent, no sign) by the C library's strtod in the "C" locale;
+// used only for numbers beyond the range of a double.
+double StrtodC(const char* body, const char* body_end) {
+  static const locale_t c_locale = newlocale(LC_ALL_MASK, "C", locale_t{});
+  const std::string token(body, body_end);
+  return strtod_l(token.c_str(), nullptr, c_locale);
 }
 
 }  // namespace
 
-bool IsSpace(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
 void SkipSpace(Cursor& c) {
-  while (!AtEnd(c) && IsSpace(*c.p)) ++c.p;
+  while (c.p != c.end && IsSpace(*c.p)) ++c.p;
 }
 
 bool Literal(Cursor& c, char expected) {
-  if (AtEnd(c) || *c.p != expected) return false;
+  if (c.p == c.end || *c.p != expected) return false;
   ++c.p;
   return true;
 }
 
 bool Double(Cursor& c, double& out) {
-  SkipSpace(c);
-  const char* end = TextEnd(c);
   const char* p = c.p;
-  const char* start = p;
-  if (p != end && (*p == '+' || *p == '-')) ++p;
-  const char* body = p;
-  // Forms that the C library reads as special values or hexadecimal numbers
-  // are refused rather than read as something else.
-  if (StartsWithNoCase(p, end, "inf") || StartsWithNoCase(p, end, "nan")) return false;
-  if (p != end && *p == '0' && p + 1 != end && (p[1] == 'x' || p[1] == 'X') && p + 2 != end &&
-      (IsHexDigit(p[2]) || (p[2] == '.' && p + 3 != end && IsHexDigit(p[3])))) {
-    return false;
-  }
-  const char* int_end = SkipDigits(p, end);
-  bool digits = int_end != p;
-  p = int_end;
-  if (p != end && *p == '.') {
-    const char* frac_end = SkipDigits(p + 1, end);
-    digits = digits || frac_end != p + 1;
-    p = frac_end;
-  }
-  if (!digits) return false;
-  const char* number_end = p;
-  // An exponent mark is consumed with its sign even when no digit follows;
-  // the number then ends before the mark.
-  if (p != end && (*p == 'e' || *p == 'E')) {
-    ++p;
-    if (p != end && (*p == '+' || *p == '-')) ++p;
-    const char* exp_end = SkipDigits(p, end);
-    if (exp_end != p) number_end = exp_end;
-    p = exp_end;
-  }
-  double value = 0.0;
-  auto [ptr, ec] = std::from_chars(body, number_end, value, std::chars_format::general);
-  if (ec == std::errc::result_out_of_range) {
-    // Beyond the range of a double: a number too small rounds as strtod
-    // rounds it (to a subnormal or zero); one too large is refused.
-    std::string token(body, number_end);
-    static const locale_t c_locale = newlocale(LC_ALL_MASK, "C", locale_t{});
-    value = strtod_l(token.c_str(), nullptr, c_locale);
-    if (std::isinf(value)) return false;
-  } else if (ec != std::errc() || ptr != number_end) {
-    return false;
-  }
-  if (*start == '-') value = -value;
-  out = value;
-  c.p = p;
-  return true;
-}
-
-bool Int(Cursor& c, std::int32_t& out) {
-  SkipSpace(c);
-  const char* end = TextEnd(c);
-  const char* p = c.p;
+  const char* const end = c.end;
+  while (p != end && IsSpace(*p)) ++p;
   bool negative = false;
   if (p != end && (*p == '+' || *p == '-')) {
     negative = *p == '-';
     ++p;
   }
-  const char* digits_end = SkipDigits(p, end);
-  if (digits_end == p) return false;
-  std::int64_t value = 0;
-  for (const char* d = p; d != digits_end; ++d) {
-    value = value * 10 + (*d - '0');
-    if (value > std::int64_t{std::numeric_limits<std::int32_t>::max()} + 1) return false;
+  const char* const body = p;
+  if (p != end) {
+    // glibc reads "nan", "inf", "infinity" and "0x..." as special values and
+    // hexadecimal numbers (or fails on a prefix of them); refuse them all.
+    const char lower = static_cast<char>(*p | 0x20);
+    if (lower == 'n' || lower == 'i') return false;
+    if (*p == '0' && p + 1 != end && (p[1] | 0x20) == 'x') return false;
   }
+
+  // Digits before and after the point. Leading zeros are skipped; the
+  // significant digits are gathered into a 64-bit mantissa, which is only
+  // used when there are at most 19 of them (longer numbers go to the
+  // general conversion, which reads the text again).
+  std::uint64_t mantissa = 0;
+  const char* const int_begin = p;
+  while (p != end && *p == '0') ++p;
+  const char* const int_significant = p;
+  for (; p != end && IsDigit(*p); ++p) mantissa = mantissa * 10 + static_cast<unsigned>(*p - '0');
+  std::int64_t significant = p - int_significant;
+  bool any_digit = p != int_begin;
+  std::int64_t exponent10 = 0;  // decimal exponent of the last gathered digit
+  if (p != end && *p == '.') {
+    ++p;
+    const char* const frac_begin = p;
+    if (significant == 0) {
+      while (p != end && *p == '0') ++p;
+    }
+    const char* const frac_significant = p;
+    for (; p != end && IsDigit(*p); ++p) {
+      mantissa = mantissa * 10 + static_cast<unsigned>(*p - '0');
+    }
+    significant += p - frac_significant;
+    exponent10 = -(p - frac_begin);
+    any_digit = any_digit || p != frac_begin;
+  }
+  if (!any_digit) return false;
+  const char* number_end = p;
+
+  // Exponent: the mark, and a sign right after it, are consumed even when no
+  // digit follows; the number then ends before the mark.
+  if (p != end && (*p | 0x20) == 'e') {
+    ++p;
+    bool exp_negative = false;
+    if (p != end && (*p == '+' || *p == '-')) {
+      exp_negative = *p == '-';
+      ++p;
+    }
+    const char* const exp_digits = p;
+    // Saturates far beyond any exponent that a text in memory could bring
+    // back into the range of a double; the general conversion decides.
+    constexpr std::int64_t kExponentLimit = 1000000000000000;
+    std::int64_t explicit_exponent = 0;
+    for (; p != end && IsDigit(*p); ++p) {
+      if (explicit_exponent < kExponentLimit) {
+        explicit_exponent = explicit_exponent * 10 + (*p - '0');
+      }
+    }
+    if (p != exp_digits) {
+      number_end = p;
+      exponent10 += exp_negative ? -explicit_exponent : explicit_exponent;
+    }
+  }
+
+  double value = 0.0;
+  if (significant == 0) {
+    value = 0.0;
+  } else if (significant <= 19 && mantissa <= kMaxExactMantissa && exponent10 >= -kMaxExactPow10 &&
+             exponent10 <= kMaxExactPow10) {
+    // Both operands are exact doubles, so one IEEE multiplication or
+    // division rounds the exact decimal value correctly (Clinger 1990).
+    const double m = static_cast<double>(mantissa);
+    value = exponent10 < 0 ? m / kExactPow10[-exponent10] : m * kExactPow10[exponent10];
+  } else {
+    const auto [ptr, ec] =
+        std::from_chars(body, number_end, value, std::chars_format::general);
+    if (ec == std::errc::result_out_of_range) {
+      value = StrtodC(body, number_end);
+      if (std::isinf(value)) return false;  // too large for a double
+    } else if (ec != std::errc() || ptr != number_end) {
+      return false;
+    }
+  }
+  out = negative ? -value : value;
+  c.p = p;
+  return true;
+}
+
+bool Int(Cursor& c, std::int32_t& out) {
+  const char* p = c.p;
+  const char* const end = c.end;
+  while (p != end && IsSpace(*p)) ++p;
+  bool negative = false;
+  if (p != end && (*p == '+' || *p == '-')) {
+    negative = *p == '-';
+    ++p;
+  }
+  const char* const digits = p;
+  // Saturates just past the 32-bit range, so that long runs of digits cannot
+  // overflow.
+  constexpr std::int64_t kLimit = std::int64_t{std::numeric_limits<std::int32_t>::max()} + 1;
+  std::int64_t value = 0;
+  for (; p != end && IsDigit(*p); ++p) {
+    value = value * 10 + (*p - '0');
+    if (value > kLimit) value = kLimit + 1;
+  }
+  if (p == digits) return false;
   if (negative) value = -value;
-  if (value > std::numeric_limits<std::int32_t>::max()) return false;
+  if (value < std::numeric_limits<std::int32_t>::min() ||
+      value > std::numeric_limits<std::int32_t>::max()) {
+    return false;
+  }
   out = static_cast<std::int32_t>(value);
-  c.p = digits_end;
+  c.p = p;
   return true;
 }
 
 bool Char(Cursor& c, char& out) {
-  if (AtEnd(c)) return false;
+  if (c.p == c.end || *c.p == '\0') return false;
   out = *c.p++;
   return true;
 }
 
 bool Word(Cursor& c, std::string& out) {
-  SkipSpace(c);
-  if (AtEnd(c)) return false;
-  const char* start = c.p;
-  while (!AtEnd(c) && !IsSpace(*c.p)) ++c.p;
-  out.assign(start, c.p);
+  Cursor w = c;
+  SkipSpace(w);
+  const char* const start = w.p;
+  while (w.p != w.end && *w.p != '\0' && !IsSpace(*w.p)) ++w.p;
+  if (w.p == start) return false;
+  out.assign(start, w.p);
+  c = w;
   return true;
 }
 

@@ -80,7 +80,9 @@ TEST(ParseNumberOfPoints, AcceptsSigned32BitWholeNumbers) {
   for (const Row& row : rows) {
     const auto value = ParseNumberOfPoints(row.text);
     ASSERT_EQ(value.has_value(), row.ok) << '"' << row.text << '"';
-    if (row.ok) EXPECT_EQ(*value, row.value) << row.text;
+    if (row.ok) {
+      EXPECT_EQ(*value, row.value) << row.text;
+    }
   }
 }
 
