@@ -76,9 +76,6 @@ RunOutcome ProcessRun(const RunRequest& request, RunObserver& observer) {
     return Stop(observer, outcome,
                 "The output file " + request.output.string() + " is the input file.");
   }
-  if (auto refusal = UnavailableCalculation(request.choices)) {
-    return Stop(observer, outcome, *refusal);
-  }
 
   std::string text;
   if (!LoadFile(request.input, text)) {
@@ -94,6 +91,9 @@ RunOutcome ProcessRun(const RunRequest& request, RunObserver& observer) {
     return Stop(observer, outcome, "Line " + std::to_string(read.bad_line) + " could not be read.");
   }
   if (read.points == 0) return Stop(observer, outcome, "Input file empty.");
+  if (auto refusal = UnavailableCalculation(request.choices)) {
+    return Stop(observer, outcome, *refusal);
+  }
 
   SelectionSettings settings;
   settings.input_format = input_format;

@@ -43,6 +43,15 @@ bool IsDecimalNumber(std::string_view text) {
   return exponent > 0 && exponent == text.size();
 }
 
+std::string QuotedWithReason(std::string_view text, std::string_view reason) {
+  std::string message;
+  message.reserve(text.size() + reason.size() + 1);
+  message.push_back('\'');
+  message.append(text);
+  message.append(reason);
+  return message;
+}
+
 }  // namespace
 
 std::optional<double> ParseMaximumDeviation(std::string_view text) {
@@ -76,11 +85,11 @@ std::optional<std::int32_t> ParseNumberOfPoints(std::string_view text) {
 }
 
 std::string NotAFloatMessage(std::string_view text) {
-  return "'" + std::string(text) + "' is not a valid floating point value";
+  return QuotedWithReason(text, "' is not a valid floating point value");
 }
 
 std::string NotAnIntegerMessage(std::string_view text) {
-  return "'" + std::string(text) + "' is not a valid integer value";
+  return QuotedWithReason(text, "' is not a valid integer value");
 }
 
 }  // namespace oru

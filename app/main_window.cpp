@@ -1,0 +1,493 @@
+#include "app/main_window.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFrame>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPainter>
+#include <QPrinter>
+#include <QPushButton>
+#include <QScreen>
+#include <QStyle>
+#include <QVBoxLayout>
+#include <array>
+#include <clocale>
+#include <exception>
+
+#include "app/about_box.h"
+#include "app/artwork.h"
+#include "app/platform.h"
+#include "app/product_texts.h"
+#include "app/radio_group.h"
+#include "app/user_dialogs.h"
+
+namespace oru {
+namespace {
+
+QLabel* TextLabel(const char* name, const QString& text, QWidget* parent) {
+  auto* label = new QLabel(text, parent);
+  label->setObjectName(QLatin1String(name));
+  // Plain text keeps the double blanks of some captions.
+  label->setTextFormat(Qt::PlainText);
+  return label;
+}
+
+// The headings and the statistics rows are set a little larger than the
+// rest of the window.
+QLabel* LargeLabel(const char* name, const QString& text, QWidget* parent) {
+  QLabel* label = TextLabel(name, text, parent);
+  QFont font = label->font();
+  font.setPointSize(10);
+  label->setFont(font);
+  return label;
+}
+
+QLabel* Heading(const char* name, const char* text, QWidget* parent) {
+  QLabel* label = LargeLabel(name, QString::fromLatin1(text), parent);
+  QPalette palette = label->palette();
+  palette.setColor(QPalette::WindowText, QColor(0, 0, 128));
+  label->setPalette(palette);
+  return label;
+}
+
+// A read-only figure field at least `base_width` wide that holds `sample`
+// in the window's font, whatever the font's size on this screen.
+QLineEdit* FigureField(const char* name, int base_width, const QString& sample, QWidget* parent) {
+  auto* field = new QLineEdit(parent);
+  field->setObjectName(QLatin1String(name));
+  field->setReadOnly(true);
+  const int needed = field->fontMetrics().horizontalAdvance(sample) + 12;
+  field->setFixedWidth(std::max(base_width, needed));
+  return field;
+}
+
+QPushButton* Button(const char* name, const char* caption, QStyle::StandardPixmap icon,
+                    QWidget* parent) {
+  auto* button =
+      new QPushButton(parent->style()->standardIcon(icon), QLatin1String(caption), parent);
+  button->setObjectName(QLatin1String(name));
+  button->setMinimumWidth(97);
+  button->setAutoDefault(false);
+  return button;
+}
+
+QLabel* FileNameField(const char* name, QWidget* parent) {
+  QLabel* field = TextLabel(name, QString(), parent);
+  field->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+  field->setMinimumHeight(24);
+  // A long path must not widen the window; the whole path is in the tip.
+  field->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+  field->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  return field;
+}
+
+QFrame* Bevel(const char* name, QWidget* parent) {
+  auto* frame = new QFrame(parent);
+  frame->setObjectName(QLatin1String(name));
+  frame->setFrameStyle(QFrame::Box | QFrame::Sunken);
+  return frame;
+}
+
+// Prints `image` as large as it was on the screen, shrunk to the page when
+// it does not fit.
+void PrintImage(const QImage& image, double screen_dpi, QPrinter& printer) {
+  QPainter painter;
+  if (!painter.begin(&printer)) return;
+  const QRect page = painter.viewport();
+  const double to_printer = printer.resolution() / screen_dpi;
+  QSizeF size = QSizeF(image.size()) * to_printer;
+  if (size.width() > page.width() || size.height() > page.height()) {
+    size.scale(QSizeF(page.size()), Qt::KeepAspectRatio);
+  }
+  painter.drawImage(QRectF(QPointF(0, 0), size), image);
+  painter.end();
+}
+
+}  // namespace
+
+TForm1::TForm1(UserDialogs& dialogs, Launcher& launcher, QWidget* parent)
+    : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                              Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                              Qt::WindowCloseButtonHint),
+      dialogs_(dialogs),
+      launcher_(launcher) {
+  setObjectName(QStringLiteral("Form1"));
+  setWindowTitle(QString::fromLatin1(texts::kWindowCaption));
+  setWindowIcon(ApplicationIcon());
+  BuildControls();
+  BuildMenu();
+  AboutBox1 = new TAboutBox1(this);
+  FormCreate();
+
+  // The starting size is the classic one unless the fonts of this screen
+  // need more; then the window opens centred.
+  const int menu_height = menuBar()->sizeHint().height();
+  resize(sizeHint().expandedTo(QSize(523, 473 + menu_height)));
+  if (QScreen* screen = QGuiApplication::primaryScreen()) {
+    move(screen->availableGeometry().center() - rect().center());
+  }
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::BuildControls() {
+  auto* client = new QWidget(this);
+  setCentralWidget(client);
+
+  QFrame* Bevel1 = Bevel("Bevel1", client);
+  auto* heading = new QVBoxLayout(Bevel1);
+  heading->setContentsMargins(7, 1, 7, 3);
+  heading->setSpacing(0);
+  heading->addWidget(Heading("Label1", "ORU, based on the Douglas-Peucker Algorithm", Bevel1));
+  heading->addWidget(Heading("Label2", texts::kReference, Bevel1));
+  heading->addWidget(Heading("Label4", texts::kMaintainer, Bevel1));
+
+  RadioGroup4 = new RadioGroup(QStringLiteral("RadioGroup4"), QStringLiteral("Input format"),
+                               {QStringLiteral("oru/kvl"), QStringLiteral("ASCII Lat, Lon [DMS]"),
+                                QStringLiteral("ASCII  X, Y        [m]")},
+                               0, client);
+  RadioGroup5 = new RadioGroup(
+      QStringLiteral("RadioGroup5"), QStringLiteral("Output format"),
+      {QStringLiteral("oru/kvl"), QStringLiteral("ASCII"), QStringLiteral("Kel")}, 0, client);
+  RadioGroup3 = new RadioGroup(
+      QStringLiteral("RadioGroup3"), QStringLiteral("Selection Criterion"),
+      {QStringLiteral("Maximum deviation"), QStringLiteral("Number of points")}, 1, client);
+  RadioGroup2 = new RadioGroup(QStringLiteral("RadioGroup2"), QStringLiteral("Geodetic datum"),
+                               {QStringLiteral("WGS84/ETRS89"), QStringLiteral("ED50")}, 0, client);
+  RadioGroup1 =
+      new RadioGroup(QStringLiteral("RadioGroup1"), QStringLiteral("Calculation type"),
+                     {QStringLiteral("ellipsoidic"), QStringLiteral("planar")}, 0, client);
+  RadioGroup6 = new QGroupBox(QStringLiteral("Criterion"), client);
+  RadioGroup6->setObjectName(QStringLiteral("RadioGroup6"));
+  Edit1 = new QLineEdit(QStringLiteral("10"), RadioGroup6);
+  Edit1->setObjectName(QStringLiteral("Edit1"));
+  Edit1->setFixedWidth(97);
+  StaticText3 = TextLabel("StaticText3", QStringLiteral("points"), RadioGroup6);
+  auto* criterion = new QHBoxLayout(RadioGroup6);
+  criterion->addWidget(Edit1);
+  criterion->addWidget(StaticText3);
+  criterion->addStretch();
+
+  auto* groups = new QGridLayout;
+  groups->setHorizontalSpacing(18);
+  groups->addWidget(RadioGroup4, 0, 0);
+  groups->addWidget(RadioGroup5, 0, 1);
+  groups->addWidget(RadioGroup3, 0, 2);
+  groups->addWidget(RadioGroup2, 1, 0);
+  groups->addWidget(RadioGroup1, 1, 1);
+  groups->addWidget(RadioGroup6, 1, 2);
+  for (int column = 0; column < 3; ++column) groups->setColumnStretch(column, 1);
+
+  BitBtn1 = Button("BitBtn1", "Open ...", QStyle::SP_DialogOpenButton, client);
+  StaticText1 = FileNameField("StaticText1", client);
+  BitBtn2 = Button("BitBtn2", "Save As ...", QStyle::SP_DialogSaveButton, client);
+  StaticText2 = FileNameField("StaticText2", client);
+  BitBtn3 = Button("BitBtn3", "Go!", QStyle::SP_MediaPlay, client);
+  BitBtn2->setEnabled(false);
+  BitBtn3->setEnabled(false);
+  auto* files = new QGridLayout;
+  files->setHorizontalSpacing(11);
+  files->setVerticalSpacing(12);
+  files->addWidget(BitBtn1, 0, 0);
+  files->addWidget(StaticText1, 0, 1);
+  files->addWidget(BitBtn2, 1, 0);
+  files->addWidget(StaticText2, 1, 1);
+  files->addWidget(BitBtn3, 2, 0);
+  files->setColumnStretch(1, 1);
+
+  // Widths that hold the longest usual figures: seven digits, or a
+  // percentage in exponent form.
+  const QString whole = QStringLiteral("0000000");
+  const QString percent = QStringLiteral("1.0E+2");
+  Edit2 = FigureField("Edit2", 57, whole, client);
+  Edit3 = FigureField("Edit3", 33, percent, client);
+  Edit4 = FigureField("Edit4", 57, whole, client);
+  Edit5 = FigureField("Edit5", 57, whole, client);
+  Edit6 = FigureField("Edit6", 33, percent, client);
+  Edit7 = FigureField("Edit7", 57, whole, client);
+  Edit8 = FigureField("Edit8", 57, whole, client);
+  auto row = [](std::initializer_list<QWidget*> widgets) {
+    auto* line = new QHBoxLayout;
+    line->setSpacing(6);
+    for (QWidget* widget : widgets) line->addWidget(widget);
+    line->addStretch();
+    return line;
+  };
+  auto label = [client](const char* name, const char* text) {
+    return LargeLabel(name, QString::fromLatin1(text), client);
+  };
+  auto* statistics = new QVBoxLayout;
+  statistics->setSpacing(6);
+  statistics->addLayout(
+      row({label("Label6", "The maximum distance of the original line to the new line is:"), Edit2,
+           label("Label13", "m.")}));
+  statistics->addLayout(row({label("Label7", "The number of points has decreased with"), Edit3,
+                             label("Label8", "% from"), Edit4, label("Label9", "to"), Edit5}));
+  statistics->addLayout(row({label("Label10", "The length of the line has decreased  with"), Edit6,
+                             label("Label11", "% from"), Edit7, label("Label12", "m. to"), Edit8,
+                             label("Label15", "m.")}));
+
+  QFrame* Bevel2 = Bevel("Bevel2", client);
+  BitBtn4 = Button("BitBtn4", "Check", QStyle::SP_FileDialogContentsView, Bevel2);
+  BitBtnPlot = new QPushButton(ApplicationIcon(), QStringLiteral("Plot"), Bevel2);
+  BitBtnPlot->setObjectName(QStringLiteral("BitBtnPlot"));
+  BitBtnPlot->setMinimumWidth(97);
+  BitBtnPlot->setAutoDefault(false);
+  BitBtn5 = Button("BitBtn5", "Exit", QStyle::SP_DialogCloseButton, Bevel2);
+  auto* bottom = new QHBoxLayout(Bevel2);
+  bottom->setContentsMargins(3, 3, 3, 3);
+  bottom->addWidget(BitBtn4);
+  bottom->addStretch();
+  bottom->addWidget(BitBtnPlot);
+  bottom->addStretch();
+  bottom->addWidget(BitBtn5);
+
+  auto* layout = new QVBoxLayout(client);
+  layout->setContentsMargins(14, 8, 14, 4);
+  layout->setSpacing(8);
+  layout->addWidget(Bevel1);
+  layout->addLayout(groups);
+  layout->addSpacing(6);
+  layout->addLayout(files);
+  layout->addLayout(statistics);
+  layout->addStretch();
+  layout->addWidget(Bevel2);
+
+  connect(RadioGroup3, &RadioGroup::ItemChosen, this, &TForm1::RadioGroup3Click);
+  connect(RadioGroup4, &RadioGroup::ItemChosen, this, &TForm1::RadioGroup4Click);
+  connect(BitBtn1, &QPushButton::clicked, this, &TForm1::BitBtn1Click);
+  connect(BitBtn2, &QPushButton::clicked, this, &TForm1::BitBtn2Click);
+  connect(BitBtn3, &QPushButton::clicked, this, &TForm1::BitBtn3Click);
+  connect(BitBtn4, &QPushButton::clicked, this, &TForm1::BitBtn4Click);
+  connect(BitBtnPlot, &QPushButton::clicked, this, &TForm1::BitBtnPlotClick);
+  connect(BitBtn5, &QPushButton::clicked, this, &QWidget::close);
+}
+
+void TForm1::BuildMenu() {
+  QMenu* File1 = menuBar()->addMenu(QStringLiteral("&File"));
+  File1->setObjectName(QStringLiteral("File1"));
+  auto item = [this](QMenu* menu, const char* name, const char* text, auto handler) {
+    QAction* action = menu->addAction(QLatin1String(text));
+    action->setObjectName(QLatin1String(name));
+    connect(action, &QAction::triggered, this, handler);
+    return action;
+  };
+  Open1 = item(File1, "Open1", "&Open", &TForm1::Open1Click);
+  Save1 = item(File1, "Save1", "&Save As", &TForm1::Save1Click);
+  PrintScreen1 = item(File1, "PrintScreen1", "&Print Screen", &TForm1::PrintScreen1Click);
+  Exit1 = item(File1, "Exit1", "&Exit", &TForm1::Exit1Click);
+  Save1->setEnabled(false);
+  QMenu* Help1 = menuBar()->addMenu(QStringLiteral("&Help"));
+  Help1->setObjectName(QStringLiteral("Help1"));
+  Index1 = item(Help1, "Index1", "Index", &TForm1::Index1Click);
+  About1 = item(Help1, "About1", "About", &TForm1::About1Click);
+}
+
+void TForm1::FormCreate() {
+  start_directory_ = QDir::currentPath();
+  // Track files and the selection value always use the decimal point. The
+  // toolkit takes the user's regional settings for the C library on start;
+  // numbers must not follow them.
+  std::setlocale(LC_NUMERIC, "C");
+  QLocale::setDefault(QLocale::c());
+  BitBtn4->setEnabled(false);
+  BitBtnPlot->setEnabled(false);
+}
+
+void TForm1::BitBtn1Click() {
+  if (const auto chosen = dialogs_.AskOpenFile(this)) {
+    StaticText1->setText(*chosen);
+    StaticText1->setToolTip(*chosen);
+    input_file_name_ = *chosen;
+    // A run under way enables it again when it ends; enabling it now would
+    // lead to a second "Go!" while the first still works.
+    if (!run_under_way_) BitBtn2->setEnabled(true);
+  }
+  QDir::setCurrent(start_directory_);
+}
+
+void TForm1::BitBtn2Click() {
+  if (const auto chosen = dialogs_.AskSaveFile(this)) {
+    StaticText2->setText(*chosen);
+    StaticText2->setToolTip(*chosen);
+    output_file_name_ = *chosen;
+    if (!run_under_way_) BitBtn3->setEnabled(true);
+  }
+  QDir::setCurrent(start_directory_);
+}
+
+RunChoices TForm1::ChosenChoices() const {
+  RunChoices choices;
+  // The datum is -1 (none chosen) for plane coordinates; the run never
+  // looks at it then.
+  choices.calculation = static_cast<CalculationType>(RadioGroup1->ItemIndex());
+  choices.datum = static_cast<DatumChoice>(RadioGroup2->ItemIndex());
+  choices.criterion = static_cast<Criterion>(RadioGroup3->ItemIndex());
+  choices.input_format = static_cast<InputFormat>(RadioGroup4->ItemIndex());
+  choices.output_format = static_cast<OutputFormat>(RadioGroup5->ItemIndex());
+  return choices;
+}
+
+// The buttons that start, feed or follow a run, and the selection value.
+std::array<QWidget*, 6> TForm1::RunControls() const {
+  return {BitBtn1, BitBtn2, BitBtn3, BitBtn4, BitBtnPlot, Edit1};
+}
+
+std::array<RadioGroup*, 5> TForm1::RadioGroups() const {
+  return {RadioGroup1, RadioGroup2, RadioGroup3, RadioGroup4, RadioGroup5};
+}
+
+void TForm1::DisableForRun() {
+  focus_before_run_ = QApplication::focusWidget();
+  for (QWidget* control : RunControls()) control->setEnabled(false);
+  const auto groups = RadioGroups();
+  for (std::size_t i = 0; i < groups.size(); ++i) {
+    group_enabled_[i] = groups[i]->isEnabled();
+    groups[i]->setEnabled(false);
+  }
+}
+
+void TForm1::EnableAfterRun() {
+  for (QWidget* control : RunControls()) control->setEnabled(true);
+  // The plane-coordinate format keeps its three groups disabled.
+  const auto groups = RadioGroups();
+  for (std::size_t i = 0; i < groups.size(); ++i) groups[i]->setEnabled(group_enabled_[i]);
+  // Disabling "Go!" moved the focus on to the next control; give it back.
+  if (focus_before_run_ && focus_before_run_->isEnabled()) focus_before_run_->setFocus();
+}
+
+void TForm1::BitBtn3Click() {
+  if (run_under_way_) return;
+  run_under_way_ = true;
+  DisableForRun();
+  RunRequest request;
+  request.input = ToPath(input_file_name_);
+  request.output = ToPath(output_file_name_);
+  request.choices = ChosenChoices();
+  request.selection_value = Edit1->text().toStdString();
+  last_run_choices_ = request.choices;
+  line_count_ = 0;
+  handle_events_after_figures_ = false;
+  since_events_.start();
+  try {
+    line_count_ = ProcessRun(request, *this).line_count;
+  } catch (const std::exception& error) {
+    // Out of memory for a huge track, for instance: reported like every
+    // other stop, and the window goes on.
+    ShowMessage(error.what());
+  }
+  EnableAfterRun();
+  run_under_way_ = false;
+  // A close asked for while the run worked waited for it to end.
+  if (close_requested_) close();
+}
+
+void TForm1::BitBtn4Click() { launcher_.ShowTextFile(output_file_name_); }
+
+void TForm1::BitBtnPlotClick() {
+  dialogs_.ShowMessage(this, QStringLiteral("The plot window is not available in this version."));
+}
+
+void TForm1::RadioGroup3Click() {
+  StaticText3->setText(RadioGroup3->ItemIndex() == 0 ? QStringLiteral("m.")
+                                                     : QStringLiteral("points"));
+}
+
+void TForm1::RadioGroup4Click() {
+  const int format = RadioGroup4->ItemIndex();
+  if (format == 2) {
+    // Plane coordinates: metres are only ever measured in the plane, have
+    // no datum and are written as they were read.
+    RadioGroup1->SetItemIndex(1);
+    RadioGroup1->setEnabled(false);
+    RadioGroup2->SetItemIndex(-1);
+    RadioGroup2->setEnabled(false);
+    RadioGroup5->SetItemIndex(1);
+    RadioGroup5->setEnabled(false);
+  } else if (format == 0 || format == 1) {
+    RadioGroup1->SetItemIndex(0);
+    RadioGroup1->setEnabled(true);
+    RadioGroup2->SetItemIndex(0);
+    RadioGroup2->setEnabled(true);
+    RadioGroup5->setEnabled(true);
+    RadioGroup5->SetItemIndex(format);
+  }
+}
+
+void TForm1::Open1Click() {
+  BitBtn1Click();
+  Save1->setEnabled(true);
+}
+
+void TForm1::Save1Click() { BitBtn2Click(); }
+
+void TForm1::PrintScreen1Click() {
+  // The image is taken before the print dialog covers the window.
+  const QImage image = grab().toImage();
+  QPrinter printer(QPrinter::HighResolution);
+  printer.setDocName(QString::fromLatin1(texts::kApplicationTitle));
+  if (!dialogs_.ChoosePrinter(this, printer)) return;
+  PrintImage(image, logicalDpiX(), printer);
+}
+
+// Ends the program like the close box, so that the hand-off files go too.
+void TForm1::Exit1Click() { close(); }
+
+void TForm1::Index1Click() { launcher_.ShowHelp(FindHelpFile(HelpDirectories(start_directory_))); }
+
+void TForm1::About1Click() { AboutBox1->exec(); }
+
+void TForm1::closeEvent(QCloseEvent* event) {
+  if (run_under_way_) {
+    // The run's frames are on the stack below this event; the window closes
+    // as soon as the run has ended in its orderly way.
+    close_requested_ = true;
+    event->ignore();
+    return;
+  }
+  FormClose();
+  event->accept();
+}
+
+void TForm1::FormClose() { DeleteHandOffFiles(start_directory_); }
+
+void TForm1::ShowMessage(const std::string& text) {
+  dialogs_.ShowMessage(this, QString::fromStdString(text));
+}
+
+void TForm1::ShowStatistics(const StatisticsTexts& texts) {
+  const std::pair<QLineEdit*, const std::string*> fields[] = {
+      {Edit2, &texts.max_deviation},    {Edit3, &texts.point_reduction},
+      {Edit4, &texts.points_before},    {Edit5, &texts.points_after},
+      {Edit6, &texts.length_reduction}, {Edit7, &texts.length_before},
+      {Edit8, &texts.length_after}};
+  for (const auto& [field, text] : fields) field->setText(QString::fromStdString(*text));
+  if (handle_events_after_figures_) {
+    handle_events_after_figures_ = false;
+    ProcessMessages();
+  }
+}
+
+bool TForm1::ProgressDue() {
+  if (since_events_.isValid() &&
+      since_events_.elapsed() < static_cast<qint64>(progress_interval_.count())) {
+    return false;
+  }
+  handle_events_after_figures_ = true;
+  return true;
+}
+
+void TForm1::ProcessMessages() {
+  QCoreApplication::processEvents();
+  since_events_.start();
+}
+
+}  // namespace oru

@@ -1,0 +1,456 @@
+#include <QCloseEvent>
+#include <QFile>
+#include <QTimer>
+#include <clocale>
+#include <vector>
+
+#include "app/tests/window_fixture.h"
+
+namespace oru::testing {
+namespace {
+
+// The case tables' own PrintTo, found from gtest's printers.
+using oru::testing::PrintTo;
+
+using States = std::map<std::string, bool>;
+
+const States kStartStates = {{"BitBtn1", true},     {"BitBtn2", false},    {"BitBtn3", false},
+                             {"BitBtn4", false},    {"BitBtnPlot", false}, {"BitBtn5", true},
+                             {"Edit1", true},       {"RadioGroup1", true}, {"RadioGroup2", true},
+                             {"RadioGroup3", true}, {"RadioGroup4", true}, {"RadioGroup5", true},
+                             {"Open1", true},       {"Save1", false},      {"PrintScreen1", true},
+                             {"Exit1", true},       {"Index1", true},      {"About1", true}};
+
+States With(States states, const States& changes) {
+  for (const auto& [name, enabled] : changes) states[name] = enabled;
+  return states;
+}
+
+// What every run leaves enabled, however it ended.
+const States kAfterRun = {
+    {"BitBtn2", true}, {"BitBtn3", true}, {"BitBtn4", true}, {"BitBtnPlot", true}};
+
+// ---- enabling over the window's life ---------------------------------------
+
+struct EnablingCase {
+  const char* name;
+  std::function<void(WindowTest&)> act;
+  States changes;  // against the states at start
+};
+
+class EnablingTest : public WindowTest, public ::testing::WithParamInterface<EnablingCase> {};
+
+TEST_P(EnablingTest, ControlsFollowTheEnablingRules) {
+  GetParam().act(*this);
+  EXPECT_EQ(Enabled(), With(kStartStates, GetParam().changes));
+  EXPECT_EQ(QDir::currentPath(), window_->StartDirectory());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    MainWindow, EnablingTest,
+    ::testing::Values(
+        EnablingCase{"AtStart", [](WindowTest&) {}, {}},
+        EnablingCase{"OpenConfirmed",
+                     [](WindowTest& t) {
+                       t.dialogs_.open_answers.push_back(QStringLiteral("/data/a.txt"));
+                       t.Button("BitBtn1")->click();
+                     },
+                     {{"BitBtn2", true}}},
+        EnablingCase{"OpenCancelled", [](WindowTest& t) { t.Button("BitBtn1")->click(); }, {}},
+        EnablingCase{"MenuOpenCancelled",
+                     [](WindowTest& t) { t.Action("Open1")->trigger(); },
+                     {{"Save1", true}}},
+        EnablingCase{"MenuOpenConfirmed",
+                     [](WindowTest& t) {
+                       t.dialogs_.open_answers.push_back(QStringLiteral("/data/a.txt"));
+                       t.Action("Open1")->trigger();
+                     },
+                     {{"Save1", true}, {"BitBtn2", true}}},
+        EnablingCase{"SaveAsConfirmed",
+                     [](WindowTest& t) {
+                       t.dialogs_.open_answers.push_back(QStringLiteral("/data/a.txt"));
+                       t.dialogs_.save_answers.push_back(QStringLiteral("/data/b.txt"));
+                       t.Button("BitBtn1")->click();
+                       t.Button("BitBtn2")->click();
+                     },
+                     {{"BitBtn2", true}, {"BitBtn3", true}}},
+        // The menu's "&Open" leads to "Go!" even without an input file.
+        EnablingCase{"MenuSaveAsWithoutInput",
+                     [](WindowTest& t) {
+                       t.dialogs_.save_answers.push_back(QStringLiteral("/data/b.txt"));
+                       t.Action("Open1")->trigger();
+                       t.Action("Save1")->trigger();
+                     },
+                     {{"Save1", true}, {"BitBtn3", true}}},
+        // Dialogs that wander off still leave the start directory current.
+        EnablingCase{"OpenDialogThatChangesDirectory",
+                     [](WindowTest& t) {
+                       t.dialogs_.browse_to = QDir::tempPath();
+                       t.Button("BitBtn1")->click();
+                     },
+                     {}},
+        EnablingCase{"SaveDialogThatChangesDirectory",
+                     [](WindowTest& t) {
+                       t.dialogs_.browse_to = QDir::tempPath();
+                       t.Button("BitBtn2")->setEnabled(true);
+                       t.Button("BitBtn2")->click();
+                     },
+                     {{"BitBtn2", true}}},
+        EnablingCase{"PlaneCoordinates",
+                     [](WindowTest& t) { t.Choose("RadioGroup4", 2); },
+                     {{"RadioGroup1", false}, {"RadioGroup2", false}, {"RadioGroup5", false}}},
+        EnablingCase{
+            "RunStoppedAtALine",
+            [](WindowTest& t) {
+              t.Choose("RadioGroup4", 2);
+              t.RunWith(t.dir_.Write("in.txt", "1 2\n3 4\nx y\n"), t.dir_.path() / "out.txt");
+            },
+            With(kAfterRun,
+                 {{"RadioGroup1", false}, {"RadioGroup2", false}, {"RadioGroup5", false}})},
+        EnablingCase{"RunOfGeographicTrack",
+                     [](WindowTest& t) {
+                       t.RunWith(t.dir_.Write("in.txt", "52.1N, 4.5E\n"),
+                                 t.dir_.path() / "out.txt");
+                     },
+                     kAfterRun}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// ---- forced choices of the input format ------------------------------------
+
+struct GroupState {
+  int item;
+  bool enabled;
+  bool operator==(const GroupState&) const = default;
+};
+
+struct ForcedCase {
+  const char* name;
+  std::vector<int> input_formats;  // chosen one after the other
+  GroupState calculation, datum, output;
+};
+
+class ForcedChoicesTest : public WindowTest, public ::testing::WithParamInterface<ForcedCase> {};
+
+TEST_P(ForcedChoicesTest, InputFormatSetsTheOtherGroups) {
+  // Choices of the user's own that every change of input format overrides.
+  Choose("RadioGroup1", 1);
+  Choose("RadioGroup2", 1);
+  Choose("RadioGroup5", 2);
+  for (int format : GetParam().input_formats) Choose("RadioGroup4", format);
+  auto state = [this](const char* name) {
+    return GroupState{Group(name)->ItemIndex(), Group(name)->isEnabled()};
+  };
+  EXPECT_EQ(state("RadioGroup1"), GetParam().calculation);
+  EXPECT_EQ(state("RadioGroup2"), GetParam().datum);
+  EXPECT_EQ(state("RadioGroup5"), GetParam().output);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    MainWindow, ForcedChoicesTest,
+    ::testing::Values(ForcedCase{"ToPlane", {2}, {1, false}, {-1, false}, {1, false}},
+                      ForcedCase{"PlaneToOru", {2, 0}, {0, true}, {0, true}, {0, true}},
+                      ForcedCase{"PlaneToDms", {2, 1}, {0, true}, {0, true}, {1, true}},
+                      ForcedCase{"ToDms", {1}, {0, true}, {0, true}, {1, true}},
+                      ForcedCase{"DmsToOru", {1, 0}, {0, true}, {0, true}, {0, true}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(WindowTest, ChoosingTheSameInputFormatAgainKeepsTheUsersChoices) {
+  Choose("RadioGroup1", 1);
+  Choose("RadioGroup2", 1);
+  Choose("RadioGroup4", 0);
+  EXPECT_EQ(Group("RadioGroup1")->ItemIndex(), 1);
+  EXPECT_EQ(Group("RadioGroup2")->ItemIndex(), 1);
+}
+
+TEST_F(WindowTest, CriterionSetsTheUnitAndKeepsTheValue) {
+  Choose("RadioGroup3", 0);
+  EXPECT_EQ(Text("StaticText3"), QStringLiteral("m."));
+  EXPECT_EQ(Edit("Edit1")->text(), QStringLiteral("10"));
+  Choose("RadioGroup3", 1);
+  EXPECT_EQ(Text("StaticText3"), QStringLiteral("points"));
+  EXPECT_EQ(Edit("Edit1")->text(), QStringLiteral("10"));
+}
+
+// ---- runs through the window ----------------------------------------------
+
+class RunTest : public WindowTest {
+ public:
+  // Edit2 to Edit8.
+  std::vector<QString> Figures() const {
+    std::vector<QString> figures;
+    for (const char* name : {"Edit2", "Edit3", "Edit4", "Edit5", "Edit6", "Edit7", "Edit8"}) {
+      figures.push_back(Edit(name)->text());
+    }
+    return figures;
+  }
+  std::filesystem::path PlaneTrackRun(const char* criterion_value, int criterion,
+                                      const std::string& input_name = "track.txt") {
+    Choose("RadioGroup4", 2);
+    Choose("RadioGroup3", criterion);
+    Edit("Edit1")->setText(QString::fromUtf8(criterion_value));
+    const auto output = dir_.path() / "kept.txt";
+    RunWith(dir_.Write(input_name, kSmallTrack), output);
+    return output;
+  }
+};
+
+TEST_F(RunTest, ThinsAPlaneTrackAndShowsTheFigures) {
+  const auto output = PlaneTrackRun("3", 1);
+  EXPECT_TRUE(dialogs_.messages.isEmpty()) << dialogs_.messages.join('\n').toStdString();
+  // Kept: the end points and (150,-20). Lengths 209.68 m and 205.18 m.
+  const std::vector<QString> expected = {"20", "40", "5", "3", "2", "210", "205"};
+  EXPECT_EQ(Figures(), expected);
+  EXPECT_EQ(ReadAll(output),
+            "      0.00       0.00\n"
+            "    150.00     -20.00\n"
+            "    200.00       0.00\n");
+  EXPECT_EQ(window_->LineCount(), 5);
+  const RunChoices& last = window_->LastRunChoices();
+  EXPECT_EQ(last.input_format, InputFormat::AsciiXY);
+  EXPECT_EQ(last.calculation, CalculationType::Planar);
+  EXPECT_EQ(static_cast<int>(last.datum), -1);
+  EXPECT_EQ(last.criterion, Criterion::NumberOfPoints);
+  EXPECT_EQ(last.output_format, OutputFormat::Ascii);
+
+  Button("BitBtn4")->click();
+  EXPECT_EQ(launcher_.text_files, QStringList{Q(output)});
+  Button("BitBtnPlot")->click();
+  EXPECT_EQ(dialogs_.messages,
+            QStringList{QStringLiteral("The plot window is not available in this version.")});
+}
+
+TEST_F(RunTest, FiguresCountUpWhileTheControlsAreDisabled) {
+  std::string track;
+  for (int i = 0; i < 60; ++i) {
+    track += std::to_string(i * 10) + " " + std::to_string((i * 37) % 23) + "\n";
+  }
+  window_->SetProgressInterval(std::chrono::milliseconds(0));
+  Choose("RadioGroup4", 2);
+  Edit("Edit1")->setText(QStringLiteral("30"));
+
+  std::vector<int> counts;
+  std::vector<States> states_while_running;
+  QObject::connect(Edit("Edit5"), &QLineEdit::textChanged, [&](const QString& text) {
+    counts.push_back(text.toInt());
+    states_while_running.push_back(Enabled());
+  });
+  // Posted now, handled while the run works.
+  bool seen_during_run = false;
+  QTimer::singleShot(0, window_.get(), [&] {
+    seen_during_run = window_->RunUnderWay();
+    // The menus stay usable, but a file chosen meanwhile does not open the
+    // way to a second run.
+    dialogs_.open_answers.push_back(QStringLiteral("/data/other.txt"));
+    Action("Open1")->trigger();
+  });
+  RunWith(dir_.Write("track.txt", track), dir_.path() / "kept.txt");
+
+  EXPECT_TRUE(seen_during_run);
+  ASSERT_GE(counts.size(), 28u);
+  EXPECT_EQ(counts.front(), 2);  // pre-filled: only the end points
+  EXPECT_EQ(counts.back(), 30);
+  for (std::size_t i = 1; i < counts.size(); ++i) EXPECT_GE(counts[i], counts[i - 1]);
+  const States running = With(kStartStates, {{"BitBtn1", false},
+                                             {"Edit1", false},
+                                             {"RadioGroup1", false},
+                                             {"RadioGroup2", false},
+                                             {"RadioGroup3", false},
+                                             {"RadioGroup4", false},
+                                             {"RadioGroup5", false}});
+  // From the second figure on the menu's "&Open" has enabled "&Save As".
+  EXPECT_EQ(states_while_running.front(), running);
+  for (std::size_t i = 1; i < states_while_running.size(); ++i) {
+    EXPECT_EQ(states_while_running[i], With(running, {{"Save1", true}})) << "figure " << i;
+  }
+  EXPECT_EQ(Text("StaticText1"), QStringLiteral("/data/other.txt"));
+}
+
+struct MessageCase {
+  const char* name;
+  std::function<void(RunTest&)> act;
+  QString message;            // "%1" stands for the folder of the test's files
+  bool menu_save_as = false;  // whether the case used the menu's "&Open"
+};
+
+class MessageTest : public RunTest, public ::testing::WithParamInterface<MessageCase> {};
+
+TEST_P(MessageTest, RunStopsWithItsMessageAndEndsInOrder) {
+  const auto earlier_output = dir_.Write("out.txt", "earlier run\n");
+  GetParam().act(*this);
+  QString expected = GetParam().message;
+  if (expected.contains(QStringLiteral("%1"))) expected = expected.arg(Q(dir_.path()));
+  EXPECT_EQ(dialogs_.messages, QStringList{expected});
+  EXPECT_EQ(ReadAll(earlier_output), "earlier run\n");
+  EXPECT_EQ(Figures(), std::vector<QString>(7));
+  const bool plane = Group("RadioGroup4")->ItemIndex() == 2;
+  EXPECT_EQ(Enabled(), With(With(kStartStates, kAfterRun), {{"RadioGroup1", !plane},
+                                                            {"RadioGroup2", !plane},
+                                                            {"RadioGroup5", !plane},
+                                                            {"Save1", GetParam().menu_save_as}}));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    MainWindow, MessageTest,
+    ::testing::Values(
+        MessageCase{"UnreadableLine",
+                    [](RunTest& t) {
+                      t.Choose("RadioGroup4", 2);
+                      t.RunWith(t.dir_.Write("in.txt", "1 1\n2 2\n3 3\n4 4\n5 5\n6 6\nsix 7\n"),
+                                t.dir_.path() / "out.txt");
+                    },
+                    QStringLiteral("Line 7 could not be read.")},
+        MessageCase{"EmptyFile",
+                    [](RunTest& t) {
+                      t.Choose("RadioGroup4", 2);
+                      t.RunWith(t.dir_.Write("in.txt", "\n1 2\n"), t.dir_.path() / "out.txt");
+                    },
+                    QStringLiteral("Input file empty.")},
+        MessageCase{"FractionalNumberOfPoints",
+                    [](RunTest& t) {
+                      t.Choose("RadioGroup4", 2);
+                      t.Edit("Edit1")->setText(QStringLiteral("2.5"));
+                      t.RunWith(t.dir_.Write("in.txt", kSmallTrack), t.dir_.path() / "out.txt");
+                    },
+                    QStringLiteral("'2.5' is not a valid integer value")},
+        MessageCase{"NoInputFile",
+                    [](RunTest& t) {
+                      t.dialogs_.save_answers.push_back(Q(t.dir_.path() / "out.txt"));
+                      t.Action("Open1")->trigger();
+                      t.Action("Save1")->trigger();
+                      t.Button("BitBtn3")->click();
+                    },
+                    QStringLiteral("No input file has been chosen."), true},
+        MessageCase{"OutputIsInput",
+                    [](RunTest& t) {
+                      t.Choose("RadioGroup4", 2);
+                      t.RunWith(t.dir_.path() / "out.txt", t.dir_.path() / "out.txt");
+                    },
+                    QStringLiteral("The output file %1/out.txt is the input file.")},
+        MessageCase{"MissingInputFile",
+                    [](RunTest& t) {
+                      t.Choose("RadioGroup4", 2);
+                      t.RunWith(t.dir_.path() / "gone.txt", t.dir_.path() / "out.txt");
+                    },
+                    QStringLiteral("Input file %1/gone.txt could not be opened.")}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// Regional settings with a decimal comma change nothing: the point is the
+// separator of the selection value and of the track files.
+TEST_F(RunTest, CommaLocaleKeepsTheDecimalPoint) {
+  window_.reset();
+  if (std::setlocale(LC_ALL, "de_DE.UTF-8") == nullptr &&
+      std::setlocale(LC_ALL, "nl_NL.UTF-8") == nullptr) {
+    GTEST_SKIP() << "no locale with a decimal comma is installed (de_DE.UTF-8, nl_NL.UTF-8)";
+  }
+  QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+  window_ = std::make_unique<TForm1>(dialogs_, launcher_);
+  window_->show();
+  EXPECT_EQ(QLocale().decimalPoint(), QStringLiteral("."));
+
+  PlaneTrackRun("17,5", 0);
+  EXPECT_EQ(dialogs_.messages,
+            QStringList{QStringLiteral("'17,5' is not a valid floating point value")});
+  EXPECT_TRUE(Button("BitBtn3")->isEnabled());
+
+  // Past 20 m and 16.52 m, the run stops there: four points kept.
+  dialogs_.messages.clear();
+  // Also through a file name that is not plain ASCII.
+  const auto output = PlaneTrackRun("17.5", 0, "Gew\xc3\xa4sser.txt");
+  EXPECT_TRUE(dialogs_.messages.isEmpty()) << dialogs_.messages.join('\n').toStdString();
+  const std::vector<QString> expected = {"17", "20", "5", "4", "0", "210", "209"};
+  EXPECT_EQ(Figures(), expected);
+  EXPECT_EQ(ReadAll(output),
+            "      0.00       0.00\n"
+            "     50.00      10.00\n"
+            "    150.00     -20.00\n"
+            "    200.00       0.00\n");
+  std::setlocale(LC_ALL, "C");
+}
+
+// ---- closing ---------------------------------------------------------------
+
+struct CloseCase {
+  const char* name;
+  std::function<void(WindowTest&, TForm1&)> close;
+};
+
+class CloseTest : public WindowTest, public ::testing::WithParamInterface<CloseCase> {};
+
+TEST_P(CloseTest, ClosingDeletesTheHandOffFiles) {
+  const auto points = dir_.Write("AllePunten.dat", "1 2\n");
+  const auto selection = dir_.Write("Selectie.dat", "1 2\n");
+  const auto elsewhere = dir_.Write("other.dat", "1 2\n");
+  GetParam().close(*this, *window_);
+  EXPECT_FALSE(window_->isVisible());
+  EXPECT_FALSE(std::filesystem::exists(points));
+  EXPECT_FALSE(std::filesystem::exists(selection));
+  EXPECT_TRUE(std::filesystem::exists(elsewhere));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    MainWindow, CloseTest,
+    ::testing::Values(CloseCase{"ExitButton",
+                                [](WindowTest&, TForm1& w) {
+                                  w.findChild<QPushButton*>(QStringLiteral("BitBtn5"))->click();
+                                }},
+                      CloseCase{"CloseBox", [](WindowTest&, TForm1& w) { w.close(); }},
+                      CloseCase{"FileMenuExit",
+                                [](WindowTest&, TForm1& w) {
+                                  w.findChild<QAction*>(QStringLiteral("Exit1"))->trigger();
+                                }}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(WindowTest, MissingHandOffFilesAreNoError) {
+  const auto selection = dir_.Write("Selectie.dat", "1 2\n");
+  window_->close();
+  EXPECT_FALSE(std::filesystem::exists(selection));
+  EXPECT_TRUE(dialogs_.messages.isEmpty());
+}
+
+TEST_F(RunTest, ClosingDuringARunWaitsForItsEnd) {
+  const auto points = dir_.Write("AllePunten.dat", "1 2\n");
+  bool closed_at_once = true;
+  QTimer::singleShot(0, window_.get(), [&] {
+    const bool accepted = window_->close();
+    closed_at_once = accepted || !window_->isVisible();
+  });
+  const auto output = PlaneTrackRun("3", 1);
+  EXPECT_FALSE(closed_at_once);
+  EXPECT_FALSE(window_->isVisible());
+  EXPECT_FALSE(window_->RunUnderWay());
+  EXPECT_TRUE(std::filesystem::exists(output));
+  EXPECT_FALSE(std::filesystem::exists(points));
+}
+
+// ---- help, printing --------------------------------------------------------
+
+TEST_F(WindowTest, HelpIsTakenFromTheStartDirectoryFirst) {
+  Action("Index1")->trigger();
+  // The build puts the help beside the programs.
+  EXPECT_EQ(launcher_.help_files,
+            QStringList{QCoreApplication::applicationDirPath() + QStringLiteral("/ORU_help.html")});
+
+  const auto own = dir_.Write("ORU_help.html", "<p>local help</p>");
+  Action("Index1")->trigger();
+  EXPECT_EQ(launcher_.help_files.value(1), Q(own));
+}
+
+TEST_F(WindowTest, PrintScreenPrintsTheWindowOnTheChosenPrinter) {
+  const auto pdf = dir_.path() / "window.pdf";
+  Action("PrintScreen1")->trigger();  // cancelled: nothing printed
+  EXPECT_FALSE(std::filesystem::exists(pdf));
+
+  dialogs_.choose_printer = [&](QPrinter& printer) {
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(Q(pdf));
+    return true;
+  };
+  Action("PrintScreen1")->trigger();
+  const std::string printed = ReadAll(pdf);
+  EXPECT_EQ(printed.rfind("%PDF", 0), 0u);
+  // The page carries the window's image, not an empty page.
+  EXPECT_NE(printed.find("/Image"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace oru::testing

@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Makes the README's pictures of the windows under a virtual X display
+# (Debian's xvfb): the main window after thinning the sample track
+# data/samples/survey_line_xy.txt to 25 points, the About box and the
+# splash window, as PNG files in docs/screenshots/.
+set -euo pipefail
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+"$root/scripts/install-deps.sh"
+
+build="${ORU_BUILD_DIR:-$root/build}"
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DORU_BUILD_TESTS=OFF \
+      -DORU_BUILD_BENCH=OFF >/dev/null
+cmake --build "$build" --target oru-screenshots
+
+out="$root/docs/screenshots"
+mkdir -p "$out"
+# A short, fixed folder, since the window shows the file names.
+work="${TMPDIR:-/tmp}/oru-tracks"
+rm -rf "$work"
+mkdir -p "$work"
+trap 'rm -rf "$work"' EXIT
+cp "$root/data/samples/survey_line_xy.txt" "$work/"
+
+# The plain Qt look at scale 1, whatever desktop settings the caller has.
+env -u QT_QPA_PLATFORMTHEME -u QT_STYLE_OVERRIDE -u QT_SCALE_FACTOR \
+    QT_QPA_PLATFORM=xcb QT_AUTO_SCREEN_SCALE_FACTOR=0 \
+    xvfb-run --auto-servernum --server-args="-screen 0 1280x1024x24" \
+    "$build/app/oru-screenshots" "$work/survey_line_xy.txt" "$work/survey_line_xy_25.txt" "$out"
