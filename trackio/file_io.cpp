@@ -1,10 +1,12 @@
 #include "trackio/file_io.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <system_error>
 
 namespace oru {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 
@@ -9,31 +10,59 @@
 namespace oru {
 
 // Reading of the three input track formats from the text of a file held in
-// memory. A line is everything up to its line feed, however long; a carriage
+// memory. Numbers are read as the C library's sscanf reads them in the "C"
+// locale (the point is the decimal separator whatever the locale), except
+// that "nan", "inf", hexadecimal numbers, numbers too large for a double and
+// whole numbers outside the 32-bit range make a line unreadable.
+//
+// Lines: a line is everything up to its line feed, however long; a carriage
 // return right before the line feed (or at the very end of the file) belongs
-// to the line end; line numbers are 1-based physical line numbers. The data
-// end at the end of the file, at an empty line, or (for the DMS and X, Y
-// formats) at a line beginning with an upper-case 'N'.
+// to the line end, so CR LF and LF files read alike. Line numbers are 1-based
+// physical line numbers. A NUL byte ends the text of its line that the
+// patterns see, as it ends a C string.
+//
+// End marks: the data end at the end of the file, at an empty line, or (for
+// the DMS and X, Y formats, and always when counting) at a line whose first
+// character is an upper-case 'N'. Whatever follows an end mark is ignored. A
+// line of blanks is not empty: it is parsed and fails.
 
 // Number of lines before the first end mark; a line beginning with 'N' is an
 // end mark here whatever the format. Sizes the store.
 std::int64_t CountTrackLines(std::string_view text);
 
 struct ReadOutcome {
-  std::int64_t points = 0;     // points read (0: the file holds none)
-  std::int64_t bad_line = 0;   // 1-based line that could not be read, or 0
+  std::int64_t points = 0;    // points read and stored (0: the file holds none)
+  std::int64_t bad_line = 0;  // 1-based line that could not be read, or 0
 };
 
 // Parses the lines into store slots 0, 1, 2 ... in file order. Stops at the
 // first end mark, or at the first line that does not parse, which it reports
 // without storing anything of it. A point line beyond the store's slots is
-// reported as unreadable.
+// reported as unreadable, so a store sized by CountTrackLines is never
+// outgrown: an "oru/kvl" line beginning with 'N' ends the count but not the
+// reading, and is then reported.
 ReadOutcome ReadTrack(std::string_view text, InputFormat format, TrackStore& store);
 
-// One line of each format (the line's text without its line end) into slot i.
-// False when the line does not parse; the slot is then untouched.
+// One line of each format (the line's text without its line end) into slot
+// i < store.size(). False when the line does not parse; the slot is then
+// untouched.
+//
+// "oru/kvl", "%lf%c, %lf %c" on the line's first 50 characters with a blank
+// put before every 'E', 'e', 'W' and 'w' (so a number cannot carry an
+// exponent, and "4.5E" reads as 4.5 and 'E'): unsigned decimal degrees and
+// hemisphere letters, stored as read. 'S'/'s' and 'W'/'w' make the signed
+// coordinate negative, any other letter counts as north or east. Degrees,
+// minutes and seconds follow from the value v by floors: degrees floor(v),
+// minutes floor(60 f) with f = v - floor(v), seconds the rest times 60; all
+// three negated in the south and west. A whole part outside the 32-bit range
+// is stored as INT32_MIN, the value a 32-bit x86 conversion gives.
 bool ParseOruLine(std::string_view line, TrackStore& store, std::size_t i);
+// "ASCII Lat, Lon [DMS]", "%d %d %lf %d %d %lf": degrees, minutes, seconds of
+// latitude and longitude, each with its own sign. The signed coordinates are
+// degrees + minutes * (1/60) + seconds * (1/3600); the hemisphere letters
+// are 'N'/'E' when the coordinate is above 0, else 'S'/'W' (0 gives 'S', 'W').
 bool ParseDmsLine(std::string_view line, TrackStore& store, std::size_t i);
+// "ASCII  X, Y        [m]", "%lf %lf": X and Y in metres.
 bool ParseXyLine(std::string_view line, TrackStore& store, std::size_t i);
 
 }  // namespace oru

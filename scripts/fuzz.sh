@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# Builds the libFuzzer targets with clang in build-fuzz (AddressSanitizer and
+# UndefinedBehaviorSanitizer on every library) and runs each for SECONDS
+# seconds (default 20). Findings are written to build-fuzz/findings/ and end
+# the script with an error. Warnings are not fatal here: the release build of
+# scripts/test.sh already treats them as errors.
+#   scripts/fuzz.sh [SECONDS] [TARGET...]
+set -euo pipefail
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+seconds="${1:-20}"
+[ $# -gt 0 ] && shift
+build="$root/build-fuzz"
+
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+      -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_CXX_FLAGS=-fsanitize=fuzzer-no-link \
+      -DORU_SANITIZE=ON -DORU_BUILD_FUZZ=ON \
+      -DORU_BUILD_TESTS=OFF -DORU_BUILD_BENCH=OFF >/dev/null
+
+targets=("$@")
+if [ ${#targets[@]} -eq 0 ]; then
+  # Every executable that fuzz/CMakeLists.txt registers.
+  mapfile -t targets < <(ninja -C "$build" -t targets all |
+    sed -n 's/^fuzz\/\([A-Za-z0-9_]*_fuzzer\): CXX_EXECUTABLE_LINKER.*/\1/p')
+fi
+[ ${#targets[@]} -gt 0 ] || { echo "no fuzz targets found" >&2; exit 1; }
+cmake --build "$build" -j 2 --target "${targets[@]}"
+
+mkdir -p "$build/findings"
+for target in "${targets[@]}"; do
+  corpus="$build/corpus/$target"
+  mkdir -p "$corpus"
+  seeds=()
+  name="${target%_reader_fuzzer}"
+  [ -d "$root/fuzz/seeds/$name" ] && seeds=("$root/fuzz/seeds/$name")
+  dict=()
+  [ "$name" != "$target" ] && dict=(-dict="$root/fuzz/track.dict")
+  echo "--- $target: ${seconds}s"
+  log="$build/findings/$target.log"
+  # New inputs go to the first corpus folder; the seeds are only read.
+  status=0
+  "$build/fuzz/$target" "$corpus" "${seeds[@]}" "${dict[@]}" \
+      -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
+      -artifact_prefix="$build/findings/$target-" >"$log" 2>&1 || status=$?
+  if [ "$status" -ne 0 ]; then
+    cat "$log"
+    echo "$target found a fault (exit $status); the input is in $build/findings" >&2
+    exit 1
+  fi
+  grep -E '^(Done|stat::number_of_executed_units|stat::peak_rss_mb)' "$log" || tail -n 3 "$log"
+done
