@@ -41,7 +41,13 @@ struct SelectionResult {
 // first/second: the engine's own copies of the coordinates (latitude and
 // longitude in degrees, or X and Y in metres). Only the planar measure set is
 // available at present; the ellipsoidal set and the projection of geographic
-// tracks slot in beside it. `observer` may be null.
+// tracks slot in beside it. `observer` may be null. The figures of the last
+// iteration are always in the result, whether or not they were due.
+//
+// Throws std::invalid_argument for sequences of different lengths and for
+// the ellipsoidal calculation of X, Y metres; std::logic_error for geographic
+// input (ellipsoidal, or planar through a projection) until those measures
+// are built. The run refuses these combinations before calling.
 SelectionResult SelectPoints(std::vector<double> first, std::vector<double> second,
                              const SelectionSettings& settings, SelectionObserver* observer);
 

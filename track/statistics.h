@@ -12,6 +12,7 @@ struct SelectionStatistics {
   std::int64_t count = 0;          // points selected so far
   double full_length = 0.0;        // metres: length of the whole track
   double new_length = 0.0;         // metres: length of the simplified line
+  std::int64_t last_selected = 0;  // point number added last; 0 when none was added
 };
 
 // The seven texts of the statistics rows, as the main window and the batch
@@ -28,7 +29,8 @@ struct StatisticsTexts {
 
 // Point reduction: 100 (n - count) / n in 64-bit integers, truncated.
 double PointReduction(std::int64_t n, std::int64_t count);
-// Length reduction (full - new) 100 / full; 0 for a track of length 0.
+// Length reduction (full - new) 100 / full; 0 for a track of length 0 and
+// for equal lengths (also two infinite ones).
 double LengthReduction(double full_length, double new_length);
 
 StatisticsTexts FormatStatistics(const SelectionStatistics& figures);

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <cstdint>
+
+namespace oru {
+
+// The point of one segment of the simplified line that the selection would
+// take next from it.
+struct SegmentWinner {
+  double deviation = 0.0;  // metres; 0.0 when no point deviates by more than 0
+  std::int64_t index = 0;  // 0-based store index of the point
+};
+
+// A measure set as the selection engine sees it: the farthest point of a
+// segment and the length of a segment, over one track held by the set.
+// Points are addressed by 0-based store index. The planar set measures plane
+// metres; an ellipsoidal set measures geodesics on a datum's ellipsoid and may
+// spread its work over threads, as long as its answers are those of a plain
+// scan in point order.
+class SegmentMeasure {
+ public:
+  virtual ~SegmentMeasure() = default;
+
+  // Among the points strictly between a and b (a + 2 <= b), the one with the
+  // largest deviation from the segment a-b, strictly above 0.0; the lowest
+  // index among equal deviations; a NaN deviation never wins. When no point
+  // deviates by more than 0.0: {0.0, a + 1}.
+  virtual SegmentWinner FarthestPoint(std::int64_t a, std::int64_t b) = 0;
+
+  // Length of the segment a-b (metres), the term that the length of a
+  // polyline through a and b sums.
+  virtual double SegmentLength(std::int64_t a, std::int64_t b) const = 0;
+
+  // Length of the whole track (metres), its segment lengths summed in point
+  // order from 0.0.
+  virtual double TrackLength() const = 0;
+
+  // A hint that the segment a-b is likely to be split at p next: a set may
+  // start fetching what SegmentLength(a, p) and SegmentLength(p, b) read, so
+  // that the cache misses overlap the measuring of other segments.
+  virtual void Prefetch(std::int64_t /*a*/, std::int64_t /*p*/, std::int64_t /*b*/) const {}
+};
+
+}  // namespace oru

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "track/run_settings.h"
+#include "track/statistics.h"
+
+namespace oru::testing {
+
+struct ReferenceRun {
+  std::vector<std::int64_t> selected;           // 1-based point numbers, ascending
+  double max_deviation = 0.0;                   // deviation of the last point taken
+  std::vector<SelectionStatistics> iterations;  // the figures of every iteration
+  SelectionStatistics statistics;               // the figures of the last one
+};
+
+// The selection done the plain way, for tests and benchmarks only: every
+// iteration measures every remaining candidate afresh with PlanarDeviation,
+// finds its segment by a linear scan of the selection list, rebuilds the
+// candidate list through a scratch list, sorts the selection list with qsort
+// and recomputes both line lengths with PlanarLineLength. X, Y input only.
+// With no candidate above 0.0 it takes the lowest-numbered one at 0.0; the
+// last candidate is taken at 0.0; tracks of one or two points are kept whole.
+ReferenceRun ReferenceSelectPoints(std::vector<double> first, std::vector<double> second,
+                                   const SelectionSettings& settings);
+
+}  // namespace oru::testing

@@ -1,0 +1,297 @@
+#include "track/selection_engine.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <random>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "track/tests/reference_engine.h"
+#include "track/tests/track_shapes.h"
+
+namespace oru {
+namespace {
+
+using testing::GeneratedTracks;
+using testing::ReferenceRun;
+using testing::ReferenceSelectPoints;
+using testing::TrackShape;
+
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+constexpr double kInf = std::numeric_limits<double>::infinity();
+
+// Figures are due every `every`-th time the engine asks (0: never).
+class RecordingObserver : public SelectionObserver {
+ public:
+  explicit RecordingObserver(int every = 1) : every_(every) {}
+  bool ProgressDue() override {
+    ++asked;
+    return every_ > 0 && asked % every_ == 0;
+  }
+  void OnProgress(const SelectionStatistics& figures) override { shown.push_back(figures); }
+
+  int asked = 0;
+  std::vector<SelectionStatistics> shown;
+
+ private:
+  int every_;
+};
+
+SelectionSettings XySettings(double threshold, std::int64_t wanted) {
+  SelectionSettings s;
+  s.calculation = CalculationType::Planar;
+  s.input_format = InputFormat::AsciiXY;
+  s.threshold = threshold;
+  s.wanted_count = wanted;
+  return s;
+}
+
+// Equal to the last bit; any NaN equals any NaN (a NaN length has no payload
+// worth comparing).
+bool Same(double x, double y) {
+  if (std::isnan(x) || std::isnan(y)) return std::isnan(x) && std::isnan(y);
+  return x == y && std::signbit(x) == std::signbit(y);
+}
+
+::testing::AssertionResult SameFigures(const SelectionStatistics& x, const SelectionStatistics& y) {
+  if (Same(x.largest_deviation, y.largest_deviation) && x.n == y.n && x.count == y.count &&
+      Same(x.full_length, y.full_length) && Same(x.new_length, y.new_length) &&
+      x.last_selected == y.last_selected) {
+    return ::testing::AssertionSuccess();
+  }
+  auto text = [](const SelectionStatistics& f) {
+    char buffer[200];
+    std::snprintf(buffer, sizeof buffer,
+                  "{dev %.17g, n %lld, count %lld, full %.17g, new %.17g, point %lld}",
+                  f.largest_deviation, static_cast<long long>(f.n), static_cast<long long>(f.count),
+                  f.full_length, f.new_length, static_cast<long long>(f.last_selected));
+    return std::string(buffer);
+  };
+  return ::testing::AssertionFailure() << text(x) << " vs " << text(y);
+}
+
+// Runs both engines and holds the production engine to the reference: the
+// same points, picked in the same order with the same figures at every
+// iteration, and the same figures when progress is never due.
+void ExpectSameAsReference(const TrackShape& track, const SelectionSettings& settings) {
+  SCOPED_TRACE(track.name + ", threshold " + std::to_string(settings.threshold) + ", wanted " +
+               std::to_string(settings.wanted_count));
+  const ReferenceRun expected = ReferenceSelectPoints(track.first, track.second, settings);
+
+  RecordingObserver every_iteration;
+  const SelectionResult got = SelectPoints(track.first, track.second, settings, &every_iteration);
+  EXPECT_EQ(got.selected, expected.selected);
+  EXPECT_TRUE(Same(got.max_deviation, expected.max_deviation));
+  EXPECT_TRUE(SameFigures(got.statistics, expected.statistics));
+  ASSERT_EQ(every_iteration.shown.size(), expected.iterations.size());
+  for (std::size_t i = 0; i < expected.iterations.size(); ++i) {
+    ASSERT_TRUE(SameFigures(every_iteration.shown[i], expected.iterations[i])) << "iteration " << i;
+  }
+  const StatisticsTexts texts = FormatStatistics(got.statistics);
+  const StatisticsTexts expected_texts = FormatStatistics(expected.statistics);
+  EXPECT_EQ(texts.max_deviation, expected_texts.max_deviation);
+  EXPECT_EQ(texts.length_reduction, expected_texts.length_reduction);
+  EXPECT_EQ(texts.length_before, expected_texts.length_before);
+  EXPECT_EQ(texts.length_after, expected_texts.length_after);
+
+  const SelectionResult quiet = SelectPoints(track.first, track.second, settings, nullptr);
+  EXPECT_EQ(quiet.selected, expected.selected);
+  EXPECT_TRUE(SameFigures(quiet.statistics, expected.statistics));
+}
+
+class EngineAgainstReference : public ::testing::TestWithParam<TrackShape> {};
+
+TEST_P(EngineAgainstReference, ByMaximumDeviation) {
+  const TrackShape& track = GetParam();
+  const auto n = static_cast<std::int64_t>(track.first.size());
+  // The deviations that a full selection meets, and thresholds on, just above
+  // and just below some of them: where a stop rule flips.
+  const ReferenceRun all = ReferenceSelectPoints(track.first, track.second, XySettings(-1.0, n));
+  std::vector<double> thresholds = {-1.0, 0.0, 1e308, kInf, kNaN};
+  for (std::size_t k : {std::size_t{0}, all.iterations.size() / 4, all.iterations.size() / 2}) {
+    if (k >= all.iterations.size()) continue;
+    const double d = all.iterations[k].largest_deviation;
+    thresholds.insert(thresholds.end(), {d, std::nextafter(d, kInf), std::nextafter(d, -kInf)});
+  }
+  for (double threshold : thresholds) ExpectSameAsReference(track, XySettings(threshold, n));
+}
+
+TEST_P(EngineAgainstReference, ByNumberOfPoints) {
+  const TrackShape& track = GetParam();
+  const auto n = static_cast<std::int64_t>(track.first.size());
+  for (std::int64_t wanted : {std::int64_t{-5}, std::int64_t{1}, std::int64_t{3}, std::int64_t{4},
+                              n / 3, n / 2, n - 1, n, n + 3}) {
+    ExpectSameAsReference(track, XySettings(0.0, wanted));
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(GeneratedTracks, EngineAgainstReference,
+                         ::testing::ValuesIn(GeneratedTracks()),
+                         [](const ::testing::TestParamInfo<TrackShape>& info) {
+                           std::string name;
+                           for (char c : info.param.name) {
+                             name.push_back(std::isalnum(static_cast<unsigned char>(c)) ? c : '_');
+                           }
+                           return name + "_" + std::to_string(info.index);
+                         });
+
+// Small tracks on a coarse integer grid: repeated points, points on the end
+// points of their segment, collinear runs and exactly equal deviations in
+// every arrangement.
+TEST(EngineAgainstReferenceGrid, ManySmallTracks) {
+  std::mt19937_64 random(31);
+  std::uniform_int_distribution<int> grid(0, 4);
+  for (int t = 0; t < 400; ++t) {
+    TrackShape track{"grid track " + std::to_string(t), {}, {}};
+    const int n = 3 + t % 23;
+    for (int i = 0; i < n; ++i) {
+      track.first.push_back(grid(random));
+      track.second.push_back(grid(random));
+    }
+    ExpectSameAsReference(track, XySettings(-1.0, n));
+    ExpectSameAsReference(track, XySettings(1.0, n));
+    ExpectSameAsReference(track, XySettings(0.0, n / 2));
+    if (HasFailure()) return;
+  }
+}
+
+// A ship-like track long enough that most points are ranked by the cheap
+// bound and only a few measured exactly.
+TEST(EngineAgainstReferenceLong, ThousandsOfPoints) {
+  TrackShape track{"long walk", {}, {}};
+  double x = 4.5e5, y = 6.2e6, heading = 0.3;
+  for (int i = 0; i < 2000; ++i) {
+    track.first.push_back(x);
+    track.second.push_back(y);
+    heading += 0.02 * std::sin(i * 0.37) + (i % 400 == 0 ? 1.2 : 0.0);
+    x += 5.0 * std::sin(heading) + 0.3 * std::sin(i * 1.7);
+    y += 5.0 * std::cos(heading) + 0.3 * std::cos(i * 2.3);
+  }
+  ExpectSameAsReference(track, XySettings(0.0, 150));
+  ExpectSameAsReference(track, XySettings(25.0, 2000));
+}
+
+// A long straight run whose points stray from the line by less than the
+// measure's own rounding: the deviations that decide are arc-tangent noise,
+// far inside the cheap bound's margin, so nearly every point is measured
+// exactly and ties at the noise floor are common.
+TEST(EngineAgainstReferenceLong, StraightRunAtTheNoiseFloor) {
+  TrackShape track{"noise-floor run", {}, {}};
+  for (int i = 0; i < 1500; ++i) {
+    const double along = 0.75 * i;  // exact
+    track.first.push_back(i % 7 == 3 ? along * (1.0 + 0x1p-46) : along);
+    track.second.push_back(0.25 * i);
+  }
+  ExpectSameAsReference(track, XySettings(0.0, 60));
+  ExpectSameAsReference(track, XySettings(1e-13, 1500));
+}
+
+// Figures of the whole run that a user can check by hand.
+struct OutcomeRow {
+  const char* name;
+  std::vector<double> first, second;
+  double threshold;
+  std::int64_t wanted;
+  std::vector<std::int64_t> selected;
+  const char* max_deviation;    // Edit2
+  const char* point_reduction;  // Edit3
+};
+
+class EngineOutcome : public ::testing::TestWithParam<OutcomeRow> {};
+
+TEST_P(EngineOutcome, SelectsAndReports) {
+  const OutcomeRow& row = GetParam();
+  const SelectionResult got =
+      SelectPoints(row.first, row.second, XySettings(row.threshold, row.wanted), nullptr);
+  EXPECT_EQ(got.selected, row.selected);
+  const StatisticsTexts texts = FormatStatistics(got.statistics);
+  EXPECT_EQ(texts.max_deviation, row.max_deviation);
+  EXPECT_EQ(texts.point_reduction, row.point_reduction);
+  EXPECT_EQ(texts.points_after, std::to_string(row.selected.size()));
+}
+
+// Nine points, 0..8 along the first axis, with deviations 0, 5, 0, 2, 0, 9,
+// 0 from the line 1-9 (points 2 to 8).
+const std::vector<double> kNineFirst = {0, 1, 2, 3, 4, 5, 6, 7, 8};
+const std::vector<double> kNineSecond = {0, 0, 5, 0, 2, 0, 9, 0, 0};
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, EngineOutcome,
+    ::testing::Values(
+        OutcomeRow{"three points always keep all three", {0, 1, 2}, {0, 7, 0}, 100.0, 3,
+                   {1, 2, 3}, "0", "0"},
+        OutcomeRow{"one point", {3}, {4}, 0.0, 10, {1}, "0", "0"},
+        OutcomeRow{"two points", {3, 6}, {4, 8}, 0.0, 10, {1, 2}, "0", "0"},
+        OutcomeRow{"threshold above every deviation: first, farthest, last", kNineFirst,
+                   kNineSecond, 10.0, 9, {1, 7, 9}, "9", "66"},
+        // Point 7 (9 m) exceeds 8.5 m; point 6, 4.16 m from the line 1-7, is
+        // the first within it and is taken all the same.
+        OutcomeRow{"the first point within the threshold is still taken", kNineFirst,
+                   kNineSecond, 8.5, 9, {1, 6, 7, 9}, "4", "55"},
+        OutcomeRow{"negative threshold takes every point", kNineFirst, kNineSecond, -1.0, 9,
+                   {1, 2, 3, 4, 5, 6, 7, 8, 9}, "0", "0"},
+        OutcomeRow{"wanted count 1 gives three points", kNineFirst, kNineSecond, 0.0, 1,
+                   {1, 7, 9}, "9", "66"},
+        OutcomeRow{"wanted count above n takes every point", kNineFirst, kNineSecond, 0.0, 50,
+                   {1, 2, 3, 4, 5, 6, 7, 8, 9}, "0", "0"},
+        // Points 2 and 3 are mirror images across the line 1-4, 3 m from it to
+        // the last bit: the lower number wins the tie.
+        OutcomeRow{"equal deviations: the lower point number first", {0, 3, -3, 0},
+                   {0, 2, 2, 4}, 0.0, 3, {1, 2, 4}, "3", "25"},
+        // After point 5, the corner of an L, every remaining point lies on the
+        // line: the lowest numbered one is taken at 0.
+        OutcomeRow{"no point off the line: the lowest numbered at 0", {0, 0, 0, 0, 0, 1, 2, 3, 4},
+                   {0, 1, 2, 3, 4, 4, 4, 4, 4}, 0.0, 4, {1, 2, 5, 9}, "0", "55"}),
+    [](const ::testing::TestParamInfo<OutcomeRow>& info) {
+      return "row" + std::to_string(info.index);
+    });
+
+TEST(EngineOutcome, HundredPointsToTen) {
+  std::vector<double> first, second;
+  for (int i = 0; i < 100; ++i) {
+    first.push_back(i);
+    second.push_back(std::sin(i * 0.3) * 20.0);
+  }
+  const SelectionResult got = SelectPoints(first, second, XySettings(0.0, 10), nullptr);
+  EXPECT_EQ(got.selected.size(), 10u);
+  EXPECT_EQ(FormatStatistics(got.statistics).point_reduction, "90");
+}
+
+TEST(EngineProgress, AskedOncePerIterationAndShownOnlyWhenDue) {
+  const TrackShape track = GeneratedTracks().front();
+  const auto n = static_cast<std::int64_t>(track.first.size());
+  const SelectionSettings settings = XySettings(-1.0, n);
+  RecordingObserver every_third(3);
+  const SelectionResult got = SelectPoints(track.first, track.second, settings, &every_third);
+  const ReferenceRun expected = ReferenceSelectPoints(track.first, track.second, settings);
+  ASSERT_EQ(every_third.asked, static_cast<int>(expected.iterations.size()));
+  ASSERT_EQ(every_third.shown.size(), expected.iterations.size() / 3);
+  for (std::size_t i = 0; i < every_third.shown.size(); ++i) {
+    EXPECT_TRUE(SameFigures(every_third.shown[i], expected.iterations[3 * i + 2]));
+  }
+  EXPECT_TRUE(SameFigures(got.statistics, expected.statistics));
+}
+
+// Combinations whose measures are not built yet, and the one that never
+// makes sense, are refused rather than measured wrongly.
+TEST(EngineRefuses, CombinationsWithoutMeasures) {
+  const std::vector<double> first = {0, 1, 2}, second = {0, 1, 0};
+  SelectionSettings s = XySettings(0.0, 3);
+  s.calculation = CalculationType::Ellipsoidic;
+  EXPECT_THROW(SelectPoints(first, second, s, nullptr), std::invalid_argument);
+  for (InputFormat format : {InputFormat::OruKvl, InputFormat::AsciiDms}) {
+    s.input_format = format;
+    s.calculation = CalculationType::Ellipsoidic;
+    EXPECT_THROW(SelectPoints(first, second, s, nullptr), std::logic_error);
+    s.calculation = CalculationType::Planar;
+    EXPECT_THROW(SelectPoints(first, second, s, nullptr), std::logic_error);
+  }
+  EXPECT_THROW(SelectPoints(first, {0.0}, XySettings(0.0, 3), nullptr), std::invalid_argument);
+}
+
+}  // namespace
+}  // namespace oru

@@ -1,0 +1,103 @@
+#include "track/statistics.h"
+
+#include <gtest/gtest.h>
+
+#include <limits>
+
+namespace oru {
+namespace {
+
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+constexpr double kInf = std::numeric_limits<double>::infinity();
+
+struct FixedRow {
+  double value;
+  int precision;
+  const char* text;
+};
+
+class FormatFixedTable : public ::testing::TestWithParam<FixedRow> {};
+
+TEST_P(FormatFixedTable, Writes) {
+  const FixedRow& r = GetParam();
+  EXPECT_EQ(FormatFixed(r.value, r.precision), r.text) << r.value << " at " << r.precision;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, FormatFixedTable,
+    ::testing::Values(
+        FixedRow{0.0, 7, "0"}, FixedRow{0.4, 7, "0"}, FixedRow{0.5, 7, "1"},
+        // Never "-0".
+        FixedRow{-0.4, 7, "0"}, FixedRow{-0.0, 2, "0"}, FixedRow{-1e-300, 7, "0"},
+        // Halves away from zero, not to even.
+        FixedRow{-0.5, 7, "-1"}, FixedRow{2.5, 7, "3"}, FixedRow{-2.5, 7, "-3"},
+        FixedRow{66.5, 2, "67"},
+        // The double just below 0.5: adding 0.5 and truncating gives 1.
+        FixedRow{0.49999999999999994, 7, "0"},
+        FixedRow{66.666666666666671, 2, "67"}, FixedRow{99.4, 2, "99"},
+        // A whole part of more digits than the precision: exponent form.
+        FixedRow{99.5, 2, "1.0E+2"}, FixedRow{100.0, 2, "1.0E+2"}, FixedRow{-100.0, 2, "-1.0E+2"},
+        FixedRow{125.0, 2, "1.3E+2"}, FixedRow{134.9, 2, "1.3E+2"},
+        FixedRow{9999999.4, 7, "9999999"}, FixedRow{9999999.5, 7, "1.000000E+7"},
+        FixedRow{1234567.5, 7, "1234568"}, FixedRow{123456789.0, 7, "1.234568E+8"},
+        FixedRow{-123456789.0, 7, "-1.234568E+8"},
+        // A tie at the eighth digit rounds away from zero (to even would give
+        // 1.234566E+7).
+        FixedRow{12345665.0, 7, "1.234567E+7"},
+        // 12345665 - 2^-29: just below the tie.
+        FixedRow{12345664.999999998, 7, "1.234566E+7"},
+        FixedRow{1e300, 7, "1.000000E+300"}, FixedRow{1.7976931348623157e308, 7, "1.797693E+308"},
+        FixedRow{kNaN, 7, "NAN"}, FixedRow{kInf, 7, "INF"}, FixedRow{-kInf, 2, "-INF"}));
+
+TEST(PointReduction, TruncatesTowardZero) {
+  EXPECT_EQ(PointReduction(9, 3), 66.0);
+  EXPECT_EQ(PointReduction(100, 10), 90.0);
+  EXPECT_EQ(PointReduction(3, 3), 0.0);
+  EXPECT_EQ(PointReduction(7, 2), 71.0);
+}
+
+TEST(LengthReduction, IsZeroWhereTheQuotientIsNot) {
+  EXPECT_EQ(LengthReduction(0.0, 0.0), 0.0);
+  EXPECT_EQ(LengthReduction(kInf, kInf), 0.0);
+  EXPECT_DOUBLE_EQ(LengthReduction(300.0, 100.0), 200.0 / 3.0);
+  EXPECT_EQ(LengthReduction(5.0, 5.0), 0.0);
+}
+
+TEST(FormatStatistics, WritesTheSevenFields) {
+  SelectionStatistics f;
+  f.largest_deviation = 12.5;
+  f.n = 9;
+  f.count = 3;
+  f.full_length = 12345678.9;
+  f.new_length = 4115226.3;
+  const StatisticsTexts t = FormatStatistics(f);
+  EXPECT_EQ(t.max_deviation, "13");
+  EXPECT_EQ(t.point_reduction, "66");
+  EXPECT_EQ(t.points_before, "9");
+  EXPECT_EQ(t.points_after, "3");
+  EXPECT_EQ(t.length_reduction, "67");
+  EXPECT_EQ(t.length_before, "1.234568E+7");
+  EXPECT_EQ(t.length_after, "4115226");
+}
+
+TEST(PrefilledStatistics, KeepsOnlyTheEndPoints) {
+  struct Row {
+    std::int64_t n;
+    const char* reduction;
+    const char* after;
+  };
+  for (const Row& r : {Row{3, "33", "2"}, Row{4, "50", "2"}, Row{1000, "99", "2"},
+                       Row{2, "0", "2"}, Row{1, "0", "1"}}) {
+    const StatisticsTexts t = PrefilledStatistics(r.n);
+    EXPECT_EQ(t.point_reduction, r.reduction) << r.n;
+    EXPECT_EQ(t.points_before, std::to_string(r.n));
+    EXPECT_EQ(t.points_after, r.after) << r.n;
+    EXPECT_EQ(t.max_deviation, "0");
+    EXPECT_EQ(t.length_reduction, "0");
+    EXPECT_EQ(t.length_before, "0");
+    EXPECT_EQ(t.length_after, "0");
+  }
+}
+
+}  // namespace
+}  // namespace oru

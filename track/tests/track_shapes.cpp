@@ -1,0 +1,136 @@
+#include "track/tests/track_shapes.h"
+
+#include <cmath>
+#include <limits>
+#include <random>
+
+namespace oru::testing {
+namespace {
+
+TrackShape RandomWalk(std::string name, unsigned seed, int n, double step) {
+  std::mt19937_64 random(seed);
+  std::normal_distribution<double> turn(0.0, 0.6);
+  std::uniform_real_distribution<double> stride(0.2, 1.0);
+  TrackShape t{std::move(name), {}, {}};
+  double x = 0.0, y = 0.0, heading = 0.0;
+  for (int i = 0; i < n; ++i) {
+    t.first.push_back(x);
+    t.second.push_back(y);
+    heading += turn(random);
+    const double s = step * stride(random);
+    x += s * std::sin(heading);
+    y += s * std::cos(heading);
+  }
+  return t;
+}
+
+TrackShape Scaled(TrackShape t, std::string name, double scale, double offset = 0.0) {
+  t.name = std::move(name);
+  for (double& v : t.first) v = v * scale + offset;
+  for (double& v : t.second) v = v * scale + offset;
+  return t;
+}
+
+// Pairs of points mirrored across the axis of the first-to-last segment:
+// their deviations are equal to the last bit, so every choice between them
+// is a tie that the lower point number must win.
+TrackShape MirroredZigZag(int pairs) {
+  TrackShape t{"mirrored zig-zag", {0.0}, {0.0}};
+  for (int k = 1; k <= pairs; ++k) {
+    const double wide = (k % 3 == 0) ? 2.0 : 1.0;
+    t.first.insert(t.first.end(), {wide, -wide});
+    t.second.insert(t.second.end(), {static_cast<double>(k), static_cast<double>(k)});
+  }
+  t.first.push_back(0.0);
+  t.second.push_back(pairs + 1.0);
+  return t;
+}
+
+// A saw-tooth of identical teeth: equal deviations recur along the track.
+TrackShape SawTooth(int teeth) {
+  TrackShape t{"saw-tooth", {}, {}};
+  for (int i = 0; i <= 2 * teeth; ++i) {
+    t.first.push_back(i);
+    t.second.push_back(i % 2 == 0 ? 0.0 : 3.0);
+  }
+  return t;
+}
+
+TrackShape Collinear(std::string name, int n, double d1, double d2, double o1, double o2) {
+  TrackShape t{std::move(name), {}, {}};
+  for (int i = 0; i < n; ++i) {
+    t.first.push_back(o1 + i * d1);
+    t.second.push_back(o2 + i * d2);
+  }
+  return t;
+}
+
+TrackShape Duplicated(TrackShape t) {
+  TrackShape d{t.name + ", every point repeated", {}, {}};
+  for (std::size_t i = 0; i < t.first.size(); ++i) {
+    const int copies = 1 + static_cast<int>(i % 3);
+    for (int c = 0; c < copies; ++c) {
+      d.first.push_back(t.first[i]);
+      d.second.push_back(t.second[i]);
+    }
+  }
+  return d;
+}
+
+TrackShape Spiral(int n, double turns) {
+  TrackShape t{"spiral", {}, {}};
+  for (int i = 0; i < n; ++i) {
+    const double theta = turns * 2.0 * 3.141592653589793 * i / n;
+    const double r = 1.0 + 10.0 * theta;
+    t.first.push_back(r * std::cos(theta));
+    t.second.push_back(r * std::sin(theta));
+  }
+  return t;
+}
+
+TrackShape WithValue(TrackShape t, std::string name, std::size_t index, bool first, double value) {
+  t.name = std::move(name);
+  (first ? t.first : t.second)[index] = value;
+  return t;
+}
+
+}  // namespace
+
+std::vector<TrackShape> GeneratedTracks() {
+  constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+  constexpr double kInf = std::numeric_limits<double>::infinity();
+  std::vector<TrackShape> tracks;
+  for (unsigned seed = 1; seed <= 8; ++seed) {
+    tracks.push_back(RandomWalk("random walk " + std::to_string(seed), seed, 40 + 17 * seed, 10.0));
+  }
+  const TrackShape walk = RandomWalk("walk", 99, 120, 10.0);
+  tracks.push_back(Scaled(walk, "walk far from the origin", 1.0, 6.5e6));
+  tracks.push_back(Scaled(walk, "walk of 1e150 metres", 1e150));
+  tracks.push_back(Scaled(walk, "walk of 1e300 metres", 1e300));
+  tracks.push_back(Scaled(walk, "walk of 1e-300 metres", 1e-300));
+  tracks.push_back(Scaled(walk, "walk of 1e-150 metres", 1e-150));
+  tracks.push_back(Scaled(walk, "walk of subnormal metres", 1e-312));
+  // Within the cheap bound's range (coordinates up to 2^200 = 1.6e60,
+  // segments down to 2^-200 = 6.2e-61), near either end of it.
+  tracks.push_back(Scaled(walk, "walk of 1e55 metres", 1e55));
+  tracks.push_back(Scaled(walk, "walk of 1e-55 metres", 1e-55));
+  tracks.push_back(WithValue(walk, "walk with a NaN", 37, true, kNaN));
+  tracks.push_back(WithValue(walk, "walk with a NaN end point", 119, false, kNaN));
+  tracks.push_back(WithValue(walk, "walk with an infinity", 64, false, kInf));
+  tracks.push_back(WithValue(walk, "walk with a huge point", 50, true, 1e250));
+  tracks.push_back(MirroredZigZag(40));
+  tracks.push_back(SawTooth(45));
+  tracks.push_back(Collinear("collinear along an axis", 60, 0.0, 2.5, 3.0, -7.0));
+  tracks.push_back(Collinear("collinear, slope 2", 60, 1.0, 2.0, 0.0, 0.0));
+  tracks.push_back(Collinear("collinear, inexact steps", 60, 0.1, 0.3, 1e5, 2e5));
+  tracks.push_back(Duplicated(RandomWalk("walk", 7, 50, 5.0)));
+  tracks.push_back(Collinear("one point repeated", 30, 0.0, 0.0, 4.0, 5.0));
+  tracks.push_back(Spiral(150, 3.0));
+  tracks.push_back({"one point", {1.0}, {2.0}});
+  tracks.push_back({"two points", {1.0, 4.0}, {2.0, 6.0}});
+  tracks.push_back({"three points", {0.0, 1.0, 2.0}, {0.0, 5.0, 0.0}});
+  tracks.push_back({"three points on a line", {0.0, 1.0, 2.0}, {0.0, 1.0, 2.0}});
+  return tracks;
+}
+
+}  // namespace oru::testing
