@@ -28,6 +28,7 @@
 #include "app/product_texts.h"
 #include "app/radio_group.h"
 #include "app/user_dialogs.h"
+#include "plot/plot_form.h"
 
 namespace oru {
 namespace {
@@ -124,6 +125,10 @@ TForm1::TForm1(UserDialogs& dialogs, Launcher& launcher, QWidget* parent)
   setWindowIcon(ApplicationIcon());
   BuildControls();
   BuildMenu();
+  // The plot window exists, hidden, for the life of the main window.
+  PlotForm1 = new TPlotForm(this);
+  PlotForm1->SetMessageBox(
+      [this](QWidget* parent, const QString& text) { dialogs_.ShowMessage(parent, text); });
   AboutBox1 = new TAboutBox1(this);
   FormCreate();
 
@@ -393,7 +398,7 @@ void TForm1::BitBtn3Click() {
 void TForm1::BitBtn4Click() { launcher_.ShowTextFile(output_file_name_); }
 
 void TForm1::BitBtnPlotClick() {
-  dialogs_.ShowMessage(this, QStringLiteral("The plot window is not available in this version."));
+  PlotForm1->PlotRun(start_directory_, input_file_name_, output_file_name_, last_run_choices_);
 }
 
 void TForm1::RadioGroup3Click() {

@@ -21,6 +21,7 @@ namespace oru {
 class Launcher;
 class RadioGroup;
 class TAboutBox1;
+class TPlotForm;
 class UserDialogs;
 
 // The main window: the choices of a run, the two file names, the selection
@@ -46,6 +47,7 @@ class TForm1 final : public QMainWindow, public RunObserver {
   std::int64_t LineCount() const { return line_count_; }
   bool RunUnderWay() const { return run_under_way_; }
   TAboutBox1* AboutBox() const { return AboutBox1; }
+  TPlotForm* PlotForm() const { return PlotForm1; }
 
   // How often a run shows its figures and handles pending events. Every
   // showing costs the engine an exact count of the figures and the window a
@@ -135,6 +137,7 @@ class TForm1 final : public QMainWindow, public RunObserver {
   QAction* Index1;
   QAction* About1;
   TAboutBox1* AboutBox1;
+  TPlotForm* PlotForm1;
 };
 
 }  // namespace oru

@@ -31,12 +31,40 @@ OutputFormat DefaultOutputFormat(InputFormat input) {
   return input == InputFormat::OruKvl ? OutputFormat::OruKvl : OutputFormat::Ascii;
 }
 
+// "WIDTHxHEIGHT" with whole numbers of 1 to 20000.
+bool ParsePlotSize(const std::string& text, int& width, int& height) {
+  const std::size_t x = text.find('x');
+  if (x == std::string::npos) return false;
+  auto number = [](std::string_view digits, int& out) {
+    if (digits.empty() || digits.size() > 5) return false;
+    int v = 0;
+    for (const char c : digits) {
+      if (c < '0' || c > '9') return false;
+      v = v * 10 + (c - '0');
+    }
+    if (!(v >= 1 && v <= 20000)) return false;
+    out = v;
+    return true;
+  };
+  int w = 0;
+  int h = 0;
+  if (!number(std::string_view(text).substr(0, x), w) ||
+      !number(std::string_view(text).substr(x + 1), h)) {
+    return false;
+  }
+  width = w;
+  height = h;
+  return true;
+}
+
 }  // namespace
 
 std::string CliUsage() {
   return "usage: oru-cli [--input-format oru|dms|xy] [--output-format oru|ascii|kel]\n"
          "               [--datum wgs84|ed50] [--calculation ellipsoidic|planar]\n"
-         "               [--max-deviation METRES | --points N] [--json] INPUT OUTPUT\n"
+         "               [--max-deviation METRES | --points N] [--json]\n"
+         "               [--plot-dir DIR] [--plot-image FILE.png [--plot-size WxH]]\n"
+         "               INPUT OUTPUT\n"
          "\n"
          "Thins the track in INPUT and writes the kept points to OUTPUT.\n"
          "  --input-format   oru (decimal degrees with hemisphere letters, default),\n"
@@ -48,6 +76,10 @@ std::string CliUsage() {
          "  --max-deviation  keep points until the farthest lies within METRES\n"
          "  --points         keep N points (default 10)\n"
          "  --json           print the statistics as one JSON object\n"
+         "  --plot-dir DIR   write the plot window's files AllePunten.dat and\n"
+         "                   Selectie.dat of the run into DIR\n"
+         "  --plot-image FILE.png  draw what the plot window shows after the run\n"
+         "  --plot-size WxH  size of that picture in pixels (default 1920x1080)\n"
          "  --help           print this text\n";
 }
 
@@ -125,6 +157,17 @@ std::optional<CliOptions> ParseCliArguments(const std::vector<std::string>& args
       }
       choices.calculation =
           *v == "planar" ? CalculationType::Planar : CalculationType::Ellipsoidic;
+    } else if (arg == "--plot-dir" || arg == "--plot-image") {
+      const std::string* v = value();
+      if (!v) return std::nullopt;
+      (arg == "--plot-dir" ? options.plot_dir : options.plot_image) = *v;
+    } else if (arg == "--plot-size") {
+      const std::string* v = value();
+      if (!v) return std::nullopt;
+      if (!ParsePlotSize(*v, options.plot_width, options.plot_height)) {
+        error = "--plot-size needs WIDTHxHEIGHT, each 1 to 20000 pixels";
+        return std::nullopt;
+      }
     } else if (arg == "--max-deviation") {
       if (!criterion(Criterion::MaximumDeviation)) return std::nullopt;
     } else if (arg == "--points") {

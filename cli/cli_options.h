@@ -13,6 +13,10 @@ struct CliOptions {
   RunRequest request;
   bool json = false;
   bool help = false;
+  std::string plot_dir;    // --plot-dir: where the plot's hand-off files go
+  std::string plot_image;  // --plot-image: the plot as a PNG file
+  int plot_width = 1920;   // --plot-size WIDTHxHEIGHT, pixels
+  int plot_height = 1080;
 };
 
 // Parses the batch command's arguments (without the program name). Returns

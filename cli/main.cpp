@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <filesystem>
 #include <cstdio>
 #include <iostream>
 #include <string>
@@ -11,6 +12,10 @@
 
 #include "app/processing_run.h"
 #include "cli/cli_options.h"
+#include "plot/handoff.h"
+#ifdef ORU_HAVE_PLOT_IMAGE
+#include "plot/plot_image.h"
+#endif
 
 namespace {
 
@@ -50,6 +55,50 @@ class ConsoleObserver final : public oru::RunObserver {
   std::chrono::steady_clock::time_point last_ = std::chrono::steady_clock::now();
 };
 
+// The plot window's files of the run (--plot-dir) and its picture
+// (--plot-image). False, with the reason on standard error, on a failure.
+bool WritePlot(const oru::CliOptions& options) {
+  namespace fs = std::filesystem;
+  if (options.plot_dir.empty() && options.plot_image.empty()) return true;
+  fs::path dir = options.plot_dir;
+  std::error_code ec;
+  if (dir.empty()) {
+    dir = fs::temp_directory_path(ec) / ("oru-plot-" + std::to_string(getpid()));
+    fs::create_directories(dir, ec);
+  }
+  const auto& c = options.request.choices;
+  const oru::HandoffOutcome handoff = oru::WritePlotHandoff(
+      options.request.input, options.request.output, dir, {c.datum, c.input_format, c.output_format});
+  if (!handoff.written) {
+    std::cerr << handoff.message << '\n';
+    return false;
+  }
+  bool ok = true;
+  if (!options.plot_image.empty()) {
+#ifdef ORU_HAVE_PLOT_IMAGE
+    oru::PlotImageRequest request;
+    request.handoff_dir = dir;
+    request.png = options.plot_image;
+    request.width = options.plot_width;
+    request.height = options.plot_height;
+    request.xy_input = c.input_format == oru::InputFormat::AsciiXY;
+    request.places = oru::DefaultLookupPlaces(fs::canonical("/proc/self/exe", ec).parent_path());
+    std::vector<std::string> messages;
+    const std::string error = oru::RenderPlotImage(request, messages);
+    for (const std::string& m : messages) std::cerr << m << '\n';
+    if (!error.empty()) {
+      std::cerr << "oru-cli: " << error << '\n';
+      ok = false;
+    }
+#else
+    std::cerr << "oru-cli: this build draws no pictures (built without Qt)\n";
+    ok = false;
+#endif
+  }
+  if (options.plot_dir.empty()) fs::remove_all(dir, ec);
+  return ok;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -71,6 +120,7 @@ int main(int argc, char** argv) {
     outcome = oru::ProcessRun(options->request, observer);
   }
   if (!outcome.completed) return 1;
+  if (!WritePlot(*options)) return 1;
   std::cout << (options->json ? oru::StatisticsJson(*outcome.statistics)
                               : oru::StatisticsRows(*outcome.statistics));
   return 0;

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/tests/window_fixture.h"
+#include "plot/plot_form.h"
 
 namespace oru::testing {
 namespace {
@@ -214,9 +215,13 @@ TEST_F(RunTest, ThinsAPlaneTrackAndShowsTheFigures) {
 
   Button("BitBtn4")->click();
   EXPECT_EQ(launcher_.text_files, QStringList{Q(output)});
+  // "Plot" hands the run's points to the plot window and shows it.
   Button("BitBtnPlot")->click();
-  EXPECT_EQ(dialogs_.messages,
-            QStringList{QStringLiteral("The plot window is not available in this version.")});
+  EXPECT_FALSE(dialogs_.messages.contains(QStringLiteral("File fout")));
+  const QDir start(window_->StartDirectory());
+  EXPECT_TRUE(QFile::exists(start.filePath(QStringLiteral("AllePunten.dat"))));
+  EXPECT_TRUE(QFile::exists(start.filePath(QStringLiteral("Selectie.dat"))));
+  EXPECT_TRUE(window_->PlotForm()->isVisible());
 }
 
 TEST_F(RunTest, FiguresCountUpWhileTheControlsAreDisabled) {

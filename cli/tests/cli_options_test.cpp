@@ -64,6 +64,12 @@ TEST(ParseCliArguments, RefusesWhatItCannotUse) {
       {"--points", "5", "--points", "6", "in", "out"},
       {"--verbose", "in", "out"},
       {"in", "out", "--points"},
+      {"--plot-size", "800", "in", "out"},
+      {"--plot-size", "0x600", "in", "out"},
+      {"--plot-size", "800x20001", "in", "out"},
+      {"--plot-size", "80 0x600", "in", "out"},
+      {"--plot-size", "-800x600", "in", "out"},
+      {"in", "out", "--plot-image"},
   };
   for (const auto& args : rows) {
     std::string error;
@@ -72,6 +78,22 @@ TEST(ParseCliArguments, RefusesWhatItCannotUse) {
   }
   std::string error;
   EXPECT_TRUE(ParseCliArguments({"--help"}, error)->help);
+}
+
+TEST(ParseCliArguments, PlotOptions) {
+  std::string error;
+  const auto o = ParseCliArguments(
+      {"--plot-dir", "plots", "--plot-image", "p.png", "--plot-size", "640x20000", "in", "out"}, error);
+  ASSERT_TRUE(o) << error;
+  EXPECT_EQ(o->plot_dir, "plots");
+  EXPECT_EQ(o->plot_image, "p.png");
+  EXPECT_EQ(o->plot_width, 640);
+  EXPECT_EQ(o->plot_height, 20000);
+  const auto d = ParseCliArguments({"in", "out"}, error);
+  ASSERT_TRUE(d);
+  EXPECT_TRUE(d->plot_dir.empty());
+  EXPECT_EQ(d->plot_width, 1920);
+  EXPECT_EQ(d->plot_height, 1080);
 }
 
 TEST(StatisticsOutput, RowsAndJsonCarryTheWindowTexts) {

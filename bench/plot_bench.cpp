@@ -1,0 +1,109 @@
+// The plot window's repaint: the North Sea coastline, a 1,000,000-point
+// survey track and its 10,000 kept points, the scale bar and the block
+// numbers, drawn into a 1920 x 1080 image as the window and oru-cli
+// --plot-image draw it. Also the parse of the hand-off files (done once
+// per changed file, not per repaint) and a zoomed repaint.
+
+#include <benchmark/benchmark.h>
+
+#include <QCoreApplication>
+#include <QImage>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "geodesy/c_number_format.h"
+#include "plot/handoff.h"
+#include "plot/plot_image.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// A lawnmower survey off the Dutch coast in plot metres: 100 lines of
+// 100 km, 1 km apart, a point every 10 m with a metre of noise.
+struct Survey {
+  Survey() {
+    dir = fs::temp_directory_path() / "oru_plot_bench";
+    fs::create_directories(dir);
+    std::string all;
+    std::string kept;
+    all.reserve(40u << 20);
+    const double x0 = 350000.0;  // about 3.1 E
+    const double y0 = 6900000.0;  // about 52.6 N
+    std::uint32_t seed = 12345;
+    auto noise = [&seed] {
+      seed = seed * 1664525u + 1013904223u;
+      return (seed >> 8) / 16777216.0 - 0.5;
+    };
+    for (int i = 0; i < 1000000; ++i) {
+      const int line = i / 10000;
+      const int step = i % 10000;
+      const double along = (line % 2 == 0 ? step : 9999 - step) * 10.0;
+      const double x = x0 + along + noise();
+      const double y = y0 + line * 1000.0 + noise();
+      std::string row;
+      oru::cfmt::Fixed(row, x, 0, 6);
+      row += ' ';
+      oru::cfmt::Fixed(row, y, 0, 6);
+      all += row + " 0 2\n";
+      if (i % 100 == 0) kept += row + " 255 2\n";
+    }
+    std::ofstream(dir / oru::kAllPointsFile) << all;
+    std::ofstream(dir / oru::kSelectedPointsFile) << kept;
+    setup.handoff_dir = dir;
+    setup.places.application_dir = QCoreApplication::applicationDirPath().toStdString();
+  }
+  fs::path dir;
+  oru::PaintSetup setup;
+};
+
+Survey& TheSurvey() {
+  oru::EnsureGuiApplication();
+  static Survey survey;
+  return survey;
+}
+
+void BM_RepaintFullNorthSea(benchmark::State& state) {
+  Survey& s = TheSurvey();
+  oru::PlotScene scene;
+  QImage image(1920, 1080, QImage::Format_RGB32);
+  oru::RenderScene(scene, s.setup, image, oru::PlotBackgroundColour(), {});  // reads the files once
+  for (auto _ : state) {
+    oru::RenderScene(scene, s.setup, image, oru::PlotBackgroundColour(), {});
+    benchmark::DoNotOptimize(image.constBits());
+  }
+}
+BENCHMARK(BM_RepaintFullNorthSea)->Unit(benchmark::kMillisecond)->Repetitions(9)->ReportAggregatesOnly(true);
+
+void BM_RepaintZoomedWithBlocks(benchmark::State& state) {
+  Survey& s = TheSurvey();
+  oru::PlotScene scene;
+  QImage image(1920, 1080, QImage::Format_RGB32);
+  oru::RenderScene(scene, s.setup, image, oru::PlotBackgroundColour(), {});
+  scene.view.extent = {420000.0, 330000.0, 6960000.0, 6890000.0};  // the survey's corner
+  scene.ExtentFixed = true;
+  for (auto _ : state) {
+    oru::RenderScene(scene, s.setup, image, oru::PlotBackgroundColour(), {});
+    benchmark::DoNotOptimize(image.constBits());
+  }
+}
+BENCHMARK(BM_RepaintZoomedWithBlocks)->Unit(benchmark::kMillisecond)->Repetitions(9)->ReportAggregatesOnly(true);
+
+void BM_ParseAllPoints(benchmark::State& state) {
+  Survey& s = TheSurvey();
+  std::ifstream in(s.dir / oru::kAllPointsFile);
+  const std::string text((std::istreambuf_iterator<char>(in)), {});
+  for (auto _ : state) benchmark::DoNotOptimize(oru::ParsePlotFile(text).lines.size());
+}
+BENCHMARK(BM_ParseAllPoints)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  oru::EnsureGuiApplication();
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  return 0;
+}

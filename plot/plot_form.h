@@ -1,0 +1,108 @@
+#pragma once
+
+#include <QColor>
+#include <QImage>
+#include <QMainWindow>
+#include <QPoint>
+#include <QString>
+#include <functional>
+
+#include "app/processing_run.h"
+#include "plot/plot_scene.h"
+
+class QAction;
+class QLabel;
+class QPushButton;
+class QRubberBand;
+
+namespace oru {
+
+class PlotArea;
+
+// The plot window: the track of the last run over the coastline, with zoom,
+// pan, print and the cursor's position. Everything but the toolkit's part
+// (events, dialogs, painting) lives in PlotScene; the picture is drawn into
+// an image that is kept until something changes, so that the rubber band
+// and window exposures do not redraw a million points.
+class TPlotForm final : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  // Shows a message box; tests replace it to read the messages.
+  using MessageBox = std::function<void(QWidget* parent, const QString& text)>;
+
+  explicit TPlotForm(QWidget* parent = nullptr);
+  ~TPlotForm() override;
+
+  // "Plot": writes the hand-off files of the last run into the start
+  // directory and shows the window; "File fout" and false when an input,
+  // output or hand-off file cannot be opened.
+  bool PlotRun(const QString& start_directory, const QString& input_file,
+               const QString& output_file, const RunChoices& choices);
+
+  void SetMessageBox(MessageBox box) { message_box_ = std::move(box); }
+  PlotScene& Scene() { return scene_; }
+  const PaintSetup& Setup() const { return setup_; }
+  // The picture as last drawn (the drawing area).
+  const QImage& Picture() const { return picture_; }
+  // Draws the picture again now (as a repaint does).
+  void Redraw();
+
+ public slots:
+  void BitBtn2Click();
+  void BitBtn3Click();
+  void BitBtn4Click();
+  void BitBtn5Click();
+  void BitBtn6Click();
+  void BitBtn7Click();
+  void BitBtn8Click();
+  void BitBtn9Click();
+  void N1001Click();
+  void ClearPlot1Click();
+  void Kleurachtergrond1Click();
+  void Printplot1Click();
+  void Close1Click();
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  friend class PlotArea;
+  void BuildControls();
+  void BuildMenu();
+  void Tell(const QString& text);
+  void Changed();  // the user changed the view: redraw, messages may be told again
+  void AreaPaint(QPainter& painter);
+  void AreaMouseDown(QMouseEvent* event);
+  void AreaMouseMove(QMouseEvent* event);
+  void AreaMouseUp(QMouseEvent* event);
+
+  PlotScene scene_;
+  PaintSetup setup_;
+  QImage picture_;
+  bool picture_current_ = false;
+  QColor background_;
+  MessageBox message_box_;
+
+  bool Dragging = false;
+  QPoint DragStartPixel;
+  PlotPoint DragStart;
+  QRubberBand* rubber_band_ = nullptr;
+
+  PlotArea* area_ = nullptr;
+  QPushButton* BitBtn1;
+  QLabel* Label3;
+  QLabel* StaticText1;
+  QLabel* StaticText2;
+  QPushButton* BitBtn2;
+  QPushButton* BitBtn3;
+  QPushButton* BitBtn4;
+  QPushButton* BitBtn5;
+  QPushButton* BitBtn6;
+  QPushButton* BitBtn7;
+  QPushButton* BitBtn8;
+  QPushButton* BitBtn9;
+  QLabel* StaticText3;
+};
+
+}  // namespace oru

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QImage>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "plot/plot_scene.h"
+
+namespace oru {
+
+// The plot window's background colour (the button face) and font.
+QColor PlotBackgroundColour();
+QFont PlotFont();
+
+// Draws `scene` for `setup` into `image` (its whole size is the drawing
+// area), after filling it with `background`: the same repaint as the plot
+// window's.
+PaintEnd RenderScene(PlotScene& scene, const PaintSetup& setup, QImage& image,
+                     const QColor& background, const PlotMessageSink& tell);
+
+// Makes sure a QGuiApplication exists for fonts and images, on the
+// offscreen platform unless QT_QPA_PLATFORM says otherwise. Call from the
+// main thread before any drawing.
+void EnsureGuiApplication();
+
+struct PlotImageRequest {
+  std::filesystem::path handoff_dir;  // AllePunten.dat and Selectie.dat
+  std::filesystem::path png;
+  int width = 1920;
+  int height = 1080;
+  bool xy_input = false;
+  LookupPlaces places;
+};
+
+// What the plot window shows after the run whose hand-off files lie in
+// `handoff_dir`, at its default extent, as a PNG file. Returns an empty
+// text, or why no picture was written; the messages the window would have
+// shown go to `messages`.
+std::string RenderPlotImage(const PlotImageRequest& request, std::vector<std::string>& messages);
+
+}  // namespace oru

@@ -1,0 +1,59 @@
+#include "plot/qpainter_canvas.h"
+
+#include <QRect>
+#include <QString>
+#include <algorithm>
+
+namespace oru {
+
+QPainterCanvas::QPainterCanvas(QPainter& painter) : painter_(painter), pen_(Qt::black, 1) {
+  painter_.setRenderHint(QPainter::Antialiasing, false);
+  painter_.setRenderHint(QPainter::TextAntialiasing, true);
+  painter_.setPen(pen_);
+}
+
+void QPainterCanvas::MoveTo(std::int32_t x, std::int32_t y) { at_ = QPoint(x, y); }
+
+void QPainterCanvas::LineTo(std::int32_t x, std::int32_t y) {
+  const QPoint to(x, y);
+  painter_.drawLine(at_, to);
+  at_ = to;
+}
+
+void QPainterCanvas::Ellipse(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2) {
+  // The box's corners in any order; QPainter's rectangle excludes the far
+  // edge as the platform ellipse of the box does.
+  painter_.drawEllipse(QRect(QPoint(std::min(x1, x2), std::min(y1, y2)),
+                             QPoint(std::max(x1, x2) - 1, std::max(y1, y2) - 1)));
+}
+
+void QPainterCanvas::Rectangle(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2) {
+  painter_.drawRect(QRect(QPoint(std::min(x1, x2), std::min(y1, y2)),
+                          QPoint(std::max(x1, x2) - 1, std::max(y1, y2) - 1)));
+}
+
+void QPainterCanvas::TextOut(std::int32_t x, std::int32_t y, const std::string& text) {
+  painter_.drawText(QRect(x, y, 4000, 200), Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip,
+                    QString::fromStdString(text));
+}
+
+void QPainterCanvas::SetPenColor(Rgb colour) {
+  pen_.setColor(ToQColor(colour));
+  painter_.setPen(pen_);
+}
+
+void QPainterCanvas::SetPenWidth(std::int32_t width) {
+  pen_.setWidth(width);
+  painter_.setPen(pen_);
+}
+
+void QPainterCanvas::SetPenMode(PenMode mode) {
+  painter_.setCompositionMode(mode == PenMode::NotXor ? QPainter::RasterOp_NotSourceXorDestination
+                                                      : QPainter::CompositionMode_SourceOver);
+}
+
+void QPainterCanvas::SetBrushColor(Rgb colour) { painter_.setBrush(ToQColor(colour)); }
+
+void QPainterCanvas::SetBrushHollow() { painter_.setBrush(Qt::NoBrush); }
+
+}  // namespace oru

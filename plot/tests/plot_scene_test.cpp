@@ -1,0 +1,137 @@
+#include "plot/plot_scene.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "plot/handoff.h"
+
+namespace oru {
+namespace {
+
+namespace fs = std::filesystem;
+
+class PlotSceneTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir = fs::temp_directory_path() /
+          ("oru_scene_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+    fs::remove_all(dir);
+    fs::create_directories(dir / "app/data");
+    setup.handoff_dir = dir;
+    setup.places.application_dir = dir / "app";
+    setup.places.working_dir = dir;
+    // A small "North Sea": corners, one coastline; blocks at 1 km spacing.
+    Write("app/data/NorthSea.cst", "3 0 0\n3 100000 100000\n3 10000 10000\n2 90000 10000\n");
+    Write("app/data/World.cst", "3 -1000000 -1000000\n3 1000000 1000000\n");
+    Write("app/data/blokmerca.nrs", "101 50000 50000 1/1\n102 150000 50000 1/2\n");
+    Write(kAllPointsFile, "40000 40000 0 2\n60000 60000 0 2\n");
+    Write(kSelectedPointsFile, "40000 40000 255 2\n60000 60000 255 2\n");
+  }
+  void TearDown() override { fs::remove_all(dir); }
+  void Write(const fs::path& p, const std::string& text) { std::ofstream(dir / p) << text; }
+  PaintEnd Paint(RecordingCanvas& canvas, int w = 1000, int h = 1000) {
+    return scene.Paint(canvas, w, h, setup, [this](const std::string& m) { messages.push_back(m); });
+  }
+
+  fs::path dir;
+  PaintSetup setup;
+  PlotScene scene;
+  std::vector<std::string> messages;
+};
+
+TEST_F(PlotSceneTest, DrawsCoastPointsSelectionAndScaleBarFromTheCoastExtent) {
+  RecordingCanvas canvas;
+  EXPECT_EQ(Paint(canvas), PaintEnd::Drawn);
+  EXPECT_TRUE(messages.empty());
+  EXPECT_EQ(scene.view.extent.XMax, 100000.0);
+  EXPECT_EQ(scene.CoastFile, (dir / "app/data/NorthSea.cst").string());
+  EXPECT_EQ(canvas.Only("pen 32768").size(), 1u);  // green coastline
+  EXPECT_EQ(canvas.Only("ellipse").size(), 4u);     // two points, two selected
+  EXPECT_EQ(canvas.Only("rect").size(), 1u);        // the scale bar
+  // Scale 0.01 px/m: a 20000 m bar, so the block labels inside are drawn.
+  const auto texts = canvas.Only("text");
+  ASSERT_EQ(texts.size(), 2u);
+  EXPECT_EQ(texts[1], "text 495 490 1/1");
+}
+
+TEST_F(PlotSceneTest, XyInputDrawsPointsOnly) {
+  setup.xy_input = true;
+  RecordingCanvas canvas;
+  EXPECT_EQ(Paint(canvas), PaintEnd::Drawn);
+  EXPECT_EQ(scene.StaticText3, kNoBackgroundText);
+  EXPECT_TRUE(canvas.Only("pen 32768").empty());
+  // The extent is the selection's, widened by 50 km.
+  EXPECT_EQ(scene.view.extent.XMin, -10000.0);
+  EXPECT_EQ(scene.view.extent.XMax, 110000.0);
+  EXPECT_EQ(canvas.Only("text").size(), 1u);  // the scale bar's label, no blocks
+}
+
+TEST_F(PlotSceneTest, EachMessageOnceUntilTheUserChangesSomething) {
+  fs::remove(dir / "app/data/NorthSea.cst");
+  for (int i = 0; i < 3; ++i) {
+    RecordingCanvas canvas;
+    EXPECT_EQ(Paint(canvas), PaintEnd::NothingDrawn);
+    EXPECT_TRUE(canvas.calls.empty());
+  }
+  EXPECT_EQ(messages, std::vector<std::string>{kCoastMissing});
+  // Choosing the world file cures it; its extent is shown.
+  EXPECT_TRUE(scene.ChooseCoastFile((dir / "app/data/World.cst").string(), setup, nullptr));
+  EXPECT_EQ(scene.StaticText3, " /.../ World");
+  EXPECT_EQ(scene.view.extent.XMin, -1000000.0);
+  RecordingCanvas canvas;
+  EXPECT_EQ(Paint(canvas), PaintEnd::Drawn);
+  EXPECT_TRUE(canvas.Only("text 4").empty());  // no block labels with the world file
+
+  // The block file missing: told once, at the end of the repaint.
+  fs::remove(dir / "app/data/blokmerca.nrs");
+  scene.CoastFile = kNorthSeaCoast;
+  Write("app/data/NorthSea.cst", "3 0 0\n3 100000 100000\n");
+  scene.ExtentFixed = false;
+  messages.clear();
+  for (int i = 0; i < 2; ++i) {
+    RecordingCanvas c;
+    EXPECT_EQ(Paint(c), PaintEnd::Drawn);
+  }
+  EXPECT_EQ(messages, std::vector<std::string>{kBlocksMissing});
+  scene.ForgetMessages();
+  RecordingCanvas again;
+  Paint(again);
+  EXPECT_EQ(messages.size(), 2u);
+}
+
+TEST_F(PlotSceneTest, MissingHandoffFilesCloseTheWindow) {
+  fs::remove(dir / kAllPointsFile);
+  RecordingCanvas canvas;
+  EXPECT_EQ(Paint(canvas), PaintEnd::CloseWindow);
+  setup.xy_input = true;
+  fs::remove(dir / kSelectedPointsFile);
+  RecordingCanvas c2;
+  EXPECT_EQ(Paint(c2), PaintEnd::CloseWindow);
+  EXPECT_EQ(messages, std::vector<std::string>{kSelectionNotOpen});
+}
+
+TEST_F(PlotSceneTest, NavigatedExtentIsKeptForTheNextPlot) {
+  RecordingCanvas canvas;
+  Paint(canvas);
+  scene.ZoomIn();
+  const PlotExtent zoomed = scene.view.extent;
+  Write(kAllPointsFile, "1 1 0 2\n2 2 0 2\n");  // a new run's files
+  RecordingCanvas next;
+  Paint(next);
+  EXPECT_EQ(scene.view.extent.XMin, zoomed.XMin);
+  EXPECT_EQ(scene.view.extent.YMax, zoomed.YMax);
+  // The whole background returns to the coastline file's corners.
+  EXPECT_TRUE(scene.ShowWholeBackground(setup, nullptr));
+  EXPECT_EQ(scene.view.extent.XMax, 100000.0);
+  // A click without moving: the 1 m message, the view as it was.
+  scene.view.Fit();
+  const PlotExtent visible = scene.view.Visible();
+  scene.ZoomToDrag({500.0, 500.0}, {500.0, 500.0}, [this](const std::string& m) { messages.push_back(m); });
+  EXPECT_EQ(messages, std::vector<std::string>{kDragTooSmall});
+  EXPECT_EQ(scene.view.extent.XMin, visible.XMin);
+}
+
+}  // namespace
+}  // namespace oru
