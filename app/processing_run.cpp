@@ -34,14 +34,22 @@ RunOutcome Stop(RunObserver& observer, RunOutcome outcome, std::string message) 
   return outcome;
 }
 
-// Geographic tracks need the ellipsoidal measures or the transverse Mercator
-// projection, neither of which this version has.
-std::optional<std::string> UnavailableCalculation(const RunChoices& choices) {
-  if (!IsGeographic(choices.input_format)) return std::nullopt;
-  if (choices.calculation == CalculationType::Ellipsoidic) {
-    return "The \"ellipsoidic\" calculation is not available yet.";
+// The geodesy library measures and projects only latitudes within +-90 and
+// longitudes within +-180 degrees; outside them it leaves its results unset,
+// so such a track is refused before any figure is computed from it. Point i
+// comes from line i + 1. The checks fail on NaN too.
+std::optional<std::string> OutOfRangeLine(const TrackStore& store, std::int64_t points) {
+  for (std::int64_t i = 0; i < points; ++i) {
+    const auto k = static_cast<std::size_t>(i);
+    const std::string line = "Line " + std::to_string(i + 1);
+    if (!(store.first[k] >= -90.0 && store.first[k] <= 90.0)) {
+      return line + ": latitude out of range.";
+    }
+    if (!(store.second[k] >= -180.0 && store.second[k] <= 180.0)) {
+      return line + ": longitude out of range.";
+    }
   }
-  return "The \"planar\" calculation of geographic tracks is not available yet.";
+  return std::nullopt;
 }
 
 // Fills threshold and wanted count from the selection value, or returns the
@@ -91,8 +99,10 @@ RunOutcome ProcessRun(const RunRequest& request, RunObserver& observer) {
     return Stop(observer, outcome, "Line " + std::to_string(read.bad_line) + " could not be read.");
   }
   if (read.points == 0) return Stop(observer, outcome, "Input file empty.");
-  if (auto refusal = UnavailableCalculation(request.choices)) {
-    return Stop(observer, outcome, *refusal);
+  if (IsGeographic(input_format)) {
+    if (auto refusal = OutOfRangeLine(store, read.points)) {
+      return Stop(observer, outcome, *refusal);
+    }
   }
 
   SelectionSettings settings;

@@ -36,4 +36,11 @@ double MeanValue(std::vector<double> values, std::int64_t n);
 void ProjectTrackToPlane(std::vector<double>& first, std::vector<double>& second, std::int64_t n,
                          DatumParams datum);
 
+// The same on `threads` threads (1 or 2), each projecting a contiguous part
+// of the track with its own records. Every point's projection depends only on
+// the point, the central meridian and the datum, so the result is identical
+// to ProjectTrackToPlane's for every track within the domain above.
+void ProjectTrackToPlane(std::vector<double>& first, std::vector<double>& second, std::int64_t n,
+                         const DatumParams& datum, int threads);
+
 }  // namespace oru

@@ -167,7 +167,8 @@ SelectionResult SelectPoints(std::vector<double> first, std::vector<double> seco
     return Select(measure, n, settings, observer);
   }
   if (IsGeographic(settings.input_format)) {
-    ProjectTrackToPlane(first, second, n, settings.datum);
+    ProjectTrackToPlane(first, second, n, settings.datum,
+                        std::thread::hardware_concurrency() >= 2 ? 2 : 1);
   }
   PlanarSegmentMeasure measure(std::move(first), std::move(second));
   return Select(measure, n, settings, observer);

@@ -39,15 +39,15 @@ struct SelectionResult {
 // count >= n. Tracks of one or two points are kept whole.
 //
 // first/second: the engine's own copies of the coordinates (latitude and
-// longitude in degrees, or X and Y in metres). Only the planar measure set is
-// available at present; the ellipsoidal set and the projection of geographic
-// tracks slot in beside it. `observer` may be null. The figures of the last
-// iteration are always in the result, whether or not they were due.
+// longitude in degrees, or X and Y in metres). "ellipsoidic" measures
+// geodesics on the datum's ellipsoid (EllipsoidalSegmentMeasure, on two
+// threads); "planar" measures in the plane, after ProjectTrackToPlane for
+// geographic input. Geographic coordinates must lie within +-90 and +-180
+// degrees (the run checks them). `observer` may be null. The figures of the
+// last iteration are always in the result, whether or not they were due.
 //
 // Throws std::invalid_argument for sequences of different lengths and for
-// the ellipsoidal calculation of X, Y metres; std::logic_error for geographic
-// input (ellipsoidal, or planar through a projection) until those measures
-// are built. The run refuses these combinations before calling.
+// the ellipsoidal calculation of X, Y metres.
 SelectionResult SelectPoints(std::vector<double> first, std::vector<double> second,
                              const SelectionSettings& settings, SelectionObserver* observer);
 

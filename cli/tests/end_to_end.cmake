@@ -49,3 +49,32 @@ expect_equal("exit code of a usage error" "${code}" "2")
 if(NOT err MATCHES "usage: oru-cli")
   message(FATAL_ERROR "no usage text on a usage error: ${err}")
 endif()
+
+# 5. The plot of a run: its hand-off files and its picture.
+execute_process(
+  COMMAND "${ORU_CLI}" --input-format xy --points 25 --plot-dir "${WORK_DIR}"
+          --plot-image "${WORK_DIR}/plot.png" --plot-size 320x240
+          "${SOURCE_DIR}/data/samples/survey_line_xy.txt" "${WORK_DIR}/kept5.txt"
+  RESULT_VARIABLE code OUTPUT_VARIABLE out ERROR_VARIABLE err)
+expect_equal("exit code of a plotted run" "${code}" "0")
+file(STRINGS "${WORK_DIR}/Selectie.dat" selected)
+list(LENGTH selected selected_count)
+expect_equal("lines of Selectie.dat" "${selected_count}" "25")
+file(STRINGS "${WORK_DIR}/AllePunten.dat" all_points LIMIT_COUNT 1)
+expect_equal("first line of AllePunten.dat" "${all_points}" "565000.990000 5983004.110000 0 2")
+file(READ "${WORK_DIR}/plot.png" png_head LIMIT 8 HEX)
+expect_equal("PNG signature" "${png_head}" "89504e470d0a1a0a")
+
+# 6. The geographic sample thinned on the ellipsoid to 25 points: statistics
+# rows and file, against the literal engine's output
+# (tools/make_ellipsoidal_golden.cpp).
+execute_process(
+  COMMAND "${ORU_CLI}" --calculation ellipsoidic --points 25
+          "${SOURCE_DIR}/data/samples/survey_line_oru.txt" "${WORK_DIR}/kept6.txt"
+  RESULT_VARIABLE code OUTPUT_VARIABLE out ERROR_VARIABLE err)
+expect_equal("exit code of the ellipsoidal run" "${code}" "0")
+file(READ "${golden}/survey_line_oru_ell_25.stdout" expected_out)
+expect_equal("ellipsoidal statistics rows" "${out}" "${expected_out}")
+file(READ "${WORK_DIR}/kept6.txt" kept)
+file(READ "${golden}/survey_line_oru_ell_25.txt" expected_kept)
+expect_equal("ellipsoidally kept points" "${kept}" "${expected_kept}")

@@ -2,7 +2,9 @@
 
 #include <cstdlib>
 
+#include "track/ellipsoidal_measures.h"
 #include "track/planar_measures.h"
+#include "track/planar_projection.h"
 
 namespace oru::testing {
 namespace {
@@ -18,10 +20,25 @@ int ComparePointNumbers(const void* x, const void* y) {
 ReferenceRun ReferenceSelectPoints(std::vector<double> first, std::vector<double> second,
                                    const SelectionSettings& settings) {
   const auto n = static_cast<std::int64_t>(first.size());
+  // The measure set of the calculation type; geographic tracks measured in
+  // the plane are projected first.
+  const bool ellipsoidal = settings.calculation == CalculationType::Ellipsoidic;
+  DatumParams datum = settings.datum;
+  if (!ellipsoidal && IsGeographic(settings.input_format)) {
+    ProjectTrackToPlane(first, second, n, datum);
+  }
+  auto deviation = [&](double a1, double a2, double b1, double b2, double p1, double p2) {
+    return ellipsoidal ? EllipsoidalDeviation(a1, a2, b1, b2, p1, p2, datum)
+                       : PlanarDeviation(a1, a2, b1, b2, p1, p2);
+  };
+  auto line_length = [&](const std::vector<double>& f, const std::vector<double>& s,
+                         std::int64_t m) {
+    return ellipsoidal ? EllipsoidalLineLength(f, s, datum, m) : PlanarLineLength(f, s, m);
+  };
   ReferenceRun run;
   if (n <= 2) {
     for (std::int64_t k = 1; k <= n; ++k) run.selected.push_back(k);
-    const double length = PlanarLineLength(first, second, n);
+    const double length = line_length(first, second, n);
     run.statistics = {0.0, n, n, length, length, 0};
     return run;
   }
@@ -54,7 +71,7 @@ ReferenceRun ReferenceSelectPoints(std::vector<double> first, std::vector<double
       }
       const std::int64_t a = selection[static_cast<std::size_t>(j)];
       const std::int64_t b = selection[static_cast<std::size_t>(j + 1)];
-      const double d = PlanarDeviation(at(first, a), at(second, a), at(first, b), at(second, b),
+      const double d = deviation(at(first, a), at(second, a), at(first, b), at(second, b),
                                        at(first, p), at(second, p));
       if (d > largest && count != n - 1) {
         largest = d;
@@ -93,8 +110,8 @@ ReferenceRun ReferenceSelectPoints(std::vector<double> first, std::vector<double
       selected_first[static_cast<std::size_t>(i)] = at(first, point);
       selected_second[static_cast<std::size_t>(i)] = at(second, point);
     }
-    const double full_length = PlanarLineLength(first, second, n);
-    const double new_length = PlanarLineLength(selected_first, selected_second, count);
+    const double full_length = line_length(first, second, n);
+    const double new_length = line_length(selected_first, selected_second, count);
     run.iterations.push_back({largest, n, count, full_length, new_length, farthest});
 
     if (!(largest > settings.threshold)) break;

@@ -19,7 +19,10 @@ struct ReferenceRun {
 // iteration measures every remaining candidate afresh with PlanarDeviation,
 // finds its segment by a linear scan of the selection list, rebuilds the
 // candidate list through a scratch list, sorts the selection list with qsort
-// and recomputes both line lengths with PlanarLineLength. X, Y input only.
+// and recomputes both line lengths with PlanarLineLength, or, for
+// "ellipsoidic", EllipsoidalDeviation and EllipsoidalLineLength (geographic
+// tracks only); "planar" on a geographic track projects it first with
+// ProjectTrackToPlane.
 // With no candidate above 0.0 it takes the lowest-numbered one at 0.0; the
 // last candidate is taken at 0.0; tracks of one or two points are kept whole.
 ReferenceRun ReferenceSelectPoints(std::vector<double> first, std::vector<double> second,

@@ -276,20 +276,13 @@ TEST(EngineProgress, AskedOncePerIterationAndShownOnlyWhenDue) {
   EXPECT_TRUE(SameFigures(got.statistics, expected.statistics));
 }
 
-// Combinations whose measures are not built yet, and the one that never
-// makes sense, are refused rather than measured wrongly.
-TEST(EngineRefuses, CombinationsWithoutMeasures) {
+// The combination that never makes sense (metres measured as degrees) and
+// sequences of different lengths are refused rather than measured wrongly.
+TEST(EngineRefuses, MetresOnTheEllipsoidAndUnequalSequences) {
   const std::vector<double> first = {0, 1, 2}, second = {0, 1, 0};
   SelectionSettings s = XySettings(0.0, 3);
   s.calculation = CalculationType::Ellipsoidic;
   EXPECT_THROW(SelectPoints(first, second, s, nullptr), std::invalid_argument);
-  for (InputFormat format : {InputFormat::OruKvl, InputFormat::AsciiDms}) {
-    s.input_format = format;
-    s.calculation = CalculationType::Ellipsoidic;
-    EXPECT_THROW(SelectPoints(first, second, s, nullptr), std::logic_error);
-    s.calculation = CalculationType::Planar;
-    EXPECT_THROW(SelectPoints(first, second, s, nullptr), std::logic_error);
-  }
   EXPECT_THROW(SelectPoints(first, {0.0}, XySettings(0.0, 3), nullptr), std::invalid_argument);
 }
 

@@ -1,0 +1,146 @@
+// The ellipsoidal selection: the fast engine (only split segments measured,
+// bounds before exact measures, two threads) against the literal engine that
+// measures every candidate in every iteration, and the "planar" calculation
+// of a geographic track (projection, then plane measures) against the plane
+// run on as many X, Y points.
+//
+//   ellipsoidal_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
+//
+// The literal engine takes tens of seconds on 5,000 points; it runs once per
+// repetition.
+
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <cstdint>
+#include <random>
+#include <vector>
+
+#include "geodesy/datum.h"
+#include "track/selection_engine.h"
+#include "track/tests/reference_engine.h"
+
+namespace {
+
+struct GeoTrack {
+  std::vector<double> lat;  // degrees
+  std::vector<double> lon;
+};
+
+// A ship-like walk around 54N 4E: fixes 10 to 50 m apart, a heading that
+// wanders and turns every 500 fixes (bench/make_geo_track.py's recipe).
+GeoTrack ShipWalk(std::size_t n, unsigned seed) {
+  std::mt19937_64 random(seed);
+  std::normal_distribution<double> wander(0.0, 0.01);
+  std::uniform_real_distribution<double> step(10.0, 50.0);
+  const double turns[] = {0.0, 0.0, 0.01, -0.01, 0.03, -0.03};
+  std::uniform_int_distribution<int> pick(0, 5);
+  GeoTrack t;
+  double lat = 54.0, lon = 4.0, heading = 0.0, turn = 0.0;
+  for (std::size_t i = 0; i < n; ++i) {
+    if (i % 500 == 0) turn = turns[pick(random)];
+    heading += turn + wander(random);
+    const double s = step(random);
+    lat += s * std::cos(heading) / 111200.0;
+    lon += s * std::sin(heading) / (111200.0 * std::cos(lat * M_PI / 180.0));
+    t.lat.push_back(lat);
+    t.lon.push_back(lon);
+  }
+  return t;
+}
+
+oru::SelectionSettings Settings(oru::CalculationType calculation, oru::InputFormat format,
+                                double threshold, std::int64_t wanted) {
+  oru::SelectionSettings s;
+  s.calculation = calculation;
+  s.input_format = format;
+  s.threshold = threshold;
+  s.wanted_count = wanted;
+  if (format != oru::InputFormat::AsciiXY) {
+    s.datum.text = oru::kWgs84DatumString;
+    oru::Read_Datum(s.datum);
+  }
+  return s;
+}
+
+// range(0): points; range(1): 0 for --max-deviation 1, else --points.
+oru::SelectionSettings Criterion(const benchmark::State& state, oru::CalculationType calculation,
+                                 oru::InputFormat format) {
+  const auto n = state.range(0);
+  return state.range(1) == 0 ? Settings(calculation, format, 1.0, n)
+                             : Settings(calculation, format, 0.0, state.range(1));
+}
+
+void BM_EllipsoidicFast(benchmark::State& state) {
+  const GeoTrack t = ShipWalk(static_cast<std::size_t>(state.range(0)), 54);
+  const auto s = Criterion(state, oru::CalculationType::Ellipsoidic, oru::InputFormat::OruKvl);
+  std::int64_t kept = 0;
+  for (auto _ : state) {
+    kept = static_cast<std::int64_t>(oru::SelectPoints(t.lat, t.lon, s, nullptr).selected.size());
+  }
+  state.counters["kept"] = static_cast<double>(kept);
+}
+BENCHMARK(BM_EllipsoidicFast)
+    ->Args({100000, 0})
+    ->Args({100000, 1000})
+    ->Args({5000, 0})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
+void BM_EllipsoidicLiteral(benchmark::State& state) {
+  const GeoTrack t = ShipWalk(static_cast<std::size_t>(state.range(0)), 54);
+  const auto s = Criterion(state, oru::CalculationType::Ellipsoidic, oru::InputFormat::OruKvl);
+  std::int64_t kept = 0;
+  for (auto _ : state) {
+    kept = static_cast<std::int64_t>(
+        oru::testing::ReferenceSelectPoints(t.lat, t.lon, s).selected.size());
+  }
+  state.counters["kept"] = static_cast<double>(kept);
+}
+BENCHMARK(BM_EllipsoidicLiteral)
+    ->Args({5000, 0})
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
+// "planar" on the geographic walk: projection and plane measures.
+void BM_PlanarGeographic(benchmark::State& state) {
+  const GeoTrack t = ShipWalk(static_cast<std::size_t>(state.range(0)), 54);
+  const auto s = Criterion(state, oru::CalculationType::Planar, oru::InputFormat::OruKvl);
+  std::int64_t kept = 0;
+  for (auto _ : state) {
+    kept = static_cast<std::int64_t>(oru::SelectPoints(t.lat, t.lon, s, nullptr).selected.size());
+  }
+  state.counters["kept"] = static_cast<double>(kept);
+}
+BENCHMARK(BM_PlanarGeographic)
+    ->Args({100000, 0})
+    ->Args({100000, 1000})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
+// The plane run on the same walk in metres (a local equirectangular
+// picture of it): as many points, similar shape.
+void BM_PlanarXY(benchmark::State& state) {
+  const GeoTrack t = ShipWalk(static_cast<std::size_t>(state.range(0)), 54);
+  std::vector<double> x(t.lat.size()), y(t.lat.size());
+  for (std::size_t i = 0; i < t.lat.size(); ++i) {
+    x[i] = (t.lon[i] - 4.0) * 111200.0 * std::cos(54.0 * M_PI / 180.0);
+    y[i] = t.lat[i] * 111200.0;
+  }
+  const auto s = Criterion(state, oru::CalculationType::Planar, oru::InputFormat::AsciiXY);
+  std::int64_t kept = 0;
+  for (auto _ : state) {
+    kept = static_cast<std::int64_t>(oru::SelectPoints(x, y, s, nullptr).selected.size());
+  }
+  state.counters["kept"] = static_cast<double>(kept);
+}
+BENCHMARK(BM_PlanarXY)
+    ->Args({100000, 0})
+    ->Args({100000, 1000})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
+}  // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,131 @@
+#include "track/ellipsoidal_measures.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+#include "geodesy/angles.h"
+#include "geodesy/geodesic.h"
+#include "geodesy/perpend.h"
+#include "geodesy/records.h"
+
+namespace oru {
+namespace {
+
+constexpr double kPi = std::numbers::pi;
+
+void SetP1(Geo_Line& line, double lat, double lon) {
+  line.P1.lat_rad = DegreesToRadians(lat);
+  line.P1.lon_rad = DegreesToRadians(lon);
+}
+
+void SetP2(Geo_Line& line, double lat, double lon) {
+  line.P2.lat_rad = DegreesToRadians(lat);
+  line.P2.lon_rad = DegreesToRadians(lon);
+}
+
+}  // namespace
+
+double DegreesToRadians(double deg) { return deg * (1.0 / 180.0) * kPi; }
+
+double EllipsoidalDeviation(double a1, double a2, double b1, double b2, double p1, double p2,
+                            DatumParams& datum) {
+  // L1: the segment A-B; L2: A to P, whose P1 perpend turns into the foot.
+  Geo_Line L1{};
+  Geo_Line L2{};
+  L1.line_type = 'G';
+  L2.line_type = 'G';
+  SetP1(L1, a1, a2);
+  SetP2(L1, b1, b2);
+  SetP1(L2, a1, a2);
+  SetP2(L2, p1, p2);
+  P1_To_DMS(L1);
+  P2_To_DMS(L1);
+  P1_To_DMS(L2);
+  P2_To_DMS(L2);
+
+  if (p1 == a1 && p2 == a2) return 0.0;
+  if (p1 == b1 && p2 == b2) return 0.0;
+  if (a1 == b1 && a2 == b2) {
+    SetP2(L1, p1, p2);
+    P2_To_DMS(L1);
+    Pos_Pos(datum, L1);
+    return L1.dist;
+  }
+
+  perpend(datum, L1, L2);
+  P2_To_Rad(L2);
+
+  // L3, L4: from P (as its DMS round trip) to A and to B.
+  Geo_Line L3{};
+  Geo_Line L4{};
+  L3.line_type = 'G';
+  L4.line_type = 'G';
+  L3.P1.lat_rad = L2.P2.lat_rad;
+  L3.P1.lon_rad = L2.P2.lon_rad;
+  SetP2(L3, a1, a2);
+  L4.P1.lat_rad = L2.P2.lat_rad;
+  L4.P1.lon_rad = L2.P2.lon_rad;
+  SetP2(L4, b1, b2);
+  P1_To_DMS(L3);
+  P2_To_DMS(L3);
+  P1_To_DMS(L4);
+  P2_To_DMS(L4);
+  Pos_Pos(datum, L3);
+  Pos_Pos(datum, L4);
+
+  if (std::fabs(L3.az12.rad - L4.az12.rad) <= kPi / 2.0) {
+    return EllipsoidalEndDistance(a1, a2, b1, b2, p1, p2, datum);
+  }
+  return L2.dist;
+}
+
+double EllipsoidalEndDistance(double a1, double a2, double b1, double b2, double p1, double p2,
+                              DatumParams& datum) {
+  Geo_Line R1{};
+  Geo_Line R2{};
+  R1.line_type = 'G';
+  R2.line_type = 'G';
+  SetP1(R1, a1, a2);
+  SetP2(R1, p1, p2);
+  SetP1(R2, b1, b2);
+  SetP2(R2, p1, p2);
+  P1_To_DMS(R1);
+  P2_To_DMS(R1);
+  P1_To_DMS(R2);
+  P2_To_DMS(R2);
+  Pos_Pos(datum, R1);
+  Pos_Pos(datum, R2);
+  return R2.dist <= R1.dist ? R2.dist : R1.dist;
+}
+
+double EllipsoidalSegmentLength(double lat_i, double lon_i, double lat_j, double lon_j,
+                                DatumParams& datum) {
+  Geo_Line line{};
+  SetP1(line, lat_i, lon_i);
+  SetP2(line, lat_j, lon_j);
+  P1_To_DMS(line);
+  P2_To_DMS(line);
+  Pos_Pos(datum, line);
+  return line.dist;
+}
+
+double EllipsoidalLineLength(std::span<const double> first, std::span<const double> second,
+                             DatumParams& datum, std::int64_t m) {
+  m = std::min<std::int64_t>(
+      m, static_cast<std::int64_t>(std::min(first.size(), second.size())));
+  double sum = 0.0;
+  Geo_Line line{};
+  for (std::int64_t i = 0; i + 1 < m; ++i) {
+    const auto k = static_cast<std::size_t>(i);
+    SetP1(line, first[k], second[k]);
+    SetP2(line, first[k + 1], second[k + 1]);
+    P1_To_DMS(line);
+    P2_To_DMS(line);
+    Pos_Pos(datum, line);
+    sum += line.dist;
+  }
+  return sum;
+}
+
+}  // namespace oru

@@ -1,0 +1,126 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "geodesy/datum.h"
+#include "track/segment_measure.h"
+
+namespace oru {
+
+// A cheap estimate of EllipsoidalDeviation(A, B, P) and an upper bound of it,
+// with what a bound of P's neighbours along the track can be derived from.
+struct DeviationBound {
+  double estimate;  // metres; may be NaN
+  double upper;     // metres; EllipsoidalDeviation(A, B, P) <= upper; +inf when unbounded
+  double dPA = 0.0, dPB = 0.0;  // metres: geodesics P-A, P-B (0 when not solved)
+  // Radians by which the angle at P exceeds a right angle beyond doubt (0
+  // when it does not): P then gets the perpendicular, at most perp_upper.
+  double obtuse_by = 0.0;
+  double perp_upper = 0.0;
+};
+
+// Bounds the deviation of P from the segment A-B from the two geodesics that
+// EllipsoidalDeviation solves from P to A and to B (the very lines, so the
+// choice between end distance and perpendicular is the measure's own), and
+// the length ab of A-B (EllipsoidalSegmentLength). Costs two Pos_Pos instead
+// of a perpend and two to four Pos_Pos.
+//
+// With dPA, dPB the distances and delta the plain difference of the azimuths
+// at P:
+//  - delta <= pi/2 (end distance): the measure solves A-P and B-P; Vincenty's
+//    inverse is within 0.1 mm of the geodesic either way round, and the 3.2 mm
+//    nudges that it gives lines between equal latitudes change a distance by
+//    at most their size, so min(dPA, dPB) is within 7 mm of it:
+//      upper = min(dPA, dPB) + 1 cm.
+//  - pi/2 < delta <= 3 pi/2 (an obtuse angle gamma at P, the foot within the
+//    segment): the height of the triangle, h = dPA dPB |sin delta| / ab,
+//    whose relative difference from the geodesic perpendicular is of the
+//    order K L^2 (Gaussian curvature K <= 1/(6335 km)^2, triangle size L
+//    below 200 km: 1e-3), and whose absolute error from the azimuths (2e-12
+//    rad, or 3.2 mm over the line's length where nudged) is at most 2 x 3.2
+//    mm, since dPA, dPB < ab in an obtuse triangle. perpend's foot carries
+//    the DMS carry of up to 1.5 cm in latitude and in longitude (2.2 cm off
+//    the line at most) and a last move below 0.1 mm:
+//      upper = h (1 + 2e-3) + 5 cm.
+//  - any perpendicular (also delta > 3 pi/2, where the foot lies beyond an
+//    end): a foot minimises the distance to the line, which passes through A
+//    and B, so h <= min(dPA, dPB) up to the slop above: the perpendicular is
+//    never above min(dPA, dPB) + 6 cm.
+//  - within 1e-6 rad of pi/2 both branches are allowed for.
+// No bound (upper = +inf) for A equal to B, a point beyond 89 degrees of
+// latitude (azimuths from near the pole are ill-conditioned), a triangle side
+// above 200 km, and whatever is not finite. P equal to A or B gives 0 exactly.
+// The bound is held to the measure by tests on many configurations.
+DeviationBound BoundDeviation(double a1, double a2, double b1, double b2, double p1, double p2,
+                              double ab, DatumParams& datum);
+
+// The ellipsoidal measure set over one geographic track (latitudes and
+// longitudes in signed degrees).
+//
+// FarthestPoint answers exactly what a scan of EllipsoidalDeviation over the
+// segment's points answers (largest deviation above 0.0, the lowest index
+// among equal ones, NaN never wins). With pruning on it
+//  1. ranks the points by a plane estimate (equirectangular about A) and
+//     measures the first exactly: the best deviation so far;
+//  2. sweeps the points in track order. A point bounded by BoundDeviation
+//     (an anchor) also bounds the points after it: the perpendicular and the
+//     end distances are distances to fixed curves and points, so they grow
+//     by at most the path length s walked from the anchor (the cached
+//     geodesics between consecutive points, plus 4 mm each for Vincenty's
+//     nudges), and the angle at P, whose azimuths turn by at most s / dPA
+//     and s / dPB, stays obtuse while s (1/(dPA - s) + 1/(dPB - s)) (1 +
+//     1e-3) is below the anchor's obtuse_by. A point whose bound so derived
+//     is below the best deviation is passed over; any other becomes an
+//     anchor, and a contender when its own bound reaches the best;
+//  3. measures the contenders exactly in order of falling bound, stopping at
+//     the first bound below the best deviation found (reaching it counts: an
+//     equal deviation at a lower index would win).
+// The sweep of a large segment is split between `threads` threads (one or
+// two), and the contenders are measured two at a time; each thread has its
+// own datum record. Which points are pruned may depend on the thread count;
+// the answer does not.
+class EllipsoidalSegmentMeasure final : public SegmentMeasure {
+ public:
+  EllipsoidalSegmentMeasure(std::vector<double> latitudes, std::vector<double> longitudes,
+                            const DatumParams& datum, int threads = 2, bool prune = true);
+  ~EllipsoidalSegmentMeasure() override;
+
+  SegmentWinner FarthestPoint(std::int64_t a, std::int64_t b) override;
+  double SegmentLength(std::int64_t a, std::int64_t b) const override;
+  double TrackLength() const override { return track_length_; }
+  void Prefetch(std::int64_t, std::int64_t, std::int64_t) const override {}
+
+  // Exact measures taken by FarthestPoint so far (for tests and benchmarks).
+  std::int64_t ExactMeasures() const { return exact_measures_; }
+
+ private:
+  class Pool;
+
+  double Deviation(std::int64_t a, std::int64_t b, std::int64_t p, int thread);
+  // Runs work(begin, end, thread) over [0, count), split between the threads
+  // when there are enough items to pay for the hand-over.
+  template <typename Work>
+  void Spread(std::int64_t count, std::int64_t min_parallel, Work work);
+  SegmentWinner ScanExact(std::int64_t a, std::int64_t b);
+  SegmentWinner ScanPruned(std::int64_t a, std::int64_t b);
+
+  std::vector<double> lat_;
+  std::vector<double> lon_;
+  std::vector<DatumParams> datum_;        // one per thread
+  mutable DatumParams length_datum_;      // SegmentLength's own
+  std::unique_ptr<Pool> pool_;            // null with one thread
+  bool prune_;
+  double track_length_ = 0.0;
+  std::int64_t exact_measures_ = 0;
+  std::vector<double> step_;              // geodesic from point i to i + 1, metres
+  std::vector<double> exact_;             // scratch of ScanExact
+  struct Contender {
+    double upper;
+    std::int64_t index;
+  };
+  std::vector<Contender> contenders_[2];  // scratch of ScanPruned, per thread
+};
+
+}  // namespace oru

@@ -1,0 +1,315 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <functional>
+#include <limits>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "geodesy/datum.h"
+#include "track/ellipsoidal_measures.h"
+#include "track/ellipsoidal_segment_measure.h"
+#include "track/selection_engine.h"
+#include "track/tests/reference_engine.h"
+
+namespace oru {
+namespace {
+
+using testing::ReferenceRun;
+using testing::ReferenceSelectPoints;
+
+DatumParams Datum(const char* text) {
+  DatumParams d{};
+  d.text = text;
+  Read_Datum(d);
+  return d;
+}
+
+struct GeoTrack {
+  std::string name;
+  std::vector<double> lat, lon;  // signed degrees
+  const char* datum = kWgs84DatumString;
+};
+
+// A ship-like walk: a slowly turning heading, steps of 10 to 50 m.
+GeoTrack ShipWalk(std::string name, int n, double lat0, double lon0, unsigned seed,
+                  const char* datum = kWgs84DatumString) {
+  GeoTrack t{std::move(name), {}, {}, datum};
+  std::mt19937_64 random(seed);
+  std::uniform_real_distribution<double> step(10.0, 50.0), turn(-0.15, 0.15);
+  double lat = lat0, lon = lon0, heading = 0.7;
+  for (int i = 0; i < n; ++i) {
+    t.lat.push_back(lat);
+    t.lon.push_back(lon);
+    heading += turn(random);
+    const double s = step(random);
+    lat += s * std::cos(heading) / 111000.0;
+    lon += s * std::sin(heading) / (111000.0 * std::cos(lat * M_PI / 180.0));
+    if (std::fabs(lat) > 90.0) {  // over the pole: down the other side
+      lat = std::copysign(180.0, lat) - lat;
+      lon += 180.0;
+      heading += M_PI;
+    }
+    if (lon > 180.0) lon -= 360.0;
+    if (lon < -180.0) lon += 360.0;
+  }
+  return t;
+}
+
+// The awkward tracks: each one meets a case the pruning bound must respect.
+std::vector<GeoTrack> AwkwardTracks() {
+  std::vector<GeoTrack> tracks;
+  tracks.push_back(ShipWalk("ship walk 54N 4E", 40, 54.0, 4.0, 1));
+  tracks.push_back(ShipWalk("ship walk ED50", 36, 55.5, 3.0, 2, kEd50DatumString));
+  tracks.push_back(ShipWalk("walk across the antimeridian", 40, 60.0, 179.9995, 3));
+  tracks.push_back(ShipWalk("walk near the north pole", 30, 89.9990, 40.0, 4));
+  tracks.push_back(ShipWalk("walk near the south pole", 30, -89.9985, -120.0, 5));
+  {  // Repeated points and points on the ends of their segments: equal
+     // deviations, exact zeros.
+    GeoTrack t = ShipWalk("walk with repeats", 16, 54.0, 4.0, 6);
+    GeoTrack r{"repeated points and segment ends", {}, {}};
+    for (std::size_t i = 0; i < t.lat.size(); ++i) {
+      for (int k = 0; k < 1 + static_cast<int>(i % 3); ++k) {
+        r.lat.push_back(t.lat[i]);
+        r.lon.push_back(t.lon[i]);
+      }
+      r.lat.push_back(t.lat.front());  // the first point again
+      r.lon.push_back(t.lon.front());
+    }
+    r.lat.push_back(t.lat.front());
+    r.lon.push_back(t.lon.front() + 0.01);
+    tracks.push_back(r);
+  }
+  {  // Mirror images about the equator: ties between distinct points.
+    GeoTrack t{"mirrored about the equator", {0.0}, {10.0}};
+    for (int i = 1; i <= 12; ++i) {
+      const double off = 0.001 * (1 + i % 4);
+      t.lat.push_back(i % 2 ? off : -off);
+      t.lon.push_back(10.0 + 0.01 * ((i + 1) / 2));
+    }
+    t.lat.push_back(0.0);
+    t.lon.push_back(10.1);
+    tracks.push_back(t);
+  }
+  {  // Points on and near the circle over the chord: right angles at P, where
+     // the measure switches between perpendicular and end distance.
+    GeoTrack t{"right angles at P", {54.0}, {4.0}};
+    for (int i = 1; i <= 24; ++i) {
+      const double theta = M_PI * i / 25.0;
+      const double r = 0.05 * (1.0 + (i % 3 - 1) * 1e-7);
+      t.lat.push_back(54.0 + r * std::sin(theta) * 0.6);
+      t.lon.push_back(4.05 - r * std::cos(theta));
+    }
+    t.lat.push_back(54.0);
+    t.lon.push_back(4.1);
+    tracks.push_back(t);
+  }
+  {  // A long chord across an ocean, with a wavy course between.
+    GeoTrack t{"across the Atlantic", {}, {}};
+    for (int i = 0; i <= 30; ++i) {
+      const double f = i / 30.0;
+      t.lat.push_back(50.0 - 10.0 * f + 3.0 * std::sin(7.0 * f));
+      t.lon.push_back(-5.0 - 65.0 * f);
+    }
+    tracks.push_back(t);
+  }
+  {  // Along a meridian and back: points beyond the ends of north-south
+     // segments, seen at azimuths near 0 and 360 degrees.
+    GeoTrack t{"up and down a meridian", {}, {}};
+    for (int i = 0; i < 30; ++i) {
+      t.lat.push_back(30.0 + 0.001 * (i < 15 ? i : 30 - i) + 1e-6 * (i % 4));
+      t.lon.push_back(20.0 + 1e-6 * (i % 3));
+    }
+    tracks.push_back(t);
+  }
+  {  // On the equator, equal latitudes: Vincenty's nudged special cases.
+    GeoTrack t{"equal latitudes on the equator", {}, {}};
+    for (int i = 0; i < 25; ++i) {
+      t.lat.push_back(i % 5 == 2 ? 0.0001 : 0.0);
+      t.lon.push_back(-0.01 + 0.001 * i);
+    }
+    tracks.push_back(t);
+  }
+  return tracks;
+}
+
+SelectionSettings Settings(CalculationType calculation, const GeoTrack& t, double threshold,
+                           std::int64_t wanted) {
+  SelectionSettings s;
+  s.calculation = calculation;
+  s.input_format = InputFormat::OruKvl;
+  s.threshold = threshold;
+  s.wanted_count = wanted;
+  s.datum = Datum(t.datum);
+  return s;
+}
+
+class Iterations final : public SelectionObserver {
+ public:
+  bool ProgressDue() override { return true; }
+  void OnProgress(const SelectionStatistics& f) override { shown.push_back(f); }
+  std::vector<SelectionStatistics> shown;
+};
+
+void ExpectSameAsReference(const GeoTrack& t, const SelectionSettings& settings) {
+  SCOPED_TRACE(t.name + ", threshold " + std::to_string(settings.threshold) + ", wanted " +
+               std::to_string(settings.wanted_count));
+  const ReferenceRun expected = ReferenceSelectPoints(t.lat, t.lon, settings);
+  Iterations seen;
+  const SelectionResult got = SelectPoints(t.lat, t.lon, settings, &seen);
+  EXPECT_EQ(got.selected, expected.selected);
+  EXPECT_EQ(got.max_deviation, expected.max_deviation);
+  ASSERT_EQ(seen.shown.size(), expected.iterations.size());
+  for (std::size_t i = 0; i < seen.shown.size(); ++i) {
+    const SelectionStatistics& x = seen.shown[i];
+    const SelectionStatistics& y = expected.iterations[i];
+    ASSERT_EQ(x.last_selected, y.last_selected) << "iteration " << i;
+    ASSERT_EQ(x.largest_deviation, y.largest_deviation) << "iteration " << i;
+    ASSERT_EQ(x.count, y.count) << "iteration " << i;
+    ASSERT_EQ(x.full_length, y.full_length) << "iteration " << i;
+    ASSERT_EQ(x.new_length, y.new_length) << "iteration " << i;
+  }
+}
+
+class EllipsoidalAgainstReference : public ::testing::TestWithParam<GeoTrack> {};
+
+TEST_P(EllipsoidalAgainstReference, EllipsoidicByDeviationAndByCount) {
+  const GeoTrack& t = GetParam();
+  const auto n = static_cast<std::int64_t>(t.lat.size());
+  const auto calc = CalculationType::Ellipsoidic;
+  const ReferenceRun all = ReferenceSelectPoints(t.lat, t.lon, Settings(calc, t, -1.0, n));
+  // Thresholds at, just above and just below deviations that a full
+  // selection meets: where the stop rule flips.
+  std::vector<double> thresholds = {-1.0, 0.0, 1.0};
+  for (std::size_t k : {std::size_t{1}, all.iterations.size() / 3}) {
+    if (k >= all.iterations.size()) continue;
+    const double d = all.iterations[k].largest_deviation;
+    thresholds.insert(thresholds.end(), {d, std::nextafter(d, 1e300), std::nextafter(d, -1e300)});
+  }
+  for (double threshold : thresholds) ExpectSameAsReference(t, Settings(calc, t, threshold, n));
+  for (std::int64_t wanted : {std::int64_t{3}, n / 2, n + 1}) {
+    ExpectSameAsReference(t, Settings(calc, t, 0.0, wanted));
+  }
+}
+
+TEST_P(EllipsoidalAgainstReference, PlanarThroughTheProjection) {
+  const GeoTrack& t = GetParam();
+  const auto n = static_cast<std::int64_t>(t.lat.size());
+  ExpectSameAsReference(t, Settings(CalculationType::Planar, t, 0.5, n));
+  ExpectSameAsReference(t, Settings(CalculationType::Planar, t, 0.0, n / 2));
+}
+
+INSTANTIATE_TEST_SUITE_P(AwkwardTracks, EllipsoidalAgainstReference,
+                         ::testing::ValuesIn(AwkwardTracks()),
+                         [](const ::testing::TestParamInfo<GeoTrack>& info) {
+                           std::string name;
+                           for (char c : info.param.name) {
+                             name.push_back(std::isalnum(static_cast<unsigned char>(c)) ? c : '_');
+                           }
+                           return name;
+                         });
+
+// The pruned measure against the unpruned one, on one thread and on two, on
+// every segment that a full top-down selection visits and on random ones:
+// larger tracks than the literal engine can take in a test.
+void ExpectPruningChangesNothing(const GeoTrack& t, std::int64_t random_segments,
+                                 bool bounded = true) {
+  SCOPED_TRACE(t.name);
+  const DatumParams datum = Datum(t.datum);
+  EllipsoidalSegmentMeasure plain(t.lat, t.lon, datum, 2, /*prune=*/false);
+  EllipsoidalSegmentMeasure pruned(t.lat, t.lon, datum, 2, true);
+  EllipsoidalSegmentMeasure single(t.lat, t.lon, datum, 1, true);
+  EXPECT_EQ(pruned.TrackLength(), plain.TrackLength());
+  EXPECT_EQ(single.TrackLength(), plain.TrackLength());
+
+  auto same = [&](std::int64_t a, std::int64_t b) {
+    const SegmentWinner x = plain.FarthestPoint(a, b);
+    const SegmentWinner y = pruned.FarthestPoint(a, b);
+    const SegmentWinner z = single.FarthestPoint(a, b);
+    EXPECT_EQ(y.index, x.index) << a << "-" << b;
+    EXPECT_EQ(y.deviation, x.deviation) << a << "-" << b;
+    EXPECT_EQ(z.index, x.index) << a << "-" << b;
+    EXPECT_EQ(z.deviation, x.deviation) << a << "-" << b;
+    return x;
+  };
+  const auto n = static_cast<std::int64_t>(t.lat.size());
+  std::function<void(std::int64_t, std::int64_t)> split = [&](std::int64_t a, std::int64_t b) {
+    if (b - a < 2 || ::testing::Test::HasFailure()) return;
+    const SegmentWinner w = same(a, b);
+    split(a, w.index);
+    split(w.index, b);
+  };
+  split(0, n - 1);
+  std::mt19937_64 random(7);
+  for (std::int64_t k = 0; k < random_segments && !::testing::Test::HasFailure(); ++k) {
+    std::uniform_int_distribution<std::int64_t> start(0, n - 3);
+    const std::int64_t a = start(random);
+    std::uniform_int_distribution<std::int64_t> end(a + 2, std::min(n - 1, a + 400));
+    same(a, end(random));
+  }
+  // The pruning is not idle: far fewer exact measures than the plain scan.
+  if (bounded) {
+    EXPECT_LT(pruned.ExactMeasures() * 3, plain.ExactMeasures());
+  }
+}
+
+TEST(EllipsoidalPruning, ShipWalkOfThousandsOfPoints) {
+  ExpectPruningChangesNothing(ShipWalk("long ship walk", 2500, 54.0, 4.0, 11), 60);
+}
+
+TEST(EllipsoidalPruning, ShipWalkOnED50) {
+  ExpectPruningChangesNothing(ShipWalk("ED50 walk", 1200, 56.0, 2.5, 12, kEd50DatumString), 40);
+}
+
+TEST(EllipsoidalPruning, AcrossTheAntimeridianAndNearThePole) {
+  ExpectPruningChangesNothing(ShipWalk("antimeridian walk", 1200, -40.0, 179.99, 13), 40);
+  GeoTrack polar = ShipWalk("polar walk", 800, 88.995, 10.0, 14);
+  ExpectPruningChangesNothing(polar, 20, /*bounded=*/false);  // no bound beyond 89 degrees
+}
+
+TEST(EllipsoidalPruning, ZigZagWithExactTies) {
+  // Equal offsets either side of a straight course along a parallel: many
+  // points at exactly the same deviation from their segment.
+  GeoTrack t{"zig-zag", {}, {}};
+  for (int i = 0; i < 900; ++i) {
+    t.lat.push_back(54.0 + (i % 2 == 0 ? 0.0 : (i % 4 == 1 ? 0.0002 : -0.0002)));
+    t.lon.push_back(4.0 + 0.0004 * i);
+  }
+  ExpectPruningChangesNothing(t, 40);
+}
+
+// The bound itself, on points scattered around segments of every size and
+// direction: the exact measure never exceeds it.
+TEST(EllipsoidalPruning, BoundHoldsOnScatteredPoints) {
+  DatumParams wgs = Datum(kWgs84DatumString);
+  std::mt19937_64 random(21);
+  std::uniform_real_distribution<double> unit(-1.0, 1.0);
+  const double places[][2] = {{54.0, 4.0}, {0.0, 179.99}, {-60.0, -30.0}, {88.5, 100.0}, {0.0, 0.0}};
+  int bounded = 0;
+  for (const auto& place : places) {
+    for (double size : {0.0001, 0.003, 0.1, 1.0}) {  // degrees: 10 m to 100 km
+      for (int k = 0; k < 60; ++k) {
+        const double a1 = place[0] + size * unit(random) * 0.5;
+        const double a2 = place[1] + size * unit(random);
+        const double b1 = place[0] + size * unit(random) * 0.5;
+        const double b2 = place[1] + size * unit(random);
+        const double p1 = place[0] + size * unit(random) * 0.5;
+        const double p2 = place[1] + size * unit(random);
+        auto wrap = [](double lon) { return lon > 180.0 ? lon - 360.0 : lon; };
+        const double ab = EllipsoidalSegmentLength(a1, wrap(a2), b1, wrap(b2), wgs);
+        const DeviationBound bound =
+            BoundDeviation(a1, wrap(a2), b1, wrap(b2), p1, wrap(p2), ab, wgs);
+        const double exact = EllipsoidalDeviation(a1, wrap(a2), b1, wrap(b2), p1, wrap(p2), wgs);
+        ASSERT_LE(exact, bound.upper) << a1 << " " << a2 << " " << b1 << " " << b2 << " " << p1
+                                      << " " << p2;
+        if (bound.upper < std::numeric_limits<double>::infinity()) ++bounded;
+      }
+    }
+  }
+  EXPECT_GT(bounded, 800);  // all but the polar rows are bounded
+}
+
+}  // namespace
+}  // namespace oru
