@@ -41,12 +41,11 @@ RunOutcome Stop(RunObserver& observer, RunOutcome outcome, std::string message) 
 std::optional<std::string> OutOfRangeLine(const TrackStore& store, std::int64_t points) {
   for (std::int64_t i = 0; i < points; ++i) {
     const auto k = static_cast<std::size_t>(i);
-    const std::string line = "Line " + std::to_string(i + 1);
     if (!(store.first[k] >= -90.0 && store.first[k] <= 90.0)) {
-      return line + ": latitude out of range.";
+      return "Line " + std::to_string(i + 1) + ": latitude out of range.";
     }
     if (!(store.second[k] >= -180.0 && store.second[k] <= 180.0)) {
-      return line + ": longitude out of range.";
+      return "Line " + std::to_string(i + 1) + ": longitude out of range.";
     }
   }
   return std::nullopt;
