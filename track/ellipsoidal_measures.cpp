@@ -14,6 +14,20 @@ namespace {
 
 constexpr double kPi = std::numbers::pi;
 
+// A zero-filled geodesic record from point 1 to point 2 (radians), with the
+// degree, minute, second and letter fields that Pos_Pos reads filled in.
+Geo_Line GeodesicLine(double lat1_rad, double lon1_rad, double lat2_rad, double lon2_rad) {
+  Geo_Line line{};
+  line.line_type = 'G';
+  line.P1.lat_rad = lat1_rad;
+  line.P1.lon_rad = lon1_rad;
+  line.P2.lat_rad = lat2_rad;
+  line.P2.lon_rad = lon2_rad;
+  P1_To_DMS(line);
+  P2_To_DMS(line);
+  return line;
+}
+
 void SetP1(Geo_Line& line, double lat, double lon) {
   line.P1.lat_rad = DegreesToRadians(lat);
   line.P1.lon_rad = DegreesToRadians(lon);
@@ -30,19 +44,12 @@ double DegreesToRadians(double deg) { return deg * (1.0 / 180.0) * kPi; }
 
 double EllipsoidalDeviation(double a1, double a2, double b1, double b2, double p1, double p2,
                             DatumParams& datum) {
+  const double a_lat = DegreesToRadians(a1), a_lon = DegreesToRadians(a2);
+  const double b_lat = DegreesToRadians(b1), b_lon = DegreesToRadians(b2);
+  const double p_lat = DegreesToRadians(p1), p_lon = DegreesToRadians(p2);
   // L1: the segment A-B; L2: A to P, whose P1 perpend turns into the foot.
-  Geo_Line L1{};
-  Geo_Line L2{};
-  L1.line_type = 'G';
-  L2.line_type = 'G';
-  SetP1(L1, a1, a2);
-  SetP2(L1, b1, b2);
-  SetP1(L2, a1, a2);
-  SetP2(L2, p1, p2);
-  P1_To_DMS(L1);
-  P2_To_DMS(L1);
-  P1_To_DMS(L2);
-  P2_To_DMS(L2);
+  Geo_Line L1 = GeodesicLine(a_lat, a_lon, b_lat, b_lon);
+  Geo_Line L2 = GeodesicLine(a_lat, a_lon, p_lat, p_lon);
 
   if (p1 == a1 && p2 == a2) return 0.0;
   if (p1 == b1 && p2 == b2) return 0.0;
@@ -57,20 +64,8 @@ double EllipsoidalDeviation(double a1, double a2, double b1, double b2, double p
   P2_To_Rad(L2);
 
   // L3, L4: from P (as its DMS round trip) to A and to B.
-  Geo_Line L3{};
-  Geo_Line L4{};
-  L3.line_type = 'G';
-  L4.line_type = 'G';
-  L3.P1.lat_rad = L2.P2.lat_rad;
-  L3.P1.lon_rad = L2.P2.lon_rad;
-  SetP2(L3, a1, a2);
-  L4.P1.lat_rad = L2.P2.lat_rad;
-  L4.P1.lon_rad = L2.P2.lon_rad;
-  SetP2(L4, b1, b2);
-  P1_To_DMS(L3);
-  P2_To_DMS(L3);
-  P1_To_DMS(L4);
-  P2_To_DMS(L4);
+  Geo_Line L3 = GeodesicLine(L2.P2.lat_rad, L2.P2.lon_rad, a_lat, a_lon);
+  Geo_Line L4 = GeodesicLine(L2.P2.lat_rad, L2.P2.lon_rad, b_lat, b_lon);
   Pos_Pos(datum, L3);
   Pos_Pos(datum, L4);
 
@@ -82,18 +77,9 @@ double EllipsoidalDeviation(double a1, double a2, double b1, double b2, double p
 
 double EllipsoidalEndDistance(double a1, double a2, double b1, double b2, double p1, double p2,
                               DatumParams& datum) {
-  Geo_Line R1{};
-  Geo_Line R2{};
-  R1.line_type = 'G';
-  R2.line_type = 'G';
-  SetP1(R1, a1, a2);
-  SetP2(R1, p1, p2);
-  SetP1(R2, b1, b2);
-  SetP2(R2, p1, p2);
-  P1_To_DMS(R1);
-  P2_To_DMS(R1);
-  P1_To_DMS(R2);
-  P2_To_DMS(R2);
+  const double p_lat = DegreesToRadians(p1), p_lon = DegreesToRadians(p2);
+  Geo_Line R1 = GeodesicLine(DegreesToRadians(a1), DegreesToRadians(a2), p_lat, p_lon);
+  Geo_Line R2 = GeodesicLine(DegreesToRadians(b1), DegreesToRadians(b2), p_lat, p_lon);
   Pos_Pos(datum, R1);
   Pos_Pos(datum, R2);
   return R2.dist <= R1.dist ? R2.dist : R1.dist;
@@ -101,11 +87,8 @@ double EllipsoidalEndDistance(double a1, double a2, double b1, double b2, double
 
 double EllipsoidalSegmentLength(double lat_i, double lon_i, double lat_j, double lon_j,
                                 DatumParams& datum) {
-  Geo_Line line{};
-  SetP1(line, lat_i, lon_i);
-  SetP2(line, lat_j, lon_j);
-  P1_To_DMS(line);
-  P2_To_DMS(line);
+  Geo_Line line = GeodesicLine(DegreesToRadians(lat_i), DegreesToRadians(lon_i),
+                               DegreesToRadians(lat_j), DegreesToRadians(lon_j));
   Pos_Pos(datum, line);
   return line.dist;
 }

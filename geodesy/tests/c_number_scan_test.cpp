@@ -16,24 +16,13 @@
 #include <string_view>
 #include <vector>
 
+#include "geodesy/tests/text_test_support.h"
+
 namespace oru::cscan {
 namespace {
 
-bool SameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
-
-std::string Show(std::string_view text) {
-  std::string shown;
-  for (const char ch : text) {
-    if (ch >= 0x20 && ch < 0x7f) {
-      shown.push_back(ch);
-    } else {
-      char code[8];
-      std::snprintf(code, sizeof code, "\\x%02x", static_cast<unsigned char>(ch));
-      shown += code;
-    }
-  }
-  return shown;
-}
+using oru::testing::SameBits;
+using oru::testing::Show;
 
 struct DoubleScan {
   bool ok = false;
