@@ -11,6 +11,7 @@
 #include "geodesy/read_latlon.h"
 #include "geodesy/transformation.h"
 #include "trackio/file_io.h"
+#include "trackio/text_lines.h"
 #include "trackio/track_reader.h"
 #include "track/track_store.h"
 
@@ -47,23 +48,6 @@ void SignedDms(std::int32_t d, std::int32_t m, double s, char positive, char neg
   out_d = Abs_Int(d);
   out_m = Abs_Int(m);
   out_s = std::fabs(s);
-}
-
-// Calls take(line) for each line of `text` (line end removed) until `take`
-// returns false or the text ends. Returns nothing; lines are whole, however
-// long.
-template <typename Take>
-void ForEachLine(std::string_view text, Take&& take) {
-  const char* p = text.data();
-  const char* const end = p + text.size();
-  while (p != end) {
-    const auto* lf = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
-    const char* const line_end = lf != nullptr ? lf : end;
-    const char* content_end = line_end;
-    if (content_end != p && content_end[-1] == '\r') --content_end;
-    if (!take(std::string_view(p, static_cast<std::size_t>(content_end - p)))) return;
-    p = lf != nullptr ? lf + 1 : end;
-  }
 }
 
 // One-slot reuse of the track readers' line grammars.

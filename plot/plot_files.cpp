@@ -6,23 +6,10 @@
 
 #include "geodesy/c_number_scan.h"
 #include "trackio/file_io.h"
+#include "trackio/text_lines.h"
 
 namespace oru {
 namespace {
-
-template <typename Take>
-void ForEachLine(std::string_view text, Take&& take) {
-  const char* p = text.data();
-  const char* const end = p + text.size();
-  while (p != end) {
-    const auto* lf = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
-    const char* const line_end = lf != nullptr ? lf : end;
-    const char* content_end = line_end;
-    if (content_end != p && content_end[-1] == '\r') --content_end;
-    take(std::string_view(p, static_cast<std::size_t>(content_end - p)));
-    p = lf != nullptr ? lf + 1 : end;
-  }
-}
 
 cscan::Cursor CursorOver(std::string_view line) { return {line.data(), line.data() + line.size()}; }
 
@@ -55,13 +42,14 @@ PlotFileData ParsePlotFile(std::string_view text) {
     first = false;
     PlotLine rec;
     const int n = ParsePlotLine(line, rec, label);
-    if (n == 0) return;
+    if (n == 0) return true;
     rec.fields = static_cast<std::int8_t>(n);
     if (n == 5) {
       rec.label = static_cast<std::int32_t>(data.labels.size());
       data.labels.push_back(label);
     }
     data.lines.push_back(rec);
+    return true;
   });
   return data;
 }
@@ -73,6 +61,7 @@ CoastData ParseCoastFile(std::string_view text) {
     rec.fields = static_cast<std::int8_t>(ParseCoastLine(line, rec));
     if (rec.fields == 3) data.full.push_back(data.records.size());
     data.records.push_back(rec);
+    return true;
   });
   return data;
 }
@@ -86,6 +75,7 @@ BlockData ParseBlockFile(std::string_view text) {
         cscan::Word(c, b.label)) {
       data.labels.push_back(std::move(b));
     }
+    return true;
   });
   return data;
 }

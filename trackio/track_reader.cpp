@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "geodesy/c_number_scan.h"
+#include "trackio/text_lines.h"
 
 namespace oru {
 namespace {
@@ -143,20 +144,14 @@ inline bool XyLine(std::string_view line, TrackStore& store, std::size_t i) {
 // taken.
 template <typename Take>
 std::int64_t WalkLines(std::string_view text, bool n_ends_data, Take&& take) {
-  const char* p = text.data();
-  const char* const end = p + text.size();
   std::int64_t taken = 0;
-  while (p != end) {
-    const auto* lf = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
-    const char* const line_end = lf != nullptr ? lf : end;
-    const char* content_end = line_end;
-    if (content_end != p && content_end[-1] == '\r') --content_end;
-    if (content_end == p) break;                // empty line
-    if (n_ends_data && *p == 'N') break;         // 'N' end mark
-    if (!take(std::string_view(p, static_cast<std::size_t>(content_end - p)), taken + 1)) break;
+  ForEachLine(text, [&](std::string_view line) {
+    if (line.empty()) return false;                     // empty line
+    if (n_ends_data && line.front() == 'N') return false;  // 'N' end mark
+    if (!take(line, taken + 1)) return false;
     ++taken;
-    p = lf != nullptr ? lf + 1 : end;
-  }
+    return true;
+  });
   return taken;
 }
 
