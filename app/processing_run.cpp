@@ -106,6 +106,7 @@ RunOutcome ProcessRun(const RunRequest& request, RunObserver& observer) {
 
   SelectionSettings settings;
   settings.input_format = input_format;
+  settings.quality_figures = request.quality_figures;
   // Metres are never measured as degrees: X, Y tracks are always planar.
   settings.calculation =
       IsGeographic(input_format) ? request.choices.calculation : CalculationType::Planar;
@@ -137,6 +138,7 @@ RunOutcome ProcessRun(const RunRequest& request, RunObserver& observer) {
   }
   outcome.completed = true;
   outcome.statistics = final_texts;
+  if (selection.quality) outcome.quality = FormatQuality(*selection.quality);
   return outcome;
 }
 

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "track/deviation_quality.h"
 #include "track/run_settings.h"
 #include "track/statistics.h"
 
@@ -25,6 +26,9 @@ struct RunRequest {
   std::filesystem::path output;
   RunChoices choices;
   std::string selection_value = "10";  // metres or a number of points, by criterion
+  // Whether to measure every point's deviation from the new line for the
+  // quality figures (mean, rms, 95th percentile).
+  bool quality_figures = false;
 };
 
 // What a run shows while it works. The main window implements it with its
@@ -48,6 +52,7 @@ struct RunOutcome {
   bool completed = false;                     // the output file was written
   std::int64_t line_count = 0;                // lines counted in the input file
   std::optional<StatisticsTexts> statistics;  // final figures of a completed run
+  std::optional<QualityTexts> quality;        // when the request asked for them
   std::string message;                        // why a run stopped
 };
 

@@ -3,6 +3,7 @@
 #include <array>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 namespace oru {
 namespace {
@@ -73,9 +74,10 @@ std::string CliUsage() {
          "                   ascii otherwise; xy tracks are always written as X, Y\n"
          "  --datum          wgs84 (WGS84/ETRS89, default) or ed50\n"
          "  --calculation    ellipsoidic (default) or planar; xy tracks are planar\n"
-         "  --max-deviation  keep points until the farthest lies within METRES\n"
+         "  --max-deviation  keep points until every point left out lies within METRES\n"
          "  --points         keep N points (default 10)\n"
-         "  --json           print the statistics as one JSON object\n"
+         "  --json           print the statistics as one JSON object, with the mean,\n"
+         "                   rms and 95th percentile of all points' deviations\n"
          "  --plot-dir DIR   write the plot window's files AllePunten.dat and\n"
          "                   Selectie.dat of the run into DIR\n"
          "  --plot-image FILE.png  draw what the plot window shows after the run\n"
@@ -123,6 +125,7 @@ std::optional<CliOptions> ParseCliArguments(const std::vector<std::string>& args
       return options;
     } else if (arg == "--json") {
       options.json = true;
+      options.request.quality_figures = true;
     } else if (arg == "--input-format") {
       const std::string* v = value();
       if (!v) return std::nullopt;
@@ -203,12 +206,17 @@ std::string StatisticsRows(const StatisticsTexts& t) {
          t.length_before + " m. to " + t.length_after + " m.\n";
 }
 
-std::string StatisticsJson(const StatisticsTexts& t) {
-  const std::pair<const char*, const std::string*> fields[] = {
+std::string StatisticsJson(const StatisticsTexts& t, const std::optional<QualityTexts>& quality) {
+  std::vector<std::pair<const char*, const std::string*>> fields = {
       {"max_deviation", &t.max_deviation},       {"point_reduction", &t.point_reduction},
       {"points_before", &t.points_before},       {"points_after", &t.points_after},
       {"length_reduction", &t.length_reduction}, {"length_before", &t.length_before},
       {"length_after", &t.length_after}};
+  if (quality) {
+    fields.insert(fields.end(), {{"deviation_mean", &quality->mean},
+                                 {"deviation_rms", &quality->rms},
+                                 {"deviation_p95", &quality->p95}});
+  }
   std::string json = "{";
   for (const auto& [name, value] : fields) {
     if (json.size() > 1) json += ", ";

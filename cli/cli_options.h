@@ -29,7 +29,10 @@ std::string CliUsage();
 // The three statistics rows of the main window, labels and values joined by
 // single blanks, each ended by a line feed.
 std::string StatisticsRows(const StatisticsTexts& texts);
-// The seven texts as one JSON object, ended by a line feed.
-std::string StatisticsJson(const StatisticsTexts& texts);
+// The seven texts as one JSON object, ended by a line feed; the quality
+// figures, when given, follow as "deviation_mean", "deviation_rms" and
+// "deviation_p95".
+std::string StatisticsJson(const StatisticsTexts& texts,
+                           const std::optional<QualityTexts>& quality = std::nullopt);
 
 }  // namespace oru

@@ -121,7 +121,7 @@ int main(int argc, char** argv) {
   }
   if (!outcome.completed) return 1;
   if (!WritePlot(*options)) return 1;
-  std::cout << (options->json ? oru::StatisticsJson(*outcome.statistics)
+  std::cout << (options->json ? oru::StatisticsJson(*outcome.statistics, outcome.quality)
                               : oru::StatisticsRows(*outcome.statistics));
   return 0;
 }

@@ -230,6 +230,18 @@ double EllipsoidalSegmentMeasure::Deviation(std::int64_t a, std::int64_t b, std:
                               datum_[static_cast<std::size_t>(thread)]);
 }
 
+std::vector<double> EllipsoidalSegmentMeasure::LineDeviations(
+    std::span<const std::int64_t> selected) {
+  const auto n = static_cast<std::int64_t>(lat_.size());
+  std::vector<double> deviations(lat_.size(), 0.0);
+  Spread(n, kParallelBounds, [&](std::int64_t begin, std::int64_t end, int thread) {
+    ForEachPointOfLine(selected, begin, end, [&](std::int64_t a, std::int64_t b, std::int64_t p) {
+      deviations[static_cast<std::size_t>(p)] = Deviation(a, b, p, thread);
+    });
+  });
+  return deviations;
+}
+
 SegmentWinner EllipsoidalSegmentMeasure::FarthestPoint(std::int64_t a, std::int64_t b) {
   return prune_ ? ScanPruned(a, b) : ScanExact(a, b);
 }

@@ -90,6 +90,8 @@ class EllipsoidalSegmentMeasure final : public SegmentMeasure {
   SegmentWinner FarthestPoint(std::int64_t a, std::int64_t b) override;
   double SegmentLength(std::int64_t a, std::int64_t b) const override;
   double TrackLength() const override { return track_length_; }
+  // Measured exactly, point by point, on both threads.
+  std::vector<double> LineDeviations(std::span<const std::int64_t> selected) override;
   void Prefetch(std::int64_t, std::int64_t, std::int64_t) const override {}
 
   // Exact measures taken by FarthestPoint so far (for tests and benchmarks).

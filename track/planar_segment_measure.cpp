@@ -112,6 +112,15 @@ double PlanarSegmentMeasure::Deviation(std::int64_t a, std::int64_t b, std::int6
   return PlanarDeviation(first_[i], second_[i], first_[j], second_[j], first_[k], second_[k]);
 }
 
+std::vector<double> PlanarSegmentMeasure::LineDeviations(std::span<const std::int64_t> selected) {
+  std::vector<double> deviations(first_.size(), 0.0);
+  ForEachPointOfLine(selected, 0, static_cast<std::int64_t>(first_.size()),
+                     [&](std::int64_t a, std::int64_t b, std::int64_t p) {
+                       deviations[static_cast<std::size_t>(p)] = Deviation(a, b, p);
+                     });
+  return deviations;
+}
+
 bool PlanarSegmentMeasure::BoundHolds(std::int64_t a, std::int64_t b) const {
   if (wild_before_.empty()) return true;
   return wild_before_[static_cast<std::size_t>(b) + 1] == wild_before_[static_cast<std::size_t>(a)];

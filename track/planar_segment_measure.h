@@ -26,6 +26,7 @@ class PlanarSegmentMeasure final : public SegmentMeasure {
   SegmentWinner FarthestPoint(std::int64_t a, std::int64_t b) override;
   double SegmentLength(std::int64_t a, std::int64_t b) const override;
   double TrackLength() const override;
+  std::vector<double> LineDeviations(std::span<const std::int64_t> selected) override;
   void Prefetch(std::int64_t a, std::int64_t p, std::int64_t b) const override;
 
  private:

@@ -22,6 +22,9 @@ struct SelectionSettings {
   double threshold = 0.0;         // metres; 0.0 for "Number of points"
   std::int64_t wanted_count = 0;  // points to keep; the line count for "Maximum deviation"
   DatumParams datum{};            // read datum for geographic input, empty for X, Y
+  // Whether to measure every point's deviation from the new line at the end
+  // for the quality figures (one more exact measure per point).
+  bool quality_figures = false;
 };
 
 // True when the engine's coordinates are degrees that a planar calculation

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
+#include <span>
+#include <vector>
 
 namespace oru {
 
@@ -35,10 +38,35 @@ class SegmentMeasure {
   // order from 0.0.
   virtual double TrackLength() const = 0;
 
+  // The deviation of every point of the track from its segment of the line
+  // through `selected` (store indexes, ascending, the first 0 and the last
+  // n - 1), in point order: the very values that FarthestPoint compares, and
+  // 0.0 at the selected points.
+  virtual std::vector<double> LineDeviations(std::span<const std::int64_t> selected) = 0;
+
   // A hint that the segment a-b is likely to be split at p next: a set may
   // start fetching what SegmentLength(a, p) and SegmentLength(p, b) read, so
   // that the cache misses overlap the measuring of other segments.
   virtual void Prefetch(std::int64_t /*a*/, std::int64_t /*p*/, std::int64_t /*b*/) const {}
 };
+
+// Calls visit(a, b, p) for every point p in [begin, end) that is not
+// selected, with a-b its segment of the line through `selected` (store
+// indexes, ascending, the first 0 and the last beyond end - 1).
+template <typename Visit>
+void ForEachPointOfLine(std::span<const std::int64_t> selected, std::int64_t begin,
+                        std::int64_t end, Visit visit) {
+  auto next = std::upper_bound(selected.begin(), selected.end(), begin);
+  if (next == selected.begin() || next == selected.end()) return;
+  std::int64_t a = *(next - 1);
+  for (std::int64_t p = begin; p < end; ++p) {
+    if (p == *next) {
+      a = p;
+      if (++next == selected.end()) return;
+      continue;
+    }
+    if (p != a) visit(a, *next, p);
+  }
+}
 
 }  // namespace oru

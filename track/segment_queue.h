@@ -2,7 +2,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <optional>
 #include <vector>
 
 namespace oru {
@@ -23,28 +22,16 @@ inline bool Precedes(const SegmentEntry& x, const SegmentEntry& y) {
   return x.point < y.point;
 }
 
-// The segments that still have points between their ends, handed out in
-// selection order.
-//
-// A segment whose farthest point lies within the threshold can only be taken
-// last: taking it ends the selection. Of those only the first in selection
-// order is kept, so that the heap holds just the segments that will be split
-// (with "Maximum deviation") and stays small.
-//
-// The heap is 4-ary: half the levels of a binary heap, with the four
-// children of a node side by side in memory, which matters once the heap
-// outgrows the caches while the measures stream through the track.
-class SegmentQueue {
+// A 4-ary heap of segments in selection order: half the levels of a binary
+// heap, with the four children of a node side by side in memory, which
+// matters once the heap outgrows the caches while the measures stream
+// through the track.
+class SegmentHeap {
  public:
-  explicit SegmentQueue(double threshold) : threshold_(threshold) {}
-
-  bool Empty() const { return heap_.empty() && !parked_; }
+  bool Empty() const { return heap_.empty(); }
+  const SegmentEntry& Top() const { return heap_.front(); }
 
   void Push(const SegmentEntry& e) {
-    if (!(e.deviation > threshold_)) {
-      if (!parked_ || Precedes(e, *parked_)) parked_ = e;
-      return;
-    }
     std::size_t i = heap_.size();
     heap_.push_back(e);
     while (i > 0) {
@@ -56,13 +43,8 @@ class SegmentQueue {
     heap_[i] = e;
   }
 
-  // The first segment in selection order, removed. Not for an empty queue.
+  // The top, removed. Not for an empty heap.
   SegmentEntry Pop() {
-    if (heap_.empty()) {
-      const SegmentEntry e = *parked_;
-      parked_.reset();
-      return e;
-    }
     const SegmentEntry top = heap_.front();
     const SegmentEntry last = heap_.back();
     heap_.pop_back();
@@ -85,16 +67,58 @@ class SegmentQueue {
     return top;
   }
 
+ private:
+  std::vector<SegmentEntry> heap_;
+};
+
+// The segments that still have points between their ends, handed out in
+// selection order.
+//
+// They are held in two heaps: the segments whose farthest point lies beyond
+// the threshold, and those within it. With "Maximum deviation" the selection
+// works on the first heap and stops when it is empty (every remaining point
+// lies within the threshold), so that heap stays small; the second is only
+// read near the end, when a point within the threshold is taken and the
+// segments it splits turn out to reach beyond it again (a deviation is not
+// monotone: a shorter segment can lie farther from a point than the longer
+// one it replaced).
+class SegmentQueue {
+ public:
+  explicit SegmentQueue(double threshold) : threshold_(threshold) {}
+
+  bool Empty() const { return above_.Empty() && within_.Empty(); }
+
+  void Push(const SegmentEntry& e) {
+    if (e.deviation > threshold_) {
+      above_.Push(e);
+    } else {
+      within_.Push(e);
+    }
+  }
+
+  // The first segment in selection order, removed. Not for an empty queue.
+  SegmentEntry Pop() { return above_.Empty() ? within_.Pop() : above_.Pop(); }
+
   // The segment that Pop would hand out now, or null.
   const SegmentEntry* Next() const {
-    if (!heap_.empty()) return &heap_.front();
-    return parked_ ? &*parked_ : nullptr;
+    if (!above_.Empty()) return &above_.Top();
+    return within_.Empty() ? nullptr : &within_.Top();
+  }
+
+  // True when some remaining point lies farther than the threshold.
+  bool AnyBeyondThreshold() const { return !above_.Empty(); }
+
+  // The largest deviation of any remaining point from its segment (metres),
+  // 0.0 when none is left or none deviates by more than 0.0.
+  double LargestDeviation() const {
+    const SegmentEntry* next = Next();
+    return next != nullptr ? next->deviation : 0.0;
   }
 
  private:
   double threshold_;
-  std::vector<SegmentEntry> heap_;
-  std::optional<SegmentEntry> parked_;  // the first of the segments within the threshold
+  SegmentHeap above_;   // deviation > threshold
+  SegmentHeap within_;  // the rest, also all of them for a NaN threshold
 };
 
 }  // namespace oru

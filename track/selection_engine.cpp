@@ -86,13 +86,21 @@ class SimplifiedLine {
   std::int64_t last_;
 };
 
-SelectionResult SelectWhole(const SegmentMeasure& measure, std::int64_t n) {
+DeviationQuality Quality(SegmentMeasure& measure, const std::vector<std::int64_t>& point_numbers) {
+  std::vector<std::int64_t> selected(point_numbers.size());
+  for (std::size_t k = 0; k < selected.size(); ++k) selected[k] = point_numbers[k] - 1;
+  return SummariseDeviations(measure.LineDeviations(selected));
+}
+
+SelectionResult SelectWhole(SegmentMeasure& measure, std::int64_t n,
+                            const SelectionSettings& settings) {
   SelectionResult result;
   for (std::int64_t k = 1; k <= n; ++k) result.selected.push_back(k);
   result.statistics.n = n;
   result.statistics.count = n;
   result.statistics.full_length = measure.TrackLength();
   result.statistics.new_length = result.statistics.full_length;
+  if (settings.quality_figures) result.quality = DeviationQuality{};
   return result;
 }
 
@@ -102,7 +110,7 @@ SelectionResult SelectWhole(const SegmentMeasure& measure, std::int64_t n) {
 // only the points of the segment it splits.
 SelectionResult Select(SegmentMeasure& measure, std::int64_t n, const SelectionSettings& settings,
                        SelectionObserver* observer) {
-  if (n <= 2) return SelectWhole(measure, n);
+  if (n <= 2) return SelectWhole(measure, n, settings);
 
   SimplifiedLine line(measure, n);
   const double full_length = measure.TrackLength();
@@ -124,13 +132,6 @@ SelectionResult Select(SegmentMeasure& measure, std::int64_t n, const SelectionS
     point = top.point;
     line.Split(top.start, top.end, point);
     ++count;
-
-    const bool stop =
-        !(deviation > settings.threshold) || count >= settings.wanted_count || count >= n;
-    if (observer != nullptr && observer->ProgressDue()) {
-      observer->OnProgress({deviation, n, count, full_length, line.Length(), point + 1});
-    }
-    if (stop) break;
     // The present first segment is the likely next split, unless one of the
     // two new segments beats it: what that split touches is fetched while
     // the new segments are measured.
@@ -140,12 +141,22 @@ SelectionResult Select(SegmentMeasure& measure, std::int64_t n, const SelectionS
     }
     add_segment(top.start, point);
     add_segment(point, top.end);
+
+    const bool stop = (!(deviation > settings.threshold) && !queue.AnyBeyondThreshold()) ||
+                      count >= settings.wanted_count || count >= n;
+    if (observer != nullptr && observer->ProgressDue()) {
+      observer->OnProgress(
+          {queue.LargestDeviation(), n, count, full_length, line.Length(), point + 1, deviation});
+    }
+    if (stop) break;
   }
 
   SelectionResult result;
   result.selected = line.PointNumbers(count);
-  result.max_deviation = deviation;
-  result.statistics = {deviation, n, count, full_length, line.Length(), point + 1};
+  if (settings.quality_figures) result.quality = Quality(measure, result.selected);
+  result.max_deviation = queue.LargestDeviation();
+  result.statistics = {result.max_deviation, n,          count, full_length,
+                       line.Length(),        point + 1, deviation};
   return result;
 }
 

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
+#include "track/deviation_quality.h"
 #include "track/run_settings.h"
 #include "track/statistics.h"
 
@@ -20,23 +22,35 @@ class SelectionObserver {
 
 struct SelectionResult {
   std::vector<std::int64_t> selected;  // 1-based point numbers, ascending; first 1, last n
-  double max_deviation = 0.0;          // metres: deviation of the last point selected
+  double max_deviation = 0.0;          // metres: largest deviation left, as the statistics'
   SelectionStatistics statistics;      // figures after the last iteration
+  // Every point's deviation from the new line, summarised; only when the
+  // settings ask for the quality figures.
+  std::optional<DeviationQuality> quality;
 };
 
 // Iterative Douglas-Peucker selection (Douglas & Peucker 1973, in the form
 // that adds one point per iteration): starting from the line through the
 // first and the last point, it adds the point farthest from the current
-// simplified line until that point lay within `settings.threshold`, the wanted
-// count is reached or every point is selected.
+// simplified line until the tolerance is honoured, the wanted count is
+// reached or every point is selected.
 //
 // Selection rule of an iteration: the largest deviation strictly above 0.0
 // wins; among equal deviations the lowest point number; a NaN never wins.
 // When no remaining point deviates by more than 0.0 the lowest-numbered
 // remaining point is taken with deviation 0.0, and the last remaining point is
 // always taken with deviation 0.0. Stop rules, after each added point:
-// deviation <= threshold (or not comparable), count >= wanted count,
-// count >= n. Tracks of one or two points are kept whole.
+//  1. the point just added lay within `settings.threshold` (or its deviation
+//     does not compare) and no remaining point lies farther than the
+//     threshold from the new line. A deviation is not monotone: the points
+//     of a split segment can lie farther from the shorter segments than from
+//     the one they replace, so the added point alone does not prove the
+//     tolerance;
+//  2. count >= wanted count;
+//  3. count >= n.
+// The figures reported after an iteration (and in the result) carry the
+// largest deviation left, the true distance of the original line to the new
+// one. Tracks of one or two points are kept whole.
 //
 // first/second: the engine's own copies of the coordinates (latitude and
 // longitude in degrees, or X and Y in metres). "ellipsoidic" measures

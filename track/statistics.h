@@ -7,12 +7,19 @@ namespace oru {
 
 // The figures that a selection reports after an iteration.
 struct SelectionStatistics {
-  double largest_deviation = 0.0;  // metres: deviation of the point selected last
+  // Metres: the largest deviation of any point not selected from its segment
+  // of the simplified line, that is the largest distance of the original line
+  // to the new one; 0.0 when every point is selected. NaN deviations never
+  // count.
+  double largest_deviation = 0.0;
   std::int64_t n = 0;              // points in the track
   std::int64_t count = 0;          // points selected so far
   double full_length = 0.0;        // metres: length of the whole track
   double new_length = 0.0;         // metres: length of the simplified line
   std::int64_t last_selected = 0;  // point number added last; 0 when none was added
+  // Metres: the deviation of the point added last from the line as it stood
+  // before (0.0 when none was added, and for the last remaining point).
+  double added_deviation = 0.0;
 };
 
 // The seven texts of the statistics rows, as the main window and the batch

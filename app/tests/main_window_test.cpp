@@ -198,8 +198,9 @@ class RunTest : public WindowTest {
 TEST_F(RunTest, ThinsAPlaneTrackAndShowsTheFigures) {
   const auto output = PlaneTrackRun("3", 1);
   EXPECT_TRUE(dialogs_.messages.isEmpty()) << dialogs_.messages.join('\n').toStdString();
-  // Kept: the end points and (150,-20). Lengths 209.68 m and 205.18 m.
-  const std::vector<QString> expected = {"20", "40", "5", "3", "2", "210", "205"};
+  // Kept: the end points and (150,-20); (50,10) then lies 16.52 m from the
+  // new line. Lengths 209.68 m and 205.18 m.
+  const std::vector<QString> expected = {"17", "40", "5", "3", "2", "210", "205"};
   EXPECT_EQ(Figures(), expected);
   EXPECT_EQ(ReadAll(output),
             "      0.00       0.00\n"
@@ -357,12 +358,13 @@ TEST_F(RunTest, CommaLocaleKeepsTheDecimalPoint) {
             QStringList{QStringLiteral("'17,5' is not a valid floating point value")});
   EXPECT_TRUE(Button("BitBtn3")->isEnabled());
 
-  // Past 20 m and 16.52 m, the run stops there: four points kept.
+  // Past 20 m and 16.52 m, the run stops there: four points kept, and
+  // (100,0) lies 4.79 m from the new line.
   dialogs_.messages.clear();
   // Also through a file name that is not plain ASCII.
   const auto output = PlaneTrackRun("17.5", 0, "Gew\xc3\xa4sser.txt");
   EXPECT_TRUE(dialogs_.messages.isEmpty()) << dialogs_.messages.join('\n').toStdString();
-  const std::vector<QString> expected = {"17", "20", "5", "4", "0", "210", "209"};
+  const std::vector<QString> expected = {"5", "20", "5", "4", "0", "210", "209"};
   EXPECT_EQ(Figures(), expected);
   EXPECT_EQ(ReadAll(output),
             "      0.00       0.00\n"

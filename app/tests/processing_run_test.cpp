@@ -44,9 +44,10 @@ TEST(ProcessRun, ThinsAPlaneTrackAndWritesTheKeptPoints) {
             "     30.00      -3.00\n"
             "     40.00       0.00\n");
   // Full length sqrt(101) + sqrt(100.25) + sqrt(112.25) + sqrt(109) =
-  // 41.10 m, kept sqrt(909) + sqrt(109) = 40.59 m: 1.2 % shorter.
+  // 41.10 m, kept sqrt(909) + sqrt(109) = 40.59 m: 1.2 % shorter. Point 3
+  // lies 75 / sqrt(909) = 2.49 m from the new line 1-4, the farthest left.
   const StatisticsTexts& t = *outcome.statistics;
-  EXPECT_EQ(t.max_deviation, "3");
+  EXPECT_EQ(t.max_deviation, "2");
   EXPECT_EQ(t.point_reduction, "40");
   EXPECT_EQ(t.points_before, "5");
   EXPECT_EQ(t.points_after, "3");
@@ -69,9 +70,10 @@ TEST(ProcessRun, MaximumDeviationRunsUntilTheLastPointLayWithinIt) {
   const RunOutcome outcome = ProcessRun(request, observer);
   ASSERT_TRUE(outcome.completed) << outcome.message;
   // Point 4 (3 m) is taken, then point 3, 75 / sqrt(909) = 2.49 m from the
-  // line to point 4, which lies within 2.5 m.
+  // line to point 4, which lies within 2.5 m; point 2 then lies
+  // 15 / sqrt(400.25) = 0.75 m from the line 1-3.
   EXPECT_EQ(outcome.statistics->points_after, "4");
-  EXPECT_EQ(outcome.statistics->max_deviation, "2");
+  EXPECT_EQ(outcome.statistics->max_deviation, "1");
   EXPECT_EQ(ReadAll(request.output),
             "      0.00       0.00\n     20.00       0.50\n     30.00      -3.00\n"
             "     40.00       0.00\n");
@@ -79,7 +81,7 @@ TEST(ProcessRun, MaximumDeviationRunsUntilTheLastPointLayWithinIt) {
   ASSERT_GE(observer.shown.size(), 3u);
   EXPECT_EQ(observer.shown[0].points_after, "2");
   EXPECT_EQ(observer.shown[1].points_after, "3");
-  EXPECT_EQ(observer.shown[1].max_deviation, "3");
+  EXPECT_EQ(observer.shown[1].max_deviation, "2");
 }
 
 // Every way a run can stop: the message, and the output of an earlier run
@@ -170,11 +172,10 @@ TEST(ProcessRun, ThinsGeographicTracksBothWaysOnBothDatums) {
       ASSERT_TRUE(outcome.completed) << outcome.message;
       EXPECT_EQ(outcome.statistics->points_after, "3");
       // The third point, 0.0009 degrees of latitude (100.2 m) north of the
-      // middle of a 78.7 m chord, is kept. Planar: its distance from the
-      // chord. Ellipsoidic: A and B lie within a right angle seen from it,
-      // so the distance to the nearer end, hypot(100.2, 39.3) = 107.6 m.
-      EXPECT_EQ(outcome.statistics->max_deviation,
-                calculation == kPlanar ? "100" : "108");
+      // middle of a 78.7 m chord, is kept. The second point then lies
+      // |39.3 x 11.1 - 100.2 x 19.7| / 107.6 = 14.2 m from the line to it,
+      // the farthest left, measured either way.
+      EXPECT_EQ(outcome.statistics->max_deviation, "14");
       const std::string written = ReadAll(request.output);
       EXPECT_EQ(std::count(written.begin(), written.end(), '\n'), 3);
     }

@@ -13,6 +13,7 @@
 #include "track/ellipsoidal_segment_measure.h"
 #include "track/selection_engine.h"
 #include "track/tests/reference_engine.h"
+#include "track/tests/track_shapes.h"
 
 namespace oru {
 namespace {
@@ -124,6 +125,18 @@ std::vector<GeoTrack> AwkwardTracks() {
     }
     tracks.push_back(t);
   }
+  // Ships manoeuvring near 54N 4E (every k-th fix of the metre tracks, at
+  // most about 50, so that the literal engine stays quick): where splitting
+  // a segment moves points away from the line.
+  for (const testing::TrackShape& m : testing::ManoeuvringTracks()) {
+    GeoTrack t{m.name + " at 54N", {}, {}};
+    const std::size_t every = (m.first.size() + 49) / 50;
+    for (std::size_t i = 0; i < m.first.size(); i += every) {
+      t.lat.push_back(54.0 + m.second[i] / 111200.0);
+      t.lon.push_back(4.0 + m.first[i] / (111200.0 * std::cos(54.0 * M_PI / 180.0)));
+    }
+    tracks.push_back(t);
+  }
   {  // On the equator, equal latitudes: Vincenty's nudged special cases.
     GeoTrack t{"equal latitudes on the equator", {}, {}};
     for (int i = 0; i < 25; ++i) {
@@ -167,10 +180,33 @@ void ExpectSameAsReference(const GeoTrack& t, const SelectionSettings& settings)
     const SelectionStatistics& y = expected.iterations[i];
     ASSERT_EQ(x.last_selected, y.last_selected) << "iteration " << i;
     ASSERT_EQ(x.largest_deviation, y.largest_deviation) << "iteration " << i;
+    ASSERT_EQ(x.added_deviation, y.added_deviation) << "iteration " << i;
     ASSERT_EQ(x.count, y.count) << "iteration " << i;
     ASSERT_EQ(x.full_length, y.full_length) << "iteration " << i;
     ASSERT_EQ(x.new_length, y.new_length) << "iteration " << i;
   }
+}
+
+// The quality figures summarise every point's deviation from its segment of
+// the new line, each measured plainly with EllipsoidalDeviation (the fast set
+// measures them on two threads).
+void ExpectQualityOfLine(const GeoTrack& t, SelectionSettings settings) {
+  settings.quality_figures = true;
+  const SelectionResult got = SelectPoints(t.lat, t.lon, settings, nullptr);
+  std::vector<double> deviations(t.lat.size(), 0.0);
+  for (std::size_t k = 0; k + 1 < got.selected.size(); ++k) {
+    const auto a = static_cast<std::size_t>(got.selected[k] - 1);
+    const auto b = static_cast<std::size_t>(got.selected[k + 1] - 1);
+    for (std::size_t p = a + 1; p < b; ++p) {
+      deviations[p] = EllipsoidalDeviation(t.lat[a], t.lon[a], t.lat[b], t.lon[b], t.lat[p],
+                                           t.lon[p], settings.datum);
+    }
+  }
+  const DeviationQuality expected = SummariseDeviations(deviations);
+  ASSERT_TRUE(got.quality.has_value());
+  EXPECT_EQ(got.quality->mean, expected.mean) << t.name;
+  EXPECT_EQ(got.quality->rms, expected.rms) << t.name;
+  EXPECT_EQ(got.quality->p95, expected.p95) << t.name;
 }
 
 class EllipsoidalAgainstReference : public ::testing::TestWithParam<GeoTrack> {};
@@ -192,6 +228,7 @@ TEST_P(EllipsoidalAgainstReference, EllipsoidicByDeviationAndByCount) {
   for (std::int64_t wanted : {std::int64_t{3}, n / 2, n + 1}) {
     ExpectSameAsReference(t, Settings(calc, t, 0.0, wanted));
   }
+  ExpectQualityOfLine(t, Settings(calc, t, 0.0, n / 3));
 }
 
 TEST_P(EllipsoidalAgainstReference, PlanarThroughTheProjection) {

@@ -59,20 +59,25 @@ ReferenceRun ReferenceSelectPoints(std::vector<double> first, std::vector<double
   auto at = [](const std::vector<double>& v, std::int64_t point) {
     return v[static_cast<std::size_t>(point - 1)];
   };
+  // The deviation of candidate p from its segment, found by a linear scan of
+  // the selection list.
+  auto candidate_deviation = [&](std::int64_t p) {
+    std::int64_t j = 0;
+    while (!(selection[static_cast<std::size_t>(j)] < p &&
+             p < selection[static_cast<std::size_t>(j + 1)])) {
+      ++j;
+    }
+    const std::int64_t a = selection[static_cast<std::size_t>(j)];
+    const std::int64_t b = selection[static_cast<std::size_t>(j + 1)];
+    return deviation(at(first, a), at(second, a), at(first, b), at(second, b), at(first, p),
+                     at(second, p));
+  };
   for (;;) {
     largest = 0.0;
     bool found = false;
     for (std::int64_t k = 0; k < candidate_count; ++k) {
       const std::int64_t p = candidates[static_cast<std::size_t>(k)];
-      std::int64_t j = 0;
-      while (!(selection[static_cast<std::size_t>(j)] < p &&
-               p < selection[static_cast<std::size_t>(j + 1)])) {
-        ++j;
-      }
-      const std::int64_t a = selection[static_cast<std::size_t>(j)];
-      const std::int64_t b = selection[static_cast<std::size_t>(j + 1)];
-      const double d = deviation(at(first, a), at(second, a), at(first, b), at(second, b),
-                                       at(first, p), at(second, p));
+      const double d = candidate_deviation(p);
       if (d > largest && count != n - 1) {
         largest = d;
         farthest = p;
@@ -112,15 +117,23 @@ ReferenceRun ReferenceSelectPoints(std::vector<double> first, std::vector<double
     }
     const double full_length = line_length(first, second, n);
     const double new_length = line_length(selected_first, selected_second, count);
-    run.iterations.push_back({largest, n, count, full_length, new_length, farthest});
+    // The distance of the original line to the new one: every remaining
+    // candidate measured again from its segment of the new line.
+    double remaining = 0.0;
+    for (std::int64_t k = 0; k < candidate_count; ++k) {
+      const std::int64_t p = candidates[static_cast<std::size_t>(k)];
+      const double d = candidate_deviation(p);
+      if (d > remaining) remaining = d;
+    }
+    run.iterations.push_back({remaining, n, count, full_length, new_length, farthest, largest});
 
-    if (!(largest > settings.threshold)) break;
+    if (!(largest > settings.threshold) && !(remaining > settings.threshold)) break;
     if (count >= settings.wanted_count) break;
     if (count >= n) break;
   }
 
   run.selected.assign(selection.begin(), selection.begin() + count);
-  run.max_deviation = largest;
+  run.max_deviation = run.iterations.back().largest_deviation;
   run.statistics = run.iterations.back();
   return run;
 }

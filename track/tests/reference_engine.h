@@ -10,7 +10,7 @@ namespace oru::testing {
 
 struct ReferenceRun {
   std::vector<std::int64_t> selected;           // 1-based point numbers, ascending
-  double max_deviation = 0.0;                   // deviation of the last point taken
+  double max_deviation = 0.0;                   // largest deviation left at the end
   std::vector<SelectionStatistics> iterations;  // the figures of every iteration
   SelectionStatistics statistics;               // the figures of the last one
 };
@@ -23,6 +23,10 @@ struct ReferenceRun {
 // "ellipsoidic", EllipsoidalDeviation and EllipsoidalLineLength (geographic
 // tracks only); "planar" on a geographic track projects it first with
 // ProjectTrackToPlane.
+// After every iteration it measures every remaining candidate again from its
+// segment of the new line for the largest deviation left, and stops on a
+// threshold only when both the point just taken and all that remain lie
+// within it.
 // With no candidate above 0.0 it takes the lowest-numbered one at 0.0; the
 // last candidate is taken at 0.0; tracks of one or two points are kept whole.
 ReferenceRun ReferenceSelectPoints(std::vector<double> first, std::vector<double> second,

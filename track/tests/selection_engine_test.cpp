@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "track/planar_measures.h"
 #include "track/tests/reference_engine.h"
 #include "track/tests/track_shapes.h"
 
@@ -60,15 +61,16 @@ bool Same(double x, double y) {
 ::testing::AssertionResult SameFigures(const SelectionStatistics& x, const SelectionStatistics& y) {
   if (Same(x.largest_deviation, y.largest_deviation) && x.n == y.n && x.count == y.count &&
       Same(x.full_length, y.full_length) && Same(x.new_length, y.new_length) &&
-      x.last_selected == y.last_selected) {
+      x.last_selected == y.last_selected && Same(x.added_deviation, y.added_deviation)) {
     return ::testing::AssertionSuccess();
   }
   auto text = [](const SelectionStatistics& f) {
     char buffer[200];
     std::snprintf(buffer, sizeof buffer,
-                  "{dev %.17g, n %lld, count %lld, full %.17g, new %.17g, point %lld}",
+                  "{dev %.17g, n %lld, count %lld, full %.17g, new %.17g, point %lld, added %.17g}",
                   f.largest_deviation, static_cast<long long>(f.n), static_cast<long long>(f.count),
-                  f.full_length, f.new_length, static_cast<long long>(f.last_selected));
+                  f.full_length, f.new_length, static_cast<long long>(f.last_selected),
+                  f.added_deviation);
     return std::string(buffer);
   };
   return ::testing::AssertionFailure() << text(x) << " vs " << text(y);
@@ -103,6 +105,47 @@ void ExpectSameAsReference(const TrackShape& track, const SelectionSettings& set
   EXPECT_TRUE(SameFigures(quiet.statistics, expected.statistics));
 }
 
+// Every point's deviation from its segment of the line through `selected`
+// (1-based), measured plainly one by one; 0 at the selected points.
+std::vector<double> PlainDeviations(const TrackShape& track,
+                                    const std::vector<std::int64_t>& selected) {
+  std::vector<double> deviations(track.first.size(), 0.0);
+  for (std::size_t k = 0; k + 1 < selected.size(); ++k) {
+    const auto a = static_cast<std::size_t>(selected[k] - 1);
+    const auto b = static_cast<std::size_t>(selected[k + 1] - 1);
+    for (std::size_t p = a + 1; p < b; ++p) {
+      deviations[p] = PlanarDeviation(track.first[a], track.second[a], track.first[b],
+                                      track.second[b], track.first[p], track.second[p]);
+    }
+  }
+  return deviations;
+}
+
+// The tolerance is honoured and the figures shown are the truth: by
+// deviation, every point left out lies within the threshold of its segment of the new line, by a
+// plain measure of each one; the reported maximum is the largest of those
+// deviations and the quality figures summarise them all.
+void ExpectToleranceHonoured(const TrackShape& track, SelectionSettings settings) {
+  settings.quality_figures = true;
+  const SelectionResult got = SelectPoints(track.first, track.second, settings, nullptr);
+  const std::vector<double> deviations = PlainDeviations(track, got.selected);
+  double largest = 0.0;
+  for (double d : deviations) {
+    if (d > largest) largest = d;
+  }
+  EXPECT_TRUE(Same(got.max_deviation, largest)) << got.max_deviation << " vs " << largest;
+  const bool some_left_out = got.selected.size() < track.first.size();
+  const bool by_deviation = settings.wanted_count >= static_cast<std::int64_t>(track.first.size());
+  if (by_deviation && some_left_out && !std::isnan(settings.threshold)) {
+    EXPECT_FALSE(largest > settings.threshold) << "threshold " << settings.threshold;
+  }
+  const DeviationQuality expected = SummariseDeviations(deviations);
+  ASSERT_TRUE(got.quality.has_value());
+  EXPECT_TRUE(Same(got.quality->mean, expected.mean));
+  EXPECT_TRUE(Same(got.quality->rms, expected.rms));
+  EXPECT_TRUE(Same(got.quality->p95, expected.p95));
+}
+
 class EngineAgainstReference : public ::testing::TestWithParam<TrackShape> {};
 
 TEST_P(EngineAgainstReference, ByMaximumDeviation) {
@@ -117,7 +160,10 @@ TEST_P(EngineAgainstReference, ByMaximumDeviation) {
     const double d = all.iterations[k].largest_deviation;
     thresholds.insert(thresholds.end(), {d, std::nextafter(d, kInf), std::nextafter(d, -kInf)});
   }
-  for (double threshold : thresholds) ExpectSameAsReference(track, XySettings(threshold, n));
+  for (double threshold : thresholds) {
+    ExpectSameAsReference(track, XySettings(threshold, n));
+    ExpectToleranceHonoured(track, XySettings(threshold, n));
+  }
 }
 
 TEST_P(EngineAgainstReference, ByNumberOfPoints) {
@@ -126,6 +172,7 @@ TEST_P(EngineAgainstReference, ByNumberOfPoints) {
   for (std::int64_t wanted : {std::int64_t{-5}, std::int64_t{1}, std::int64_t{3}, std::int64_t{4},
                               n / 3, n / 2, n - 1, n, n + 3}) {
     ExpectSameAsReference(track, XySettings(0.0, wanted));
+    ExpectToleranceHonoured(track, XySettings(0.0, wanted));
   }
 }
 
@@ -215,7 +262,8 @@ TEST_P(EngineOutcome, SelectsAndReports) {
 }
 
 // Nine points, 0..8 along the first axis, with deviations 0, 5, 0, 2, 0, 9,
-// 0 from the line 1-9 (points 2 to 8).
+// 0 from the line 1-9 (points 2 to 8). After point 7 is taken, point 6 lies
+// 45 / sqrt(117) = 4.16 m from the line 1-7, the farthest of those left.
 const std::vector<double> kNineFirst = {0, 1, 2, 3, 4, 5, 6, 7, 8};
 const std::vector<double> kNineSecond = {0, 0, 5, 0, 2, 0, 9, 0, 0};
 
@@ -227,21 +275,23 @@ INSTANTIATE_TEST_SUITE_P(
         OutcomeRow{"one point", {3}, {4}, 0.0, 10, {1}, "0", "0"},
         OutcomeRow{"two points", {3, 6}, {4, 8}, 0.0, 10, {1, 2}, "0", "0"},
         OutcomeRow{"threshold above every deviation: first, farthest, last", kNineFirst,
-                   kNineSecond, 10.0, 9, {1, 7, 9}, "9", "66"},
+                   kNineSecond, 10.0, 9, {1, 7, 9}, "4", "66"},
         // Point 7 (9 m) exceeds 8.5 m; point 6, 4.16 m from the line 1-7, is
-        // the first within it and is taken all the same.
+        // the first within it and is taken all the same; point 3 then lies
+        // 5 m from the line 1-6.
         OutcomeRow{"the first point within the threshold is still taken", kNineFirst,
-                   kNineSecond, 8.5, 9, {1, 6, 7, 9}, "4", "55"},
+                   kNineSecond, 8.5, 9, {1, 6, 7, 9}, "5", "55"},
         OutcomeRow{"negative threshold takes every point", kNineFirst, kNineSecond, -1.0, 9,
                    {1, 2, 3, 4, 5, 6, 7, 8, 9}, "0", "0"},
         OutcomeRow{"wanted count 1 gives three points", kNineFirst, kNineSecond, 0.0, 1,
-                   {1, 7, 9}, "9", "66"},
+                   {1, 7, 9}, "4", "66"},
         OutcomeRow{"wanted count above n takes every point", kNineFirst, kNineSecond, 0.0, 50,
                    {1, 2, 3, 4, 5, 6, 7, 8, 9}, "0", "0"},
         // Points 2 and 3 are mirror images across the line 1-4, 3 m from it to
-        // the last bit: the lower number wins the tie.
+        // the last bit: the lower number wins the tie. Point 3 then lies
+        // beyond the end of the segment 2-4, sqrt(13) = 3.6 m from point 4.
         OutcomeRow{"equal deviations: the lower point number first", {0, 3, -3, 0},
-                   {0, 2, 2, 4}, 0.0, 3, {1, 2, 4}, "3", "25"},
+                   {0, 2, 2, 4}, 0.0, 3, {1, 2, 4}, "4", "25"},
         // After point 5, the corner of an L, every remaining point lies on the
         // line: the lowest numbered one is taken at 0.
         OutcomeRow{"no point off the line: the lowest numbered at 0", {0, 0, 0, 0, 0, 1, 2, 3, 4},
@@ -249,6 +299,27 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<OutcomeRow>& info) {
       return "row" + std::to_string(info.index);
     });
+
+// A point within the threshold does not end the selection while another lies
+// beyond it. Point 2 (1.9 m from the line 1-6) is taken first and lies within
+// 2 m, but point 3 then lies beyond the start of the segment 2-6,
+// sqrt(3^2 + 2.2^2) = 3.72 m from point 2: the rule that looked only at the
+// point just taken stopped there with 3 points and "2 m". Point 3 is taken,
+// then point 4 (0.61 m), after which point 5 lies 0.05 m from the line 4-6.
+TEST(EngineOutcome, ToleranceHoldsWhenASplitMovesPointsAway) {
+  const TrackShape track{"", {0, 5, 2, 7, 8.5, 10}, {0, 1.9, -0.3, 0.5, 0.2, 0}};
+  RecordingObserver every_iteration;
+  const SelectionResult got =
+      SelectPoints(track.first, track.second, XySettings(2.0, 6), &every_iteration);
+  EXPECT_EQ(got.selected, (std::vector<std::int64_t>{1, 2, 3, 4, 6}));
+  ASSERT_GE(every_iteration.shown.size(), 1u);
+  const SelectionStatistics& first = every_iteration.shown.front();
+  EXPECT_EQ(first.last_selected, 2);
+  EXPECT_LE(first.added_deviation, 2.0);
+  EXPECT_DOUBLE_EQ(first.largest_deviation, std::sqrt(3.0 * 3.0 + 2.2 * 2.2));
+  EXPECT_EQ(FormatStatistics(got.statistics).max_deviation, "0");
+  ExpectToleranceHonoured(track, XySettings(2.0, 6));
+}
 
 TEST(EngineOutcome, HundredPointsToTen) {
   std::vector<double> first, second;

@@ -88,6 +88,95 @@ TrackShape Spiral(int n, double turns) {
   return t;
 }
 
+// A zig-zag whose amplitude grows and then shrinks again, as a hiker's GPS
+// track wanders about a path: splitting a segment often leaves the points
+// beside it farther from the shorter segments than from the long one.
+TrackShape GrowingZigZag(int n) {
+  TrackShape t{"zig-zag of changing amplitude", {}, {}};
+  for (int i = 0; i < n; ++i) {
+    const double amplitude = 2.0 + 18.0 * std::sin(3.141592653589793 * i / (n - 1));
+    t.first.push_back(6.0 * i);
+    t.second.push_back(i % 2 == 0 ? amplitude : -0.4 * amplitude);
+  }
+  return t;
+}
+
+// A ship that runs out along a course, turns and comes back a few metres
+// beside its own track, then overshoots its starting place.
+TrackShape TurningBack(unsigned seed, int n) {
+  std::mt19937_64 random(seed);
+  std::normal_distribution<double> jitter(0.0, 1.5);
+  TrackShape t{"ship turning back over its track", {}, {}};
+  const int out = n / 2;
+  for (int i = 0; i < n; ++i) {
+    const double along = i < out ? 15.0 * i : 15.0 * (2 * out - i) - 40.0;
+    const double beside = i < out ? 0.0 : 8.0 + 3.0 * std::sin(i * 0.2);
+    t.first.push_back(along + jitter(random));
+    t.second.push_back(beside + jitter(random));
+  }
+  return t;
+}
+
+// A course with three loops of different radius along it.
+TrackShape Loops(int per_loop) {
+  TrackShape t{"course with loops", {}, {}};
+  double x = 0.0;
+  for (double radius : {40.0, 15.0, 70.0}) {
+    for (int i = 0; i < 20; ++i) {
+      t.first.push_back(x);
+      t.second.push_back(0.0);
+      x += 12.0;
+    }
+    for (int i = 0; i < per_loop; ++i) {
+      const double theta = 2.0 * 3.141592653589793 * i / per_loop;
+      t.first.push_back(x + radius * std::sin(theta));
+      t.second.push_back(radius - radius * std::cos(theta));
+    }
+  }
+  t.first.push_back(x + 200.0);
+  t.second.push_back(5.0);
+  return t;
+}
+
+// A ship at anchor: it arrives, swings and drifts with many fixes within a
+// few metres of each other, then leaves.
+TrackShape AnchorDrift(unsigned seed, int fixes) {
+  std::mt19937_64 random(seed);
+  std::normal_distribution<double> drift(0.0, 2.0);
+  TrackShape t{"drift at anchor", {}, {}};
+  for (int i = 0; i < 10; ++i) {
+    t.first.push_back(-300.0 + 30.0 * i);
+    t.second.push_back(-100.0 + 10.0 * i);
+  }
+  for (int i = 0; i < fixes; ++i) {
+    const double swing = 0.05 * i;
+    t.first.push_back(25.0 * std::sin(swing) + drift(random));
+    t.second.push_back(25.0 * std::cos(swing) + drift(random));
+  }
+  for (int i = 1; i <= 10; ++i) {
+    t.first.push_back(40.0 * i);
+    t.second.push_back(-20.0 * i);
+  }
+  return t;
+}
+
+// Out to a turning mark and back well beyond the start: points beyond the
+// ends of the segments that join them.
+TrackShape BeyondTheEnds() {
+  TrackShape t{"doubling back beyond a segment's end", {}, {}};
+  for (int i = 0; i <= 30; ++i) {
+    t.first.push_back(10.0 * i);
+    t.second.push_back(0.3 * (i % 4));
+  }
+  for (int i = 0; i <= 45; ++i) {
+    t.first.push_back(300.0 - 10.0 * i);
+    t.second.push_back(4.0 + 0.2 * (i % 3));
+  }
+  t.first.push_back(20.0);
+  t.second.push_back(1.0);
+  return t;
+}
+
 TrackShape WithValue(TrackShape t, std::string name, std::size_t index, bool first, double value) {
   t.name = std::move(name);
   (first ? t.first : t.second)[index] = value;
@@ -95,6 +184,11 @@ TrackShape WithValue(TrackShape t, std::string name, std::size_t index, bool fir
 }
 
 }  // namespace
+
+std::vector<TrackShape> ManoeuvringTracks() {
+  return {GrowingZigZag(90), TurningBack(5, 120), Loops(24), AnchorDrift(6, 150),
+          BeyondTheEnds()};
+}
 
 std::vector<TrackShape> GeneratedTracks() {
   constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
@@ -126,6 +220,7 @@ std::vector<TrackShape> GeneratedTracks() {
   tracks.push_back(Duplicated(RandomWalk("walk", 7, 50, 5.0)));
   tracks.push_back(Collinear("one point repeated", 30, 0.0, 0.0, 4.0, 5.0));
   tracks.push_back(Spiral(150, 3.0));
+  for (TrackShape& t : ManoeuvringTracks()) tracks.push_back(std::move(t));
   tracks.push_back({"one point", {1.0}, {2.0}});
   tracks.push_back({"two points", {1.0, 4.0}, {2.0, 6.0}});
   tracks.push_back({"three points", {0.0, 1.0, 2.0}, {0.0, 5.0, 0.0}});
