@@ -378,12 +378,16 @@ void TForm1::BitBtn3Click() {
   request.output = ToPath(output_file_name_);
   request.choices = ChosenChoices();
   request.selection_value = Edit1->text().toStdString();
+  request.quality_figures = true;
   last_run_choices_ = request.choices;
+  last_quality_.reset();
   line_count_ = 0;
   handle_events_after_figures_ = false;
   since_events_.start();
   try {
-    line_count_ = ProcessRun(request, *this).line_count;
+    const RunOutcome outcome = ProcessRun(request, *this);
+    line_count_ = outcome.line_count;
+    last_quality_ = outcome.quality;
   } catch (const std::exception& error) {
     // Out of memory for a huge track, for instance: reported like every
     // other stop, and the window goes on.
@@ -398,7 +402,8 @@ void TForm1::BitBtn3Click() {
 void TForm1::BitBtn4Click() { launcher_.ShowTextFile(output_file_name_); }
 
 void TForm1::BitBtnPlotClick() {
-  PlotForm1->PlotRun(start_directory_, input_file_name_, output_file_name_, last_run_choices_);
+  PlotForm1->PlotRun(start_directory_, input_file_name_, output_file_name_, last_run_choices_,
+                     last_quality_);
 }
 
 void TForm1::RadioGroup3Click() {

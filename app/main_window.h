@@ -7,6 +7,7 @@
 #include <array>
 #include <chrono>
 #include <cstdint>
+#include <optional>
 
 #include "app/processing_run.h"
 
@@ -96,6 +97,7 @@ class TForm1 final : public QMainWindow, public RunObserver {
   QString input_file_name_;
   QString output_file_name_;
   RunChoices last_run_choices_;
+  std::optional<QualityTexts> last_quality_;  // of the last completed run
   std::int64_t line_count_ = 0;
 
   bool run_under_way_ = false;

@@ -130,6 +130,12 @@ void TPlotForm::BuildControls() {
     row->addWidget(b);
   }
   row->addWidget(StaticText3);
+  QualityText = new QLabel(panel);
+  QualityText->setObjectName(QStringLiteral("QualityText"));
+  QualityText->setToolTip(
+      QStringLiteral("How far all the original points lie from the thinned line"));
+  row->addSpacing(9);
+  row->addWidget(QualityText);
   row->addStretch(1);
   column->addWidget(panel);
   setCentralWidget(central);
@@ -162,7 +168,8 @@ void TPlotForm::BuildMenu() {
 }
 
 bool TPlotForm::PlotRun(const QString& start_directory, const QString& input_file,
-                        const QString& output_file, const RunChoices& choices) {
+                        const QString& output_file, const RunChoices& choices,
+                        const std::optional<QualityTexts>& quality) {
   const HandoffChoices handoff{choices.datum, choices.input_format, choices.output_format};
   const std::filesystem::path dir = start_directory.toStdString();
   const HandoffOutcome outcome =
@@ -174,6 +181,11 @@ bool TPlotForm::PlotRun(const QString& start_directory, const QString& input_fil
   }
   setup_.handoff_dir = dir;
   setup_.xy_input = choices.input_format == InputFormat::AsciiXY;
+  QualityText->setText(
+      quality ? QString::fromStdString("Deviation of all points: mean " + quality->mean +
+                                       " m, rms " + quality->rms + " m, 95th percentile " +
+                                       quality->p95 + " m.")
+              : QString());
   setup_.places.working_dir = dir;
   scene_.ForgetMessages();
   picture_current_ = false;

@@ -6,6 +6,7 @@
 #include <QPoint>
 #include <QString>
 #include <functional>
+#include <optional>
 
 #include "app/processing_run.h"
 #include "plot/plot_scene.h"
@@ -35,10 +36,13 @@ class TPlotForm final : public QMainWindow {
   ~TPlotForm() override;
 
   // "Plot": writes the hand-off files of the last run into the start
-  // directory and shows the window; "File fout" and false when an input,
-  // output or hand-off file cannot be opened.
+  // directory and shows the window, with the run's quality figures (mean,
+  // rms and 95th percentile of every point's deviation) in the bottom panel
+  // when they are known; "File fout" and false when an input, output or
+  // hand-off file cannot be opened.
   bool PlotRun(const QString& start_directory, const QString& input_file,
-               const QString& output_file, const RunChoices& choices);
+               const QString& output_file, const RunChoices& choices,
+               const std::optional<QualityTexts>& quality = std::nullopt);
 
   void SetMessageBox(MessageBox box) { message_box_ = std::move(box); }
   PlotScene& Scene() { return scene_; }
@@ -103,6 +107,7 @@ class TPlotForm final : public QMainWindow {
   QPushButton* BitBtn8;
   QPushButton* BitBtn9;
   QLabel* StaticText3;
+  QLabel* QualityText;  // the quality figures of the run plotted
 };
 
 }  // namespace oru

@@ -1,5 +1,5 @@
 // Renders the README's pictures of the plot window: the whole North Sea
-// after plotting the sample track, and a zoom on the track with the block
+// after thinning the sample track to 25 points and plotting it, and a zoom on the track with the block
 // numbers. Usage: oru-plot-screenshots SOURCE_DIR OUTPUT_DIR
 // (scripts/screenshots.sh style: offscreen or under Xvfb).
 
@@ -8,7 +8,6 @@
 #include <QMouseEvent>
 #include <QPixmap>
 #include <QWidget>
-#include <fstream>
 #include <iostream>
 #include <string>
 
@@ -25,23 +24,26 @@ int main(int argc, char** argv) {
   const QString out = QString::fromLocal8Bit(argv[2]);
   const QString work = QDir::temp().filePath(QStringLiteral("oru-plot-screenshots"));
   QDir().mkpath(work);
-  // The sample track, and every tenth point standing in for a thinned track.
+  // The sample track thinned to 25 points on the ellipsoid, as "Go!" does.
   const QString input = source + QStringLiteral("/data/samples/survey_line_oru.txt");
   const QString output = work + QStringLiteral("/kept.txt");
-  {
-    std::ifstream in(input.toStdString());
-    std::ofstream kept(output.toStdString());
-    std::string line;
-    for (int i = 0; std::getline(in, line); ++i) {
-      if (i % 10 == 0) kept << line << '\n';
-    }
-  }
+  struct Quiet final : oru::RunObserver {
+    void ShowMessage(const std::string& text) override { std::cerr << text << '\n'; }
+    void ShowStatistics(const oru::StatisticsTexts&) override {}
+  } quiet;
+  oru::RunRequest request;
+  request.input = input.toStdString();
+  request.output = output.toStdString();
+  request.selection_value = "25";
+  request.quality_figures = true;
+  const oru::RunOutcome run = oru::ProcessRun(request, quiet);
+  if (!run.completed) return 1;
   oru::TPlotForm form;
   form.SetMessageBox([](QWidget*, const QString& t) { std::cerr << t.toStdString() << '\n'; });
   QDir::setCurrent(work);
   form.resize(1280, 800);
   oru::RunChoices choices;
-  if (!form.PlotRun(work, input, output, choices)) return 1;
+  if (!form.PlotRun(work, input, output, choices, run.quality)) return 1;
   form.showNormal();
   form.resize(1280, 800);
   auto* area = form.findChild<QWidget*>(QStringLiteral("PlotArea"));
