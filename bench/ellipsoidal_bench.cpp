@@ -49,6 +49,31 @@ GeoTrack ShipWalk(std::size_t n, unsigned seed) {
   return t;
 }
 
+// A ship's voyage of about 1,500 km: 1,000,000 fixes 1.5 m apart from 36N
+// 5W eastwards, a course that changes by a few degrees every 20 to 60 km and
+// wanders a little between (a seeded recipe).
+GeoTrack Voyage(std::size_t n, unsigned seed) {
+  std::mt19937_64 random(seed);
+  std::normal_distribution<double> wander(0.0, 0.0004);
+  std::uniform_real_distribution<double> leg(20000.0, 60000.0), turn(-0.08, 0.08);
+  GeoTrack t;
+  double lat = 36.0, lon = -5.0, heading = 1.45, to_turn = leg(random);
+  const double step = 1.5;
+  for (std::size_t i = 0; i < n; ++i) {
+    to_turn -= step;
+    if (to_turn < 0.0) {
+      heading += turn(random);
+      to_turn = leg(random);
+    }
+    heading += wander(random);
+    lat += step * std::cos(heading) / 111200.0;
+    lon += step * std::sin(heading) / (111200.0 * std::cos(lat * M_PI / 180.0));
+    t.lat.push_back(lat);
+    t.lon.push_back(lon);
+  }
+  return t;
+}
+
 oru::SelectionSettings Settings(oru::CalculationType calculation, oru::InputFormat format,
                                 double threshold, std::int64_t wanted) {
   oru::SelectionSettings s;
@@ -138,6 +163,33 @@ void BM_PlanarXY(benchmark::State& state) {
 BENCHMARK(BM_PlanarXY)
     ->Args({100000, 0})
     ->Args({100000, 1000})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
+// The voyage, "ellipsoidic" and "planar" in the same run: --points 1000
+// (range 1000) and --max-deviation 10 (range 0).
+void BM_Voyage(benchmark::State& state, oru::CalculationType calculation) {
+  static const GeoTrack t = Voyage(1000000, 15);
+  const oru::SelectionSettings s =
+      state.range(0) == 0
+          ? Settings(calculation, oru::InputFormat::OruKvl, 10.0, 1000000)
+          : Settings(calculation, oru::InputFormat::OruKvl, 0.0, state.range(0));
+  std::int64_t kept = 0;
+  for (auto _ : state) {
+    kept = static_cast<std::int64_t>(oru::SelectPoints(t.lat, t.lon, s, nullptr).selected.size());
+  }
+  state.counters["kept"] = static_cast<double>(kept);
+}
+BENCHMARK_CAPTURE(BM_Voyage, ellipsoidic, oru::CalculationType::Ellipsoidic)
+    ->Arg(1000)
+    ->Arg(0)
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK_CAPTURE(BM_Voyage, planar, oru::CalculationType::Planar)
+    ->Arg(1000)
+    ->Arg(0)
+    ->Iterations(1)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 

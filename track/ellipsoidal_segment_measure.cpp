@@ -12,6 +12,7 @@
 
 #include "geodesy/angles.h"
 #include "geodesy/geodesic.h"
+#include "geodesy/perpend.h"
 #include "geodesy/records.h"
 #include "track/ellipsoidal_measures.h"
 
@@ -27,6 +28,13 @@ constexpr double kPerpendSlop = 0.05;     // DMS carry of the foot, nudged azimu
 constexpr double kFootBelowEnds = 0.06;   // perpendicular vs nearer end
 constexpr double kShapeRelative = 2e-3;   // plane triangle vs geodesic one
 constexpr double kMaxSide = 200000.0;     // metres: K L^2 <= 1e-3
+constexpr double kMaxWideSide = 3.0e6;    // metres: a foot search from near the foot
+constexpr double kWideSettleSlop = 0.001; // metres: the two foot searches' last moves
+// Radius below that of every ellipsoid's Gaussian curvature: 1/sqrt(K) is at
+// least sqrt(M N) at the equator, 6356.6 km on WGS84 and 6356.9 km on the
+// International ellipsoid.
+constexpr double kMinCurvatureRadius = 6.3e6;  // metres
+constexpr double kMeanRadius = 6371000.0;      // metres, for the foot's first guess
 constexpr double kMaxLatitude = 89.0;     // degrees
 constexpr double kRightAngleBand = 1e-6;  // radians
 // Terms of the sweep's bounds of the points after an anchor (the class
@@ -36,6 +44,12 @@ constexpr double kStepSlop = 0.004;
 constexpr double kRunPerpendSlop = 0.06;
 constexpr double kRunEndSlop = 0.07;
 constexpr double kRunRelative = 1e-3;
+// Terms of the directed bound of the perpendicular (the class comment):
+// Vincenty's azimuths within 2e-12 rad, and the 3.2 mm nudge, which turns an
+// azimuth by up to 3.2 mm over the line's length.
+constexpr double kAzimuthError = 1e-11;  // radians
+constexpr double kNudge = 0.0032;        // metres
+constexpr double kMinDirectedSide = 1.0; // metres
 
 // Below these counts the hand-over to the second thread (some microseconds)
 // costs more than it saves: a bound costs about 0.7 us, an exact measure 5.
@@ -44,13 +58,60 @@ constexpr std::int64_t kParallelExact = 2;
 
 }  // namespace
 
+namespace {
+
+Vector3 operator-(const Vector3& x, const Vector3& y) { return {x.x - y.x, x.y - y.y, x.z - y.z}; }
+double Dot(const Vector3& x, const Vector3& y) { return x.x * y.x + x.y * y.y + x.z * y.z; }
+Vector3 Cross(const Vector3& x, const Vector3& y) {
+  return {x.y * y.z - x.z * y.y, x.z * y.x - x.x * y.z, x.x * y.y - x.y * y.x};
+}
+
+// A geodesic record from point 1 to point 2 (radians) with the DMS fields
+// that the geodesy functions read.
+Geo_Line Geodesic(double lat1, double lon1, double lat2, double lon2) {
+  Geo_Line line{};
+  line.line_type = 'G';
+  line.P1.lat_rad = lat1;
+  line.P1.lon_rad = lon1;
+  line.P2.lat_rad = lat2;
+  line.P2.lon_rad = lon2;
+  P1_To_DMS(line);
+  P2_To_DMS(line);
+  return line;
+}
+
+// The distance from P (radians, as its DMS round trip) to the geodesic
+// through A and B, found as EllipsoidalDeviation finds it (perpend) but
+// starting from a first guess of the foot instead of from A: on long lines
+// that saves most of the search. The guess is the foot on a sphere of mean
+// radius, tan(t / R) = tan(dPA / R) cos(alpha), t along the line from A and
+// alpha the angle at A between B and P; it only has to lie near the foot.
+double DistanceToLine(const Geo_Line& ab_line, const Geo_Line& from_p_to_a, double p_lat,
+                      double p_lon, DatumParams& datum) {
+  const double alpha = from_p_to_a.az21.rad - ab_line.az12.rad;
+  const double dPA = from_p_to_a.dist;
+  const double t = kMeanRadius * std::atan(std::tan(dPA / kMeanRadius) * std::cos(alpha));
+  Geo_Line guess = ab_line;
+  guess.dist = std::fabs(t);
+  if (t < 0.0) {
+    guess.az12.rad = std::fmod(ab_line.az12.rad + kPi, 2.0 * kPi);
+    Az12_To_DMS(guess);
+  }
+  Pos_Az_Dist(datum, guess);
+  Geo_Line point = Geodesic(guess.P2.lat_rad, guess.P2.lon_rad, p_lat, p_lon);
+  perpend(datum, ab_line, point);
+  return point.dist;
+}
+
+}  // namespace
+
 DeviationBound BoundDeviation(double a1, double a2, double b1, double b2, double p1, double p2,
                               double ab, DatumParams& datum) {
-  const DeviationBound unbounded{kInf, kInf, kInf, kInf, 0.0, kInf};
-  if ((p1 == a1 && p2 == a2) || (p1 == b1 && p2 == b2)) return {0.0, 0.0, 0.0, 0.0, 0.0, 0.0};
+  const DeviationBound unbounded{kInf, kInf, kInf, kInf, 0.0, kInf, 1.0};
+  if ((p1 == a1 && p2 == a2) || (p1 == b1 && p2 == b2)) return {0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 1.0};
   if (a1 == b1 && a2 == b2) return unbounded;
   if (!(std::fabs(a1) <= kMaxLatitude && std::fabs(b1) <= kMaxLatitude &&
-        std::fabs(p1) <= kMaxLatitude && ab <= kMaxSide)) {
+        std::fabs(p1) <= kMaxLatitude && ab <= kMaxWideSide)) {
     return unbounded;
   }
   // P as the measure holds it after perpend: its DMS round trip, in radians.
@@ -59,46 +120,43 @@ DeviationBound BoundDeviation(double a1, double a2, double b1, double b2, double
   L2.P2.lon_rad = DegreesToRadians(p2);
   P2_To_DMS(L2);
   P2_To_Rad(L2);
-  Geo_Line L3{};
-  Geo_Line L4{};
-  L3.line_type = 'G';
-  L4.line_type = 'G';
-  L3.P1.lat_rad = L2.P2.lat_rad;
-  L3.P1.lon_rad = L2.P2.lon_rad;
-  L3.P2.lat_rad = DegreesToRadians(a1);
-  L3.P2.lon_rad = DegreesToRadians(a2);
-  L4.P1.lat_rad = L2.P2.lat_rad;
-  L4.P1.lon_rad = L2.P2.lon_rad;
-  L4.P2.lat_rad = DegreesToRadians(b1);
-  L4.P2.lon_rad = DegreesToRadians(b2);
-  P1_To_DMS(L3);
-  P2_To_DMS(L3);
-  P1_To_DMS(L4);
-  P2_To_DMS(L4);
+  const double a_lat = DegreesToRadians(a1), a_lon = DegreesToRadians(a2);
+  const double b_lat = DegreesToRadians(b1), b_lon = DegreesToRadians(b2);
+  Geo_Line L3 = Geodesic(L2.P2.lat_rad, L2.P2.lon_rad, a_lat, a_lon);
+  Geo_Line L4 = Geodesic(L2.P2.lat_rad, L2.P2.lon_rad, b_lat, b_lon);
   Pos_Pos(datum, L3);
   Pos_Pos(datum, L4);
 
   const double dPA = L3.dist;
   const double dPB = L4.dist;
-  if (!(dPA <= kMaxSide && dPB <= kMaxSide)) return unbounded;
+  if (!(dPA <= kMaxWideSide && dPB <= kMaxWideSide)) return unbounded;
+  const bool wide = ab > kMaxSide || dPA > kMaxSide || dPB > kMaxSide;
   const double nearer = dPA < dPB ? dPA : dPB;
   const double delta = std::fabs(L3.az12.rad - L4.az12.rad);
-  const double h = dPA * dPB * std::fabs(std::sin(delta)) / ab;
 
   const double end_upper = nearer + kEndSlop;
   double perp_upper = nearer + kFootBelowEnds;
-  if (delta > kPi / 2.0 && delta <= 1.5 * kPi) {
-    perp_upper = std::min(perp_upper, h * (1.0 + kShapeRelative) + kPerpendSlop);
+  double h = kInf;
+  if (delta > kPi / 2.0 - kRightAngleBand && delta <= 1.5 * kPi) {
+    if (wide) {
+      Geo_Line ab_line = Geodesic(a_lat, a_lon, b_lat, b_lon);
+      Pos_Pos(datum, ab_line);
+      h = DistanceToLine(ab_line, L3, L2.P2.lat_rad, L2.P2.lon_rad, datum);
+      perp_upper = std::min(perp_upper, h + kPerpendSlop + kWideSettleSlop);
+    } else {
+      h = dPA * dPB * std::fabs(std::sin(delta)) / ab;
+      perp_upper = std::min(perp_upper, h * (1.0 + kShapeRelative) + kPerpendSlop);
+    }
   }
-  DeviationBound bound{0.0, 0.0, dPA, dPB, 0.0, perp_upper};
+  DeviationBound bound{0.0, 0.0, dPA, dPB, 0.0, perp_upper, 1.0};
   if (delta <= kPi / 2.0 - kRightAngleBand) {
     bound.estimate = nearer;
     bound.upper = end_upper;
   } else if (delta > kPi / 2.0 + kRightAngleBand) {
-    bound.estimate = h;
+    bound.estimate = std::min(h, nearer);
     bound.upper = perp_upper;
   } else {
-    bound.estimate = std::max(nearer, h);
+    bound.estimate = std::max(nearer, h < kInf ? h : 0.0);
     bound.upper = std::max(end_upper, perp_upper);
   }
   // The angle at P itself, whichever way round the plain difference is.
@@ -106,6 +164,12 @@ DeviationBound BoundDeviation(double a1, double a2, double b1, double b2, double
   if (delta > kPi / 2.0 && delta <= 1.5 * kPi && gamma > kPi / 2.0 + kRightAngleBand) {
     bound.obtuse_by = gamma - kPi / 2.0 - kRightAngleBand;
   }
+  // The azimuths at P turn faster than s / d on a curved surface: by at most
+  // s sqrt(K) / sin(sqrt(K) d) where the curvature is at most K (Rauch's
+  // comparison), that is s / d times x / sin(x), x = sqrt(K) d, largest at
+  // the larger side; within 200 km x / sin(x) < 1 + 1.7e-4.
+  const double x = std::max(dPA, dPB) / kMinCurvatureRadius;
+  bound.turn_factor = (wide ? x / std::sin(x) : 1.0) * (1.0 + kRunRelative);
   if (!(bound.upper >= 0.0 && bound.upper < kInf && perp_upper < kInf)) return unbounded;
   return bound;
 }
@@ -179,18 +243,30 @@ EllipsoidalSegmentMeasure::EllipsoidalSegmentMeasure(std::vector<double> latitud
       length_datum_(datum),
       prune_(prune) {
   if (datum_.size() == 2) pool_ = std::make_unique<Pool>();
-  // The track length: every consecutive pair solved once, summed in point
-  // order.
+  // Every point on the unit sphere, and the track length: every consecutive
+  // pair solved once, summed in point order.
   const auto n = static_cast<std::int64_t>(std::min(lat_.size(), lon_.size()));
-  if (n >= 2) {
-    step_.resize(static_cast<std::size_t>(n - 1));
-    Spread(n - 1, kParallelBounds, [&](std::int64_t begin, std::int64_t end, int thread) {
-      for (std::int64_t i = begin; i < end; ++i) {
-        const auto k = static_cast<std::size_t>(i);
-        step_[k] = EllipsoidalSegmentLength(lat_[k], lon_[k], lat_[k + 1], lon_[k + 1],
-                                            datum_[static_cast<std::size_t>(thread)]);
+  unit_.resize(static_cast<std::size_t>(n));
+  step_.resize(static_cast<std::size_t>(n >= 2 ? n - 1 : 0));
+  step_azimuth_.resize(step_.size());
+  Spread(n, kParallelBounds, [&](std::int64_t begin, std::int64_t end, int thread) {
+    for (std::int64_t i = begin; i < end; ++i) {
+      const auto k = static_cast<std::size_t>(i);
+      const double phi = DegreesToRadians(lat_[k]);
+      const double lambda = DegreesToRadians(lon_[k]);
+      unit_[k] = {std::cos(phi) * std::cos(lambda), std::cos(phi) * std::sin(lambda),
+                  std::sin(phi)};
+      if (i + 1 < n) {
+        // As EllipsoidalSegmentLength solves it, keeping the azimuth too.
+        Geo_Line step = Geodesic(phi, lambda, DegreesToRadians(lat_[k + 1]),
+                                 DegreesToRadians(lon_[k + 1]));
+        Pos_Pos(datum_[static_cast<std::size_t>(thread)], step);
+        step_[k] = step.dist;
+        step_azimuth_[k] = step.az12.rad;
       }
-    });
+    }
+  });
+  if (n >= 2) {
     for (double s : step_) track_length_ += s;
   }
 }
@@ -263,6 +339,84 @@ SegmentWinner EllipsoidalSegmentMeasure::ScanExact(std::int64_t a, std::int64_t 
   return best;
 }
 
+AnchorRun::AnchorRun(const SegmentDirection& line, double ab) : line_(line), ab_(ab) {}
+
+void AnchorRun::Start(const DeviationBound& anchor) {
+  anchor_ = anchor;
+  active_ = anchor.upper < kInf;
+  s_ = 0.0;
+  across_ = 0.0;
+  steps_ = 0;
+}
+
+double AnchorRun::Step(double length, double azimuth) {
+  s_ += length;
+  ++steps_;
+  if (line_.usable) {
+    const double off_course = std::fabs(std::sin(azimuth - line_.azimuth));
+    const double turned = (ab_ + s_ + anchor_.perp_upper + across_) * line_.turn_per_metre;
+    across_ += (length + kStepSlop) * (off_course + turned + line_.azimuth_error) + kNudge;
+  } else {
+    across_ = kInf;
+  }
+  const double slack = s_ * (1.0 + kRunRelative) + kStepSlop * static_cast<double>(steps_);
+  double upper = std::min(anchor_.dPA, anchor_.dPB) + slack + kRunEndSlop;
+  const double dA = anchor_.dPA - s_;
+  const double dB = anchor_.dPB - s_;
+  if (anchor_.obtuse_by > 0.0 && dA > 0.0 && dB > 0.0 &&
+      s_ * (1.0 / dA + 1.0 / dB) * anchor_.turn_factor < anchor_.obtuse_by) {
+    upper = std::min(upper, anchor_.perp_upper + std::min(slack, across_) + kRunPerpendSlop);
+  }
+  return upper;
+}
+
+std::vector<double> EllipsoidalSegmentMeasure::SweptBounds(std::int64_t a, std::int64_t b,
+                                                           std::int64_t every) {
+  const double ab = SegmentLength(a, b);
+  AnchorRun run(Direction(a, b, ab), ab);
+  const auto ia = static_cast<std::size_t>(a);
+  const auto ib = static_cast<std::size_t>(b);
+  std::vector<double> bounds;
+  for (std::int64_t p = a + 1; p < b; ++p) {
+    const auto ip = static_cast<std::size_t>(p);
+    if (run.Active() && (p - a - 1) % every != 0) {
+      bounds.push_back(run.Step(step_[ip - 1], step_azimuth_[ip - 1]));
+      continue;
+    }
+    const DeviationBound anchor =
+        BoundDeviation(lat_[ia], lon_[ia], lat_[ib], lon_[ib], lat_[ip], lon_[ip], ab, datum_[0]);
+    run.Start(anchor);
+    bounds.push_back(anchor.upper);
+  }
+  return bounds;
+}
+
+SegmentDirection EllipsoidalSegmentMeasure::Direction(std::int64_t a, std::int64_t b,
+                                                      double ab) {
+  SegmentDirection d;
+  if (!(ab >= kMinDirectedSide && ab <= kMaxWideSide)) return d;
+  const auto ia = static_cast<std::size_t>(a);
+  const auto ib = static_cast<std::size_t>(b);
+  double max_z = 0.0;  // sine of the largest latitude of the segment's points
+  for (std::size_t p = ia; p <= ib; ++p) max_z = std::max(max_z, std::fabs(unit_[p].z));
+  Geo_Line line = Geodesic(DegreesToRadians(lat_[ia]), DegreesToRadians(lon_[ia]),
+                           DegreesToRadians(lat_[ib]), DegreesToRadians(lon_[ib]));
+  Pos_Pos(datum_[0], line);
+  // The geodesic bulges poleward of its ends by about ab^2 tan(phi) / (8 R^2)
+  // radians of latitude; twice that, and 1e-4 rad besides, covers it and the
+  // short way from the points to the feet.
+  const double phi_points = std::asin(std::min(1.0, max_z));
+  const double bulge = ab * ab * std::tan(phi_points) / (4.0 * kMinCurvatureRadius *
+                                                         kMinCurvatureRadius);
+  const double phi = phi_points + bulge + 1e-4;
+  if (!(phi <= DegreesToRadians(kMaxLatitude))) return d;
+  d.usable = true;
+  d.azimuth = line.az12.rad;
+  d.turn_per_metre = std::tan(phi) / kMinCurvatureRadius;
+  d.azimuth_error = kNudge / ab + 2.0 * kAzimuthError;
+  return d;
+}
+
 SegmentWinner EllipsoidalSegmentMeasure::ScanPruned(std::int64_t a, std::int64_t b) {
   const std::int64_t count = b - a - 1;
   const auto ia = static_cast<std::size_t>(a);
@@ -283,26 +437,33 @@ SegmentWinner EllipsoidalSegmentMeasure::ScanPruned(std::int64_t a, std::int64_t
     return upper > best.deviation || (upper == best.deviation && (!found || p < best.index));
   };
 
-  // 1. Seed: the largest plane estimate, on an equirectangular picture about
-  // A (degrees of latitude; longitudes scaled to the mean latitude).
+  // 1. Seed: the point farthest from the segment on the unit sphere, where
+  // the segment is an arc of the great circle with normal n = A x B (long
+  // segments bow away from any plane picture of longitudes and latitudes).
+  // Ranked by the sine of the angular distance, squared: (P.n)^2 / |n|^2
+  // while P lies between the planes through n and A and through n and B,
+  // else c^2 (1 - c^2 / 4) for the chord c to the nearer end.
   std::int64_t seed = a + 1;
   {
-    const double c = std::cos(DegreesToRadians(0.5 * (lat_[ia] + lat_[ib])));
-    const double xb = std::remainder(lon_[ib] - lon_[ia], 360.0) * c;
-    const double yb = lat_[ib] - lat_[ia];
-    const double bb = xb * xb + yb * yb;
+    const Vector3 va = unit_[ia];
+    const Vector3 vb = unit_[ib];
+    const Vector3 n = Cross(va, vb);
+    const Vector3 u = Cross(n, va);
+    const Vector3 v = Cross(vb, n);
+    const double nn = Dot(n, n);
     double largest = -1.0;
     for (std::int64_t p = a + 1; p < b; ++p) {
-      const auto ip = static_cast<std::size_t>(p);
-      const double x = std::remainder(lon_[ip] - lon_[ia], 360.0) * c;
-      const double y = lat_[ip] - lat_[ia];
-      double t = bb > 0.0 ? (x * xb + y * yb) / bb : 0.0;
-      t = t < 0.0 ? 0.0 : (t > 1.0 ? 1.0 : t);
-      const double dx = x - t * xb;
-      const double dy = y - t * yb;
-      const double d2 = dx * dx + dy * dy;
-      if (d2 > largest) {
-        largest = d2;
+      const Vector3 vp = unit_[static_cast<std::size_t>(p)];
+      double key;
+      if (nn > 0.0 && Dot(vp, u) >= 0.0 && Dot(vp, v) >= 0.0) {
+        const double pn = Dot(vp, n);
+        key = pn * pn / nn;
+      } else {
+        const double c2 = std::min(Dot(vp - va, vp - va), Dot(vp - vb, vp - vb));
+        key = c2 * (1.0 - 0.25 * c2);
+      }
+      if (key > largest) {
+        largest = key;
         seed = p;
       }
     }
@@ -319,39 +480,27 @@ SegmentWinner EllipsoidalSegmentMeasure::ScanPruned(std::int64_t a, std::int64_t
     return upper > seeded.deviation ||
            (upper == seeded.deviation && (!seeded_found || p < seeded.index));
   };
+  const SegmentDirection line = Direction(a, b, ab);
   contenders_[0].clear();
   contenders_[1].clear();
   Spread(count, kParallelBounds, [&](std::int64_t begin, std::int64_t end, int thread) {
     DatumParams& datum = datum_[static_cast<std::size_t>(thread)];
     std::vector<Contender>& contenders = contenders_[static_cast<std::size_t>(thread)];
-    bool anchored = false;
-    DeviationBound anchor{};
-    double s = 0.0;
-    std::int64_t steps = 0;
+    AnchorRun run(line, ab);
     for (std::int64_t k = begin; k < end; ++k) {
       const std::int64_t p = a + 1 + k;
       if (p == seed) {
-        anchored = false;
+        run.Stop();
         continue;
       }
-      if (anchored) {
-        s += step_[static_cast<std::size_t>(p - 1)];
-        ++steps;
-        const double slack = s * (1.0 + kRunRelative) + kStepSlop * static_cast<double>(steps);
-        double upper = std::min(anchor.dPA, anchor.dPB) + slack + kRunEndSlop;
-        const double dA = anchor.dPA - s;
-        const double dB = anchor.dPB - s;
-        if (anchor.obtuse_by > 0.0 && dA > 0.0 && dB > 0.0 &&
-            s * (1.0 / dA + 1.0 / dB) * (1.0 + kRunRelative) < anchor.obtuse_by) {
-          upper = std::min(upper, anchor.perp_upper + slack + kRunPerpendSlop);
-        }
-        if (!may_win(upper, p)) continue;
+      if (run.Active()) {
+        const auto step = static_cast<std::size_t>(p - 1);
+        if (!may_win(run.Step(step_[step], step_azimuth_[step]), p)) continue;
       }
       const auto ip = static_cast<std::size_t>(p);
-      anchor = BoundDeviation(lat_[ia], lon_[ia], lat_[ib], lon_[ib], lat_[ip], lon_[ip], ab, datum);
-      anchored = anchor.upper < kInf;
-      s = 0.0;
-      steps = 0;
+      const DeviationBound anchor =
+          BoundDeviation(lat_[ia], lon_[ia], lat_[ib], lon_[ib], lat_[ip], lon_[ip], ab, datum);
+      run.Start(anchor);
       if (may_win(anchor.upper, p)) contenders.push_back({anchor.upper, p});
     }
   });

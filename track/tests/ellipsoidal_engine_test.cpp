@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "geodesy/datum.h"
+#include "geodesy/angles.h"
+#include "geodesy/geodesic.h"
 #include "track/ellipsoidal_measures.h"
 #include "track/ellipsoidal_segment_measure.h"
 #include "track/selection_engine.h"
@@ -306,6 +308,26 @@ TEST(EllipsoidalPruning, AcrossTheAntimeridianAndNearThePole) {
   ExpectPruningChangesNothing(polar, 20, /*bounded=*/false);  // no bound beyond 89 degrees
 }
 
+// A voyage of about 1,400 km with a course that turns every few tens of km:
+// segments far beyond 200 km at first, where the bound searches the foot
+// from a first guess, and fixes close enough for the sweep to walk long runs.
+TEST(EllipsoidalPruning, VoyageOfMoreThanAThousandKilometres) {
+  GeoTrack t{"voyage", {}, {}};
+  std::mt19937_64 random(17);
+  std::normal_distribution<double> wander(0.0, 0.002);
+  std::uniform_real_distribution<double> turn(-0.1, 0.1);
+  double lat = 36.0, lon = -5.0, heading = 1.45;
+  for (int i = 0; i < 3000; ++i) {
+    t.lat.push_back(lat);
+    t.lon.push_back(lon);
+    if (i % 150 == 0) heading += turn(random);
+    heading += wander(random);
+    lat += 470.0 * std::cos(heading) / 111200.0;
+    lon += 470.0 * std::sin(heading) / (111200.0 * std::cos(lat * M_PI / 180.0));
+  }
+  ExpectPruningChangesNothing(t, 30);
+}
+
 TEST(EllipsoidalPruning, ZigZagWithExactTies) {
   // Equal offsets either side of a straight course along a parallel: many
   // points at exactly the same deviation from their segment.
@@ -326,7 +348,7 @@ TEST(EllipsoidalPruning, BoundHoldsOnScatteredPoints) {
   const double places[][2] = {{54.0, 4.0}, {0.0, 179.99}, {-60.0, -30.0}, {88.5, 100.0}, {0.0, 0.0}};
   int bounded = 0;
   for (const auto& place : places) {
-    for (double size : {0.0001, 0.003, 0.1, 1.0}) {  // degrees: 10 m to 100 km
+    for (double size : {0.0001, 0.003, 0.1, 1.0, 4.0, 12.0}) {  // degrees: 10 m to 1300 km
       for (int k = 0; k < 60; ++k) {
         const double a1 = place[0] + size * unit(random) * 0.5;
         const double a2 = place[1] + size * unit(random);
@@ -345,7 +367,92 @@ TEST(EllipsoidalPruning, BoundHoldsOnScatteredPoints) {
       }
     }
   }
-  EXPECT_GT(bounded, 800);  // all but the polar rows are bounded
+  EXPECT_GT(bounded, 1200);  // all but the polar rows and the widest are bounded
+}
+
+// The sweep's bounds of the points after an anchor hold against the measure
+// on every point, with runs of up to 60 points from each anchor: along ship walks, a voyage, and a rhumb line at 70N that
+// leaves A along the very azimuth of the segment's geodesic, so that only the
+// turning of the geodesic's azimuth (the meridians' convergence) separates
+// the two: a step bound that ignored it would stay at millimetres while the
+// track drifts kilometres from the line.
+TEST(EllipsoidalPruning, SweptBoundsHoldOnEveryPoint) {
+  DatumParams wgs = Datum(kWgs84DatumString);
+  GeoTrack rhumb{"rhumb line at 70N", {}, {}};
+  {
+    Geo_Line g{};
+    g.line_type = 'G';
+    g.P1.lat_rad = DegreesToRadians(70.0);
+    g.P1.lon_rad = DegreesToRadians(10.0);
+    P1_To_DMS(g);
+    g.az12.rad = DegreesToRadians(75.0);
+    Az12_To_DMS(g);
+    g.dist = 150000.0;
+    Pos_Az_Dist(wgs, g);
+    double lat = 70.0, lon = 10.0;
+    for (int i = 0; i < 400; ++i) {
+      rhumb.lat.push_back(lat);
+      rhumb.lon.push_back(lon);
+      lat += 250.0 * std::cos(DegreesToRadians(75.0)) / 111400.0;
+      lon += 250.0 * std::sin(DegreesToRadians(75.0)) / (111400.0 * std::cos(DegreesToRadians(lat)));
+    }
+    rhumb.lat.push_back(g.P2.lat_rad * 180.0 / M_PI);
+    rhumb.lon.push_back(g.P2.lon_rad * 180.0 / M_PI);
+  }
+  for (const GeoTrack& t : {ShipWalk("ship walk", 1500, 54.0, 4.0, 31), rhumb,
+                            ShipWalk("ship walk at 75S", 1500, -75.0, 140.0, 32)}) {
+    const DatumParams datum = Datum(t.datum);
+    EllipsoidalSegmentMeasure measure(t.lat, t.lon, datum, 1, true);
+    const auto n = static_cast<std::int64_t>(t.lat.size());
+    for (const auto& [a, b] : {std::pair<std::int64_t, std::int64_t>{0, n - 1}, {0, n / 3},
+                               {n / 3, n - 1}, {n / 2, n / 2 + 40}}) {
+      const std::vector<double> bounds = measure.SweptBounds(a, b, 60);
+      for (std::int64_t p = a + 1; p < b; ++p) {
+        const auto i = static_cast<std::size_t>(a), j = static_cast<std::size_t>(b),
+                   k = static_cast<std::size_t>(p);
+        DatumParams d = datum;
+        const double exact =
+            EllipsoidalDeviation(t.lat[i], t.lon[i], t.lat[j], t.lon[j], t.lat[k], t.lon[k], d);
+        ASSERT_LE(exact, bounds[static_cast<std::size_t>(p - a - 1)])
+            << t.name << ", segment " << a << "-" << b << ", point " << p;
+      }
+    }
+  }
+}
+
+// Points within metres of long segments (200 to 2500 km), where the bound is
+// tight: the foot is searched from a first guess, and only the slop of the
+// two searches separates the bound from the measure.
+TEST(EllipsoidalPruning, BoundHoldsNearLongSegments) {
+  DatumParams wgs = Datum(kWgs84DatumString);
+  std::mt19937_64 random(23);
+  std::uniform_real_distribution<double> unit(0.0, 1.0);
+  for (int k = 0; k < 150; ++k) {
+    const double a1 = -60.0 + 120.0 * unit(random), a2 = -180.0 + 360.0 * unit(random);
+    const double length = 2.0e5 + 2.3e6 * unit(random);
+    Geo_Line ab{};
+    ab.line_type = 'G';
+    ab.P1.lat_rad = DegreesToRadians(a1);
+    ab.P1.lon_rad = DegreesToRadians(a2);
+    P1_To_DMS(ab);
+    ab.az12.rad = 2.0 * M_PI * unit(random);
+    Az12_To_DMS(ab);
+    ab.dist = length;
+    Pos_Az_Dist(wgs, ab);
+    const double b1 = ab.P2.lat_rad * 180.0 / M_PI, b2 = ab.P2.lon_rad * 180.0 / M_PI;
+    // P: a point of the segment moved a few metres to either side.
+    Geo_Line ap = ab;
+    ap.dist = length * unit(random);
+    Pos_Az_Dist(wgs, ap);
+    const double p1 = ap.P2.lat_rad * 180.0 / M_PI + (unit(random) - 0.5) * 1e-4;
+    const double p2 = ap.P2.lon_rad * 180.0 / M_PI + (unit(random) - 0.5) * 1e-4;
+    const double sides = EllipsoidalSegmentLength(a1, a2, b1, b2, wgs);
+    const DeviationBound bound = BoundDeviation(a1, a2, b1, b2, p1, p2, sides, wgs);
+    const double exact = EllipsoidalDeviation(a1, a2, b1, b2, p1, p2, wgs);
+    ASSERT_LE(exact, bound.upper) << a1 << " " << a2 << " " << b1 << " " << b2 << " " << p1 << " "
+                                  << p2;
+    EXPECT_LT(bound.upper, exact + 0.1);  // tight enough to prune
+  }
 }
 
 }  // namespace
