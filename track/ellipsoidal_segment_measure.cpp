@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <condition_variable>
+#include <exception>
 #include <functional>
 #include <limits>
 #include <mutex>
@@ -55,6 +56,11 @@ constexpr double kMinDirectedSide = 1.0; // metres
 // costs more than it saves: a bound costs about 0.7 us, an exact measure 5.
 constexpr std::int64_t kParallelBounds = 96;
 constexpr std::int64_t kParallelExact = 2;
+
+// Work between two calls of the poll function (on the calling thread): a
+// thousand bounds or a hundred exact measures, well under a millisecond.
+constexpr std::int64_t kPollBounds = 1024;
+constexpr std::int64_t kPollExact = 128;
 
 }  // namespace
 
@@ -196,10 +202,18 @@ class EllipsoidalSegmentMeasure::Pool {
       ++posted_;
     }
     wake_.notify_one();
-    job(0);
+    // The caller's half may throw (a poll that stops the work): the helper's
+    // half is still waited for, since it uses the job.
+    std::exception_ptr error;
+    try {
+      job(0);
+    } catch (...) {
+      error = std::current_exception();
+    }
     std::unique_lock lock(mutex_);
     done_.wait(lock, [&] { return finished_ == posted_; });
     job_ = nullptr;
+    if (error) std::rethrow_exception(error);
   }
 
  private:
@@ -312,6 +326,7 @@ std::vector<double> EllipsoidalSegmentMeasure::LineDeviations(
   std::vector<double> deviations(lat_.size(), 0.0);
   Spread(n, kParallelBounds, [&](std::int64_t begin, std::int64_t end, int thread) {
     ForEachPointOfLine(selected, begin, end, [&](std::int64_t a, std::int64_t b, std::int64_t p) {
+      if (thread == 0) Tick(kPollExact);
       deviations[static_cast<std::size_t>(p)] = Deviation(a, b, p, thread);
     });
   });
@@ -327,6 +342,7 @@ SegmentWinner EllipsoidalSegmentMeasure::ScanExact(std::int64_t a, std::int64_t 
   exact_.resize(static_cast<std::size_t>(count));
   Spread(count, kParallelExact, [&](std::int64_t begin, std::int64_t end, int thread) {
     for (std::int64_t k = begin; k < end; ++k) {
+      if (thread == 0) Tick(kPollExact);
       exact_[static_cast<std::size_t>(k)] = Deviation(a, b, a + 1 + k, thread);
     }
   });
@@ -488,6 +504,7 @@ SegmentWinner EllipsoidalSegmentMeasure::ScanPruned(std::int64_t a, std::int64_t
     std::vector<Contender>& contenders = contenders_[static_cast<std::size_t>(thread)];
     AnchorRun run(line, ab);
     for (std::int64_t k = begin; k < end; ++k) {
+      if (thread == 0) Tick(kPollBounds);
       const std::int64_t p = a + 1 + k;
       if (p == seed) {
         run.Stop();
@@ -513,6 +530,7 @@ SegmentWinner EllipsoidalSegmentMeasure::ScanPruned(std::int64_t a, std::int64_t
   // 3. In order of falling bound, two at a time (one per thread).
   std::size_t next = 0;
   while (next < all.size()) {
+    Tick(kPollExact / 2);
     std::int64_t batch[2];
     int size = 0;
     while (size < 2 && next < all.size()) {

@@ -116,6 +116,7 @@ std::vector<double> PlanarSegmentMeasure::LineDeviations(std::span<const std::in
   std::vector<double> deviations(first_.size(), 0.0);
   ForEachPointOfLine(selected, 0, static_cast<std::int64_t>(first_.size()),
                      [&](std::int64_t a, std::int64_t b, std::int64_t p) {
+                       Tick(kPollPoints);
                        deviations[static_cast<std::size_t>(p)] = Deviation(a, b, p);
                      });
   return deviations;
@@ -130,9 +131,10 @@ SegmentWinner PlanarSegmentMeasure::FarthestPoint(std::int64_t a, std::int64_t b
   return BoundHolds(a, b) ? ScanBounded(a, b) : ScanExact(a, b);
 }
 
-SegmentWinner PlanarSegmentMeasure::ScanExact(std::int64_t a, std::int64_t b) const {
+SegmentWinner PlanarSegmentMeasure::ScanExact(std::int64_t a, std::int64_t b) {
   SegmentWinner winner{0.0, a + 1};
   for (std::int64_t p = a + 1; p < b; ++p) {
+    Tick(kPollPoints);
     const double d = Deviation(a, b, p);
     if (d > winner.deviation) winner = {d, p};
   }
@@ -154,6 +156,7 @@ SegmentWinner PlanarSegmentMeasure::ScanBounded(std::int64_t a, std::int64_t b) 
   double best_score = -1.0;
   double threshold = -1.0;
   for (std::int64_t start = a + 1; start < b; start += kBlock) {
+    Tick(kPollPoints / kBlock);
     const auto m = static_cast<int>(std::min<std::int64_t>(kBlock, b - start));
     const double block_best = ScoreBlock(f, x + start, y + start, m, scores_.data());
     if (!(block_best >= threshold)) continue;

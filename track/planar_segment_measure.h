@@ -33,6 +33,8 @@ class PlanarSegmentMeasure final : public SegmentMeasure {
   // Points scored in one sweep before any is looked at alone: their scores
   // stay in the first-level cache.
   static constexpr int kBlock = 256;
+  // Points measured between two calls of the poll function.
+  static constexpr int kPollPoints = 4096;
 
   struct Contender {
     double score;
@@ -40,7 +42,7 @@ class PlanarSegmentMeasure final : public SegmentMeasure {
   };
 
   bool BoundHolds(std::int64_t a, std::int64_t b) const;
-  SegmentWinner ScanExact(std::int64_t a, std::int64_t b) const;
+  SegmentWinner ScanExact(std::int64_t a, std::int64_t b);
   SegmentWinner ScanBounded(std::int64_t a, std::int64_t b);
   double Deviation(std::int64_t a, std::int64_t b, std::int64_t p) const;
 

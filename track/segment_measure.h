@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <vector>
 
@@ -48,6 +49,24 @@ class SegmentMeasure {
   // start fetching what SegmentLength(a, p) and SegmentLength(p, b) read, so
   // that the cache misses overlap the measuring of other segments.
   virtual void Prefetch(std::int64_t /*a*/, std::int64_t /*p*/, std::int64_t /*b*/) const {}
+
+  // A function that long loops call now and then (every few thousand points
+  // measured, on the calling thread only), so that the caller can show
+  // progress or stop the work by throwing.
+  void SetPoll(std::function<void()> poll) { poll_ = std::move(poll); }
+
+ protected:
+  // Calls the poll function every `every`-th time it is called.
+  void Tick(std::int64_t every) {
+    if (++ticks_ >= every) {
+      ticks_ = 0;
+      if (poll_) poll_();
+    }
+  }
+
+ private:
+  std::function<void()> poll_;
+  std::int64_t ticks_ = 0;
 };
 
 // Calls visit(a, b, p) for every point p in [begin, end) that is not

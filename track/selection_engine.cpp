@@ -35,6 +35,7 @@ class SimplifiedLine {
   // Splits the segment start-end at point p.
   void Split(std::int64_t start, std::int64_t end, std::int64_t p) {
     Mark(p);
+    last_split_ = {start, p, length_from_[static_cast<std::size_t>(start)]};
     length_from_[static_cast<std::size_t>(start)] = measure_.SegmentLength(start, p);
     length_from_[static_cast<std::size_t>(p)] = measure_.SegmentLength(p, end);
   }
@@ -46,6 +47,18 @@ class SimplifiedLine {
     double length = 0.0;
     ForEachSelected([&](std::int64_t i) {
       if (i != last_) length += length_from_[static_cast<std::size_t>(i)];
+    });
+    return length;
+  }
+
+  // The length as it was before the last split: the same sum without the
+  // point added last, and with the length of the segment that it split.
+  double LengthBeforeLastSplit() const {
+    double length = 0.0;
+    ForEachSelected([&](std::int64_t i) {
+      if (i == last_ || i == last_split_.point) return;
+      length += i == last_split_.start ? last_split_.old_length
+                                       : length_from_[static_cast<std::size_t>(i)];
     });
     return length;
   }
@@ -80,7 +93,14 @@ class SimplifiedLine {
     }
   }
 
+  struct LastSplit {
+    std::int64_t start = -1;
+    std::int64_t point = -1;
+    double old_length = 0.0;
+  };
+
   const SegmentMeasure& measure_;
+  LastSplit last_split_;
   std::vector<std::uint64_t> selected_;
   std::unique_ptr<double[]> length_from_;
   std::int64_t last_;
@@ -120,17 +140,33 @@ SelectionResult Select(SegmentMeasure& measure, std::int64_t n, const SelectionS
     const SegmentWinner w = measure.FarthestPoint(start, end);
     queue.Push({w.deviation, w.index, start, end});
   };
+
+  // The figures of the last completed iteration, shown when the observer
+  // wants them in the middle of a long iteration; the new length is summed
+  // only then, from the line as it stood before the split under way.
+  std::optional<SelectionStatistics> completed;
+  bool split_under_way = false;
+  measure.SetPoll([&] {
+    if (observer == nullptr) return;
+    if (observer->StopRequested()) throw SelectionStopped();
+    if (completed && observer->ProgressDue()) {
+      completed->new_length = split_under_way ? line.LengthBeforeLastSplit() : line.Length();
+      observer->OnProgress(*completed);
+    }
+  });
   add_segment(0, n - 1);
 
   std::int64_t count = 2;
   double deviation = 0.0;
   std::int64_t point = 0;
   for (;;) {
+    if (observer != nullptr && observer->StopRequested()) throw SelectionStopped();
     const SegmentEntry top = queue.Pop();
     // The last remaining point is taken whatever its deviation, reported as 0.
     deviation = count == n - 1 ? 0.0 : top.deviation;
     point = top.point;
     line.Split(top.start, top.end, point);
+    split_under_way = true;
     ++count;
     // The present first segment is the likely next split, unless one of the
     // two new segments beats it: what that split touches is fetched while
@@ -141,12 +177,15 @@ SelectionResult Select(SegmentMeasure& measure, std::int64_t n, const SelectionS
     }
     add_segment(top.start, point);
     add_segment(point, top.end);
+    split_under_way = false;
+    completed = SelectionStatistics{queue.LargestDeviation(), n, count, full_length, 0.0,
+                                    point + 1,                deviation};
 
     const bool stop = (!(deviation > settings.threshold) && !queue.AnyBeyondThreshold()) ||
                       count >= settings.wanted_count || count >= n;
     if (observer != nullptr && observer->ProgressDue()) {
-      observer->OnProgress(
-          {queue.LargestDeviation(), n, count, full_length, line.Length(), point + 1, deviation});
+      completed->new_length = line.Length();
+      observer->OnProgress(*completed);
     }
     if (stop) break;
   }
@@ -154,6 +193,7 @@ SelectionResult Select(SegmentMeasure& measure, std::int64_t n, const SelectionS
   SelectionResult result;
   result.selected = line.PointNumbers(count);
   if (settings.quality_figures) result.quality = Quality(measure, result.selected);
+  measure.SetPoll({});
   result.max_deviation = queue.LargestDeviation();
   result.statistics = {result.max_deviation, n,          count, full_length,
                        line.Length(),        point + 1, deviation};

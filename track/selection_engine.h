@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <stdexcept>
 #include <vector>
 
 #include "track/deviation_quality.h"
@@ -10,14 +11,25 @@
 
 namespace oru {
 
-// Receives the figures of a running selection. The engine asks once per
-// iteration whether figures are due (a window refreshes a few dozen times a
-// second at most) and computes them, exactly, only when they are.
+// Receives the figures of a running selection, and may stop it. The engine
+// asks whether figures are due once per iteration and also inside long
+// measuring loops (every few thousand points, so that a long first iteration
+// counts up too), and computes them, exactly, only when they are: the
+// figures of the last completed iteration. It asks whether to stop as often.
+// All calls come from the thread that runs SelectPoints.
 class SelectionObserver {
  public:
   virtual ~SelectionObserver() = default;
   virtual bool ProgressDue() = 0;
   virtual void OnProgress(const SelectionStatistics& figures) = 0;
+  // True to end the selection: SelectPoints then throws SelectionStopped.
+  virtual bool StopRequested() { return false; }
+};
+
+// Thrown by SelectPoints when its observer asked it to stop.
+class SelectionStopped : public std::runtime_error {
+ public:
+  SelectionStopped() : std::runtime_error("the selection was stopped") {}
 };
 
 struct SelectionResult {

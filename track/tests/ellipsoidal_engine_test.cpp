@@ -14,6 +14,7 @@
 #include "track/ellipsoidal_measures.h"
 #include "track/ellipsoidal_segment_measure.h"
 #include "track/selection_engine.h"
+#include "track/tests/recording_observer.h"
 #include "track/tests/reference_engine.h"
 #include "track/tests/track_shapes.h"
 
@@ -161,31 +162,18 @@ SelectionSettings Settings(CalculationType calculation, const GeoTrack& t, doubl
   return s;
 }
 
-class Iterations final : public SelectionObserver {
- public:
-  bool ProgressDue() override { return true; }
-  void OnProgress(const SelectionStatistics& f) override { shown.push_back(f); }
-  std::vector<SelectionStatistics> shown;
-};
-
 void ExpectSameAsReference(const GeoTrack& t, const SelectionSettings& settings) {
   SCOPED_TRACE(t.name + ", threshold " + std::to_string(settings.threshold) + ", wanted " +
                std::to_string(settings.wanted_count));
   const ReferenceRun expected = ReferenceSelectPoints(t.lat, t.lon, settings);
-  Iterations seen;
+  testing::RecordingObserver seen;
   const SelectionResult got = SelectPoints(t.lat, t.lon, settings, &seen);
   EXPECT_EQ(got.selected, expected.selected);
   EXPECT_EQ(got.max_deviation, expected.max_deviation);
-  ASSERT_EQ(seen.shown.size(), expected.iterations.size());
-  for (std::size_t i = 0; i < seen.shown.size(); ++i) {
-    const SelectionStatistics& x = seen.shown[i];
-    const SelectionStatistics& y = expected.iterations[i];
-    ASSERT_EQ(x.last_selected, y.last_selected) << "iteration " << i;
-    ASSERT_EQ(x.largest_deviation, y.largest_deviation) << "iteration " << i;
-    ASSERT_EQ(x.added_deviation, y.added_deviation) << "iteration " << i;
-    ASSERT_EQ(x.count, y.count) << "iteration " << i;
-    ASSERT_EQ(x.full_length, y.full_length) << "iteration " << i;
-    ASSERT_EQ(x.new_length, y.new_length) << "iteration " << i;
+  EXPECT_FALSE(seen.repeats_differ);
+  ASSERT_EQ(seen.iterations.size(), expected.iterations.size());
+  for (std::size_t i = 0; i < seen.iterations.size(); ++i) {
+    ASSERT_TRUE(testing::SameFigures(seen.iterations[i], expected.iterations[i])) << "iteration " << i;
   }
 }
 

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "track/planar_measures.h"
+#include "track/tests/recording_observer.h"
 #include "track/tests/reference_engine.h"
 #include "track/tests/track_shapes.h"
 
@@ -18,29 +19,15 @@ namespace oru {
 namespace {
 
 using testing::GeneratedTracks;
+using testing::RecordingObserver;
+using testing::Same;
+using testing::SameFigures;
 using testing::ReferenceRun;
 using testing::ReferenceSelectPoints;
 using testing::TrackShape;
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr double kInf = std::numeric_limits<double>::infinity();
-
-// Figures are due every `every`-th time the engine asks (0: never).
-class RecordingObserver : public SelectionObserver {
- public:
-  explicit RecordingObserver(int every = 1) : every_(every) {}
-  bool ProgressDue() override {
-    ++asked;
-    return every_ > 0 && asked % every_ == 0;
-  }
-  void OnProgress(const SelectionStatistics& figures) override { shown.push_back(figures); }
-
-  int asked = 0;
-  std::vector<SelectionStatistics> shown;
-
- private:
-  int every_;
-};
 
 SelectionSettings XySettings(double threshold, std::int64_t wanted) {
   SelectionSettings s;
@@ -49,31 +36,6 @@ SelectionSettings XySettings(double threshold, std::int64_t wanted) {
   s.threshold = threshold;
   s.wanted_count = wanted;
   return s;
-}
-
-// Equal to the last bit; any NaN equals any NaN (a NaN length has no payload
-// worth comparing).
-bool Same(double x, double y) {
-  if (std::isnan(x) || std::isnan(y)) return std::isnan(x) && std::isnan(y);
-  return x == y && std::signbit(x) == std::signbit(y);
-}
-
-::testing::AssertionResult SameFigures(const SelectionStatistics& x, const SelectionStatistics& y) {
-  if (Same(x.largest_deviation, y.largest_deviation) && x.n == y.n && x.count == y.count &&
-      Same(x.full_length, y.full_length) && Same(x.new_length, y.new_length) &&
-      x.last_selected == y.last_selected && Same(x.added_deviation, y.added_deviation)) {
-    return ::testing::AssertionSuccess();
-  }
-  auto text = [](const SelectionStatistics& f) {
-    char buffer[200];
-    std::snprintf(buffer, sizeof buffer,
-                  "{dev %.17g, n %lld, count %lld, full %.17g, new %.17g, point %lld, added %.17g}",
-                  f.largest_deviation, static_cast<long long>(f.n), static_cast<long long>(f.count),
-                  f.full_length, f.new_length, static_cast<long long>(f.last_selected),
-                  f.added_deviation);
-    return std::string(buffer);
-  };
-  return ::testing::AssertionFailure() << text(x) << " vs " << text(y);
 }
 
 // Runs both engines and holds the production engine to the reference: the
@@ -89,9 +51,10 @@ void ExpectSameAsReference(const TrackShape& track, const SelectionSettings& set
   EXPECT_EQ(got.selected, expected.selected);
   EXPECT_TRUE(Same(got.max_deviation, expected.max_deviation));
   EXPECT_TRUE(SameFigures(got.statistics, expected.statistics));
-  ASSERT_EQ(every_iteration.shown.size(), expected.iterations.size());
+  EXPECT_FALSE(every_iteration.repeats_differ);
+  ASSERT_EQ(every_iteration.iterations.size(), expected.iterations.size());
   for (std::size_t i = 0; i < expected.iterations.size(); ++i) {
-    ASSERT_TRUE(SameFigures(every_iteration.shown[i], expected.iterations[i])) << "iteration " << i;
+    ASSERT_TRUE(SameFigures(every_iteration.iterations[i], expected.iterations[i])) << "iteration " << i;
   }
   const StatisticsTexts texts = FormatStatistics(got.statistics);
   const StatisticsTexts expected_texts = FormatStatistics(expected.statistics);
@@ -312,8 +275,8 @@ TEST(EngineOutcome, ToleranceHoldsWhenASplitMovesPointsAway) {
   const SelectionResult got =
       SelectPoints(track.first, track.second, XySettings(2.0, 6), &every_iteration);
   EXPECT_EQ(got.selected, (std::vector<std::int64_t>{1, 2, 3, 4, 6}));
-  ASSERT_GE(every_iteration.shown.size(), 1u);
-  const SelectionStatistics& first = every_iteration.shown.front();
+  ASSERT_GE(every_iteration.iterations.size(), 1u);
+  const SelectionStatistics& first = every_iteration.iterations.front();
   EXPECT_EQ(first.last_selected, 2);
   EXPECT_LE(first.added_deviation, 2.0);
   EXPECT_DOUBLE_EQ(first.largest_deviation, std::sqrt(3.0 * 3.0 + 2.2 * 2.2));
@@ -332,19 +295,57 @@ TEST(EngineOutcome, HundredPointsToTen) {
   EXPECT_EQ(FormatStatistics(got.statistics).point_reduction, "90");
 }
 
-TEST(EngineProgress, AskedOncePerIterationAndShownOnlyWhenDue) {
+// Figures are shown only when due, and are always those of a completed
+// iteration, also when the engine asks in the middle of one.
+TEST(EngineProgress, ShownOnlyWhenDueAndAlwaysOfACompletedIteration) {
   const TrackShape track = GeneratedTracks().front();
   const auto n = static_cast<std::int64_t>(track.first.size());
   const SelectionSettings settings = XySettings(-1.0, n);
   RecordingObserver every_third(3);
   const SelectionResult got = SelectPoints(track.first, track.second, settings, &every_third);
   const ReferenceRun expected = ReferenceSelectPoints(track.first, track.second, settings);
-  ASSERT_EQ(every_third.asked, static_cast<int>(expected.iterations.size()));
-  ASSERT_EQ(every_third.shown.size(), expected.iterations.size() / 3);
-  for (std::size_t i = 0; i < every_third.shown.size(); ++i) {
-    EXPECT_TRUE(SameFigures(every_third.shown[i], expected.iterations[3 * i + 2]));
+  EXPECT_GE(every_third.asked, static_cast<int>(expected.iterations.size()));
+  EXPECT_LE(every_third.iterations.size(), every_third.asked / 3u);
+  for (const SelectionStatistics& shown : every_third.iterations) {
+    EXPECT_TRUE(SameFigures(shown, expected.iterations[static_cast<std::size_t>(shown.count - 3)]));
   }
+  EXPECT_FALSE(every_third.repeats_differ);
   EXPECT_TRUE(SameFigures(got.statistics, expected.statistics));
+}
+
+// A long track: each iteration measures hundreds of thousands of points, and
+// the figures of the iteration before are shown again meanwhile, to the last
+// bit (the new line's length summed as it stood before the split under way).
+// A stop asked for in the middle ends the selection by SelectionStopped, on
+// one thread and on two.
+TEST(EngineProgress, CountsUpInsideLongIterationsAndStops) {
+  TrackShape track{"long zig-zag", {}, {}};
+  for (int i = 0; i < 300000; ++i) {
+    track.first.push_back(i * 2.0);
+    track.second.push_back((i % 2 == 0 ? 1.0 : -1.0) * (1.0 + (i % 977) * 0.01));
+  }
+  RecordingObserver always;
+  const SelectionResult got = SelectPoints(track.first, track.second, XySettings(0.0, 6), &always);
+  EXPECT_GT(always.repeats, 0);
+  EXPECT_FALSE(always.repeats_differ);
+  ASSERT_EQ(always.iterations.size(), 4u);
+  EXPECT_TRUE(SameFigures(always.iterations.back(), got.statistics));
+
+  RecordingObserver stops(1, 50);
+  EXPECT_THROW(SelectPoints(track.first, track.second, XySettings(0.0, 6), &stops),
+               SelectionStopped);
+  SelectionSettings geographic = XySettings(0.0, 6);
+  geographic.calculation = CalculationType::Ellipsoidic;
+  geographic.input_format = InputFormat::OruKvl;
+  geographic.datum.text = kWgs84DatumString;
+  Read_Datum(geographic.datum);
+  std::vector<double> lat(track.first.size()), lon(track.first.size());
+  for (std::size_t i = 0; i < lat.size(); ++i) {
+    lat[i] = 54.0 + track.second[i] * 1e-5;
+    lon[i] = 4.0 + track.first[i] * 1e-6;
+  }
+  RecordingObserver stops_geographic(1, 3);
+  EXPECT_THROW(SelectPoints(lat, lon, geographic, &stops_geographic), SelectionStopped);
 }
 
 // The combination that never makes sense (metres measured as degrees) and
