@@ -14,20 +14,6 @@ namespace {
 
 constexpr double kPi = std::numbers::pi;
 
-// A zero-filled geodesic record from point 1 to point 2 (radians), with the
-// degree, minute, second and letter fields that Pos_Pos reads filled in.
-Geo_Line GeodesicLine(double lat1_rad, double lon1_rad, double lat2_rad, double lon2_rad) {
-  Geo_Line line{};
-  line.line_type = 'G';
-  line.P1.lat_rad = lat1_rad;
-  line.P1.lon_rad = lon1_rad;
-  line.P2.lat_rad = lat2_rad;
-  line.P2.lon_rad = lon2_rad;
-  P1_To_DMS(line);
-  P2_To_DMS(line);
-  return line;
-}
-
 void SetP1(Geo_Line& line, double lat, double lon) {
   line.P1.lat_rad = DegreesToRadians(lat);
   line.P1.lon_rad = DegreesToRadians(lon);
@@ -39,6 +25,18 @@ void SetP2(Geo_Line& line, double lat, double lon) {
 }
 
 }  // namespace
+
+Geo_Line GeodesicLine(double lat1_rad, double lon1_rad, double lat2_rad, double lon2_rad) {
+  Geo_Line line{};
+  line.line_type = 'G';
+  line.P1.lat_rad = lat1_rad;
+  line.P1.lon_rad = lon1_rad;
+  line.P2.lat_rad = lat2_rad;
+  line.P2.lon_rad = lon2_rad;
+  P1_To_DMS(line);
+  P2_To_DMS(line);
+  return line;
+}
 
 double DegreesToRadians(double deg) { return deg * (1.0 / 180.0) * kPi; }
 

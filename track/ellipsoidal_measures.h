@@ -4,6 +4,7 @@
 #include <span>
 
 #include "geodesy/datum.h"
+#include "geodesy/records.h"
 
 namespace oru {
 
@@ -63,6 +64,10 @@ double EllipsoidalSegmentLength(double lat_i, double lon_i, double lat_j, double
 // the length of the shorter sequence.
 double EllipsoidalLineLength(std::span<const double> first, std::span<const double> second,
                              DatumParams& datum, std::int64_t m);
+
+// A geodesic record from point 1 to point 2 (radians), value-initialised but
+// for the DMS fields that the geodesy functions read, filled from the radians.
+Geo_Line GeodesicLine(double lat1_rad, double lon1_rad, double lat2_rad, double lon2_rad);
 
 // Degrees to radians in the one order used throughout the selection:
 // deg * (1/180) * pi, so that every measure sees the same radians.

@@ -72,20 +72,6 @@ Vector3 Cross(const Vector3& x, const Vector3& y) {
   return {x.y * y.z - x.z * y.y, x.z * y.x - x.x * y.z, x.x * y.y - x.y * y.x};
 }
 
-// A geodesic record from point 1 to point 2 (radians) with the DMS fields
-// that the geodesy functions read.
-Geo_Line Geodesic(double lat1, double lon1, double lat2, double lon2) {
-  Geo_Line line{};
-  line.line_type = 'G';
-  line.P1.lat_rad = lat1;
-  line.P1.lon_rad = lon1;
-  line.P2.lat_rad = lat2;
-  line.P2.lon_rad = lon2;
-  P1_To_DMS(line);
-  P2_To_DMS(line);
-  return line;
-}
-
 // The distance from P (radians, as its DMS round trip) to the geodesic
 // through A and B, found as EllipsoidalDeviation finds it (perpend) but
 // starting from a first guess of the foot instead of from A: on long lines
@@ -104,7 +90,7 @@ double DistanceToLine(const Geo_Line& ab_line, const Geo_Line& from_p_to_a, doub
     Az12_To_DMS(guess);
   }
   Pos_Az_Dist(datum, guess);
-  Geo_Line point = Geodesic(guess.P2.lat_rad, guess.P2.lon_rad, p_lat, p_lon);
+  Geo_Line point = GeodesicLine(guess.P2.lat_rad, guess.P2.lon_rad, p_lat, p_lon);
   perpend(datum, ab_line, point);
   return point.dist;
 }
@@ -128,8 +114,8 @@ DeviationBound BoundDeviation(double a1, double a2, double b1, double b2, double
   P2_To_Rad(L2);
   const double a_lat = DegreesToRadians(a1), a_lon = DegreesToRadians(a2);
   const double b_lat = DegreesToRadians(b1), b_lon = DegreesToRadians(b2);
-  Geo_Line L3 = Geodesic(L2.P2.lat_rad, L2.P2.lon_rad, a_lat, a_lon);
-  Geo_Line L4 = Geodesic(L2.P2.lat_rad, L2.P2.lon_rad, b_lat, b_lon);
+  Geo_Line L3 = GeodesicLine(L2.P2.lat_rad, L2.P2.lon_rad, a_lat, a_lon);
+  Geo_Line L4 = GeodesicLine(L2.P2.lat_rad, L2.P2.lon_rad, b_lat, b_lon);
   Pos_Pos(datum, L3);
   Pos_Pos(datum, L4);
 
@@ -145,7 +131,7 @@ DeviationBound BoundDeviation(double a1, double a2, double b1, double b2, double
   double h = kInf;
   if (delta > kPi / 2.0 - kRightAngleBand && delta <= 1.5 * kPi) {
     if (wide) {
-      Geo_Line ab_line = Geodesic(a_lat, a_lon, b_lat, b_lon);
+      Geo_Line ab_line = GeodesicLine(a_lat, a_lon, b_lat, b_lon);
       Pos_Pos(datum, ab_line);
       h = DistanceToLine(ab_line, L3, L2.P2.lat_rad, L2.P2.lon_rad, datum);
       perp_upper = std::min(perp_upper, h + kPerpendSlop + kWideSettleSlop);
@@ -272,7 +258,7 @@ EllipsoidalSegmentMeasure::EllipsoidalSegmentMeasure(std::vector<double> latitud
                   std::sin(phi)};
       if (i + 1 < n) {
         // As EllipsoidalSegmentLength solves it, keeping the azimuth too.
-        Geo_Line step = Geodesic(phi, lambda, DegreesToRadians(lat_[k + 1]),
+        Geo_Line step = GeodesicLine(phi, lambda, DegreesToRadians(lat_[k + 1]),
                                  DegreesToRadians(lon_[k + 1]));
         Pos_Pos(datum_[static_cast<std::size_t>(thread)], step);
         step_[k] = step.dist;
@@ -415,7 +401,7 @@ SegmentDirection EllipsoidalSegmentMeasure::Direction(std::int64_t a, std::int64
   const auto ib = static_cast<std::size_t>(b);
   double max_z = 0.0;  // sine of the largest latitude of the segment's points
   for (std::size_t p = ia; p <= ib; ++p) max_z = std::max(max_z, std::fabs(unit_[p].z));
-  Geo_Line line = Geodesic(DegreesToRadians(lat_[ia]), DegreesToRadians(lon_[ia]),
+  Geo_Line line = GeodesicLine(DegreesToRadians(lat_[ia]), DegreesToRadians(lon_[ia]),
                            DegreesToRadians(lat_[ib]), DegreesToRadians(lon_[ib]));
   Pos_Pos(datum_[0], line);
   // The geodesic bulges poleward of its ends by about ab^2 tan(phi) / (8 R^2)
