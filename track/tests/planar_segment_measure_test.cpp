@@ -14,18 +14,6 @@
 namespace oru {
 namespace {
 
-// The farthest point of the segment from the first to the last point, as a
-// plain scan of PlanarDeviation finds it.
-SegmentWinner PlainScan(const std::vector<double>& x, const std::vector<double>& y) {
-  const std::size_t b = x.size() - 1;
-  SegmentWinner winner{0.0, 1};
-  for (std::size_t p = 1; p < b; ++p) {
-    const double d = PlanarDeviation(x[0], y[0], x[b], y[b], x[p], y[p]);
-    if (d > winner.deviation) winner = {d, static_cast<std::int64_t>(p)};
-  }
-  return winner;
-}
-
 struct NearTies {
   const char* name;
   double first, second;  // metres: near where the segment starts
@@ -39,9 +27,9 @@ class PrunedScan : public ::testing::TestWithParam<NearTies> {};
 // +- 5e-12 m either side of a 1000 km slanted segment (the score's error is
 // absolute there, a unit in the last place of |AB|), or 10000 km +- 1e-8 m
 // beyond B of a 1 km one (relative, a unit in the last place of the
-// deviation). The pruned scan must find the plain scan's point and
-// deviation; it does not once either term of the bound's margin falls below
-// the rounding it covers.
+// deviation). The pruned scan must find the point and deviation of a plain
+// scan of PlanarDeviation; it does not once either term of the bound's
+// margin falls below the rounding it covers.
 TEST_P(PrunedScan, FindsWhatThePlainScanFinds) {
   const NearTies& set = GetParam();
   std::mt19937_64 random(1234);
@@ -69,9 +57,14 @@ TEST_P(PrunedScan, FindsWhatThePlainScanFinds) {
     }
     x.push_back(b1);
     y.push_back(b2);
-    const SegmentWinner expected = PlainScan(x, y);
+    const std::size_t b = x.size() - 1;
+    SegmentWinner expected{0.0, 1};
+    for (std::size_t p = 1; p < b; ++p) {
+      const double d = PlanarDeviation(x[0], y[0], x[b], y[b], x[p], y[p]);
+      if (d > expected.deviation) expected = {d, static_cast<std::int64_t>(p)};
+    }
     PlanarSegmentMeasure measure(x, y);
-    const SegmentWinner got = measure.FarthestPoint(0, static_cast<std::int64_t>(x.size()) - 1);
+    const SegmentWinner got = measure.FarthestPoint(0, static_cast<std::int64_t>(b));
     ASSERT_EQ(got.index, expected.index) << "trial " << trial;
     ASSERT_EQ(got.deviation, expected.deviation) << "trial " << trial;
   }
