@@ -153,12 +153,5 @@ INSTANTIATE_TEST_SUITE_P(
       return "row" + std::to_string(info.index);
     });
 
-TEST(PlanarEndDistance, TakesTheNearerEnd) {
-  EXPECT_EQ(PlanarEndDistance(0, 0, 10, 0, -3, 4), 5.0);
-  EXPECT_EQ(PlanarEndDistance(0, 0, 10, 0, 13, 4), 5.0);
-  EXPECT_EQ(PlanarEndDistance(0, 0, 10, 0, 5, 0), 5.0);
-  EXPECT_TRUE(std::isnan(PlanarEndDistance(0, 0, kNaN, 0, -3, 4)));
-}
-
 }  // namespace
 }  // namespace oru
