@@ -50,9 +50,9 @@ TEST_P(EllipsoidalDeviationRows, MatchesTheGeometry) {
 INSTANTIATE_TEST_SUITE_P(
     Table, EllipsoidalDeviationRows,
     ::testing::Values(
-        // P on an end point is exactly 0, never perpend's residue (0.3 mm and
-        // more): both ends of the segment both ways round, and a degenerate
-        // segment with P on it.
+        // P on an end point is exactly 0, not what measuring it would leave (a
+        // fraction of a millimetre): both ends of the segment both ways round,
+        // and a degenerate segment with P on it.
         DeviationRow{"PointOnA", 54.0, 4.0, 54.1, 4.2, 54.0, 4.0, 0.0, 0.0},
         DeviationRow{"PointOnB", 54.0, 4.0, 54.1, 4.2, 54.1, 4.2, 0.0, 0.0},
         DeviationRow{"PointOnAReversed", 54.1, 4.2, 54.0, 4.0, 54.1, 4.2, 0.0, 0.0},

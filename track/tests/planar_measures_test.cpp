@@ -56,8 +56,8 @@ INSTANTIATE_TEST_SUITE_P(
         // perpendiculars: its deviation is h = sin(delta) dAP, which on B's
         // perpendicular rounds off the end distance (50, 13, 5), so these rows
         // tell the branches apart; on A's, sin(delta) rounds to 1. The first is
-        // point 3 of the track 0 0 / 3.5 12.25 / -41 38 / 7 24, which is kept at
-        // --max-deviation 50 because h rounds above 50.
+        // point 3 of the track 0 0 / 3.5 12.25 / -41 38 / 7 24: as h rounds above
+        // 50, --max-deviation 50 keeps all four points (the end distance, three).
         DeviationRow{"foot on B", 0, 0, 7, 24, -41, 38, 50.000000000000007, 0.0},
         DeviationRow{"foot on B, other side", 0, 0, 5, 12, 17, 7, 12.999999999999998, 0.0},
         DeviationRow{"foot on B, shifted", 100, -50, 103, -46, 107, -49, 5.0000000000000009, 0.0},
