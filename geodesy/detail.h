@@ -196,8 +196,11 @@ int Check_Position(const P& p, double& phi, double& lam) {
 // special cases of Pos_Pos, and GeographicLib's Inverse where the lambda
 // iteration has not settled): distance s (metres), forward azimuth alpha1
 // at point 1 and back azimuth alpha2 at point 2 (radians, alpha2 below
-// 2 pi, alpha1 in -pi..pi).
-void Geodesic_Inverse(double a, double f, double phi1, double lam1, double phi2, double lam2,
-                      double& s, double& alpha1, double& alpha2);
+// 2 pi, alpha1 in -pi..pi). Returns the number of passes the lambda
+// iteration took to settle (1 to 51), or 0 when it did not settle: then
+// GeographicLib measured the line (unless it refused the ellipsoid, when
+// Vincenty's last values stand).
+int Geodesic_Inverse(double a, double f, double phi1, double lam1, double phi2, double lam2,
+                     double& s, double& alpha1, double& alpha2);
 
 }  // namespace oru::detail

@@ -65,8 +65,8 @@ bool Karney_Inverse(double a, double f, double phi1, double lam1, double phi2, d
 
 }  // namespace
 
-void Geodesic_Inverse(double a, double f, double phi1, double lam1, double phi2, double lam2,
-                      double& s, double& alpha1, double& alpha2) {
+int Geodesic_Inverse(double a, double f, double phi1, double lam1, double phi2, double lam2,
+                     double& s, double& alpha1, double& alpha2) {
   double e2 = Ecc2(f);
   double b = a * std::sqrt(1.0 - e2);
   if (std::fabs(phi1) < 1e-12 && std::fabs(phi2) < 1e-12 && e2 != 0.0) {
@@ -96,7 +96,7 @@ void Geodesic_Inverse(double a, double f, double phi1, double lam1, double phi2,
   double sigma = 0.0;
   double cos2alpha = 0.0;
   double cos2sm = 0.0;
-  bool settled = false;
+  int passes = 0;  // passes the lambda iteration took to settle; 0 while it has not
   for (int pass = 1; pass <= kMaxPasses; ++pass) {
     const double sin_lambda = std::sin(lambda);
     const double cos_lambda = std::cos(lambda);
@@ -114,11 +114,11 @@ void Geodesic_Inverse(double a, double f, double phi1, double lam1, double phi2,
     const double change = std::fabs(next - lambda);
     lambda = next;
     if (change <= 1e-12) {
-      settled = true;
+      passes = pass;
       break;
     }
   }
-  if (!settled && Karney_Inverse(a, f, phi1, lam1, phi2, lam2, s, alpha1, alpha2)) return;
+  if (passes == 0 && Karney_Inverse(a, f, phi1, lam1, phi2, lam2, s, alpha1, alpha2)) return 0;
 
   const double u2 = cos2alpha * e2 / (1.0 - e2);
   const double A = Vincenty_A(u2);
@@ -151,6 +151,7 @@ void Geodesic_Inverse(double a, double f, double phi1, double lam1, double phi2,
   if (az2 > kTwoPi) az2 = std::fmod(az2, kTwoPi);
   alpha1 = az1;
   alpha2 = az2;
+  return passes;
 }
 
 }  // namespace detail

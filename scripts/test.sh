@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Builds and runs every test (installing what is missing):
 #   1. a release build with warnings as errors, and its tests;
-#   2. a build with AddressSanitizer and UndefinedBehaviorSanitizer, and the
+#   2. a release build without Qt (the headless core and the batch command,
+#      no benchmarks), and its tests;
+#   3. a build with AddressSanitizer and UndefinedBehaviorSanitizer, and the
 #      same tests again;
-#   3. a short run of each fuzz target (ORU_FUZZ_SECONDS each, default 20;
+#   4. a short run of each fuzz target (ORU_FUZZ_SECONDS each, default 20;
 #      0 skips it).
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -16,6 +18,12 @@ stage "release build and tests"
 cmake -S "$root" -B "$root/build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DORU_WERROR=ON >/dev/null
 cmake --build "$root/build" -j "$jobs"
 ctest --test-dir "$root/build" -j "$jobs" --output-on-failure
+
+stage "build without Qt and tests"
+cmake -S "$root" -B "$root/build-headless" -G Ninja -DCMAKE_BUILD_TYPE=Release -DORU_WERROR=ON \
+      -DORU_BUILD_GUI=OFF -DORU_BUILD_BENCH=OFF >/dev/null
+cmake --build "$root/build-headless" -j "$jobs"
+ctest --test-dir "$root/build-headless" -j "$jobs" --output-on-failure
 
 stage "sanitizer build and tests"
 cmake -S "$root" -B "$root/build-asan" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \

@@ -86,10 +86,5 @@ TEST(ParseNumberOfPoints, AcceptsSigned32BitWholeNumbers) {
   }
 }
 
-TEST(ConversionMessages, QuoteTheText) {
-  EXPECT_EQ(NotAFloatMessage("10,5"), "'10,5' is not a valid floating point value");
-  EXPECT_EQ(NotAnIntegerMessage("2.5"), "'2.5' is not a valid integer value");
-}
-
 }  // namespace
 }  // namespace oru

@@ -96,17 +96,5 @@ TEST(ParseCliArguments, PlotOptions) {
   EXPECT_EQ(d->plot_height, 1080);
 }
 
-TEST(StatisticsOutput, RowsAndJsonCarryTheWindowTexts) {
-  const StatisticsTexts t{"3", "40", "5", "3", "1", "41", "40"};
-  EXPECT_EQ(StatisticsRows(t),
-            "The maximum distance of the original line to the new line is: 3 m.\n"
-            "The number of points has decreased with 40 % from 5 to 3\n"
-            "The length of the line has decreased  with 1 % from 41 m. to 40 m.\n");
-  EXPECT_EQ(StatisticsJson(t),
-            "{\"max_deviation\": \"3\", \"point_reduction\": \"40\", \"points_before\": \"5\", "
-            "\"points_after\": \"3\", \"length_reduction\": \"1\", \"length_before\": \"41\", "
-            "\"length_after\": \"40\"}\n");
-}
-
 }  // namespace
 }  // namespace oru

@@ -60,8 +60,7 @@ INSTANTIATE_TEST_SUITE_P(
                       // no range check here: 95 degrees converts
                       ToRadRow{95, 0, 0.0, 'N', 0, 0, 0.0, 'E', 0, 95.0, 0.0},
                       ToRadRow{52, 0, 0.0, 'E', 4, 0, 0.0, 'E', kGeodHemisphere, 0, 0},
-                      ToRadRow{52, 0, 0.0, 'N', 4, 0, 0.0, 'N', kGeodHemisphere, 0, 0},
-                      ToRadRow{52, 0, 0.0, '\0', 4, 0, 0.0, 'E', kGeodHemisphere, 0, 0}));
+                      ToRadRow{52, 0, 0.0, 'N', 4, 0, 0.0, 'N', kGeodHemisphere, 0, 0}));
 
 TEST(ToRadTest, ForwardAzimuthIsReducedOnlyAbove2Pi) {
   const struct {

@@ -41,7 +41,6 @@ TEST(ErrorMessage, TextsAsTheUserSeesThem) {
       {kGeodPerpendNoConvergence, "\t'GeodBase - Perpend' error: no convergence \n"},
       {kGeodLatitudeRange, "\t'GeodBase' error: latitude > 90\u00b0 or < -90\u00b0\n"},
       {kGeodPoint1ToRadians, "\t'GeodBase' error: conversion of co-ordinates to radians failed\n"},
-      {6, "\t'GeodBase' error: undocumented problem\n6"},
   };
   for (const Row& row : rows) EXPECT_EQ(Error_Message(row.code), row.text) << row.code;
   EXPECT_EQ(Error_Message(kGeodToRadians), Error_Message(kGeodPoint1ToRadians));

@@ -213,22 +213,6 @@ TEST(LineProblemsTest, MeridianLinesWithinRounding) {
   }
 }
 
-TEST(LineProblemsTest, DirectThenInverseReturnsTheLine) {
-  DatumParams datum = Wgs84();
-  Geo_Line line = Line(52.0, 4.0, 0.0, 0.0);
-  line.az12 = Geo_Azimuth{90, 0, 0.0, 0.0};
-  line.dist = 10000.0;
-  ASSERT_EQ(Pos_Az_Dist(datum, line), kGeodOk);
-  EXPECT_EQ(line.P2.lat_hemi, 'N');
-  EXPECT_EQ(line.P2.lon_hemi, 'E');
-  Geo_Line back = line;
-  back.dist = 0.0;
-  ASSERT_EQ(Pos_Pos(datum, back), kGeodOk);
-  EXPECT_NEAR(back.dist, 10000.0, 1e-3);
-  EXPECT_NEAR(back.az12.rad, kPi / 2, 0.001 / 3600 * kDegToRad);
-  EXPECT_NEAR(back.az21.rad, line.az21.rad, 1e-9);
-}
-
 TEST(LineProblemsTest, DirectFoldsTheLongitudeAcross180) {
   DatumParams datum = Wgs84();
   for (const char type : {'G', 'L'}) {

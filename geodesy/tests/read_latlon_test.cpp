@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <clocale>
 #include <string>
 
 #include "geodesy/error_codes.h"
@@ -134,22 +133,6 @@ INSTANTIATE_TEST_SUITE_P(
                       // more than nine fields
                       Illegal{"1 2 3 4 5 6 7 8 9 10", kGeodTooManyNumbers},
                       Illegal{"52  30  15  N  4 45 10 E", kGeodTooManyNumbers}));
-
-TEST(ReadLatLonTest, ReadsThePointWhateverTheLocale) {
-  // The window runs under the user's locale, where the decimal separator
-  // may be a comma; the text is read with the point all the same.
-  const char* old = std::setlocale(LC_NUMERIC, nullptr);
-  const std::string saved = old != nullptr ? old : "C";
-  const bool switched = std::setlocale(LC_NUMERIC, "de_DE.UTF-8") != nullptr;
-  LatLon p{};
-  p.text = "52.5 4.25";
-  const int code = Read_LatLon(p);
-  std::setlocale(LC_NUMERIC, saved.c_str());
-  ASSERT_EQ(code, kGeodOk);
-  EXPECT_EQ(p.lat_min, 30);
-  EXPECT_EQ(p.lon_min, 15);
-  if (!switched) GTEST_SKIP() << "no German locale installed; read in the C locale only";
-}
 
 TEST(ReadLatLonTest, OnlyTheFirst255CharactersAreRead) {
   LatLon p{};

@@ -50,8 +50,14 @@ TEST_P(EllipsoidalDeviationRows, MatchesTheGeometry) {
 INSTANTIATE_TEST_SUITE_P(
     Table, EllipsoidalDeviationRows,
     ::testing::Values(
+        // P on an end point is exactly 0, not what measuring it would leave (a
+        // fraction of a millimetre): both ends of the segment both ways round,
+        // and a degenerate segment with P on it.
         DeviationRow{"PointOnA", 54.0, 4.0, 54.1, 4.2, 54.0, 4.0, 0.0, 0.0},
         DeviationRow{"PointOnB", 54.0, 4.0, 54.1, 4.2, 54.1, 4.2, 0.0, 0.0},
+        DeviationRow{"PointOnAReversed", 54.1, 4.2, 54.0, 4.0, 54.1, 4.2, 0.0, 0.0},
+        DeviationRow{"PointOnBReversed", 54.1, 4.2, 54.0, 4.0, 54.0, 4.0, 0.0, 0.0},
+        DeviationRow{"PointOnADegenerateSegment", 54.0, 4.0, 54.0, 4.0, 54.0, 4.0, 0.0, 0.0},
         // Degenerate segment on the equator: the arc a * 1 degree.
         DeviationRow{"DegenerateSegment", 0.0, 10.0, 0.0, 10.0, 0.0, 11.0, kA * M_PI / 180.0,
                      1e-4},

@@ -24,6 +24,7 @@ class PlanarDeviationTable : public ::testing::TestWithParam<DeviationRow> {};
 
 TEST_P(PlanarDeviationTable, Matches) {
   const DeviationRow& r = GetParam();
+  SCOPED_TRACE(r.name);
   const double d = PlanarDeviation(r.a1, r.a2, r.b1, r.b2, r.p1, r.p2);
   if (std::isnan(r.expected)) {
     EXPECT_TRUE(std::isnan(d)) << d;
@@ -50,8 +51,17 @@ INSTANTIATE_TEST_SUITE_P(
         DeviationRow{"below a segment along the first axis", 0, 0, 10, 0, 5, -3, 3.0, 1e-15},
         DeviationRow{"beyond A: distance to A", 0, 0, 10, 0, -3, 4, 5.0, 0.0},
         DeviationRow{"beyond B: distance to B", 0, 0, 10, 0, 13, 4, 5.0, 0.0},
-        DeviationRow{"on the perpendicular through B", 0, 0, 10, 0, 10, 4, 4.0, 1e-15},
-        DeviationRow{"on the perpendicular through A", 0, 0, 10, 0, 0, -4, 4.0, 1e-15},
+        // Feet exactly on B or A (7-24-25, 5-12-13 and 3-4-5 triangles: the dot
+        // products are exact zeros). Such a point lies between the
+        // perpendiculars: its deviation is h = sin(delta) dAP, which on B's
+        // perpendicular rounds off the end distance (50, 13, 5), so these rows
+        // tell the branches apart; on A's, sin(delta) rounds to 1. The first is
+        // point 3 of the track 0 0 / 3.5 12.25 / -41 38 / 7 24: as h rounds above
+        // 50, --max-deviation 50 keeps all four points (the end distance, three).
+        DeviationRow{"foot on B", 0, 0, 7, 24, -41, 38, 50.000000000000007, 0.0},
+        DeviationRow{"foot on B, other side", 0, 0, 5, 12, 17, 7, 12.999999999999998, 0.0},
+        DeviationRow{"foot on B, shifted", 100, -50, 103, -46, 107, -49, 5.0000000000000009, 0.0},
+        DeviationRow{"foot on A", 0, 0, 5, 12, 12, -5, 13.0, 0.0},
         DeviationRow{"on the line beyond B", 0, 0, 10, 0, 20, 0, 10.0, 0.0},
         DeviationRow{"on the segment", -5, -5, 5, 5, 1, 1, 0.0, 1e-15},
         // Directions either side of the cut at +-pi: delta folds to 2pi - delta.
@@ -142,13 +152,6 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<LengthRow>& info) {
       return "row" + std::to_string(info.index);
     });
-
-TEST(PlanarEndDistance, TakesTheNearerEnd) {
-  EXPECT_EQ(PlanarEndDistance(0, 0, 10, 0, -3, 4), 5.0);
-  EXPECT_EQ(PlanarEndDistance(0, 0, 10, 0, 13, 4), 5.0);
-  EXPECT_EQ(PlanarEndDistance(0, 0, 10, 0, 5, 0), 5.0);
-  EXPECT_TRUE(std::isnan(PlanarEndDistance(0, 0, kNaN, 0, -3, 4)));
-}
 
 }  // namespace
 }  // namespace oru

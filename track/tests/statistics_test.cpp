@@ -66,23 +66,6 @@ TEST(LengthReduction, IsZeroWhereTheQuotientIsNot) {
   EXPECT_EQ(LengthReduction(5.0, 5.0), 0.0);
 }
 
-TEST(FormatStatistics, WritesTheSevenFields) {
-  SelectionStatistics f;
-  f.largest_deviation = 12.5;
-  f.n = 9;
-  f.count = 3;
-  f.full_length = 12345678.9;
-  f.new_length = 4115226.3;
-  const StatisticsTexts t = FormatStatistics(f);
-  EXPECT_EQ(t.max_deviation, "13");
-  EXPECT_EQ(t.point_reduction, "66");
-  EXPECT_EQ(t.points_before, "9");
-  EXPECT_EQ(t.points_after, "3");
-  EXPECT_EQ(t.length_reduction, "67");
-  EXPECT_EQ(t.length_before, "1.234568E+7");
-  EXPECT_EQ(t.length_after, "4115226");
-}
-
 TEST(PrefilledStatistics, KeepsOnlyTheEndPoints) {
   struct Row {
     std::int64_t n;
