@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <filesystem>
 #include <system_error>
 #include <utility>
@@ -75,6 +76,10 @@ std::string DrawPicture(const CliOptions& options, PlotTexts& texts,
                               written.error);
     }
   }
+  // Without a runtime folder Qt makes one of its own under the temporary
+  // directory, and leaves it there; the run's folder serves (it is 0700 and
+  // ours, as Qt asks, and Qt puts nothing in it for drawing off screen).
+  if (std::getenv("XDG_RUNTIME_DIR") == nullptr) ::setenv("XDG_RUNTIME_DIR", folder.path().c_str(), 1);
   PlotImageRequest request;
   request.handoff_dir = folder.path();
   request.width = options.plot_width;
