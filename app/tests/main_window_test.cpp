@@ -2,6 +2,7 @@
 #include <QFile>
 #include <QTimer>
 #include <clocale>
+#include <new>
 #include <vector>
 
 #include "app/tests/window_fixture.h"
@@ -222,6 +223,20 @@ TEST_F(RunTest, ThinsAPlaneTrackAndShowsTheFigures) {
   EXPECT_TRUE(QFile::exists(start.filePath(QStringLiteral("AllePunten.dat"))));
   EXPECT_TRUE(QFile::exists(start.filePath(QStringLiteral("Selectie.dat"))));
   EXPECT_TRUE(window_->PlotForm()->isVisible());
+}
+
+// Running out of memory in "Plot" aborted the program; now the window says
+// so and stays usable. Here the plot's own message box runs out.
+TEST_F(RunTest, OutOfMemoryInThePlotIsAMessage) {
+  PlaneTrackRun("3", 1);
+  std::filesystem::remove(dir_.path() / "track.txt");  // "File fout" is then shown
+  dialogs_.before_message = [](const QString& text) {
+    if (text == QStringLiteral("File fout")) throw std::bad_alloc();
+  };
+  Button("BitBtnPlot")->click();
+  EXPECT_EQ(dialogs_.messages.back(),
+            "Not enough memory to plot " + Q(dir_.path() / "track.txt") + ".");
+  EXPECT_TRUE(Button("BitBtnPlot")->isEnabled());
 }
 
 TEST_F(RunTest, FiguresCountUpWhileTheControlsAreDisabled) {
