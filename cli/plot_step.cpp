@@ -67,7 +67,9 @@ class PrivateFolder {
 std::string DrawPicture(const CliOptions& options, PlotTexts& texts,
                         std::vector<std::string>& notes) {
   PrivateFolder folder;
-  if (folder.error() != 0) return WithSystemReason("No temporary folder to draw in.", folder.error());
+  if (folder.error() != 0) {
+    return WithSystemReason("No temporary folder to draw in.", folder.error());
+  }
   for (const auto& [name, text] : {std::pair{kAllPointsFile, &texts.all_points.text},
                                    std::pair{kSelectedPointsFile, &texts.selected_points.text}}) {
     if (const FileStatus written = folder.Write(name, *text); !written) {
@@ -79,7 +81,9 @@ std::string DrawPicture(const CliOptions& options, PlotTexts& texts,
   // Without a runtime folder Qt makes one of its own under the temporary
   // directory, and leaves it there; the run's folder serves (it is 0700 and
   // ours, as Qt asks, and Qt puts nothing in it for drawing off screen).
-  if (std::getenv("XDG_RUNTIME_DIR") == nullptr) ::setenv("XDG_RUNTIME_DIR", folder.path().c_str(), 1);
+  if (std::getenv("XDG_RUNTIME_DIR") == nullptr) {
+    ::setenv("XDG_RUNTIME_DIR", folder.path().c_str(), 1);
+  }
   PlotImageRequest request;
   request.handoff_dir = folder.path();
   request.width = options.plot_width;

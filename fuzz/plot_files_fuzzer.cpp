@@ -29,7 +29,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Check(!plot.lines.empty() || oru::SelectionExtent(plot) == std::nullopt);
 
   const oru::CoastData coast = oru::ParseCoastFile(text);
-  for (const std::size_t i : coast.full) Check(i < coast.records.size() && coast.records[i].fields == 3);
+  for (const std::size_t i : coast.full) {
+    Check(i < coast.records.size() && coast.records[i].fields == 3);
+  }
   Check(coast.full.size() >= 2 || oru::CoastExtent(coast) == std::nullopt);
 
   const oru::BlockData blocks = oru::ParseBlockFile(text);
