@@ -12,9 +12,12 @@
 #include "app/product_texts.h"
 #include "app/splash_window.h"
 #include "app/user_dialogs.h"
+#include "trackio/temporary_files.h"
 
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
+  // A run's temporary files go with the program on SIGINT, SIGTERM, SIGHUP.
+  oru::InstallTemporaryFileCleanup();
   QApplication::setApplicationName(QStringLiteral("oru"));
   QApplication::setApplicationVersion(QStringLiteral("3.4.1"));
   QApplication::setDesktopFileName(QStringLiteral("oru"));

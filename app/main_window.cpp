@@ -21,6 +21,7 @@
 #include <array>
 #include <clocale>
 #include <exception>
+#include <new>
 
 #include "app/about_box.h"
 #include "app/artwork.h"
@@ -388,9 +389,11 @@ void TForm1::BitBtn3Click() {
     const RunOutcome outcome = ProcessRun(request, *this);
     line_count_ = outcome.line_count;
     last_quality_ = outcome.quality;
+  } catch (const std::bad_alloc&) {
+    // The run reports running out of memory itself; this is the rest.
+    ShowMessage("Not enough memory to thin " + request.input.string() + ".");
   } catch (const std::exception& error) {
-    // Out of memory for a huge track, for instance: reported like every
-    // other stop, and the window goes on.
+    // Reported like every other stop, and the window goes on.
     ShowMessage(error.what());
   }
   EnableAfterRun();
@@ -402,8 +405,13 @@ void TForm1::BitBtn3Click() {
 void TForm1::BitBtn4Click() { launcher_.ShowTextFile(output_file_name_); }
 
 void TForm1::BitBtnPlotClick() {
-  PlotForm1->PlotRun(start_directory_, input_file_name_, output_file_name_, last_run_choices_,
-                     last_quality_);
+  try {
+    PlotForm1->PlotRun(start_directory_, input_file_name_, output_file_name_, last_run_choices_,
+                       last_quality_);
+  } catch (const std::bad_alloc&) {
+    // Every file is as it was: the hand-off files are replaced whole or not.
+    ShowMessage("Not enough memory to plot " + input_file_name_.toStdString() + ".");
+  }
 }
 
 void TForm1::RadioGroup3Click() {

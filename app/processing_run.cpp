@@ -1,5 +1,6 @@
 #include "app/processing_run.h"
 
+#include <new>
 #include <string>
 #include <utility>
 #include <vector>
@@ -69,13 +70,10 @@ std::optional<std::string> ReadSelectionValue(const RunRequest& request, std::in
   return std::nullopt;
 }
 
-}  // namespace
-
-const char* DatumString(DatumChoice datum) {
-  return datum == DatumChoice::Ed50 ? kEd50DatumString : kWgs84DatumString;
-}
-
-RunOutcome ProcessRun(const RunRequest& request, RunObserver& observer) {
+// The steps of PrepareRun; `doing` tells what the run is doing, for the
+// message when memory runs out.
+RunOutcome PrepareSteps(const RunRequest& request, RunObserver& observer, std::string& output_text,
+                        std::string* input_text, std::string& doing) {
   RunOutcome outcome;
   if (request.input.empty()) return Stop(observer, outcome, "No input file has been chosen.");
   if (request.output.empty()) return Stop(observer, outcome, "No output file has been chosen.");
@@ -84,8 +82,10 @@ RunOutcome ProcessRun(const RunRequest& request, RunObserver& observer) {
                 "The output file " + request.output.string() + " is the input file.");
   }
 
+  doing = "read " + request.input.string();
   std::string text;
-  if (!LoadFile(request.input, text)) {
+  if (const FileStatus loaded = LoadFile(request.input, text); !loaded) {
+    outcome.system_error = loaded.error;
     return Stop(observer, outcome,
                 "Input file " + request.input.string() + " could not be opened.");
   }
@@ -93,6 +93,7 @@ RunOutcome ProcessRun(const RunRequest& request, RunObserver& observer) {
   TrackStore store(static_cast<std::size_t>(outcome.line_count));
   const InputFormat input_format = request.choices.input_format;
   const ReadOutcome read = ReadTrack(text, input_format, store);
+  if (input_text != nullptr) *input_text = std::move(text);
   text = std::string();
   if (read.bad_line != 0) {
     return Stop(observer, outcome, "Line " + std::to_string(read.bad_line) + " could not be read.");
@@ -118,6 +119,7 @@ RunOutcome ProcessRun(const RunRequest& request, RunObserver& observer) {
     return Stop(observer, outcome, *error);
   }
 
+  doing = "thin the track of " + request.input.string();
   observer.ShowStatistics(PrefilledStatistics(read.points));
   observer.ProcessMessages();
 
@@ -130,15 +132,48 @@ RunOutcome ProcessRun(const RunRequest& request, RunObserver& observer) {
   const StatisticsTexts final_texts = FormatStatistics(selection.statistics);
   observer.ShowStatistics(final_texts);
 
-  std::string lines;
-  WriteTrack(lines, store, selection.selected, input_format, request.choices.output_format);
-  if (!WriteFileAtomically(request.output, lines)) {
-    return Stop(observer, outcome,
-                "Output file " + request.output.string() + " could not be written.");
-  }
+  doing = "write " + request.output.string();
+  WriteTrack(output_text, store, selection.selected, input_format, request.choices.output_format);
   outcome.completed = true;
   outcome.statistics = final_texts;
   if (selection.quality) outcome.quality = FormatQuality(*selection.quality);
+  return outcome;
+}
+
+}  // namespace
+
+const char* DatumString(DatumChoice datum) {
+  return datum == DatumChoice::Ed50 ? kEd50DatumString : kWgs84DatumString;
+}
+
+std::string OutputNotWrittenMessage(const std::filesystem::path& output) {
+  return "Output file " + output.string() + " could not be written.";
+}
+
+RunOutcome PrepareRun(const RunRequest& request, RunObserver& observer, std::string& output_text,
+                      std::string* input_text) {
+  output_text.clear();
+  std::string doing = "start the run";
+  try {
+    return PrepareSteps(request, observer, output_text, input_text, doing);
+  } catch (const std::bad_alloc&) {
+    // Unwinding has freed the run's memory: there is room for the message.
+    output_text = std::string();
+    if (input_text != nullptr) *input_text = std::string();
+    return Stop(observer, RunOutcome{}, "Not enough memory to " + doing + ".");
+  }
+}
+
+RunOutcome ProcessRun(const RunRequest& request, RunObserver& observer) {
+  std::string lines;
+  RunOutcome outcome = PrepareRun(request, observer, lines);
+  if (!outcome.completed) return outcome;
+  if (const FileStatus written = WriteFileAtomically(request.output, lines); !written) {
+    outcome.completed = false;
+    outcome.statistics.reset();
+    outcome.system_error = written.error;
+    return Stop(observer, outcome, OutputNotWrittenMessage(request.output));
+  }
   return outcome;
 }
 

@@ -54,13 +54,27 @@ struct RunOutcome {
   std::optional<StatisticsTexts> statistics;  // final figures of a completed run
   std::optional<QualityTexts> quality;        // when the request asked for them
   std::string message;                        // why a run stopped
+  int system_error = 0;  // errno behind `message` when a file could not be read or written
 };
 
 // The processing run behind "Go!": reads the input track, selects the points
 // to keep and writes them to the output file, replacing it whole only when
 // everything succeeded. Every stop is reported once through
 // observer.ShowMessage and leaves the output file as it was.
+// A run that runs out of memory stops with "Not enough memory to ..." and
+// what it was doing.
 RunOutcome ProcessRun(const RunRequest& request, RunObserver& observer);
+
+// The run without its last step, for callers that replace several files
+// together: everything ProcessRun does up to the output file's text, which
+// goes to `output_text`; no file is written, and `completed` says that the
+// text is ready. When `input_text` is given, the input file's text is kept
+// there too (the plot of the run reads it again).
+RunOutcome PrepareRun(const RunRequest& request, RunObserver& observer, std::string& output_text,
+                      std::string* input_text = nullptr);
+
+// "Output file <path> could not be written."
+std::string OutputNotWrittenMessage(const std::filesystem::path& output);
 
 // The datum string of a choice of the window's "Geodetic datum".
 const char* DatumString(DatumChoice datum);

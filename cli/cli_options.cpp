@@ -1,9 +1,14 @@
 #include "cli/cli_options.h"
 
 #include <array>
+#include <filesystem>
 #include <string_view>
 #include <utility>
 #include <vector>
+
+#include "app/selection_value.h"
+#include "plot/handoff.h"
+#include "trackio/file_io.h"
 
 namespace oru {
 namespace {
@@ -91,6 +96,7 @@ std::optional<CliOptions> ParseCliArguments(const std::vector<std::string>& args
   RunChoices& choices = options.request.choices;
   std::optional<OutputFormat> output_format;
   bool criterion_given = false;
+  bool plot_size_given = false;
   std::vector<std::string> files;
   bool options_ended = false;
 
@@ -171,6 +177,7 @@ std::optional<CliOptions> ParseCliArguments(const std::vector<std::string>& args
         error = "--plot-size needs WIDTHxHEIGHT, each 1 to 20000 pixels";
         return std::nullopt;
       }
+      plot_size_given = true;
     } else if (arg == "--max-deviation") {
       if (!criterion(Criterion::MaximumDeviation)) return std::nullopt;
     } else if (arg == "--points") {
@@ -187,6 +194,19 @@ std::optional<CliOptions> ParseCliArguments(const std::vector<std::string>& args
     error = "give one INPUT and one OUTPUT file";
     return std::nullopt;
   }
+  if (plot_size_given && options.plot_image.empty()) {
+    error = "--plot-size is the size of the --plot-image picture; give that too";
+    return std::nullopt;
+  }
+  // The value is converted as the run converts it, but before any file is
+  // read, so that a mistyped value costs no time.
+  const std::string& value = options.request.selection_value;
+  if (choices.criterion == Criterion::MaximumDeviation) {
+    if (!ParseMaximumDeviation(value)) error = NotAFloatMessage(value);
+  } else if (!ParseNumberOfPoints(value)) {
+    error = NotAnIntegerMessage(value);
+  }
+  if (!error.empty()) return std::nullopt;
   options.request.input = files[0];
   options.request.output = files[1];
   choices.output_format = output_format.value_or(DefaultOutputFormat(choices.input_format));
@@ -196,6 +216,33 @@ std::optional<CliOptions> ParseCliArguments(const std::vector<std::string>& args
     choices.output_format = OutputFormat::Ascii;
   }
   return options;
+}
+
+std::optional<std::string> PlotFileClash(const CliOptions& options) {
+  // Every file the command writes, with how a message names it; the input
+  // comes first, since it is only read.
+  std::vector<std::pair<std::filesystem::path, std::string>> files = {
+      {options.request.input, "the input file"}, {options.request.output, "the output file"}};
+  if (!options.plot_image.empty()) files.push_back({options.plot_image, "the plot picture"});
+  if (!options.plot_dir.empty()) {
+    for (const char* name : {kAllPointsFile, kSelectedPointsFile}) {
+      files.push_back({std::filesystem::path(options.plot_dir) / name, "the plot file"});
+    }
+  }
+  for (std::size_t later = 2; later < files.size(); ++later) {
+    for (std::size_t earlier = 0; earlier < later; ++earlier) {
+      if (!SameFile(files[later].first, files[earlier].first)) continue;
+      std::string text = files[later].second;
+      text[0] = static_cast<char>(text[0] - 'a' + 'A');
+      text.append(" ").append(files[later].first.string()).append(" is ");
+      text.append(files[earlier].second);
+      if (files[later].second == files[earlier].second) {
+        text.append(" ").append(files[earlier].first.string());
+      }
+      return text.append(".");
+    }
+  }
+  return std::nullopt;
 }
 
 std::string StatisticsRows(const StatisticsTexts& t) {

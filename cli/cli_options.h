@@ -26,6 +26,12 @@ std::optional<CliOptions> ParseCliArguments(const std::vector<std::string>& args
 
 std::string CliUsage();
 
+// Whether the plot picture or a plot file (AllePunten.dat, Selectie.dat in
+// the plot folder) would be written over the input, the output or each
+// other, under any spelling, through links or as hard links: the message
+// ("The plot picture in.txt is the input file."), or nothing.
+std::optional<std::string> PlotFileClash(const CliOptions& options);
+
 // The three statistics rows of the main window, labels and values joined by
 // single blanks, each ended by a line feed.
 std::string StatisticsRows(const StatisticsTexts& texts);

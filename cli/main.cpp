@@ -3,19 +3,19 @@
 
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
-#include <filesystem>
 #include <cstdio>
 #include <iostream>
+#include <new>
 #include <string>
 #include <vector>
 
 #include "app/processing_run.h"
 #include "cli/cli_options.h"
-#include "plot/handoff.h"
-#ifdef ORU_HAVE_PLOT_IMAGE
-#include "plot/plot_image.h"
-#endif
+#include "cli/plot_step.h"
+#include "trackio/file_io.h"
+#include "trackio/temporary_files.h"
 
 namespace {
 
@@ -26,10 +26,8 @@ class ConsoleObserver final : public oru::RunObserver {
   explicit ConsoleObserver(bool show_progress) : show_progress_(show_progress) {}
   ~ConsoleObserver() override { EndProgressLine(); }
 
-  void ShowMessage(const std::string& text) override {
-    EndProgressLine();
-    std::cerr << text << '\n';
-  }
+  // The run's message is printed with its reason once the run has ended.
+  void ShowMessage(const std::string&) override { EndProgressLine(); }
   void ShowStatistics(const oru::StatisticsTexts& texts) override {
     if (!show_progress_) return;
     std::cerr << "\rselected " << texts.points_after << " of " << texts.points_before
@@ -55,48 +53,64 @@ class ConsoleObserver final : public oru::RunObserver {
   std::chrono::steady_clock::time_point last_ = std::chrono::steady_clock::now();
 };
 
-// The plot window's files of the run (--plot-dir) and its picture
-// (--plot-image). False, with the reason on standard error, on a failure.
-bool WritePlot(const oru::CliOptions& options) {
-  namespace fs = std::filesystem;
-  if (options.plot_dir.empty() && options.plot_image.empty()) return true;
-  fs::path dir = options.plot_dir;
-  std::error_code ec;
-  if (dir.empty()) {
-    dir = fs::temp_directory_path(ec) / ("oru-plot-" + std::to_string(getpid()));
-    fs::create_directories(dir, ec);
+// A stop: its message on standard error, with the system's reason when a
+// file failed, and exit status 1.
+int Stop(const std::string& message, int system_error = 0) {
+  std::cerr << oru::WithSystemReason(message, system_error) << '\n';
+  return 1;
+}
+
+// Prints the statistics; false, with errno set, when they could not all be
+// written (standard output on a full disk or a closed pipe).
+bool PrintStatistics(const std::string& text) {
+  errno = 0;
+  const bool ok = std::fwrite(text.data(), 1, text.size(), stdout) == text.size();
+  return std::fflush(stdout) == 0 && ok && std::ferror(stdout) == 0;
+}
+
+// The run: every file it writes (the output, the plot files, the picture)
+// is first made in full and staged, then the statistics are printed, and
+// only then are the files put in place, so that a run that fails anywhere
+// before leaves every file as it was.
+int Run(const oru::CliOptions& options) {
+  if (auto clash = oru::PlotFileClash(options)) return Stop(*clash);
+  const bool plotting = !options.plot_dir.empty() || !options.plot_image.empty();
+  std::string input_text;
+  std::string output_text;
+  oru::RunOutcome outcome;
+  {
+    ConsoleObserver observer(isatty(STDERR_FILENO) == 1);
+    outcome = oru::PrepareRun(options.request, observer, output_text,
+                              plotting ? &input_text : nullptr);
   }
-  const auto& c = options.request.choices;
-  const oru::HandoffOutcome handoff = oru::WritePlotHandoff(
-      options.request.input, options.request.output, dir, {c.datum, c.input_format, c.output_format});
-  if (!handoff.written) {
-    std::cerr << handoff.message << '\n';
-    return false;
-  }
-  bool ok = true;
-  if (!options.plot_image.empty()) {
-#ifdef ORU_HAVE_PLOT_IMAGE
-    oru::PlotImageRequest request;
-    request.handoff_dir = dir;
-    request.png = options.plot_image;
-    request.width = options.plot_width;
-    request.height = options.plot_height;
-    request.xy_input = c.input_format == oru::InputFormat::AsciiXY;
-    request.places = oru::DefaultLookupPlaces(fs::canonical("/proc/self/exe", ec).parent_path());
-    std::vector<std::string> messages;
-    const std::string error = oru::RenderPlotImage(request, messages);
-    for (const std::string& m : messages) std::cerr << m << '\n';
-    if (!error.empty()) {
-      std::cerr << "oru-cli: " << error << '\n';
-      ok = false;
+  if (!outcome.completed) return Stop(outcome.message, outcome.system_error);
+
+  std::vector<oru::StagedTarget> staged;
+  std::string error = oru::StageTarget(staged, options.request.output, output_text,
+                                       oru::OutputNotWrittenMessage(options.request.output));
+  if (!error.empty()) return Stop(error);
+  oru::PlotTexts plot;
+  if (plotting) {
+    std::vector<std::string> notes;
+    try {
+      error = oru::StagePlot(options, input_text, output_text, plot, staged, notes);
+    } catch (const std::bad_alloc&) {
+      error = "Not enough memory to make the plot of " + options.request.input.string() + ".";
     }
-#else
-    std::cerr << "oru-cli: this build draws no pictures (built without Qt)\n";
-    ok = false;
-#endif
+    for (const std::string& note : notes) std::cerr << note << '\n';
+    if (!error.empty()) return Stop(error);
   }
-  if (options.plot_dir.empty()) fs::remove_all(dir, ec);
-  return ok;
+
+  if (!PrintStatistics(options.json ? oru::StatisticsJson(*outcome.statistics, outcome.quality)
+                                    : oru::StatisticsRows(*outcome.statistics))) {
+    return Stop("The statistics could not be written to standard output.", errno);
+  }
+  for (oru::StagedTarget& target : staged) {
+    if (const oru::FileStatus done = target.file.Commit(); !done) {
+      return Stop(target.failure, done.error);
+    }
+  }
+  return 0;
 }
 
 }  // namespace
@@ -114,14 +128,12 @@ int main(int argc, char** argv) {
     return 0;
   }
 
-  oru::RunOutcome outcome;
-  {
-    ConsoleObserver observer(isatty(STDERR_FILENO) == 1);
-    outcome = oru::ProcessRun(options->request, observer);
+  // Temporary files go with the process on SIGINT, SIGTERM and SIGHUP.
+  oru::InstallTemporaryFileCleanup();
+  try {
+    return Run(*options);
+  } catch (const std::bad_alloc&) {
+    // The run and the plot say what they were doing; this is the rest.
+    return Stop("Not enough memory to thin " + options->request.input.string() + ".");
   }
-  if (!outcome.completed) return 1;
-  if (!WritePlot(*options)) return 1;
-  std::cout << (options->json ? oru::StatisticsJson(*outcome.statistics, outcome.quality)
-                              : oru::StatisticsRows(*outcome.statistics));
-  return 0;
 }

@@ -104,8 +104,12 @@ inline void CompareWithSscanf(const std::string& line, InputFormat format) {
     char c1 = 0, c2 = 0;
     int at_1 = 0, at_2 = 0;
     const bool glibc = std::sscanf(w, "%n%lf%c, %n%lf %c", &at_1, &v1, &c1, &at_2, &v2, &c2) == 4;
-    const bool refused = glibc && (!std::isfinite(v1) || !std::isfinite(v2) || HexAt(w + at_1) ||
-                                   HexAt(w + at_2));
+    // Also refused: a minus sign beside a hemisphere letter, and letters
+    // that name no hemisphere.
+    const bool refused =
+        glibc && (!std::isfinite(v1) || !std::isfinite(v2) || HexAt(w + at_1) ||
+                  HexAt(w + at_2) || std::signbit(v1) || std::signbit(v2) || c1 == 0 ||
+                  c2 == 0 || !std::strchr("NnSs", c1) || !std::strchr("EeWw", c2));
     const bool ours = ParseOruLine(line, store, 0);
     Check(ours == (glibc && !refused));
     if (ours) {

@@ -286,19 +286,26 @@ HandoffOutcome WritePlotHandoff(const std::filesystem::path& input,
                                 const std::filesystem::path& directory,
                                 const HandoffChoices& choices) {
   HandoffOutcome outcome;
+  outcome.message = kHandoffOpenError;
+  const std::filesystem::path all_path = directory / kAllPointsFile;
+  const std::filesystem::path selected_path = directory / kSelectedPointsFile;
+  // A track kept under a hand-off file's name is never written over.
+  for (const auto& track : {input, output}) {
+    if (SameFile(all_path, track) || SameFile(selected_path, track)) return outcome;
+  }
   std::string input_text;
   std::string output_text;
-  if (!LoadFile(input, input_text) || !LoadFile(output, output_text)) {
-    outcome.message = kHandoffOpenError;
-    return outcome;
-  }
+  if (!LoadFile(input, input_text) || !LoadFile(output, output_text)) return outcome;
   const HandoffText all = AllPointsText(input_text, choices);
   const HandoffText selected = SelectedPointsText(output_text, choices);
-  if (!WriteFileAtomically(directory / kAllPointsFile, all.text) ||
-      !WriteFileAtomically(directory / kSelectedPointsFile, selected.text)) {
-    outcome.message = kHandoffOpenError;
+  // Both files are made before either is replaced.
+  StagedFile all_file;
+  StagedFile selected_file;
+  if (!all_file.Stage(all_path, all.text) || !selected_file.Stage(selected_path, selected.text) ||
+      !all_file.Commit() || !selected_file.Commit()) {
     return outcome;
   }
+  outcome.message.clear();
   outcome.written = true;
   outcome.all_points = all.written;
   outcome.selected_points = selected.written;

@@ -80,8 +80,8 @@ struct HandoffText {
 
 // "AllePunten.dat" from the input file's text. Reading stops at the end, at
 // an empty line and, for the DMS and X, Y formats, at a line beginning with
-// 'N'. Lines are taken whole; a carriage return before the line feed belongs
-// to the line end. A line that does not match its format, or whose
+// 'N'. Lines are taken whole and end at LF, CR LF or a lone CR
+// (trackio/text_lines.h). A line that does not match its format, or whose
 // conversion fails, is skipped: a wrong point is never written.
 HandoffText AllPointsText(std::string_view input_text, const HandoffChoices& choices);
 
@@ -100,7 +100,7 @@ struct HandoffOutcome {
 
 // Reads `input` and `output` and writes the two hand-off files into
 // `directory`. Nothing is written when one of the four files cannot be
-// opened.
+// opened, or when a hand-off file is the input or the output file.
 HandoffOutcome WritePlotHandoff(const std::filesystem::path& input,
                                 const std::filesystem::path& output,
                                 const std::filesystem::path& directory,

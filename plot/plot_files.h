@@ -14,8 +14,8 @@ namespace oru {
 // Readers of the files the plot window draws: the hand-off files
 // (AllePunten.dat, Selectie.dat), the coastline files (.cst) and the block
 // number file (blokmerca.nrs). All positions are plot metres (Mercator on
-// WGS84, see handoff.h). Lines are taken whole, however long; a carriage
-// return before the line feed belongs to the line end. Numbers are read as
+// WGS84, see handoff.h). Lines are taken whole, however long, and end at
+// LF, CR LF or a lone CR (trackio/text_lines.h). Numbers are read as
 // the C library's "C" locale reads them (geodesy/c_number_scan.h).
 
 // One line of a hand-off file, "%lf %lf %d %d %s": X, Y, colour, mode,

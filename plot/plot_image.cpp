@@ -1,7 +1,10 @@
 #include "plot/plot_image.h"
 
+#include <QBuffer>
+#include <QByteArray>
 #include <QGuiApplication>
 #include <QPainter>
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
 
@@ -26,8 +29,19 @@ PaintEnd RenderScene(PlotScene& scene, const PaintSetup& setup, QImage& image,
   return scene.Paint(canvas, image.width(), image.height(), setup, tell);
 }
 
+namespace {
+
+// Qt's notes about its environment are not the user's business here; only
+// a fatal message (after which Qt aborts) is shown.
+void KeepFatalQtMessagesOnly(QtMsgType type, const QMessageLogContext&, const QString& text) {
+  if (type == QtFatalMsg) std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+}
+
+}  // namespace
+
 void EnsureGuiApplication() {
   if (QCoreApplication::instance() != nullptr) return;
+  qInstallMessageHandler(KeepFatalQtMessagesOnly);
   if (std::getenv("QT_QPA_PLATFORM") == nullptr) qputenv("QT_QPA_PLATFORM", "offscreen");
   static int argc = 1;
   static char name[] = "oru";
@@ -35,7 +49,9 @@ void EnsureGuiApplication() {
   static std::unique_ptr<QGuiApplication> app = std::make_unique<QGuiApplication>(argc, argv);
 }
 
-std::string RenderPlotImage(const PlotImageRequest& request, std::vector<std::string>& messages) {
+std::string RenderPlotImage(const PlotImageRequest& request, std::vector<std::string>& messages,
+                            std::string& png) {
+  png.clear();
   if (!(request.width > 0 && request.height > 0 && request.width <= 20000 &&
         request.height <= 20000)) {
     return "the picture size must lie between 1x1 and 20000x20000 pixels";
@@ -46,13 +62,17 @@ std::string RenderPlotImage(const PlotImageRequest& request, std::vector<std::st
   setup.handoff_dir = request.handoff_dir;
   setup.places = request.places;
   setup.xy_input = request.xy_input;
+  const std::string size = std::to_string(request.width) + "x" + std::to_string(request.height);
   QImage image(request.width, request.height, QImage::Format_RGB32);
+  if (image.isNull()) return "not enough memory for a picture of " + size + " pixels";
   const PaintEnd end = RenderScene(scene, setup, image, PlotBackgroundColour(),
                                    [&](const std::string& m) { messages.push_back(m); });
   if (end == PaintEnd::CloseWindow) return "the plot files cannot be opened";
-  if (!image.save(QString::fromStdString(request.png.string()), "PNG")) {
-    return "cannot write " + request.png.string();
-  }
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  if (!image.save(&buffer, "PNG")) return "the picture of " + size + " pixels could not be encoded";
+  png.assign(bytes.constData(), static_cast<std::size_t>(bytes.size()));
   return {};
 }
 

@@ -23,12 +23,13 @@ PaintEnd RenderScene(PlotScene& scene, const PaintSetup& setup, QImage& image,
 
 // Makes sure a QGuiApplication exists for fonts and images, on the
 // offscreen platform unless QT_QPA_PLATFORM says otherwise. Call from the
-// main thread before any drawing.
+// main thread before any drawing. An application made here keeps Qt's own
+// notes ("QStandardPaths: XDG_RUNTIME_DIR not set ...") off standard error:
+// a batch command prints only its own messages.
 void EnsureGuiApplication();
 
 struct PlotImageRequest {
   std::filesystem::path handoff_dir;  // AllePunten.dat and Selectie.dat
-  std::filesystem::path png;
   int width = 1920;
   int height = 1080;
   bool xy_input = false;
@@ -36,9 +37,11 @@ struct PlotImageRequest {
 };
 
 // What the plot window shows after the run whose hand-off files lie in
-// `handoff_dir`, at its default extent, as a PNG file. Returns an empty
-// text, or why no picture was written; the messages the window would have
+// `handoff_dir`, at its default extent, as the bytes of a PNG file in
+// `png` (the caller writes them, whole or not at all). Returns an empty
+// text, or why there is no picture; the messages the window would have
 // shown go to `messages`.
-std::string RenderPlotImage(const PlotImageRequest& request, std::vector<std::string>& messages);
+std::string RenderPlotImage(const PlotImageRequest& request, std::vector<std::string>& messages,
+                            std::string& png);
 
 }  // namespace oru

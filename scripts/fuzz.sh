@@ -30,10 +30,12 @@ for target in "${targets[@]}"; do
   corpus="$build/corpus/$target"
   mkdir -p "$corpus"
   seeds=()
+  # Seeds in fuzz/seeds/NAME: oru for oru_reader_fuzzer, handoff for
+  # handoff_fuzzer; the track tokens serve every target that reads tracks.
   name="${target%_reader_fuzzer}"
+  [ -d "$root/fuzz/seeds/$name" ] || name="${target%_fuzzer}"
   [ -d "$root/fuzz/seeds/$name" ] && seeds=("$root/fuzz/seeds/$name")
-  dict=()
-  [ "$name" != "$target" ] && dict=(-dict="$root/fuzz/track.dict")
+  dict=(-dict="$root/fuzz/track.dict")
   echo "--- $target: ${seconds}s"
   log="$build/findings/$target.log"
   # New inputs go to the first corpus folder; the seeds are only read.

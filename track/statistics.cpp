@@ -71,9 +71,11 @@ double PointReduction(std::int64_t n, std::int64_t count) {
 }
 
 double LengthReduction(double full_length, double new_length) {
-  // A track of length 0 has nothing to reduce; equal lengths reduce by 0 also
-  // when they are infinite, where the quotient would be a NaN.
-  if (full_length == 0.0 || full_length == new_length) return 0.0;
+  // A track whose length prints as 0 m has nothing to reduce: the figure
+  // would compare rounding noise (a few nanometres between identical
+  // points on the ellipsoid). Equal lengths reduce by 0 also when they are
+  // infinite, where the quotient would be a NaN.
+  if (std::fabs(full_length) < kShortestPrintedLength || full_length == new_length) return 0.0;
   return (full_length - new_length) * 100.0 / full_length;
 }
 

@@ -36,9 +36,11 @@ struct StatisticsTexts {
 
 // Point reduction: 100 (n - count) / n in 64-bit integers, truncated.
 double PointReduction(std::int64_t n, std::int64_t count);
-// Length reduction (full - new) 100 / full; 0 for a track of length 0 and
-// for equal lengths (also two infinite ones).
+// Length reduction (full - new) 100 / full; 0 for a track whose length
+// prints as 0 m (shorter than half a metre, since lengths print rounded to
+// whole metres) and for equal lengths (also two infinite ones).
 double LengthReduction(double full_length, double new_length);
+inline constexpr double kShortestPrintedLength = 0.5;  // metres
 
 StatisticsTexts FormatStatistics(const SelectionStatistics& figures);
 // What the window shows before the engine starts: only the end points kept.

@@ -5,12 +5,15 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
-#include <cstdlib>
 #include <system_error>
+#include <utility>
+
+#include "trackio/temporary_files.h"
 
 namespace oru {
 namespace {
+
+namespace fs = std::filesystem;
 
 // Closes a POSIX file descriptor when it goes out of scope.
 class FileDescriptor {
@@ -22,11 +25,6 @@ class FileDescriptor {
   FileDescriptor(const FileDescriptor&) = delete;
   FileDescriptor& operator=(const FileDescriptor&) = delete;
   int get() const { return fd_; }
-  bool Close() {
-    const int fd = fd_;
-    fd_ = -1;
-    return ::close(fd) == 0;
-  }
 
  private:
   int fd_;
@@ -44,11 +42,40 @@ bool WriteAll(int fd, std::string_view bytes) {
   return true;
 }
 
+// Follows `path` through symbolic links to the name of the file they lead
+// to, which need not exist (a dangling link names the file to create).
+// 0, or the error number (ELOOP after 40 links, as the kernel counts).
+int ResolveLinks(const fs::path& path, fs::path& target) {
+  target = path;
+  for (int links = 0; links < 40; ++links) {
+    struct stat st {};
+    if (::lstat(target.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return 0;
+    std::error_code ec;
+    const fs::path next = fs::read_symlink(target, ec);
+    if (ec) return ec.value();
+    target = next.is_absolute() ? next : target.parent_path() / next;
+  }
+  return ELOOP;
+}
+
+// The mode an ordinary new file gets: 0666 less the umask.
+mode_t NewFileMode() {
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  return 0666 & ~mask;
+}
+
 }  // namespace
 
-bool LoadFile(const std::filesystem::path& path, std::string& content) {
+std::string SystemReason(int error) { return std::generic_category().message(error); }
+
+std::string WithSystemReason(const std::string& text, int error) {
+  return error == 0 ? text : text + " " + SystemReason(error) + ".";
+}
+
+FileStatus LoadFile(const fs::path& path, std::string& content) {
   FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-  if (file.get() < 0) return false;
+  if (file.get() < 0) return {errno};
   content.clear();
   constexpr std::size_t kChunk = 1 << 20;
   for (;;) {
@@ -56,39 +83,149 @@ bool LoadFile(const std::filesystem::path& path, std::string& content) {
     content.resize(old_size + kChunk);
     const ssize_t got = ::read(file.get(), content.data() + old_size, kChunk);
     if (got < 0) {
+      const int error = errno;
       content.resize(old_size);
-      if (errno == EINTR) continue;
-      return false;
+      if (error == EINTR) continue;
+      return {error};
     }
     content.resize(old_size + static_cast<std::size_t>(got));
-    if (got == 0) return true;
+    if (got == 0) return {};
   }
 }
 
-bool WriteFileAtomically(const std::filesystem::path& path, std::string_view content) {
-  std::filesystem::path temp = path;
-  temp += ".oru-tmp-XXXXXX";
-  std::string pattern = temp.string();
-  FileDescriptor file(::mkstemp(pattern.data()));
-  if (file.get() < 0) return false;
-  // mkstemp creates the file readable by its owner only; give it the mode an
-  // ordinary new file gets.
-  const mode_t mask = ::umask(0);
-  ::umask(mask);
-  bool ok = ::fchmod(file.get(), 0666 & ~mask) == 0;
-  ok = ok && WriteAll(file.get(), content) && ::fsync(file.get()) == 0;
-  ok = file.Close() && ok;
-  ok = ok && std::rename(pattern.c_str(), path.c_str()) == 0;
-  if (!ok) std::remove(pattern.c_str());
-  return ok;
+StagedFile::~StagedFile() { Discard(); }
+
+StagedFile::StagedFile(StagedFile&& other) noexcept { *this = std::move(other); }
+
+StagedFile& StagedFile::operator=(StagedFile&& other) noexcept {
+  if (this != &other) {
+    Discard();
+    mode_ = std::exchange(other.mode_, Mode::None);
+    target_ = std::move(other.target_);
+    temporary_ = std::move(other.temporary_);
+    content_ = other.content_;
+    fd_ = std::exchange(other.fd_, -1);
+  }
+  return *this;
 }
 
-bool SameFile(const std::filesystem::path& a, const std::filesystem::path& b) {
+void StagedFile::Discard() noexcept {
+  if (mode_ == Mode::Rename) {
+    ::unlink(temporary_.c_str());
+    UnregisterTemporaryFile(temporary_.c_str());
+  }
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
+  mode_ = Mode::None;
+  temporary_.clear();
+  content_ = {};
+}
+
+FileStatus StagedFile::Stage(const fs::path& path, std::string_view content) {
+  Discard();
+  fs::path target;
+  if (const int error = ResolveLinks(path, target)) return {error};
+  target_ = target.string();
+  struct stat st {};
+  const bool exists = ::stat(target_.c_str(), &st) == 0;
+  if (!exists && errno != ENOENT) return {errno};
+
+  // Written in place or directly: opened now, so that a refusal comes
+  // before anything is replaced.
+  auto open_for_writing = [&](Mode mode) -> FileStatus {
+    Discard();
+    fd_ = ::open(target_.c_str(), O_WRONLY | O_CLOEXEC);
+    if (fd_ < 0) return {errno};
+    mode_ = mode;
+    content_ = content;
+    return {};
+  };
+  if (exists && !S_ISREG(st.st_mode)) return open_for_writing(Mode::Direct);
+  if (exists && st.st_nlink > 1) return open_for_writing(Mode::Rewrite);
+
+  const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+  std::string pattern = (folder / ".oru-XXXXXX").string();
+  int fd = -1;
+  {
+    // No signal between the temporary's creation and its registration.
+    SignalsHeld held;
+    fd = ::mkostemp(pattern.data(), O_CLOEXEC);
+    if (fd >= 0) RegisterTemporaryFile(pattern.c_str());
+  }
+  if (fd < 0) {
+    // A writable file in a folder that is not: written in place.
+    if (exists && errno == EACCES) return open_for_writing(Mode::Rewrite);
+    return {errno};
+  }
+  FileDescriptor file(fd);
+  mode_ = Mode::Rename;
+  temporary_ = pattern;
+  mode_t mode = NewFileMode();
+  if (exists) {
+    // Owner first: changing it may clear the set-user-ID and set-group-ID
+    // bits, which the mode then restores.
+    if (::fchown(fd, st.st_uid, st.st_gid) != 0) return open_for_writing(Mode::Rewrite);
+    mode = st.st_mode & 07777;
+  }
+  const bool written = ::fchmod(fd, mode) == 0 && WriteAll(fd, content) && ::fsync(fd) == 0;
+  const int error = errno;
+  if (!written) {
+    Discard();
+    return {error};
+  }
+  return {};
+}
+
+FileStatus StagedFile::Commit() {
+  int error = 0;
+  switch (mode_) {
+    case Mode::None:
+      return {EINVAL};
+    case Mode::Rename:
+      if (::rename(temporary_.c_str(), target_.c_str()) != 0) {
+        error = errno;
+      } else {
+        UnregisterTemporaryFile(temporary_.c_str());
+        mode_ = Mode::None;
+      }
+      break;
+    case Mode::Direct:
+      if (!WriteAll(fd_, content_)) error = errno;
+      break;
+    case Mode::Rewrite: {
+      // Reserve the space first, so that a full disk stops the rewrite
+      // before the old content is touched; file systems without
+      // fallocate are written without it.
+      SignalsHeld held;
+      const auto size = static_cast<off_t>(content_.size());
+      if (size > 0 && ::fallocate(fd_, 0, 0, size) != 0 && errno != EOPNOTSUPP) {
+        error = errno;
+      } else if (!WriteAll(fd_, content_) || ::ftruncate(fd_, size) != 0 || ::fsync(fd_) != 0) {
+        error = errno;
+      }
+      break;
+    }
+  }
+  if (fd_ >= 0) {
+    const int fd = std::exchange(fd_, -1);
+    if (::close(fd) != 0 && error == 0) error = errno;
+  }
+  Discard();
+  return {error};
+}
+
+FileStatus WriteFileAtomically(const fs::path& path, std::string_view content) {
+  StagedFile file;
+  if (const FileStatus staged = file.Stage(path, content); !staged) return staged;
+  return file.Commit();
+}
+
+bool SameFile(const fs::path& a, const fs::path& b) {
   std::error_code ec;
-  if (std::filesystem::equivalent(a, b, ec)) return true;
-  const auto ca = std::filesystem::weakly_canonical(a, ec);
+  if (fs::equivalent(a, b, ec)) return true;
+  const auto ca = fs::weakly_canonical(a, ec);
   if (ec) return false;
-  const auto cb = std::filesystem::weakly_canonical(b, ec);
+  const auto cb = fs::weakly_canonical(b, ec);
   if (ec) return false;
   return ca == cb;
 }

@@ -6,18 +6,76 @@
 
 namespace oru {
 
-// Reads a whole file into `content`. False, with `content` unspecified, when
-// the file cannot be opened or read.
-bool LoadFile(const std::filesystem::path& path, std::string& content);
+// The outcome of a file operation: success, or the system's error number
+// (errno) of the call that failed. Tests true on success, so that
+// `if (!LoadFile(...))` reads as before.
+struct FileStatus {
+  int error = 0;
+  explicit operator bool() const { return error == 0; }
+};
 
-// Writes `content` to `path` so that the file is either replaced whole or left
-// as it was: the bytes go to a temporary file in the same directory, which is
-// flushed and renamed over `path` only when complete. False when anything
-// fails; the temporary file is then removed.
-bool WriteFileAtomically(const std::filesystem::path& path, std::string_view content);
+// The system's description of an error number ("No such file or
+// directory"), for messages that say why.
+std::string SystemReason(int error);
 
-// True when the two names lead to the same file, or to the same place when
-// neither exists yet.
+// `text`, then the system's reason when `error` is not 0: "Input file a.txt
+// could not be opened. No such file or directory."
+std::string WithSystemReason(const std::string& text, int error);
+
+// Reads a whole file into `content`. On failure `content` is unspecified.
+FileStatus LoadFile(const std::filesystem::path& path, std::string& content);
+
+// New content for one file, written in two steps so that several files can
+// be replaced together: Stage writes everything that can fail ahead of time,
+// Commit puts the file in place. Destroying a staged file that was not
+// committed removes its temporary and leaves the target as it was.
+//
+// - A symbolic link is followed: its final target is the file written.
+// - A regular file, or a name that does not exist yet, is written to a
+//   temporary file in the target's folder (a short name ".oru-XXXXXX", so
+//   that any legal file name can be replaced), flushed to disk and renamed
+//   over the target at Commit. A replaced file keeps its mode and, where
+//   the system allows, its owner and group; a new file gets 0666 less the
+//   umask. The temporary is registered for removal on SIGINT, SIGTERM and
+//   SIGHUP (trackio/temporary_files.h).
+// - A regular file whose owner or group cannot be kept, or that has further
+//   hard links, is rewritten in place at Commit instead, so that it stays
+//   the same file for every name and owner: Stage opens it for writing, and
+//   Commit reserves the space, writes, truncates and flushes with the
+//   termination signals held back, so only a failing disk can cut it short.
+// - Anything else (a device such as /dev/null, a FIFO) is opened at Stage
+//   and written directly at Commit, never replaced; a failed write is still
+//   a failure.
+class StagedFile {
+ public:
+  StagedFile() = default;
+  ~StagedFile();
+  StagedFile(StagedFile&& other) noexcept;
+  StagedFile& operator=(StagedFile&& other) noexcept;
+  StagedFile(const StagedFile&) = delete;
+  StagedFile& operator=(const StagedFile&) = delete;
+
+  // `content` must stay valid until Commit or the end of the staged file.
+  FileStatus Stage(const std::filesystem::path& path, std::string_view content);
+  FileStatus Commit();
+
+ private:
+  enum class Mode { None, Rename, Rewrite, Direct };
+  void Discard() noexcept;
+
+  Mode mode_ = Mode::None;
+  std::string target_;     // the file written, links resolved
+  std::string temporary_;  // Mode::Rename
+  std::string_view content_;  // Mode::Rewrite and Mode::Direct
+  int fd_ = -1;            // Mode::Rewrite and Mode::Direct
+};
+
+// Stage and Commit of one file: the file is either replaced whole or left
+// as it was.
+FileStatus WriteFileAtomically(const std::filesystem::path& path, std::string_view content);
+
+// True when the two names lead to the same file (through links, hard links
+// and any spelling), or to the same place when neither exists yet.
 bool SameFile(const std::filesystem::path& a, const std::filesystem::path& b);
 
 }  // namespace oru

@@ -57,6 +57,12 @@ void SplitDegrees(double v, bool negative, double& coordinate, std::int32_t& deg
   }
 }
 
+// The two letters of a coordinate, in either case.
+inline bool IsHemisphereLetter(char c, char positive, char negative) {
+  const char upper = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+  return upper == positive || upper == negative;
+}
+
 inline bool OruLine(std::string_view line, TrackStore& store, std::size_t i) {
   // The working text: the first 50 characters with a blank before every
   // E/e/W/w, so that a hemisphere letter ends the number before it. A NUL
@@ -82,6 +88,13 @@ inline bool OruLine(std::string_view line, TrackStore& store, std::size_t i) {
   }
   cscan::SkipSpace(c);
   if (!cscan::Char(c, c2)) return false;
+  // The letter carries the sign: a minus sign as well would make the
+  // selection, the three writers and the plot each take another position,
+  // and any other letter names no hemisphere.
+  if (std::signbit(v1) || std::signbit(v2) || !IsHemisphereLetter(c1, 'N', 'S') ||
+      !IsHemisphereLetter(c2, 'E', 'W')) {
+    return false;
+  }
 
   store.lat_as_read[i] = v1;
   store.lat_hemisphere[i] = c1;

@@ -15,9 +15,9 @@ namespace oru {
 // that "nan", "inf", hexadecimal numbers, numbers too large for a double and
 // whole numbers outside the 32-bit range make a line unreadable.
 //
-// Lines: a line is everything up to its line feed, however long; a carriage
-// return right before the line feed (or at the very end of the file) belongs
-// to the line end, so CR LF and LF files read alike. Line numbers are 1-based
+// Lines: a line ends at a line feed, a CR LF pair or a lone carriage return
+// (trackio/text_lines.h), however long it is, so LF, CR LF and CR files read
+// alike. Line numbers are 1-based
 // physical line numbers. A NUL byte ends the text of its line that the
 // patterns see, as it ends a C string.
 //
@@ -50,8 +50,10 @@ ReadOutcome ReadTrack(std::string_view text, InputFormat format, TrackStore& sto
 // "oru/kvl", "%lf%c, %lf %c" on the line's first 50 characters with a blank
 // put before every 'E', 'e', 'W' and 'w' (so a number cannot carry an
 // exponent, and "4.5E" reads as 4.5 and 'E'): unsigned decimal degrees and
-// hemisphere letters, stored as read. 'S'/'s' and 'W'/'w' make the signed
-// coordinate negative, any other letter counts as north or east. Degrees,
+// hemisphere letters, stored as read. The latitude letter is N or S, the
+// longitude letter E or W, in either case; 'S'/'s' and 'W'/'w' make the
+// signed coordinate negative. A minus sign on either number (the letter
+// gives the sign) or any other letter makes the line unreadable. Degrees,
 // minutes and seconds follow from the value v by floors: degrees floor(v),
 // minutes floor(60 f) with f = v - floor(v), seconds the rest times 60; all
 // three negated in the south and west. A whole part outside the 32-bit range

@@ -3,6 +3,7 @@
 #include <QLabel>
 #include <QTimer>
 #include <clocale>
+#include <new>
 #include <vector>
 
 #include "app/tests/window_fixture.h"
@@ -230,6 +231,20 @@ TEST_F(RunTest, ThinsAPlaneTrackAndShowsTheFigures) {
   ASSERT_NE(quality, nullptr);
   EXPECT_EQ(quality->text(),
             QStringLiteral("Deviation of all points: mean 6 m, rms 9 m, 95th percentile 17 m."));
+}
+
+// Running out of memory in "Plot" aborted the program; now the window says
+// so and stays usable. Here the plot's own message box runs out.
+TEST_F(RunTest, OutOfMemoryInThePlotIsAMessage) {
+  PlaneTrackRun("3", 1);
+  std::filesystem::remove(dir_.path() / "track.txt");  // "File fout" is then shown
+  dialogs_.before_message = [](const QString& text) {
+    if (text == QStringLiteral("File fout")) throw std::bad_alloc();
+  };
+  Button("BitBtnPlot")->click();
+  EXPECT_EQ(dialogs_.messages.back(),
+            "Not enough memory to plot " + Q(dir_.path() / "track.txt") + ".");
+  EXPECT_TRUE(Button("BitBtnPlot")->isEnabled());
 }
 
 TEST_F(RunTest, FiguresCountUpWhileTheControlsAreDisabled) {

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <new>
 #include <clocale>
 
 #include "app/tests/run_fixture.h"
@@ -209,15 +211,51 @@ TEST(ProcessRun, NamesTheFileThatCannotBeOpenedOrWritten) {
   RunRequest request = XyRequest(dir, kFivePoints, kPoints, "3");
   request.input = dir.path() / "missing.txt";
   RecordingObserver observer;
-  EXPECT_FALSE(ProcessRun(request, observer).completed);
+  const RunOutcome missing = ProcessRun(request, observer);
+  EXPECT_FALSE(missing.completed);
   EXPECT_EQ(observer.messages.at(0), "Input file " + request.input.string() + " could not be opened.");
+  EXPECT_EQ(missing.system_error, ENOENT) << "the batch command prints the system's reason";
 
   request = XyRequest(dir, kFivePoints, kPoints, "3");
   request.output = dir.path() / "no-such-folder" / "out.txt";
   RecordingObserver second;
-  EXPECT_FALSE(ProcessRun(request, second).completed);
+  const RunOutcome unwritten = ProcessRun(request, second);
+  EXPECT_FALSE(unwritten.completed);
   EXPECT_EQ(second.messages.at(0),
             "Output file " + request.output.string() + " could not be written.");
+  EXPECT_EQ(unwritten.system_error, ENOENT);
+}
+
+// Running out of memory aborted the program; now it stops the run like any
+// other stop, says what the run was doing and keeps the earlier output.
+TEST(ProcessRun, RunningOutOfMemoryStopsTheRun) {
+  struct OutOfMemory final : RecordingObserver {
+    void ProcessMessages() override { throw std::bad_alloc(); }
+  };
+  TempDir dir;
+  const RunRequest request = XyRequest(dir, kFivePoints, kPoints, "3");
+  dir.Write("out.txt", "earlier output\n");
+  OutOfMemory observer;
+  EXPECT_FALSE(ProcessRun(request, observer).completed);
+  EXPECT_EQ(observer.messages,
+            std::vector<std::string>{"Not enough memory to thin the track of " +
+                                     request.input.string() + "."});
+  EXPECT_EQ(ReadAll(request.output), "earlier output\n");
+}
+
+// The batch command's half of the run writes nothing and hands over the
+// texts that ProcessRun would have written and the plot reads.
+TEST(ProcessRun, PrepareRunWritesNothing) {
+  TempDir dir;
+  const RunRequest request = XyRequest(dir, kFivePoints, kPoints, "3");
+  RecordingObserver observer;
+  std::string output_text;
+  std::string input_text;
+  ASSERT_TRUE(PrepareRun(request, observer, output_text, &input_text).completed);
+  EXPECT_FALSE(std::filesystem::exists(request.output));
+  EXPECT_EQ(input_text, kFivePoints);
+  ASSERT_TRUE(ProcessRun(request, observer).completed);
+  EXPECT_EQ(ReadAll(request.output), output_text);
 }
 
 TEST(ProcessRun, TracksOfOneOrTwoPointsAreWrittenUnchanged) {

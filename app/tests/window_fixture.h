@@ -43,7 +43,10 @@ class ScriptedDialogs final : public UserDialogs {
  public:
   std::optional<QString> AskOpenFile(QWidget*) override { return Answer(open_answers); }
   std::optional<QString> AskSaveFile(QWidget*) override { return Answer(save_answers); }
-  void ShowMessage(QWidget*, const QString& text) override { messages << text; }
+  void ShowMessage(QWidget*, const QString& text) override {
+    if (before_message) before_message(text);
+    messages << text;
+  }
   bool ChoosePrinter(QWidget*, QPrinter& printer) override {
     return choose_printer ? choose_printer(printer) : false;
   }
@@ -53,6 +56,7 @@ class ScriptedDialogs final : public UserDialogs {
   QString browse_to;
   QStringList messages;
   std::function<bool(QPrinter&)> choose_printer;
+  std::function<void(const QString&)> before_message;  // may throw, as a dialog can
 
  private:
   std::optional<QString> Answer(std::deque<std::optional<QString>>& answers) {

@@ -1,6 +1,11 @@
 #include "cli/cli_options.h"
 
+#include <unistd.h>
+
 #include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
 
 namespace oru {
 namespace {
@@ -70,6 +75,8 @@ TEST(ParseCliArguments, RefusesWhatItCannotUse) {
       {"--plot-size", "80 0x600", "in", "out"},
       {"--plot-size", "-800x600", "in", "out"},
       {"in", "out", "--plot-image"},
+      // A size without a picture to give it to.
+      {"--plot-size", "640x480", "in", "out"},
   };
   for (const auto& args : rows) {
     std::string error;
@@ -78,6 +85,21 @@ TEST(ParseCliArguments, RefusesWhatItCannotUse) {
   }
   std::string error;
   EXPECT_TRUE(ParseCliArguments({"--help"}, error)->help);
+}
+
+// Values the run cannot use were refused only after the whole input was
+// read; now they are usage errors with the run's texts.
+TEST(ParseCliArguments, ConvertsTheSelectionValueFirst) {
+  const std::pair<std::vector<std::string>, const char*> rows[] = {
+      {{"--points", "abc", "in", "out"}, "'abc' is not a valid integer value"},
+      {{"--points", "2.5", "in", "out"}, "'2.5' is not a valid integer value"},
+      {{"--max-deviation", "10,5", "in", "out"}, "'10,5' is not a valid floating point value"},
+  };
+  for (const auto& [args, message] : rows) {
+    std::string error;
+    EXPECT_FALSE(ParseCliArguments(args, error).has_value());
+    EXPECT_EQ(error, message);
+  }
 }
 
 TEST(ParseCliArguments, PlotOptions) {
@@ -94,6 +116,41 @@ TEST(ParseCliArguments, PlotOptions) {
   EXPECT_TRUE(d->plot_dir.empty());
   EXPECT_EQ(d->plot_width, 1920);
   EXPECT_EQ(d->plot_height, 1080);
+}
+
+// --plot-image in.txt turned the input into a picture, and --plot-dir D
+// wrote plot data over an input or output D/AllePunten.dat or D/Selectie.dat.
+TEST(PlotFileClash, NoPlotFileIsTheInputTheOutputOrAnother) {
+  namespace fs = std::filesystem;
+  const fs::path dir = fs::temp_directory_path() / ("oru-clash-" + std::to_string(::getpid()));
+  fs::create_directories(dir / "D");
+  std::ofstream(dir / "in.txt") << "1 2\n";
+  fs::create_hard_link(dir / "in.txt", dir / "hard.png");
+  fs::create_symlink(dir / "in.txt", dir / "D" / "Selectie.dat");
+  const std::string d = (dir / "D").string();
+  const std::string in = (dir / "in.txt").string();
+  const std::string out = (dir / "out.txt").string();
+  const std::pair<std::vector<std::string>, std::string> rows[] = {
+      {{"--plot-image", in, in, out}, "The plot picture " + in + " is the input file."},
+      {{"--plot-image", (dir / "D" / ".." / "in.txt").string(), in, out},
+       "The plot picture " + d + "/../in.txt is the input file."},
+      {{"--plot-image", (dir / "hard.png").string(), in, out},
+       "The plot picture " + (dir / "hard.png").string() + " is the input file."},
+      {{"--plot-image", out, in, out}, "The plot picture " + out + " is the output file."},
+      {{"--plot-dir", d, in, d + "/AllePunten.dat"},
+       "The plot file " + d + "/AllePunten.dat is the output file."},
+      {{"--plot-dir", d, in, out}, "The plot file " + d + "/Selectie.dat is the input file."},
+      {{"--plot-dir", dir.string(), "--plot-image", (dir / "Selectie.dat").string(), in, out},
+       "The plot file " + dir.string() + "/Selectie.dat is the plot picture."},
+      {{"--plot-image", (dir / "p.png").string(), in, out}, ""},
+  };
+  for (const auto& [args, message] : rows) {
+    std::string error;
+    const auto options = ParseCliArguments(args, error);
+    ASSERT_TRUE(options) << error;
+    EXPECT_EQ(PlotFileClash(*options).value_or(""), message);
+  }
+  fs::remove_all(dir);
 }
 
 }  // namespace

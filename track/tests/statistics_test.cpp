@@ -64,6 +64,12 @@ TEST(LengthReduction, IsZeroWhereTheQuotientIsNot) {
   EXPECT_EQ(LengthReduction(kInf, kInf), 0.0);
   EXPECT_DOUBLE_EQ(LengthReduction(300.0, 100.0), 200.0 / 3.0);
   EXPECT_EQ(LengthReduction(5.0, 5.0), 0.0);
+  // Identical points measured on the ellipsoid gave "33 % from 0 m. to 0 m.":
+  // a length that prints as 0 reduces by 0; from half a metre on it prints 1.
+  EXPECT_EQ(LengthReduction(3e-9, 2e-9), 0.0);
+  EXPECT_EQ(LengthReduction(-0.49, 0.2), 0.0);
+  EXPECT_EQ(FormatFixed(0.499999, 7), "0");
+  EXPECT_EQ(LengthReduction(0.5, 0.25), 50.0);
 }
 
 TEST(PrefilledStatistics, KeepsOnlyTheEndPoints) {

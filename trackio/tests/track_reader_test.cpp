@@ -109,22 +109,18 @@ INSTANTIATE_TEST_SUITE_P(
                "no white space"},
         OruRow{"10.015625N,\t20.5078125E   ", true, 'N', 'E', 10.015625, 20.5078125, 10.015625,
                20.5078125, 10, 0, 56.25, 20, 30, 28.125, "minutes and seconds by floors"},
-        OruRow{"52.5n,  4.25x", true, 'n', 'x', 52.5, 4.25, 52.5, 4.25, 52, 30, 0.0, 4, 15, 0.0,
-               "any letter but S/W counts as north/east and is kept as read"},
         OruRow{"52.5s,  4.25w", true, 's', 'w', 52.5, 4.25, -52.5, -4.25, -52, -30, -0.0, -4, -15,
                -0.0, "lower-case s and w are south and west"},
-        OruRow{"52.5x,  4.25e", true, 'x', 'e', 52.5, 4.25, 52.5, 4.25, 52, 30, 0.0, 4, 15, 0.0,
-               "a lower-case e is a letter, not an exponent"},
+        OruRow{"52.5n,  4.25e", true, 'n', 'e', 52.5, 4.25, 52.5, 4.25, 52, 30, 0.0, 4, 15, 0.0,
+               "lower-case n and e; the e is a letter, not an exponent; kept as read"},
         OruRow{"52.5N,  4.25   E", true, 'N', 'E', 52.5, 4.25, 52.5, 4.25, 52, 30, 0.0, 4, 15,
                0.0, "white space before the longitude letter"},
         OruRow{"90N,180E", true, 'N', 'E', 90.0, 180.0, 90.0, 180.0, 90, 0, 0.0, 180, 0, 0.0,
                "whole numbers, the range ends"},
         OruRow{"0S,0W", true, 'S', 'W', 0.0, 0.0, -0.0, -0.0, 0, 0, -0.0, 0, 0, -0.0,
                "zero in the south and west"},
-        OruRow{"-0N,-0.5E", true, 'N', 'E', -0.0, -0.5, -0.0, -0.5, 0, 0, 0.0, -1, 30, 0.0,
-               "floor(-0.0) is -0.0, so the seconds of -0 are +0"},
-        OruRow{"+52.5N,-4.25E", true, 'N', 'E', 52.5, -4.25, 52.5, -4.25, 52, 30, 0.0, -5, 45,
-               0.0, "signs are read; floors of a negative value"},
+        OruRow{"+52.5N,+4.25E", true, 'N', 'E', 52.5, 4.25, 52.5, 4.25, 52, 30, 0.0, 4, 15, 0.0,
+               "plus signs are read"},
         OruRow{"52.N, 4.E", true, 'N', 'E', 52.0, 4.0, 52.0, 4.0, 52, 0, 0.0, 4, 0, 0.0,
                "a point without decimals"},
         OruRow{kLetterAt50, true, 'N', 'E', 52.5, 4.25, 52.5, 4.25, 52, 30, 0.0, 4, 15, 0.0,
@@ -136,6 +132,14 @@ INSTANTIATE_TEST_SUITE_P(
         OruRow{"3e9N, 4E", false, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, "no exponents"},
         Bad(kLetterAt51, "the longitude letter is the 51st character"),
         Bad("52.5 N, 4.25 E", "a blank between number and latitude letter"),
+        // A minus sign and a letter were three positions: southern in the
+        // selection, 54.500000N, 55-30.00N and -55 30 0.00 in the writers.
+        Bad("-54.5N, 4.5E", "a minus sign and a latitude letter"),
+        Bad("54.5N, -4.5W", "a minus sign and a longitude letter"),
+        Bad("-0N, 4E", "minus zero"),
+        Bad("52.5x, 4.25E", "a latitude letter that names no hemisphere"),
+        Bad("52.5N, 4.25x", "a longitude letter that names no hemisphere"),
+        Bad("52.5N, 4.25S", "a latitude letter for the longitude"),
         Bad("N 52.5", "a line beginning with N is parsed and fails"),
         Bad("52,5N, 4,25E", "a comma for a point"),
         Bad("52.5E, 4.25N", "latitude letter E"),
@@ -158,7 +162,7 @@ INSTANTIATE_TEST_SUITE_P(
 // A latitude or longitude whose whole degrees do not fit 32 bits.
 TEST(OruLine, HugeDegreesGiveTheX86IndefiniteInteger) {
   TrackStore store(1);
-  ASSERT_TRUE(ParseOruLine("3000000000.5S, 1" + std::string(30, '0') + "N", store, 0));
+  ASSERT_TRUE(ParseOruLine("3000000000.5S, 1" + std::string(30, '0') + "E", store, 0));
   EXPECT_EQ(store.first[0], -3000000000.5);
   EXPECT_EQ(store.lat_degrees[0], INT32_MIN);
   EXPECT_EQ(store.lat_minutes[0], -30);
@@ -356,8 +360,12 @@ INSTANTIATE_TEST_SUITE_P(
         FileRow{"1 2\n\n3 4\n", kXy, 1, 1, 0, "an empty line ends the data"},
         FileRow{"1 2\r\n\r\n3 4\r\n", kXy, 1, 1, 0, "an empty CR LF line ends the data"},
         FileRow{"1 2\n \n3 4\n", kXy, 3, 1, 2, "a blank line is not empty"},
-        FileRow{"1 2\n\r\r\n3 4\n", kXy, 3, 1, 2, "a lone CR before CR LF is text"},
-        FileRow{"1\r2\n", kXy, 1, 1, 0, "a CR inside a line is white space"},
+        // CR-only files (old Macintosh text) were read as one line.
+        FileRow{"1 2\r3 4\r5 6\r", kXy, 3, 3, 0, "CR"},
+        FileRow{"1 2\r3 4\r\n5 6\n", kXy, 3, 3, 0, "CR, CR LF and LF mixed"},
+        FileRow{"1 2\r\r3 4\r", kXy, 1, 1, 0, "an empty CR line ends the data"},
+        FileRow{"1 2\n\r\r\n3 4\n", kXy, 1, 1, 0, "a lone CR before CR LF is an empty line"},
+        FileRow{"1\r2\n", kXy, 2, 0, 1, "a CR inside a line ends it"},
         FileRow{"1 2\nN\n3 4\n", kXy, 1, 1, 0, "N ends X, Y data"},
         FileRow{"1 2\nn 3\n", kXy, 2, 1, 2, "a lower-case n is no end mark"},
         FileRow{"52 30 0 4 15 0\nNorth\n", kDms, 1, 1, 0, "N ends DMS data"},
@@ -522,9 +530,10 @@ TEST(ReaderAgainstSscanf, OruLines) {
     int at_v1 = -1, at_v2 = -1;
     const int count =
         std::sscanf(work.c_str(), "%n%lf%c, %n%lf %c", &at_v1, &v1, &c1, &at_v2, &v2, &c2);
-    const bool deliberate = count == 4 && (!std::isfinite(v1) || !std::isfinite(v2) ||
-                                           HexAt(work.c_str() + at_v1) ||
-                                           HexAt(work.c_str() + at_v2));
+    const bool deliberate =
+        count == 4 && (!std::isfinite(v1) || !std::isfinite(v2) || HexAt(work.c_str() + at_v1) ||
+                       HexAt(work.c_str() + at_v2) || std::signbit(v1) || std::signbit(v2) ||
+                       !std::strchr("NnSs", c1) || !std::strchr("EeWw", c2) || c1 == 0 || c2 == 0);
     TrackStore store(1);
     const bool ours = ParseOruLine(line, store, 0);
     ASSERT_EQ(ours, count == 4 && !deliberate) << Show(line);
@@ -559,7 +568,7 @@ TEST(ReaderAgainstSscanf, OruLines) {
     }
     if (HasFailure()) return;
   }
-  EXPECT_GT(parsed, 2000);
+  EXPECT_GT(parsed, 500);
 }
 
 }  // namespace

@@ -1,0 +1,138 @@
+#include "cli/plot_step.h"
+
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <filesystem>
+#include <system_error>
+#include <utility>
+
+#include "trackio/temporary_files.h"
+#ifdef ORU_HAVE_PLOT_IMAGE
+#include "plot/plot_image.h"
+#endif
+
+namespace oru {
+namespace {
+
+namespace fs = std::filesystem;
+
+#ifdef ORU_HAVE_PLOT_IMAGE
+// A new folder of the run's own (mkdtemp: a name no one else has, mode
+// 0700) under the temporary directory. It and the files written into it
+// are removed at the end, or on SIGINT, SIGTERM and SIGHUP; nothing else
+// is touched.
+class PrivateFolder {
+ public:
+  PrivateFolder() {
+    std::error_code ec;
+    std::string pattern = (fs::temp_directory_path(ec) / "oru-plot-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) == nullptr) {
+      error_ = errno;
+      return;
+    }
+    path_ = pattern;
+    RegisterTemporaryFile(path_.c_str());
+  }
+  ~PrivateFolder() {
+    for (const std::string& file : files_) {
+      ::unlink(file.c_str());
+      UnregisterTemporaryFile(file.c_str());
+    }
+    if (path_.empty()) return;
+    ::rmdir(path_.c_str());
+    UnregisterTemporaryFile(path_.c_str());
+  }
+  PrivateFolder(const PrivateFolder&) = delete;
+  PrivateFolder& operator=(const PrivateFolder&) = delete;
+
+  int error() const { return error_; }
+  const fs::path& path() const { return path_; }
+
+  FileStatus Write(const char* name, std::string_view content) {
+    files_.push_back((path_ / name).string());
+    RegisterTemporaryFile(files_.back().c_str());
+    return WriteFileAtomically(files_.back(), content);
+  }
+
+ private:
+  fs::path path_;
+  std::vector<std::string> files_;
+  int error_ = 0;
+};
+
+// The picture's PNG bytes into texts.png; empty, or why there is none.
+std::string DrawPicture(const CliOptions& options, PlotTexts& texts,
+                        std::vector<std::string>& notes) {
+  PrivateFolder folder;
+  if (folder.error() != 0) {
+    return WithSystemReason("No temporary folder to draw in.", folder.error());
+  }
+  for (const auto& [name, text] : {std::pair{kAllPointsFile, &texts.all_points.text},
+                                   std::pair{kSelectedPointsFile, &texts.selected_points.text}}) {
+    if (const FileStatus written = folder.Write(name, *text); !written) {
+      return WithSystemReason("Plot file " + (folder.path() / name).string() +
+                                  " could not be written.",
+                              written.error);
+    }
+  }
+  // Without a runtime folder Qt makes one of its own under the temporary
+  // directory, and leaves it there; the run's folder serves (it is 0700 and
+  // ours, as Qt asks, and Qt puts nothing in it for drawing off screen).
+  if (std::getenv("XDG_RUNTIME_DIR") == nullptr) {
+    ::setenv("XDG_RUNTIME_DIR", folder.path().c_str(), 1);
+  }
+  PlotImageRequest request;
+  request.handoff_dir = folder.path();
+  request.width = options.plot_width;
+  request.height = options.plot_height;
+  request.xy_input = options.request.choices.input_format == InputFormat::AsciiXY;
+  std::error_code ec;
+  request.places = DefaultLookupPlaces(fs::canonical("/proc/self/exe", ec).parent_path());
+  const std::string error = RenderPlotImage(request, notes, texts.png);
+  if (error.empty()) return {};
+  return "The plot picture " + options.plot_image + " could not be drawn: " + error + ".";
+}
+#else
+std::string DrawPicture(const CliOptions&, PlotTexts&, std::vector<std::string>&) {
+  return "This build draws no pictures (built without Qt).";
+}
+#endif
+
+}  // namespace
+
+std::string StageTarget(std::vector<StagedTarget>& staged, const fs::path& path,
+                        std::string_view content, std::string failure) {
+  StagedTarget target{StagedFile(), std::move(failure)};
+  if (const FileStatus status = target.file.Stage(path, content); !status) {
+    return WithSystemReason(target.failure, status.error);
+  }
+  staged.push_back(std::move(target));
+  return {};
+}
+
+std::string StagePlot(const CliOptions& options, std::string_view input_text,
+                      std::string_view output_text, PlotTexts& texts,
+                      std::vector<StagedTarget>& staged, std::vector<std::string>& notes) {
+  const RunChoices& c = options.request.choices;
+  const HandoffChoices choices{c.datum, c.input_format, c.output_format};
+  texts.all_points = AllPointsText(input_text, choices);
+  texts.selected_points = SelectedPointsText(output_text, choices);
+  if (!options.plot_dir.empty()) {
+    for (const auto& [name, text] : {std::pair{kAllPointsFile, &texts.all_points.text},
+                                     std::pair{kSelectedPointsFile, &texts.selected_points.text}}) {
+      const fs::path path = fs::path(options.plot_dir) / name;
+      std::string error =
+          StageTarget(staged, path, *text, "Plot file " + path.string() + " could not be written.");
+      if (!error.empty()) return error;
+    }
+  }
+  if (options.plot_image.empty()) return {};
+  if (std::string error = DrawPicture(options, texts, notes); !error.empty()) return error;
+  return StageTarget(staged, options.plot_image, texts.png,
+                     "Plot picture " + options.plot_image + " could not be written.");
+}
+
+}  // namespace oru

@@ -1,0 +1,233 @@
+#!/usr/bin/env bash
+# Probes of oru-cli as a careful user runs it: files it must never damage
+# (devices, links, other users' files, the input), temporaries it must never
+# leave, exit statuses and messages. Each probe works in a folder of its own;
+# probes that need root or another user say SKIP when they cannot run.
+#   probes.sh ORU_CLI SOURCE_DIR [SANITIZED]
+# SANITIZED=ON skips the probes under a memory limit, which AddressSanitizer's
+# shadow memory cannot run in.
+set -uo pipefail
+cli="$(realpath "$1")"
+source_dir="$(realpath "$2")"
+sanitized="${3:-OFF}"
+sample="$source_dir/data/samples/survey_line_xy.txt"
+
+work="$(mktemp -d)"
+chmod 755 "$work"  # another user's probes read from here
+trap 'rm -rf "$work"' EXIT
+passed=0
+failed=0
+skipped=0
+probe=""
+
+begin() {  # begin NAME: a fresh folder with the sample track as in.txt
+  probe="$1"
+  cd "$(mktemp -d "$work/$1.XXXXXX")" || exit 1
+  chmod 755 .
+  cp "$sample" in.txt
+  printf 'earlier output\n' > out.txt
+}
+fail() { echo "FAIL [$probe]: $*"; failed=$((failed + 1)); }
+pass() { passed=$((passed + 1)); }
+skip() { echo "SKIP [$probe]: $*"; skipped=$((skipped + 1)); }
+# run ARGS...: oru-cli on an X, Y track; status, std.out and std.err kept.
+run() {
+  "$cli" --input-format xy "$@" >std.out 2>std.err
+  status=$?
+}
+check() {  # check WHAT CONDITION...: one assertion
+  local what="$1"
+  shift
+  if "$@"; then pass; else fail "$what (status $status, stderr: $(head -c 300 std.err))"; fi
+}
+holds() { [ "$(cat "$1")" = "$2" ]; }
+said() { [ "$(cat std.err)" = "$1" ]; }
+no_temporaries() { [ -z "$(find "${1:-.}" -name '.oru-*' -o -name 'oru-plot-*')" ]; }
+
+# 1. Devices and FIFOs are written, never replaced; a failed write fails.
+begin devices
+mkfifo fifo
+cat fifo > from-fifo &
+run in.txt fifo
+wait
+check "a FIFO output is written through" [ "$status" = 0 -a -p fifo -a -s from-fifo ]
+if [ "$(id -u)" = 0 ]; then
+  mknod null c 1 3 && mknod full c 1 7
+  run in.txt null
+  check "a device output stays a device" [ "$status" = 0 -a -c null ]
+  run in.txt full
+  check "a full device fails with the reason" [ "$status" = 1 -a -c full ]
+  check "its message" said "Output file full could not be written. No space left on device."
+else
+  skip "making device nodes needs root"
+fi
+
+# 2. The plot files are never the input, the output or each other.
+begin plot-clash
+mkdir D
+cp in.txt D/AllePunten.dat
+ln in.txt hard.png
+run --plot-image hard.png in.txt new.txt
+check "the picture is not the input" [ "$status" = 1 -a ! -e new.txt ]
+check "its message" said "The plot picture hard.png is the input file."
+run --plot-dir D D/AllePunten.dat new.txt
+check "a plot file is not the input" [ "$status" = 1 ]
+check "and stays as it was" cmp -s in.txt D/AllePunten.dat
+run --plot-dir D in.txt D/Selectie.dat
+check "a plot file is not the output" [ "$status" = 1 -a ! -e D/Selectie.dat ]
+check "the input is intact" cmp -s "$sample" in.txt
+
+# 3. The picture is drawn in a private folder; nothing else in the
+# temporary directory is touched.
+begin private-folder
+mkdir tmp tmp/oru-plot-$$ && touch tmp/oru-plot-$$/keep && ln -s /nonexistent tmp/oru-plot-link
+TMPDIR="$PWD/tmp" run --plot-image p.png --plot-size 64x64 in.txt out.txt
+check "the picture is drawn" [ "$status" = 0 -a -s p.png ]
+check "others' folders are left alone" [ -e tmp/oru-plot-$$/keep -a -L tmp/oru-plot-link ]
+check "the run's own folder is gone" [ "$(ls tmp | wc -l)" = 2 ]
+
+# 4, 5. A failing plot step replaces nothing: not the output, not an
+# earlier picture.
+begin plot-fails
+printf 'earlier picture' > p.png
+run --plot-dir /nonexistent --plot-image p.png in.txt out.txt
+check "exit 1" [ "$status" = 1 ]
+check "the message says what and where" \
+  said "Plot file /nonexistent/AllePunten.dat could not be written. No such file or directory."
+check "the output is as it was" holds out.txt "earlier output"
+check "the picture is as it was" holds p.png "earlier picture"
+check "no temporary is left" no_temporaries
+
+# 6. A replaced output keeps its owner and mode (links and modes without
+# root: trackio/tests/file_io_test.cpp).
+begin owners
+if [ "$(id -u)" = 0 ]; then
+  printf 'x\n' > theirs.txt
+  chown 65534:65534 theirs.txt
+  chmod 600 theirs.txt
+  run in.txt theirs.txt
+  check "another user's private file stays theirs and private" \
+    [ "$status" = 0 -a "$(stat -c %u:%g:%a theirs.txt)" = 65534:65534:600 ]
+  # Run as that user on a file of root's it may write: the owner cannot be
+  # given back after a rename, so the file is rewritten in place.
+  printf 'x\n' > roots.txt
+  chmod 666 roots.txt
+  chmod 777 .
+  setpriv --reuid=65534 --regid=65534 --clear-groups "$cli" --input-format xy in.txt roots.txt \
+    >std.out 2>std.err
+  status=$?
+  check "as another user, root's file stays root's" \
+    [ "$status" = 0 -a "$(stat -c %u:%a roots.txt)" = 0:666 -a -s roots.txt ]
+else
+  skip "changing owners and running as another user need root"
+fi
+check "no temporary is left" no_temporaries
+
+# 7. SIGINT, SIGTERM and SIGHUP during the run remove its temporaries and
+# leave the earlier output; the output is staged while the picture draws.
+for signal in INT TERM HUP; do
+  begin "signal-$signal"
+  mkdir tmp
+  # A shell starts background commands with SIGINT ignored; undo that.
+  TMPDIR="$PWD/tmp" env --default-signal="$signal" "$cli" --input-format xy --plot-image p.png --plot-size 6000x6000 \
+    in.txt out.txt >std.out 2>std.err &
+  pid=$!
+  for _ in $(seq 1000); do
+    [ -n "$(find . -name '.oru-*')" ] && break
+    sleep 0.01
+  done
+  kill -s "$signal" "$pid"
+  wait "$pid"
+  status=$?
+  if [ -e p.png ]; then
+    skip "the run ended before the signal"
+    continue
+  fi
+  check "ended by SIG$signal" [ "$status" = $((128 + $(kill -l "$signal"))) ]
+  check "the earlier output is intact" holds out.txt "earlier output"
+  check "no temporary is left" no_temporaries
+done
+
+# 8. The longest legal file name can be written.
+begin long-name
+long="$(printf 'n%.0s' $(seq 255))"
+run in.txt "$long"
+check "a 255-byte output name" [ "$status" = 0 -a -s "$long" ]
+
+# 9, 10. Silent misreads: a sign with a letter, an unknown letter, CR-only
+# line ends.
+begin misreads
+printf '52.5N, 4.5E\n-54.5N, 4.5E\n' > signed.txt
+"$cli" signed.txt new.txt >std.out 2>std.err
+status=$?
+check "a minus sign and a letter are refused" said "Line 2 could not be read."
+printf '52.5N, 4.5E\n54.5X, 4.5E\n' > letter.txt
+"$cli" letter.txt new.txt >std.out 2>std.err
+check "an unknown letter is refused" said "Line 2 could not be read."
+printf '0 0\r10 1\r20 0.5\r30 -3\r40 0\r' > mac.txt
+run --points 3 mac.txt new.txt
+check "CR-only lines are lines" grep -q "from 5 to 3" std.out
+
+# 11. Running out of memory stops the run with its message.
+begin memory
+if [ "$sanitized" = ON ]; then
+  skip "a memory limit cannot hold AddressSanitizer's shadow memory"
+else
+  (ulimit -v 1000000 && exec "$cli" --input-format xy /dev/zero out.txt) >std.out 2>std.err
+  status=$?
+  check "a huge input" said "Not enough memory to read /dev/zero."
+  (ulimit -v 1000000 && exec "$cli" --input-format xy --plot-image p.png --plot-size 20000x20000 \
+    in.txt out.txt) >std.out 2>std.err
+  status=$?
+  check "a huge picture" [ "$status" = 1 -a ! -e p.png ]
+  check "says so" grep -q "memory" std.err
+  check "the output is as it was" holds out.txt "earlier output"
+fi
+
+# 12. Statistics that cannot be printed are a failure, and nothing is
+# replaced.
+begin stdout
+if [ -c /dev/full ]; then
+  "$cli" --input-format xy in.txt out.txt >/dev/full 2>std.err
+  status=$?
+  check "exit 1" [ "$status" = 1 ]
+  check "nothing replaced" holds out.txt "earlier output"
+else
+  skip "no /dev/full"
+fi
+
+# 13. Values that cannot be used are usage errors, before the input is
+# read: a FIFO without a writer would block any read.
+begin usage
+mkfifo never-written
+for args in "--points abc" "--max-deviation 10,5" "--plot-size 640x480"; do
+  # shellcheck disable=SC2086
+  timeout 20 "$cli" $args never-written out.txt >std.out 2>std.err
+  status=$?
+  cat std.err >>all.err
+  check "$args is a usage error" [ "$status" = 2 ]
+  check "with the usage" grep -q "usage: oru-cli" std.err
+done
+check "the run's text" grep -q "^oru-cli: '10,5' is not a valid floating point value" all.err
+
+# 14. File errors say why.
+begin reasons
+run missing.txt new.txt
+check "the reason after the run's text" \
+  said "Input file missing.txt could not be opened. No such file or directory."
+
+# 15. Identical points: a track of length 0 reduces by 0 %.
+begin identical
+printf '52.5N, 4.5E\n52.5N, 4.5E\n52.5N, 4.5E\n' > same.txt
+"$cli" --points 2 same.txt new.txt >std.out 2>std.err
+check "0 % from 0 m. to 0 m." grep -q "with 0 % from 0 m. to 0 m." std.out
+
+# Also: only the command's own messages on standard error.
+begin quiet
+env -u XDG_RUNTIME_DIR "$cli" --input-format xy --plot-image p.png --plot-size 64x64 in.txt \
+  out.txt >std.out 2>std.err
+status=$?
+check "nothing on standard error" [ "$status" = 0 -a ! -s std.err ]
+
+echo "probes: $passed passed, $failed failed, $skipped skipped"
+[ "$failed" = 0 ]
