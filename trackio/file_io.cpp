@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <system_error>
+#include <vector>
 
 namespace oru {
 namespace {
@@ -80,6 +81,28 @@ bool WriteFileAtomically(const std::filesystem::path& path, std::string_view con
   ok = file.Close() && ok;
   ok = ok && std::rename(pattern.c_str(), path.c_str()) == 0;
   if (!ok) std::remove(pattern.c_str());
+  return ok;
+}
+
+std::filesystem::path MakeStagingDirectory(const std::filesystem::path& path) {
+  std::string pattern = path.string() + ".oru-tmp-XXXXXX";
+  if (::mkdtemp(pattern.data()) == nullptr) return {};
+  return pattern;
+}
+
+bool CommitStagedFiles(const std::filesystem::path& staging, const std::filesystem::path& path) {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  std::vector<fs::path> files;
+  for (const fs::directory_entry& entry : fs::directory_iterator(staging, ec)) {
+    if (entry.path().filename() != path.filename()) files.push_back(entry.path());
+  }
+  files.push_back(staging / path.filename());
+  bool ok = !ec;
+  for (const fs::path& file : files) {
+    ok = ok && std::rename(file.c_str(), (path.parent_path() / file.filename()).c_str()) == 0;
+  }
+  fs::remove_all(staging, ec);
   return ok;
 }
 

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <string>
+
+#include <gdal_priv.h>
+
+namespace oru {
+
+struct GisFormat;
+
+// Registers GDAL's drivers of the formats in gis_formats.h, and no other, once
+// per process; GDAL's messages go to the last-error record of each thread
+// instead of standard error. Safe to call from any thread.
+void RegisterGisDrivers();
+
+// GDAL's message of the last failure on this thread, or `fallback` when GDAL
+// recorded none.
+std::string GdalReason(const char* fallback);
+
+// Opens `path` read-only with the driver of `format` alone; null on failure,
+// with the reason in GdalReason.
+GDALDatasetUniquePtr OpenGisDataset(const std::string& path, const GisFormat& format);
+
+}  // namespace oru
