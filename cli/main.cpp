@@ -11,7 +11,9 @@
 #include <vector>
 
 #include "app/processing_run.h"
+#include "cli/batch_run.h"
 #include "cli/cli_options.h"
+#include "cli/format_choice.h"
 #include "plot/handoff.h"
 #ifdef ORU_HAVE_PLOT_IMAGE
 #include "plot/plot_image.h"
@@ -113,6 +115,11 @@ int main(int argc, char** argv) {
     std::cout << oru::CliUsage();
     return 0;
   }
+  if (options->list_formats) {
+    std::cout << oru::FormatList();
+    return 0;
+  }
+  if (oru::IsGisCommand(*options)) return oru::RunGisCommand(*options, std::cout, std::cerr);
 
   oru::RunOutcome outcome;
   {

@@ -4,6 +4,7 @@
 #include <cpl_error.h>
 #include <cpl_string.h>
 
+#include <fstream>
 #include <mutex>
 #include <vector>
 
@@ -42,6 +43,31 @@ void RegisterGisDrivers() {
 std::string GdalReason(const char* fallback) {
   const char* message = CPLGetLastErrorMsg();
   return message != nullptr && message[0] != '\0' ? std::string(message) : std::string(fallback);
+}
+
+bool GpxFileMayHold(const std::string& path, std::string_view element) {
+  std::ifstream file(path, std::ios::binary);
+  if (!file) return true;
+  auto is_end = [](char c) { return c == '>' || c == '/' || c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+  // Blocks of 1 MiB, each beginning with the last bytes of the one before so
+  // that no occurrence is cut in two.
+  const std::size_t keep = element.size() + 1;
+  std::string block;
+  std::vector<char> buffer(std::size_t{1} << 20);
+  while (file) {
+    file.read(buffer.data(), static_cast<std::streamsize>(buffer.size()));
+    block.append(buffer.data(), static_cast<std::size_t>(file.gcount()));
+    for (std::size_t at = block.find(element, 1); at != std::string::npos;
+         at = block.find(element, at + 1)) {
+      const std::size_t end = at + element.size();
+      if (end < block.size() && (block[at - 1] == '<' || block[at - 1] == ':') &&
+          is_end(block[end])) {
+        return true;
+      }
+    }
+    if (block.size() > keep) block.erase(0, block.size() - keep);
+  }
+  return false;
 }
 
 GDALDatasetUniquePtr OpenGisDataset(const std::string& path, const GisFormat& format) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include <gdal_priv.h>
 
@@ -20,5 +21,12 @@ std::string GdalReason(const char* fallback);
 // Opens `path` read-only with the driver of `format` alone; null on failure,
 // with the reason in GdalReason.
 GDALDatasetUniquePtr OpenGisDataset(const std::string& path, const GisFormat& format);
+
+// Whether a GPX file may hold elements named `element` ("wpt", "rte"): false
+// only when no "<element" or ":element" followed by '>', '/' or a blank
+// occurs in it. GDAL's GPX driver parses the whole file for each of its
+// layers; this scan, a small part of one parse, spares the parses of layers
+// that must be empty.
+bool GpxFileMayHold(const std::string& path, std::string_view element);
 
 }  // namespace oru

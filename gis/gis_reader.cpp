@@ -196,6 +196,10 @@ GisReadOutcome ReadGisTracks(const std::string& path, const GisFormat& format) {
   for (OGRLayer* layer : dataset->GetLayers()) {
     const LayerRole role = RoleOfLayer(driver, *layer);
     if (role == LayerRole::GpxPoints || role == LayerRole::Copied) continue;
+    if (std::strcmp(driver, "GPX") == 0 && std::strcmp(layer->GetName(), "routes") == 0 &&
+        !GpxFileMayHold(path, "rte")) {
+      continue;
+    }
     if (!ReadLayer(*layer, role, outcome)) {
       outcome.tracks.clear();
       return outcome;

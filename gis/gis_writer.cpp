@@ -158,7 +158,9 @@ class ThinnedFileWriter {
       const LayerRole role = RoleOfLayer(driver, *layer);
       LayerPlan plan = PlanOf(*layer, role);
       if (source_is_gpx_) {
-        if (role == LayerRole::Copied) points.push_back(std::move(plan));
+        if (role == LayerRole::Copied && GpxFileMayHold(request_.input, "wpt")) {
+          points.push_back(std::move(plan));
+        }
         if (role == LayerRole::GpxPoints &&
             (plan.name == "track_points" || HasTracksIn("routes"))) {
           lines.push_back(std::move(plan));
@@ -218,11 +220,12 @@ class ThinnedFileWriter {
     std::int64_t number = 0;
     for (auto& feature : *plan.source) {
       ++number;
+      if (!Keep(plan, *feature, rows)) continue;
       OGRFeatureUniquePtr out(OGRFeature::CreateFeature(layer->GetLayerDefn()));
       if (out->SetFrom(feature.get(), fields.data(), TRUE) != OGRERR_NONE) {
         Fail(where + ", feature " + std::to_string(number) + ": attributes", "not copied");
       }
-      if (!Shape(plan, *feature, number, *out, rows)) continue;
+      if (!Shape(plan, number, *out, rows)) continue;
       CPLErrorReset();
       if (layer->CreateFeature(out.get()) != OGRERR_NONE) {
         Fail(where + ", feature " + std::to_string(number) + " could not be written",
@@ -329,41 +332,47 @@ class ThinnedFileWriter {
     return found->second;
   }
 
-  // Gives `out` its geometry; false when the feature is not written.
-  bool Shape(const LayerPlan& plan, const OGRFeature& feature, std::int64_t number,
-             OGRFeature& out, RowFilter& rows) {
-    OGRGeometry* geometry = out.GetGeometryRef();
+  // Whether a source feature is written at all: the kept points of GPX
+  // point layers and CSV rows (every other feature is).
+  bool Keep(const LayerPlan& plan, const OGRFeature& feature, RowFilter& rows) const {
+    if (plan.role == LayerRole::GpxPoints) {
+      rows.EnterGpxPoint(feature, plan.source->GetName());
+      return rows.KeepNext();
+    }
+    if (plan.role != LayerRole::PointRows) return true;
+    const OGRGeometry* geometry = feature.GetGeometryRef();
+    if (geometry == nullptr || wkbFlatten(geometry->getGeometryType()) != wkbPoint) return !ToGpx();
+    return rows.KeepNext();
+  }
+
+  // Gives `out`, a copy of feature `number`, its kept vertices; false when
+  // the output format cannot hold what remains.
+  bool Shape(const LayerPlan& plan, std::int64_t number, OGRFeature& out,
+             const RowFilter& rows) const {
     switch (plan.role) {
       case LayerRole::Copied:
         return true;
       case LayerRole::GpxPoints:
-        rows.EnterGpxPoint(feature, plan.source->GetName());
-        if (!rows.KeepNext()) return false;
         rows.Name(out);
         return true;
       case LayerRole::PointRows:
-        if (geometry == nullptr || wkbFlatten(geometry->getGeometryType()) != wkbPoint) {
-          return !ToGpx();
-        }
-        if (!rows.KeepNext()) return false;
         if (plan.gpx_track_rows) rows.MarkGpxTrack(out);
         return true;
       case LayerRole::Lines:
         break;
     }
+    OGRGeometry* geometry = out.GetGeometryRef();
     const int lines = geometry == nullptr
                           ? 0
                           : ForEachLinePart(*geometry, [&](OGRLineString& line, int part) {
                               KeepVertices(line, {plan.source->GetName(), number, part});
                             });
-    // GPX cannot hold what is not a point in a waypoint layer, nor other
-    // geometries among tracks.
-    if (ToGpx() && geometry != nullptr && IsPointType(plan.type) !=
-                                              (wkbFlatten(geometry->getGeometryType()) == wkbPoint)) {
-      return false;
+    if (!ToGpx()) return true;
+    // GPX holds points among waypoints and lines among tracks only.
+    if (IsPointType(plan.type)) {
+      return geometry != nullptr && wkbFlatten(geometry->getGeometryType()) == wkbPoint;
     }
-    if (ToGpx() && !IsPointType(plan.type) && lines == 0) return false;
-    return true;
+    return lines > 0;
   }
 
   void KeepVertices(OGRSimpleCurve& line, const TrackKey& key) const {
