@@ -12,7 +12,7 @@ constexpr std::array<GisFormat, 8> kFormats{{
     {"gpkg", "GPKG", ".gpkg", "OGC GeoPackage", true, true},
     {"shp", "ESRI Shapefile", ".shp", "ESRI Shapefile (.shp with .shx, .dbf, .prj)", true, false},
     {"geojson", "GeoJSON", ".geojson .json", "GeoJSON", true, false},
-    {"kml", "KML", ".kml", "Keyhole Markup Language", true, true},
+    {"kml", "LIBKML", ".kml", "Keyhole Markup Language", true, true},
     {"fgb", "FlatGeobuf", ".fgb", "FlatGeobuf", true, false},
     {"csv", "CSV", ".csv",
      "comma-separated values: WKT geometry, or one point a row in longitude/latitude "

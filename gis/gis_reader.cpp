@@ -41,10 +41,11 @@ void CountSkipped(const OGRGeometry* geometry, GisSkipped& skipped) {
   }
 }
 
-// CSV rows from longitude/latitude columns are WGS84 degrees; from X/Y
-// columns, metres.
-TrackFrame FrameOfCsvColumns(OGRLayer& layer) {
+// CSV files hold no CRS: their WKT geometries and longitude/latitude
+// columns are WGS84 degrees, their X/Y (easting/northing) columns metres.
+TrackFrame FrameOfCsvLayer(OGRLayer& layer, LayerRole role) {
   TrackFrame frame;
+  frame.geographic = role != LayerRole::PointRows;
   for (const char* name : {"lon", "long", "longitude"}) {
     frame.geographic = frame.geographic || layer.GetLayerDefn()->GetFieldIndex(name) >= 0;
   }
@@ -116,11 +117,11 @@ void AppendVertices(const OGRSimpleCurve& line, GisTrack& track) {
 
 // Reads the tracks of one layer into `outcome`; false with outcome.error set
 // on a failure.
-bool ReadLayer(OGRLayer& layer, LayerRole role, GisReadOutcome& outcome) {
+bool ReadLayer(OGRLayer& layer, LayerRole role, bool csv, GisReadOutcome& outcome) {
   const std::string where = "layer " + Quoted(layer.GetName());
   std::string error;
-  std::optional<TrackFrame> frame = role == LayerRole::PointRows
-                                        ? std::optional<TrackFrame>(FrameOfCsvColumns(layer))
+  std::optional<TrackFrame> frame = csv && layer.GetSpatialRef() == nullptr
+                                        ? std::optional<TrackFrame>(FrameOfCsvLayer(layer, role))
                                         : FrameOfCrs(layer.GetSpatialRef(), error);
   if (!frame) {
     outcome.error = where + ": " + error;
@@ -200,7 +201,7 @@ GisReadOutcome ReadGisTracks(const std::string& path, const GisFormat& format) {
         !GpxFileMayHold(path, "rte")) {
       continue;
     }
-    if (!ReadLayer(*layer, role, outcome)) {
+    if (!ReadLayer(*layer, role, std::strcmp(driver, "CSV") == 0, outcome)) {
       outcome.tracks.clear();
       return outcome;
     }

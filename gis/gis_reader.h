@@ -12,8 +12,9 @@ struct GisFormat;
 // feature and part order. GPX files give their routes and track segments
 // (waypoints and the per-point layers are not tracks); CSV files with
 // coordinate columns give one track of their rows. The coordinates become
-// the engine's as the layer's CRS decides (FrameOfCrs); CSV longitude and
-// latitude columns are WGS84 degrees, X/Y columns metres.
+// the engine's as the layer's CRS decides (FrameOfCrs); CSV files hold no
+// CRS: WKT geometries and longitude/latitude columns are WGS84 degrees, X/Y
+// (easting/northing) columns metres.
 //
 // Fails, with `error` naming the layer and feature and quoting GDAL, when the
 // file cannot be opened or read, a CRS cannot be used, or a geographic track

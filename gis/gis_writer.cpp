@@ -71,7 +71,6 @@ class ThinnedFileWriter {
     try {
       source_ = OpenGisDataset(request_.input, *request_.input_format);
       if (!source_) Fail("the input could not be opened again", "GDAL gives no reason");
-      source_is_gpx_ = request_.input_format->driver == "GPX";
       const std::vector<LayerPlan> plans = PlanLayers();
       WriteLayers(plans);
       const std::vector<fs::path> written = StagedFiles();
@@ -113,7 +112,10 @@ class ThinnedFileWriter {
     plan.name = layer.GetName();
     plan.type = layer.GetGeomType();
     const std::string_view driver = request_.output_format->driver;
-    if (driver == "CSV" && role != LayerRole::PointRows) plan.options.SetNameValue("GEOMETRY", "AS_WKT");
+    if (driver == "CSV") {
+      if (role != LayerRole::PointRows) plan.options.SetNameValue("GEOMETRY", "AS_WKT");
+      plan.options.SetNameValue("STRING_QUOTING", "IF_NEEDED");
+    }
     // A spatial index would store the features in Hilbert order.
     if (driver == "FlatGeobuf") plan.options.SetNameValue("SPATIAL_INDEX", "NO");
     return plan;
@@ -148,8 +150,9 @@ class ThinnedFileWriter {
     return {std::move(plans[chosen])};
   }
 
-  // GPX holds waypoints, then routes, then tracks. GPX files keep their
-  // points' elements through the track_points/route_points layers; other
+  // GPX holds waypoints, then routes, then tracks. Tracks and routes that
+  // have a per-point layer (read from GPX, or from a copy of one) are
+  // written through it, so that their points keep their elements; other
   // files give point layers as waypoints and lines as tracks.
   std::vector<LayerPlan> PlanGpxLayers(const char* driver) {
     std::vector<LayerPlan> points;
@@ -157,18 +160,18 @@ class ThinnedFileWriter {
     for (OGRLayer* layer : source_->GetLayers()) {
       const LayerRole role = RoleOfLayer(driver, *layer);
       LayerPlan plan = PlanOf(*layer, role);
-      if (source_is_gpx_) {
-        if (role == LayerRole::Copied && GpxFileMayHold(request_.input, "wpt")) {
-          points.push_back(std::move(plan));
-        }
-        if (role == LayerRole::GpxPoints &&
-            (plan.name == "track_points" || HasTracksIn("routes"))) {
+      if (role == LayerRole::Copied) {
+        if (GpxFileMayHold(request_.input, "wpt")) points.push_back(std::move(plan));
+      } else if (role == LayerRole::GpxPoints) {
+        if (HasTracksIn(plan.name == "track_points" ? "tracks" : "routes")) {
           lines.push_back(std::move(plan));
         }
       } else if (role == LayerRole::PointRows) {
         plan.name = "track_points";
         plan.gpx_track_rows = true;
         lines.push_back(std::move(plan));
+      } else if (HasPointLayerFor(plan.name)) {
+        continue;  // written through its per-point layer
       } else if (IsPointType(plan.type)) {
         points.push_back(std::move(plan));
       } else if (IsPolygonType(plan.type) || wkbFlatten(plan.type) == wkbMultiPoint) {
@@ -181,6 +184,12 @@ class ThinnedFileWriter {
     }
     for (LayerPlan& plan : lines) points.push_back(std::move(plan));
     return points;
+  }
+
+  bool HasPointLayerFor(const std::string& lines) const {
+    const char* points = lines == "tracks" ? "track_points" : lines == "routes" ? "route_points" : nullptr;
+    OGRLayer* layer = points == nullptr ? nullptr : source_->GetLayerByName(points);
+    return layer != nullptr && RoleOfLayer(source_->GetDriverName(), *layer) == LayerRole::GpxPoints;
   }
 
   bool HasTracksIn(const char* layer) const {
@@ -431,7 +440,6 @@ class ThinnedFileWriter {
   std::map<TrackKey, std::size_t> track_of_;
   fs::path staging_;
   GDALDatasetUniquePtr source_;
-  bool source_is_gpx_ = false;
   std::vector<std::string> left_out_;
 };
 

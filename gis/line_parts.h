@@ -12,7 +12,8 @@ namespace oru {
 enum class LayerRole {
   Lines,       // every line part of every feature is a track
   PointRows,   // CSV rows from coordinate columns: the layer's points, in order, are one track
-  GpxPoints,   // GPX track_points/route_points: one feature per vertex of the tracks/routes layer
+  GpxPoints,   // GPX track_points/route_points (read from GPX, or from a copy of
+               // one): a feature per vertex of the tracks/routes layer's lines
   Copied,      // GPX waypoints: copied as they are, never thinned
 };
 
