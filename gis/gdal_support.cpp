@@ -3,8 +3,8 @@
 #include <cpl_conv.h>
 #include <cpl_error.h>
 #include <cpl_string.h>
+#include <cpl_vsi.h>
 
-#include <fstream>
 #include <mutex>
 #include <vector>
 
@@ -45,29 +45,67 @@ std::string GdalReason(const char* fallback) {
   return message != nullptr && message[0] != '\0' ? std::string(message) : std::string(fallback);
 }
 
-bool GpxFileMayHold(const std::string& path, std::string_view element) {
-  std::ifstream file(path, std::ios::binary);
-  if (!file) return true;
-  auto is_end = [](char c) { return c == '>' || c == '/' || c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
-  // Blocks of 1 MiB, each beginning with the last bytes of the one before so
-  // that no occurrence is cut in two.
-  const std::size_t keep = element.size() + 1;
-  std::string block;
+namespace {
+
+// Calls `block(text)` with the file's bytes in blocks of 1 MiB, each but the
+// first beginning with the last `overlap` bytes of the one before, until it
+// returns true. Reads through GDAL's file layer, so /vsimem/ files too.
+// False when the file cannot be opened.
+template <typename Block>
+bool ScanFile(const std::string& path, std::size_t overlap, Block&& block) {
+  VSILFILE* file = VSIFOpenL(path.c_str(), "rb");
+  if (file == nullptr) return false;
+  std::string text;
   std::vector<char> buffer(std::size_t{1} << 20);
-  while (file) {
-    file.read(buffer.data(), static_cast<std::streamsize>(buffer.size()));
-    block.append(buffer.data(), static_cast<std::size_t>(file.gcount()));
-    for (std::size_t at = block.find(element, 1); at != std::string::npos;
-         at = block.find(element, at + 1)) {
-      const std::size_t end = at + element.size();
-      if (end < block.size() && (block[at - 1] == '<' || block[at - 1] == ':') &&
-          is_end(block[end])) {
-        return true;
-      }
-    }
-    if (block.size() > keep) block.erase(0, block.size() - keep);
+  for (;;) {
+    const std::size_t got = VSIFReadL(buffer.data(), 1, buffer.size(), file);
+    if (got == 0) break;
+    text.append(buffer.data(), got);
+    if (block(std::string_view(text))) break;
+    if (text.size() > overlap) text.erase(0, text.size() - overlap);
   }
-  return false;
+  VSIFCloseL(file);
+  return true;
+}
+
+}  // namespace
+
+bool GpxFileMayHold(const std::string& path, std::string_view element) {
+  auto is_end = [](char c) {
+    return c == '>' || c == '/' || c == ' ' || c == '\t' || c == '\r' || c == '\n';
+  };
+  bool found = false;
+  const bool read = ScanFile(path, element.size() + 1, [&](std::string_view text) {
+    for (std::size_t at = text.find(element, 1); at != std::string_view::npos && !found;
+         at = text.find(element, at + 1)) {
+      const std::size_t end = at + element.size();
+      found = end < text.size() && (text[at - 1] == '<' || text[at - 1] == ':') && is_end(text[end]);
+    }
+    return found;
+  });
+  return found || !read;
+}
+
+std::optional<std::string> RefusedByGdalGuard(const std::string& path, const GisFormat& format) {
+  if (format.driver != "DXF") return std::nullopt;
+  // GDAL 3.6's DXF reader never returns from a text file with a NUL byte;
+  // binary DXF files begin with their sentinel and are left to it.
+  constexpr std::string_view kBinarySentinel = "AutoCAD Binary DXF";
+  std::optional<std::string> refusal;
+  std::size_t offset = 0;
+  bool first = true;
+  ScanFile(path, 0, [&](std::string_view text) {
+    if (first && text.starts_with(kBinarySentinel)) return true;
+    first = false;
+    const std::size_t nul = text.find('\0');
+    if (nul != std::string_view::npos) {
+      refusal = "byte " + std::to_string(offset + nul + 1) + " is a NUL: not a DXF text file";
+      return true;
+    }
+    offset += text.size();
+    return false;
+  });
+  return refusal;
 }
 
 GDALDatasetUniquePtr OpenGisDataset(const std::string& path, const GisFormat& format) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -28,5 +29,10 @@ GDALDatasetUniquePtr OpenGisDataset(const std::string& path, const GisFormat& fo
 // layers; this scan, a small part of one parse, spares the parses of layers
 // that must be empty.
 bool GpxFileMayHold(const std::string& path, std::string_view element);
+
+// Why GDAL must not be given the file, for inputs on which GDAL 3.6's
+// readers are known not to return: text DXF files with a NUL byte. Nothing
+// for every other file.
+std::optional<std::string> RefusedByGdalGuard(const std::string& path, const GisFormat& format);
 
 }  // namespace oru

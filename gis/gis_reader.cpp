@@ -187,6 +187,10 @@ std::string TrackPlace(const GisTrack& track) {
 
 GisReadOutcome ReadGisTracks(const std::string& path, const GisFormat& format) {
   GisReadOutcome outcome;
+  if (auto refusal = RefusedByGdalGuard(path, format)) {
+    outcome.error = "could not be opened as " + std::string(format.description) + ": " + *refusal;
+    return outcome;
+  }
   GDALDatasetUniquePtr dataset = OpenGisDataset(path, format);
   if (!dataset) {
     outcome.error = "could not be opened as " + std::string(format.description) + ": " +

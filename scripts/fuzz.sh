@@ -33,7 +33,11 @@ for target in "${targets[@]}"; do
   name="${target%_reader_fuzzer}"
   [ -d "$root/fuzz/seeds/$name" ] && seeds=("$root/fuzz/seeds/$name")
   dict=()
-  [ "$name" != "$target" ] && dict=(-dict="$root/fuzz/track.dict")
+  if [ -f "$root/fuzz/$name.dict" ]; then
+    dict=(-dict="$root/fuzz/$name.dict")
+  elif [ "$name" != "$target" ]; then
+    dict=(-dict="$root/fuzz/track.dict")
+  fi
   echo "--- $target: ${seconds}s"
   log="$build/findings/$target.log"
   # New inputs go to the first corpus folder; the seeds are only read.
