@@ -210,7 +210,14 @@ class ThinnedFileWriter {
     GDALDatasetUniquePtr target(
         driver->Create(staged.c_str(), 0, 0, 0, GDT_Unknown, options.List()));
     if (!target) Fail("the output could not be created", "GDAL gives no reason");
+    // One transaction for the whole file where the format has them
+    // (GeoPackage): a commit a feature would cost a disk flush each.
+    const bool transaction = target->StartTransaction() == OGRERR_NONE;
     for (const LayerPlan& plan : plans) WriteLayer(*target, plan);
+    CPLErrorReset();
+    if (transaction && target->CommitTransaction() != OGRERR_NONE) {
+      Fail("the output could not be finished", "GDAL gives no reason");
+    }
     CPLErrorReset();
     target.reset();  // closing writes what the driver still holds
     if (CPLGetLastErrorType() == CE_Failure) Fail("the output could not be finished", "");
