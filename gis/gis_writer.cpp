@@ -145,7 +145,9 @@ class ThinnedFileWriter {
                          " layers: write it as GeoPackage, KML or GPX"};
     }
     for (std::size_t i = 0; i < plans.size(); ++i) {
-      if (i != chosen) LeaveOut(*plans[i].source, "the format holds one layer a file");
+      if (i != chosen && !KnownEmpty(*plans[i].source)) {
+        LeaveOut(*plans[i].source, "the format holds one layer a file");
+      }
     }
     return {std::move(plans[chosen])};
   }
@@ -190,6 +192,18 @@ class ThinnedFileWriter {
     const char* points = lines == "tracks" ? "track_points" : lines == "routes" ? "route_points" : nullptr;
     OGRLayer* layer = points == nullptr ? nullptr : source_->GetLayerByName(points);
     return layer != nullptr && RoleOfLayer(source_->GetDriverName(), *layer) == LayerRole::GpxPoints;
+  }
+
+  // Whether a layer is known to hold no feature without reading it through
+  // (GDAL's GPX driver would parse the whole file for it).
+  bool KnownEmpty(OGRLayer& layer) const {
+    if (request_.input_format->driver == "GPX") {
+      const std::string name = layer.GetName();
+      if (name == "waypoints") return !GpxFileMayHold(request_.input, "wpt");
+      if (name == "routes" || name == "route_points") return !HasTracksIn("routes");
+      return false;
+    }
+    return layer.GetFeatureCount(FALSE) == 0;
   }
 
   bool HasTracksIn(const char* layer) const {

@@ -1,7 +1,10 @@
 #include "gis/track_frame.h"
 
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
+
+#include <cpl_conv.h>
 
 #include "gis/gdal_support.h"
 
@@ -43,6 +46,39 @@ bool LatitudeFirst(const OGRSpatialReference& srs) {
 
 constexpr double kDegree = 0.017453292519943295;  // radians
 
+// The CRS to transform from. A CRS whose EPSG code names another CRS than
+// its definition is taken by its definition alone, without its codes: PROJ
+// 9.1 follows such a code into its database and fails there (a file of
+// "WGS 84" marked EPSG:4926 brings it down). A true code is kept, so that
+// PROJ picks that datum's best transformation.
+OGRSpatialReference TrustedSource(const OGRSpatialReference& srs) {
+  OGRSpatialReference by_code;
+  const char* authority = srs.GetAuthorityName(nullptr);
+  const char* code = srs.GetAuthorityCode(nullptr);
+  const char* options[] = {"IGNORE_DATA_AXIS_TO_SRS_AXIS_MAPPING=YES", "CRITERION=EQUIVALENT",
+                           nullptr};
+  if (authority == nullptr || code == nullptr ||
+      (std::strcmp(authority, "EPSG") == 0 && by_code.importFromEPSG(std::atoi(code)) == OGRERR_NONE &&
+       by_code.IsSame(&srs, options))) {
+    return srs;
+  }
+  char* wkt1 = nullptr;
+  OGRSpatialReference stripped;
+  if (srs.exportToWkt(&wkt1) == OGRERR_NONE) {
+    OGR_SRSNode root;
+    const char* text = wkt1;
+    if (root.importFromWkt(&text) == OGRERR_NONE) {
+      root.StripNodes("AUTHORITY");
+      char* plain = nullptr;
+      if (root.exportToWkt(&plain) == OGRERR_NONE) stripped.importFromWkt(plain);
+      CPLFree(plain);
+    }
+  }
+  CPLFree(wkt1);
+  stripped.SetDataAxisToSRSAxisMapping(srs.GetDataAxisToSRSAxisMapping());
+  return stripped;
+}
+
 }  // namespace
 
 std::optional<TrackFrame> FrameOfCrs(const OGRSpatialReference* srs, std::string& error) {
@@ -69,7 +105,12 @@ std::optional<TrackFrame> FrameOfCrs(const OGRSpatialReference* srs, std::string
   wgs84.SetWellKnownGeogCS("WGS84");
   wgs84.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
   CPLErrorReset();
-  frame.to_wgs84.reset(OGRCreateCoordinateTransformation(srs, &wgs84));
+  const OGRSpatialReference source = TrustedSource(*srs);
+  if (source.IsEmpty()) {
+    error = "the CRS cannot be read";
+    return std::nullopt;
+  }
+  frame.to_wgs84.reset(OGRCreateCoordinateTransformation(&source, &wgs84));
   if (!frame.to_wgs84) {
     error = "no transformation to WGS 84: " + GdalReason("PROJ knows none");
     return std::nullopt;

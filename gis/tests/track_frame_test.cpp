@@ -64,6 +64,20 @@ TEST(FrameOfCrs, AuthorityAxisOrderAndOtherCases) {
   const OGRSpatialReference geocentric = Epsg(4978);
   EXPECT_FALSE(FrameOfCrs(&geocentric, error));
   EXPECT_NE(error.find("geocentric"), std::string::npos);
+  // A CRS whose EPSG code names another CRS (found by fuzzing a FlatGeobuf
+  // header) brought PROJ down when asked for a transformation.
+  OGRSpatialReference mislabelled;
+  ASSERT_EQ(mislabelled.importFromWkt(
+                R"(GEOGCRS["WGS 84",DATUM["World Geodetic System?1984",)"
+                R"(ELLIPSOID["WGS 84",6378137,298.257223563,LENGTHUNIT["metre",1]]],)"
+                R"(PRIMEM["Greenwich",0,ANGLEUNIT["degree",0.0174532925199433]],CS[ellipsoidal,2],)"
+                R"(AXIS["latitude",north,ORDER[1],ANGLEUNIT["degree",0.0174532925199433]],)"
+                R"(AXIS["longitude",east,ORDER[2],ANGLEUNIT["degree",0.0174532925199433]],)"
+                R"(ID["EPSG",4926]])"),
+            OGRERR_NONE);
+  const std::optional<TrackFrame> frame = FrameOfCrs(&mislabelled, error);
+  ASSERT_TRUE(frame) << error;
+  EXPECT_TRUE(frame->to_wgs84);
 }
 
 // OSGB36 and WGS84 positions in Britain differ by 70 to 140 m (the datums'
