@@ -226,14 +226,23 @@ ThinChoices FourPoints() {
   return choices;
 }
 
+// A file read and its tracks thinned, ready to be written in any format.
 struct Thinned {
+  std::filesystem::path input;
+  const GisFormat* format;
   GisReadOutcome read;
   std::vector<std::vector<std::int64_t>> kept;
+
+  std::string WriteAs(const std::filesystem::path& output, const char* format_name) const {
+    return WriteThinnedGisFile({input.string(), format, output.string(),
+                                GisFormatByName(format_name), &read.tracks, &kept})
+        .error;
+  }
 };
 
 Thinned ReadAndThin(const std::filesystem::path& path, const GisFormat& format,
                     const ThinChoices& choices) {
-  Thinned t{ReadGisTracks(path.string(), format), {}};
+  Thinned t{path, &format, ReadGisTracks(path.string(), format), {}};
   for (GisTrack& track : t.read.tracks) t.kept.push_back(ThinTrack(track, choices).selected);
   return t;
 }
@@ -254,10 +263,7 @@ TEST(GisGpx, ThinnedGpxMatchesItsGoldenFile) {
   EXPECT_EQ(t.kept[2], (std::vector<std::int64_t>{1, 2, 3}));
 
   const auto output = folder / "out.gpx";
-  const GisWriteOutcome written =
-      WriteThinnedGisFile({(folder / "in.gpx").string(), &gpx, output.string(), &gpx,
-                           &t.read.tracks, &t.kept});
-  ASSERT_EQ(written.error, "");
+  ASSERT_EQ(t.WriteAs(output, "gpx"), "");
   const std::string golden =
       ReadText(std::filesystem::path(std::getenv("ORU_SOURCE_DIR")) / "gis/tests/golden/thinned.gpx");
   EXPECT_EQ(ReadText(output), golden);
@@ -280,13 +286,8 @@ TEST(GisGpx, ThinnedGpxMatchesItsGoldenFile) {
 TEST(GisGpx, CrossesToAndFromOtherFormats) {
   TempFolder folder;
   WriteText(folder / "in.gpx", kHandheldGpx);
-  const GisFormat& gpx = *GisFormatByName("gpx");
-  const GisFormat& gpkg = *GisFormatByName("gpkg");
-  Thinned t = ReadAndThin(folder / "in.gpx", gpx, FourPoints());
-  ASSERT_EQ(WriteThinnedGisFile({(folder / "in.gpx").string(), &gpx, (folder / "t.gpkg").string(),
-                                 &gpkg, &t.read.tracks, &t.kept})
-                .error,
-            "");
+  Thinned t = ReadAndThin(folder / "in.gpx", *GisFormatByName("gpx"), FourPoints());
+  ASSERT_EQ(t.WriteAs(folder / "t.gpkg", "gpkg"), "");
   GDALDatasetUniquePtr back = OpenForCheck(folder / "t.gpkg");
   ASSERT_TRUE(back);
   OGRLayer* points = back->GetLayerByName("track_points");
@@ -297,15 +298,11 @@ TEST(GisGpx, CrossesToAndFromOtherFormats) {
   EXPECT_EQ(second->GetFieldAsDouble("speed"), 3.4);
   EXPECT_EQ(second->GetFieldAsDouble("ele"), 1.8);
 
-  Thinned again = ReadAndThin(folder / "t.gpkg", gpkg, FourPoints());
+  Thinned again = ReadAndThin(folder / "t.gpkg", *GisFormatByName("gpkg"), FourPoints());
   ASSERT_EQ(again.read.error, "");
   ASSERT_EQ(again.read.tracks.size(), 3u);  // the route and the two segments
-  ASSERT_EQ(WriteThinnedGisFile({(folder / "t.gpkg").string(), &gpkg,
-                                 (folder / "back.gpx").string(), &gpx, &again.read.tracks,
-                                 &again.kept})
-                .error,
-            "");
-  Thinned gpx_again = ReadAndThin(folder / "back.gpx", gpx, FourPoints());
+  ASSERT_EQ(again.WriteAs(folder / "back.gpx", "gpx"), "");
+  Thinned gpx_again = ReadAndThin(folder / "back.gpx", *GisFormatByName("gpx"), FourPoints());
   ASSERT_EQ(gpx_again.read.error, "");
   std::int64_t points_back = 0;
   for (const GisTrack& track : gpx_again.read.tracks) points_back += track.points;
@@ -330,21 +327,14 @@ TEST(GisCsv, RowsWithCoordinateColumnsAreOneTrack) {
   ASSERT_EQ(t.read.tracks.size(), 1u);
   EXPECT_TRUE(t.read.tracks[0].geographic);
   EXPECT_EQ(t.kept[0], (std::vector<std::int64_t>{1, 4, 6, 8}));
-  ASSERT_EQ(WriteThinnedGisFile({(folder / "in.csv").string(), &format,
-                                 (folder / "out.csv").string(), &format, &t.read.tracks, &t.kept})
-                .error,
-            "");
+  ASSERT_EQ(t.WriteAs(folder / "out.csv", "csv"), "");
   EXPECT_EQ(ReadText(folder / "out.csv"),
             "time,lat,lon,depth\n"
             "2024-05-01T10:00:10Z,52,4,20\n"
             "2024-05-01T10:00:13Z,52.003,4.001,23\n"
             "2024-05-01T10:00:15Z,52.005,3.9995,25\n"
             "2024-05-01T10:00:17Z,52.007,4,27\n");
-  const GisFormat& gpx = *GisFormatByName("gpx");
-  ASSERT_EQ(WriteThinnedGisFile({(folder / "in.csv").string(), &format,
-                                 (folder / "out.gpx").string(), &gpx, &t.read.tracks, &t.kept})
-                .error,
-            "");
+  ASSERT_EQ(t.WriteAs(folder / "out.gpx", "gpx"), "");
   const std::string out = ReadText(folder / "out.gpx");
   EXPECT_NE(out.find("<trkpt lat=\"52.005\" lon=\"3.9995\">"), std::string::npos) << out;
   EXPECT_NE(out.find("<time>2024-05-01T10:00:15Z</time>"), std::string::npos) << out;
@@ -373,45 +363,31 @@ TEST(GisDxf, PolylinesAreReadAsPlaneTracks) {
   EXPECT_LT(t.kept[0].size(), 40u);
 }
 
-// Projected and other-datum layers: the tolerance is metres on the ground.
-TEST(GisCrs, ProjectedFeetAndOtherDatumsAreThinnedInMetres) {
+// Projected coordinates in US survey feet: the tolerance stays metres on the
+// ground. The track in metres keeps 24 vertices (give or take ties that the
+// scaling's rounding breaks); 2 m taken as 2 feet would keep far more.
+TEST(GisCrs, FeetAreThinnedInMetres) {
   TempFolder folder;
   RegisterGisDrivers();
-  struct Row {
-    int epsg;
-    bool geographic;
-    double scale;  // coordinate units per metre of the made track
-  };
-  const Row rows[] = {{32631, false, 1.0}, {2229, false, 1.0 / 0.3048006096012192}, {4277, true, 0.0}};
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.epsg);
-    const auto path = folder / ("crs" + std::to_string(row.epsg) + ".gpkg");
-    {
-      GDALDriver* driver = GetGDALDriverManager()->GetDriverByName("GPKG");
-      GDALDatasetUniquePtr ds(driver->Create(path.c_str(), 0, 0, 0, GDT_Unknown, nullptr));
-      OGRSpatialReference srs;
-      srs.importFromEPSG(row.epsg);
-      srs.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
-      OGRLayer* layer = ds->CreateLayer("lines", &srs, wkbLineString, nullptr);
-      OGRFeatureUniquePtr feature(OGRFeature::CreateFeature(layer->GetLayerDefn()));
-      OGRLineString line;
-      const auto track = row.geographic ? SurveyTrack(52.5, -1.5, 3)
-                                        : testing::SurveyTrackMetres(500000.0, 5800000.0, 3);
-      for (const Vertex& v : track) {
-        line.addPoint(row.geographic ? v.x : v.x * row.scale, row.geographic ? v.y : v.y * row.scale);
-      }
-      feature->SetGeometry(&line);
-      ASSERT_EQ(layer->CreateFeature(feature.get()), OGRERR_NONE);
+  const auto path = folder / "feet.gpkg";
+  {
+    GDALDatasetUniquePtr ds(GetGDALDriverManager()->GetDriverByName("GPKG")->Create(
+        path.c_str(), 0, 0, 0, GDT_Unknown, nullptr));
+    OGRSpatialReference srs;
+    srs.importFromEPSG(2229);
+    OGRLayer* layer = ds->CreateLayer("lines", &srs, wkbLineString, nullptr);
+    OGRFeatureUniquePtr feature(OGRFeature::CreateFeature(layer->GetLayerDefn()));
+    OGRLineString line;
+    for (const Vertex& v : testing::SurveyTrackMetres(500000.0, 5800000.0, 3)) {
+      line.addPoint(v.x / 0.3048006096012192, v.y / 0.3048006096012192);
     }
-    Thinned t = ReadAndThin(path, *GisFormatByName("gpkg"), Planar2m());
-    ASSERT_EQ(t.read.error, "");
-    ASSERT_EQ(t.read.tracks.size(), 1u);
-    EXPECT_EQ(t.read.tracks[0].geographic, row.geographic);
-    // As many vertices as the track in metres keeps (24, within ties that
-    // rounding breaks otherwise); a 2 m tolerance taken as 2 feet would keep
-    // far more.
-    EXPECT_NEAR(static_cast<double>(t.kept[0].size()), 24.0, 2.0);
+    feature->SetGeometry(&line);
+    ASSERT_EQ(layer->CreateFeature(feature.get()), OGRERR_NONE);
   }
+  Thinned t = ReadAndThin(path, *GisFormatByName("gpkg"), Planar2m());
+  ASSERT_EQ(t.read.error, "");
+  EXPECT_FALSE(t.read.tracks[0].geographic);
+  EXPECT_NEAR(static_cast<double>(t.kept[0].size()), 24.0, 2.0);
 }
 
 // What cannot be read stops the file with a message that says where, and
@@ -464,38 +440,31 @@ TEST(GisFailures, WriterLeavesTheOldOutputWhenItCannotWrite) {
   TempFolder folder;
   // Two layers of lines cannot go into one GeoJSON file.
   WriteText(folder / "in.gpx", kHandheldGpx);
-  const GisFormat& gpx = *GisFormatByName("gpx");
-  const GisFormat& geojson = *GisFormatByName("geojson");
-  Thinned t = ReadAndThin(folder / "in.gpx", gpx, FourPoints());
+  Thinned t = ReadAndThin(folder / "in.gpx", *GisFormatByName("gpx"), FourPoints());
   WriteText(folder / "out.geojson", "old");
-  const GisWriteOutcome written = WriteThinnedGisFile(
-      {(folder / "in.gpx").string(), &gpx, (folder / "out.geojson").string(), &geojson,
-       &t.read.tracks, &t.kept});
-  EXPECT_NE(written.error.find("tracks in 2 layers"), std::string::npos) << written.error;
+  const std::string error = t.WriteAs(folder / "out.geojson", "geojson");
+  EXPECT_NE(error.find("tracks in 2 layers"), std::string::npos) << error;
   EXPECT_EQ(ReadText(folder / "out.geojson"), "old");
   std::size_t files = 0;
   for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder / ""))
     ++files;
   EXPECT_EQ(files, 2u);  // no temporary left behind
 
-  // Points and polygons are counted and copied.
+  // Points, polygons and features without geometry are counted and copied.
+  const std::string feature = R"({"type":"Feature","properties":{},"geometry":)";
   WriteText(folder / "mixed.geojson",
-            R"({"type":"FeatureCollection","features":[)"
-            R"({"type":"Feature","properties":{"n":1},"geometry":{"type":"Point","coordinates":[4,52]}},)"
-            R"({"type":"Feature","properties":{"n":2},"geometry":{"type":"Polygon","coordinates":[[[4,52],[5,52],[5,53],[4,52]]]}},)"
-            R"({"type":"Feature","properties":{"n":3},"geometry":{"type":"MultiLineString","coordinates":[[[4,52],[4.1,52.05],[4.2,52]],[[5,52],[5,53]]]}},)"
-            R"({"type":"Feature","properties":{"n":4},"geometry":null}]})");
-  Thinned mixed = ReadAndThin(folder / "mixed.geojson", geojson, FourPoints());
+            R"({"type":"FeatureCollection","features":[)" + feature +
+                R"({"type":"Point","coordinates":[4,52]}},)" + feature +
+                R"({"type":"Polygon","coordinates":[[[4,52],[5,52],[5,53],[4,52]]]}},)" + feature +
+                R"({"type":"MultiLineString","coordinates":[[[4,52],[4.1,52.05]],[[5,52],[5,53]]]}},)" +
+                feature + "null}]}");
+  Thinned mixed = ReadAndThin(folder / "mixed.geojson", *GisFormatByName("geojson"), FourPoints());
   ASSERT_EQ(mixed.read.error, "");
   EXPECT_EQ(mixed.read.tracks.size(), 2u);
   EXPECT_EQ(mixed.read.skipped.points, 1);
   EXPECT_EQ(mixed.read.skipped.polygons, 1);
   EXPECT_EQ(mixed.read.skipped.other, 1);
-  ASSERT_EQ(WriteThinnedGisFile({(folder / "mixed.geojson").string(), &geojson,
-                                 (folder / "mixed-out.geojson").string(), &geojson,
-                                 &mixed.read.tracks, &mixed.kept})
-                .error,
-            "");
+  ASSERT_EQ(mixed.WriteAs(folder / "mixed-out.geojson", "geojson"), "");
   GDALDatasetUniquePtr back = OpenForCheck(folder / "mixed-out.geojson");
   ASSERT_TRUE(back);
   EXPECT_EQ(back->GetLayer(0)->GetFeatureCount(), 4);

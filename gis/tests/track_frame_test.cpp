@@ -27,13 +27,11 @@ TEST(FrameOfCrs, DatumAndUnitsFollowTheCrs) {
   };
   const Row rows[] = {
       {4326, true, DatumChoice::Wgs84, false, 1.0},   // WGS 84
-      {4979, true, DatumChoice::Wgs84, false, 1.0},   // WGS 84, 3D
       {4258, true, DatumChoice::Wgs84, false, 1.0},   // ETRS89
       {4230, true, DatumChoice::Ed50, false, 1.0},    // ED50
       {4277, true, DatumChoice::Wgs84, true, 1.0},    // OSGB36: to WGS84 first
       {4289, true, DatumChoice::Wgs84, true, 1.0},    // Amersfoort: to WGS84 first
       {32631, false, DatumChoice::Wgs84, false, 1.0},  // UTM 31N, metres
-      {23031, false, DatumChoice::Wgs84, false, 1.0},  // ED50 / UTM 31N: plane all the same
       {2229, false, DatumChoice::Wgs84, false, 0.3048006096012192},  // US survey feet
   };
   for (const Row& row : rows) {
