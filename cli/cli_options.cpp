@@ -143,6 +143,7 @@ std::optional<CliOptions> ParseCliArguments(const std::vector<std::string>& args
       const auto format = Lookup(kInputFormats, *v);
       if (format) {
         choices.input_format = *format;
+        options.survey_format_named = true;
       } else if (GisFormatByName(*v) != nullptr) {
         options.gis_input_format = *v;
       } else {
@@ -162,6 +163,7 @@ std::optional<CliOptions> ParseCliArguments(const std::vector<std::string>& args
         error = "unknown output format '" + *v + "'";
         return std::nullopt;
       }
+      options.survey_format_named = true;
     } else if (arg == "--datum") {
       const std::string* v = value();
       if (!v) return std::nullopt;

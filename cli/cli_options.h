@@ -25,6 +25,7 @@ struct CliOptions {
   bool list_formats = false;        // --list-formats
   std::string gis_input_format;     // --input-format or --output-format with a
   std::string gis_output_format;    // GIS format's name (gis/gis_formats.h)
+  bool survey_format_named = false;  // either with a survey format's name
 };
 
 // Parses the batch command's arguments (without the program name). Returns

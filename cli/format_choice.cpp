@@ -7,8 +7,10 @@ bool IsGisCommand(const CliOptions& options) {
       !options.gis_output_format.empty()) {
     return true;
   }
-  return GisFormatOfPath(options.request.input.string()) != nullptr ||
-         GisFormatOfPath(options.request.output.string()) != nullptr;
+  // A survey format named, or an input without a GIS extension, keeps the
+  // survey run, whatever the output is called.
+  return !options.survey_format_named &&
+         GisFormatOfPath(options.request.input.string()) != nullptr;
 }
 
 const GisFormat* InputGisFormat(const CliOptions& options, const std::string& path) {

@@ -8,8 +8,8 @@
 namespace oru {
 
 // Whether the command line is for GIS files (cli/batch_run.h) rather than
-// the survey formats' run: a GIS format named, a file with a GIS extension,
-// or --output-dir.
+// the survey formats' run: a GIS format named, --output-dir, or an input
+// with a GIS extension when no survey format is named.
 bool IsGisCommand(const CliOptions& options);
 
 // The format an input file is read in: --input-format's GIS name, else its

@@ -92,3 +92,12 @@ expect_equal("exit code for a folder without --recursive" "${code}" "2")
 execute_process(COMMAND "${ORU_CLI}" --list-formats RESULT_VARIABLE code OUTPUT_VARIABLE list)
 expect_equal("exit code of --list-formats" "${code}" "0")
 expect_match("formats" "${list}" "fgb +\\.fgb +FlatGeobuf\n")
+
+# 5. A survey format named keeps the survey run, whatever the files are called.
+# (20, 0) lies 80/sqrt(916) = 2.6 m from the line of the ends, (10, 3) 1.7 m.
+file(WRITE "${WORK_DIR}/survey.csv" "0 0\n10 3\n20 0\n30 4\n")
+execute_process(COMMAND "${ORU_CLI}" --input-format xy --points 3 "${WORK_DIR}/survey.csv"
+                        "${WORK_DIR}/survey-out.gpx" RESULT_VARIABLE code)
+expect_equal("exit code of a survey run into a .gpx name" "${code}" "0")
+file(READ "${WORK_DIR}/survey-out.gpx" kept)
+expect_equal("survey output" "${kept}" "      0.00       0.00\n     20.00       0.00\n     30.00       4.00\n")
