@@ -297,24 +297,27 @@ class ThinnedFileWriter {
    public:
     RowFilter(const ThinnedFileWriter& writer, const LayerPlan& plan, OGRFeatureDefn& target)
         : writer_(writer),
-          name_field_(target.GetFieldIndex(plan.name == "route_points" ? "route_name"
-                                                                       : "track_name")),
+          route_(plan.name == "route_points"),
+          name_field_(target.GetFieldIndex(route_ ? "route_name" : "track_name")),
           fid_field_(target.GetFieldIndex("track_fid")),
-          segment_field_(target.GetFieldIndex("track_seg_id")) {
-      if (plan.role == LayerRole::PointRows) track_ = writer.TrackIndex({plan.source->GetName(), 1, 0});
+          segment_field_(target.GetFieldIndex("track_seg_id")),
+          source_fid_(plan.source->GetLayerDefn()->GetFieldIndex(route_ ? "route_fid"
+                                                                         : "track_fid")),
+          source_segment_(route_ ? -1 : plan.source->GetLayerDefn()->GetFieldIndex("track_seg_id")) {
+      if (plan.role == LayerRole::PointRows) {
+        track_ = writer.TrackIndex({plan.source->GetName(), 1, 0}).value_or(kNoTrack);
+      }
     }
 
     // GPX points: the feature's track (track_fid, track_seg_id or route_fid).
-    void EnterGpxPoint(const OGRFeature& point, const std::string& layer_name) {
-      const bool route = layer_name == "route_points";
-      const int fid = point.GetFieldIndex(route ? "route_fid" : "track_fid");
-      const int seg = point.GetFieldIndex("track_seg_id");
-      const TrackKey key{route ? "routes" : "tracks",
-                         fid < 0 ? 0 : point.GetFieldAsInteger64(fid) + 1,
-                         route || seg < 0 ? 0 : point.GetFieldAsInteger(seg) + 1};
-      if (key != key_) {
-        key_ = key;
-        track_ = writer_.TrackIndex(key);
+    // Called for every point of a million-point track: integers only.
+    void EnterGpxPoint(const OGRFeature& point) {
+      const std::int64_t feature = source_fid_ < 0 ? 0 : point.GetFieldAsInteger64(source_fid_) + 1;
+      const int part = source_segment_ < 0 ? 0 : point.GetFieldAsInteger(source_segment_) + 1;
+      if (feature != feature_ || part != part_) {
+        feature_ = feature;
+        part_ = part;
+        track_ = writer_.TrackIndex({route_ ? "routes" : "tracks", feature, part}).value_or(kNoTrack);
         vertex_ = 0;
         next_kept_ = 0;
       }
@@ -322,8 +325,8 @@ class ThinnedFileWriter {
 
     // Whether the next point of the current track is kept; counts it.
     bool KeepNext() {
-      if (!track_) return true;
-      const std::vector<std::int64_t>& kept = (*writer_.request_.kept)[*track_];
+      if (track_ == kNoTrack) return true;
+      const std::vector<std::int64_t>& kept = (*writer_.request_.kept)[track_];
       ++vertex_;
       if (next_kept_ < kept.size() && kept[next_kept_] == vertex_) {
         ++next_kept_;
@@ -334,8 +337,8 @@ class ThinnedFileWriter {
 
     // The first kept point of a GPX segment carries its track's name.
     void Name(OGRFeature& out) const {
-      if (!track_ || name_field_ < 0 || next_kept_ != 1) return;
-      const std::string& name = (*writer_.request_.tracks)[*track_].name;
+      if (track_ == kNoTrack || name_field_ < 0 || next_kept_ != 1) return;
+      const std::string& name = (*writer_.request_.tracks)[track_].name;
       if (!name.empty()) out.SetField(name_field_, name.c_str());
     }
 
@@ -347,11 +350,16 @@ class ThinnedFileWriter {
 
    private:
     const ThinnedFileWriter& writer_;
+    bool route_;
     int name_field_;
     int fid_field_;
     int segment_field_;
-    TrackKey key_{"", -1, -1};
-    std::optional<std::size_t> track_;
+    int source_fid_;
+    int source_segment_;
+    std::int64_t feature_ = -1;
+    int part_ = -1;
+    static constexpr std::size_t kNoTrack = static_cast<std::size_t>(-1);  // points of no track: kept
+    std::size_t track_ = kNoTrack;
     std::int64_t vertex_ = 0;
     std::size_t next_kept_ = 0;
   };
@@ -366,7 +374,7 @@ class ThinnedFileWriter {
   // point layers and CSV rows (every other feature is).
   bool Keep(const LayerPlan& plan, const OGRFeature& feature, RowFilter& rows) const {
     if (plan.role == LayerRole::GpxPoints) {
-      rows.EnterGpxPoint(feature, plan.source->GetName());
+      rows.EnterGpxPoint(feature);
       return rows.KeepNext();
     }
     if (plan.role != LayerRole::PointRows) return true;
