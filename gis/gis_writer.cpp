@@ -234,7 +234,7 @@ class ThinnedFileWriter {
     }
     CPLErrorReset();
     target.reset();  // closing writes what the driver still holds
-    if (CPLGetLastErrorType() == CE_Failure) Fail("the output could not be finished", "");
+    if (CPLGetLastErrorType() == CE_Failure) Fail("the output could not be finished", "GDAL gives no reason");
   }
 
   void WriteLayer(GDALDataset& target, const LayerPlan& plan) {
@@ -263,7 +263,7 @@ class ThinnedFileWriter {
       }
     }
     if (CPLGetLastErrorType() == CE_Failure) {
-      Fail(where + ", feature " + std::to_string(number + 1) + " could not be read", "");
+      Fail(where + ", feature " + std::to_string(number + 1) + " could not be read", "GDAL gives no reason");
     }
   }
 
