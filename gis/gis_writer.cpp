@@ -94,13 +94,6 @@ class ThinnedFileWriter {
  private:
   bool ToGpx() const { return request_.output_format->driver == "GPX"; }
 
-  bool LayerHasTracks(OGRLayer& layer) const {
-    for (const GisTrack& t : *request_.tracks) {
-      if (t.layer == layer.GetName()) return true;
-    }
-    return false;
-  }
-
   void LeaveOut(OGRLayer& layer, const std::string& why) {
     left_out_.push_back("layer " + Quoted(layer.GetName()) + ": " + why);
   }
@@ -133,7 +126,7 @@ class ThinnedFileWriter {
     std::size_t chosen = 0;
     int with_tracks = 0;
     for (std::size_t i = plans.size(); i-- > 0;) {
-      if (LayerHasTracks(*plans[i].source)) {
+      if (HasTracksIn(plans[i].source->GetName())) {
         chosen = i;
         ++with_tracks;
       }
@@ -206,7 +199,7 @@ class ThinnedFileWriter {
     return layer.GetFeatureCount(FALSE) == 0;
   }
 
-  bool HasTracksIn(const char* layer) const {
+  bool HasTracksIn(std::string_view layer) const {
     for (const GisTrack& t : *request_.tracks) {
       if (t.layer == layer) return true;
     }
