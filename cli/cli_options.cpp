@@ -10,6 +10,8 @@
 #include "plot/handoff.h"
 #include "trackio/file_io.h"
 
+#include "gis/gis_formats.h"
+
 namespace oru {
 namespace {
 
@@ -87,7 +89,19 @@ std::string CliUsage() {
          "                   Selectie.dat of the run into DIR\n"
          "  --plot-image FILE.png  draw what the plot window shows after the run\n"
          "  --plot-size WxH  size of that picture in pixels (default 1920x1080)\n"
-         "  --help           print this text\n";
+         "  --help           print this text\n"
+         "\n"
+         "GIS files, and many tracks at once:\n"
+         "  oru-cli [OPTIONS] INPUT.gpx OUTPUT.gpkg\n"
+         "  oru-cli [OPTIONS] [--recursive] [--jobs N] INPUT... --output-dir DIR\n"
+         "  --input-format,  also gpx, gpkg, shp, geojson, kml, fgb, csv and dxf (read\n"
+         "  --output-format  only); by default from the file's extension\n"
+         "  --output-dir DIR write each input, thinned, into DIR under its own name\n"
+         "  --recursive      folders given as INPUT give their GIS files\n"
+         "  --jobs N         thin on N threads (default: one per core)\n"
+         "  --list-formats   print the GIS formats\n"
+         "Every line feature is a track, thinned on its own; geographic CRSs on\n"
+         "datums other than WGS84/ETRS89 and ED50 are transformed to WGS84 first.\n";
 }
 
 std::optional<CliOptions> ParseCliArguments(const std::vector<std::string>& args,
@@ -136,19 +150,29 @@ std::optional<CliOptions> ParseCliArguments(const std::vector<std::string>& args
       const std::string* v = value();
       if (!v) return std::nullopt;
       const auto format = Lookup(kInputFormats, *v);
-      if (!format) {
+      if (format) {
+        choices.input_format = *format;
+        options.survey_format_named = true;
+      } else if (GisFormatByName(*v) != nullptr) {
+        options.gis_input_format = *v;
+      } else {
         error = "unknown input format '" + *v + "'";
         return std::nullopt;
       }
-      choices.input_format = *format;
     } else if (arg == "--output-format") {
       const std::string* v = value();
       if (!v) return std::nullopt;
+      const GisFormat* gis = GisFormatByName(*v);
+      if (gis != nullptr && gis->writable) {
+        options.gis_output_format = *v;
+        continue;
+      }
       output_format = Lookup(kOutputFormats, *v);
       if (!output_format) {
         error = "unknown output format '" + *v + "'";
         return std::nullopt;
       }
+      options.survey_format_named = true;
     } else if (arg == "--datum") {
       const std::string* v = value();
       if (!v) return std::nullopt;
@@ -166,6 +190,24 @@ std::optional<CliOptions> ParseCliArguments(const std::vector<std::string>& args
       }
       choices.calculation =
           *v == "planar" ? CalculationType::Planar : CalculationType::Ellipsoidic;
+    } else if (arg == "--list-formats") {
+      options.list_formats = true;
+      return options;
+    } else if (arg == "--recursive") {
+      options.recursive = true;
+    } else if (arg == "--output-dir") {
+      const std::string* v = value();
+      if (!v) return std::nullopt;
+      options.output_dir = *v;
+    } else if (arg == "--jobs") {
+      const std::string* v = value();
+      if (!v) return std::nullopt;
+      if (v->empty() || v->size() > 4 || v->find_first_not_of("0123456789") != std::string::npos ||
+          std::stoi(*v) < 1) {
+        error = "--jobs needs a whole number of 1 to 9999";
+        return std::nullopt;
+      }
+      options.jobs = static_cast<unsigned>(std::stoi(*v));
     } else if (arg == "--plot-dir" || arg == "--plot-image") {
       const std::string* v = value();
       if (!v) return std::nullopt;
@@ -190,9 +232,19 @@ std::optional<CliOptions> ParseCliArguments(const std::vector<std::string>& args
     }
   }
 
-  if (files.size() != 2) {
+  if (!options.output_dir.empty()) {
+    if (files.empty()) {
+      error = "give at least one INPUT with --output-dir";
+      return std::nullopt;
+    }
+    options.inputs = files;
+  } else if (files.size() != 2) {
     error = "give one INPUT and one OUTPUT file";
     return std::nullopt;
+  } else {
+    options.inputs = {files[0]};
+    options.request.input = files[0];
+    options.request.output = files[1];
   }
   if (plot_size_given && options.plot_image.empty()) {
     error = "--plot-size is the size of the --plot-image picture; give that too";
@@ -207,8 +259,6 @@ std::optional<CliOptions> ParseCliArguments(const std::vector<std::string>& args
     error = NotAnIntegerMessage(value);
   }
   if (!error.empty()) return std::nullopt;
-  options.request.input = files[0];
-  options.request.output = files[1];
   choices.output_format = output_format.value_or(DefaultOutputFormat(choices.input_format));
   if (choices.input_format == InputFormat::AsciiXY) {
     // As the main window forces for plane coordinates.

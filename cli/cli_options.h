@@ -17,6 +17,15 @@ struct CliOptions {
   std::string plot_image;  // --plot-image: the plot as a PNG file
   int plot_width = 1920;   // --plot-size WIDTHxHEIGHT, pixels
   int plot_height = 1080;
+  // GIS files and many tracks at once (cli/batch_run.h).
+  std::vector<std::string> inputs;  // every INPUT
+  std::string output_dir;           // --output-dir: one output per input there
+  bool recursive = false;           // --recursive: folders give their files
+  unsigned jobs = 0;                // --jobs: worker threads; 0 for one per core
+  bool list_formats = false;        // --list-formats
+  std::string gis_input_format;     // --input-format or --output-format with a
+  std::string gis_output_format;    // GIS format's name (gis/gis_formats.h)
+  bool survey_format_named = false;  // either with a survey format's name
 };
 
 // Parses the batch command's arguments (without the program name). Returns

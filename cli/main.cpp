@@ -12,7 +12,9 @@
 #include <vector>
 
 #include "app/processing_run.h"
+#include "cli/batch_run.h"
 #include "cli/cli_options.h"
+#include "cli/format_choice.h"
 #include "cli/plot_step.h"
 #include "trackio/file_io.h"
 #include "trackio/temporary_files.h"
@@ -127,6 +129,11 @@ int main(int argc, char** argv) {
     std::cout << oru::CliUsage();
     return 0;
   }
+  if (options->list_formats) {
+    std::cout << oru::FormatList();
+    return 0;
+  }
+  if (oru::IsGisCommand(*options)) return oru::RunGisCommand(*options, std::cout, std::cerr);
 
   // Temporary files go with the process on SIGINT, SIGTERM and SIGHUP.
   oru::InstallTemporaryFileCleanup();

@@ -36,6 +36,9 @@ for target in "${targets[@]}"; do
   [ -d "$root/fuzz/seeds/$name" ] || name="${target%_fuzzer}"
   [ -d "$root/fuzz/seeds/$name" ] && seeds=("$root/fuzz/seeds/$name")
   dict=(-dict="$root/fuzz/track.dict")
+  if [ -f "$root/fuzz/$name.dict" ]; then
+    dict=(-dict="$root/fuzz/$name.dict")
+  fi
   echo "--- $target: ${seconds}s"
   log="$build/findings/$target.log"
   # New inputs go to the first corpus folder; the seeds are only read.

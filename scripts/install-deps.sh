@@ -10,6 +10,7 @@ packages=(
   xvfb xauth locales
   clang libclang-rt-14-dev
   libgeographiclib-dev libproj-dev
+  libgdal-dev gdal-bin gpsbabel
 )
 
 missing=()

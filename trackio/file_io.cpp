@@ -5,8 +5,10 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <system_error>
 #include <utility>
+#include <vector>
 
 #include "trackio/temporary_files.h"
 
@@ -218,6 +220,33 @@ FileStatus WriteFileAtomically(const fs::path& path, std::string_view content) {
   StagedFile file;
   if (const FileStatus staged = file.Stage(path, content); !staged) return staged;
   return file.Commit();
+}
+
+std::filesystem::path MakeStagingDirectory(const std::filesystem::path& path) {
+  // A short name in the target's folder, so that any legal file name can be
+  // staged; registered for removal on SIGINT, SIGTERM and SIGHUP.
+  const fs::path folder = path.has_parent_path() ? path.parent_path() : fs::path(".");
+  std::string pattern = (folder / ".oru-XXXXXX").string();
+  SignalsHeld held;
+  if (::mkdtemp(pattern.data()) == nullptr) return {};
+  RegisterTemporaryFile(pattern.c_str());
+  return pattern;
+}
+
+bool CommitStagedFiles(const std::filesystem::path& staging, const std::filesystem::path& path) {
+  std::error_code ec;
+  std::vector<fs::path> files;
+  for (const fs::directory_entry& entry : fs::directory_iterator(staging, ec)) {
+    if (entry.path().filename() != path.filename()) files.push_back(entry.path());
+  }
+  files.push_back(staging / path.filename());
+  bool ok = !ec;
+  for (const fs::path& file : files) {
+    ok = ok && std::rename(file.c_str(), (path.parent_path() / file.filename()).c_str()) == 0;
+  }
+  fs::remove_all(staging, ec);
+  UnregisterTemporaryFile(staging.c_str());
+  return ok;
 }
 
 bool SameFile(const fs::path& a, const fs::path& b) {

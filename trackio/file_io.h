@@ -74,6 +74,18 @@ class StagedFile {
 // as it was.
 FileStatus WriteFileAtomically(const std::filesystem::path& path, std::string_view content);
 
+// For writers that make several files or need their final names (GDAL's
+// drivers): a new, empty directory beside `path`, in the same folder and so on
+// the same file system, in which they build the files of `path`. Empty on
+// failure.
+std::filesystem::path MakeStagingDirectory(const std::filesystem::path& path);
+
+// Moves every file of `staging` into the folder of `path` by rename, each
+// over the file of the same name there, the one named like `path` last (so a
+// reader that finds it finds its companions too), then removes `staging`.
+// False when a rename fails; `staging` is removed with what was left in it.
+bool CommitStagedFiles(const std::filesystem::path& staging, const std::filesystem::path& path);
+
 // True when the two names lead to the same file (through links, hard links
 // and any spelling), or to the same place when neither exists yet.
 bool SameFile(const std::filesystem::path& a, const std::filesystem::path& b);

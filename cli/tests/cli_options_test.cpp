@@ -61,8 +61,13 @@ TEST(ParseCliArguments, RefusesWhatItCannotUse) {
       {},
       {"in"},
       {"in", "out", "third"},
-      {"--input-format", "gpx", "in", "out"},
-      {"--output-format", "csv", "in", "out"},
+      {"--input-format", "gpx2", "in", "out"},
+      {"--output-format", "svg", "in", "out"},
+      {"--output-format", "dxf", "in", "out"},  // read only
+      {"--output-dir", "out"},
+      {"--jobs", "0", "in", "out"},
+      {"--jobs", "2x", "in", "out"},
+      {"--jobs", "", "in", "out"},
       {"--datum", "osgb", "in", "out"},
       {"--calculation", "spherical", "in", "out"},
       {"--points", "5", "--max-deviation", "1", "in", "out"},
@@ -151,6 +156,26 @@ TEST(PlotFileClash, NoPlotFileIsTheInputTheOutputOrAnother) {
     EXPECT_EQ(PlotFileClash(*options).value_or(""), message);
   }
   fs::remove_all(dir);
+}
+
+TEST(ParseCliArguments, GisFormatsAndManyFiles) {
+  std::string error;
+  const auto o = ParseCliArguments({"--input-format", "gpx", "--output-format", "gpkg", "--jobs",
+                                    "3", "--recursive", "a", "b", "--output-dir", "out", "c"},
+                                   error);
+  ASSERT_TRUE(o) << error;
+  EXPECT_EQ(o->gis_input_format, "gpx");
+  EXPECT_EQ(o->gis_output_format, "gpkg");
+  EXPECT_EQ(o->jobs, 3u);
+  EXPECT_TRUE(o->recursive);
+  EXPECT_EQ(o->output_dir, "out");
+  EXPECT_EQ(o->inputs, (std::vector<std::string>{"a", "b", "c"}));
+  // The survey formats keep their names and stay the default.
+  const auto survey = ParseCliArguments({"--input-format", "dms", "in", "out"}, error);
+  ASSERT_TRUE(survey);
+  EXPECT_TRUE(survey->gis_input_format.empty());
+  EXPECT_EQ(survey->request.choices.input_format, InputFormat::AsciiDms);
+  EXPECT_TRUE(ParseCliArguments({"--list-formats"}, error)->list_formats);
 }
 
 }  // namespace

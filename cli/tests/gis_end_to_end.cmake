@@ -1,0 +1,103 @@
+# Runs oru-cli on GIS files as a user does: many files at once, their
+# results against one-at-a-time runs, failures, folders and formats.
+# Called by CTest with ORU_CLI and WORK_DIR.
+file(REMOVE_RECURSE "${WORK_DIR}")
+file(MAKE_DIRECTORY "${WORK_DIR}/in/sub")
+
+function(expect_equal what actual expected)
+  if(NOT actual STREQUAL expected)
+    message(FATAL_ERROR "${what}:\n--- got\n${actual}\n--- expected\n${expected}")
+  endif()
+endfunction()
+function(expect_match what text regex)
+  if(NOT text MATCHES "${regex}")
+    message(FATAL_ERROR "${what}: no match for ${regex} in\n${text}")
+  endif()
+endfunction()
+
+# Survey lines along meridians with a sway of a few metres, a turn and a
+# second line; two features a file, one of them a MultiLineString.
+function(write_lines path lon)
+  set(coords "")
+  foreach(i RANGE 0 19)
+    math(EXPR sway "(${i} * 7) % 5")
+    math(EXPR lat_milli "100 + ${i}")
+    string(APPEND coords "[${lon}.0000${sway}, 52.${lat_milli}],")
+  endforeach()
+  string(APPEND coords "[${lon}.0010, 52.121]")
+  file(WRITE "${path}" "{\"type\": \"FeatureCollection\", \"features\": [
+{\"type\": \"Feature\", \"properties\": {\"name\": \"line ${lon}\", \"no\": 1},
+ \"geometry\": {\"type\": \"LineString\", \"coordinates\": [${coords}]}},
+{\"type\": \"Feature\", \"properties\": {\"name\": \"pair\", \"no\": 2},
+ \"geometry\": {\"type\": \"MultiLineString\", \"coordinates\": [[${coords}], [[${lon}.1, 52.1], [${lon}.1, 52.2], [${lon}.2, 52.2]]]}},
+{\"type\": \"Feature\", \"properties\": {\"name\": \"buoy\"}, \"geometry\": {\"type\": \"Point\", \"coordinates\": [${lon}.5, 52.5]}}
+]}\n")
+endfunction()
+write_lines("${WORK_DIR}/in/a.geojson" 3)
+write_lines("${WORK_DIR}/in/b.geojson" 4)
+write_lines("${WORK_DIR}/in/sub/c.geojson" 5)
+file(WRITE "${WORK_DIR}/in/bad.geojson" "{\"type\": \"FeatureCollection\", \"features\": [")
+
+set(criterion --calculation planar --max-deviation 1)
+
+# 1. Many files on two threads; the broken one fails alone.
+execute_process(
+  COMMAND "${ORU_CLI}" ${criterion} --jobs 2 --output-dir "${WORK_DIR}/out"
+          "${WORK_DIR}/in/a.geojson" "${WORK_DIR}/in/bad.geojson" "${WORK_DIR}/in/b.geojson"
+  RESULT_VARIABLE code OUTPUT_VARIABLE batch ERROR_VARIABLE err)
+expect_equal("exit code with a failing file" "${code}" "1")
+expect_match("failure summary" "${err}" "oru-cli: 1 of 3 files failed: [^\n]*bad.geojson\n")
+expect_match("kept features" "${err}" "a.geojson: not thinned, kept as they are: 1 point")
+expect_match("statistics block" "${batch}"
+  "a.geojson, layer 'a', feature 2, part 2 'pair':\nThe maximum distance[^\n]*\nThe number of points has decreased with 0 % from 3 to 3\n")
+expect_match("total" "${batch}" "Total of 6 tracks in 2 files:\n")
+if(EXISTS "${WORK_DIR}/out/bad.geojson" OR NOT EXISTS "${WORK_DIR}/out/b.geojson")
+  message(FATAL_ERROR "outputs of the batch are wrong")
+endif()
+
+# 2. Each file alone on one thread gives the same file and the same figures.
+foreach(name a b)
+  execute_process(
+    COMMAND "${ORU_CLI}" ${criterion} --jobs 1 "${WORK_DIR}/in/${name}.geojson"
+            "${WORK_DIR}/${name}-alone.geojson"
+    RESULT_VARIABLE code OUTPUT_VARIABLE alone)
+  expect_equal("exit code of ${name} alone" "${code}" "0")
+  file(READ "${WORK_DIR}/${name}-alone.geojson" one)
+  file(READ "${WORK_DIR}/out/${name}.geojson" many)
+  expect_equal("${name} thinned alone and among others" "${many}" "${one}")
+  string(REGEX REPLACE "Total of.*" "" alone_blocks "${alone}")
+  string(FIND "${batch}" "${alone_blocks}" at)
+  if(at EQUAL -1)
+    message(FATAL_ERROR "statistics of ${name} alone not in the batch's:\n${alone_blocks}")
+  endif()
+endforeach()
+
+# 3. A folder with --recursive, into GeoPackage files, as JSON lines.
+execute_process(
+  COMMAND "${ORU_CLI}" ${criterion} --json --recursive --output-format gpkg
+          --output-dir "${WORK_DIR}/out2" "${WORK_DIR}/in"
+  RESULT_VARIABLE code OUTPUT_VARIABLE json ERROR_VARIABLE err)
+expect_equal("exit code of the folder run" "${code}" "1")  # bad.geojson
+if(NOT EXISTS "${WORK_DIR}/out2/sub/c.gpkg")
+  message(FATAL_ERROR "no out2/sub/c.gpkg")
+endif()
+expect_match("JSON line of a track" "${json}"
+  "{\"file\": \"[^\"]*sub/c.geojson\", \"track\": \"layer 'c', feature 1 'line 5'\", \"max_deviation\": \"[0-9]+\"")
+expect_match("JSON total" "${json}" "{\"file\": null, \"track\": null, \"files\": 3, \"tracks\": 9, \"failed\": \\[\"[^\"]*bad.geojson\"\\], ")
+
+# 4. Usage: a folder without --recursive; the list of formats.
+execute_process(COMMAND "${ORU_CLI}" --output-dir "${WORK_DIR}/out3" "${WORK_DIR}/in"
+  RESULT_VARIABLE code ERROR_VARIABLE err)
+expect_equal("exit code for a folder without --recursive" "${code}" "2")
+execute_process(COMMAND "${ORU_CLI}" --list-formats RESULT_VARIABLE code OUTPUT_VARIABLE list)
+expect_equal("exit code of --list-formats" "${code}" "0")
+expect_match("formats" "${list}" "fgb +\\.fgb +FlatGeobuf\n")
+
+# 5. A survey format named keeps the survey run, whatever the files are called.
+# (20, 0) lies 80/sqrt(916) = 2.6 m from the line of the ends, (10, 3) 1.7 m.
+file(WRITE "${WORK_DIR}/survey.csv" "0 0\n10 3\n20 0\n30 4\n")
+execute_process(COMMAND "${ORU_CLI}" --input-format xy --points 3 "${WORK_DIR}/survey.csv"
+                        "${WORK_DIR}/survey-out.gpx" RESULT_VARIABLE code)
+expect_equal("exit code of a survey run into a .gpx name" "${code}" "0")
+file(READ "${WORK_DIR}/survey-out.gpx" kept)
+expect_equal("survey output" "${kept}" "      0.00       0.00\n     20.00       0.00\n     30.00       4.00\n")

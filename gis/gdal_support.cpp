@@ -1,0 +1,130 @@
+#include "gis/gdal_support.h"
+
+#include <cpl_conv.h>
+#include <cpl_error.h>
+#include <cpl_string.h>
+#include <cpl_vsi.h>
+
+#include <mutex>
+#include <vector>
+
+#include "gis/gis_formats.h"
+
+namespace oru {
+
+void RegisterGisDrivers() {
+  static std::once_flag once;
+  std::call_once(once, [] {
+    // No network access and no side files beside the inputs: ORU reads and
+    // writes local files only.
+    CPLSetConfigOption("GDAL_HTTP_TIMEOUT", "1");
+    CPLSetConfigOption("CPL_VSIL_CURL_ALLOWED_EXTENSIONS", "none");
+    CPLSetConfigOption("GDAL_PAM_ENABLED", "NO");
+    CPLSetConfigOption("OGR_SQLITE_JOURNAL", "MEMORY");
+    CPLSetErrorHandler(CPLQuietErrorHandler);
+    GDALAllRegister();
+    GDALDriverManager* manager = GetGDALDriverManager();
+    std::vector<GDALDriver*> unused;
+    for (int i = 0; i < manager->GetDriverCount(); ++i) {
+      GDALDriver* driver = manager->GetDriver(i);
+      bool ours = false;
+      for (const GisFormat& format : GisFormats()) {
+        ours = ours || format.driver == driver->GetDescription();
+      }
+      if (!ours) unused.push_back(driver);
+    }
+    for (GDALDriver* driver : unused) {
+      manager->DeregisterDriver(driver);
+      delete driver;
+    }
+  });
+}
+
+std::string GdalReason(const char* fallback) {
+  const char* message = CPLGetLastErrorMsg();
+  return message != nullptr && message[0] != '\0' ? std::string(message) : std::string(fallback);
+}
+
+namespace {
+
+// Calls `block(text)` with the file's bytes in blocks of 1 MiB, each but the
+// first beginning with the last `overlap` bytes of the one before, until it
+// returns true. Reads through GDAL's file layer, so /vsimem/ files too.
+// False when the file cannot be opened.
+template <typename Block>
+bool ScanFile(const std::string& path, std::size_t overlap, Block&& block) {
+  VSILFILE* file = VSIFOpenL(path.c_str(), "rb");
+  if (file == nullptr) return false;
+  std::string text;
+  std::vector<char> buffer(std::size_t{1} << 20);
+  for (;;) {
+    const std::size_t got = VSIFReadL(buffer.data(), 1, buffer.size(), file);
+    if (got == 0) break;
+    text.append(buffer.data(), got);
+    if (block(std::string_view(text))) break;
+    if (text.size() > overlap) text.erase(0, text.size() - overlap);
+  }
+  VSIFCloseL(file);
+  return true;
+}
+
+}  // namespace
+
+bool GpxFileMayHold(const std::string& path, std::string_view element) {
+  auto is_end = [](char c) {
+    return c == '>' || c == '/' || c == ' ' || c == '\t' || c == '\r' || c == '\n';
+  };
+  bool found = false;
+  const bool read = ScanFile(path, element.size() + 1, [&](std::string_view text) {
+    for (std::size_t at = text.find(element, 1); at != std::string_view::npos && !found;
+         at = text.find(element, at + 1)) {
+      const std::size_t end = at + element.size();
+      found = end < text.size() && (text[at - 1] == '<' || text[at - 1] == ':') && is_end(text[end]);
+    }
+    return found;
+  });
+  return found || !read;
+}
+
+std::optional<std::string> RefusedByGdalGuard(const std::string& path, const GisFormat& format) {
+  if (format.driver != "DXF") return std::nullopt;
+  // GDAL 3.6's DXF reader never returns from a text file with a NUL byte;
+  // binary DXF files begin with their sentinel and are left to it.
+  constexpr std::string_view kBinarySentinel = "AutoCAD Binary DXF";
+  std::optional<std::string> refusal;
+  std::size_t offset = 0;
+  bool first = true;
+  ScanFile(path, 0, [&](std::string_view text) {
+    if (first && text.starts_with(kBinarySentinel)) return true;
+    first = false;
+    const std::size_t nul = text.find('\0');
+    if (nul != std::string_view::npos) {
+      refusal = "byte " + std::to_string(offset + nul + 1) + " is a NUL: not a DXF text file";
+      return true;
+    }
+    offset += text.size();
+    return false;
+  });
+  return refusal;
+}
+
+GDALDatasetUniquePtr OpenGisDataset(const std::string& path, const GisFormat& format) {
+  RegisterGisDrivers();
+  CPLErrorReset();
+  const std::string driver(format.driver);
+  const char* const drivers[] = {driver.c_str(), nullptr};
+  // CSV: points from longitude/latitude (or X/Y) columns, or a WKT column;
+  // the coordinate columns stay attributes, so rows are written back whole.
+  CPLStringList options;
+  if (format.driver == "CSV") {
+    options.AddNameValue("X_POSSIBLE_NAMES", "lon,long,longitude,x,easting");
+    options.AddNameValue("Y_POSSIBLE_NAMES", "lat,latitude,y,northing");
+    options.AddNameValue("Z_POSSIBLE_NAMES", "z,ele,elevation,height");
+    options.AddNameValue("GEOM_POSSIBLE_NAMES", "wkt,geometry,geom,the_geom");
+    options.AddNameValue("KEEP_GEOM_COLUMNS", "YES");
+  }
+  return GDALDatasetUniquePtr(GDALDataset::Open(path.c_str(), GDAL_OF_VECTOR | GDAL_OF_READONLY,
+                                                drivers, options.List(), nullptr));
+}
+
+}  // namespace oru

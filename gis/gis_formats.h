@@ -1,0 +1,34 @@
+#pragma once
+
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace oru {
+
+// A file format read (and mostly written) through GDAL/OGR. The table holds
+// no GDAL type, so the batch command can choose formats without GDAL's
+// headers.
+struct GisFormat {
+  std::string_view name;         // the oru-cli name: "gpx", "gpkg", ...
+  std::string_view driver;       // GDAL's driver short name
+  std::string_view extensions;   // blank-separated, with the point; the first is written
+  std::string_view description;  // for --list-formats
+  bool writable = true;          // false: read only
+  bool many_layers = true;       // false: a file holds a single layer
+};
+
+// Every format, in the order --list-formats prints them.
+std::span<const GisFormat> GisFormats();
+
+// The format of an oru-cli name, or null.
+const GisFormat* GisFormatByName(std::string_view name);
+
+// The format that a file's extension selects (case-insensitive), or null for
+// other names, the survey formats' among them.
+const GisFormat* GisFormatOfPath(std::string_view path);
+
+// The extension that files of the format are written with (".gpx").
+std::string_view WrittenExtension(const GisFormat& format);
+
+}  // namespace oru

@@ -1,0 +1,216 @@
+#include "gis/gis_reader.h"
+
+#include <cpl_error.h>
+#include <ogrsf_frmts.h>
+
+#include <array>
+#include <cstring>
+#include <optional>
+#include <utility>
+
+#include "gis/gdal_support.h"
+#include "gis/gis_formats.h"
+#include "gis/line_parts.h"
+#include "gis/track_frame.h"
+
+namespace oru {
+namespace {
+
+std::string Quoted(const std::string& text) {
+  std::string quoted(1, '\'');
+  quoted += text;
+  quoted += '\'';
+  return quoted;
+}
+
+std::string NameOf(const OGRFeature& feature) {
+  const int field = feature.GetFieldIndex("name");
+  if (field < 0 || !feature.IsFieldSetAndNotNull(field)) return {};
+  return feature.GetFieldAsString(field);
+}
+
+void CountSkipped(const OGRGeometry* geometry, GisSkipped& skipped) {
+  const OGRwkbGeometryType type =
+      geometry == nullptr ? wkbNone : wkbFlatten(geometry->getGeometryType());
+  if (type == wkbPoint || type == wkbMultiPoint) {
+    ++skipped.points;
+  } else if (type == wkbPolygon || type == wkbMultiPolygon) {
+    ++skipped.polygons;
+  } else {
+    ++skipped.other;
+  }
+}
+
+// CSV files hold no CRS: their WKT geometries and longitude/latitude
+// columns are WGS84 degrees, their X/Y (easting/northing) columns metres.
+TrackFrame FrameOfCsvLayer(OGRLayer& layer, LayerRole role) {
+  TrackFrame frame;
+  frame.geographic = role != LayerRole::PointRows;
+  for (const char* name : {"lon", "long", "longitude"}) {
+    frame.geographic = frame.geographic || layer.GetLayerDefn()->GetFieldIndex(name) >= 0;
+  }
+  return frame;
+}
+
+// Turns the X, Y read into `track` (held in first, second) into the engine's
+// coordinates, or says why it cannot.
+std::optional<std::string> ToEngineCoordinates(const TrackFrame& frame, GisTrack& track) {
+  std::vector<double>& x = track.first;
+  std::vector<double>& y = track.second;
+  const std::size_t n = x.size();
+  if (frame.to_wgs84) {
+    std::vector<int> success(n, FALSE);
+    CPLErrorReset();
+    if (n > 0 && !frame.to_wgs84->Transform(n, x.data(), y.data(), nullptr, success.data())) {
+      for (std::size_t i = 0; i < n; ++i) {
+        if (!success[i]) {
+          return "point " + std::to_string(i + 1) +
+                 ": no transformation to WGS 84: " + GdalReason("outside the CRS's area");
+        }
+      }
+    }
+  }
+  if (!frame.geographic) {
+    for (std::size_t i = 0; i < n; ++i) {
+      x[i] *= frame.metres_per_unit;
+      y[i] *= frame.metres_per_unit;
+    }
+    return std::nullopt;
+  }
+  // first: latitude, second: longitude.
+  if (frame.to_wgs84 || !frame.latitude_first) std::swap(x, y);
+  track.datum = frame.datum;
+  // The geodesy library measures only latitudes within +-90 and longitudes
+  // within +-180 degrees; the checks fail on NaN too.
+  for (std::size_t i = 0; i < n; ++i) {
+    if (!(track.first[i] >= -90.0 && track.first[i] <= 90.0)) {
+      return "point " + std::to_string(i + 1) + ": latitude out of range.";
+    }
+    if (!(track.second[i] >= -180.0 && track.second[i] <= 180.0)) {
+      return "point " + std::to_string(i + 1) + ": longitude out of range.";
+    }
+  }
+  return std::nullopt;
+}
+
+GisTrack NewTrack(OGRLayer& layer, const OGRFeature& feature, std::int64_t number, int part,
+                  const TrackFrame& frame) {
+  GisTrack track;
+  track.layer = layer.GetName();
+  track.feature = number;
+  track.part = part;
+  track.name = NameOf(feature);
+  track.geographic = frame.geographic;
+  return track;
+}
+
+void AppendVertices(const OGRSimpleCurve& line, GisTrack& track) {
+  const std::size_t old = track.first.size();
+  const auto n = static_cast<std::size_t>(line.getNumPoints());
+  track.first.resize(old + n);
+  track.second.resize(old + n);
+  if (n > 0) {
+    line.getPoints(track.first.data() + old, sizeof(double), track.second.data() + old,
+                   sizeof(double));
+  }
+}
+
+// Reads the tracks of one layer into `outcome`; false with outcome.error set
+// on a failure.
+bool ReadLayer(OGRLayer& layer, LayerRole role, bool csv, GisReadOutcome& outcome) {
+  const std::string where = "layer " + Quoted(layer.GetName());
+  std::string error;
+  std::optional<TrackFrame> frame = csv && layer.GetSpatialRef() == nullptr
+                                        ? std::optional<TrackFrame>(FrameOfCsvLayer(layer, role))
+                                        : FrameOfCrs(layer.GetSpatialRef(), error);
+  if (!frame) {
+    outcome.error = where + ": " + error;
+    return false;
+  }
+  const std::size_t first_track = outcome.tracks.size();
+  std::int64_t number = 0;
+  layer.ResetReading();
+  CPLErrorReset();
+  for (auto& feature : layer) {
+    ++number;
+    OGRGeometry* geometry = feature->GetGeometryRef();
+    if (role == LayerRole::PointRows) {
+      if (geometry != nullptr && wkbFlatten(geometry->getGeometryType()) == wkbPoint) {
+        if (outcome.tracks.size() == first_track) {
+          outcome.tracks.push_back(NewTrack(layer, *feature, 1, 0, *frame));
+          outcome.tracks.back().name.clear();
+        }
+        outcome.tracks.back().first.push_back(geometry->toPoint()->getX());
+        outcome.tracks.back().second.push_back(geometry->toPoint()->getY());
+      } else {
+        CountSkipped(geometry, outcome.skipped);
+      }
+      continue;
+    }
+    const int lines = geometry == nullptr ? 0
+                                          : ForEachLinePart(*geometry, [&](OGRLineString& line,
+                                                                           int part) {
+                                              outcome.tracks.push_back(
+                                                  NewTrack(layer, *feature, number, part, *frame));
+                                              AppendVertices(line, outcome.tracks.back());
+                                            });
+    if (lines == 0) CountSkipped(geometry, outcome.skipped);
+  }
+  if (CPLGetLastErrorType() == CE_Failure) {
+    outcome.error = where + ", feature " + std::to_string(number + 1) + ": " +
+                    GdalReason("the feature could not be read");
+    return false;
+  }
+  for (std::size_t i = first_track; i < outcome.tracks.size(); ++i) {
+    GisTrack& track = outcome.tracks[i];
+    track.points = static_cast<std::int64_t>(track.first.size());
+    if (auto refusal = ToEngineCoordinates(*frame, track)) {
+      outcome.error = TrackPlace(track) + ": " + *refusal;
+      return false;
+    }
+    if (track.points == 0) ++outcome.skipped.empty_lines;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::string TrackPlace(const GisTrack& track) {
+  std::string place = "layer " + Quoted(track.layer) + ", feature " + std::to_string(track.feature);
+  if (track.part > 0) place += ", part " + std::to_string(track.part);
+  if (!track.name.empty()) {
+    place += ' ';
+    place += Quoted(track.name);
+  }
+  return place;
+}
+
+GisReadOutcome ReadGisTracks(const std::string& path, const GisFormat& format) {
+  GisReadOutcome outcome;
+  if (auto refusal = RefusedByGdalGuard(path, format)) {
+    outcome.error = "could not be opened as " + std::string(format.description) + ": " + *refusal;
+    return outcome;
+  }
+  GDALDatasetUniquePtr dataset = OpenGisDataset(path, format);
+  if (!dataset) {
+    outcome.error = "could not be opened as " + std::string(format.description) + ": " +
+                    GdalReason("GDAL gives no reason");
+    return outcome;
+  }
+  const char* driver = dataset->GetDriverName();
+  for (OGRLayer* layer : dataset->GetLayers()) {
+    const LayerRole role = RoleOfLayer(driver, *layer);
+    if (role == LayerRole::GpxPoints || role == LayerRole::Copied) continue;
+    if (std::strcmp(driver, "GPX") == 0 && std::strcmp(layer->GetName(), "routes") == 0 &&
+        !GpxFileMayHold(path, "rte")) {
+      continue;
+    }
+    if (!ReadLayer(*layer, role, std::strcmp(driver, "CSV") == 0, outcome)) {
+      outcome.tracks.clear();
+      return outcome;
+    }
+  }
+  return outcome;
+}
+
+}  // namespace oru

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <string>
+
+#include "gis/gis_track.h"
+
+namespace oru {
+
+struct GisFormat;
+
+// Reads every track of a GIS file with GDAL's driver of `format`, in layer,
+// feature and part order. GPX files give their routes and track segments
+// (waypoints and the per-point layers are not tracks); CSV files with
+// coordinate columns give one track of their rows. The coordinates become
+// the engine's as the layer's CRS decides (FrameOfCrs); CSV files hold no
+// CRS: WKT geometries and longitude/latitude columns are WGS84 degrees, X/Y
+// (easting/northing) columns metres.
+//
+// Fails, with `error` naming the layer and feature and quoting GDAL, when the
+// file cannot be opened or read, a CRS cannot be used, or a geographic track
+// has a latitude beyond +-90 or a longitude beyond +-180 degrees.
+GisReadOutcome ReadGisTracks(const std::string& path, const GisFormat& format);
+
+}  // namespace oru

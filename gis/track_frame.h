@@ -1,0 +1,36 @@
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+
+#include <ogr_spatialref.h>
+
+#include "track/run_settings.h"
+
+namespace oru {
+
+// How the coordinates of a layer become the engine's coordinates.
+struct TrackFrame {
+  bool geographic = false;               // degrees; false: plane coordinates
+  DatumChoice datum = DatumChoice::Wgs84;  // the engine's datum of a geographic track
+  bool latitude_first = false;           // the data's first axis is the latitude
+  double metres_per_unit = 1.0;          // plane tracks: length of one coordinate unit
+  // Geographic CRSs on other datums (or in other angular units): to WGS84
+  // longitude, latitude in degrees, through GDAL/PROJ.
+  std::unique_ptr<OGRCoordinateTransformation> to_wgs84;
+};
+
+// Decides from the layer's CRS (null: the layer has none) how its tracks are
+// thinned:
+//   - geographic on WGS84 or ETRS89 (the same ellipsoid to centimetres):
+//     geographic, WGS84/ETRS89; on ED50: geographic, ED50;
+//   - geographic on any other datum, or in angular units other than degrees:
+//     transformed to WGS84 first, then as WGS84;
+//   - projected or local: plane X, Y, scaled to metres by the CRS's unit;
+//   - none: plane X, Y in metres (CAD drawings, CSV X/Y columns).
+// Nothing, with `error` set, for geocentric CRSs and CRSs that PROJ cannot
+// transform.
+std::optional<TrackFrame> FrameOfCrs(const OGRSpatialReference* srs, std::string& error);
+
+}  // namespace oru
