@@ -4,6 +4,7 @@
 #include <atomic>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <thread>
@@ -54,8 +55,9 @@ std::string JsonString(const std::string& text) {
 }
 
 // The statistics object with `keys` (already JSON, each ending in ", ") first.
-std::string JsonLine(const std::string& keys, const StatisticsTexts& texts) {
-  return "{" + keys + StatisticsJson(texts).substr(1);
+std::string JsonLine(const std::string& keys, const StatisticsTexts& texts,
+                     const std::optional<QualityTexts>& quality = std::nullopt) {
+  return "{" + keys + StatisticsJson(texts, quality).substr(1);
 }
 
 void Write(FileJob& job) {
@@ -165,6 +167,7 @@ std::optional<ThinChoices> ChoicesOf(const CliOptions& options, std::string& err
   ThinChoices choices;
   choices.calculation = options.request.choices.calculation;
   choices.criterion = options.request.choices.criterion;
+  choices.quality_figures = options.json;
   const std::string& value = options.request.selection_value;
   if (choices.criterion == Criterion::MaximumDeviation) {
     const auto threshold = ParseMaximumDeviation(value);
@@ -198,9 +201,10 @@ int Report(const std::vector<std::unique_ptr<FileJob>>& jobs, bool json, std::os
       const SelectionStatistics& s = job->thinned[i].statistics;
       const StatisticsTexts texts = FormatStatistics(s);
       if (json) {
+        const auto& quality = job->thinned[i].quality;
         out << JsonLine("\"file\": " + JsonString(job->input) + ", \"track\": " +
                             JsonString(TrackPlace(track)) + ", ",
-                        texts);
+                        texts, quality ? std::optional(FormatQuality(*quality)) : std::nullopt);
       } else {
         out << job->input << ", " << TrackPlace(track) << ":\n" << StatisticsRows(texts) << '\n';
       }

@@ -24,11 +24,12 @@ TrackThinning ThinTrack(GisTrack& track, const ThinChoices& choices) {
   } else {
     settings.wanted_count = choices.wanted_count;
   }
+  settings.quality_figures = choices.quality_figures;
   SelectionResult result = SelectPoints(std::move(track.first), std::move(track.second),
                                         settings, nullptr);
   track.first = {};
   track.second = {};
-  return {std::move(result.selected), result.statistics};
+  return {std::move(result.selected), result.statistics, result.quality};
 }
 
 }  // namespace oru

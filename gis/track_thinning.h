@@ -1,9 +1,11 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "gis/gis_track.h"
+#include "track/deviation_quality.h"
 #include "track/run_settings.h"
 #include "track/statistics.h"
 
@@ -15,11 +17,13 @@ struct ThinChoices {
   Criterion criterion = Criterion::NumberOfPoints;
   double threshold = 0.0;         // metres, "Maximum deviation"
   std::int64_t wanted_count = 0;  // points to keep, "Number of points"
+  bool quality_figures = false;   // every vertex's deviation summarised
 };
 
 struct TrackThinning {
   std::vector<std::int64_t> selected;  // 1-based vertex numbers, ascending
   SelectionStatistics statistics;
+  std::optional<DeviationQuality> quality;  // when the choices ask for it
 };
 
 // Thins one track with the selection engine, as the processing run thins a
