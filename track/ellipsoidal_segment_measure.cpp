@@ -513,28 +513,36 @@ SegmentWinner EllipsoidalSegmentMeasure::ScanPruned(std::int64_t a, std::int64_t
     return x.upper != y.upper ? x.upper > y.upper : x.index < y.index;
   });
 
-  // 3. In order of falling bound, two at a time (one per thread).
+  // 3. In order of falling bound, in batches spread over the threads. A
+  // batch may measure a few contenders that the one before would have ruled
+  // out; their bounds lie below the best by then, so they cannot win, and
+  // batches that double in size from two keep the hand-overs between the
+  // threads few (each costs about as much as a measure).
   std::size_t next = 0;
+  std::size_t batch_size = 2;
   while (next < all.size()) {
-    Tick(kPollExact / 2);
-    std::int64_t batch[2];
-    int size = 0;
-    while (size < 2 && next < all.size()) {
+    batch_.clear();
+    while (batch_.size() < batch_size && next < all.size()) {
       const Contender& c = all[next];
       if (c.upper < best.deviation) {
         next = all.size();  // every later bound is lower still
         break;
       }
       ++next;
-      if (can_win(c.upper, c.index)) batch[size++] = c.index;
+      if (can_win(c.upper, c.index)) batch_.push_back({c.index, 0.0});
     }
-    if (size == 0) break;
-    double d[2] = {0.0, 0.0};
+    if (batch_.empty()) break;
+    const auto size = static_cast<std::int64_t>(batch_.size());
     Spread(size, kParallelExact, [&](std::int64_t begin, std::int64_t end, int thread) {
-      for (std::int64_t i = begin; i < end; ++i) d[i] = Deviation(a, b, batch[i], thread);
+      for (std::int64_t i = begin; i < end; ++i) {
+        if (thread == 0) Tick(kPollExact);
+        Measured& m = batch_[static_cast<std::size_t>(i)];
+        m.deviation = Deviation(a, b, m.index, thread);
+      }
     });
     exact_measures_ += size;
-    for (int i = 0; i < size; ++i) consider(d[i], batch[i]);
+    for (const Measured& m : batch_) consider(m.deviation, m.index);
+    batch_size *= 2;
   }
   if (!found) return {0.0, a + 1};
   return best;

@@ -138,12 +138,13 @@ class AnchorRun {
 //     A point whose bound so derived is below the best deviation is passed
 //     over; any other becomes an anchor, and a contender when its own bound
 //     reaches the best;
-//  3. measures the contenders exactly in order of falling bound, stopping at
-//     the first bound below the best deviation found (reaching it counts: an
-//     equal deviation at a lower index would win).
+//  3. measures the contenders exactly in order of falling bound, in batches
+//     that double in size, stopping at the first bound below the best
+//     deviation found (reaching it counts: an equal deviation at a lower index
+//     would win).
 // The sweep of a large segment is split between `threads` threads (one or
-// two), and the contenders are measured two at a time; each thread has its
-// own datum record. Which points are pruned may depend on the thread count;
+// two), and so is each batch of contenders; each thread has its own datum
+// record. Which points are pruned may depend on the thread count;
 // the answer does not.
 class EllipsoidalSegmentMeasure final : public SegmentMeasure {
  public:
@@ -194,6 +195,11 @@ class EllipsoidalSegmentMeasure final : public SegmentMeasure {
     std::int64_t index;
   };
   std::vector<Contender> contenders_[2];  // scratch of ScanPruned, per thread
+  struct Measured {
+    std::int64_t index;
+    double deviation;
+  };
+  std::vector<Measured> batch_;           // scratch of ScanPruned
 };
 
 }  // namespace oru
