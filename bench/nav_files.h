@@ -32,6 +32,18 @@ inline void AppendSentence(std::string& out, const char* body) {
   out.append("$").append(body).append(tail);
 }
 
+// Whole degrees and the minutes rounded to the five decimals written, so
+// that 59.999996 minutes are written as the next degree, not as 60.00000.
+inline double Minutes(double degrees, int& whole) {
+  whole = static_cast<int>(std::floor(degrees));
+  double minutes = std::round((degrees - whole) * 60.0 * 1e5) / 1e5;
+  if (minutes >= 60.0) {
+    minutes -= 60.0;
+    ++whole;
+  }
+  return minutes;
+}
+
 // `fixes` fixes: as many GGA sentences, and an RMC every tenth fix.
 inline std::string NmeaLog(long fixes) {
   std::string text;
@@ -40,16 +52,16 @@ inline std::string NmeaLog(long fixes) {
   for (long k = 0; k < fixes; ++k) {
     walk.Step();
     const long t = k % 86400;
-    const double lat_min = (walk.lat - std::floor(walk.lat)) * 60.0;
-    const double lon_min = (walk.lon - std::floor(walk.lon)) * 60.0;
+    int lat_deg = 0;
+    int lon_deg = 0;
+    const double lat_min = Minutes(walk.lat, lat_deg);
+    const double lon_min = Minutes(walk.lon, lon_deg);
     std::snprintf(body, sizeof body, "GPGGA,%02ld%02ld%02ld.00,%02d%08.5f,N,%03d%08.5f,E,2,09,0.9,12.3,M,46.9,M,3.0,0120",
-                  t / 3600, t / 60 % 60, t % 60, static_cast<int>(walk.lat), lat_min,
-                  static_cast<int>(walk.lon), lon_min);
+                  t / 3600, t / 60 % 60, t % 60, lat_deg, lat_min, lon_deg, lon_min);
     AppendSentence(text, body);
     if (k % 10 == 0) {
       std::snprintf(body, sizeof body, "GPRMC,%02ld%02ld%02ld.00,A,%02d%08.5f,N,%03d%08.5f,E,8.7,10.0,020524,,,D",
-                    t / 3600, t / 60 % 60, t % 60, static_cast<int>(walk.lat), lat_min,
-                    static_cast<int>(walk.lon), lon_min);
+                    t / 3600, t / 60 % 60, t % 60, lat_deg, lat_min, lon_deg, lon_min);
       AppendSentence(text, body);
     }
   }

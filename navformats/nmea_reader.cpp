@@ -38,41 +38,33 @@ int HexValue(char c) {
   return -1;
 }
 
-// Exclusive or of `body`, printable ASCII only; false for any other byte.
-bool Checksum(std::string_view body, unsigned& sum) {
-  sum = 0;
-  for (const char c : body) {
-    const auto u = static_cast<unsigned char>(c);
+// Splits `text` after its first character ('$' or '\') at its commas, up
+// to a '*' or its end, into `fields` (n of them; beyond kMaxFields the rest
+// is dropped). False when a character is not printable ASCII, or when a
+// '*' is not followed by exactly two hexadecimal digits that are the
+// exclusive or of the characters between the first and the '*'. One pass,
+// since logs are long.
+bool SplitVerified(std::string_view text, Fields& fields, std::size_t& n) {
+  unsigned sum = 0;
+  n = 0;
+  std::size_t start = 1;
+  std::size_t i = 1;
+  for (; i < text.size(); ++i) {
+    const auto u = static_cast<unsigned char>(text[i]);
+    if (u == '*') break;
     if (u < 0x20 || u > 0x7e) return false;
     sum ^= u;
+    if (u == ',') {
+      if (n < kMaxFields) fields[n++] = text.substr(start, i - start);
+      start = i + 1;
+    }
   }
-  return true;
-}
-
-// `text` ending in "*hh": whether hh is the checksum of what precedes it
-// (after the first character, '$' or '\'); `body` gets that part. Without
-// '*' the whole text after the first character is the body.
-bool VerifiedBody(std::string_view text, std::string_view& body) {
-  const std::size_t star = text.find('*');
-  body = text.substr(1, star == std::string_view::npos ? std::string_view::npos : star - 1);
-  unsigned sum = 0;
-  if (!Checksum(body, sum)) return false;
-  if (star == std::string_view::npos) return true;
-  if (text.size() != star + 3) return false;
-  const int high = HexValue(text[star + 1]);
-  const int low = HexValue(text[star + 2]);
+  if (n < kMaxFields) fields[n++] = text.substr(start, i - start);
+  if (i == text.size()) return true;
+  if (text.size() != i + 3) return false;
+  const int high = HexValue(text[i + 1]);
+  const int low = HexValue(text[i + 2]);
   return high >= 0 && low >= 0 && static_cast<unsigned>(high * 16 + low) == sum;
-}
-
-std::size_t SplitFields(std::string_view body, Fields& fields) {
-  std::size_t n = 0;
-  while (n < kMaxFields) {
-    const std::size_t comma = body.find(',');
-    fields[n++] = body.substr(0, comma);
-    if (comma == std::string_view::npos) break;
-    body.remove_prefix(comma + 1);
-  }
-  return n;
 }
 
 // "ddmm.mm" (latitude, max_degrees 90) or "dddmm.mm" (longitude, 180): at
@@ -259,15 +251,14 @@ bool SplitTagBlock(std::string_view& line, std::string_view& source) {
   if (line.empty() || line.front() != '\\') return true;
   const std::size_t close = line.find('\\', 1);
   if (close == std::string_view::npos) return false;
-  std::string_view block;
-  if (!VerifiedBody(line.substr(0, close), block)) return false;
+  Fields parameters;
+  std::size_t n = 0;
+  if (!SplitVerified(line.substr(0, close), parameters, n)) return false;
   line.remove_prefix(close + 1);
-  while (!block.empty()) {
-    const std::size_t comma = block.find(',');
-    const std::string_view parameter = block.substr(0, comma);
-    if (parameter.size() > 2 && parameter.substr(0, 2) == "s:") source = parameter.substr(2);
-    if (comma == std::string_view::npos) break;
-    block.remove_prefix(comma + 1);
+  for (std::size_t i = 0; i < n; ++i) {
+    if (parameters[i].size() > 2 && parameters[i].substr(0, 2) == "s:") {
+      source = parameters[i].substr(2);
+    }
   }
   return true;
 }
@@ -276,10 +267,9 @@ bool SplitTagBlock(std::string_view& line, std::string_view& source) {
 bool ReadSentence(std::string_view line, std::string_view& source, Fix& fix) {
   while (!line.empty() && (line.back() == ' ' || line.back() == '\t')) line.remove_suffix(1);
   if (!SplitTagBlock(line, source)) return false;
-  std::string_view body;
-  if (line.empty() || line.front() != '$' || !VerifiedBody(line, body)) return false;
   Fields f;
-  const std::size_t n = SplitFields(body, f);
+  std::size_t n = 0;
+  if (line.empty() || line.front() != '$' || !SplitVerified(line, f, n)) return false;
   const std::string_view address = f[0];
   if (address.size() != 5) return !address.empty() && address.front() == 'P';  // proprietary
   const std::string_view type = address.substr(2);
