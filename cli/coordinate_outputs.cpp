@@ -69,6 +69,10 @@ CoordinateWriteOutcome WriteRtz(const CoordinateWrite& r) {
   std::vector<std::pair<std::string, std::string>> files;
   const std::size_t n = r.tracks->size();
   for (std::size_t t = 0; t < n; ++t) {
+    if ((*r.kept)[t].empty()) {  // a GIS line without vertices: no route
+      outcome.route_files.emplace_back();
+      continue;
+    }
     if ((*r.kept)[t].size() < 2) {
       throw RouteFailure{(*r.places)[t] + " has a single position; an RTZ route needs two"};
     }
@@ -86,7 +90,9 @@ CoordinateWriteOutcome WriteRtz(const CoordinateWrite& r) {
 
 CoordinateWriteOutcome WriteGpx(const CoordinateWrite& r) {
   std::vector<Route> routes;
-  for (std::size_t t = 0; t < r.tracks->size(); ++t) routes.push_back(RouteOf(r, t, RouteName(r, t)));
+  for (std::size_t t = 0; t < r.tracks->size(); ++t) {
+    if (!(*r.kept)[t].empty()) routes.push_back(RouteOf(r, t, RouteName(r, t)));
+  }
   CoordinateWriteOutcome outcome;
   outcome.error = WriteTexts({{r.output, GpxRouteText(routes)}});
   return outcome;

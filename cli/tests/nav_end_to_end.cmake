@@ -111,3 +111,13 @@ execute_process(
           "${SOURCE_DIR}/data/samples/survey_line_xy.txt" "${WORK_DIR}/xy.txt"
   RESULT_VARIABLE code)
 expect_equal("exit code of a cap on a survey run" "${code}" "2")
+
+# 7. A GIS line as an RTZ route.
+file(WRITE "${WORK_DIR}/line.geojson" "{\"type\": \"FeatureCollection\", \"features\": [{\"type\": \"Feature\", \"properties\": {}, \"geometry\": {\"type\": \"LineString\", \"coordinates\": [[4.0, 54.0], [4.001, 54.001], [4.01, 54.0]]}}]}")
+execute_process(COMMAND "${ORU_CLI}" --points 3 "${WORK_DIR}/line.geojson" "${WORK_DIR}/line.rtz"
+  RESULT_VARIABLE code)
+expect_equal("exit code of a GIS line to RTZ" "${code}" "0")
+file(STRINGS "${WORK_DIR}/line.rtz" waypoints REGEX "<waypoint ")
+list(LENGTH waypoints count)
+expect_equal("waypoints of the GIS route" "${count}" "3")
+expect_valid_rtz("${WORK_DIR}/line.rtz")
