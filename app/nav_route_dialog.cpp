@@ -11,8 +11,10 @@
 #include <QSpinBox>
 #include <QThread>
 #include <QVBoxLayout>
+#include <exception>
 #include <memory>
 #include <sstream>
+#include <utility>
 
 #include "app/platform.h"
 #include "app/user_dialogs.h"

@@ -1,5 +1,6 @@
 #include "navformats/p190_reader.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <string>

@@ -78,7 +78,10 @@ def nmea_angle(value, degree_digits, positive, negative):
     """ddmm.mmmmm or dddmm.mmmmm and the hemisphere letter."""
     a = abs(value)
     d = int(a)
-    minutes = (a - d) * 60
+    minutes = round((a - d) * 60, 5)
+    if minutes >= 60.0:  # 59.999996 is written as the next degree, not as 60.00000
+        minutes -= 60.0
+        d += 1
     text = "%0*d%08.5f" % (degree_digits, d, minutes)
     return text, positive if value >= 0 else negative
 
