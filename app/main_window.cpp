@@ -25,6 +25,7 @@
 
 #include "app/about_box.h"
 #include "app/artwork.h"
+#include "app/nav_route_dialog.h"
 #include "app/platform.h"
 #include "app/product_texts.h"
 #include "app/radio_group.h"
@@ -288,6 +289,10 @@ void TForm1::BuildMenu() {
   };
   Open1 = item(File1, "Open1", "&Open", &TForm1::Open1Click);
   Save1 = item(File1, "Save1", "&Save As", &TForm1::Save1Click);
+  // NMEA and P1/90 files to routes, in a dialog of its own.
+  QAction* routes = File1->addAction(QStringLiteral("&Navigation to Routes ..."));
+  routes->setObjectName(QStringLiteral("NavRoutes1"));
+  connect(routes, &QAction::triggered, this, [this] { NavRouteDialog(dialogs_, this).exec(); });
   PrintScreen1 = item(File1, "PrintScreen1", "&Print Screen", &TForm1::PrintScreen1Click);
   Exit1 = item(File1, "Exit1", "&Exit", &TForm1::Exit1Click);
   Save1->setEnabled(false);

@@ -11,11 +11,14 @@
 #include <vector>
 
 #include "app/selection_value.h"
+#include "cli/coordinate_outputs.h"
 #include "cli/format_choice.h"
 #include "cli/task_pool.h"
 #include "gis/gis_reader.h"
 #include "gis/gis_writer.h"
 #include "gis/track_thinning.h"
+#include "navformats/nmea_reader.h"
+#include "navformats/p190_reader.h"
 #include "trackio/file_io.h"
 
 namespace oru {
@@ -27,14 +30,26 @@ namespace fs = std::filesystem;
 struct FileJob {
   std::string input;
   std::string output;
-  const GisFormat* input_format = nullptr;
-  const GisFormat* output_format = nullptr;
-  GisReadOutcome read;
+  BatchFormat input_format;
+  BatchFormat output_format;
+  GisReadOutcome read;  // the tracks thinned: as read from GIS files, copies of the others
+  // Tracks written from their coordinates (coordinate_outputs.h): those of
+  // navigation files, or copies of GIS tracks before they are thinned.
+  std::vector<NavTrack> coordinates;
+  std::vector<std::string> places;  // per track, as messages and statistics name it
+  std::int64_t lines_skipped = -1;  // NMEA logs: lines that were no valid sentence
   std::vector<TrackThinning> thinned;  // per track of read.tracks
   std::atomic<std::size_t> unthinned{0};
   std::string error;
   std::vector<std::string> notes;
+  std::vector<std::string> route_files;  // per track, when each is a file of its own
 };
+
+// Whether the job's output is written from the tracks' coordinates rather
+// than by GDAL from the input file again.
+bool FromCoordinates(const FileJob& job) {
+  return job.input_format.nav != nullptr || job.output_format.nav != nullptr;
+}
 
 std::string JsonString(const std::string& text) {
   std::string json = "\"";
@@ -60,14 +75,29 @@ std::string JsonLine(const std::string& keys, const StatisticsTexts& texts,
   return "{" + keys + StatisticsJson(texts, quality).substr(1);
 }
 
-void Write(FileJob& job) {
+void Write(FileJob& job, const ThinChoices& choices) {
   std::vector<std::vector<std::int64_t>> kept(job.thinned.size());
   for (std::size_t i = 0; i < kept.size(); ++i) kept[i] = std::move(job.thinned[i].selected);
+  if (FromCoordinates(job)) {
+    CoordinateWrite request;
+    request.input = job.input;
+    request.output = job.output;
+    request.output_format = job.output_format;
+    request.calculation = choices.calculation;
+    request.tracks = &job.coordinates;
+    request.kept = &kept;
+    request.places = &job.places;
+    CoordinateWriteOutcome written = WriteFromCoordinates(request);
+    job.error = std::move(written.error);
+    job.route_files = std::move(written.route_files);
+    job.coordinates = {};
+    return;
+  }
   GisWriteRequest request;
   request.input = job.input;
-  request.input_format = job.input_format;
+  request.input_format = job.input_format.gis;
   request.output = job.output;
-  request.output_format = job.output_format;
+  request.output_format = job.output_format.gis;
   request.tracks = &job.read.tracks;
   request.kept = &kept;
   GisWriteOutcome written = WriteThinnedGisFile(request);
@@ -77,13 +107,61 @@ void Write(FileJob& job) {
 
 void Thin(FileJob& job, std::size_t track, const ThinChoices& choices) {
   job.thinned[track] = ThinTrack(job.read.tracks[track], choices);
-  if (job.unthinned.fetch_sub(1) == 1) Write(job);
+  if (job.unthinned.fetch_sub(1) == 1) Write(job, choices);
+}
+
+// The tracks of an NMEA or P1/90 file, as coordinates to write and as
+// copies to thin.
+void ReadNavigationFile(FileJob& job, bool p190_grid) {
+  std::string text;
+  if (const FileStatus loaded = LoadFile(job.input, text); !loaded) {
+    job.read.error = WithSystemReason("could not be opened.", loaded.error);
+    return;
+  }
+  NavReadOutcome read = job.input_format.Is(NavFormatKind::Nmea)
+                            ? ReadNmeaTracks(text)
+                            : ReadP190Tracks(text, P190Choices{p190_grid});
+  if (job.input_format.Is(NavFormatKind::Nmea)) job.lines_skipped = read.lines_skipped;
+  job.read.error = std::move(read.error);
+  job.coordinates = std::move(read.tracks);
+  for (const NavTrack& source : job.coordinates) {
+    GisTrack track;
+    track.geographic = source.geographic;
+    track.datum = source.datum;
+    track.first = source.first;
+    track.second = source.second;
+    track.points = static_cast<std::int64_t>(track.first.size());
+    job.read.tracks.push_back(std::move(track));
+    job.places.push_back(source.label.empty() ? "track " + std::to_string(job.places.size() + 1)
+                                              : source.label);
+  }
+}
+
+// The tracks of a GIS file; copies of their coordinates too when they are
+// written as routes.
+void ReadGisFile(FileJob& job) {
+  job.read = ReadGisTracks(job.input, *job.input_format.gis);
+  for (const GisTrack& track : job.read.tracks) {
+    job.places.push_back(TrackPlace(track));
+    if (!FromCoordinates(job)) continue;
+    NavTrack copy;
+    copy.label = job.places.back();
+    copy.geographic = track.geographic;
+    copy.datum = track.datum;
+    copy.first = track.first;
+    copy.second = track.second;
+    job.coordinates.push_back(std::move(copy));
+  }
 }
 
 // Reads the file, then hands its tracks to the pool before any other file
 // is read; the last track thinned writes the file.
-void Read(FileJob& job, const ThinChoices& choices, TaskPool& pool) {
-  job.read = ReadGisTracks(job.input, *job.input_format);
+void Read(FileJob& job, const ThinChoices& choices, bool p190_grid, TaskPool& pool) {
+  if (job.input_format.nav != nullptr) {
+    ReadNavigationFile(job, p190_grid);
+  } else {
+    ReadGisFile(job);
+  }
   if (!job.read.error.empty()) {
     job.error = std::move(job.read.error);
     return;
@@ -95,7 +173,7 @@ void Read(FileJob& job, const ThinChoices& choices, TaskPool& pool) {
     if (job.read.tracks[i].points > 0) to_thin.push_back(i);
   }
   if (to_thin.empty()) {
-    Write(job);
+    Write(job, choices);
     return;
   }
   job.unthinned = to_thin.size();
@@ -111,24 +189,27 @@ std::vector<std::unique_ptr<FileJob>> PlanJobs(const CliOptions& options, std::s
   auto add = [&](const fs::path& input, const fs::path& relative) {
     auto job = std::make_unique<FileJob>();
     job->input = input.string();
-    job->input_format = InputGisFormat(options, job->input);
+    job->input_format = InputBatchFormat(options, job->input);
+    job->output_format = OutputBatchFormat(options, job->input_format,
+                                           options.output_dir.empty() ? options.request.output.string()
+                                                                      : std::string());
     if (options.output_dir.empty()) {
       job->output = options.request.output.string();
     } else {
       fs::path output = fs::path(options.output_dir) / relative;
-      if (!options.gis_output_format.empty()) {
-        output.replace_extension(
-            WrittenExtension(*GisFormatByName(options.gis_output_format)));
+      if (!options.batch_output_format.empty() && job->output_format) {
+        output.replace_extension(job->output_format.Extension());
       }
       job->output = output.string();
     }
-    job->output_format = OutputGisFormat(
-        options, job->input_format, options.output_dir.empty() ? job->output : std::string());
-    if (job->input_format == nullptr) {
-      job->error = "not a GIS file (give --input-format, or thin survey tracks one at a time)";
-    } else if (job->output_format == nullptr) {
-      job->error = "no GIS format to write " + job->output +
-                   " in (give --output-format, or an output with a GIS extension)";
+    if (!job->input_format) {
+      job->error =
+          "not a GIS or navigation file (give --input-format, or thin survey tracks one at a "
+          "time)";
+    } else if (!job->output_format) {
+      job->error = "no format to write " + job->output +
+                   " in (give --output-format, or an output with the extension of a format "
+                   "that is written)";
     }
     jobs.push_back(std::move(job));
   };
@@ -144,7 +225,7 @@ std::vector<std::unique_ptr<FileJob>> PlanJobs(const CliOptions& options, std::s
     }
     std::vector<fs::path> found;
     for (const auto& entry : fs::recursive_directory_iterator(name, ec)) {
-      if (entry.is_regular_file(ec) && InputGisFormat(options, entry.path().string()) != nullptr) {
+      if (entry.is_regular_file(ec) && InputBatchFormat(options, entry.path().string())) {
         found.push_back(entry.path());
       }
     }
@@ -168,6 +249,7 @@ std::optional<ThinChoices> ChoicesOf(const CliOptions& options, std::string& err
   choices.calculation = options.request.choices.calculation;
   choices.criterion = options.request.choices.criterion;
   choices.quality_figures = options.json;
+  choices.max_points = options.max_waypoints;
   const std::string& value = options.request.selection_value;
   if (choices.criterion == Criterion::MaximumDeviation) {
     const auto threshold = ParseMaximumDeviation(value);
@@ -187,6 +269,7 @@ int Report(const std::vector<std::unique_ptr<FileJob>>& jobs, bool json, std::os
            std::ostream& err) {
   SelectionStatistics total;
   std::int64_t tracks = 0;
+  std::int64_t lines_skipped = 0;
   std::vector<std::string> failed;
   for (const auto& job : jobs) {
     if (!job->error.empty()) {
@@ -195,18 +278,40 @@ int Report(const std::vector<std::unique_ptr<FileJob>>& jobs, bool json, std::os
       continue;
     }
     for (const std::string& note : job->notes) err << job->input << ": left out " << note << '\n';
+    if (job->lines_skipped > 0) {
+      err << job->input << ": " << job->lines_skipped
+          << (job->lines_skipped == 1 ? " line" : " lines")
+          << " passed over: not valid NMEA sentences\n";
+    }
+    lines_skipped += std::max<std::int64_t>(job->lines_skipped, 0);
     for (std::size_t i = 0; i < job->read.tracks.size(); ++i) {
       const GisTrack& track = job->read.tracks[i];
       if (track.points == 0) continue;
-      const SelectionStatistics& s = job->thinned[i].statistics;
+      const TrackThinning& thinned = job->thinned[i];
+      const SelectionStatistics& s = thinned.statistics;
       const StatisticsTexts texts = FormatStatistics(s);
+      const std::string& place = job->places[i];
+      const bool own_file = i < job->route_files.size();
       if (json) {
-        const auto& quality = job->thinned[i].quality;
-        out << JsonLine("\"file\": " + JsonString(job->input) + ", \"track\": " +
-                            JsonString(TrackPlace(track)) + ", ",
-                        texts, quality ? std::optional(FormatQuality(*quality)) : std::nullopt);
+        std::string keys = "\"file\": " + JsonString(job->input) + ", \"track\": " +
+                           JsonString(place) + ", ";
+        if (own_file) keys += "\"route_file\": " + JsonString(job->route_files[i]) + ", ";
+        if (job->lines_skipped >= 0) {
+          keys += "\"lines_skipped\": " + std::to_string(job->lines_skipped) + ", ";
+        }
+        if (thinned.capped) keys += "\"capped\": true, ";
+        out << JsonLine(keys, texts,
+                        thinned.quality ? std::optional(FormatQuality(*thinned.quality))
+                                        : std::nullopt);
       } else {
-        out << job->input << ", " << TrackPlace(track) << ":\n" << StatisticsRows(texts) << '\n';
+        out << job->input << ", " << place;
+        if (own_file) out << " (" << job->route_files[i] << ")";
+        out << ":\n" << StatisticsRows(texts);
+        if (thinned.capped) {
+          out << "Capped at " << s.count << " points by --max-waypoints: the maximum distance "
+              << "reached is " << texts.max_deviation << " m.\n";
+        }
+        out << '\n';
       }
       ++tracks;
       total.largest_deviation = std::max(total.largest_deviation, s.largest_deviation);
@@ -229,7 +334,8 @@ int Report(const std::vector<std::unique_ptr<FileJob>>& jobs, bool json, std::os
     for (const std::string& f : failed) failures += (failures.size() > 1 ? ", " : "") + JsonString(f);
     out << JsonLine("\"file\": null, \"track\": null, \"files\": " + std::to_string(written) +
                         ", \"tracks\": " + std::to_string(tracks) +
-                        ", \"failed\": " + failures + "], ",
+                        ", \"failed\": " + failures +
+                        "], \"lines_skipped\": " + std::to_string(lines_skipped) + ", ",
                     texts);
   } else {
     out << "Total of " << tracks << " tracks in " << written << " files:\n"
@@ -273,7 +379,9 @@ int RunGisCommand(const CliOptions& options, std::ostream& out, std::ostream& er
         std::error_code ec;
         fs::create_directories(fs::path(job->output).parent_path(), ec);
       }
-      pool.Submit([&file = *job, &choices = *choices, &pool] { Read(file, choices, pool); });
+      pool.Submit([&file = *job, &choices = *choices, grid = options.p190_grid, &pool] {
+        Read(file, choices, grid, pool);
+      });
     }
     pool.Wait();
   }

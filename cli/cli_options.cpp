@@ -11,6 +11,7 @@
 #include "trackio/file_io.h"
 
 #include "gis/gis_formats.h"
+#include "navformats/nav_formats.h"
 
 namespace oru {
 namespace {
@@ -91,17 +92,25 @@ std::string CliUsage() {
          "  --plot-size WxH  size of that picture in pixels (default 1920x1080)\n"
          "  --help           print this text\n"
          "\n"
-         "GIS files, and many tracks at once:\n"
+         "GIS and navigation files, and many tracks at once:\n"
          "  oru-cli [OPTIONS] INPUT.gpx OUTPUT.gpkg\n"
+         "  oru-cli [OPTIONS] INPUT.nmea OUTPUT.rtz\n"
          "  oru-cli [OPTIONS] [--recursive] [--jobs N] INPUT... --output-dir DIR\n"
          "  --input-format,  also gpx, gpkg, shp, geojson, kml, fgb, csv and dxf (read\n"
-         "  --output-format  only); by default from the file's extension\n"
+         "  --output-format  only), nmea and p190 (read only), rtz (write only); by\n"
+         "                   default from the file's extension\n"
          "  --output-dir DIR write each input, thinned, into DIR under its own name\n"
-         "  --recursive      folders given as INPUT give their GIS files\n"
+         "  --recursive      folders given as INPUT give their GIS and navigation files\n"
          "  --jobs N         thin on N threads (default: one per core)\n"
-         "  --list-formats   print the GIS formats\n"
-         "Every line feature is a track, thinned on its own; geographic CRSs on\n"
-         "datums other than WGS84/ETRS89 and ED50 are transformed to WGS84 first.\n";
+         "  --max-waypoints N  keep at most N points a track (routes for an ECDIS);\n"
+         "                   with --max-deviation the deviation reached is reported\n"
+         "  --p190-grid      thin P1/90 grid eastings and northings, not latitudes\n"
+         "                   and longitudes\n"
+         "  --list-formats   print the formats\n"
+         "Every line feature, NMEA source and P1/90 line and vessel is a track, thinned\n"
+         "on its own; geographic CRSs on datums other than WGS84/ETRS89 and ED50 are\n"
+         "transformed to WGS84 first. NMEA and P1/90 tracks are written to GPX and\n"
+         "RTZ as routes, to the other formats as line features.\n";
 }
 
 std::optional<CliOptions> ParseCliArguments(const std::vector<std::string>& args,
@@ -150,11 +159,12 @@ std::optional<CliOptions> ParseCliArguments(const std::vector<std::string>& args
       const std::string* v = value();
       if (!v) return std::nullopt;
       const auto format = Lookup(kInputFormats, *v);
+      const NavFormat* nav = NavFormatByName(*v);
       if (format) {
         choices.input_format = *format;
         options.survey_format_named = true;
-      } else if (GisFormatByName(*v) != nullptr) {
-        options.gis_input_format = *v;
+      } else if (GisFormatByName(*v) != nullptr || (nav != nullptr && nav->readable)) {
+        options.batch_input_format = *v;
       } else {
         error = "unknown input format '" + *v + "'";
         return std::nullopt;
@@ -163,8 +173,9 @@ std::optional<CliOptions> ParseCliArguments(const std::vector<std::string>& args
       const std::string* v = value();
       if (!v) return std::nullopt;
       const GisFormat* gis = GisFormatByName(*v);
-      if (gis != nullptr && gis->writable) {
-        options.gis_output_format = *v;
+      const NavFormat* nav = NavFormatByName(*v);
+      if ((gis != nullptr && gis->writable) || (nav != nullptr && !nav->readable)) {
+        options.batch_output_format = *v;
         continue;
       }
       output_format = Lookup(kOutputFormats, *v);
@@ -208,6 +219,17 @@ std::optional<CliOptions> ParseCliArguments(const std::vector<std::string>& args
         return std::nullopt;
       }
       options.jobs = static_cast<unsigned>(std::stoi(*v));
+    } else if (arg == "--max-waypoints") {
+      const std::string* v = value();
+      if (!v) return std::nullopt;
+      if (v->empty() || v->size() > 9 || v->find_first_not_of("0123456789") != std::string::npos ||
+          std::stol(*v) < 3) {
+        error = "--max-waypoints needs a whole number of 3 to 999999999";
+        return std::nullopt;
+      }
+      options.max_waypoints = std::stol(*v);
+    } else if (arg == "--p190-grid") {
+      options.p190_grid = true;
     } else if (arg == "--plot-dir" || arg == "--plot-image") {
       const std::string* v = value();
       if (!v) return std::nullopt;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -17,15 +18,19 @@ struct CliOptions {
   std::string plot_image;  // --plot-image: the plot as a PNG file
   int plot_width = 1920;   // --plot-size WIDTHxHEIGHT, pixels
   int plot_height = 1080;
-  // GIS files and many tracks at once (cli/batch_run.h).
+  // GIS and navigation files, many tracks at once (cli/batch_run.h).
   std::vector<std::string> inputs;  // every INPUT
   std::string output_dir;           // --output-dir: one output per input there
   bool recursive = false;           // --recursive: folders give their files
   unsigned jobs = 0;                // --jobs: worker threads; 0 for one per core
   bool list_formats = false;        // --list-formats
-  std::string gis_input_format;     // --input-format or --output-format with a
-  std::string gis_output_format;    // GIS format's name (gis/gis_formats.h)
+  // --input-format or --output-format with the name of a GIS format
+  // (gis/gis_formats.h) or a navigation format (navformats/nav_formats.h).
+  std::string batch_input_format;
+  std::string batch_output_format;
   bool survey_format_named = false;  // either with a survey format's name
+  std::int64_t max_waypoints = 0;    // --max-waypoints: points a track at most; 0 no limit
+  bool p190_grid = false;            // --p190-grid: P1/90 grid eastings and northings
 };
 
 // Parses the batch command's arguments (without the program name). Returns

@@ -133,7 +133,12 @@ int main(int argc, char** argv) {
     std::cout << oru::FormatList();
     return 0;
   }
-  if (oru::IsGisCommand(*options)) return oru::RunGisCommand(*options, std::cout, std::cerr);
+  if (oru::IsBatchCommand(*options)) return oru::RunGisCommand(*options, std::cout, std::cerr);
+  if (options->max_waypoints != 0 || options->p190_grid) {
+    std::cerr << "oru-cli: --max-waypoints and --p190-grid are for GIS and navigation files\n\n"
+              << oru::CliUsage();
+    return 2;
+  }
 
   // Temporary files go with the process on SIGINT, SIGTERM and SIGHUP.
   oru::InstallTemporaryFileCleanup();

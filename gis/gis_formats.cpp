@@ -1,8 +1,8 @@
 #include "gis/gis_formats.h"
 
 #include <array>
-#include <cctype>
-#include <filesystem>
+
+#include "trackio/file_io.h"
 
 namespace oru {
 namespace {
@@ -21,17 +21,6 @@ constexpr std::array<GisFormat, 8> kFormats{{
     {"dxf", "DXF", ".dxf", "AutoCAD DXF (read only)", false, false},
 }};
 
-bool EqualNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(a[i])) !=
-        std::tolower(static_cast<unsigned char>(b[i]))) {
-      return false;
-    }
-  }
-  return true;
-}
-
 }  // namespace
 
 std::span<const GisFormat> GisFormats() { return kFormats; }
@@ -44,15 +33,8 @@ const GisFormat* GisFormatByName(std::string_view name) {
 }
 
 const GisFormat* GisFormatOfPath(std::string_view path) {
-  const std::string extension = std::filesystem::path(path).extension().string();
-  if (extension.empty()) return nullptr;
   for (const GisFormat& format : kFormats) {
-    std::string_view list = format.extensions;
-    while (!list.empty()) {
-      const std::size_t blank = list.find(' ');
-      if (EqualNoCase(list.substr(0, blank), extension)) return &format;
-      list = blank == std::string_view::npos ? std::string_view() : list.substr(blank + 1);
-    }
+    if (PathHasExtension(path, format.extensions)) return &format;
   }
   return nullptr;
 }

@@ -12,7 +12,7 @@
 #include "gis/gdal_support.h"
 #include "gis/gis_formats.h"
 #include "gis/line_parts.h"
-#include "trackio/file_io.h"
+#include "gis/staged_output.h"
 
 namespace oru {
 namespace {
@@ -63,8 +63,8 @@ class ThinnedFileWriter {
 
   GisWriteOutcome Write() {
     GisWriteOutcome outcome;
-    staging_ = MakeStagingDirectory(request_.output);
-    if (staging_.empty()) {
+    StagedOutput staged(request_.output);
+    if (!staged.Ready()) {
       outcome.error = "no temporary folder could be made beside the output";
       return outcome;
     }
@@ -72,20 +72,12 @@ class ThinnedFileWriter {
       source_ = OpenGisDataset(request_.input, *request_.input_format);
       if (!source_) Fail("the input could not be opened again", "GDAL gives no reason");
       const std::vector<LayerPlan> plans = PlanLayers();
-      WriteLayers(plans);
-      const std::vector<fs::path> written = StagedFiles();
-      if (!CommitStagedFiles(staging_, request_.output)) {
-        staging_.clear();
+      WriteLayers(plans, staged.StagedPath());
+      if (!staged.Commit(request_.output_format->driver == "ESRI Shapefile")) {
         throw WriteFailure{"the output could not be put in place"};
       }
-      staging_.clear();
-      RemoveStaleCompanions(written);
     } catch (const WriteFailure& failure) {
       outcome.error = failure.message;
-      if (!staging_.empty()) {
-        std::error_code ec;
-        fs::remove_all(staging_, ec);
-      }
     }
     outcome.left_out = left_out_;
     return outcome;
@@ -206,13 +198,12 @@ class ThinnedFileWriter {
     return false;
   }
 
-  void WriteLayers(const std::vector<LayerPlan>& plans) {
+  void WriteLayers(const std::vector<LayerPlan>& plans, const fs::path& staged) {
     GDALDriver* driver = GetGDALDriverManager()->GetDriverByName(
         std::string(request_.output_format->driver).c_str());
     if (driver == nullptr) throw WriteFailure{"GDAL has no driver for the output format"};
     CPLStringList options;
     if (ToGpx()) options.SetNameValue("GPX_USE_EXTENSIONS", "YES");
-    const fs::path staged = staging_ / fs::path(request_.output).filename();
     CPLErrorReset();
     GDALDatasetUniquePtr target(
         driver->Create(staged.c_str(), 0, 0, 0, GDT_Unknown, options.List()));
@@ -435,32 +426,8 @@ class ThinnedFileWriter {
     }
   }
 
-  // A Shapefile's companions that the old output had and the new one has
-  // not would describe the new one wrongly (a .prj of another CRS).
-  void RemoveStaleCompanions(const std::vector<fs::path>& written) const {
-    if (request_.output_format->driver != "ESRI Shapefile") return;
-    fs::path companion = request_.output;
-    for (const char* extension : {".prj", ".cpg", ".qix", ".sbn", ".sbx"}) {
-      companion.replace_extension(extension);
-      bool new_one = false;
-      for (const fs::path& file : written) new_one = new_one || file == companion.filename();
-      std::error_code ec;
-      if (!new_one) fs::remove(companion, ec);
-    }
-  }
-
-  std::vector<fs::path> StagedFiles() const {
-    std::vector<fs::path> files;
-    std::error_code ec;
-    for (const fs::directory_entry& entry : fs::directory_iterator(staging_, ec)) {
-      files.push_back(entry.path().filename());
-    }
-    return files;
-  }
-
   const GisWriteRequest& request_;
   std::map<TrackKey, std::size_t> track_of_;
-  fs::path staging_;
   GDALDatasetUniquePtr source_;
   std::vector<std::string> left_out_;
 };

@@ -18,18 +18,22 @@ TrackThinning ThinTrack(GisTrack& track, const ThinChoices& choices) {
     settings.input_format = InputFormat::AsciiXY;
     settings.calculation = CalculationType::Planar;
   }
-  if (choices.criterion == Criterion::MaximumDeviation) {
-    settings.threshold = choices.threshold;
-    settings.wanted_count = track.points;
-  } else {
-    settings.wanted_count = choices.wanted_count;
-  }
+  const bool by_deviation = choices.criterion == Criterion::MaximumDeviation;
+  const std::int64_t wanted = by_deviation ? track.points : choices.wanted_count;
+  const bool limited = choices.max_points > 0 && wanted > choices.max_points;
+  settings.wanted_count = limited ? choices.max_points : wanted;
+  if (by_deviation) settings.threshold = choices.threshold;
   settings.quality_figures = choices.quality_figures;
   SelectionResult result = SelectPoints(std::move(track.first), std::move(track.second),
                                         settings, nullptr);
   track.first = {};
   track.second = {};
-  return {std::move(result.selected), result.statistics, result.quality};
+  const SelectionStatistics& s = result.statistics;
+  // By deviation the limit decided only when the threshold was not reached
+  // with the points it allowed.
+  const bool capped = limited && s.count == choices.max_points && s.count < s.n &&
+                      (!by_deviation || s.largest_deviation > choices.threshold);
+  return {std::move(result.selected), s, result.quality, capped};
 }
 
 }  // namespace oru

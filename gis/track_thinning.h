@@ -18,18 +18,26 @@ struct ThinChoices {
   double threshold = 0.0;         // metres, "Maximum deviation"
   std::int64_t wanted_count = 0;  // points to keep, "Number of points"
   bool quality_figures = false;   // every vertex's deviation summarised
+  // At most this many points a track (an ECDIS takes routes of a limited
+  // number of waypoints); 0 for no limit, else at least 3.
+  std::int64_t max_points = 0;
 };
 
 struct TrackThinning {
   std::vector<std::int64_t> selected;  // 1-based vertex numbers, ascending
   SelectionStatistics statistics;
   std::optional<DeviationQuality> quality;  // when the choices ask for it
+  // The limit on points decided the selection: "Maximum deviation" would
+  // have kept more (statistics.largest_deviation is the deviation reached,
+  // above the threshold), or more points were asked for.
+  bool capped = false;
 };
 
 // Thins one track with the selection engine, as the processing run thins a
 // survey track: geographic tracks with the chosen calculation on the datum
 // of their CRS, plane tracks planar. "Maximum deviation" may keep every
-// vertex. Moves the track's coordinates into the engine (they are emptied);
+// vertex, up to the limit of max_points; "Number of points" keeps at most
+// max_points. Moves the track's coordinates into the engine (they are emptied);
 // depends on nothing but the track and the choices, so tracks may be thinned
 // in any order or at once.
 TrackThinning ThinTrack(GisTrack& track, const ThinChoices& choices);

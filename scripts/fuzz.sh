@@ -31,7 +31,8 @@ for target in "${targets[@]}"; do
   mkdir -p "$corpus"
   seeds=()
   # Seeds in fuzz/seeds/NAME: oru for oru_reader_fuzzer, handoff for
-  # handoff_fuzzer; the track tokens serve every target that reads tracks.
+  # handoff_fuzzer, nmea and p190 for the navigation readers; a target's own
+  # tokens in fuzz/NAME.dict (gis, nmea, p190), else the track tokens.
   name="${target%_reader_fuzzer}"
   [ -d "$root/fuzz/seeds/$name" ] || name="${target%_fuzzer}"
   [ -d "$root/fuzz/seeds/$name" ] && seeds=("$root/fuzz/seeds/$name")

@@ -11,6 +11,7 @@ packages=(
   clang libclang-rt-14-dev
   libgeographiclib-dev libproj-dev
   libgdal-dev gdal-bin gpsbabel
+  libxml2-utils dpkg-dev file
 )
 
 missing=()

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Builds and runs every test (installing what is missing):
-#   1. a release build with warnings as errors, and its tests;
+#   1. a release build with warnings as errors, and its tests; its Debian
+#      package (cpack), unpacked with dpkg-deb and its oru-cli run on the
+#      packaged samples (scripts/check-package.sh);
 #   2. a release build without Qt (the headless core and the batch command,
 #      no benchmarks), and its tests;
 #   3. a build with AddressSanitizer and UndefinedBehaviorSanitizer, and the
@@ -18,6 +20,11 @@ stage "release build and tests"
 cmake -S "$root" -B "$root/build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DORU_WERROR=ON >/dev/null
 cmake --build "$root/build" -j "$jobs"
 ctest --test-dir "$root/build" -j "$jobs" --output-on-failure
+
+stage "Debian package"
+rm -f "$root"/build/oru_*.deb
+(cd "$root/build" && cpack -G DEB)
+"$root/scripts/check-package.sh" "$root"/build/oru_*.deb
 
 stage "build without Qt and tests"
 cmake -S "$root" -B "$root/build-headless" -G Ninja -DCMAKE_BUILD_TYPE=Release -DORU_WERROR=ON \

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <system_error>
@@ -257,6 +258,26 @@ bool SameFile(const fs::path& a, const fs::path& b) {
   const auto cb = fs::weakly_canonical(b, ec);
   if (ec) return false;
   return ca == cb;
+}
+
+bool PathHasExtension(const fs::path& path, std::string_view extensions) {
+  const std::string extension = path.extension().string();
+  auto equal_no_case = [&](std::string_view listed) {
+    if (listed.size() != extension.size()) return false;
+    for (std::size_t i = 0; i < listed.size(); ++i) {
+      if (std::tolower(static_cast<unsigned char>(listed[i])) !=
+          std::tolower(static_cast<unsigned char>(extension[i]))) {
+        return false;
+      }
+    }
+    return true;
+  };
+  while (!extension.empty() && !extensions.empty()) {
+    const std::size_t blank = extensions.find(' ');
+    if (equal_no_case(extensions.substr(0, blank))) return true;
+    extensions = blank == std::string_view::npos ? std::string_view() : extensions.substr(blank + 1);
+  }
+  return false;
 }
 
 }  // namespace oru

@@ -90,4 +90,8 @@ bool CommitStagedFiles(const std::filesystem::path& staging, const std::filesyst
 // and any spelling), or to the same place when neither exists yet.
 bool SameFile(const std::filesystem::path& a, const std::filesystem::path& b);
 
+// Whether the extension of `path` is one of `extensions` (blank-separated,
+// with the point: ".gpx .xml"), in any case.
+bool PathHasExtension(const std::filesystem::path& path, std::string_view extensions);
+
 }  // namespace oru

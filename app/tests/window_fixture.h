@@ -62,8 +62,12 @@ class ScriptedDialogs final : public UserDialogs {
   std::optional<QString> Answer(std::deque<std::optional<QString>>& answers) {
     if (!browse_to.isEmpty()) QDir::setCurrent(browse_to);
     if (answers.empty()) return std::nullopt;
-    auto answer = answers.front();
+    // Moved out as a QString: copying the optional makes GCC 12 warn wrongly
+    // of an uninitialised value in some translation units.
+    const bool cancelled = !answers.front().has_value();
+    QString answer = cancelled ? QString() : std::move(*answers.front());
     answers.pop_front();
+    if (cancelled) return std::nullopt;
     return answer;
   }
 };

@@ -64,6 +64,10 @@ TEST(ParseCliArguments, RefusesWhatItCannotUse) {
       {"--input-format", "gpx2", "in", "out"},
       {"--output-format", "svg", "in", "out"},
       {"--output-format", "dxf", "in", "out"},  // read only
+      {"--output-format", "nmea", "in", "out"},
+      {"--input-format", "rtz", "in", "out"},  // write only
+      {"--max-waypoints", "2", "in", "out"},  // the engine keeps three at least
+      {"--max-waypoints", "1e3", "in", "out"},
       {"--output-dir", "out"},
       {"--jobs", "0", "in", "out"},
       {"--jobs", "2x", "in", "out"},
@@ -164,8 +168,8 @@ TEST(ParseCliArguments, GisFormatsAndManyFiles) {
                                     "3", "--recursive", "a", "b", "--output-dir", "out", "c"},
                                    error);
   ASSERT_TRUE(o) << error;
-  EXPECT_EQ(o->gis_input_format, "gpx");
-  EXPECT_EQ(o->gis_output_format, "gpkg");
+  EXPECT_EQ(o->batch_input_format, "gpx");
+  EXPECT_EQ(o->batch_output_format, "gpkg");
   EXPECT_EQ(o->jobs, 3u);
   EXPECT_TRUE(o->recursive);
   EXPECT_EQ(o->output_dir, "out");
@@ -173,9 +177,18 @@ TEST(ParseCliArguments, GisFormatsAndManyFiles) {
   // The survey formats keep their names and stay the default.
   const auto survey = ParseCliArguments({"--input-format", "dms", "in", "out"}, error);
   ASSERT_TRUE(survey);
-  EXPECT_TRUE(survey->gis_input_format.empty());
+  EXPECT_TRUE(survey->batch_input_format.empty());
   EXPECT_EQ(survey->request.choices.input_format, InputFormat::AsciiDms);
   EXPECT_TRUE(ParseCliArguments({"--list-formats"}, error)->list_formats);
+  const auto nav = ParseCliArguments(
+      {"--input-format", "p190", "--p190-grid", "--output-format", "rtz", "--max-waypoints",
+       "500", "in", "out"},
+      error);
+  ASSERT_TRUE(nav) << error;
+  EXPECT_EQ(nav->batch_input_format, "p190");
+  EXPECT_EQ(nav->batch_output_format, "rtz");
+  EXPECT_EQ(nav->max_waypoints, 500);
+  EXPECT_TRUE(nav->p190_grid);
 }
 
 }  // namespace

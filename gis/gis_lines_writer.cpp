@@ -1,0 +1,73 @@
+#include "gis/gis_lines_writer.h"
+
+#include <cpl_error.h>
+#include <cpl_string.h>
+#include <ogrsf_frmts.h>
+
+#include "gis/gdal_support.h"
+#include "gis/gis_formats.h"
+#include "gis/staged_output.h"
+
+namespace oru {
+namespace {
+
+std::string Create(const GisLinesRequest& request, const std::string& path) {
+  RegisterGisDrivers();
+  GDALDriver* driver =
+      GetGDALDriverManager()->GetDriverByName(std::string(request.format->driver).c_str());
+  if (driver == nullptr) return "GDAL has no driver for the output format";
+  CPLErrorReset();
+  GDALDatasetUniquePtr target(driver->Create(path.c_str(), 0, 0, 0, GDT_Unknown, nullptr));
+  if (!target) return "the output could not be created: " + GdalReason("GDAL gives no reason");
+  OGRSpatialReference crs;
+  if (request.geographic) {
+    crs.importFromEPSG(request.datum == DatumChoice::Ed50 ? 4230 : 4326);
+    crs.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);  // longitude, latitude
+  }
+  CPLStringList options;
+  if (request.format->driver == "CSV") options.SetNameValue("GEOMETRY", "AS_WKT");
+  if (request.format->driver == "FlatGeobuf") options.SetNameValue("SPATIAL_INDEX", "NO");
+  OGRLayer* layer = target->CreateLayer(request.layer.c_str(), request.geographic ? &crs : nullptr,
+                                        wkbLineString, options.List());
+  OGRFieldDefn name("name", OFTString);
+  if (layer == nullptr || layer->CreateField(&name) != OGRERR_NONE) {
+    return "the layer could not be created: " + GdalReason("GDAL gives no reason");
+  }
+  const bool transaction = target->StartTransaction() == OGRERR_NONE;
+  for (const GisLine& line : *request.lines) {
+    OGRFeatureUniquePtr feature(OGRFeature::CreateFeature(layer->GetLayerDefn()));
+    feature->SetField(0, line.name.c_str());
+    OGRLineString geometry;
+    geometry.setPoints(static_cast<int>(line.x.size()), line.x.data(), line.y.data());
+    feature->SetGeometry(&geometry);
+    if (layer->CreateFeature(feature.get()) != OGRERR_NONE) {
+      return "the line '" + line.name + "' could not be written: " +
+             GdalReason("GDAL gives no reason");
+    }
+  }
+  CPLErrorReset();
+  if (transaction && target->CommitTransaction() != OGRERR_NONE) {
+    return "the output could not be finished: " + GdalReason("GDAL gives no reason");
+  }
+  target.reset();  // closing writes what the driver still holds
+  if (CPLGetLastErrorType() == CE_Failure) {
+    return "the output could not be finished: " + GdalReason("GDAL gives no reason");
+  }
+  return {};
+}
+
+}  // namespace
+
+std::string WriteGisLines(const GisLinesRequest& request) {
+  StagedOutput staged(request.output);
+  if (!staged.Ready()) return "no temporary folder could be made beside the output";
+  if (std::string error = Create(request, staged.StagedPath().string()); !error.empty()) {
+    return error;
+  }
+  if (!staged.Commit(request.format->driver == "ESRI Shapefile")) {
+    return "the output could not be put in place";
+  }
+  return {};
+}
+
+}  // namespace oru

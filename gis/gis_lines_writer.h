@@ -1,0 +1,33 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "track/run_settings.h"
+
+namespace oru {
+
+struct GisFormat;
+
+// A thinned track as a line feature.
+struct GisLine {
+  std::string name;       // the feature's "name"
+  std::vector<double> x;  // longitude in degrees, or easting in metres
+  std::vector<double> y;  // latitude in degrees, or northing in metres
+};
+
+struct GisLinesRequest {
+  std::string output;
+  const GisFormat* format = nullptr;  // a writable format
+  std::string layer;                  // the layer's name
+  bool geographic = true;             // false: plane coordinates, no CRS
+  DatumChoice datum = DatumChoice::Wgs84;  // of geographic lines: EPSG 4326 or 4230
+  const std::vector<GisLine>* lines = nullptr;
+};
+
+// Writes the lines as LineString features of one layer, each with its name,
+// in order, through GDAL's driver of the format; built beside the output and
+// put in place whole (StagedOutput). Returns why it failed, or nothing.
+std::string WriteGisLines(const GisLinesRequest& request);
+
+}  // namespace oru
