@@ -3,13 +3,15 @@
 # (devices, links, other users' files, the input), temporaries it must never
 # leave, exit statuses and messages. Each probe works in a folder of its own;
 # probes that need root or another user say SKIP when they cannot run.
-#   probes.sh ORU_CLI SOURCE_DIR [SANITIZED]
+#   probes.sh ORU_CLI SOURCE_DIR [SANITIZED [PICTURES]]
 # SANITIZED=ON skips the probes under a memory limit, which AddressSanitizer's
-# shadow memory cannot run in.
+# shadow memory cannot run in; PICTURES=OFF (a build without Qt) skips the
+# probes that draw the plot's picture.
 set -uo pipefail
 cli="$(realpath "$1")"
 source_dir="$(realpath "$2")"
 sanitized="${3:-OFF}"
+pictures="${4:-ON}"
 sample="$source_dir/data/samples/survey_line_xy.txt"
 
 work="$(mktemp -d)"
@@ -30,6 +32,8 @@ begin() {  # begin NAME: a fresh folder with the sample track as in.txt
 fail() { echo "FAIL [$probe]: $*"; failed=$((failed + 1)); }
 pass() { passed=$((passed + 1)); }
 skip() { echo "SKIP [$probe]: $*"; skipped=$((skipped + 1)); }
+# no_pictures: true (after saying SKIP) when this build draws no pictures.
+no_pictures() { [ "$pictures" = ON ] && return 1; skip "this build draws no pictures"; }
 # run ARGS...: oru-cli on an X, Y track; status, std.out and std.err kept.
 run() {
   "$cli" --input-format xy "$@" >std.out 2>std.err
@@ -80,11 +84,13 @@ check "the input is intact" cmp -s "$sample" in.txt
 # 3. The picture is drawn in a private folder; nothing else in the
 # temporary directory is touched.
 begin private-folder
+if ! no_pictures; then
 mkdir tmp tmp/oru-plot-$$ && touch tmp/oru-plot-$$/keep && ln -s /nonexistent tmp/oru-plot-link
 TMPDIR="$PWD/tmp" run --plot-image p.png --plot-size 64x64 in.txt out.txt
 check "the picture is drawn" [ "$status" = 0 -a -s p.png ]
 check "others' folders are left alone" [ -e tmp/oru-plot-$$/keep -a -L tmp/oru-plot-link ]
 check "the run's own folder is gone" [ "$(ls tmp | wc -l)" = 2 ]
+fi
 
 # 4, 5. A failing plot step replaces nothing: not the output, not an
 # earlier picture.
@@ -127,6 +133,7 @@ check "no temporary is left" no_temporaries
 # leave the earlier output; the output is staged while the picture draws.
 for signal in INT TERM HUP; do
   begin "signal-$signal"
+  no_pictures && continue  # the picture is what keeps the run busy long enough
   mkdir tmp
   # A shell starts background commands with SIGINT ignored; undo that.
   TMPDIR="$PWD/tmp" env --default-signal="$signal" "$cli" --input-format xy --plot-image p.png --plot-size 6000x6000 \
@@ -176,6 +183,8 @@ else
   (ulimit -v 1000000 && exec "$cli" --input-format xy /dev/zero out.txt) >std.out 2>std.err
   status=$?
   check "a huge input" said "Not enough memory to read /dev/zero."
+fi
+if [ "$sanitized" != ON ] && ! no_pictures; then
   (ulimit -v 1000000 && exec "$cli" --input-format xy --plot-image p.png --plot-size 20000x20000 \
     in.txt out.txt) >std.out 2>std.err
   status=$?
@@ -224,10 +233,12 @@ check "0 % from 0 m. to 0 m." grep -q "with 0 % from 0 m. to 0 m." std.out
 
 # Also: only the command's own messages on standard error.
 begin quiet
+if ! no_pictures; then
 env -u XDG_RUNTIME_DIR "$cli" --input-format xy --plot-image p.png --plot-size 64x64 in.txt \
   out.txt >std.out 2>std.err
 status=$?
 check "nothing on standard error" [ "$status" = 0 -a ! -s std.err ]
+fi
 
 echo "probes: $passed passed, $failed failed, $skipped skipped"
 [ "$failed" = 0 ]
