@@ -29,6 +29,10 @@ class PlanarSegmentMeasure final : public SegmentMeasure {
   std::vector<double> LineDeviations(std::span<const std::int64_t> selected) override;
   void Prefetch(std::int64_t a, std::int64_t p, std::int64_t b) const override;
 
+  // The coordinates measured (metres).
+  const std::vector<double>& First() const { return first_; }
+  const std::vector<double>& Second() const { return second_; }
+
  private:
   // Points scored in one sweep before any is looked at alone: their scores
   // stay in the first-level cache.
