@@ -1,10 +1,12 @@
 #include "app/processing_run.h"
 
+#include <algorithm>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "app/selection_value.h"
+#include "geodesy/c_number_format.h"
 #include "geodesy/datum.h"
 #include "track/selection_engine.h"
 #include "track/track_store.h"
@@ -69,6 +71,29 @@ std::optional<std::string> ReadSelectionValue(const RunRequest& request, std::in
   return std::nullopt;
 }
 
+// Metres to the millimetre, as "0.840".
+std::string Millimetres(double metres) {
+  std::string text;
+  cfmt::Fixed(text, metres, 0, 3);
+  return text;
+}
+
+// The optimal method's note on a "Number of points" run (see RunOutcome).
+std::string OptimalNote(const SelectionResult& selection, std::int64_t wanted) {
+  const std::string kept = std::to_string(selection.statistics.count);
+  const std::string most = std::to_string(std::max<std::int64_t>(wanted, 2));
+  if (selection.bracket && !selection.bracket->exact) {
+    return "The smallest largest deviation for at most " + most + " points lies between " +
+           Millimetres(selection.bracket->lower) + " and " + Millimetres(selection.bracket->upper) +
+           " m; these " + kept + " points reach " + Millimetres(selection.bracket->upper) + " m.";
+  }
+  if (selection.statistics.count < wanted && selection.statistics.count < selection.statistics.n) {
+    return kept + " points reach the smallest largest deviation for at most " + most +
+           " points (" + Millimetres(selection.max_deviation) + " m); more would not lower it.";
+  }
+  return "";
+}
+
 }  // namespace
 
 const char* DatumString(DatumChoice datum) {
@@ -105,6 +130,7 @@ RunOutcome ProcessRun(const RunRequest& request, RunObserver& observer) {
   }
 
   SelectionSettings settings;
+  settings.method = request.method;
   settings.input_format = input_format;
   settings.quality_figures = request.quality_figures;
   // Metres are never measured as degrees: X, Y tracks are always planar.
@@ -139,6 +165,10 @@ RunOutcome ProcessRun(const RunRequest& request, RunObserver& observer) {
   outcome.completed = true;
   outcome.statistics = final_texts;
   if (selection.quality) outcome.quality = FormatQuality(*selection.quality);
+  if (request.method == SelectionMethod::Optimal &&
+      request.choices.criterion == Criterion::NumberOfPoints) {
+    outcome.note = OptimalNote(selection, settings.wanted_count);
+  }
   return outcome;
 }
 

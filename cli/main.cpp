@@ -121,7 +121,12 @@ int main(int argc, char** argv) {
   }
   if (!outcome.completed) return 1;
   if (!WritePlot(*options)) return 1;
-  std::cout << (options->json ? oru::StatisticsJson(*outcome.statistics, outcome.quality)
-                              : oru::StatisticsRows(*outcome.statistics));
+  if (options->json) {
+    std::cout << oru::StatisticsJson(*outcome.statistics, options->request.method, outcome.quality,
+                                     outcome.note);
+  } else {
+    std::cout << oru::StatisticsRows(*outcome.statistics);
+    if (!outcome.note.empty()) std::cout << outcome.note << '\n';
+  }
   return 0;
 }

@@ -13,6 +13,7 @@ struct ArgsRow {
   InputFormat input;
   OutputFormat output;
   const char* value;
+  SelectionMethod method = SelectionMethod::DouglasPeucker;
 };
 
 TEST(ParseCliArguments, ChoicesFollowTheMainWindow) {
@@ -36,6 +37,9 @@ TEST(ParseCliArguments, ChoicesFollowTheMainWindow) {
        DatumChoice::Ed50, Criterion::NumberOfPoints, I::OruKvl, O::OruKvl, "-3"},
       {{"--json", "--", "-in", "-out"}, C::Ellipsoidic, DatumChoice::Wgs84,
        Criterion::NumberOfPoints, I::OruKvl, O::OruKvl, "10"},
+      {{"--method", "optimal", "--max-deviation", "1", "in", "out"}, C::Ellipsoidic,
+       DatumChoice::Wgs84, Criterion::MaximumDeviation, I::OruKvl, O::OruKvl, "1",
+       SelectionMethod::Optimal},
   };
   for (const ArgsRow& row : rows) {
     std::string error;
@@ -48,6 +52,7 @@ TEST(ParseCliArguments, ChoicesFollowTheMainWindow) {
     EXPECT_EQ(c.input_format, row.input);
     EXPECT_EQ(c.output_format, row.output);
     EXPECT_EQ(options->request.selection_value, row.value);
+    EXPECT_EQ(options->request.method, row.method);
   }
 }
 
@@ -60,6 +65,7 @@ TEST(ParseCliArguments, RefusesWhatItCannotUse) {
       {"--output-format", "csv", "in", "out"},
       {"--datum", "osgb", "in", "out"},
       {"--calculation", "spherical", "in", "out"},
+      {"--method", "greedy", "in", "out"},
       {"--points", "5", "--max-deviation", "1", "in", "out"},
       {"--points", "5", "--points", "6", "in", "out"},
       {"--verbose", "in", "out"},
@@ -102,10 +108,14 @@ TEST(StatisticsOutput, RowsAndJsonCarryTheWindowTexts) {
             "The maximum distance of the original line to the new line is: 3 m.\n"
             "The number of points has decreased with 40 % from 5 to 3\n"
             "The length of the line has decreased  with 1 % from 41 m. to 40 m.\n");
-  EXPECT_EQ(StatisticsJson(t),
-            "{\"max_deviation\": \"3\", \"point_reduction\": \"40\", \"points_before\": \"5\", "
-            "\"points_after\": \"3\", \"length_reduction\": \"1\", \"length_before\": \"41\", "
-            "\"length_after\": \"40\"}\n");
+  EXPECT_EQ(StatisticsJson(t, SelectionMethod::DouglasPeucker),
+            "{\"method\": \"douglas-peucker\", \"max_deviation\": \"3\", \"point_reduction\": "
+            "\"40\", \"points_before\": \"5\", \"points_after\": \"3\", \"length_reduction\": "
+            "\"1\", \"length_before\": \"41\", \"length_after\": \"40\"}\n");
+  const std::string note = "2 points reach the smallest largest deviation";
+  const std::string json = StatisticsJson(t, SelectionMethod::Optimal, std::nullopt, note);
+  EXPECT_EQ(json.substr(0, 22), "{\"method\": \"optimal\", ");
+  EXPECT_EQ(json.substr(json.size() - note.size() - 12), "\"note\": \"" + note + "\"}\n");
 }
 
 }  // namespace
