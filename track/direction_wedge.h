@@ -141,7 +141,7 @@ class DirectionWedge {
   bool axial_;
   bool constrained_ = false;
   bool empty_ = false;
-  Vec e_{0.0, 0.0};   // centre of the first arc
+  Vec e_{0.0, 0.0};  // centre of the first arc
   double e_norm_ = 0.0;
   Vec lo_{0.0, 0.0};  // clockwise boundary
   Vec hi_{0.0, 0.0};  // counter-clockwise boundary

@@ -12,14 +12,14 @@ namespace {
 
 constexpr double kInf = std::numeric_limits<double>::infinity();
 // Terms of the bounds (derivation in the header).
-constexpr double kMeasureSlop = 0.1;       // metres
-constexpr double kRadius = 6.3e6;          // metres, below every radius of curvature
-constexpr double kCarryTurn = 0.03;        // metres: the ends' DMS carries, across A-B
-constexpr double kGeodesicTurn = 0.001;    // times (L / R)^2, radians
-constexpr double kCarryAngle = 0.03;       // metres: P's and the ends' carries, seen from P
-constexpr double kMaxReach = 1.0e6;        // metres from A
-constexpr double kMinLength = 1e-3;        // metres: shorter shortcuts are measured
-constexpr double kMaxLatitude = 89.0;      // degrees
+constexpr double kMeasureSlop = 0.1;        // metres
+constexpr double kRadius = 6.3e6;           // metres, below every radius of curvature
+constexpr double kCarryTurn = 0.03;         // metres: the ends' DMS carries, across A-B
+constexpr double kGeodesicTurn = 0.001;     // times (L / R)^2, radians
+constexpr double kCarryAngle = 0.03;        // metres: P's and the ends' carries, seen from P
+constexpr double kMaxReach = 1.0e6;         // metres from A
+constexpr double kMinLength = 1e-3;         // metres: shorter shortcuts are measured
+constexpr double kMaxLatitude = 89.0;       // degrees
 constexpr double kRoundingSlack = 0x1p-40;  // relative: the wedge's own rounding
 
 double Slop(double s) { return kMeasureSlop + s * (s / kRadius) * (s / kRadius); }
@@ -104,7 +104,7 @@ EllipsoidalShortcuts::Bounds EllipsoidalShortcuts::DeviationBounds(std::int64_t 
 }
 
 void EllipsoidalShortcuts::Candidates(std::int64_t i, double tolerance,
-                                      std::vector<std::int64_t>& ends) {
+                                      std::vector<std::int64_t>& ends) const {
   const auto n = static_cast<std::int64_t>(geocentric_.size());
   ends.clear();
   if (i + 1 >= n) return;
@@ -132,8 +132,7 @@ void EllipsoidalShortcuts::Candidates(std::int64_t i, double tolerance,
   }
 }
 
-WeightAnswer EllipsoidalShortcuts::Weight(std::int64_t i, std::int64_t j, double low,
-                                          double high) {
+WeightAnswer EllipsoidalShortcuts::Weight(std::int64_t i, std::int64_t j, double low, double high) {
   if (j - i < 2) return Classify(0.0, low, high);
   const bool bounded = Usable(i) && Usable(j);
   const Frame f = FrameAt(i);

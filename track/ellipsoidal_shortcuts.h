@@ -62,7 +62,7 @@ class EllipsoidalShortcuts final : public ShortcutOracle {
   explicit EllipsoidalShortcuts(EllipsoidalSegmentMeasure& measure, const DatumParams& datum);
 
   SegmentMeasure& Measure() override { return measure_; }
-  void Candidates(std::int64_t i, double tolerance, std::vector<std::int64_t>& ends) override;
+  void Candidates(std::int64_t i, double tolerance, std::vector<std::int64_t>& ends) const override;
   WeightAnswer Weight(std::int64_t i, std::int64_t j, double low, double high) override;
 
   // Exact measures taken by Weight so far (for tests and benchmarks).
@@ -94,8 +94,8 @@ class EllipsoidalShortcuts final : public ShortcutOracle {
   Bounds PlaneBounds(PlanePoint b, PlanePoint p) const;
 
   EllipsoidalSegmentMeasure& measure_;
-  std::vector<Geocentric> geocentric_;   // metres
-  DatumParams datum_;                    // for the exact measures and azimuths
+  std::vector<Geocentric> geocentric_;  // metres
+  DatumParams datum_;                   // for the exact measures and azimuths
   std::int64_t exact_measures_ = 0;
   struct Contender {
     double upper;

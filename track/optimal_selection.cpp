@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <functional>
 #include <limits>
 
@@ -24,6 +25,12 @@ struct Route {
   double weight = 0.0;               // metres: its largest deviation
 };
 
+// A decision of the search for a count: a tolerance and its count.
+struct Trial {
+  double t;            // metres
+  std::int64_t count;  // points
+};
+
 class OptimalSearch {
  public:
   OptimalSearch(ShortcutOracle& oracle, std::int64_t n, const SelectionSettings& settings,
@@ -34,71 +41,77 @@ class OptimalSearch {
     };
   }
 
-  // The fewest points within tolerance d, as a count of points.
-  std::int64_t FewestPoints(double d) {
-    return LabelPoints(oracle_, n_, d, /*with_worst=*/false, poll_).hops[0] + 1;
+  // The labels for tolerance d, with the lightest routes.
+  ShortcutLabels Labels(double d) {
+    return LabelPoints(oracle_, n_, d, /*with_worst=*/true, poll_);
   }
 
-  // The lightest of the routes with the fewest points within d, lowest
-  // point numbers first.
-  Route Lightest(double d) {
-    const ShortcutLabels labels = LabelPoints(oracle_, n_, d, /*with_worst=*/true, poll_);
+  // The lightest of the routes with the fewest points for the labels'
+  // tolerance, lowest point numbers first.
+  Route Lightest(const ShortcutLabels& labels) {
     Route route;
     route.weight = labels.worst[0];
     route.points = LowestRoute(oracle_, labels, route.weight);
     return route;
   }
 
-  // "Number of points": the search described in the header.
+  // "Number of points": the search described in the header. Each trial
+  // labels every point with its lightest routes as well, so that the route
+  // of the bracket's upper end needs no pass of its own.
   Route ForCount(std::int64_t wanted, ToleranceBracket& bracket) {
     const std::int64_t n_wanted = std::max<std::int64_t>(wanted, 2);
     // Tolerance 0 first: when it needs no more than N points, nothing is
     // lighter.
-    if (FewestPoints(0.0) <= n_wanted) {
+    ShortcutLabels hi_labels = Labels(0.0);
+    if (Count(hi_labels) <= n_wanted) {
       bracket = {0.0, 0.0, true};
-      return Lightest(0.0);
+      return Lightest(hi_labels);
     }
     double lo = 0.0;
-    std::int64_t lo_count = n_;  // not used while lo is 0
-    double hi = UpperStart(n_wanted);
-    std::int64_t hi_count = FewestPoints(hi);
-    bool bisect_next = false;
+    double hi = UpperStart(n_wanted);  // not labelled yet: at most N points
+    hi_labels = {};
+    int same_side = 0;  // trials in a row on the same side of the bracket
+    int last_side = -1;
     for (;;) {
-      while (hi_count != n_wanted && !Narrow(lo, hi)) {
-        const double t = Probe(lo, lo_count, hi, hi_count, n_wanted, bisect_next);
-        const std::int64_t count = FewestPoints(t);
-        // After two probes on the same side, halve the bracket once: the
-        // count's curve may bend away from the interpolation.
-        const bool high_side = count <= n_wanted;
-        bisect_next = high_side == last_high_side_;
-        last_high_side_ = high_side;
-        if (high_side) {
+      while (!(Labelled(hi_labels) && Count(hi_labels) == n_wanted) && !Narrow(lo, hi)) {
+        const double t = NextTrial(trials_, lo, hi, n_wanted, same_side >= 3);
+        ShortcutLabels labels = Labels(t);
+        const std::int64_t count = Count(labels);
+        trials_.push_back({t, count});
+        const int side = count <= n_wanted ? 1 : 0;
+        same_side = side == last_side ? same_side + 1 : 1;
+        last_side = side;
+        if (side == 1) {
           hi = t;
-          hi_count = count;
+          hi_labels = std::move(labels);
         } else {
           lo = t;
-          lo_count = count;
         }
       }
-      Route route = Lightest(hi);
-      if (hi_count == n_wanted) {
+      if (!Labelled(hi_labels)) hi_labels = Labels(hi);
+      const Route route = Lightest(hi_labels);
+      if (Count(hi_labels) == n_wanted) {
         bracket = {lo, route.weight, true};
         return route;
       }
       // Is any selection of at most N points lighter than this one? It
       // would have more points than this one's.
       const double below = std::nextafter(route.weight, -1.0);
-      const std::int64_t count = below < 0.0 ? n_ : FewestPoints(below);
-      if (count > n_wanted) {
-        bracket = {below < 0.0 ? 0.0 : below, route.weight, true};
+      if (below < 0.0) {
+        bracket = {0.0, route.weight, true};
+        return route;
+      }
+      ShortcutLabels labels = Labels(below);
+      if (Count(labels) > n_wanted) {
+        bracket = {below, route.weight, true};
         return route;
       }
       hi = below;
-      hi_count = count;
-      if (Narrow(lo, hi) && hi_count != n_wanted) {
-        route = Lightest(hi);
-        bracket = {lo, route.weight, false};
-        return route;
+      hi_labels = std::move(labels);
+      if (Narrow(lo, hi) && Count(hi_labels) != n_wanted) {
+        const Route lighter = Lightest(hi_labels);
+        bracket = {lo, lighter.weight, false};
+        return lighter;
       }
     }
   }
@@ -120,31 +133,52 @@ class OptimalSearch {
     return DouglasPeucker(oracle_.Measure(), n_, dp, observer_).max_deviation;
   }
 
-  // The next tolerance to try, strictly inside (lo, hi): where a power law
-  // through the two ends of the bracket reaches N points (the count of a
-  // long track falls roughly as a power of the tolerance), kept a twentieth
-  // of the bracket away from either end; halfway when asked, and below a
-  // bracket that starts at 0.
-  static double Probe(double lo, std::int64_t lo_count, double hi, std::int64_t hi_count,
-                      std::int64_t n_wanted, bool bisect) {
+  // The exponent p of the count's power law c = a t^-p through the two
+  // trials nearest N points, 0 when there are not two distinct ones.
+  static double Slope(std::vector<Trial> trials, std::int64_t n_wanted) {
+    auto distance = [&](const Trial& x) { return std::llabs(x.count - n_wanted); };
+    std::sort(trials.begin(), trials.end(),
+              [&](const Trial& x, const Trial& y) { return distance(x) < distance(y); });
+    if (trials.size() < 2 || trials[1].count == trials[0].count || trials[1].t == trials[0].t) {
+      return 0.0;
+    }
+    return std::log(static_cast<double>(trials[0].count) / static_cast<double>(trials[1].count)) /
+           std::log(trials[1].t / trials[0].t);
+  }
+
+  // The next tolerance to try, strictly inside (lo, hi). The count of a
+  // long track falls roughly as a power of the tolerance, c = a t^-p: the
+  // curve through the trial nearest N points, with the slope of the two
+  // nearest (3/4 while there is one), gives where it reaches N. Kept a
+  // twentieth of the bracket away from either end; the first trial at half
+  // the upper end; halfway when asked.
+  double NextTrial(const std::vector<Trial>& trials, double lo, double hi, std::int64_t n_wanted,
+                   bool bisect) const {
     const double width = hi - lo;
     double t = lo + 0.5 * width;
-    if (lo <= 0.0) {
-      t = 0.75 * hi;
-    } else if (!bisect && lo_count > hi_count) {
-      const double p = std::log(static_cast<double>(lo_count) / static_cast<double>(hi_count)) /
-                       std::log(hi / lo);
-      t = hi * std::pow(static_cast<double>(hi_count) / static_cast<double>(n_wanted), 1.0 / p);
+    if (trials.empty()) {
+      t = 0.5 * hi;
+    } else if (!bisect) {
+      const Trial& a =
+          *std::min_element(trials.begin(), trials.end(), [&](const Trial& x, const Trial& y) {
+            return std::llabs(x.count - n_wanted) < std::llabs(y.count - n_wanted);
+          });
+      double p = Slope(trials, n_wanted);
+      if (!(p > 0.0)) p = 0.75;
+      t = a.t * std::pow(static_cast<double>(a.count) / static_cast<double>(n_wanted), 1.0 / p);
     }
     return std::clamp(t, lo + 0.05 * width, hi - 0.05 * width);
   }
+
+  static bool Labelled(const ShortcutLabels& labels) { return !labels.hops.empty(); }
+  static std::int64_t Count(const ShortcutLabels& labels) { return labels.hops[0] + 1; }
 
   ShortcutOracle& oracle_;
   std::int64_t n_;
   const SelectionSettings& settings_;
   SelectionObserver* observer_;
   std::function<void()> poll_;
-  bool last_high_side_ = false;
+  std::vector<Trial> trials_;  // decisions of the search for a count
 };
 
 }  // namespace
@@ -165,7 +199,8 @@ SelectionResult SelectOptimal(ShortcutOracle& oracle, std::int64_t n,
     route = search.ForCount(settings.wanted_count, bracket);
     result.bracket = bracket;
   } else {
-    route = OptimalSearch(oracle, n, settings, observer).Lightest(settings.threshold);
+    OptimalSearch search(oracle, n, settings, observer);
+    route = search.Lightest(search.Labels(settings.threshold));
   }
 
   double new_length = 0.0;

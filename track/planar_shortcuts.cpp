@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "track/ray_lanes.h"
+
 namespace oru {
 namespace {
 
@@ -26,7 +28,7 @@ bool PlanarShortcuts::Tame(std::int64_t i) const {
 }
 
 void PlanarShortcuts::Candidates(std::int64_t i, double tolerance,
-                                 std::vector<std::int64_t>& ends) {
+                                 std::vector<std::int64_t>& ends) const {
   const std::vector<double>& x = measure_.First();
   const std::vector<double>& y = measure_.Second();
   const auto n = static_cast<std::int64_t>(x.size());
@@ -61,9 +63,25 @@ void PlanarShortcuts::Candidates(std::int64_t i, double tolerance,
   for (k = i + 2; k < n; ++k) ends.push_back(k);
 }
 
+void PlanarShortcuts::CandidatesOfBlock(std::int64_t first, int count, double tolerance,
+                                        std::vector<std::int64_t>* ends) const {
+  if (!wild_.empty()) {
+    ShortcutOracle::CandidatesOfBlock(first, count, tolerance, ends);
+    return;
+  }
+  static_assert(kRayLanes == kBlockStarts);
+  ScanRayLanes(measure_.First().data(), measure_.Second().data(),
+               static_cast<std::int64_t>(measure_.First().size()), first, count, tolerance,
+               kRelativeSlack, kAbsoluteSlack, ends);
+}
+
 WeightAnswer PlanarShortcuts::Weight(std::int64_t i, std::int64_t j, double low, double high) {
-  const double w = j - i < 2 ? 0.0 : measure_.FarthestPoint(i, j).deviation;
-  return Classify(w, low, high);
+  if (j - i < 2) return Classify(0.0, low, high);
+  // Mostly the scores alone settle it; else the exact maximum.
+  const PlanarSegmentMeasure::Bounds bounds = measure_.BoundLargest(i, j);
+  if (bounds.upper <= low) return {WeightAnswer::Kind::kAtMost, 0.0};
+  if (bounds.lower > high) return {WeightAnswer::Kind::kAbove, 0.0};
+  return Classify(measure_.FarthestPoint(i, j).deviation, low, high);
 }
 
 }  // namespace oru

@@ -12,7 +12,8 @@ namespace oru {
 // Shortcuts of a track in plane metres. The ends a shortcut from A may reach
 // come from a wedge of ray directions (DirectionWedge); weights are
 // PlanarSegmentMeasure::FarthestPoint's, which is PlanarDeviation's exact
-// maximum.
+// maximum, measured only where the bounds of the points' cheap scores
+// (PlanarSegmentMeasure::BoundLargest) leave the answer open.
 //
 // Why the wedge only drops shortcuts that are certainly invalid. For
 // coordinates within 2^200 in magnitude (and not NaN), let rho be the
@@ -38,7 +39,11 @@ class PlanarShortcuts final : public ShortcutOracle {
   explicit PlanarShortcuts(PlanarSegmentMeasure& measure);
 
   SegmentMeasure& Measure() override { return measure_; }
-  void Candidates(std::int64_t i, double tolerance, std::vector<std::int64_t>& ends) override;
+  void Candidates(std::int64_t i, double tolerance, std::vector<std::int64_t>& ends) const override;
+  // Several starts at once in vector lanes (ScanRayLanes) when every point
+  // lies within the bound's range.
+  void CandidatesOfBlock(std::int64_t first, int count, double tolerance,
+                         std::vector<std::int64_t>* ends) const override;
   WeightAnswer Weight(std::int64_t i, std::int64_t j, double low, double high) override;
 
  private:

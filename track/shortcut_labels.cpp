@@ -4,6 +4,8 @@
 #include <limits>
 #include <stdexcept>
 
+#include "track/candidate_scans.h"
+
 namespace oru {
 namespace {
 
@@ -22,23 +24,27 @@ class Labeller {
   Labeller(ShortcutOracle& oracle, ShortcutLabels& labels, double tolerance, bool with_worst)
       : oracle_(oracle), labels_(labels), d_(tolerance), with_worst_(with_worst) {}
 
-  void Label(std::int64_t i) {
-    oracle_.Candidates(i, d_, ends_);
+  void Label(std::int64_t i, const std::vector<std::int64_t>& ends) {
     std::int64_t tried_below = -1;  // every hop count up to this one failed
     for (;;) {
+      // The ends with the fewest hops above those tried, in one pass: the
+      // group starts again whenever fewer hops turn up. From the farthest
+      // end back, since hops mostly fall along a track.
       std::int64_t fewest = std::numeric_limits<std::int64_t>::max();
-      for (const std::int64_t j : ends_) {
-        const std::int64_t h = labels_.hops[static_cast<std::size_t>(j)];
-        if (h > tried_below && h < fewest) fewest = h;
-      }
-      if (fewest == std::numeric_limits<std::int64_t>::max()) {
-        throw std::logic_error("LabelPoints: no valid shortcut");  // i + 1 always is
-      }
       group_.clear();
-      for (const std::int64_t j : ends_) {
-        if (labels_.hops[static_cast<std::size_t>(j)] == fewest) {
-          group_.push_back({with_worst_ ? labels_.worst[static_cast<std::size_t>(j)] : 0.0, j});
+      for (auto e = ends.rbegin(); e != ends.rend(); ++e) {
+        const std::int64_t j = *e;
+        const auto k = static_cast<std::size_t>(j);
+        const std::int64_t h = labels_.hops[k];
+        if (h <= tried_below || h > fewest) continue;
+        if (h < fewest) {
+          fewest = h;
+          group_.clear();
         }
+        group_.push_back({with_worst_ ? labels_.worst[k] : 0.0, j});
+      }
+      if (group_.empty()) {
+        throw std::logic_error("LabelPoints: no valid shortcut");  // i + 1 always is
       }
       if (with_worst_ ? Lightest(i) : AnyValid(i)) {
         labels_.hops[static_cast<std::size_t>(i)] = fewest + 1;
@@ -60,12 +66,16 @@ class Labeller {
   // order of worst[j]: once that reaches the lightest found, no later end
   // can do better.
   bool Lightest(std::int64_t i) {
-    std::sort(group_.begin(), group_.end(), [](const Candidate& x, const Candidate& y) {
-      return x.worst != y.worst ? x.worst < y.worst : x.end < y.end;
-    });
+    // A heap, not a sort: mostly the first end settles it.
+    auto later = [](const Candidate& x, const Candidate& y) {
+      return x.worst != y.worst ? x.worst > y.worst : x.end > y.end;
+    };
+    std::make_heap(group_.begin(), group_.end(), later);
     bool found = false;
     double lightest = 0.0;
-    for (const Candidate& c : group_) {
+    for (auto end = group_.end(); end != group_.begin(); --end) {
+      std::pop_heap(group_.begin(), end, later);
+      const Candidate& c = *(end - 1);
       if (found && !(c.worst < lightest)) break;
       const WeightAnswer a = oracle_.Weight(i, c.end, c.worst, found ? lightest : d_);
       if (a.kind == WeightAnswer::Kind::kAbove) continue;
@@ -81,7 +91,6 @@ class Labeller {
   ShortcutLabels& labels_;
   double d_;
   bool with_worst_;
-  std::vector<std::int64_t> ends_;
   std::vector<Candidate> group_;
 };
 
@@ -93,9 +102,10 @@ ShortcutLabels LabelPoints(ShortcutOracle& oracle, std::int64_t n, double tolera
   labels.hops.assign(static_cast<std::size_t>(n), 0);
   if (with_worst) labels.worst.assign(static_cast<std::size_t>(n), 0.0);
   Labeller labeller(oracle, labels, tolerance, with_worst);
+  CandidateScans scans(oracle, n, tolerance);
   for (std::int64_t i = n - 2; i >= 0; --i) {
     if (poll && i % kPollPoints == 0) poll();
-    labeller.Label(i);
+    labeller.Label(i, scans.Ends(i));
   }
   return labels;
 }

@@ -31,8 +31,20 @@ class ShortcutOracle {
   // Writes to `ends`, ascending, every j > i for which the shortcut i-j may
   // be valid for `tolerance` (metres, >= 0): a fast filter that leaves out
   // only shortcuts that are certainly invalid, also for every later j it
-  // does not list. i + 1 is always listed.
-  virtual void Candidates(std::int64_t i, double tolerance, std::vector<std::int64_t>& ends) = 0;
+  // does not list. i + 1 is always listed. Two threads may call it at once
+  // (Weight only one).
+  virtual void Candidates(std::int64_t i, double tolerance,
+                          std::vector<std::int64_t>& ends) const = 0;
+
+  // The candidates of the starts first, ..., first + count - 1 (count at most
+  // kBlockStarts, first + count < n) into ends[0], ..., ends[count - 1]: what
+  // Candidates guarantees for each, found for several starts at once where a
+  // set can (the lists may then hold more ends than Candidates').
+  static constexpr int kBlockStarts = 8;
+  virtual void CandidatesOfBlock(std::int64_t first, int count, double tolerance,
+                                 std::vector<std::int64_t>* ends) const {
+    for (int l = 0; l < count; ++l) Candidates(first + l, tolerance, ends[l]);
+  }
 
   // Where w(i, j) lies against low <= high (metres), measuring exactly only
   // as much as that answer needs.

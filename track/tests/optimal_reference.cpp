@@ -16,8 +16,8 @@ constexpr double kNone = std::numeric_limits<double>::infinity();
 // with exactly h shortcuts (kNone when there is none).
 std::vector<std::vector<double>> LightestByShortcuts(const ShortcutWeights& w) {
   const std::int64_t n = w.Size();
-  std::vector<std::vector<double>> lightest(static_cast<std::size_t>(n),
-                                            std::vector<double>(static_cast<std::size_t>(n), kNone));
+  std::vector<std::vector<double>> lightest(
+      static_cast<std::size_t>(n), std::vector<double>(static_cast<std::size_t>(n), kNone));
   lightest[0][0] = 0.0;
   for (std::int64_t h = 1; h < n; ++h) {
     for (std::int64_t j = h; j < n; ++j) {
@@ -76,15 +76,17 @@ ShortcutWeights::ShortcutWeights(std::vector<double> first, std::vector<double> 
   first_ = std::move(first);
   second_ = std::move(second);
   w_.assign(static_cast<std::size_t>(n_ * n_), 0.0);
-  auto at = [](const std::vector<double>& v, std::int64_t k) { return v[static_cast<std::size_t>(k)]; };
+  auto at = [](const std::vector<double>& v, std::int64_t k) {
+    return v[static_cast<std::size_t>(k)];
+  };
   for (std::int64_t i = 0; i < n_; ++i) {
     for (std::int64_t j = i + 2; j < n_; ++j) {
       double largest = 0.0;
       for (std::int64_t k = i + 1; k < j; ++k) {
         const double d =
             ellipsoidal
-                ? EllipsoidalDeviation(at(first_, i), at(second_, i), at(first_, j),
-                                       at(second_, j), at(first_, k), at(second_, k), settings_.datum)
+                ? EllipsoidalDeviation(at(first_, i), at(second_, i), at(first_, j), at(second_, j),
+                                       at(first_, k), at(second_, k), settings_.datum)
                 : PlanarDeviation(at(first_, i), at(second_, i), at(first_, j), at(second_, j),
                                   at(first_, k), at(second_, k));
         if (d > largest) largest = d;
@@ -122,7 +124,8 @@ OptimalReference ReferenceByCount(const ShortcutWeights& w, std::int64_t wanted)
   const auto lightest = LightestByShortcuts(w);
   double weight = kNone;
   for (std::int64_t h = 1; h <= most; ++h) {
-    weight = std::min(weight, lightest[static_cast<std::size_t>(h)][static_cast<std::size_t>(n - 1)]);
+    weight =
+        std::min(weight, lightest[static_cast<std::size_t>(h)][static_cast<std::size_t>(n - 1)]);
   }
   return ReferenceByDeviation(w, weight);
 }

@@ -6,9 +6,11 @@
 #include <limits>
 #include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "geodesy/datum.h"
+#include "track/candidate_scans.h"
 #include "track/ellipsoidal_measures.h"
 #include "track/ellipsoidal_shortcuts.h"
 #include "track/planar_measures.h"
@@ -59,7 +61,8 @@ std::vector<Case> Cases() {
 
 std::string TestName(const ::testing::TestParamInfo<Case>& info) {
   std::string name;
-  for (char c : info.param.name) name.push_back(std::isalnum(static_cast<unsigned char>(c)) ? c : '_');
+  for (char c : info.param.name)
+    name.push_back(std::isalnum(static_cast<unsigned char>(c)) ? c : '_');
   return name + "_" + std::to_string(info.index);
 }
 
@@ -109,7 +112,8 @@ TEST_P(OptimalAgainstBruteForce, ByCount) {
   const auto n = static_cast<std::int64_t>(c.first.size());
   if (n <= 2) return;
   const ShortcutWeights w(c.first, c.second, c.settings);
-  for (std::int64_t wanted : {std::int64_t{1}, std::int64_t{2}, std::int64_t{3}, n / 3, n - 1, n + 1}) {
+  for (std::int64_t wanted :
+       {std::int64_t{1}, std::int64_t{2}, std::int64_t{3}, n / 3, n - 1, n + 1}) {
     SCOPED_TRACE("wanted " + std::to_string(wanted));
     const SelectionResult got = Thin(c, 0.0, wanted);
     const OptimalReference want = testing::ReferenceByCount(w, wanted);
@@ -141,8 +145,8 @@ TEST(OptimalSelection, QualityFiguresOfTheLineKept) {
     const auto a = static_cast<std::size_t>(got.selected[k] - 1);
     const auto b = static_cast<std::size_t>(got.selected[k + 1] - 1);
     for (std::size_t p = a + 1; p < b; ++p) {
-      deviations[p] = PlanarDeviation(t.first[a], t.second[a], t.first[b], t.second[b],
-                                      t.first[p], t.second[p]);
+      deviations[p] = PlanarDeviation(t.first[a], t.second[a], t.first[b], t.second[b], t.first[p],
+                                      t.second[p]);
     }
   }
   const DeviationQuality want = SummariseDeviations(deviations);
@@ -165,6 +169,38 @@ TEST(OptimalSelection, StopsWhenAsked) {
   EXPECT_THROW(SelectPoints(t.first, t.second, s, &stopper), SelectionStopped);
 }
 
+// The candidate lists that a label pass reads, scanned ahead on a second
+// thread in blocks and, in the plane, eight starts at a time in vector lanes,
+// are the oracle's own scans of each start: on a ship's track long enough
+// for several blocks, and on a track whose lists overflow a block (a ship
+// lying still, every fix within the tolerance of every other), whose starts
+// are then scanned again one by one.
+TEST(CandidateScans, ListsAreTheOraclesOwnScans) {
+  std::mt19937_64 random(43);
+  std::normal_distribution<double> noise(0.0, 0.3);
+  std::vector<double> x, y, still_x, still_y;
+  double heading = 0.3;
+  for (int i = 0; i < 3000; ++i) {
+    heading += 0.002 * std::sin(i / 150.0);
+    x.push_back((x.empty() ? 0.0 : x.back()) + 2.5 * std::sin(heading) + noise(random));
+    y.push_back((y.empty() ? 0.0 : y.back()) + 2.5 * std::cos(heading) + noise(random));
+    still_x.push_back(noise(random) * 0.1);
+    still_y.push_back(noise(random) * 0.1);
+  }
+  for (const auto& [first, second, tolerance] :
+       {std::tuple{x, y, 1.0}, std::tuple{x, y, 8.0}, std::tuple{still_x, still_y, 2.0}}) {
+    PlanarSegmentMeasure measure(first, second);
+    PlanarShortcuts shortcuts(measure);
+    const auto n = static_cast<std::int64_t>(first.size());
+    CandidateScans scans(shortcuts, n, tolerance);
+    std::vector<std::int64_t> own;
+    for (std::int64_t i = n - 2; i >= 0; --i) {
+      shortcuts.Candidates(i, tolerance, own);
+      ASSERT_EQ(scans.Ends(i), own) << "start " << i << ", tolerance " << tolerance;
+    }
+  }
+}
+
 // The ellipsoidal shortcuts' bounds and filter against the measure, on
 // points scattered about segments of 10 m to 1000 km in every direction:
 // the deviation lies within the bounds, and the filter keeps the shortcut
@@ -172,7 +208,8 @@ TEST(OptimalSelection, StopsWhenAsked) {
 TEST(EllipsoidalShortcutBounds, HoldOnScatteredPoints) {
   std::mt19937_64 random(41);
   std::uniform_real_distribution<double> unit(-1.0, 1.0);
-  const double places[][2] = {{54.0, 4.0}, {0.0, 179.99}, {-60.0, -30.0}, {88.5, 100.0}, {0.0, 0.0}};
+  const double places[][2] = {
+      {54.0, 4.0}, {0.0, 179.99}, {-60.0, -30.0}, {88.5, 100.0}, {0.0, 0.0}};
   int bounded = 0;
   for (const char* datum_text : {kWgs84DatumString, kEd50DatumString}) {
     DatumParams datum = Datum(datum_text);
@@ -181,8 +218,10 @@ TEST(EllipsoidalShortcutBounds, HoldOnScatteredPoints) {
         for (int k = 0; k < 100; ++k) {
           auto wrap = [](double lon) { return lon > 180.0 ? lon - 360.0 : lon; };
           auto lat = [](double v) { return std::clamp(v, -90.0, 90.0); };
-          const double a1 = lat(place[0] + size * unit(random) * 0.5), a2 = place[1] + size * unit(random);
-          const double b1 = lat(place[0] + size * unit(random) * 0.5), b2 = place[1] + size * unit(random);
+          const double a1 = lat(place[0] + size * unit(random) * 0.5),
+                       a2 = place[1] + size * unit(random);
+          const double b1 = lat(place[0] + size * unit(random) * 0.5),
+                       b2 = place[1] + size * unit(random);
           // P near the segment mostly, anywhere about it sometimes.
           const double f = unit(random);
           const double off = k % 4 == 0 ? size : (k % 4 == 1 ? size * 1e-6 : size * 0.01);
