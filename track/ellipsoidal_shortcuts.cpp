@@ -71,11 +71,6 @@ EllipsoidalShortcuts::PlanePoint EllipsoidalShortcuts::Project(const Frame& f, s
           std::sqrt(dx * dx + dy * dy + dz * dz)};
 }
 
-EllipsoidalShortcuts::PlanePoint EllipsoidalShortcuts::InPlane(std::int64_t i,
-                                                               std::int64_t k) const {
-  return Project(FrameAt(i), i, k);
-}
-
 EllipsoidalShortcuts::Bounds EllipsoidalShortcuts::PlaneBounds(PlanePoint b, PlanePoint p) const {
   const Bounds unbounded{-kInf, kInf};
   const double length = std::hypot(b.east, b.north);

@@ -68,13 +68,8 @@ class EllipsoidalShortcuts final : public ShortcutOracle {
   // Exact measures taken by Weight so far (for tests and benchmarks).
   std::int64_t ExactMeasures() const { return exact_measures_; }
 
-  // The tangent plane at point i: where point k lies in it (metres east and
-  // north of i), and the bounds of the deviation of k from the segment i-j.
-  struct PlanePoint {
-    double east, north;
-    double chord;  // metres: the straight distance from i in space
-  };
-  PlanePoint InPlane(std::int64_t i, std::int64_t k) const;
+  // The bounds of the deviation of point k from the segment i-j, from the
+  // tangent plane at i.
   struct Bounds {
     double lower, upper;  // metres; -inf and +inf when unbounded
   };
@@ -87,6 +82,12 @@ class EllipsoidalShortcuts final : public ShortcutOracle {
   };
   struct Geocentric {
     double x, y, z;
+  };
+  // Where a point lies in the tangent plane at a start (metres east and
+  // north of it).
+  struct PlanePoint {
+    double east, north;
+    double chord;  // metres: the straight distance from the start in space
   };
   bool Usable(std::int64_t k) const;
   Frame FrameAt(std::int64_t i) const;

@@ -36,8 +36,14 @@ class OptimalSearch {
   OptimalSearch(ShortcutOracle& oracle, std::int64_t n, const SelectionSettings& settings,
                 SelectionObserver* observer)
       : oracle_(oracle), n_(n), settings_(settings), observer_(observer) {
-    poll_ = [this] {
-      if (observer_ != nullptr && observer_->StopRequested()) throw SelectionStopped();
+    // No selection stands before the end: while the search works the
+    // figures stay those of the line through the first and the last point,
+    // shown again now and then so that a window stays alive.
+    const SelectionStatistics waiting{0.0, n, std::min<std::int64_t>(n, 2), 0.0, 0.0, 0, 0.0};
+    poll_ = [this, waiting] {
+      if (observer_ == nullptr) return;
+      if (observer_->StopRequested()) throw SelectionStopped();
+      if (observer_->ProgressDue()) observer_->OnProgress(waiting);
     };
   }
 
@@ -130,7 +136,7 @@ class OptimalSearch {
     dp.threshold = 0.0;
     dp.wanted_count = n_wanted;
     dp.quality_figures = false;
-    return DouglasPeucker(oracle_.Measure(), n_, dp, observer_).max_deviation;
+    return DouglasPeucker(oracle_.Measure(), n_, dp, nullptr).max_deviation;
   }
 
   // The exponent p of the count's power law c = a t^-p through the two

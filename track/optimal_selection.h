@@ -45,8 +45,9 @@ namespace oru {
 // SelectPoints': point numbers, the figures (largest deviation: the true
 // largest deviation of any point left out; last_selected and
 // added_deviation 0) and, when asked, the quality figures. `observer` is
-// asked now and then whether to stop (SelectionStopped); no figures are
-// reported before the end.
+// asked now and then whether to stop (SelectionStopped) and whether figures
+// are due; until the end they are those of the line through the first and
+// the last point.
 SelectionResult SelectOptimal(ShortcutOracle& oracle, std::int64_t n,
                               const SelectionSettings& settings, SelectionObserver* observer);
 

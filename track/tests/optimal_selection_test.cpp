@@ -13,6 +13,7 @@
 #include "track/candidate_scans.h"
 #include "track/ellipsoidal_measures.h"
 #include "track/ellipsoidal_shortcuts.h"
+#include "track/optimal_selection.h"
 #include "track/planar_measures.h"
 #include "track/planar_shortcuts.h"
 #include "track/selection_engine.h"
@@ -245,6 +246,34 @@ TEST(EllipsoidalShortcutBounds, HoldOnScatteredPoints) {
     }
   }
   EXPECT_GT(bounded, 3800);  // all but the polar rows
+}
+
+// On a ship's walk of thousands of fixes (several blocks of scans, two
+// threads) the tangent plane settles most questions: fewer exact measures
+// than points, while the selection keeps every point within the tolerance by
+// the measure itself, its largest deviation reported to the last bit.
+TEST(EllipsoidalShortcutBounds, SettleMostQuestionsOnALongWalk) {
+  const GeoTrack t = testing::ShipWalk("long walk", 3000, 54.0, 4.0, 44);
+  DatumParams datum = Datum(t.datum);
+  const auto n = static_cast<std::int64_t>(t.lat.size());
+  EllipsoidalSegmentMeasure measure(t.lat, t.lon, datum, 2);
+  EllipsoidalShortcuts shortcuts(measure, datum);
+  SelectionSettings s = Optimal(CalculationType::Ellipsoidic, InputFormat::OruKvl, t.datum);
+  s.threshold = 2.0;
+  s.wanted_count = n;
+  const SelectionResult got = SelectOptimal(shortcuts, n, s, nullptr);
+  EXPECT_LT(shortcuts.ExactMeasures(), n);
+  double largest = 0.0;
+  for (std::size_t k = 0; k + 1 < got.selected.size(); ++k) {
+    const auto a = static_cast<std::size_t>(got.selected[k] - 1);
+    const auto b = static_cast<std::size_t>(got.selected[k + 1] - 1);
+    for (std::size_t p = a + 1; p < b; ++p) {
+      largest = std::max(largest, EllipsoidalDeviation(t.lat[a], t.lon[a], t.lat[b], t.lon[b],
+                                                       t.lat[p], t.lon[p], datum));
+    }
+  }
+  EXPECT_LE(largest, 2.0);
+  EXPECT_EQ(largest, got.max_deviation);
 }
 
 }  // namespace
