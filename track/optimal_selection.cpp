@@ -101,12 +101,9 @@ class OptimalSearch {
         return route;
       }
       // Is any selection of at most N points lighter than this one? It
-      // would have more points than this one's.
-      const double below = std::nextafter(route.weight, -1.0);
-      if (below < 0.0) {
-        bracket = {0.0, route.weight, true};
-        return route;
-      }
+      // would have more points than this one's. (Its weight is above 0: the
+      // tolerance 0 needs more than N points.)
+      const double below = std::nextafter(route.weight, 0.0);
       ShortcutLabels labels = Labels(below);
       if (Count(labels) > n_wanted) {
         bracket = {below, route.weight, true};

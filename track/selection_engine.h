@@ -32,9 +32,11 @@ class SelectionStopped : public std::runtime_error {
   SelectionStopped() : std::runtime_error("the selection was stopped") {}
 };
 
-// Where the optimal method's search for "Number of points" ended: no
-// selection of at most the wanted count lies within `lower` of the track,
-// and the selection found lies within `upper`, its largest deviation.
+// Where the optimal method's search for "Number of points" ended: the
+// smallest largest deviation of a selection of at most the wanted count lies
+// above `lower` (a tolerance shown to need more points; 0 when that smallest
+// deviation is 0) and at or below `upper`, the largest deviation of the
+// selection found.
 struct ToleranceBracket {
   double lower = 0.0;  // metres
   double upper = 0.0;  // metres
