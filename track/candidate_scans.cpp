@@ -1,6 +1,7 @@
 #include "track/candidate_scans.h"
 
 #include <algorithm>
+#include <chrono>
 #include <utility>
 
 namespace oru {
@@ -117,8 +118,15 @@ const std::vector<std::int64_t>& CandidateScans::Ends(std::int64_t i) {
   }
   Block& block = blocks_[current_];
   const auto k = static_cast<std::size_t>(i - block.low);
+  // Unclaimed starts are scanned here; one the helper has in hand is waited
+  // for a few microseconds, then scanned here too: on a busy machine the
+  // helper may be off its core for a long while.
+  auto waited_since = std::chrono::steady_clock::time_point{};
   while (block.state[k].load(std::memory_order_acquire) == kOpen) {
-    if (!ScanSome(block, own_)) std::this_thread::yield();  // the helper has it in hand
+    if (ScanSome(block, own_)) continue;
+    const auto now = std::chrono::steady_clock::now();
+    if (waited_since == std::chrono::steady_clock::time_point{}) waited_since = now;
+    if (now - waited_since > kPatience) break;
   }
   if (block.state[k].load(std::memory_order_acquire) == kKept) return block.ends[k];
   oracle_.Candidates(i, tolerance_, left_over_);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <memory>
@@ -34,6 +35,8 @@ class CandidateScans {
  private:
   static constexpr std::int64_t kBlockStarts = 512;
   static constexpr std::int64_t kBlockEnds = std::int64_t{1} << 20;
+  // How long the caller waits for a start that the helper is scanning.
+  static constexpr std::chrono::microseconds kPatience{20};
 
   // One block of starts [low, high), claimed from the top down.
   struct Block {
