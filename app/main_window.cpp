@@ -296,6 +296,11 @@ void TForm1::BuildMenu() {
   PrintScreen1 = item(File1, "PrintScreen1", "&Print Screen", &TForm1::PrintScreen1Click);
   Exit1 = item(File1, "Exit1", "&Exit", &TForm1::Exit1Click);
   Save1->setEnabled(false);
+  QMenu* Options1 = menuBar()->addMenu(QStringLiteral("&Options"));
+  Options1->setObjectName(QStringLiteral("Options1"));
+  Optimal1 = Options1->addAction(QStringLiteral("Fewest points (optimal)"));
+  Optimal1->setObjectName(QStringLiteral("Optimal1"));
+  Optimal1->setCheckable(true);
   QMenu* Help1 = menuBar()->addMenu(QStringLiteral("&Help"));
   Help1->setObjectName(QStringLiteral("Help1"));
   Index1 = item(Help1, "Index1", "Index", &TForm1::Index1Click);
@@ -384,6 +389,7 @@ void TForm1::BitBtn3Click() {
   request.output = ToPath(output_file_name_);
   request.choices = ChosenChoices();
   request.selection_value = Edit1->text().toStdString();
+  request.method = Optimal1->isChecked() ? SelectionMethod::Optimal : SelectionMethod::DouglasPeucker;
   request.quality_figures = true;
   last_run_choices_ = request.choices;
   last_quality_.reset();

@@ -138,6 +138,8 @@ class TForm1 final : public QMainWindow, public RunObserver {
   QAction* Exit1;
   QAction* Index1;
   QAction* About1;
+  // Options: the optimal selection instead of Douglas-Peucker, for the next run.
+  QAction* Optimal1;
   TAboutBox1* AboutBox1;
   TPlotForm* PlotForm1;
 };

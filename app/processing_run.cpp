@@ -1,11 +1,13 @@
 #include "app/processing_run.h"
 
+#include <algorithm>
 #include <new>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "app/selection_value.h"
+#include "geodesy/c_number_format.h"
 #include "geodesy/datum.h"
 #include "track/selection_engine.h"
 #include "track/track_store.h"
@@ -70,6 +72,29 @@ std::optional<std::string> ReadSelectionValue(const RunRequest& request, std::in
   return std::nullopt;
 }
 
+// Metres to the millimetre, as "0.840".
+std::string Millimetres(double metres) {
+  std::string text;
+  cfmt::Fixed(text, metres, 0, 3);
+  return text;
+}
+
+// The optimal method's note on a "Number of points" run (see RunOutcome).
+std::string OptimalNote(const SelectionResult& selection, std::int64_t wanted) {
+  const std::string kept = std::to_string(selection.statistics.count);
+  const std::string most = std::to_string(std::max<std::int64_t>(wanted, 2));
+  if (selection.bracket && !selection.bracket->exact) {
+    return "The smallest largest deviation for at most " + most + " points lies between " +
+           Millimetres(selection.bracket->lower) + " and " + Millimetres(selection.bracket->upper) +
+           " m; these " + kept + " points reach " + Millimetres(selection.bracket->upper) + " m.";
+  }
+  if (selection.statistics.count < wanted && selection.statistics.count < selection.statistics.n) {
+    return kept + " points reach the smallest largest deviation for at most " + most +
+           " points (" + Millimetres(selection.max_deviation) + " m); more would not lower it.";
+  }
+  return "";
+}
+
 // The steps of PrepareRun; `doing` tells what the run is doing, for the
 // message when memory runs out.
 RunOutcome PrepareSteps(const RunRequest& request, RunObserver& observer, std::string& output_text,
@@ -106,6 +131,7 @@ RunOutcome PrepareSteps(const RunRequest& request, RunObserver& observer, std::s
   }
 
   SelectionSettings settings;
+  settings.method = request.method;
   settings.input_format = input_format;
   settings.quality_figures = request.quality_figures;
   // Metres are never measured as degrees: X, Y tracks are always planar.
@@ -137,6 +163,10 @@ RunOutcome PrepareSteps(const RunRequest& request, RunObserver& observer, std::s
   outcome.completed = true;
   outcome.statistics = final_texts;
   if (selection.quality) outcome.quality = FormatQuality(*selection.quality);
+  if (request.method == SelectionMethod::Optimal &&
+      request.choices.criterion == Criterion::NumberOfPoints) {
+    outcome.note = OptimalNote(selection, settings.wanted_count);
+  }
   return outcome;
 }
 

@@ -26,6 +26,8 @@ struct RunRequest {
   std::filesystem::path output;
   RunChoices choices;
   std::string selection_value = "10";  // metres or a number of points, by criterion
+  // Douglas-Peucker, or the fewest points that honour the tolerance.
+  SelectionMethod method = SelectionMethod::DouglasPeucker;
   // Whether to measure every point's deviation from the new line for the
   // quality figures (mean, rms, 95th percentile).
   bool quality_figures = false;
@@ -55,6 +57,10 @@ struct RunOutcome {
   std::optional<QualityTexts> quality;        // when the request asked for them
   std::string message;                        // why a run stopped
   int system_error = 0;  // errno behind `message` when a file could not be read or written
+  // What the optimal method found beyond the figures, for "Number of
+  // points": that fewer points reach the smallest largest deviation, or the
+  // bracket that its search proved. Empty otherwise.
+  std::string note;
 };
 
 // The processing run behind "Go!": reads the input track, selects the points

@@ -1,6 +1,7 @@
 // The ellipsoidal selection: the fast engine (only split segments measured,
 // bounds before exact measures, two threads) against the literal engine that
-// measures every candidate in every iteration, and the "planar" calculation
+// measures every candidate in every iteration, the optimal selection beside
+// the fast engine, and the "planar" calculation
 // of a geographic track (projection, then plane measures) against the plane
 // run on as many X, Y points.
 //
@@ -109,6 +110,24 @@ BENCHMARK(BM_EllipsoidicFast)
     ->Args({100000, 0})
     ->Args({100000, 1000})
     ->Args({5000, 0})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
+// The optimal selection on the same walks, in the same run as the fast
+// engine: the fewest points within 1 m, or the least deviation for 1,000.
+void BM_EllipsoidicOptimal(benchmark::State& state) {
+  const GeoTrack t = ShipWalk(static_cast<std::size_t>(state.range(0)), 54);
+  auto s = Criterion(state, oru::CalculationType::Ellipsoidic, oru::InputFormat::OruKvl);
+  s.method = oru::SelectionMethod::Optimal;
+  std::int64_t kept = 0;
+  for (auto _ : state) {
+    kept = static_cast<std::int64_t>(oru::SelectPoints(t.lat, t.lon, s, nullptr).selected.size());
+  }
+  state.counters["kept"] = static_cast<double>(kept);
+}
+BENCHMARK(BM_EllipsoidicOptimal)
+    ->Args({100000, 0})
+    ->Args({100000, 1000})
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 

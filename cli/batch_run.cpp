@@ -70,9 +70,9 @@ std::string JsonString(const std::string& text) {
 }
 
 // The statistics object with `keys` (already JSON, each ending in ", ") first.
-std::string JsonLine(const std::string& keys, const StatisticsTexts& texts,
+std::string JsonLine(const std::string& keys, const StatisticsTexts& texts, SelectionMethod method,
                      const std::optional<QualityTexts>& quality = std::nullopt) {
-  return "{" + keys + StatisticsJson(texts, quality).substr(1);
+  return "{" + keys + StatisticsJson(texts, method, quality).substr(1);
 }
 
 void Write(FileJob& job, const ThinChoices& choices) {
@@ -246,6 +246,7 @@ std::vector<std::unique_ptr<FileJob>> PlanJobs(const CliOptions& options, std::s
 
 std::optional<ThinChoices> ChoicesOf(const CliOptions& options, std::string& error) {
   ThinChoices choices;
+  choices.method = options.request.method;
   choices.calculation = options.request.choices.calculation;
   choices.criterion = options.request.choices.criterion;
   choices.quality_figures = options.json;
@@ -265,7 +266,8 @@ std::optional<ThinChoices> ChoicesOf(const CliOptions& options, std::string& err
 }
 
 // Statistics of every track, file by file, then the total; failures on err.
-int Report(const std::vector<std::unique_ptr<FileJob>>& jobs, bool json, std::ostream& out,
+int Report(const std::vector<std::unique_ptr<FileJob>>& jobs, bool json, SelectionMethod method,
+           std::ostream& out,
            std::ostream& err) {
   SelectionStatistics total;
   std::int64_t tracks = 0;
@@ -300,7 +302,7 @@ int Report(const std::vector<std::unique_ptr<FileJob>>& jobs, bool json, std::os
           keys += "\"lines_skipped\": " + std::to_string(job->lines_skipped) + ", ";
         }
         if (thinned.capped) keys += "\"capped\": true, ";
-        out << JsonLine(keys, texts,
+        out << JsonLine(keys, texts, method,
                         thinned.quality ? std::optional(FormatQuality(*thinned.quality))
                                         : std::nullopt);
       } else {
@@ -336,7 +338,7 @@ int Report(const std::vector<std::unique_ptr<FileJob>>& jobs, bool json, std::os
                         ", \"tracks\": " + std::to_string(tracks) +
                         ", \"failed\": " + failures +
                         "], \"lines_skipped\": " + std::to_string(lines_skipped) + ", ",
-                    texts);
+                    texts, method);
   } else {
     out << "Total of " << tracks << " tracks in " << written << " files:\n"
         << StatisticsRows(texts);
@@ -385,7 +387,7 @@ int RunGisCommand(const CliOptions& options, std::ostream& out, std::ostream& er
     }
     pool.Wait();
   }
-  return Report(jobs, options.json, out, err);
+  return Report(jobs, options.json, options.request.method, out, err);
 }
 
 }  // namespace oru

@@ -71,6 +71,7 @@ bool ParsePlotSize(const std::string& text, int& width, int& height) {
 std::string CliUsage() {
   return "usage: oru-cli [--input-format oru|dms|xy] [--output-format oru|ascii|kel]\n"
          "               [--datum wgs84|ed50] [--calculation ellipsoidic|planar]\n"
+         "               [--method douglas-peucker|optimal]\n"
          "               [--max-deviation METRES | --points N] [--json]\n"
          "               [--plot-dir DIR] [--plot-image FILE.png [--plot-size WxH]]\n"
          "               INPUT OUTPUT\n"
@@ -82,6 +83,9 @@ std::string CliUsage() {
          "                   ascii otherwise; xy tracks are always written as X, Y\n"
          "  --datum          wgs84 (WGS84/ETRS89, default) or ed50\n"
          "  --calculation    ellipsoidic (default) or planar; xy tracks are planar\n"
+         "  --method         douglas-peucker (default) or optimal: the fewest points\n"
+         "                   within METRES, or the least deviation for N points (found\n"
+         "                   to the last bit, or else to within 1 mm, as a note says)\n"
          "  --max-deviation  keep points until every point left out lies within METRES\n"
          "  --points         keep N points (default 10)\n"
          "  --json           print the statistics as one JSON object, with the mean,\n"
@@ -230,6 +234,15 @@ std::optional<CliOptions> ParseCliArguments(const std::vector<std::string>& args
       options.max_waypoints = std::stol(*v);
     } else if (arg == "--p190-grid") {
       options.p190_grid = true;
+    } else if (arg == "--method") {
+      const std::string* v = value();
+      if (!v) return std::nullopt;
+      if (*v != "douglas-peucker" && *v != "optimal") {
+        error = "unknown method '" + *v + "'";
+        return std::nullopt;
+      }
+      options.request.method =
+          *v == "optimal" ? SelectionMethod::Optimal : SelectionMethod::DouglasPeucker;
     } else if (arg == "--plot-dir" || arg == "--plot-image") {
       const std::string* v = value();
       if (!v) return std::nullopt;
@@ -317,6 +330,10 @@ std::optional<std::string> PlotFileClash(const CliOptions& options) {
   return std::nullopt;
 }
 
+const char* MethodName(SelectionMethod method) {
+  return method == SelectionMethod::Optimal ? "optimal" : "douglas-peucker";
+}
+
 std::string StatisticsRows(const StatisticsTexts& t) {
   return "The maximum distance of the original line to the new line is: " + t.max_deviation +
          " m.\n" + "The number of points has decreased with " + t.point_reduction + " % from " +
@@ -325,8 +342,11 @@ std::string StatisticsRows(const StatisticsTexts& t) {
          t.length_before + " m. to " + t.length_after + " m.\n";
 }
 
-std::string StatisticsJson(const StatisticsTexts& t, const std::optional<QualityTexts>& quality) {
+std::string StatisticsJson(const StatisticsTexts& t, SelectionMethod method,
+                           const std::optional<QualityTexts>& quality, const std::string& note) {
+  const std::string method_name = MethodName(method);
   std::vector<std::pair<const char*, const std::string*>> fields = {
+      {"method", &method_name},
       {"max_deviation", &t.max_deviation},       {"point_reduction", &t.point_reduction},
       {"points_before", &t.points_before},       {"points_after", &t.points_after},
       {"length_reduction", &t.length_reduction}, {"length_before", &t.length_before},
@@ -336,10 +356,12 @@ std::string StatisticsJson(const StatisticsTexts& t, const std::optional<Quality
                                  {"deviation_rms", &quality->rms},
                                  {"deviation_p95", &quality->p95}});
   }
+  if (!note.empty()) fields.push_back({"note", &note});
   std::string json = "{";
   for (const auto& [name, value] : fields) {
     if (json.size() > 1) json += ", ";
-    // The texts are digits, signs, points and letters only: nothing to escape.
+    // The texts are digits, signs, points, blanks, letters and ';', '(', ')'
+    // only: nothing to escape.
     json += std::string("\"") + name + "\": \"" + *value + "\"";
   }
   return json + "}\n";

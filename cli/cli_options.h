@@ -49,10 +49,15 @@ std::optional<std::string> PlotFileClash(const CliOptions& options);
 // The three statistics rows of the main window, labels and values joined by
 // single blanks, each ended by a line feed.
 std::string StatisticsRows(const StatisticsTexts& texts);
-// The seven texts as one JSON object, ended by a line feed; the quality
-// figures, when given, follow as "deviation_mean", "deviation_rms" and
-// "deviation_p95".
-std::string StatisticsJson(const StatisticsTexts& texts,
-                           const std::optional<QualityTexts>& quality = std::nullopt);
+// The method's name on the command line: "douglas-peucker" or "optimal".
+const char* MethodName(SelectionMethod method);
+
+// The method and the seven texts as one JSON object, ended by a line feed;
+// the quality figures, when given, follow as "deviation_mean",
+// "deviation_rms" and "deviation_p95", and the run's note, when there is
+// one, as "note".
+std::string StatisticsJson(const StatisticsTexts& texts, SelectionMethod method,
+                           const std::optional<QualityTexts>& quality = std::nullopt,
+                           const std::string& note = "");
 
 }  // namespace oru

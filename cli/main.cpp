@@ -103,8 +103,11 @@ int Run(const oru::CliOptions& options) {
     if (!error.empty()) return Stop(error);
   }
 
-  if (!PrintStatistics(options.json ? oru::StatisticsJson(*outcome.statistics, outcome.quality)
-                                    : oru::StatisticsRows(*outcome.statistics))) {
+  const std::string note = outcome.note.empty() ? "" : outcome.note + "\n";
+  if (!PrintStatistics(options.json ? oru::StatisticsJson(*outcome.statistics,
+                                                          options.request.method, outcome.quality,
+                                                          outcome.note)
+                                    : oru::StatisticsRows(*outcome.statistics) + note)) {
     return Stop("The statistics could not be written to standard output.", errno);
   }
   for (oru::StagedTarget& target : staged) {

@@ -21,18 +21,37 @@ TrackThinning ThinTrack(GisTrack& track, const ThinChoices& choices) {
   const bool by_deviation = choices.criterion == Criterion::MaximumDeviation;
   const std::int64_t wanted = by_deviation ? track.points : choices.wanted_count;
   const bool limited = choices.max_points > 0 && wanted > choices.max_points;
-  settings.wanted_count = limited ? choices.max_points : wanted;
-  if (by_deviation) settings.threshold = choices.threshold;
+  settings.method = choices.method;
   settings.quality_figures = choices.quality_figures;
-  SelectionResult result = SelectPoints(std::move(track.first), std::move(track.second),
-                                        settings, nullptr);
+  auto select = [&](double threshold, std::int64_t count) {
+    settings.threshold = threshold;
+    settings.wanted_count = count;
+    return SelectPoints(track.first, track.second, settings, nullptr);
+  };
+  SelectionResult result;
+  bool capped = false;
+  if (choices.method == SelectionMethod::Optimal) {
+    // The optimal search takes one criterion: the tolerance, then, if that
+    // needs more points than the limit allows, the limit as the count.
+    if (by_deviation) {
+      result = select(choices.threshold, track.points);
+      capped = limited && result.statistics.count > choices.max_points;
+      if (capped) result = select(0.0, choices.max_points);
+    } else {
+      capped = limited;
+      result = select(0.0, limited ? choices.max_points : wanted);
+    }
+  } else {
+    result = select(by_deviation ? choices.threshold : 0.0, limited ? choices.max_points : wanted);
+    // By deviation the limit decided only when the threshold was not
+    // reached with the points it allowed.
+    const SelectionStatistics& s = result.statistics;
+    capped = limited && s.count == choices.max_points && s.count < s.n &&
+             (!by_deviation || s.largest_deviation > choices.threshold);
+  }
   track.first = {};
   track.second = {};
   const SelectionStatistics& s = result.statistics;
-  // By deviation the limit decided only when the threshold was not reached
-  // with the points it allowed.
-  const bool capped = limited && s.count == choices.max_points && s.count < s.n &&
-                      (!by_deviation || s.largest_deviation > choices.threshold);
   return {std::move(result.selected), s, result.quality, capped};
 }
 

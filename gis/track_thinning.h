@@ -13,6 +13,7 @@ namespace oru {
 
 // The run's choices that apply to every track of a file.
 struct ThinChoices {
+  SelectionMethod method = SelectionMethod::DouglasPeucker;
   CalculationType calculation = CalculationType::Ellipsoidic;  // geographic tracks only
   Criterion criterion = Criterion::NumberOfPoints;
   double threshold = 0.0;         // metres, "Maximum deviation"

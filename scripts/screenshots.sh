@@ -2,7 +2,9 @@
 # Makes the README's pictures of the windows under a virtual X display
 # (Debian's xvfb): the main window after thinning the sample track
 # data/samples/survey_line_xy.txt to 25 points, the About box and the
-# splash window, as PNG files in docs/screenshots/.
+# splash window, as PNG files in docs/screenshots/; and the help's picture of
+# the two selection methods, the sample's turn (points 420 to 500) thinned to
+# 1.5 m both ways, as docs/selection_methods.png.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 "$root/scripts/install-deps.sh"
@@ -10,7 +12,9 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${ORU_BUILD_DIR:-$root/build}"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DORU_BUILD_TESTS=OFF \
       -DORU_BUILD_BENCH=OFF >/dev/null
-cmake --build "$build" --target oru-screenshots
+cmake --build "$build" --target oru-screenshots draw_methods
+"$build/app/draw_methods" "$root/data/samples/survey_line_xy.txt" 1.5 \
+    "$root/docs/selection_methods.png" 420 500
 
 out="$root/docs/screenshots"
 mkdir -p "$out"

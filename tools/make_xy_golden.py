@@ -137,8 +137,8 @@ def main():
 
     selected, left = select(points, 2.0, len(points))
     with open(golden + "/survey_line_xy_2m.json", "w") as f:
-        f.write("{" + ", ".join('"%s": "%s"' % kv for kv in texts(points, selected, left)) +
-                "}\n")
+        fields = [("method", "douglas-peucker")] + texts(points, selected, left)
+        f.write("{" + ", ".join('"%s": "%s"' % kv for kv in fields) + "}\n")
 
 
 if __name__ == "__main__":

@@ -161,6 +161,9 @@ class EllipsoidalSegmentMeasure final : public SegmentMeasure {
 
   // Exact measures taken by FarthestPoint so far (for tests and benchmarks).
   std::int64_t ExactMeasures() const { return exact_measures_; }
+  // The coordinates measured (signed degrees).
+  const std::vector<double>& Latitudes() const { return lat_; }
+  const std::vector<double>& Longitudes() const { return lon_; }
   // For tests: the bound that the sweep gives every point strictly between a
   // and b with an anchor at every `every`-th point and the runs from them
   // between (as far as a run goes): each must hold against the measure.

@@ -14,9 +14,14 @@ enum class DatumChoice : int { Wgs84 = 0, Ed50 = 1 };
 enum class Criterion : int { MaximumDeviation = 0, NumberOfPoints = 1 };
 enum class InputFormat : int { OruKvl = 0, AsciiDms = 1, AsciiXY = 2 };
 enum class OutputFormat : int { OruKvl = 0, Ascii = 1, Kel = 2 };
+// How the points to keep are chosen: the iterative Douglas-Peucker selection,
+// or the fewest points that honour the tolerance (the least deviation for a
+// number of points).
+enum class SelectionMethod : int { DouglasPeucker = 0, Optimal = 1 };
 
 // What the selection engine needs besides the two coordinate sequences.
 struct SelectionSettings {
+  SelectionMethod method = SelectionMethod::DouglasPeucker;
   CalculationType calculation = CalculationType::Ellipsoidic;
   InputFormat input_format = InputFormat::OruKvl;
   double threshold = 0.0;         // metres; 0.0 for "Number of points"

@@ -7,8 +7,11 @@
 #include <utility>
 
 #include "track/ellipsoidal_segment_measure.h"
+#include "track/ellipsoidal_shortcuts.h"
+#include "track/optimal_selection.h"
 #include "track/planar_projection.h"
 #include "track/planar_segment_measure.h"
+#include "track/planar_shortcuts.h"
 #include "track/segment_measure.h"
 #include "track/segment_queue.h"
 
@@ -202,6 +205,11 @@ SelectionResult Select(SegmentMeasure& measure, std::int64_t n, const SelectionS
 
 }  // namespace
 
+SelectionResult DouglasPeucker(SegmentMeasure& measure, std::int64_t n,
+                               const SelectionSettings& settings, SelectionObserver* observer) {
+  return Select(measure, n, settings, observer);
+}
+
 SelectionResult SelectPoints(std::vector<double> first, std::vector<double> second,
                              const SelectionSettings& settings, SelectionObserver* observer) {
   if (first.size() != second.size()) {
@@ -215,6 +223,10 @@ SelectionResult SelectPoints(std::vector<double> first, std::vector<double> seco
     const int threads = std::thread::hardware_concurrency() >= 2 ? 2 : 1;
     EllipsoidalSegmentMeasure measure(std::move(first), std::move(second), settings.datum,
                                       threads);
+    if (settings.method == SelectionMethod::Optimal) {
+      EllipsoidalShortcuts shortcuts(measure, settings.datum);
+      return SelectOptimal(shortcuts, n, settings, observer);
+    }
     return Select(measure, n, settings, observer);
   }
   if (IsGeographic(settings.input_format)) {
@@ -222,6 +234,10 @@ SelectionResult SelectPoints(std::vector<double> first, std::vector<double> seco
                         std::thread::hardware_concurrency() >= 2 ? 2 : 1);
   }
   PlanarSegmentMeasure measure(std::move(first), std::move(second));
+  if (settings.method == SelectionMethod::Optimal) {
+    PlanarShortcuts shortcuts(measure);
+    return SelectOptimal(shortcuts, n, settings, observer);
+  }
   return Select(measure, n, settings, observer);
 }
 

@@ -32,6 +32,19 @@ class SelectionStopped : public std::runtime_error {
   SelectionStopped() : std::runtime_error("the selection was stopped") {}
 };
 
+// Where the optimal method's search for "Number of points" ended: the
+// smallest largest deviation of a selection of at most the wanted count lies
+// above `lower` (a tolerance shown to need more points; 0 when that smallest
+// deviation is 0) and at or below `upper`, the largest deviation of the
+// selection found.
+struct ToleranceBracket {
+  double lower = 0.0;  // metres
+  double upper = 0.0;  // metres
+  // True when the search proved that no selection of at most the wanted
+  // count has a smaller largest deviation than `upper`, to the last bit.
+  bool exact = false;
+};
+
 struct SelectionResult {
   std::vector<std::int64_t> selected;  // 1-based point numbers, ascending; first 1, last n
   double max_deviation = 0.0;          // metres: largest deviation left, as the statistics'
@@ -39,6 +52,8 @@ struct SelectionResult {
   // Every point's deviation from the new line, summarised; only when the
   // settings ask for the quality figures.
   std::optional<DeviationQuality> quality;
+  // The optimal method with "Number of points" only.
+  std::optional<ToleranceBracket> bracket;
 };
 
 // Iterative Douglas-Peucker selection (Douglas & Peucker 1973, in the form
@@ -72,9 +87,19 @@ struct SelectionResult {
 // degrees (the run checks them). `observer` may be null. The figures of the
 // last iteration are always in the result, whether or not they were due.
 //
+// With settings.method Optimal the selection is SelectOptimal's
+// (track/optimal_selection.h) over the same measure set.
+//
 // Throws std::invalid_argument for sequences of different lengths and for
 // the ellipsoidal calculation of X, Y metres.
 SelectionResult SelectPoints(std::vector<double> first, std::vector<double> second,
                              const SelectionSettings& settings, SelectionObserver* observer);
+
+class SegmentMeasure;
+
+// The Douglas-Peucker selection above over a measure set already built for
+// the n points of a track (settings.method is not looked at).
+SelectionResult DouglasPeucker(SegmentMeasure& measure, std::int64_t n,
+                               const SelectionSettings& settings, SelectionObserver* observer);
 
 }  // namespace oru

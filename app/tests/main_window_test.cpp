@@ -247,6 +247,25 @@ TEST_F(RunTest, OutOfMemoryInThePlotIsAMessage) {
   EXPECT_TRUE(Button("BitBtnPlot")->isEnabled());
 }
 
+// "Options > Fewest points (optimal)", off at start, makes the next run
+// optimal: within 15 m the small track needs 4 points, (100,0) 4.79 m from
+// (50,10)-(150,-20), where the Douglas-Peucker selection keeps all 5.
+TEST_F(RunTest, OptimalMenuItemChoosesTheMethodOfTheNextRun) {
+  QAction* optimal = Action("Optimal1");
+  ASSERT_NE(optimal, nullptr);
+  EXPECT_TRUE(optimal->isCheckable());
+  EXPECT_FALSE(optimal->isChecked());
+  PlaneTrackRun("15", 0);
+  EXPECT_EQ(Figures()[3], QStringLiteral("5"));
+  optimal->trigger();
+  const auto output = PlaneTrackRun("15", 0, "again.txt");
+  EXPECT_EQ(Figures()[0], QStringLiteral("5"));
+  EXPECT_EQ(Figures()[3], QStringLiteral("4"));
+  EXPECT_EQ(ReadAll(output),
+            "      0.00       0.00\n     50.00      10.00\n    150.00     -20.00\n"
+            "    200.00       0.00\n");
+}
+
 TEST_F(RunTest, FiguresCountUpWhileTheControlsAreDisabled) {
   std::string track;
   for (int i = 0; i < 60; ++i) {

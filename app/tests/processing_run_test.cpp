@@ -86,6 +86,34 @@ TEST(ProcessRun, MaximumDeviationRunsUntilTheLastPointLayWithinIt) {
   EXPECT_EQ(observer.shown[1].max_deviation, "2");
 }
 
+// The optimal method on the same five points: point 4 alone keeps points 2
+// and 3 within 2.5 m (1.99 and 2.49 m from the line 1-4), where the
+// Douglas-Peucker selection above keeps 4 points. For "Number of points" it
+// says when fewer points than asked reach the smallest deviation: on a line
+// with one point off it, 4 points reach 0 m.
+TEST(ProcessRun, OptimalMethodKeepsTheFewestPointsAndSaysWhenFewerSuffice) {
+  TempDir dir;
+  RecordingObserver observer;
+  RunRequest request = XyRequest(dir, kFivePoints, Criterion::MaximumDeviation, "2.5");
+  request.method = SelectionMethod::Optimal;
+  RunOutcome outcome = ProcessRun(request, observer);
+  ASSERT_TRUE(outcome.completed) << outcome.message;
+  EXPECT_EQ(outcome.statistics->points_after, "3");
+  EXPECT_EQ(outcome.statistics->max_deviation, "2");
+  EXPECT_EQ(ReadAll(request.output),
+            "      0.00       0.00\n     30.00      -3.00\n     40.00       0.00\n");
+  EXPECT_EQ(outcome.note, "");
+
+  request = XyRequest(dir, "0 0\n10 0\n20 0\n30 5\n40 0\n", Criterion::NumberOfPoints, "9");
+  request.method = SelectionMethod::Optimal;
+  outcome = ProcessRun(request, observer);
+  ASSERT_TRUE(outcome.completed) << outcome.message;
+  EXPECT_EQ(outcome.statistics->points_after, "4");
+  EXPECT_EQ(outcome.note,
+            "4 points reach the smallest largest deviation for at most 9 points (0.000 m); more "
+            "would not lower it.");
+}
+
 // Every way a run can stop: the message, and the output of an earlier run
 // left as it was.
 struct StopRow {

@@ -18,6 +18,7 @@ struct ArgsRow {
   InputFormat input;
   OutputFormat output;
   const char* value;
+  SelectionMethod method = SelectionMethod::DouglasPeucker;
 };
 
 TEST(ParseCliArguments, ChoicesFollowTheMainWindow) {
@@ -41,6 +42,9 @@ TEST(ParseCliArguments, ChoicesFollowTheMainWindow) {
        DatumChoice::Ed50, Criterion::NumberOfPoints, I::OruKvl, O::OruKvl, "-3"},
       {{"--json", "--", "-in", "-out"}, C::Ellipsoidic, DatumChoice::Wgs84,
        Criterion::NumberOfPoints, I::OruKvl, O::OruKvl, "10"},
+      {{"--method", "optimal", "--max-deviation", "1", "in", "out"}, C::Ellipsoidic,
+       DatumChoice::Wgs84, Criterion::MaximumDeviation, I::OruKvl, O::OruKvl, "1",
+       SelectionMethod::Optimal},
   };
   for (const ArgsRow& row : rows) {
     std::string error;
@@ -53,6 +57,7 @@ TEST(ParseCliArguments, ChoicesFollowTheMainWindow) {
     EXPECT_EQ(c.input_format, row.input);
     EXPECT_EQ(c.output_format, row.output);
     EXPECT_EQ(options->request.selection_value, row.value);
+    EXPECT_EQ(options->request.method, row.method);
   }
 }
 
@@ -74,6 +79,7 @@ TEST(ParseCliArguments, RefusesWhatItCannotUse) {
       {"--jobs", "", "in", "out"},
       {"--datum", "osgb", "in", "out"},
       {"--calculation", "spherical", "in", "out"},
+      {"--method", "greedy", "in", "out"},
       {"--points", "5", "--max-deviation", "1", "in", "out"},
       {"--points", "5", "--points", "6", "in", "out"},
       {"--verbose", "in", "out"},

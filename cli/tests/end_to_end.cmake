@@ -85,3 +85,21 @@ expect_equal("ellipsoidal statistics rows" "${out}" "${expected_out}")
 file(READ "${WORK_DIR}/kept6.txt" kept)
 file(READ "${golden}/survey_line_oru_ell_25.txt" expected_kept)
 expect_equal("ellipsoidally kept points" "${kept}" "${expected_kept}")
+
+# 7. The optimal method on the same track and tolerance as step 2: its name
+# in the JSON, fewer points than the Douglas-Peucker selection's 37, and every
+# point left out within the 2 m.
+execute_process(
+  COMMAND "${ORU_CLI}" --input-format xy --method optimal --max-deviation 2 --json
+          "${SOURCE_DIR}/data/samples/survey_line_xy.txt" "${WORK_DIR}/kept7.txt"
+  RESULT_VARIABLE code OUTPUT_VARIABLE out)
+expect_equal("exit code of the optimal run" "${code}" "0")
+if(NOT out MATCHES "^{\"method\": \"optimal\", \"max_deviation\": \"[012]\", .*\"points_after\": \"([0-9]+)\"")
+  message(FATAL_ERROR "optimal JSON: ${out}")
+endif()
+if(NOT CMAKE_MATCH_1 LESS 37)
+  message(FATAL_ERROR "the optimal method kept ${CMAKE_MATCH_1} points, Douglas-Peucker 37")
+endif()
+file(STRINGS "${WORK_DIR}/kept7.txt" kept_lines)
+list(LENGTH kept_lines kept_count)
+expect_equal("lines written by the optimal run" "${kept_count}" "${CMAKE_MATCH_1}")

@@ -82,7 +82,7 @@ if(NOT EXISTS "${WORK_DIR}/out2/sub/c.gpkg")
   message(FATAL_ERROR "no out2/sub/c.gpkg")
 endif()
 expect_match("JSON line of a track" "${json}"
-  "{\"file\": \"[^\"]*sub/c.geojson\", \"track\": \"layer 'c', feature 1 'line 5'\", \"max_deviation\": \"[0-9]+\"")
+  "{\"file\": \"[^\"]*sub/c.geojson\", \"track\": \"layer 'c', feature 1 'line 5'\", \"method\": \"douglas-peucker\", \"max_deviation\": \"[0-9]+\"")
 expect_match("JSON total" "${json}" "{\"file\": null, \"track\": null, \"files\": 3, \"tracks\": 9, \"failed\": \\[\"[^\"]*bad.geojson\"\\], ")
 
 # 4. Usage: a folder without --recursive; the list of formats.

@@ -40,7 +40,7 @@ expect_equal("exit code of the NMEA run" "${code}" "0")
 expect_golden("RTZ route" "${WORK_DIR}/ship.rtz" ship_1m.rtz)
 expect_valid_rtz("${WORK_DIR}/ship.rtz")
 expect_match("JSON of the track" "${out}"
-  "{\"file\": \"[^\"]*ship.nmea\", \"track\": \"track 1\", \"lines_skipped\": 2, \"max_deviation\": \"0\", \"point_reduction\": \"50\", \"points_before\": \"8\", \"points_after\": \"4\"")
+  "{\"file\": \"[^\"]*ship.nmea\", \"track\": \"track 1\", \"lines_skipped\": 2, \"method\": \"douglas-peucker\", \"max_deviation\": \"0\", \"point_reduction\": \"50\", \"points_before\": \"8\", \"points_after\": \"4\"")
 expect_match("total" "${out}" "\"failed\": \\[\\], \"lines_skipped\": 2, ")
 expect_equal("lines passed over" "${err}" "${nav}/ship.nmea: 2 lines passed over: not valid NMEA sentences\n")
 

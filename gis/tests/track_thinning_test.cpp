@@ -19,16 +19,19 @@ GisTrack PlaneTrack(const testing::TrackShape& shape) {
 // makes of the limit, and reports the deviation it reached; a threshold met
 // within the limit, or asked for fewer points than it, is not capped.
 TEST(TrackThinning, LimitOnPoints) {
+  for (const SelectionMethod method : {SelectionMethod::DouglasPeucker, SelectionMethod::Optimal})
   for (const testing::TrackShape& shape : testing::ManoeuvringTracks()) {
-    SCOPED_TRACE(shape.name);
+    SCOPED_TRACE(shape.name + (method == SelectionMethod::Optimal ? ", optimal" : ""));
     constexpr std::int64_t kLimit = 7;
     ThinChoices by_count;
+    by_count.method = method;
     by_count.criterion = Criterion::NumberOfPoints;
     by_count.wanted_count = kLimit;
     GisTrack track = PlaneTrack(shape);
     const TrackThinning seven = ThinTrack(track, by_count);
 
     ThinChoices tight;
+    tight.method = method;
     tight.criterion = Criterion::MaximumDeviation;
     tight.threshold = 0.001;
     tight.max_points = kLimit;

@@ -1,0 +1,150 @@
+#pragma once
+
+#include <cmath>
+
+namespace oru {
+
+// The directions from a start point A in which a shortcut from A can still
+// pass within a tolerance of every point constrained so far: the intersection
+// of one arc of directions per point. Directions are plane vectors from A
+// (metres); only their direction counts.
+//
+// Ray mode: the arc of a point P at distance r from A holds the directions
+// whose ray from A passes within t of P: those within alpha = asin(t / r) of
+// the direction of P (r > t; a point within t of A admits every direction).
+// Axial mode: those whose whole line through A passes within t of P, the arc
+// about P's direction and the opposite one. Axial arcs are kept on the
+// doubled circle (every direction vector squared as a complex number), where
+// the two opposite arcs are one arc of half-width 2 alpha; only points with
+// r^2 > 2 t^2 (2 alpha < 90 degrees) constrain there.
+//
+// Every arc is narrower than a half circle, so the intersection is one arc
+// (or empty). It lies within the first arc, whose centre e is kept: all
+// boundaries that matter lie in the open half-plane of directions within 90
+// degrees of e, where the sign of a cross product orders two directions
+// correctly. A new arc whose lower (clockwise) boundary lies outside that
+// half-plane enters it across the half-plane's clockwise edge and leaves the
+// lower boundary as it was; likewise for the upper one; an arc with both
+// boundaries outside misses the half-plane, and the intersection is empty.
+// An arc about a direction v with v.e > t |e| lies inside the half-plane
+// whole (the angle from e to v is below 90 degrees - alpha), which spares
+// the side tests of its boundaries.
+//
+// Rounding. With u = 2^-53 and r the distance of the point that set a
+// boundary: the boundary vector b = s v -+ t v_perp, s = sqrt(r^2 - t^2),
+// is computed with a relative error of a few u per component; the angle of
+// the boundary then moves by at most 3u + 1.5u t / s, and at the boundary the
+// distance of P from the ray changes by s per radian of direction, so the
+// boundary is that of a tolerance within 5u r of t. A candidate direction v
+// (a difference of coordinates, rounded once) turns by at most u; a cross
+// product's sign is exact unless the two directions lie within 3u of each
+// other, and a boundary kept after a wrong comparison lies within 3u of the
+// right one. Doubling the angles doubles each of these angles. So every
+// answer is that of exact arithmetic with every tolerance t_k moved by less
+// than 2^-48 r_k (the guard bands below add 2^-40 radians at the half-plane's
+// edges, and the whole-arc test a relative 2^-30, where a wrong side only
+// widens the wedge). Callers widen each tolerance by more than that: a
+// direction reported outside, or an empty wedge, is then certain for the
+// tolerance they mean.
+//
+// Answers err on the side of "may contain": a NaN or infinite vector never
+// makes a direction fail and never constrains.
+class DirectionWedge {
+ public:
+  explicit DirectionWedge(bool axial = false) : axial_(axial) {}
+
+  // Back to every direction, for a new start point.
+  void Reset() {
+    constrained_ = false;
+    empty_ = false;
+  }
+
+  // True when no direction is left.
+  bool Empty() const { return empty_; }
+
+  // False only when the direction of (vx, vy) certainly lies outside an arc.
+  bool MayContain(double vx, double vy) const {
+    if (empty_) return false;
+    if (!constrained_) return true;
+    // Within a half circle the two cross products alone decide: a direction
+    // opposite the wedge fails one of them.
+    const Vec m = Mapped({vx, vy});
+    return !(Cross(lo_, m) < 0.0) & !(Cross(m, hi_) < 0.0);
+  }
+
+  // The same, for a direction known only to within an angle whose sine is
+  // `slack` on the circle the wedge is kept on (twice the angle in axial
+  // mode). Norms are taken as sums of magnitudes, never below the true ones.
+  bool MayContainWithin(double vx, double vy, double slack) const {
+    if (empty_) return false;
+    if (!constrained_) return true;
+    const Vec m = Mapped({vx, vy});
+    const double m_norm = std::fabs(m.x) + std::fabs(m.y);
+    const double lo_slack = slack * m_norm * (std::fabs(lo_.x) + std::fabs(lo_.y));
+    const double hi_slack = slack * m_norm * (std::fabs(hi_.x) + std::fabs(hi_.y));
+    return !(Cross(lo_, m) < -lo_slack) & !(Cross(m, hi_) < -hi_slack);
+  }
+
+  // Intersects the wedge with the arc of point (vx, vy) (metres from A) for
+  // tolerance t (metres, > 0).
+  void Constrain(double vx, double vy, double t) {
+    if (empty_) return;
+    const double r2 = vx * vx + vy * vy;
+    const double t2 = t * t;
+    // Within the tolerance of A (or barely beyond it): no constraint worth
+    // keeping. NaN and infinite distances constrain nothing either.
+    if (!(r2 > (axial_ ? 2.0 : 1.0) * t2 * kWidest) || !(r2 < HUGE_VAL)) return;
+    const double s = std::sqrt(r2 - t2);
+    const Vec lo = Mapped({s * vx + t * vy, s * vy - t * vx});  // turned clockwise by alpha
+    const Vec hi = Mapped({s * vx - t * vy, s * vy + t * vx});  // counter-clockwise
+    if (!constrained_) {
+      Start({vx, vy}, lo, hi);
+      return;
+    }
+    const Vec m = axial_ ? Vec{vx * vx - vy * vy, 2.0 * vx * vy} : Vec{vx, vy};
+    // The arc lies inside the half-plane whole (axially: the doubled arc,
+    // whose centre is m and whose tolerance is r^2 sin(2 alpha) <= 2 r t).
+    if (m.x * e_.x + m.y * e_.y > (axial_ ? 2.0 * std::sqrt(r2) : 1.0) * t * e_norm_ * kWhole) {
+      // Without branches: which boundary is tighter is a coin toss.
+      const bool tighter_lo = Cross(lo_, lo) > 0.0;
+      const bool tighter_hi = Cross(hi, hi_) > 0.0;
+      lo_ = {tighter_lo ? lo.x : lo_.x, tighter_lo ? lo.y : lo_.y};
+      hi_ = {tighter_hi ? hi.x : hi_.x, tighter_hi ? hi.y : hi_.y};
+      empty_ = Cross(lo_, hi_) < 0.0;
+      return;
+    }
+    ConstrainNearEdge(lo, hi);
+  }
+
+ private:
+  struct Vec {
+    double x, y;
+  };
+  enum class Side { kInside, kOutside, kUnsure };
+
+  // Guard band about the edges of the half-plane, radians: a boundary this
+  // close to an edge counts as neither inside nor outside.
+  static constexpr double kEdgeGuard = 0x1p-40;
+  // Arcs wider than a half circle less about 2^-10.5 radians are not used
+  // (a point barely beyond the tolerance constrains almost nothing), so that
+  // every kept boundary lies well inside the half-plane and any two compared
+  // directions are less than a half circle apart.
+  static constexpr double kWidest = 1.0 + 0x1p-20;
+  static constexpr double kWhole = 1.0 + 0x1p-30;
+
+  static double Cross(Vec a, Vec b) { return a.x * b.y - a.y * b.x; }
+  Vec Mapped(Vec v) const { return axial_ ? Vec{v.x * v.x - v.y * v.y, 2.0 * v.x * v.y} : v; }
+  Side SideOf(Vec b) const;
+  void Start(Vec v, Vec lo, Vec hi);
+  void ConstrainNearEdge(Vec lo, Vec hi);
+
+  bool axial_;
+  bool constrained_ = false;
+  bool empty_ = false;
+  Vec e_{0.0, 0.0};  // centre of the first arc
+  double e_norm_ = 0.0;
+  Vec lo_{0.0, 0.0};  // clockwise boundary
+  Vec hi_{0.0, 0.0};  // counter-clockwise boundary
+};
+
+}  // namespace oru

@@ -1,0 +1,108 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "geodesy/datum.h"
+#include "track/ellipsoidal_segment_measure.h"
+#include "track/shortcut_oracle.h"
+
+namespace oru {
+
+// Shortcuts of a geographic track measured on the ellipsoid
+// (EllipsoidalDeviation). Both the filter and the weights work in the
+// tangent plane at the shortcut's start A: every point P is taken to
+// P' = ((X_P - X_A) . east_A, (X_P - X_A) . north_A), its geocentric position
+// seen from A, orthographically (plane metres, east and north).
+//
+// Why the plane may decide. On a sphere this projection keeps the distance
+// of P from a great circle through A (h becomes R sin(h / R)) and the
+// azimuth at A of every line through A; on the ellipsoid the geodesic and
+// the normal section through A part by angles of order e^2 (s / R)^2. With
+// s the largest distance from A involved, L the length of the shortcut and
+// R = 6300 km (below every radius of curvature), the plane figures are
+// taken to lie within
+//     slop(s)  = 0.1 m + s (s / R)^2 / 10
+// of the geodesic ones (distances from A, from B, and from the geodesic line
+// through A with a given azimuth at A), and the plane direction of B' within
+//     turn(L)  = 0.03 m / L + 0.001 (L / R)^2  radians
+// of the geodesic's azimuth at A. The 0.1 m holds what the measure adds of
+// its own: the DMS round trip of A, B and P (1.5 cm each), perpend's foot
+// with its DMS carry and last move (5 cm), and Vincenty's 3.2 mm nudges; the
+// 0.03 m / L is the turn of the line A-B by the carries of its ends. The
+// terms in (s / R)^2 exceed the geometry's by a factor two or more; tests
+// hold them against the measure on points scattered about segments of 10 m
+// to 1000 km. Distances s and L are taken as chords in space, which never
+// exceed the geodesics and which, unlike the plane's, grow beyond the
+// horizon. Points beyond 89 degrees of latitude, where azimuths are ill
+// conditioned, and beyond 1000 km of A are never bounded.
+//
+// The filter (Candidates). The measure is never below the distance of P from
+// the whole geodesic line through A and B, less the slop: its perpendicular
+// is that distance (a foot beyond either end included, and also for points
+// whose azimuths to A and B straddle north, which the measure takes for an
+// obtuse angle), and its end distances are larger. So a point P constrains
+// the azimuth at A of every valid shortcut to an axial arc (DirectionWedge,
+// axial mode) of tolerance d + slop(|P'|) + 2^-40 |P'|; when no azimuth is
+// left, no shortcut from A is valid, however far its end (the arcs speak of
+// the geodesic's azimuth at A, whatever B is). A candidate end B is tested
+// with its plane direction widened by turn(L), and always listed beyond
+// 1000 km.
+//
+// The weights (Weight). Each point left out gets bounds in the same plane:
+//     lower = h' - slop_h,   h' the distance of P' from the line A'B',
+//                            slop_h = slop(s) + turn(L) |P'|;
+//     upper = h' + slop_h when the angle at P' exceeds a right angle by more
+//             than 0.03 m / min(|P'|, |P'B'|) + (s / R)^2 radians (the measure
+//             then takes the perpendicular), else
+//             max(h' + slop_h, min(|P'|, |P'B'|) + slop(s)).
+// Only points whose bounds straddle what the answer needs are measured.
+class EllipsoidalShortcuts final : public ShortcutOracle {
+ public:
+  explicit EllipsoidalShortcuts(EllipsoidalSegmentMeasure& measure, const DatumParams& datum);
+
+  SegmentMeasure& Measure() override { return measure_; }
+  void Candidates(std::int64_t i, double tolerance, std::vector<std::int64_t>& ends) const override;
+  WeightAnswer Weight(std::int64_t i, std::int64_t j, double low, double high) override;
+
+  // Exact measures taken by Weight so far (for tests and benchmarks).
+  std::int64_t ExactMeasures() const { return exact_measures_; }
+
+  // The bounds of the deviation of point k from the segment i-j, from the
+  // tangent plane at i.
+  struct Bounds {
+    double lower, upper;  // metres; -inf and +inf when unbounded
+  };
+  Bounds DeviationBounds(std::int64_t i, std::int64_t j, std::int64_t k) const;
+
+ private:
+  struct Frame {
+    double ex, ey, ez;  // east at the point, unit
+    double nx, ny, nz;  // north
+  };
+  struct Geocentric {
+    double x, y, z;
+  };
+  // Where a point lies in the tangent plane at a start (metres east and
+  // north of it).
+  struct PlanePoint {
+    double east, north;
+    double chord;  // metres: the straight distance from the start in space
+  };
+  bool Usable(std::int64_t k) const;
+  Frame FrameAt(std::int64_t i) const;
+  PlanePoint Project(const Frame& f, std::int64_t i, std::int64_t k) const;
+  Bounds PlaneBounds(PlanePoint b, PlanePoint p) const;
+
+  EllipsoidalSegmentMeasure& measure_;
+  std::vector<Geocentric> geocentric_;  // metres
+  DatumParams datum_;                   // for the exact measures and azimuths
+  std::int64_t exact_measures_ = 0;
+  struct Contender {
+    double upper;
+    std::int64_t index;
+  };
+  std::vector<Contender> contenders_;  // scratch of Weight
+};
+
+}  // namespace oru

@@ -1,0 +1,223 @@
+#include "track/optimal_selection.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <functional>
+#include <limits>
+
+#include "track/segment_measure.h"
+#include "track/shortcut_labels.h"
+
+namespace oru {
+namespace {
+
+// The width below which the search for "Number of points" ends without
+// proof that its selection is the lightest: 1 mm, or a part in 10^9 of the
+// tolerance on tracks whose deviations run to thousands of kilometres.
+constexpr double kBracket = 0.001;  // metres
+constexpr double kRelativeBracket = 1e-9;
+
+bool Narrow(double lo, double hi) { return hi - lo <= std::max(kBracket, kRelativeBracket * hi); }
+
+struct Route {
+  std::vector<std::int64_t> points;  // store indexes, ascending
+  double weight = 0.0;               // metres: its largest deviation
+};
+
+// A decision of the search for a count: a tolerance and its count.
+struct Trial {
+  double t;            // metres
+  std::int64_t count;  // points
+};
+
+class OptimalSearch {
+ public:
+  OptimalSearch(ShortcutOracle& oracle, std::int64_t n, const SelectionSettings& settings,
+                SelectionObserver* observer)
+      : oracle_(oracle), n_(n), settings_(settings), observer_(observer) {
+    // No selection stands before the end: while the search works the
+    // figures stay those of the line through the first and the last point,
+    // shown again now and then so that a window stays alive.
+    const SelectionStatistics waiting{0.0, n, std::min<std::int64_t>(n, 2), 0.0, 0.0, 0, 0.0};
+    poll_ = [this, waiting] {
+      if (observer_ == nullptr) return;
+      if (observer_->StopRequested()) throw SelectionStopped();
+      if (observer_->ProgressDue()) observer_->OnProgress(waiting);
+    };
+  }
+
+  // The labels for tolerance d, with the lightest routes.
+  ShortcutLabels Labels(double d) {
+    return LabelPoints(oracle_, n_, d, /*with_worst=*/true, poll_);
+  }
+
+  // The lightest of the routes with the fewest points for the labels'
+  // tolerance, lowest point numbers first.
+  Route Lightest(const ShortcutLabels& labels) {
+    Route route;
+    route.weight = labels.worst[0];
+    route.points = LowestRoute(oracle_, labels, route.weight);
+    return route;
+  }
+
+  // "Number of points": the search described in the header. Each trial
+  // labels every point with its lightest routes as well, so that the route
+  // of the bracket's upper end needs no pass of its own.
+  Route ForCount(std::int64_t wanted, ToleranceBracket& bracket) {
+    const std::int64_t n_wanted = std::max<std::int64_t>(wanted, 2);
+    // Tolerance 0 first: when it needs no more than N points, nothing is
+    // lighter.
+    ShortcutLabels hi_labels = Labels(0.0);
+    if (Count(hi_labels) <= n_wanted) {
+      bracket = {0.0, 0.0, true};
+      return Lightest(hi_labels);
+    }
+    double lo = 0.0;
+    double hi = UpperStart(n_wanted);  // not labelled yet: at most N points
+    hi_labels = {};
+    int same_side = 0;  // trials in a row on the same side of the bracket
+    int last_side = -1;
+    for (;;) {
+      while (!(Labelled(hi_labels) && Count(hi_labels) == n_wanted) && !Narrow(lo, hi)) {
+        const double t = NextTrial(trials_, lo, hi, n_wanted, same_side >= 3);
+        ShortcutLabels labels = Labels(t);
+        const std::int64_t count = Count(labels);
+        trials_.push_back({t, count});
+        const int side = count <= n_wanted ? 1 : 0;
+        same_side = side == last_side ? same_side + 1 : 1;
+        last_side = side;
+        if (side == 1) {
+          hi = t;
+          hi_labels = std::move(labels);
+        } else {
+          lo = t;
+        }
+      }
+      if (!Labelled(hi_labels)) hi_labels = Labels(hi);
+      const Route route = Lightest(hi_labels);
+      if (Count(hi_labels) == n_wanted) {
+        bracket = {lo, route.weight, true};
+        return route;
+      }
+      // Is any selection of at most N points lighter than this one? It
+      // would have more points than this one's. (Its weight is above 0: the
+      // tolerance 0 needs more than N points.)
+      const double below = std::nextafter(route.weight, 0.0);
+      ShortcutLabels labels = Labels(below);
+      if (Count(labels) > n_wanted) {
+        bracket = {below, route.weight, true};
+        return route;
+      }
+      hi = below;
+      hi_labels = std::move(labels);
+      if (Narrow(lo, hi) && Count(hi_labels) != n_wanted) {
+        const Route lighter = Lightest(hi_labels);
+        bracket = {lo, lighter.weight, false};
+        return lighter;
+      }
+    }
+  }
+
+ private:
+  // A tolerance that N points certainly reach: the Douglas-Peucker
+  // selection's largest deviation for N points (at least 3), or the weight
+  // of the line through the first and the last point for 2.
+  double UpperStart(std::int64_t n_wanted) {
+    if (n_wanted == 2) {
+      const WeightAnswer a =
+          oracle_.Weight(0, n_ - 1, 0.0, std::numeric_limits<double>::infinity());
+      return a.kind == WeightAnswer::Kind::kExactly ? a.value : 0.0;
+    }
+    SelectionSettings dp = settings_;
+    dp.threshold = 0.0;
+    dp.wanted_count = n_wanted;
+    dp.quality_figures = false;
+    return DouglasPeucker(oracle_.Measure(), n_, dp, nullptr).max_deviation;
+  }
+
+  // The exponent p of the count's power law c = a t^-p through the two
+  // trials nearest N points, 0 when there are not two distinct ones.
+  static double Slope(std::vector<Trial> trials, std::int64_t n_wanted) {
+    auto distance = [&](const Trial& x) { return std::llabs(x.count - n_wanted); };
+    std::sort(trials.begin(), trials.end(),
+              [&](const Trial& x, const Trial& y) { return distance(x) < distance(y); });
+    if (trials.size() < 2 || trials[1].count == trials[0].count || trials[1].t == trials[0].t) {
+      return 0.0;
+    }
+    return std::log(static_cast<double>(trials[0].count) / static_cast<double>(trials[1].count)) /
+           std::log(trials[1].t / trials[0].t);
+  }
+
+  // The next tolerance to try, strictly inside (lo, hi). The count of a
+  // long track falls roughly as a power of the tolerance, c = a t^-p: the
+  // curve through the trial nearest N points, with the slope of the two
+  // nearest (3/4 while there is one), gives where it reaches N. Kept a
+  // twentieth of the bracket away from either end; the first trial at half
+  // the upper end; halfway when asked.
+  double NextTrial(const std::vector<Trial>& trials, double lo, double hi, std::int64_t n_wanted,
+                   bool bisect) const {
+    const double width = hi - lo;
+    double t = lo + 0.5 * width;
+    if (trials.empty()) {
+      t = 0.5 * hi;
+    } else if (!bisect) {
+      const Trial& a =
+          *std::min_element(trials.begin(), trials.end(), [&](const Trial& x, const Trial& y) {
+            return std::llabs(x.count - n_wanted) < std::llabs(y.count - n_wanted);
+          });
+      double p = Slope(trials, n_wanted);
+      if (!(p > 0.0)) p = 0.75;
+      t = a.t * std::pow(static_cast<double>(a.count) / static_cast<double>(n_wanted), 1.0 / p);
+    }
+    return std::clamp(t, lo + 0.05 * width, hi - 0.05 * width);
+  }
+
+  static bool Labelled(const ShortcutLabels& labels) { return !labels.hops.empty(); }
+  static std::int64_t Count(const ShortcutLabels& labels) { return labels.hops[0] + 1; }
+
+  ShortcutOracle& oracle_;
+  std::int64_t n_;
+  const SelectionSettings& settings_;
+  SelectionObserver* observer_;
+  std::function<void()> poll_;
+  std::vector<Trial> trials_;  // decisions of the search for a count
+};
+
+}  // namespace
+
+SelectionResult SelectOptimal(ShortcutOracle& oracle, std::int64_t n,
+                              const SelectionSettings& settings, SelectionObserver* observer) {
+  SegmentMeasure& measure = oracle.Measure();
+  SelectionResult result;
+  Route route;
+  const bool by_count = settings.threshold == 0.0 && settings.wanted_count < n;
+  if (n <= 2 || (!by_count && !(settings.threshold >= 0.0))) {
+    // Every point kept: tracks of one or two points, and a tolerance that no
+    // shortcut honours.
+    for (std::int64_t i = 0; i < n; ++i) route.points.push_back(i);
+  } else if (by_count) {
+    OptimalSearch search(oracle, n, settings, observer);
+    ToleranceBracket bracket;
+    route = search.ForCount(settings.wanted_count, bracket);
+    result.bracket = bracket;
+  } else {
+    OptimalSearch search(oracle, n, settings, observer);
+    route = search.Lightest(search.Labels(settings.threshold));
+  }
+
+  double new_length = 0.0;
+  for (std::size_t k = 0; k + 1 < route.points.size(); ++k) {
+    new_length += measure.SegmentLength(route.points[k], route.points[k + 1]);
+  }
+  for (const std::int64_t p : route.points) result.selected.push_back(p + 1);
+  if (settings.quality_figures) {
+    result.quality = SummariseDeviations(measure.LineDeviations(route.points));
+  }
+  result.max_deviation = route.weight;
+  const auto count = static_cast<std::int64_t>(route.points.size());
+  result.statistics = {route.weight, n, count, measure.TrackLength(), new_length, 0, 0.0};
+  return result;
+}
+
+}  // namespace oru

@@ -1,0 +1,129 @@
+#include "track/tests/geo_shapes.h"
+
+#include <cmath>
+#include <random>
+
+#include "track/tests/track_shapes.h"
+
+namespace oru::testing {
+
+DatumParams Datum(const char* text) {
+  DatumParams d{};
+  d.text = text;
+  Read_Datum(d);
+  return d;
+}
+
+GeoTrack ShipWalk(std::string name, int n, double lat0, double lon0, unsigned seed,
+                  const char* datum) {
+  GeoTrack t{std::move(name), {}, {}, datum};
+  std::mt19937_64 random(seed);
+  std::uniform_real_distribution<double> step(10.0, 50.0), turn(-0.15, 0.15);
+  double lat = lat0, lon = lon0, heading = 0.7;
+  for (int i = 0; i < n; ++i) {
+    t.lat.push_back(lat);
+    t.lon.push_back(lon);
+    heading += turn(random);
+    const double s = step(random);
+    lat += s * std::cos(heading) / 111000.0;
+    lon += s * std::sin(heading) / (111000.0 * std::cos(lat * M_PI / 180.0));
+    if (std::fabs(lat) > 90.0) {  // over the pole: down the other side
+      lat = std::copysign(180.0, lat) - lat;
+      lon += 180.0;
+      heading += M_PI;
+    }
+    if (lon > 180.0) lon -= 360.0;
+    if (lon < -180.0) lon += 360.0;
+  }
+  return t;
+}
+
+std::vector<GeoTrack> AwkwardTracks() {
+  std::vector<GeoTrack> tracks;
+  tracks.push_back(ShipWalk("ship walk 54N 4E", 40, 54.0, 4.0, 1));
+  tracks.push_back(ShipWalk("ship walk ED50", 36, 55.5, 3.0, 2, kEd50DatumString));
+  tracks.push_back(ShipWalk("walk across the antimeridian", 40, 60.0, 179.9995, 3));
+  tracks.push_back(ShipWalk("walk near the north pole", 30, 89.9990, 40.0, 4));
+  tracks.push_back(ShipWalk("walk near the south pole", 30, -89.9985, -120.0, 5));
+  {  // Repeated points and points on the ends of their segments: equal
+     // deviations, exact zeros.
+    GeoTrack t = ShipWalk("walk with repeats", 16, 54.0, 4.0, 6);
+    GeoTrack r{"repeated points and segment ends", {}, {}};
+    for (std::size_t i = 0; i < t.lat.size(); ++i) {
+      for (int k = 0; k < 1 + static_cast<int>(i % 3); ++k) {
+        r.lat.push_back(t.lat[i]);
+        r.lon.push_back(t.lon[i]);
+      }
+      r.lat.push_back(t.lat.front());  // the first point again
+      r.lon.push_back(t.lon.front());
+    }
+    r.lat.push_back(t.lat.front());
+    r.lon.push_back(t.lon.front() + 0.01);
+    tracks.push_back(r);
+  }
+  {  // Mirror images about the equator: ties between distinct points.
+    GeoTrack t{"mirrored about the equator", {0.0}, {10.0}};
+    for (int i = 1; i <= 12; ++i) {
+      const double off = 0.001 * (1 + i % 4);
+      t.lat.push_back(i % 2 ? off : -off);
+      t.lon.push_back(10.0 + 0.01 * ((i + 1) / 2));
+    }
+    t.lat.push_back(0.0);
+    t.lon.push_back(10.1);
+    tracks.push_back(t);
+  }
+  {  // Points on and near the circle over the chord: right angles at P, where
+     // the measure switches between perpendicular and end distance.
+    GeoTrack t{"right angles at P", {54.0}, {4.0}};
+    for (int i = 1; i <= 24; ++i) {
+      const double theta = M_PI * i / 25.0;
+      const double r = 0.05 * (1.0 + (i % 3 - 1) * 1e-7);
+      t.lat.push_back(54.0 + r * std::sin(theta) * 0.6);
+      t.lon.push_back(4.05 - r * std::cos(theta));
+    }
+    t.lat.push_back(54.0);
+    t.lon.push_back(4.1);
+    tracks.push_back(t);
+  }
+  {  // A long chord across an ocean, with a wavy course between.
+    GeoTrack t{"across the Atlantic", {}, {}};
+    for (int i = 0; i <= 30; ++i) {
+      const double f = i / 30.0;
+      t.lat.push_back(50.0 - 10.0 * f + 3.0 * std::sin(7.0 * f));
+      t.lon.push_back(-5.0 - 65.0 * f);
+    }
+    tracks.push_back(t);
+  }
+  {  // Along a meridian and back: points beyond the ends of north-south
+     // segments, seen at azimuths near 0 and 360 degrees.
+    GeoTrack t{"up and down a meridian", {}, {}};
+    for (int i = 0; i < 30; ++i) {
+      t.lat.push_back(30.0 + 0.001 * (i < 15 ? i : 30 - i) + 1e-6 * (i % 4));
+      t.lon.push_back(20.0 + 1e-6 * (i % 3));
+    }
+    tracks.push_back(t);
+  }
+  // Ships manoeuvring near 54N 4E (every k-th fix of the metre tracks, at
+  // most about 50, so that the literal engine stays quick): where splitting
+  // a segment moves points away from the line.
+  for (const TrackShape& m : ManoeuvringTracks()) {
+    GeoTrack t{m.name + " at 54N", {}, {}};
+    const std::size_t every = (m.first.size() + 49) / 50;
+    for (std::size_t i = 0; i < m.first.size(); i += every) {
+      t.lat.push_back(54.0 + m.second[i] / 111200.0);
+      t.lon.push_back(4.0 + m.first[i] / (111200.0 * std::cos(54.0 * M_PI / 180.0)));
+    }
+    tracks.push_back(t);
+  }
+  {  // On the equator, equal latitudes: Vincenty's nudged special cases.
+    GeoTrack t{"equal latitudes on the equator", {}, {}};
+    for (int i = 0; i < 25; ++i) {
+      t.lat.push_back(i % 5 == 2 ? 0.0001 : 0.0);
+      t.lon.push_back(-0.01 + 0.001 * i);
+    }
+    tracks.push_back(t);
+  }
+  return tracks;
+}
+
+}  // namespace oru::testing

@@ -1,0 +1,280 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <random>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "geodesy/datum.h"
+#include "track/candidate_scans.h"
+#include "track/ellipsoidal_measures.h"
+#include "track/ellipsoidal_shortcuts.h"
+#include "track/optimal_selection.h"
+#include "track/planar_measures.h"
+#include "track/planar_shortcuts.h"
+#include "track/selection_engine.h"
+#include "track/tests/geo_shapes.h"
+#include "track/tests/optimal_reference.h"
+#include "track/tests/recording_observer.h"
+#include "track/tests/track_shapes.h"
+
+namespace oru {
+namespace {
+
+using testing::Datum;
+using testing::GeoTrack;
+using testing::OptimalReference;
+using testing::ShortcutWeights;
+
+struct Case {
+  std::string name;
+  std::vector<double> first, second;
+  SelectionSettings settings;  // method, calculation, input format, datum
+};
+
+SelectionSettings Optimal(CalculationType calculation, InputFormat format, const char* datum) {
+  SelectionSettings s;
+  s.method = SelectionMethod::Optimal;
+  s.calculation = calculation;
+  s.input_format = format;
+  if (datum != nullptr) s.datum = Datum(datum);
+  return s;
+}
+
+std::vector<Case> Cases() {
+  std::vector<Case> cases;
+  for (const testing::TrackShape& t : testing::GeneratedTracks()) {
+    cases.push_back({t.name, t.first, t.second,
+                     Optimal(CalculationType::Planar, InputFormat::AsciiXY, nullptr)});
+  }
+  for (const GeoTrack& t : testing::AwkwardTracks()) {
+    cases.push_back({t.name + ", ellipsoidic", t.lat, t.lon,
+                     Optimal(CalculationType::Ellipsoidic, InputFormat::OruKvl, t.datum)});
+    cases.push_back({t.name + ", planar", t.lat, t.lon,
+                     Optimal(CalculationType::Planar, InputFormat::OruKvl, t.datum)});
+  }
+  return cases;
+}
+
+std::string TestName(const ::testing::TestParamInfo<Case>& info) {
+  std::string name;
+  for (char c : info.param.name)
+    name.push_back(std::isalnum(static_cast<unsigned char>(c)) ? c : '_');
+  return name + "_" + std::to_string(info.index);
+}
+
+SelectionResult Thin(const Case& c, double threshold, std::int64_t wanted) {
+  SelectionSettings s = c.settings;
+  s.threshold = threshold;
+  s.wanted_count = wanted;
+  return SelectPoints(c.first, c.second, s, nullptr);
+}
+
+void ExpectSame(const SelectionResult& got, const OptimalReference& want) {
+  EXPECT_EQ(got.selected, want.selected);
+  EXPECT_TRUE(testing::SameFigures(got.statistics, want.statistics));
+  EXPECT_EQ(got.max_deviation, want.statistics.largest_deviation);
+}
+
+class OptimalAgainstBruteForce : public ::testing::TestWithParam<Case> {};
+
+// The fewest points for a tolerance: at tolerances equal to the weights of
+// lightest routes, where the decision flips (a filter that cut one ulp too
+// deep would lose a shortcut there), and one ulp either side.
+TEST_P(OptimalAgainstBruteForce, ByDeviation) {
+  const Case& c = GetParam();
+  const auto n = static_cast<std::int64_t>(c.first.size());
+  if (n <= 2) {
+    EXPECT_EQ(Thin(c, 1.0, n).selected.size(), c.first.size());
+    return;
+  }
+  const ShortcutWeights w(c.first, c.second, c.settings);
+  std::vector<double> thresholds = {0.0};
+  for (std::int64_t wanted : {std::int64_t{2}, std::int64_t{3}, n / 4, n / 2}) {
+    const double t = testing::ReferenceByCount(w, wanted).statistics.largest_deviation;
+    thresholds.insert(thresholds.end(), {t, std::nextafter(t, 1e300), std::nextafter(t, -1.0)});
+  }
+  for (double d : thresholds) {
+    if (!(d >= 0.0)) continue;
+    SCOPED_TRACE("threshold " + std::to_string(d));
+    ExpectSame(Thin(c, d, n), testing::ReferenceByDeviation(w, d));
+  }
+  EXPECT_EQ(Thin(c, -1.0, n).selected.size(), c.first.size());  // negative: every point
+}
+
+// The least deviation for a number of points: exact where the search says
+// so, otherwise within its bracket of at most 1 mm around the optimum.
+TEST_P(OptimalAgainstBruteForce, ByCount) {
+  const Case& c = GetParam();
+  const auto n = static_cast<std::int64_t>(c.first.size());
+  if (n <= 2) return;
+  const ShortcutWeights w(c.first, c.second, c.settings);
+  for (std::int64_t wanted :
+       {std::int64_t{1}, std::int64_t{2}, std::int64_t{3}, n / 3, n - 1, n + 1}) {
+    SCOPED_TRACE("wanted " + std::to_string(wanted));
+    const SelectionResult got = Thin(c, 0.0, wanted);
+    const OptimalReference want = testing::ReferenceByCount(w, wanted);
+    if (!got.bracket || got.bracket->exact) {
+      ExpectSame(got, want);
+      continue;
+    }
+    const double optimum = want.statistics.largest_deviation;
+    EXPECT_LE(got.bracket->upper - got.bracket->lower, std::max(0.001, 1e-9 * optimum));
+    EXPECT_LT(got.bracket->lower, optimum);
+    EXPECT_LE(optimum, got.max_deviation);
+    EXPECT_EQ(got.max_deviation, got.bracket->upper);
+    EXPECT_LE(got.statistics.count, std::max<std::int64_t>(wanted, 2));
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Tracks, OptimalAgainstBruteForce, ::testing::ValuesIn(Cases()), TestName);
+
+// The quality figures summarise every point's deviation from the new line.
+TEST(OptimalSelection, QualityFiguresOfTheLineKept) {
+  const testing::TrackShape t = testing::ManoeuvringTracks()[1];
+  SelectionSettings s = Optimal(CalculationType::Planar, InputFormat::AsciiXY, nullptr);
+  s.threshold = 2.0;
+  s.wanted_count = static_cast<std::int64_t>(t.first.size());
+  s.quality_figures = true;
+  const SelectionResult got = SelectPoints(t.first, t.second, s, nullptr);
+  std::vector<double> deviations(t.first.size(), 0.0);
+  for (std::size_t k = 0; k + 1 < got.selected.size(); ++k) {
+    const auto a = static_cast<std::size_t>(got.selected[k] - 1);
+    const auto b = static_cast<std::size_t>(got.selected[k + 1] - 1);
+    for (std::size_t p = a + 1; p < b; ++p) {
+      deviations[p] = PlanarDeviation(t.first[a], t.second[a], t.first[b], t.second[b], t.first[p],
+                                      t.second[p]);
+    }
+  }
+  const DeviationQuality want = SummariseDeviations(deviations);
+  ASSERT_TRUE(got.quality.has_value());
+  EXPECT_EQ(got.quality->mean, want.mean);
+  EXPECT_EQ(got.quality->p95, want.p95);
+}
+
+// A stop request ends the search.
+TEST(OptimalSelection, StopsWhenAsked) {
+  struct Stopper : SelectionObserver {
+    bool ProgressDue() override { return false; }
+    void OnProgress(const SelectionStatistics&) override {}
+    bool StopRequested() override { return true; }
+  } stopper;
+  const testing::TrackShape t = testing::ManoeuvringTracks()[0];
+  SelectionSettings s = Optimal(CalculationType::Planar, InputFormat::AsciiXY, nullptr);
+  s.threshold = 1.0;
+  s.wanted_count = static_cast<std::int64_t>(t.first.size());
+  EXPECT_THROW(SelectPoints(t.first, t.second, s, &stopper), SelectionStopped);
+}
+
+// The candidate lists that a label pass reads, scanned ahead on a second
+// thread in blocks and, in the plane, eight starts at a time in vector lanes,
+// are the oracle's own scans of each start: on a ship's track long enough
+// for several blocks, and on a track whose lists overflow a block (a ship
+// lying still, every fix within the tolerance of every other), whose starts
+// are then scanned again one by one.
+TEST(CandidateScans, ListsAreTheOraclesOwnScans) {
+  std::mt19937_64 random(43);
+  std::normal_distribution<double> noise(0.0, 0.3);
+  std::vector<double> x, y, still_x, still_y;
+  double heading = 0.3;
+  for (int i = 0; i < 3000; ++i) {
+    heading += 0.002 * std::sin(i / 150.0);
+    x.push_back((x.empty() ? 0.0 : x.back()) + 2.5 * std::sin(heading) + noise(random));
+    y.push_back((y.empty() ? 0.0 : y.back()) + 2.5 * std::cos(heading) + noise(random));
+    still_x.push_back(noise(random) * 0.1);
+    still_y.push_back(noise(random) * 0.1);
+  }
+  for (const auto& [first, second, tolerance] :
+       {std::tuple{x, y, 1.0}, std::tuple{x, y, 8.0}, std::tuple{still_x, still_y, 2.0}}) {
+    PlanarSegmentMeasure measure(first, second);
+    PlanarShortcuts shortcuts(measure);
+    const auto n = static_cast<std::int64_t>(first.size());
+    CandidateScans scans(shortcuts, n, tolerance);
+    std::vector<std::int64_t> own;
+    for (std::int64_t i = n - 2; i >= 0; --i) {
+      shortcuts.Candidates(i, tolerance, own);
+      ASSERT_EQ(scans.Ends(i), own) << "start " << i << ", tolerance " << tolerance;
+    }
+  }
+}
+
+// The ellipsoidal shortcuts' bounds and filter against the measure, on
+// points scattered about segments of 10 m to 1000 km in every direction:
+// the deviation lies within the bounds, and the filter keeps the shortcut
+// A-B whenever P's deviation is within the tolerance, even at equality.
+TEST(EllipsoidalShortcutBounds, HoldOnScatteredPoints) {
+  std::mt19937_64 random(41);
+  std::uniform_real_distribution<double> unit(-1.0, 1.0);
+  const double places[][2] = {
+      {54.0, 4.0}, {0.0, 179.99}, {-60.0, -30.0}, {88.5, 100.0}, {0.0, 0.0}};
+  int bounded = 0;
+  for (const char* datum_text : {kWgs84DatumString, kEd50DatumString}) {
+    DatumParams datum = Datum(datum_text);
+    for (const auto& place : places) {
+      for (double size : {0.0001, 0.003, 0.1, 1.0, 9.0}) {  // degrees: 10 m to 1000 km
+        for (int k = 0; k < 100; ++k) {
+          auto wrap = [](double lon) { return lon > 180.0 ? lon - 360.0 : lon; };
+          auto lat = [](double v) { return std::clamp(v, -90.0, 90.0); };
+          const double a1 = lat(place[0] + size * unit(random) * 0.5),
+                       a2 = place[1] + size * unit(random);
+          const double b1 = lat(place[0] + size * unit(random) * 0.5),
+                       b2 = place[1] + size * unit(random);
+          // P near the segment mostly, anywhere about it sometimes.
+          const double f = unit(random);
+          const double off = k % 4 == 0 ? size : (k % 4 == 1 ? size * 1e-6 : size * 0.01);
+          const double p1 = lat(a1 + (b1 - a1) * (0.5 + 0.7 * f) + off * unit(random));
+          const double p2 = wrap(a2 + (b2 - a2) * (0.5 + 0.7 * f) + off * unit(random));
+          EllipsoidalSegmentMeasure measure({a1, p1, b1}, {wrap(a2), p2, wrap(b2)}, datum, 1);
+          EllipsoidalShortcuts shortcuts(measure, datum);
+          const double exact = EllipsoidalDeviation(a1, wrap(a2), b1, wrap(b2), p1, p2, datum);
+          const EllipsoidalShortcuts::Bounds bounds = shortcuts.DeviationBounds(0, 2, 1);
+          const std::string where = std::to_string(a1) + " " + std::to_string(wrap(a2)) + " " +
+                                    std::to_string(b1) + " " + std::to_string(wrap(b2)) + " " +
+                                    std::to_string(p1) + " " + std::to_string(p2);
+          ASSERT_LE(bounds.lower, exact) << where;
+          ASSERT_GE(bounds.upper, exact) << where;
+          if (bounds.upper < std::numeric_limits<double>::infinity()) ++bounded;
+          std::vector<std::int64_t> ends;
+          shortcuts.Candidates(0, exact, ends);
+          ASSERT_NE(std::find(ends.begin(), ends.end(), 2), ends.end()) << where;
+        }
+      }
+    }
+  }
+  EXPECT_GT(bounded, 3800);  // all but the polar rows
+}
+
+// On a ship's walk of thousands of fixes (several blocks of scans, two
+// threads) the tangent plane settles most questions: fewer exact measures
+// than points, while the selection keeps every point within the tolerance by
+// the measure itself, its largest deviation reported to the last bit.
+TEST(EllipsoidalShortcutBounds, SettleMostQuestionsOnALongWalk) {
+  const GeoTrack t = testing::ShipWalk("long walk", 3000, 54.0, 4.0, 44);
+  DatumParams datum = Datum(t.datum);
+  const auto n = static_cast<std::int64_t>(t.lat.size());
+  EllipsoidalSegmentMeasure measure(t.lat, t.lon, datum, 2);
+  EllipsoidalShortcuts shortcuts(measure, datum);
+  SelectionSettings s = Optimal(CalculationType::Ellipsoidic, InputFormat::OruKvl, t.datum);
+  s.threshold = 2.0;
+  s.wanted_count = n;
+  const SelectionResult got = SelectOptimal(shortcuts, n, s, nullptr);
+  EXPECT_LT(shortcuts.ExactMeasures(), n);
+  double largest = 0.0;
+  for (std::size_t k = 0; k + 1 < got.selected.size(); ++k) {
+    const auto a = static_cast<std::size_t>(got.selected[k] - 1);
+    const auto b = static_cast<std::size_t>(got.selected[k + 1] - 1);
+    for (std::size_t p = a + 1; p < b; ++p) {
+      largest = std::max(largest, EllipsoidalDeviation(t.lat[a], t.lon[a], t.lat[b], t.lon[b],
+                                                       t.lat[p], t.lon[p], datum));
+    }
+  }
+  EXPECT_LE(largest, 2.0);
+  EXPECT_EQ(largest, got.max_deviation);
+}
+
+}  // namespace
+}  // namespace oru
