@@ -5,11 +5,7 @@ file(REMOVE_RECURSE "${WORK_DIR}")
 file(MAKE_DIRECTORY "${WORK_DIR}")
 set(golden "${SOURCE_DIR}/cli/tests/golden")
 
-function(expect_equal what actual expected)
-  if(NOT actual STREQUAL expected)
-    message(FATAL_ERROR "${what}:\n--- got\n${actual}\n--- expected\n${expected}")
-  endif()
-endfunction()
+include("${CMAKE_CURRENT_LIST_DIR}/expect.cmake")
 
 # 1. The shipped sample thinned to 25 points: statistics rows and file.
 execute_process(

@@ -4,16 +4,7 @@
 file(REMOVE_RECURSE "${WORK_DIR}")
 file(MAKE_DIRECTORY "${WORK_DIR}/in/sub")
 
-function(expect_equal what actual expected)
-  if(NOT actual STREQUAL expected)
-    message(FATAL_ERROR "${what}:\n--- got\n${actual}\n--- expected\n${expected}")
-  endif()
-endfunction()
-function(expect_match what text regex)
-  if(NOT text MATCHES "${regex}")
-    message(FATAL_ERROR "${what}: no match for ${regex} in\n${text}")
-  endif()
-endfunction()
+include("${CMAKE_CURRENT_LIST_DIR}/expect.cmake")
 
 # Survey lines along meridians with a sway of a few metres, a turn and a
 # second line; two features a file, one of them a MultiLineString.

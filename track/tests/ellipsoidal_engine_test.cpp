@@ -61,15 +61,12 @@ void ExpectSameAsReference(const GeoTrack& t, const SelectionSettings& settings)
 void ExpectQualityOfLine(const GeoTrack& t, SelectionSettings settings) {
   settings.quality_figures = true;
   const SelectionResult got = SelectPoints(t.lat, t.lon, settings, nullptr);
-  std::vector<double> deviations(t.lat.size(), 0.0);
-  for (std::size_t k = 0; k + 1 < got.selected.size(); ++k) {
-    const auto a = static_cast<std::size_t>(got.selected[k] - 1);
-    const auto b = static_cast<std::size_t>(got.selected[k + 1] - 1);
-    for (std::size_t p = a + 1; p < b; ++p) {
-      deviations[p] = EllipsoidalDeviation(t.lat[a], t.lon[a], t.lat[b], t.lon[b], t.lat[p],
-                                           t.lon[p], settings.datum);
-    }
-  }
+  DatumParams datum = settings.datum;
+  const std::vector<double> deviations = testing::PlainLineDeviations(
+      t.lat, t.lon, got.selected,
+      [&](double a1, double a2, double b1, double b2, double p1, double p2) {
+        return EllipsoidalDeviation(a1, a2, b1, b2, p1, p2, datum);
+      });
   const DeviationQuality expected = SummariseDeviations(deviations);
   ASSERT_TRUE(got.quality.has_value());
   EXPECT_EQ(got.quality->mean, expected.mean) << t.name;

@@ -20,6 +20,7 @@
 #include "track/tests/geo_shapes.h"
 #include "track/tests/optimal_reference.h"
 #include "track/tests/recording_observer.h"
+#include "track/tests/reference_engine.h"
 #include "track/tests/track_shapes.h"
 
 namespace oru {
@@ -141,15 +142,8 @@ TEST(OptimalSelection, QualityFiguresOfTheLineKept) {
   s.wanted_count = static_cast<std::int64_t>(t.first.size());
   s.quality_figures = true;
   const SelectionResult got = SelectPoints(t.first, t.second, s, nullptr);
-  std::vector<double> deviations(t.first.size(), 0.0);
-  for (std::size_t k = 0; k + 1 < got.selected.size(); ++k) {
-    const auto a = static_cast<std::size_t>(got.selected[k] - 1);
-    const auto b = static_cast<std::size_t>(got.selected[k + 1] - 1);
-    for (std::size_t p = a + 1; p < b; ++p) {
-      deviations[p] = PlanarDeviation(t.first[a], t.second[a], t.first[b], t.second[b], t.first[p],
-                                      t.second[p]);
-    }
-  }
+  const std::vector<double> deviations =
+      testing::PlainLineDeviations(t.first, t.second, got.selected, PlanarDeviation);
   const DeviationQuality want = SummariseDeviations(deviations);
   ASSERT_TRUE(got.quality.has_value());
   EXPECT_EQ(got.quality->mean, want.mean);

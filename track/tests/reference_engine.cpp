@@ -138,4 +138,20 @@ ReferenceRun ReferenceSelectPoints(std::vector<double> first, std::vector<double
   return run;
 }
 
+std::vector<double> PlainLineDeviations(const std::vector<double>& first,
+                                        const std::vector<double>& second,
+                                        const std::vector<std::int64_t>& selected,
+                                        const std::function<double(double, double, double, double,
+                                                                   double, double)>& deviation) {
+  std::vector<double> deviations(first.size(), 0.0);
+  for (std::size_t k = 0; k + 1 < selected.size(); ++k) {
+    const auto a = static_cast<std::size_t>(selected[k] - 1);
+    const auto b = static_cast<std::size_t>(selected[k + 1] - 1);
+    for (std::size_t p = a + 1; p < b; ++p) {
+      deviations[p] = deviation(first[a], second[a], first[b], second[b], first[p], second[p]);
+    }
+  }
+  return deviations;
+}
+
 }  // namespace oru::testing

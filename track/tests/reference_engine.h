@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "track/run_settings.h"
@@ -31,5 +32,14 @@ struct ReferenceRun {
 // last candidate is taken at 0.0; tracks of one or two points are kept whole.
 ReferenceRun ReferenceSelectPoints(std::vector<double> first, std::vector<double> second,
                                    const SelectionSettings& settings);
+
+// Every point's deviation from its segment of the line through `selected`
+// (1-based point numbers, ascending), each measured plainly with
+// `deviation`(A, B, P as coordinate pairs); 0 at the selected points.
+std::vector<double> PlainLineDeviations(const std::vector<double>& first,
+                                        const std::vector<double>& second,
+                                        const std::vector<std::int64_t>& selected,
+                                        const std::function<double(double, double, double, double,
+                                                                   double, double)>& deviation);
 
 }  // namespace oru::testing

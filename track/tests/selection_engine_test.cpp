@@ -68,22 +68,6 @@ void ExpectSameAsReference(const TrackShape& track, const SelectionSettings& set
   EXPECT_TRUE(SameFigures(quiet.statistics, expected.statistics));
 }
 
-// Every point's deviation from its segment of the line through `selected`
-// (1-based), measured plainly one by one; 0 at the selected points.
-std::vector<double> PlainDeviations(const TrackShape& track,
-                                    const std::vector<std::int64_t>& selected) {
-  std::vector<double> deviations(track.first.size(), 0.0);
-  for (std::size_t k = 0; k + 1 < selected.size(); ++k) {
-    const auto a = static_cast<std::size_t>(selected[k] - 1);
-    const auto b = static_cast<std::size_t>(selected[k + 1] - 1);
-    for (std::size_t p = a + 1; p < b; ++p) {
-      deviations[p] = PlanarDeviation(track.first[a], track.second[a], track.first[b],
-                                      track.second[b], track.first[p], track.second[p]);
-    }
-  }
-  return deviations;
-}
-
 // The tolerance is honoured and the figures shown are the truth: by
 // deviation, every point left out lies within the threshold of its segment of the new line, by a
 // plain measure of each one; the reported maximum is the largest of those
@@ -91,7 +75,8 @@ std::vector<double> PlainDeviations(const TrackShape& track,
 void ExpectToleranceHonoured(const TrackShape& track, SelectionSettings settings) {
   settings.quality_figures = true;
   const SelectionResult got = SelectPoints(track.first, track.second, settings, nullptr);
-  const std::vector<double> deviations = PlainDeviations(track, got.selected);
+  const std::vector<double> deviations =
+      testing::PlainLineDeviations(track.first, track.second, got.selected, PlanarDeviation);
   double largest = 0.0;
   for (double d : deviations) {
     if (d > largest) largest = d;
