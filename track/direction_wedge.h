@@ -69,7 +69,8 @@ class DirectionWedge {
     // Within a half circle the two cross products alone decide: a direction
     // opposite the wedge fails one of them.
     const Vec m = Mapped({vx, vy});
-    return !(Cross(lo_, m) < 0.0) & !(Cross(m, hi_) < 0.0);
+    const bool past_lo = !(Cross(lo_, m) < 0.0), before_hi = !(Cross(m, hi_) < 0.0);
+    return past_lo & before_hi;  // both computed: no branch
   }
 
   // The same, for a direction known only to within an angle whose sine is
@@ -82,7 +83,9 @@ class DirectionWedge {
     const double m_norm = std::fabs(m.x) + std::fabs(m.y);
     const double lo_slack = slack * m_norm * (std::fabs(lo_.x) + std::fabs(lo_.y));
     const double hi_slack = slack * m_norm * (std::fabs(hi_.x) + std::fabs(hi_.y));
-    return !(Cross(lo_, m) < -lo_slack) & !(Cross(m, hi_) < -hi_slack);
+    const bool past_lo = !(Cross(lo_, m) < -lo_slack);
+    const bool before_hi = !(Cross(m, hi_) < -hi_slack);
+    return past_lo & before_hi;
   }
 
   // Intersects the wedge with the arc of point (vx, vy) (metres from A) for

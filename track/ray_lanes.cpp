@@ -17,10 +17,11 @@ using MaskLane = std::remove_reference_t<decltype(Mask{}[0])>;
 constexpr double kWidest = 1.0 + 0x1p-20;
 constexpr double kEdgeGuard = 0x1p-40;
 constexpr MaskLane kNoSign = 0x7fffffffffffffffLL;
-// Shuffles that bring the upper half, quarter and eighth of the lanes down.
-constexpr Mask kHalf = {4, 5, 6, 7, 0, 1, 2, 3};
-constexpr Mask kQuarter = {2, 3, 0, 1, 6, 7, 4, 5};
-constexpr Mask kEighth = {1, 0, 3, 2, 5, 4, 7, 6};
+// Shuffles that bring the upper half, quarter and eighth of the lanes down
+// (__builtin_shufflevector: GCC 12 and later, and clang).
+#define ORU_HALF(v) __builtin_shufflevector(v, v, 4, 5, 6, 7, 0, 1, 2, 3)
+#define ORU_QUARTER(v) __builtin_shufflevector(v, v, 2, 3, 0, 1, 6, 7, 4, 5)
+#define ORU_EIGHTH(v) __builtin_shufflevector(v, v, 1, 0, 3, 2, 5, 4, 7, 6)
 
 // GCC lowers a vector type to the registers of the function that it is
 // written in: a body inlined into, or cloned for, a wider instruction set is
@@ -52,8 +53,16 @@ using Kernel = void (*)(const double*, const double*, std::int64_t, std::int64_t
 // The widest instruction set the processor has.
 Kernel Chosen() {
 #ifdef ORU_HAVE_WIDE_RAY_LANES
-  if (__builtin_cpu_supports("x86-64-v4")) return ScanLanesAvx512;
-  if (__builtin_cpu_supports("x86-64-v3")) return ScanLanesAvx2;
+  // The features that define the levels x86-64-v4 and -v3 (by name: GCC
+  // knows the level names, clang 14 only the features).
+  __builtin_cpu_init();
+  const bool v3 = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma") &&
+                  __builtin_cpu_supports("bmi2");
+  if (v3 && __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+      __builtin_cpu_supports("avx512dq") && __builtin_cpu_supports("avx512vl")) {
+    return ScanLanesAvx512;
+  }
+  if (v3) return ScanLanesAvx2;
 #endif
   return ScanLanesBase;
 }
