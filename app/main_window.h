@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "app/processing_run.h"
+#include "run/processing_run.h"
 
 class QAction;
 class QGroupBox;

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "app/processing_run.h"
+#include "run/processing_run.h"
 #include "cli/batch_run.h"
 #include "cli/cli_options.h"
 #include "cli/format_choice.h"

@@ -8,7 +8,7 @@
 #include <functional>
 #include <optional>
 
-#include "app/processing_run.h"
+#include "run/processing_run.h"
 #include "plot/plot_scene.h"
 
 class QAction;

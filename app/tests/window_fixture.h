@@ -21,7 +21,7 @@
 #include "app/main_window.h"
 #include "app/platform.h"
 #include "app/radio_group.h"
-#include "app/tests/run_fixture.h"
+#include "run/tests/run_fixture.h"
 #include "app/user_dialogs.h"
 
 // Readable QStrings in test failures.

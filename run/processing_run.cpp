@@ -1,4 +1,4 @@
-#include "app/processing_run.h"
+#include "run/processing_run.h"
 
 #include <algorithm>
 #include <new>
@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/selection_value.h"
+#include "run/selection_value.h"
 #include "geodesy/c_number_format.h"
 #include "geodesy/datum.h"
 #include "track/selection_engine.h"

@@ -1,4 +1,4 @@
-#include "app/processing_run.h"
+#include "run/processing_run.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 #include <new>
 #include <clocale>
 
-#include "app/tests/run_fixture.h"
+#include "run/tests/run_fixture.h"
 
 namespace oru {
 namespace {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/processing_run.h"
+#include "run/processing_run.h"
 
 namespace oru::testing {
 
