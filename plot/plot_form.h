@@ -38,8 +38,8 @@ class TPlotForm final : public QMainWindow {
   // "Plot": writes the hand-off files of the last run into the start
   // directory and shows the window, with the run's quality figures (mean,
   // rms and 95th percentile of every point's deviation) in the bottom panel
-  // when they are known; "File fout" and false when an input, output or
-  // hand-off file cannot be opened.
+  // when they are known; a message naming the file ("File fout: ...") and
+  // false when an input, output or hand-off file cannot be opened.
   bool PlotRun(const QString& start_directory, const QString& input_file,
                const QString& output_file, const RunChoices& choices,
                const std::optional<QualityTexts>& quality = std::nullopt);
