@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
@@ -114,13 +115,27 @@ class WindowTest : public ::testing::Test {
   // The user picks an item of a radio group.
   void Choose(const char* group, int item) const { Group(group)->Item(item)->click(); }
 
-  // Chooses the files through the two buttons, then presses "Go!".
+  // Chooses the files through the two buttons, then presses "Go!"; returns
+  // when the run has ended.
   void RunWith(const std::filesystem::path& input, const std::filesystem::path& output) {
+    StartRun(input, output);
+    WaitForRunEnd();
+  }
+  void StartRun(const std::filesystem::path& input, const std::filesystem::path& output) {
     dialogs_.open_answers.push_back(Q(input));
     dialogs_.save_answers.push_back(Q(output));
     Button("BitBtn1")->click();
     Button("BitBtn2")->click();
     Button("BitBtn3")->click();
+  }
+  // Handles the window's events until the run on the worker has ended (a
+  // minute at most, for slow sanitizer builds).
+  void WaitForRunEnd() {
+    const QDeadlineTimer deadline(60000);
+    while (window_->RunUnderWay() && !deadline.hasExpired()) {
+      QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    }
+    ASSERT_FALSE(window_->RunUnderWay()) << "the run did not end within a minute";
   }
 
   // The enabled state of every control the enabling rules are about.
