@@ -80,6 +80,8 @@ class TPlotForm final : public QMainWindow {
   void AreaMouseDown(QMouseEvent* event);
   void AreaMouseMove(QMouseEvent* event);
   void AreaMouseUp(QMouseEvent* event);
+  // The cursor read-out for the area pixel p.
+  void ShowCursorAt(QPoint p);
 
   PlotScene scene_;
   PaintSetup setup_;
@@ -87,6 +89,8 @@ class TPlotForm final : public QMainWindow {
   bool picture_current_ = false;
   QColor background_;
   MessageBox message_box_;
+  std::string plotted_track_;          // input file, format, datum, size, time
+  std::optional<QPoint> last_cursor_;  // where the read-out was last taken
 
   bool Dragging = false;
   QPoint DragStartPixel;
