@@ -458,7 +458,9 @@ void TForm1::RunEnded(const std::vector<std::string>& messages) {
   if (close_requested_) close();
 }
 
-void TForm1::BitBtn4Click() { launcher_.ShowTextFile(output_file_name_); }
+void TForm1::BitBtn4Click() {
+  if (!launcher_.ShowTextFile(output_file_name_)) Tell(NoProgramMessage(output_file_name_));
+}
 
 void TForm1::BitBtnPlotClick() {
   if (!last_completed_) {
@@ -516,7 +518,10 @@ void TForm1::PrintScreen1Click() {
 // Ends the program like the close box, so that the hand-off files go too.
 void TForm1::Exit1Click() { close(); }
 
-void TForm1::Index1Click() { launcher_.ShowHelp(FindHelpFile(HelpDirectories(start_directory_))); }
+void TForm1::Index1Click() {
+  const QString help = FindHelpFile(HelpDirectories(start_directory_));
+  if (!launcher_.ShowHelp(help)) Tell(NoProgramMessage(help));
+}
 
 void TForm1::About1Click() { AboutBox1->exec(); }
 

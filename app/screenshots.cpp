@@ -43,8 +43,8 @@ class AnsweringDialogs final : public oru::UserDialogs {
 
 class NoLauncher final : public oru::Launcher {
  public:
-  void ShowTextFile(const QString&) override {}
-  void ShowHelp(const QString&) override {}
+  bool ShowTextFile(const QString&) override { return true; }
+  bool ShowHelp(const QString&) override { return true; }
 };
 
 bool Save(QWidget& widget, const QDir& directory, const char* name) {

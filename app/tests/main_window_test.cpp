@@ -533,6 +533,17 @@ TEST_F(WindowTest, HelpIsTakenFromTheStartDirectoryFirst) {
   EXPECT_EQ(launcher_.help_files.value(1), Q(own));
 }
 
+// "Check" and Help > Index failed silently without a viewer or browser.
+TEST_F(RunTest, NoProgramToOpenAFileIsAMessageNamingIt) {
+  const auto output = PlaneTrackRun("3", 1);
+  launcher_.starts = false;
+  Button("BitBtn4")->click();
+  Action("Index1")->trigger();
+  EXPECT_EQ(dialogs_.messages,
+            (QStringList{"No program was found to open " + Q(output) + ".",
+                         "No program was found to open " + launcher_.help_files.value(0) + "."}));
+}
+
 TEST_F(WindowTest, PrintScreenPrintsTheWindowOnTheChosenPrinter) {
   const auto pdf = dir_.path() / "window.pdf";
   Action("PrintScreen1")->trigger();  // cancelled: nothing printed

@@ -75,10 +75,17 @@ class ScriptedDialogs final : public UserDialogs {
 
 class RecordingLauncher final : public Launcher {
  public:
-  void ShowTextFile(const QString& path) override { text_files << path; }
-  void ShowHelp(const QString& path) override { help_files << path; }
+  bool ShowTextFile(const QString& path) override {
+    text_files << path;
+    return starts;
+  }
+  bool ShowHelp(const QString& path) override {
+    help_files << path;
+    return starts;
+  }
   QStringList text_files;
   QStringList help_files;
+  bool starts = true;  // false: as if no viewer or browser were installed
 };
 
 inline QString Q(const std::filesystem::path& path) {
