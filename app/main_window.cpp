@@ -217,17 +217,19 @@ void TForm1::BuildControls() {
   files->addWidget(BitBtn3, 2, 0);
   files->setColumnStretch(1, 1);
 
-  // Widths that hold the longest usual figures: seven digits, or a
-  // percentage in exponent form.
+  // Widths that hold the longest usual figures: seven digits, a percentage
+  // in exponent form, and lengths of ten thousand kilometres and more in
+  // exponent form ("3.006116E+7"), which long voyages reach.
   const QString whole = QStringLiteral("0000000");
   const QString percent = QStringLiteral("1.0E+2");
+  const QString length = QStringLiteral("0.000000E+0");
   Edit2 = FigureField("Edit2", 57, whole, client);
   Edit3 = FigureField("Edit3", 33, percent, client);
   Edit4 = FigureField("Edit4", 57, whole, client);
   Edit5 = FigureField("Edit5", 57, whole, client);
   Edit6 = FigureField("Edit6", 33, percent, client);
-  Edit7 = FigureField("Edit7", 57, whole, client);
-  Edit8 = FigureField("Edit8", 57, whole, client);
+  Edit7 = FigureField("Edit7", 57, length, client);
+  Edit8 = FigureField("Edit8", 57, length, client);
   auto row = [](std::initializer_list<QWidget*> widgets) {
     auto* line = new QHBoxLayout;
     line->setSpacing(6);
