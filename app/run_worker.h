@@ -38,7 +38,7 @@ class RunWorker final : public QObject, private RunObserver {
   // Asks the job to stop (StopRequested() turns true); it ends in its own
   // order and Ended follows as always.
   void RequestStop() { stop_requested_ = true; }
-  // From Start until Ended has been emitted.
+  // From Start until the job's thread has ended, just before Ended.
   bool Working() const { return thread_.joinable(); }
 
   // How often the job's figures are wanted. Every showing costs the engine
