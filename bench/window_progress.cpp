@@ -9,7 +9,9 @@
 // the timing. Each run: ellipsoidic, WGS84, "Number of points" 10,000.
 // Prints per run and as medians: seconds to the first figures (reading the
 // file), the longest gap between two changes of the figures after that, the
-// number of changes and the whole run (writing included).
+// same from the end of the first iteration on (the first iteration measures
+// every point, and until it ends the pre-filled figures are the exact ones),
+// the number of changes and the whole run (writing included).
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -68,6 +70,7 @@ void WriteVoyage(const std::filesystem::path& file, int fixes) {
 struct Timing {
   double first = 0.0;    // seconds to the first figures
   double longest = 0.0;  // seconds, longest gap between updates after the first
+  double later = 0.0;    // seconds, the same from the first iteration's figures on
   int updates = 0;
   double whole = 0.0;  // seconds
 };
@@ -100,6 +103,7 @@ Timing TimeOneRun(const oru::RunRequest& request) {
   if (!stamps.empty()) timing.first = stamps.front();
   for (std::size_t i = 1; i < stamps.size(); ++i) {
     timing.longest = std::max(timing.longest, stamps[i] - stamps[i - 1]);
+    if (i >= 2) timing.later = std::max(timing.later, stamps[i] - stamps[i - 1]);
   }
   return timing;
 }
@@ -126,18 +130,23 @@ int main(int argc, char** argv) {
   request.quality_figures = true;  // as the window asks
   WriteVoyage(request.input, fixes);
 
-  std::vector<double> first, longest, updates, whole;
+  std::vector<double> first, longest, later, updates, whole;
   for (int run = 1; run <= runs; ++run) {
     const Timing t = TimeOneRun(request);
-    std::printf("run %d: first figures %.3f s, longest gap %.3f s, %d updates, whole %.2f s\n", run,
-                t.first, t.longest, t.updates, t.whole);
+    std::printf(
+        "run %d: first figures %.3f s, longest gap %.3f s, after the first iteration %.3f s, "
+        "%d changes, whole %.2f s\n",
+        run, t.first, t.longest, t.later, t.updates, t.whole);
     first.push_back(t.first);
     longest.push_back(t.longest);
+    later.push_back(t.later);
     updates.push_back(t.updates);
     whole.push_back(t.whole);
   }
-  std::printf("median of %d: first figures %.3f s, longest gap %.3f s, %.0f updates, whole %.2f s\n",
-              runs, Median(first), Median(longest), Median(updates), Median(whole));
+  std::printf(
+      "median of %d: first figures %.3f s, longest gap %.3f s, after the first iteration %.3f s, "
+      "%.0f changes, whole %.2f s\n",
+      runs, Median(first), Median(longest), Median(later), Median(updates), Median(whole));
   std::filesystem::remove_all(folder);
   return 0;
 }

@@ -98,6 +98,11 @@ TEST_F(PlotFormTest, AnotherTrackOpensOnItselfTheSameTrackKeepsTheView) {
   ASSERT_TRUE(form->PlotRun(Path(""), Path("in.txt"), Path("out.txt"), xy));
   EXPECT_TRUE(shows(566000.0, 5984000.0));
   EXPECT_EQ(form->Scene().view.extent.XMin, 565000.0 - 100.0);
+  // "Whole background" of an X, Y track is the track, not a fixed box.
+  form->findChild<QPushButton*>(QStringLiteral("BitBtn6"))->click();
+  form->findChild<QPushButton*>(QStringLiteral("BitBtn8"))->click();
+  EXPECT_EQ(form->Scene().view.extent.XMin, 565000.0 - 100.0);
+  EXPECT_EQ(form->Scene().view.extent.XMax, 567000.0 + 100.0);
 }
 
 // The read-out stood still after a zoom under a resting cursor.
