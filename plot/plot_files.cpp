@@ -87,6 +87,32 @@ std::optional<Rect> CoastExtent(const CoastData& coast) {
   return Rect{sw.x, sw.y, ne.x, ne.y};
 }
 
+bool IsCoastFile(const CoastData& coast) {
+  if (coast.full.size() < 2 || coast.full[0] != 0 || coast.full[1] != 1) return false;
+  const CoastRecord& sw = coast.records[0];
+  const CoastRecord& ne = coast.records[1];
+  auto corner_code = [](const CoastRecord& r) { return r.code == 2 || r.code == 3; };
+  return corner_code(sw) && corner_code(ne) && sw.x < ne.x && sw.y < ne.y;
+}
+
+std::optional<Rect> TrackExtent(const PlotFileData& points) {
+  std::optional<Rect> r;
+  for (const PlotLine& line : points.lines) {
+    if (line.fields < 2) continue;
+    if (!r) {
+      r = Rect{line.x, line.y, line.x, line.y};
+      continue;
+    }
+    r->XMin = std::min(r->XMin, line.x);
+    r->YMin = std::min(r->YMin, line.y);
+    r->XMax = std::max(r->XMax, line.x);
+    r->YMax = std::max(r->YMax, line.y);
+  }
+  if (!r) return r;
+  const double margin = std::max(1.0, std::max(r->XMax - r->XMin, r->YMax - r->YMin) / 20.0);
+  return Rect{r->XMin - margin, r->YMin - margin, r->XMax + margin, r->YMax + margin};
+}
+
 std::optional<Rect> SelectionExtent(const PlotFileData& selection) {
   Rect r;
   int pairs = 0;

@@ -85,6 +85,17 @@ struct Rect {
 // corner. Nothing when the file has fewer than two.
 std::optional<Rect> CoastExtent(const CoastData& coast);
 
+// Whether a file read as a coastline file is one: its first two records
+// are the corners of its coverage (three values each, codes 2 or 3, the
+// south-west corner below and left of the north-east one). A track or
+// hand-off file read as one fails this.
+bool IsCoastFile(const CoastData& coast);
+
+// The extent of an X, Y track's points: the rectangle around every line
+// that gives X and Y, widened on each side by a twentieth of its larger
+// side (at least 1 m). Nothing when no line gives two numbers.
+std::optional<Rect> TrackExtent(const PlotFileData& points);
+
 // The extent of the selected points: the rectangle around every line that
 // gives X and Y, widened by 50000 m on each side. Nothing when no line
 // gives two numbers.

@@ -25,7 +25,7 @@ PaintEnd RenderScene(PlotScene& scene, const PaintSetup& setup, QImage& image,
   image.fill(background);
   QPainter painter(&image);
   painter.setFont(PlotFont());
-  QPainterCanvas canvas(painter);
+  QPainterCanvas canvas(painter, background);
   return scene.Paint(canvas, image.width(), image.height(), setup, tell);
 }
 

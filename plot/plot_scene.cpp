@@ -50,6 +50,12 @@ PaintEnd PlotScene::Paint(Canvas& canvas, std::int32_t width, std::int32_t heigh
         selection_missing = true;
         extent = Rect{kNorthSeaExtent.XMin, kNorthSeaExtent.YMin, kNorthSeaExtent.XMax,
                       kNorthSeaExtent.YMax};
+      } else if (setup.xy_input) {
+        // X, Y tracks open on the whole track with a margin.
+        const auto all = cache_.Plot(setup.handoff_dir / kAllPointsFile);
+        if (!all) return PaintEnd::CloseWindow;
+        extent = TrackExtent(*all);
+        if (!extent) return PaintEnd::NothingDrawn;
       } else {
         extent = SelectionExtent(*selection);
         if (!extent) return PaintEnd::NothingDrawn;
@@ -81,31 +87,35 @@ PaintEnd PlotScene::Paint(Canvas& canvas, std::int32_t width, std::int32_t heigh
   if (!selection->first_line_empty) DrawPlotFile(*selection, kRed, view, canvas, &memo);
 
   int error = 0;
-  last_scale_bar = DrawScaleBar(view, canvas, error);
+  last_scale_bar = DrawScaleBar(view, canvas, error, setup.xy_input);
   if (error != 0) Tell(tell, Error_Message(error), "scale bar");
+  DrawBlocks(canvas, setup, tell);
+  DrawScaleBarLabel(last_scale_bar, canvas);
+  return PaintEnd::Drawn;
+}
 
-  if (!BlockLabelsWanted(BackgroundOn, last_scale_bar.length, CoastFile)) return PaintEnd::Drawn;
+void PlotScene::DrawBlocks(Canvas& canvas, const PaintSetup& setup, const PlotMessageSink& tell) {
+  if (!BlockLabelsWanted(BackgroundOn, last_scale_bar.length, CoastFile)) return;
   canvas.SetPenColor(kBlack);
   canvas.SetBrushHollow();
   const auto block_path = FindLayerFile(kBlockNumberFile, setup.places);
   if (!block_path) {
     Tell(tell, kBlocksMissing, kBlockNumberFile);
-    return PaintEnd::Drawn;
+    return;
   }
   BlockFile = block_path->string();
   const auto blocks = cache_.Blocks(*block_path);
   if (!blocks) {
     Tell(tell, kBlocksNotOpen, BlockFile);
-    return PaintEnd::Drawn;
+    return;
   }
   DrawBlockLabels(*blocks, view, canvas);
-  return PaintEnd::Drawn;
 }
 
-CursorTexts PlotScene::MouseMove(std::int32_t px, std::int32_t py) {
+CursorTexts PlotScene::MouseMove(std::int32_t px, std::int32_t py, bool plane) {
   const PlotPoint p = view.ToPlot(px, py);
   Cursor = p;
-  return CursorReadOut(p.x, p.y);
+  return plane ? PlaneReadOut(p.x, p.y) : CursorReadOut(p.x, p.y);
 }
 
 void PlotScene::PanWest() {
@@ -173,6 +183,11 @@ bool PlotScene::ShowWholeBackground(const PaintSetup& setup, const PlotMessageSi
 
 bool PlotScene::ChooseCoastFile(const std::string& path, const PaintSetup& setup,
                                 const PlotMessageSink& tell) {
+  const auto coast = cache_.Coast(path);
+  if (!coast || !IsCoastFile(*coast)) {
+    if (tell) tell(path + kNotACoastFile);
+    return false;
+  }
   CoastFile = path;
   StaticText3 = " /.../ " + std::filesystem::path(path).stem().string();
   ForgetMessages();
