@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDialog>
 #include <QDir>
 #include <QFrame>
 #include <QGridLayout>
@@ -13,8 +14,10 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
+#include <QPlainTextEdit>
 #include <QPrinter>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScreen>
 #include <QShortcut>
 #include <QStyle>
@@ -23,6 +26,7 @@
 #include <clocale>
 #include <exception>
 #include <new>
+#include <sstream>
 
 #include "app/about_box.h"
 #include "app/artwork.h"
@@ -36,6 +40,12 @@
 
 namespace oru {
 namespace {
+
+// The input and output formats' item for the formats of the batch command
+// (GIS files through GDAL, NMEA, P1/90, RTZ): the chosen file's extension
+// names the format.
+constexpr int kGisFormat = 3;
+const QString kGisItem = QStringLiteral("GIS or navigation file");
 
 QLabel* TextLabel(const char* name, const QString& text, QWidget* parent) {
   auto* label = new QLabel(text, parent);
@@ -166,11 +176,13 @@ void TForm1::BuildControls() {
 
   RadioGroup4 = new RadioGroup(QStringLiteral("RadioGroup4"), QStringLiteral("Input format"),
                                {QStringLiteral("oru/kvl"), QStringLiteral("ASCII Lat, Lon [DMS]"),
-                                QStringLiteral("ASCII  X, Y        [m]")},
+                                QStringLiteral("ASCII  X, Y        [m]"), kGisItem},
                                0, client);
   RadioGroup5 = new RadioGroup(
       QStringLiteral("RadioGroup5"), QStringLiteral("Output format"),
-      {QStringLiteral("oru/kvl"), QStringLiteral("ASCII"), QStringLiteral("Kel")}, 0, client);
+      {QStringLiteral("oru/kvl"), QStringLiteral("ASCII"), QStringLiteral("Kel"), kGisItem}, 0,
+      client);
+  RadioGroup5->Item(kGisFormat)->setEnabled(false);  // follows the input's item
   RadioGroup3 = new RadioGroup(
       QStringLiteral("RadioGroup3"), QStringLiteral("Selection Criterion"),
       {QStringLiteral("Maximum deviation"), QStringLiteral("Number of points")}, 1, client);
@@ -306,6 +318,7 @@ void TForm1::BuildMenu() {
   QAction* routes = File1->addAction(QStringLiteral("&Navigation to Routes ..."));
   routes->setObjectName(QStringLiteral("NavRoutes1"));
   connect(routes, &QAction::triggered, this, [this] { NavRouteDialog(dialogs_, this).exec(); });
+  Tracks1 = item(File1, "Tracks1", "&Tracks of the Last Run ...", &TForm1::Tracks1Click);
   PrintScreen1 = item(File1, "PrintScreen1", "&Print Screen", &TForm1::PrintScreen1Click);
   Exit1 = item(File1, "Exit1", "&Exit", &TForm1::Exit1Click);
   QMenu* Options1 = menuBar()->addMenu(QStringLiteral("&Options"));
@@ -356,8 +369,12 @@ RunChoices TForm1::ChosenChoices() const {
   choices.calculation = static_cast<CalculationType>(RadioGroup1->ItemIndex());
   choices.datum = static_cast<DatumChoice>(RadioGroup2->ItemIndex());
   choices.criterion = static_cast<Criterion>(RadioGroup3->ItemIndex());
-  choices.input_format = static_cast<InputFormat>(RadioGroup4->ItemIndex());
-  choices.output_format = static_cast<OutputFormat>(RadioGroup5->ItemIndex());
+  // The GIS item names no survey format: the formats keep their defaults,
+  // which such a run never reads.
+  if (RadioGroup4->ItemIndex() != kGisFormat) {
+    choices.input_format = static_cast<InputFormat>(RadioGroup4->ItemIndex());
+    choices.output_format = static_cast<OutputFormat>(RadioGroup5->ItemIndex());
+  }
   return choices;
 }
 
@@ -382,6 +399,7 @@ void TForm1::UpdateControls() {
   BitBtn3->setIcon(style()->standardIcon(idle ? QStyle::SP_MediaPlay : QStyle::SP_MediaStop));
   BitBtn4->setEnabled(idle && run_ended_once_);
   BitBtnPlot->setEnabled(idle && run_ended_once_);
+  Tracks1->setEnabled(idle && last_completed_ && last_completed_->gis);
   Edit1->setEnabled(idle);
 }
 
@@ -419,6 +437,10 @@ void TForm1::BitBtn3Click() {
     StopRun();
     return;
   }
+  if (RadioGroup4->ItemIndex() == kGisFormat) {
+    StartGisRun();
+    return;
+  }
   RunRequest request;
   request.input = ToPath(input_file_name_);
   request.output = ToPath(output_file_name_);
@@ -428,7 +450,8 @@ void TForm1::BitBtn3Click() {
   request.quality_figures = true;
   last_run_choices_ = request.choices;
   line_count_ = 0;
-  running_ = PlottableRun{input_file_name_, output_file_name_, request.choices, std::nullopt};
+  running_ = PlottableRun{input_file_name_, output_file_name_, request.choices, std::nullopt, {}};
+  gis_run_ = nullptr;
   auto outcome = std::make_shared<RunOutcome>();
   outcome_ = outcome;
   run_under_way_ = true;
@@ -443,6 +466,67 @@ void TForm1::BitBtn3Click() {
   });
 }
 
+void TForm1::StartGisRun() {
+  CliOptions options;
+  options.inputs = {ToPath(input_file_name_).string()};
+  options.request.input = ToPath(input_file_name_);
+  options.request.output = ToPath(output_file_name_);
+  options.request.choices = ChosenChoices();
+  options.request.selection_value = Edit1->text().toStdString();
+  options.request.method =
+      Optimal1->isChecked() ? SelectionMethod::Optimal : SelectionMethod::DouglasPeucker;
+  last_run_choices_ = options.request.choices;
+  line_count_ = 0;
+  running_ = PlottableRun{input_file_name_, output_file_name_, options.request.choices,
+                          std::nullopt, {}};
+  auto outcome = std::make_shared<RunOutcome>();
+  auto gis = std::make_shared<GisRunResult>();
+  outcome_ = outcome;
+  gis_run_ = gis;
+  run_under_way_ = true;
+  DisableForRun();
+  worker_->Start([options, outcome, gis](RunObserver& observer) {
+    BatchExtras extras;
+    extras.keep_tracks = true;
+    // The worker's stop request is an atomic flag: safe from any thread.
+    extras.stop_requested = [&observer] { return observer.StopRequested(); };
+    std::ostringstream report;
+    std::ostringstream errors;
+    try {
+      gis->batch = RunBatch(options, extras, report, errors);
+    } catch (const std::bad_alloc&) {
+      observer.ShowMessage("Not enough memory to thin " + options.request.input.string() + ".");
+      return;
+    }
+    gis->report = report.str();
+    outcome->completed = gis->batch.status == 0 && !gis->batch.stopped;
+    if (outcome->completed) observer.ShowStatistics(FormatStatistics(gis->batch.total));
+    std::string said = errors.str();
+    if (!said.empty() && said.back() == '\n') said.pop_back();
+    if (!said.empty() && !gis->batch.stopped) observer.ShowMessage(said);
+  });
+}
+
+void TForm1::Tracks1Click() {
+  if (!last_completed_ || !last_completed_->gis) return;
+  if (tracks_view_ == nullptr) {
+    tracks_view_ = new QDialog(this);
+    tracks_view_->setObjectName(QStringLiteral("TracksView"));
+    tracks_view_->setWindowTitle(QStringLiteral("Tracks of the last run"));
+    auto* text = new QPlainTextEdit(tracks_view_);
+    text->setObjectName(QStringLiteral("TracksText"));
+    text->setReadOnly(true);
+    text->setLineWrapMode(QPlainTextEdit::NoWrap);
+    auto* layout = new QVBoxLayout(tracks_view_);
+    layout->addWidget(text);
+    tracks_view_->resize(640, 420);
+  }
+  tracks_view_->findChild<QPlainTextEdit*>()->setPlainText(
+      QString::fromStdString(last_completed_->gis->report));
+  tracks_view_->show();
+  tracks_view_->raise();
+}
+
 void TForm1::RunEnded(const std::vector<std::string>& messages) {
   const RunOutcome outcome = *outcome_;
   run_under_way_ = false;
@@ -451,6 +535,7 @@ void TForm1::RunEnded(const std::vector<std::string>& messages) {
   if (outcome.completed) {
     last_completed_ = running_;
     last_completed_->quality = outcome.quality;
+    last_completed_->gis = gis_run_;
   } else {
     // No figure of an earlier run may stand beside this run's message.
     ShowStatistics(StatisticsTexts{});
@@ -471,7 +556,11 @@ void TForm1::BitBtnPlotClick() {
   }
   const PlottableRun& run = *last_completed_;
   try {
-    PlotForm1->PlotRun(start_directory_, run.input, run.output, run.choices, run.quality);
+    if (run.gis) {
+      PlotForm1->PlotTracks(start_directory_, run.input, run.gis->batch.plotted);
+    } else {
+      PlotForm1->PlotRun(start_directory_, run.input, run.output, run.choices, run.quality);
+    }
   } catch (const std::bad_alloc&) {
     // Every file is as it was: the hand-off files are replaced whole or not.
     Tell(QStringLiteral("Not enough memory to plot %1.").arg(run.input));
@@ -485,7 +574,16 @@ void TForm1::RadioGroup3Click() {
 
 void TForm1::RadioGroup4Click() {
   const int format = RadioGroup4->ItemIndex();
-  if (format == 2) {
+  RadioGroup5->Item(kGisFormat)->setEnabled(format == kGisFormat);
+  if (format == kGisFormat) {
+    // The file's extension names its format, and its CRS the datum; the
+    // output is a GIS or navigation file too.
+    RadioGroup1->setEnabled(true);
+    RadioGroup2->SetItemIndex(-1);
+    RadioGroup2->setEnabled(false);
+    RadioGroup5->SetItemIndex(kGisFormat);
+    RadioGroup5->setEnabled(false);
+  } else if (format == 2) {
     // Plane coordinates: metres are only ever measured in the plane, have
     // no datum and are written as they were read.
     RadioGroup1->SetItemIndex(1);

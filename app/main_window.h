@@ -11,9 +11,11 @@
 #include <string>
 #include <vector>
 
+#include "cli/batch_run.h"
 #include "run/processing_run.h"
 
 class QAction;
+class QDialog;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -38,6 +40,13 @@ class UserDialogs;
 // stays usable meanwhile. "Go!" is "Stop" while a run works (Esc does the
 // same); the controls that could start another run or change the running
 // one are disabled. Closing the window during a run stops it first.
+// The result of a run of a GIS or navigation file: its totals and tracks,
+// and the rows of each track as oru-cli prints them.
+struct GisRunResult {
+  BatchOutcome batch;
+  std::string report;
+};
+
 class TForm1 final : public QMainWindow {
   Q_OBJECT
 
@@ -65,6 +74,7 @@ class TForm1 final : public QMainWindow {
   void BitBtn3Click();
   void BitBtn4Click();
   void BitBtnPlotClick();
+  void Tracks1Click();
   void RadioGroup3Click();
   void RadioGroup4Click();
   void Open1Click();
@@ -86,6 +96,8 @@ class TForm1 final : public QMainWindow {
   std::array<RadioGroup*, 5> RadioGroups() const;
   void DisableForRun();
   void EnableAfterRun();
+  // "Go!" with the GIS item: the batch command's run of one file.
+  void StartGisRun();
   // Enables the buttons and their menu items from the one state they follow.
   void UpdateControls();
   void ShowStatistics(const StatisticsTexts& texts);
@@ -108,7 +120,11 @@ class TForm1 final : public QMainWindow {
     QString output;
     RunChoices choices;
     std::optional<QualityTexts> quality;
+    // A run of a GIS or navigation file: its tracks and their rows.
+    std::shared_ptr<const GisRunResult> gis;
   };
+  std::shared_ptr<GisRunResult> gis_run_;  // filled by a GIS run under way
+  QDialog* tracks_view_ = nullptr;          // "Tracks of the Last Run", once opened
   std::optional<PlottableRun> last_completed_;
   PlottableRun running_;                  // the run under way, as started
   std::shared_ptr<RunOutcome> outcome_;  // filled by the run under way
@@ -146,6 +162,7 @@ class TForm1 final : public QMainWindow {
   QPushButton* BitBtn5;
   QAction* Open1;
   QAction* Save1;
+  QAction* Tracks1;
   QAction* PrintScreen1;
   QAction* Exit1;
   QAction* Index1;

@@ -10,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "run/processing_run.h"
 #include "run/selection_value.h"
 #include "cli/coordinate_outputs.h"
 #include "cli/format_choice.h"
@@ -19,6 +20,7 @@
 #include "gis/track_thinning.h"
 #include "navformats/nmea_reader.h"
 #include "navformats/p190_reader.h"
+#include "track/selection_engine.h"
 #include "trackio/file_io.h"
 
 namespace oru {
@@ -43,7 +45,18 @@ struct FileJob {
   std::string error;
   std::vector<std::string> notes;
   std::vector<std::string> route_files;  // per track, when each is a file of its own
+  std::vector<PlotTrack> plotted;        // per track, when the extras keep them
+  std::atomic<bool> stopped{false};      // a track's selection was stopped
 };
+
+// The run's settings shared by every job.
+struct BatchSettings {
+  ThinChoices choices;
+  bool p190_grid = false;
+  bool keep_tracks = false;
+};
+
+constexpr const char* kStoppedMessage = "stopped; nothing was written";
 
 // Whether the job's output is written from the tracks' coordinates rather
 // than by GDAL from the input file again.
@@ -76,6 +89,10 @@ std::string JsonLine(const std::string& keys, const StatisticsTexts& texts, Sele
 }
 
 void Write(FileJob& job, const ThinChoices& choices) {
+  if (job.stopped) {
+    job.error = kStoppedMessage;
+    return;
+  }
   std::vector<std::vector<std::int64_t>> kept(job.thinned.size());
   for (std::size_t i = 0; i < kept.size(); ++i) kept[i] = std::move(job.thinned[i].selected);
   if (FromCoordinates(job)) {
@@ -105,9 +122,22 @@ void Write(FileJob& job, const ThinChoices& choices) {
   job.notes = std::move(written.left_out);
 }
 
-void Thin(FileJob& job, std::size_t track, const ThinChoices& choices) {
-  job.thinned[track] = ThinTrack(job.read.tracks[track], choices);
-  if (job.unthinned.fetch_sub(1) == 1) Write(job, choices);
+void Thin(FileJob& job, std::size_t track, const BatchSettings& settings) {
+  GisTrack& source = job.read.tracks[track];
+  if (settings.keep_tracks) {
+    PlotTrack& plotted = job.plotted[track];
+    plotted.geographic = source.geographic;
+    plotted.datum = source.datum;
+    plotted.first = source.first;
+    plotted.second = source.second;
+  }
+  try {
+    job.thinned[track] = ThinTrack(source, settings.choices);
+    if (settings.keep_tracks) job.plotted[track].kept = job.thinned[track].selected;
+  } catch (const SelectionStopped&) {
+    job.stopped = true;
+  }
+  if (job.unthinned.fetch_sub(1) == 1) Write(job, settings.choices);
 }
 
 // The tracks of an NMEA or P1/90 file, as coordinates to write and as
@@ -156,9 +186,14 @@ void ReadGisFile(FileJob& job) {
 
 // Reads the file, then hands its tracks to the pool before any other file
 // is read; the last track thinned writes the file.
-void Read(FileJob& job, const ThinChoices& choices, bool p190_grid, TaskPool& pool) {
+void Read(FileJob& job, const BatchSettings& settings, TaskPool& pool) {
+  const ThinChoices& choices = settings.choices;
+  if (choices.stop_requested && choices.stop_requested()) {
+    job.error = kStoppedMessage;
+    return;
+  }
   if (job.input_format.nav != nullptr) {
-    ReadNavigationFile(job, p190_grid);
+    ReadNavigationFile(job, settings.p190_grid);
   } else {
     ReadGisFile(job);
   }
@@ -168,6 +203,7 @@ void Read(FileJob& job, const ThinChoices& choices, bool p190_grid, TaskPool& po
   }
   const std::size_t n = job.read.tracks.size();
   job.thinned.resize(n);
+  if (settings.keep_tracks) job.plotted.resize(n);
   std::vector<std::size_t> to_thin;
   for (std::size_t i = 0; i < n; ++i) {
     if (job.read.tracks[i].points > 0) to_thin.push_back(i);
@@ -178,7 +214,7 @@ void Read(FileJob& job, const ThinChoices& choices, bool p190_grid, TaskPool& po
   }
   job.unthinned = to_thin.size();
   for (const std::size_t i : to_thin) {
-    pool.SubmitUrgent([&job, i, &choices] { Thin(job, i, choices); });
+    pool.SubmitUrgent([&job, i, &settings] { Thin(job, i, settings); });
   }
 }
 
@@ -266,11 +302,12 @@ std::optional<ThinChoices> ChoicesOf(const CliOptions& options, std::string& err
 }
 
 // Statistics of every track, file by file, then the total; failures on err.
-int Report(const std::vector<std::unique_ptr<FileJob>>& jobs, bool json, SelectionMethod method,
-           std::ostream& out,
-           std::ostream& err) {
-  SelectionStatistics total;
-  std::int64_t tracks = 0;
+// The plotted tracks move into the outcome.
+BatchOutcome Report(const std::vector<std::unique_ptr<FileJob>>& jobs, bool json,
+                    SelectionMethod method, std::ostream& out, std::ostream& err) {
+  BatchOutcome outcome;
+  SelectionStatistics& total = outcome.total;
+  std::int64_t& tracks = outcome.tracks;
   std::int64_t lines_skipped = 0;
   std::vector<std::string> failed;
   for (const auto& job : jobs) {
@@ -316,6 +353,7 @@ int Report(const std::vector<std::unique_ptr<FileJob>>& jobs, bool json, Selecti
         out << '\n';
       }
       ++tracks;
+      if (i < job->plotted.size()) outcome.plotted.push_back(std::move(job->plotted[i]));
       total.largest_deviation = std::max(total.largest_deviation, s.largest_deviation);
       total.n += s.n;
       total.count += s.count;
@@ -343,32 +381,48 @@ int Report(const std::vector<std::unique_ptr<FileJob>>& jobs, bool json, Selecti
     out << "Total of " << tracks << " tracks in " << written << " files:\n"
         << StatisticsRows(texts);
   }
-  if (failed.empty()) return 0;
+  if (failed.empty()) return outcome;
   err << "oru-cli: " << failed.size() << " of " << jobs.size() << " files failed:";
   for (const std::string& f : failed) err << ' ' << f;
   err << '\n';
-  return 1;
+  outcome.status = 1;
+  return outcome;
 }
 
 }  // namespace
 
-int RunGisCommand(const CliOptions& options, std::ostream& out, std::ostream& err) {
+int RunGisCommand(const CliOptions& options, std::ostream& out, std::ostream& err,
+                  std::function<bool()> stop_requested) {
   if (!options.plot_dir.empty() || !options.plot_image.empty()) {
     err << "oru-cli: plots are drawn of survey tracks only\n";
     return 2;
   }
+  const BatchOutcome outcome =
+      RunBatch(options, BatchExtras{false, std::move(stop_requested)}, out, err);
+  if (!outcome.stopped) return outcome.status;
+  err << kRunStoppedMessage << '\n';
+  return 130;
+}
+
+BatchOutcome RunBatch(const CliOptions& options, const BatchExtras& extras, std::ostream& out,
+                      std::ostream& err) {
+  BatchOutcome outcome;
   std::string usage;
   std::vector<std::unique_ptr<FileJob>> jobs = PlanJobs(options, usage);
   if (!usage.empty()) {
     err << "oru-cli: " << usage << '\n';
-    return 2;
+    outcome.status = 2;
+    return outcome;
   }
   std::string error;
-  const std::optional<ThinChoices> choices = ChoicesOf(options, error);
+  std::optional<ThinChoices> choices = ChoicesOf(options, error);
   if (!choices) {
     err << error << '\n';
-    return 1;
+    outcome.status = 1;
+    return outcome;
   }
+  choices->stop_requested = extras.stop_requested;
+  const BatchSettings settings{*choices, options.p190_grid, extras.keep_tracks};
   if (!options.output_dir.empty()) {
     std::error_code ec;
     fs::create_directories(options.output_dir, ec);
@@ -381,13 +435,13 @@ int RunGisCommand(const CliOptions& options, std::ostream& out, std::ostream& er
         std::error_code ec;
         fs::create_directories(fs::path(job->output).parent_path(), ec);
       }
-      pool.Submit([&file = *job, &choices = *choices, grid = options.p190_grid, &pool] {
-        Read(file, choices, grid, pool);
-      });
+      pool.Submit([&file = *job, &settings, &pool] { Read(file, settings, pool); });
     }
     pool.Wait();
   }
-  return Report(jobs, options.json, options.request.method, out, err);
+  outcome = Report(jobs, options.json, options.request.method, out, err);
+  outcome.stopped = extras.stop_requested && extras.stop_requested();
+  return outcome;
 }
 
 }  // namespace oru

@@ -148,17 +148,18 @@ int main(int argc, char** argv) {
     std::cout << oru::FormatList();
     return 0;
   }
-  if (oru::IsBatchCommand(*options)) return oru::RunGisCommand(*options, std::cout, std::cerr);
+  // Temporary files go with the process on SIGTERM and SIGHUP; SIGINT stops
+  // the run in order, a second SIGINT ends it at once.
+  oru::InstallTemporaryFileCleanup();
+  oru::InstallStopOnInterrupt();
+  if (oru::IsBatchCommand(*options)) {
+    return oru::RunGisCommand(*options, std::cout, std::cerr, oru::InterruptRequested);
+  }
   if (options->max_waypoints != 0 || options->p190_grid) {
     std::cerr << "oru-cli: --max-waypoints and --p190-grid are for GIS and navigation files\n\n"
               << oru::CliUsage();
     return 2;
   }
-
-  // Temporary files go with the process on SIGTERM and SIGHUP; SIGINT stops
-  // the run in order, a second SIGINT ends it at once.
-  oru::InstallTemporaryFileCleanup();
-  oru::InstallStopOnInterrupt();
   try {
     return Run(*options);
   } catch (const std::bad_alloc&) {

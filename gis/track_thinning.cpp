@@ -6,6 +6,21 @@
 #include "track/selection_engine.h"
 
 namespace oru {
+namespace {
+
+// Passes the choices' stop request to the engine; shows nothing.
+class StopOnRequest final : public SelectionObserver {
+ public:
+  explicit StopOnRequest(const std::function<bool()>& stop) : stop_(stop) {}
+  bool ProgressDue() override { return false; }
+  void OnProgress(const SelectionStatistics&) override {}
+  bool StopRequested() override { return stop_(); }
+
+ private:
+  const std::function<bool()>& stop_;
+};
+
+}  // namespace
 
 TrackThinning ThinTrack(GisTrack& track, const ThinChoices& choices) {
   SelectionSettings settings;
@@ -26,7 +41,9 @@ TrackThinning ThinTrack(GisTrack& track, const ThinChoices& choices) {
   auto select = [&](double threshold, std::int64_t count) {
     settings.threshold = threshold;
     settings.wanted_count = count;
-    return SelectPoints(track.first, track.second, settings, nullptr);
+    StopOnRequest observer(choices.stop_requested);
+    return SelectPoints(track.first, track.second, settings,
+                        choices.stop_requested ? &observer : nullptr);
   };
   SelectionResult result;
   bool capped = false;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -22,6 +23,9 @@ struct ThinChoices {
   // At most this many points a track (an ECDIS takes routes of a limited
   // number of waypoints); 0 for no limit, else at least 3.
   std::int64_t max_points = 0;
+  // Asked inside the selection's long loops, possibly from several threads
+  // at once: true ends the selection with SelectionStopped. None: never.
+  std::function<bool()> stop_requested;
 };
 
 struct TrackThinning {
@@ -40,7 +44,7 @@ struct TrackThinning {
 // vertex, up to the limit of max_points; "Number of points" keeps at most
 // max_points. Moves the track's coordinates into the engine (they are emptied);
 // depends on nothing but the track and the choices, so tracks may be thinned
-// in any order or at once.
+// in any order or at once. Throws SelectionStopped when asked to stop.
 TrackThinning ThinTrack(GisTrack& track, const ThinChoices& choices);
 
 }  // namespace oru

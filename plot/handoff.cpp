@@ -3,10 +3,12 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <numbers>
 
 #include "geodesy/angles.h"
 #include "geodesy/c_number_format.h"
 #include "geodesy/c_number_scan.h"
+#include "geodesy/error_codes.h"
 #include "geodesy/projections.h"
 #include "geodesy/read_latlon.h"
 #include "geodesy/transformation.h"
@@ -152,16 +154,27 @@ void CarryForText(std::int32_t& deg, std::int32_t& min, double& sec) {
   }
 }
 
-void AppendPlotLine(std::string& out, double x, double y, std::int32_t colour) {
+// A hand-off that could not be made: "File fout: ", the file, what failed
+// and the system's reason.
+HandoffOutcome Failed(const std::filesystem::path& file, const char* what, int error) {
+  HandoffOutcome outcome;
+  outcome.message =
+      WithSystemReason(std::string(kHandoffOpenError) + ": " + file.string() + what, error);
+  return outcome;
+}
+
+}  // namespace
+
+void AppendPlotLine(std::string& out, double x, double y, std::int32_t colour, std::int32_t mode) {
   cfmt::Fixed(out, x, 0, 6);
   out += ' ';
   cfmt::Fixed(out, y, 0, 6);
   out += ' ';
   cfmt::Int(out, colour);
-  out += " 2\n";
+  out += ' ';
+  cfmt::Int(out, mode);
+  out += '\n';
 }
-
-}  // namespace
 
 std::string HandoffCoordinateText(const DmsPosition& p) {
   std::int32_t lat_d = p.lat_deg;
@@ -202,6 +215,20 @@ int PlotProjector::ToPlot(const DmsPosition& p, double& x, double& y) {
   LatLon position{};
   position.text = HandoffCoordinateText(p);
   if (const int code = Read_LatLon(position); code != 0) return code;
+  return ToPlot(position, x, y);
+}
+
+int PlotProjector::ToPlot(double lat_deg, double lon_deg, double& x, double& y) {
+  if (!(std::fabs(lat_deg) <= 90.0 && std::fabs(lon_deg) <= 180.0)) return kGeodToRadians;
+  LatLon position{};
+  position.lat_rad = lat_deg / 180.0 * std::numbers::pi;
+  position.lon_rad = lon_deg / 180.0 * std::numbers::pi;
+  // The datum shift and the projection read the DMS fields.
+  if (const int code = LatLon_To_DMS(position); code != 0) return code;
+  return ToPlot(position, x, y);
+}
+
+int PlotProjector::ToPlot(LatLon& position, double& x, double& y) {
   if (ed50_) {
     if (const int code = Datum_Trans(ed50_params_, position, wgs84_, position); code != 0) {
       return code;
@@ -285,44 +312,45 @@ HandoffOutcome WritePlotHandoff(const std::filesystem::path& input,
                                 const std::filesystem::path& output,
                                 const std::filesystem::path& directory,
                                 const HandoffChoices& choices) {
-  HandoffOutcome outcome;
-  auto failed = [&outcome](const std::filesystem::path& file, const char* what, int error) {
-    outcome.message =
-        WithSystemReason(std::string(kHandoffOpenError) + ": " + file.string() + what, error);
-    return outcome;
-  };
   const std::filesystem::path all_path = directory / kAllPointsFile;
   const std::filesystem::path selected_path = directory / kSelectedPointsFile;
   // A track kept under a hand-off file's name is never written over.
   for (const auto& track : {input, output}) {
     for (const auto& handoff : {all_path, selected_path}) {
-      if (SameFile(handoff, track)) return failed(handoff, " is a track of the run.", 0);
+      if (SameFile(handoff, track)) return Failed(handoff, " is a track of the run.", 0);
     }
   }
   std::string input_text;
   std::string output_text;
   if (const FileStatus read = LoadFile(input, input_text); !read) {
-    return failed(input, " could not be read.", read.error);
+    return Failed(input, " could not be read.", read.error);
   }
   if (const FileStatus read = LoadFile(output, output_text); !read) {
-    return failed(output, " could not be read.", read.error);
+    return Failed(output, " could not be read.", read.error);
   }
-  const HandoffText all = AllPointsText(input_text, choices);
-  const HandoffText selected = SelectedPointsText(output_text, choices);
+  return WriteHandoffFiles(directory, AllPointsText(input_text, choices),
+                           SelectedPointsText(output_text, choices));
+}
+
+HandoffOutcome WriteHandoffFiles(const std::filesystem::path& directory, const HandoffText& all,
+                                 const HandoffText& selected) {
+  HandoffOutcome outcome;
+  const std::filesystem::path all_path = directory / kAllPointsFile;
+  const std::filesystem::path selected_path = directory / kSelectedPointsFile;
   // Both files are made before either is replaced.
   StagedFile all_file;
   StagedFile selected_file;
   if (const FileStatus staged = all_file.Stage(all_path, all.text); !staged) {
-    return failed(all_path, " could not be written.", staged.error);
+    return Failed(all_path, " could not be written.", staged.error);
   }
   if (const FileStatus staged = selected_file.Stage(selected_path, selected.text); !staged) {
-    return failed(selected_path, " could not be written.", staged.error);
+    return Failed(selected_path, " could not be written.", staged.error);
   }
   if (const FileStatus done = all_file.Commit(); !done) {
-    return failed(all_path, " could not be written.", done.error);
+    return Failed(all_path, " could not be written.", done.error);
   }
   if (const FileStatus done = selected_file.Commit(); !done) {
-    return failed(selected_path, " could not be written.", done.error);
+    return Failed(selected_path, " could not be written.", done.error);
   }
   outcome.written = true;
   outcome.all_points = all.written;

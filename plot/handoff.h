@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "geodesy/datum.h"
+#include "geodesy/records.h"
 #include "track/run_settings.h"
 
 namespace oru {
@@ -65,8 +66,12 @@ class PlotProjector {
   // 0 and x, y in plot metres, or the geodesy error code of the step that
   // failed (x, y untouched).
   int ToPlot(const DmsPosition& p, double& x, double& y);
+  // The same from degrees (north and east positive) on the projector's datum.
+  int ToPlot(double lat_deg, double lon_deg, double& x, double& y);
 
  private:
+  int ToPlot(LatLon& position, double& x, double& y);
+
   bool ed50_;
   DatumParams wgs84_;
   DatumParams ed50_params_;
@@ -99,6 +104,17 @@ struct HandoffOutcome {
   std::int64_t selected_points = 0;
   std::int64_t skipped = 0;
 };
+
+// One hand-off line: "X Y colour mode" (mode 2 joins the point to the one
+// before and marks it; mode 3 moves the pen there, see plot/drawing.h).
+void AppendPlotLine(std::string& out, double x, double y, std::int32_t colour,
+                    std::int32_t mode = 2);
+
+// Writes the two hand-off files into `directory`: both are staged before
+// either replaces its earlier version. The message names a file that could
+// not be written and the system's reason.
+HandoffOutcome WriteHandoffFiles(const std::filesystem::path& directory, const HandoffText& all,
+                                 const HandoffText& selected);
 
 // Reads `input` and `output` and writes the two hand-off files into
 // `directory`. Nothing is written when one of the four files cannot be

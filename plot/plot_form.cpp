@@ -175,24 +175,43 @@ bool TPlotForm::PlotRun(const QString& start_directory, const QString& input_fil
   const std::filesystem::path dir = start_directory.toStdString();
   const HandoffOutcome outcome =
       WritePlotHandoff(input_file.toStdString(), output_file.toStdString(), dir, handoff);
+  const std::string kind = std::to_string(static_cast<int>(choices.input_format)) + ' ' +
+                           std::to_string(static_cast<int>(choices.datum));
+  return ShowHandoff(outcome, dir, choices.input_format == InputFormat::AsciiXY,
+                     TrackIdentity(input_file, kind), quality);
+}
+
+bool TPlotForm::PlotTracks(const QString& start_directory, const QString& input_file,
+                           const std::vector<PlotTrack>& tracks) {
+  const TracksHandoff texts = TracksHandoffTexts(tracks);
+  const std::filesystem::path dir = start_directory.toStdString();
+  const bool xy = !tracks.empty() && !tracks.front().geographic;
+  return ShowHandoff(WriteHandoffFiles(dir, texts.all, texts.selected), dir, xy,
+                     TrackIdentity(input_file, xy ? "tracks x,y" : "tracks"), std::nullopt);
+}
+
+// The file's name, its kind, size and time of last change: another track
+// than the one shown last opens as the first showing does.
+std::string TPlotForm::TrackIdentity(const QString& input_file, const std::string& kind) {
+  std::error_code error;
+  const std::filesystem::path input = input_file.toStdString();
+  const auto size = std::filesystem::file_size(input, error);
+  const auto time = std::filesystem::last_write_time(input, error);
+  return input.string() + '\n' + kind + ' ' + std::to_string(size) + ' ' +
+         std::to_string(time.time_since_epoch().count());
+}
+
+bool TPlotForm::ShowHandoff(const HandoffOutcome& outcome, const std::filesystem::path& dir,
+                            bool xy_input, const std::string& track,
+                            const std::optional<QualityTexts>& quality) {
   if (!outcome.written) {
     message_box_(parentWidget() != nullptr ? parentWidget() : this,
                  QString::fromStdString(outcome.message));
     return false;
   }
   setup_.handoff_dir = dir;
-  setup_.xy_input = choices.input_format == InputFormat::AsciiXY;
-  // Another track than the one shown last opens as the first showing does:
-  // on the whole background, or on the whole X, Y track.
-  std::error_code error;
-  const std::filesystem::path input = input_file.toStdString();
-  const auto size = std::filesystem::file_size(input, error);
-  const auto time = std::filesystem::last_write_time(input, error);
-  const std::string track = input.string() + '\n' +
-                            std::to_string(static_cast<int>(choices.input_format)) + ' ' +
-                            std::to_string(static_cast<int>(choices.datum)) + ' ' +
-                            std::to_string(size) + ' ' +
-                            std::to_string(time.time_since_epoch().count());
+  setup_.xy_input = xy_input;
+  // Another track: on the whole background, or on the whole X, Y track.
   if (track != plotted_track_) scene_.ExtentFixed = false;
   plotted_track_ = track;
   setWindowTitle(setup_.xy_input ? QStringLiteral("Plot of X, Y coordinates in metres")

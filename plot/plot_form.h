@@ -5,11 +5,15 @@
 #include <QMainWindow>
 #include <QPoint>
 #include <QString>
+#include <filesystem>
 #include <functional>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "run/processing_run.h"
 #include "plot/plot_scene.h"
+#include "plot/tracks_handoff.h"
 
 class QAction;
 class QLabel;
@@ -43,6 +47,10 @@ class TPlotForm final : public QMainWindow {
   bool PlotRun(const QString& start_directory, const QString& input_file,
                const QString& output_file, const RunChoices& choices,
                const std::optional<QualityTexts>& quality = std::nullopt);
+  // The same for the tracks of a GIS or navigation file (`input_file`): every
+  // track drawn, its kept points over it.
+  bool PlotTracks(const QString& start_directory, const QString& input_file,
+                  const std::vector<PlotTrack>& tracks);
 
   void SetMessageBox(MessageBox box) { message_box_ = std::move(box); }
   PlotScene& Scene() { return scene_; }
@@ -71,6 +79,9 @@ class TPlotForm final : public QMainWindow {
   void keyPressEvent(QKeyEvent* event) override;
 
  private:
+  static std::string TrackIdentity(const QString& input_file, const std::string& kind);
+  bool ShowHandoff(const HandoffOutcome& outcome, const std::filesystem::path& dir, bool xy_input,
+                   const std::string& track, const std::optional<QualityTexts>& quality);
   friend class PlotArea;
   void BuildControls();
   void BuildMenu();

@@ -4,7 +4,9 @@
 #include <QKeyEvent>
 #include <QFile>
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QTimer>
+#include <algorithm>
 #include <clocale>
 #include <fstream>
 #include <new>
@@ -164,7 +166,11 @@ INSTANTIATE_TEST_SUITE_P(
                       ForcedCase{"PlaneToOru", {2, 0}, {0, true}, {0, true}, {0, true}},
                       ForcedCase{"PlaneToDms", {2, 1}, {0, true}, {0, true}, {1, true}},
                       ForcedCase{"ToDms", {1}, {0, true}, {0, true}, {1, true}},
-                      ForcedCase{"DmsToOru", {1, 0}, {0, true}, {0, true}, {0, true}}),
+                      ForcedCase{"DmsToOru", {1, 0}, {0, true}, {0, true}, {0, true}},
+                      // The file's CRS names the datum; the output is such a file too.
+                      ForcedCase{"ToGis", {3}, {1, true}, {-1, false}, {3, false}},
+                      ForcedCase{"GisToOru", {3, 0}, {0, true}, {0, true}, {0, true}},
+                      ForcedCase{"PlaneToGis", {2, 3}, {1, true}, {-1, false}, {3, false}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(WindowTest, ChoosingTheSameInputFormatAgainKeepsTheUsersChoices) {
@@ -280,6 +286,48 @@ TEST_F(RunTest, OptimalMenuItemChoosesTheMethodOfTheNextRun) {
   EXPECT_EQ(ReadAll(output),
             "      0.00       0.00\n     50.00      10.00\n    150.00     -20.00\n"
             "    200.00       0.00\n");
+}
+
+// A GIS file of two lines through the window: totals in the rows, each
+// track's rows in "Tracks of the Last Run", both tracks in the plot.
+TEST_F(RunTest, ThinsEveryTrackOfAGisFile) {
+  Choose("RadioGroup4", 3);
+  EXPECT_FALSE(Group("RadioGroup5")->Item(3)->isEnabled() && Group("RadioGroup5")->isEnabled());
+  Choose("RadioGroup3", 1);
+  Edit("Edit1")->setText(QStringLiteral("3"));
+  const auto input = dir_.Write(
+      "lines.geojson",
+      R"({"type": "FeatureCollection", "features": [
+{"type": "Feature", "properties": {"name": "a"}, "geometry": {"type": "LineString",
+ "coordinates": [[4.0, 52.0], [4.01, 52.002], [4.02, 52.0], [4.03, 52.004], [4.04, 52.0]]}},
+{"type": "Feature", "properties": {"name": "b"}, "geometry": {"type": "LineString",
+ "coordinates": [[5.0, 53.0], [5.0, 53.01], [5.002, 53.02], [5.0, 53.03]]}}]})");
+  const auto output = dir_.path() / "kept.geojson";
+  RunWith(input, output);
+  EXPECT_TRUE(dialogs_.messages.isEmpty()) << dialogs_.messages.join('\n').toStdString();
+  EXPECT_EQ(Figures()[2], QStringLiteral("9"));
+  EXPECT_EQ(Figures()[3], QStringLiteral("6"));
+  EXPECT_TRUE(std::filesystem::exists(output));
+
+  ASSERT_TRUE(Action("Tracks1")->isEnabled());
+  Action("Tracks1")->trigger();
+  const auto* rows = window_->findChild<QPlainTextEdit*>(QStringLiteral("TracksText"));
+  ASSERT_NE(rows, nullptr);
+  EXPECT_TRUE(rows->toPlainText().contains(QStringLiteral("feature 2")));
+  EXPECT_TRUE(rows->toPlainText().contains(QStringLiteral("Total of 2 tracks in 1 files")));
+
+  Button("BitBtnPlot")->click();
+  EXPECT_TRUE(dialogs_.messages.isEmpty()) << dialogs_.messages.join('\n').toStdString();
+  const QDir start(window_->StartDirectory());
+  const QStringList all =
+      QString::fromStdString(ReadAll(start.filePath(QStringLiteral("AllePunten.dat")).toStdString()))
+          .split('\n', Qt::SkipEmptyParts);
+  ASSERT_EQ(all.size(), 9);
+  // The second track starts with the pen up: never joined to the first.
+  EXPECT_TRUE(all[5].endsWith(QStringLiteral(" 3"))) << all[5].toStdString();
+  const std::string selected =
+      ReadAll(start.filePath(QStringLiteral("Selectie.dat")).toStdString());
+  EXPECT_EQ(std::count(selected.begin(), selected.end(), '\n'), 6);
 }
 
 // The run works on the worker while the window handles its events: a timer

@@ -163,7 +163,14 @@ awk 'BEGIN { for (i = 0; i < 600000; i++) printf "%d %d\n", i, (i * 7919) % 1009
 env --default-signal=INT "$cli" --input-format xy --points 200000 big.txt out.txt \
   >std.out 2>std.err &
 pid=$!
-sleep 0.3
+# Not before the command catches SIGINT (bit 2 of SigCgt): a busy machine
+# may take longer to load its libraries than the run takes to start.
+for _ in $(seq 1000); do
+  mask=$(sed -n 's/^SigCgt:\s*//p' "/proc/$pid/status" 2>/dev/null) || break
+  [ -n "$mask" ] && (( 0x$mask & 2 )) && break
+  sleep 0.01
+done
+sleep 0.2
 kill -s INT "$pid"
 wait "$pid"
 status=$?

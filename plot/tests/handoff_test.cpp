@@ -1,4 +1,5 @@
 #include "plot/handoff.h"
+#include "plot/tracks_handoff.h"
 
 #include <gtest/gtest.h>
 
@@ -129,6 +130,30 @@ TEST(AllPointsText, PointsThatDoNotConvertAreSkippedNotRepeated) {
   const auto lines = Lines(h.text);
   ASSERT_EQ(lines.size(), 2u);
   EXPECT_GT(lines[1].y, lines[0].y);
+}
+
+// Tracks of GIS and navigation files: degrees give the plot metres that the
+// same positions as track text give (WGS84 and ED50), plane metres pass
+// through, a point beyond the poles is skipped, and each track after the
+// first starts with the pen up, its kept points too.
+TEST(TracksHandoffTexts, MatchTheTrackTextsAndNeverJoinTwoTracks) {
+  PlotTrack wgs{true, DatumChoice::Wgs84, {52.5, 53.25, 95.0}, {4.5, -3.75, 0.0}, {1, 2}};
+  PlotTrack ed50{true, DatumChoice::Ed50, {52.5}, {4.5}, {1}};
+  PlotTrack plane{false, DatumChoice::Wgs84, {100000.0, 1.5}, {450000.0, -2.0}, {2}};
+  const TracksHandoff h = TracksHandoffTexts({wgs, ed50, plane});
+  std::string ed50_text = AllPointsText("52.5N, 4.5E\n", Choices(DatumChoice::Ed50,
+                                        InputFormat::OruKvl, OutputFormat::OruKvl)).text;
+  ed50_text[ed50_text.size() - 2] = '3';  // the pen up: a track of its own
+  EXPECT_EQ(h.all.text, AllPointsText("52.5N, 4.5E\n53.25N, 3.75W\n", {}).text + ed50_text +
+                            "100000.000000 450000.000000 0 3\n1.500000 -2.000000 0 2\n");
+  EXPECT_EQ(h.all.skipped, 1);
+  const std::vector<Line> selected = Lines(h.selected.text);
+  ASSERT_EQ(selected.size(), 4u);
+  const std::vector<int> modes = {selected[0].mode, selected[1].mode, selected[2].mode,
+                                  selected[3].mode};
+  EXPECT_EQ(modes, (std::vector<int>{2, 2, 3, 3}));
+  EXPECT_EQ(selected[3].colour, 255);
+  EXPECT_EQ(selected[3].y, -2.0);
 }
 
 TEST(SelectedPointsText, EachOutputFormatGivesTheSamePoint) {
