@@ -43,6 +43,13 @@ class SimplifiedLine {
     length_from_[static_cast<std::size_t>(p)] = measure_.SegmentLength(p, end);
   }
 
+  // The lengths of the last split: the segment it replaced and the two new ones.
+  void LastSplitLengths(Addition& addition) const {
+    addition.split_length = last_split_.old_length;
+    addition.left_length = length_from_[static_cast<std::size_t>(last_split_.start)];
+    addition.right_length = length_from_[static_cast<std::size_t>(last_split_.point)];
+  }
+
   // The segment lengths summed from the first point on, from 0.0: the same
   // additions, in the same order, as the length of the polyline through the
   // selected points.
@@ -132,7 +139,7 @@ SelectionResult SelectWhole(SegmentMeasure& measure, std::int64_t n,
 // point never changes until the segment is split, so each iteration measures
 // only the points of the segment it splits.
 SelectionResult Select(SegmentMeasure& measure, std::int64_t n, const SelectionSettings& settings,
-                       SelectionObserver* observer) {
+                       SelectionObserver* observer, AdditionSink* additions) {
   if (n <= 2) return SelectWhole(measure, n, settings);
 
   SimplifiedLine line(measure, n);
@@ -183,6 +190,11 @@ SelectionResult Select(SegmentMeasure& measure, std::int64_t n, const SelectionS
     split_under_way = false;
     completed = SelectionStatistics{queue.LargestDeviation(), n, count, full_length, 0.0,
                                     point + 1,                deviation};
+    if (additions != nullptr) {
+      Addition addition{point, deviation, completed->largest_deviation, 0.0, 0.0, 0.0};
+      line.LastSplitLengths(addition);
+      additions->OnAddition(addition);
+    }
 
     const bool stop = (!(deviation > settings.threshold) && !queue.AnyBeyondThreshold()) ||
                       count >= settings.wanted_count || count >= n;
@@ -206,12 +218,14 @@ SelectionResult Select(SegmentMeasure& measure, std::int64_t n, const SelectionS
 }  // namespace
 
 SelectionResult DouglasPeucker(SegmentMeasure& measure, std::int64_t n,
-                               const SelectionSettings& settings, SelectionObserver* observer) {
-  return Select(measure, n, settings, observer);
+                               const SelectionSettings& settings, SelectionObserver* observer,
+                               AdditionSink* additions) {
+  return Select(measure, n, settings, observer, additions);
 }
 
 SelectionResult SelectPoints(std::vector<double> first, std::vector<double> second,
-                             const SelectionSettings& settings, SelectionObserver* observer) {
+                             const SelectionSettings& settings, SelectionObserver* observer,
+                             AdditionSink* additions) {
   if (first.size() != second.size()) {
     throw std::invalid_argument("SelectPoints: coordinate sequences of different lengths");
   }
@@ -227,7 +241,7 @@ SelectionResult SelectPoints(std::vector<double> first, std::vector<double> seco
       EllipsoidalShortcuts shortcuts(measure, settings.datum);
       return SelectOptimal(shortcuts, n, settings, observer);
     }
-    return Select(measure, n, settings, observer);
+    return Select(measure, n, settings, observer, additions);
   }
   if (IsGeographic(settings.input_format)) {
     ProjectTrackToPlane(first, second, n, settings.datum,
@@ -238,7 +252,7 @@ SelectionResult SelectPoints(std::vector<double> first, std::vector<double> seco
     PlanarShortcuts shortcuts(measure);
     return SelectOptimal(shortcuts, n, settings, observer);
   }
-  return Select(measure, n, settings, observer);
+  return Select(measure, n, settings, observer, additions);
 }
 
 }  // namespace oru
