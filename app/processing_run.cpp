@@ -1,6 +1,7 @@
 #include "app/processing_run.h"
 
 #include <algorithm>
+#include <memory>
 #include <new>
 #include <string>
 #include <utility>
@@ -153,8 +154,23 @@ RunOutcome PrepareSteps(const RunRequest& request, RunObserver& observer, std::s
   std::vector<double> first(store.first.begin(), store.first.begin() + n);
   std::vector<double> second(store.second.begin(), store.second.begin() + n);
   StatisticsRelay relay(observer);
-  const SelectionResult selection =
-      SelectPoints(std::move(first), std::move(second), settings, &relay);
+  SelectionResult selection;
+  if (request.record) {
+    // The record runs to the end; the run's own selection is read from it,
+    // unless another method or the quality figures need a run of their own.
+    SelectionSettings to_the_end = settings;
+    to_the_end.wanted_count = read.points;
+    auto record = std::make_shared<SelectionRecord>(RecordSelection(first, second, to_the_end, &relay));
+    if (settings.method == SelectionMethod::DouglasPeucker && !settings.quality_figures) {
+      selection = *record->Read(settings);
+    } else {
+      selection = SelectPoints(std::move(first), std::move(second), settings, &relay);
+    }
+    outcome.record = std::move(record);
+  } else {
+    selection = SelectPoints(std::move(first), std::move(second), settings, &relay);
+  }
+  outcome.kept = selection.statistics.count;
   const StatisticsTexts final_texts = FormatStatistics(selection.statistics);
   observer.ShowStatistics(final_texts);
 

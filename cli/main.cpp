@@ -103,6 +103,14 @@ int Run(const oru::CliOptions& options) {
     if (!error.empty()) return Stop(error);
   }
 
+  oru::CurveTexts curve;
+  try {
+    error = oru::StageCurve(options, outcome, curve, staged);
+  } catch (const std::bad_alloc&) {
+    error = "Not enough memory to draw the curve of " + options.request.input.string() + ".";
+  }
+  if (!error.empty()) return Stop(error);
+
   const std::string note = outcome.note.empty() ? "" : outcome.note + "\n";
   if (!PrintStatistics(options.json ? oru::StatisticsJson(*outcome.statistics,
                                                           options.request.method, outcome.quality,
@@ -135,6 +143,11 @@ int main(int argc, char** argv) {
   if (options->list_formats) {
     std::cout << oru::FormatList();
     return 0;
+  }
+  if (options->request.record && oru::IsBatchCommand(*options)) {
+    std::cerr << "oru-cli: --curve and --curve-image are for survey track files\n\n"
+              << oru::CliUsage();
+    return 2;
   }
   if (oru::IsBatchCommand(*options)) return oru::RunGisCommand(*options, std::cout, std::cerr);
   if (options->max_waypoints != 0 || options->p190_grid) {

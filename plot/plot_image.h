@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "plot/curve_chart.h"
 #include "plot/plot_scene.h"
 
 namespace oru {
@@ -43,5 +44,11 @@ struct PlotImageRequest {
 // shown go to `messages`.
 std::string RenderPlotImage(const PlotImageRequest& request, std::vector<std::string>& messages,
                             std::string& png);
+
+// The curve of deviation against points kept, log-log, with `chosen_count`
+// marked (DrawCurveChart), as the bytes of a PNG file of `width` x `height`
+// pixels in `png`. Returns an empty text, or why there is no picture.
+std::string RenderCurveImage(const std::vector<CurvePoint>& curve, std::int64_t chosen_count,
+                             int width, int height, std::string& png);
 
 }  // namespace oru
