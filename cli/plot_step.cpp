@@ -90,6 +90,7 @@ std::string DrawPicture(const CliOptions& options, PlotTexts& texts,
   request.width = options.plot_width;
   request.height = options.plot_height;
   request.xy_input = options.request.choices.input_format == InputFormat::AsciiXY;
+  request.open_on_track = options.plot_on_track;
   std::error_code ec;
   request.places = DefaultLookupPlaces(fs::canonical("/proc/self/exe", ec).parent_path());
   const std::string error = RenderPlotImage(request, notes, texts.png);

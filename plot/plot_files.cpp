@@ -1,5 +1,7 @@
 #include "plot/plot_files.h"
 
+#include <algorithm>
+
 #include <cstdlib>
 #include <cstring>
 #include <system_error>
@@ -87,10 +89,10 @@ std::optional<Rect> CoastExtent(const CoastData& coast) {
   return Rect{sw.x, sw.y, ne.x, ne.y};
 }
 
-std::optional<Rect> SelectionExtent(const PlotFileData& selection) {
+std::optional<Rect> PointsBox(const PlotFileData& file) {
   Rect r;
   int pairs = 0;
-  for (const PlotLine& line : selection.lines) {
+  for (const PlotLine& line : file.lines) {
     if (line.fields < 2) continue;
     if (pairs == 0) {
       r.XMin = line.x;
@@ -119,11 +121,35 @@ std::optional<Rect> SelectionExtent(const PlotFileData& selection) {
     r.XMax = r.XMin;
     r.YMax = r.YMin;
   }
-  r.XMin -= kSelectionMargin;
-  r.XMax += kSelectionMargin;
-  r.YMin -= kSelectionMargin;
-  r.YMax += kSelectionMargin;
   return r;
+}
+
+namespace {
+
+Rect Widened(Rect r, double margin) {
+  r.XMin -= margin;
+  r.XMax += margin;
+  r.YMin -= margin;
+  r.YMax += margin;
+  return r;
+}
+
+}  // namespace
+
+std::optional<Rect> SelectionExtent(const PlotFileData& selection) {
+  const std::optional<Rect> box = PointsBox(selection);
+  if (!box) return std::nullopt;
+  return Widened(*box, kSelectionMargin);
+}
+
+Rect TrackView(const Rect& box) {
+  const double side = std::max(box.XMax - box.XMin, box.YMax - box.YMin);
+  return Widened(box, std::max(kTrackMarginShare * side, kTrackMarginLeast));
+}
+
+bool Contains(const Rect& outer, const Rect& inner) {
+  return inner.XMin >= outer.XMin && inner.XMax <= outer.XMax && inner.YMin >= outer.YMin &&
+         inner.YMax <= outer.YMax;
 }
 
 template <typename T, typename Parse>

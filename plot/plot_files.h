@@ -85,11 +85,24 @@ struct Rect {
 // corner. Nothing when the file has fewer than two.
 std::optional<Rect> CoastExtent(const CoastData& coast);
 
-// The extent of the selected points: the rectangle around every line that
-// gives X and Y, widened by 50000 m on each side. Nothing when no line
-// gives two numbers.
+// The rectangle around every line of a plot file that gives X and Y.
+// Nothing when no line gives two numbers.
+std::optional<Rect> PointsBox(const PlotFileData& file);
+
+// The extent of the selected points: their box widened by 50000 m on each
+// side. Nothing when no line gives two numbers.
 std::optional<Rect> SelectionExtent(const PlotFileData& selection);
 inline constexpr double kSelectionMargin = 50000.0;  // metres
+
+// The view that opens on a track: its box widened on each side by a tenth
+// of its larger side, and by at least 200 m, so that a short survey line
+// fills the picture with its surroundings around it.
+Rect TrackView(const Rect& box);
+inline constexpr double kTrackMarginShare = 0.1;
+inline constexpr double kTrackMarginLeast = 200.0;  // metres
+
+// True when `inner` lies within `outer`, edges included.
+bool Contains(const Rect& outer, const Rect& inner);
 
 // Parsed files kept in memory between repaints. A file is read again when
 // its size or modification time changed, so a new run's files are always

@@ -80,6 +80,7 @@ std::string RenderPlotImage(const PlotImageRequest& request, std::vector<std::st
   setup.handoff_dir = request.handoff_dir;
   setup.places = request.places;
   setup.xy_input = request.xy_input;
+  setup.open_on_track = request.open_on_track;
   QImage image(request.width, request.height, QImage::Format_RGB32);
   if (image.isNull()) return "not enough memory for a picture of " + size + " pixels";
   const PaintEnd end = RenderScene(scene, setup, image, PlotBackgroundColour(),

@@ -34,11 +34,12 @@ struct PlotImageRequest {
   int width = 1920;
   int height = 1080;
   bool xy_input = false;
+  bool open_on_track = true;  // the track's extent with a margin, else the window's
   LookupPlaces places;
 };
 
 // What the plot window shows after the run whose hand-off files lie in
-// `handoff_dir`, at its default extent, as the bytes of a PNG file in
+// `handoff_dir`, at its default extent or opened on the track, as the bytes of a PNG file in
 // `png` (the caller writes them, whole or not at all). Returns an empty
 // text, or why there is no picture; the messages the window would have
 // shown go to `messages`.

@@ -16,6 +16,27 @@ void PlotScene::FixExtent(const PlotExtent& e) {
   ExtentFixed = true;
 }
 
+// A track outside the coastline file's area would open on an empty sea:
+// then the view opens on the track, with the world coastline behind it
+// when that file is found. A track within the area keeps the file's extent
+// unless the setup asks to open on the track.
+void PlotScene::FindTheTrack(const PaintSetup& setup, std::filesystem::path& coast_path,
+                             Rect& extent) {
+  const auto all = cache_.Plot(setup.handoff_dir / kAllPointsFile);
+  const std::optional<Rect> box = all ? PointsBox(*all) : std::nullopt;
+  if (!box) return;
+  const bool inside = Contains(extent, *box);
+  if (inside && !setup.open_on_track) return;
+  if (!inside) {
+    if (const auto world = FindLayerFile(kWorldCoast, setup.places)) {
+      coast_path = *world;
+      CoastFile = world->string();
+      StaticText3 = CoastFile;
+    }
+  }
+  extent = TrackView(*box);
+}
+
 PaintEnd PlotScene::Paint(Canvas& canvas, std::int32_t width, std::int32_t height,
                           const PaintSetup& setup, const PlotMessageSink& tell) {
   view.W = width > 0 ? width : 1;
@@ -23,7 +44,7 @@ PaintEnd PlotScene::Paint(Canvas& canvas, std::int32_t width, std::int32_t heigh
   if (CoastFile.size() < 2) CoastFile = kWorldCoast;
   StaticText3 = setup.xy_input ? kNoBackgroundText : CoastFile;
 
-  const auto coast_path = FindLayerFile(CoastFile, setup.places);
+  auto coast_path = FindLayerFile(CoastFile, setup.places);
   if (!coast_path) {
     Tell(tell, kCoastMissing, CoastFile);
     return PaintEnd::NothingDrawn;
@@ -41,6 +62,8 @@ PaintEnd PlotScene::Paint(Canvas& canvas, std::int32_t width, std::int32_t heigh
       if (!extent) {
         Tell(tell, kCoastNotOpenForExtent, CoastFile);
         BackgroundOn = false;
+      } else {
+        FindTheTrack(setup, *coast_path, *extent);
       }
     }
     if (!BackgroundOn) {

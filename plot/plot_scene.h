@@ -37,6 +37,9 @@ struct PaintSetup {
   std::filesystem::path handoff_dir;  // holds AllePunten.dat and Selectie.dat
   LookupPlaces places;                // where the background files are looked for
   bool xy_input = false;              // the last run's input was X, Y: no background
+  // Open on the track's extent with a margin even when it lies within the
+  // coastline file's area (a picture of the run rather than of the sea).
+  bool open_on_track = false;
 };
 
 enum class PaintEnd {
@@ -95,6 +98,7 @@ class PlotScene {
  private:
   void Tell(const PlotMessageSink& tell, const std::string& text, const std::string& cause);
   void FixExtent(const PlotExtent& e);
+  void FindTheTrack(const PaintSetup& setup, std::filesystem::path& coast_path, Rect& extent);
 
   LayerCache cache_;
   std::set<std::string> shown_;

@@ -96,6 +96,8 @@ TEST(ParseCliArguments, RefusesWhatItCannotUse) {
       // A size without a picture to give it to.
       {"--plot-size", "640x480", "in", "out"},
       {"in", "out", "--curve"},
+      {"--plot-image", "p.png", "--plot-extent", "sea", "in", "out"},
+      {"--plot-extent", "coast", "in", "out"},  // no picture to give it to
       // The curve is the order of the Douglas-Peucker selection.
       {"--method", "optimal", "--curve-image", "c.png", "in", "out"},
   };
@@ -132,7 +134,11 @@ TEST(ParseCliArguments, PlotOptions) {
   EXPECT_EQ(o->plot_image, "p.png");
   EXPECT_EQ(o->plot_width, 640);
   EXPECT_EQ(o->plot_height, 20000);
+  EXPECT_TRUE(o->plot_on_track);
   EXPECT_FALSE(o->request.record);
+  const auto coast = ParseCliArguments({"--plot-image", "p.png", "--plot-extent", "coast", "in", "out"}, error);
+  ASSERT_TRUE(coast) << error;
+  EXPECT_FALSE(coast->plot_on_track);
   const auto c = ParseCliArguments({"--curve", "c.csv", "--curve-image", "c.png", "in", "out"}, error);
   ASSERT_TRUE(c) << error;
   EXPECT_EQ(c->curve, "c.csv");

@@ -56,6 +56,39 @@ TEST_F(PlotSceneTest, DrawsCoastPointsSelectionAndScaleBarFromTheCoastExtent) {
   EXPECT_EQ(texts[1], "text 495 490 1/1");
 }
 
+// A track outside the coastline file's area opened on an empty sea; now the
+// view opens on the track, with the world coastline; a track inside keeps
+// the file's extent unless the picture asks to open on the track.
+TEST_F(PlotSceneTest, OpensOnATrackOutsideTheCoastlineArea) {
+  struct Row {
+    const char* points;
+    bool open_on_track;
+    const char* coast;
+    PlotExtent extent;  // XMax, XMin, YMax, YMin
+  };
+  const Row rows[] = {
+      {"40000 40000 0 2\n60000 60000 0 2\n", false, "NorthSea.cst", {100000, 0, 100000, 0}},
+      {"40000 40000 0 2\n60000 60000 0 2\n", true, "NorthSea.cst", {62000, 38000, 62000, 38000}},
+      // Beyond the north-east corner, a 1 km line: 200 m around it.
+      {"300000 300000 0 2\n301000 300000 0 2\n", false, "World.cst", {301200, 299800, 300200, 299800}},
+      // Across the edge of the area.
+      {"90000 50000 0 2\n110000 50000 0 2\n", false, "World.cst", {112000, 88000, 52000, 48000}},
+  };
+  for (const Row& row : rows) {
+    PlotScene fresh;
+    scene = fresh;
+    Write(kAllPointsFile, row.points);
+    setup.open_on_track = row.open_on_track;
+    RecordingCanvas canvas;
+    EXPECT_EQ(Paint(canvas), PaintEnd::Drawn) << row.points;
+    EXPECT_EQ(scene.CoastFile, (dir / "app/data" / row.coast).string()) << row.points;
+    EXPECT_EQ(scene.view.extent.XMax, row.extent.XMax) << row.points;
+    EXPECT_EQ(scene.view.extent.XMin, row.extent.XMin) << row.points;
+    EXPECT_EQ(scene.view.extent.YMax, row.extent.YMax) << row.points;
+    EXPECT_EQ(scene.view.extent.YMin, row.extent.YMin) << row.points;
+  }
+}
+
 TEST_F(PlotSceneTest, XyInputDrawsPointsOnly) {
   setup.xy_input = true;
   RecordingCanvas canvas;
