@@ -29,6 +29,8 @@
 #include "app/platform.h"
 #include "app/product_texts.h"
 #include "app/radio_group.h"
+#include "app/selection_save.h"
+#include "app/selection_value.h"
 #include "app/user_dialogs.h"
 #include "plot/plot_form.h"
 
@@ -391,8 +393,10 @@ void TForm1::BitBtn3Click() {
   request.selection_value = Edit1->text().toStdString();
   request.method = Optimal1->isChecked() ? SelectionMethod::Optimal : SelectionMethod::DouglasPeucker;
   request.quality_figures = true;
+  request.record = request.method == SelectionMethod::DouglasPeucker;
   last_run_choices_ = request.choices;
   last_quality_.reset();
+  last_record_.reset();
   line_count_ = 0;
   handle_events_after_figures_ = false;
   since_events_.start();
@@ -400,6 +404,8 @@ void TForm1::BitBtn3Click() {
     const RunOutcome outcome = ProcessRun(request, *this);
     line_count_ = outcome.line_count;
     last_quality_ = outcome.quality;
+    last_request_ = request;
+    last_record_ = outcome.record;
   } catch (const std::bad_alloc&) {
     // The run reports running out of memory itself; this is the rest.
     ShowMessage("Not enough memory to thin " + request.input.string() + ".");
@@ -416,13 +422,36 @@ void TForm1::BitBtn3Click() {
 void TForm1::BitBtn4Click() { launcher_.ShowTextFile(output_file_name_); }
 
 void TForm1::BitBtnPlotClick() {
+  const std::string& value = last_request_.selection_value;
+  ShowPreview(last_run_choices_.criterion == Criterion::NumberOfPoints
+                  ? static_cast<double>(ParseNumberOfPoints(value).value_or(0))
+                  : ParseMaximumDeviation(value).value_or(0.0));
+}
+
+// The plot of the last run, previewing its record from `value` on.
+void TForm1::ShowPreview(double value) {
   try {
-    PlotForm1->PlotRun(start_directory_, input_file_name_, output_file_name_, last_run_choices_,
-                       last_quality_);
+    if (!PlotForm1->PlotRun(start_directory_, input_file_name_, output_file_name_,
+                            last_run_choices_, last_quality_)) {
+      return;
+    }
+    PlotForm1->ShowPreview(last_record_, last_run_choices_.criterion, line_count_, value,
+                           [this](const SelectionResult& selection, double at) {
+                             SavePreview(selection, at);
+                           });
   } catch (const std::bad_alloc&) {
     // Every file is as it was: the hand-off files are replaced whole or not.
     ShowMessage("Not enough memory to plot " + input_file_name_.toStdString() + ".");
   }
+}
+
+// "Save" in the plot: the previewed selection becomes the output file, its
+// figures the window's, and the plot shows it from the files again.
+void TForm1::SavePreview(const SelectionResult& selection, double value) {
+  if (run_under_way_) return;
+  if (!SaveSelection(last_request_, selection, *this).completed) return;
+  last_quality_.reset();  // measured for the run's own selection
+  ShowPreview(value);
 }
 
 void TForm1::RadioGroup3Click() {

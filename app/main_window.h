@@ -7,6 +7,7 @@
 #include <array>
 #include <chrono>
 #include <cstdint>
+#include <memory>
 #include <optional>
 
 #include "app/processing_run.h"
@@ -87,6 +88,8 @@ class TForm1 final : public QMainWindow, public RunObserver {
   RunChoices ChosenChoices() const;
   std::array<QWidget*, 6> RunControls() const;
   std::array<RadioGroup*, 5> RadioGroups() const;
+  void ShowPreview(double value);
+  void SavePreview(const SelectionResult& selection, double value);
   void DisableForRun();
   void EnableAfterRun();
 
@@ -99,6 +102,9 @@ class TForm1 final : public QMainWindow, public RunObserver {
   RunChoices last_run_choices_;
   std::optional<QualityTexts> last_quality_;  // of the last completed run
   std::int64_t line_count_ = 0;
+  // The last completed run's request and record, for the plot's preview.
+  RunRequest last_request_;
+  std::shared_ptr<const SelectionRecord> last_record_;
 
   bool run_under_way_ = false;
   bool close_requested_ = false;

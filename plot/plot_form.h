@@ -6,6 +6,7 @@
 #include <QPoint>
 #include <QString>
 #include <functional>
+#include <memory>
 #include <optional>
 
 #include "app/processing_run.h"
@@ -19,6 +20,7 @@ class QRubberBand;
 namespace oru {
 
 class PlotArea;
+class PreviewPanel;
 
 // The plot window: the track of the last run over the coastline, with zoom,
 // pan, print and the cursor's position. Everything but the toolkit's part
@@ -43,6 +45,15 @@ class TPlotForm final : public QMainWindow {
   bool PlotRun(const QString& start_directory, const QString& input_file,
                const QString& output_file, const RunChoices& choices,
                const std::optional<QualityTexts>& quality = std::nullopt);
+
+  // Previews the run's record under the plot: the kept points follow the
+  // preview's slider; `save` writes a previewed selection. A run without a
+  // record (PlotRun hides the preview) shows none.
+  // The previewed selection and the value that gave it.
+  using SavePreview = std::function<void(const SelectionResult&, double value)>;
+  void ShowPreview(std::shared_ptr<const SelectionRecord> record, Criterion criterion,
+                   std::int64_t line_count, double run_value, SavePreview save);
+  PreviewPanel* Preview() const { return preview_; }
 
   void SetMessageBox(MessageBox box) { message_box_ = std::move(box); }
   PlotScene& Scene() { return scene_; }
@@ -77,6 +88,7 @@ class TPlotForm final : public QMainWindow {
   void Tell(const QString& text);
   void Changed();  // the user changed the view: redraw, messages may be told again
   void AreaPaint(QPainter& painter);
+  void PreviewChanged();
   void AreaMouseDown(QMouseEvent* event);
   void AreaMouseMove(QMouseEvent* event);
   void AreaMouseUp(QMouseEvent* event);
@@ -84,6 +96,7 @@ class TPlotForm final : public QMainWindow {
   PlotScene scene_;
   PaintSetup setup_;
   QImage picture_;
+  QImage base_;  // the picture without the kept points, scale bar and blocks
   bool picture_current_ = false;
   QColor background_;
   MessageBox message_box_;
@@ -108,6 +121,8 @@ class TPlotForm final : public QMainWindow {
   QPushButton* BitBtn9;
   QLabel* StaticText3;
   QLabel* QualityText;  // the quality figures of the run plotted
+  PreviewPanel* preview_ = nullptr;
+  SavePreview save_preview_;
 };
 
 }  // namespace oru

@@ -20,13 +20,27 @@ QFont PlotFont() {
   return font;
 }
 
-PaintEnd RenderScene(PlotScene& scene, const PaintSetup& setup, QImage& image,
-                     const QColor& background, const PlotMessageSink& tell) {
+PaintEnd RenderSceneBase(PlotScene& scene, const PaintSetup& setup, QImage& image,
+                         const QColor& background, const PlotMessageSink& tell) {
   image.fill(background);
   QPainter painter(&image);
   painter.setFont(PlotFont());
   QPainterCanvas canvas(painter);
-  return scene.Paint(canvas, image.width(), image.height(), setup, tell);
+  return scene.PaintBase(canvas, image.width(), image.height(), setup, tell);
+}
+
+PaintEnd RenderSceneTop(PlotScene& scene, const PaintSetup& setup, QImage& image,
+                        const PlotMessageSink& tell) {
+  QPainter painter(&image);
+  painter.setFont(PlotFont());
+  QPainterCanvas canvas(painter);
+  return scene.PaintTop(canvas, setup, tell);
+}
+
+PaintEnd RenderScene(PlotScene& scene, const PaintSetup& setup, QImage& image,
+                     const QColor& background, const PlotMessageSink& tell) {
+  const PaintEnd end = RenderSceneBase(scene, setup, image, background, tell);
+  return end == PaintEnd::Drawn ? RenderSceneTop(scene, setup, image, tell) : end;
 }
 
 namespace {

@@ -21,6 +21,13 @@ QFont PlotFont();
 // window's.
 PaintEnd RenderScene(PlotScene& scene, const PaintSetup& setup, QImage& image,
                      const QColor& background, const PlotMessageSink& tell);
+// The two layers of RenderScene: the base (filled with `background`) and
+// the top drawn over what `image` holds, so that a preview redraws only the
+// top over a copy of the base.
+PaintEnd RenderSceneBase(PlotScene& scene, const PaintSetup& setup, QImage& image,
+                         const QColor& background, const PlotMessageSink& tell);
+PaintEnd RenderSceneTop(PlotScene& scene, const PaintSetup& setup, QImage& image,
+                        const PlotMessageSink& tell);
 
 // Makes sure a QGuiApplication exists for fonts and images, on the
 // offscreen platform unless QT_QPA_PLATFORM says otherwise. Call from the

@@ -39,6 +39,16 @@ void PlotScene::FindTheTrack(const PaintSetup& setup, std::filesystem::path& coa
 
 PaintEnd PlotScene::Paint(Canvas& canvas, std::int32_t width, std::int32_t height,
                           const PaintSetup& setup, const PlotMessageSink& tell) {
+  const PaintEnd end = PaintBase(canvas, width, height, setup, tell);
+  return end == PaintEnd::Drawn ? PaintTop(canvas, setup, tell) : end;
+}
+
+std::shared_ptr<const PlotFileData> PlotScene::AllPoints(const PaintSetup& setup) {
+  return cache_.Plot(setup.handoff_dir / kAllPointsFile);
+}
+
+PaintEnd PlotScene::PaintBase(Canvas& canvas, std::int32_t width, std::int32_t height,
+                              const PaintSetup& setup, const PlotMessageSink& tell) {
   view.W = width > 0 ? width : 1;
   view.Hp = height > 0 ? height : 1;
   if (CoastFile.size() < 2) CoastFile = kWorldCoast;
@@ -98,7 +108,13 @@ PaintEnd PlotScene::Paint(Canvas& canvas, std::int32_t width, std::int32_t heigh
   if (!all) return PaintEnd::CloseWindow;
   canvas.SetPenColor(kBlack);
   DrawPlotFile(*all, kBlack, view, canvas, &memo);
-  const auto selection = cache_.Plot(selection_path);
+  return PaintEnd::Drawn;
+}
+
+PaintEnd PlotScene::PaintTop(Canvas& canvas, const PaintSetup& setup, const PlotMessageSink& tell) {
+  DrawMemo memo(view.W, view.Hp);
+  std::shared_ptr<const PlotFileData> selection = preview;
+  if (!selection) selection = cache_.Plot(setup.handoff_dir / kSelectedPointsFile);
   if (!selection) return PaintEnd::CloseWindow;
   canvas.SetPenColor(kRed);
   if (!selection->first_line_empty) DrawPlotFile(*selection, kRed, view, canvas, &memo);

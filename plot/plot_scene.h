@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <set>
 #include <string>
 
@@ -57,9 +58,20 @@ enum class PaintEnd {
 // back again and again.
 class PlotScene {
  public:
-  // Repaints an area of `width` x `height` pixels on `canvas`.
+  // Repaints an area of `width` x `height` pixels on `canvas`: PaintBase,
+  // then PaintTop.
   PaintEnd Paint(Canvas& canvas, std::int32_t width, std::int32_t height, const PaintSetup& setup,
                  const PlotMessageSink& tell);
+  // The layers that stay while only the kept points change (extent,
+  // coastline, all points) ...
+  PaintEnd PaintBase(Canvas& canvas, std::int32_t width, std::int32_t height,
+                     const PaintSetup& setup, const PlotMessageSink& tell);
+  // ... and the ones drawn over them: the kept points (the preview when one
+  // is set, else the selection file), the scale bar and the block numbers.
+  PaintEnd PaintTop(Canvas& canvas, const PaintSetup& setup, const PlotMessageSink& tell);
+
+  // The all-points file as last read (read now when it was not).
+  std::shared_ptr<const PlotFileData> AllPoints(const PaintSetup& setup);
 
   // Mouse move at pixel (px, py): the cursor's plot position and the
   // read-out texts.
@@ -86,6 +98,8 @@ class PlotScene {
   void ForgetMessages() { shown_.clear(); }
 
   PlotViewport view;
+  // Kept points drawn instead of the selection file's, while previewing.
+  std::shared_ptr<PlotFileData> preview;
   std::string CoastFile = kNorthSeaCoast;
   std::string BlockFile;
   std::string StaticText3 = " /.../ NorthSea";

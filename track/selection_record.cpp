@@ -89,14 +89,18 @@ std::vector<std::int64_t> SelectionRecord::KeptAfter(std::int64_t k) const {
 
 SelectionResult SelectionRecord::ResultAfter(std::int64_t k) const {
   SelectionResult result;
-  const std::vector<std::int64_t> kept = KeptAfter(k);
-  result.selected.reserve(kept.size());
-  for (const std::int64_t i : kept) result.selected.push_back(i + 1);
+  std::vector<std::int64_t> kept = KeptAfter(k);
   result.statistics.n = n_;
   result.statistics.count = static_cast<std::int64_t>(kept.size());
   result.statistics.full_length = full_length_;
+  // The store indexes become the point numbers, in place.
+  auto numbers = [&] {
+    for (std::int64_t& i : kept) ++i;
+    result.selected = std::move(kept);
+  };
   if (n_ <= 2) {
     result.statistics.new_length = full_length_;
+    numbers();
     return result;
   }
   const Addition& added = additions_[static_cast<std::size_t>(k - 1)];
@@ -122,6 +126,7 @@ SelectionResult SelectionRecord::ResultAfter(std::int64_t k) const {
     }
   }
   result.statistics.new_length = length;
+  numbers();
   return result;
 }
 
