@@ -156,16 +156,16 @@ RunOutcome PrepareSteps(const RunRequest& request, RunObserver& observer, std::s
   StatisticsRelay relay(observer);
   SelectionResult selection;
   if (request.record) {
-    // The record runs to the end; the run's own selection is read from it,
-    // unless another method or the quality figures need a run of their own.
-    SelectionSettings to_the_end = settings;
-    to_the_end.wanted_count = read.points;
-    auto record = std::make_shared<SelectionRecord>(RecordSelection(first, second, to_the_end, &relay));
-    if (settings.method == SelectionMethod::DouglasPeucker && !settings.quality_figures) {
-      selection = *record->Read(settings);
-    } else {
-      selection = SelectPoints(std::move(first), std::move(second), settings, &relay);
-    }
+    // The record runs to the end. The run's own selection is read from it,
+    // and it shows that selection's figures, unless another method or the
+    // quality figures need a run of their own: then it records quietly
+    // first, and that run shows its figures.
+    const bool from_record =
+        settings.method == SelectionMethod::DouglasPeucker && !settings.quality_figures;
+    auto record = std::make_shared<SelectionRecord>(
+        RecordSelection(first, second, settings, from_record ? &relay : nullptr));
+    selection = from_record ? *record->Read(settings)
+                            : SelectPoints(std::move(first), std::move(second), settings, &relay);
     outcome.record = std::move(record);
   } else {
     selection = SelectPoints(std::move(first), std::move(second), settings, &relay);

@@ -166,7 +166,7 @@ void BM_Record_1M_Points10000(benchmark::State& state) {
     std::vector<double> first = t.first, second = t.second;
     state.ResumeTiming();
     const oru::SelectionRecord record =
-        oru::RecordSelection(std::move(first), std::move(second), kTenThousand, nullptr);
+        oru::RecordSelection(std::move(first), std::move(second), kTenThousand, nullptr, 10000);
     benchmark::DoNotOptimize(record.Ranks().data());
   }
 }

@@ -77,7 +77,11 @@ void DrawCurveChart(const std::vector<CurvePoint>& curve, std::int64_t chosen_co
     const std::int32_t x = s.X(std::pow(10.0, d));
     canvas.MoveTo(x, s.Bottom());
     canvas.LineTo(x, s.Bottom() + kTick);
-    canvas.TextOut(x - 6, s.Bottom() + kTick + 1, DecadeLabel(d));
+    // Centred under the tick, kept inside the box (about 7 px a digit).
+    const std::string label = DecadeLabel(d);
+    const auto digits = static_cast<std::int32_t>(label.size());
+    canvas.TextOut(std::min(x - 3 * digits, box.left + box.width - 7 * digits),
+                   s.Bottom() + kTick + 1, label);
   }
   for (int d = s.YDecadeFirst(); d <= s.YDecadeLast(); ++d) {
     const std::int32_t y = s.Y(std::pow(10.0, d));

@@ -29,6 +29,7 @@ void PlotScene::FindTheTrack(const PaintSetup& setup, std::filesystem::path& coa
   if (inside && !setup.open_on_track) return;
   if (!inside) {
     if (const auto world = FindLayerFile(kWorldCoast, setup.places)) {
+      replaced_coast_ = CoastFile;
       coast_path = *world;
       CoastFile = world->string();
       StaticText3 = CoastFile;
@@ -51,6 +52,10 @@ PaintEnd PlotScene::PaintBase(Canvas& canvas, std::int32_t width, std::int32_t h
                               const PaintSetup& setup, const PlotMessageSink& tell) {
   view.W = width > 0 ? width : 1;
   view.Hp = height > 0 ? height : 1;
+  if (!ExtentFixed && !replaced_coast_.empty()) {
+    CoastFile = replaced_coast_;
+    replaced_coast_.clear();
+  }
   if (CoastFile.size() < 2) CoastFile = kWorldCoast;
   StaticText3 = setup.xy_input ? kNoBackgroundText : CoastFile;
 
@@ -213,6 +218,7 @@ bool PlotScene::ShowWholeBackground(const PaintSetup& setup, const PlotMessageSi
 bool PlotScene::ChooseCoastFile(const std::string& path, const PaintSetup& setup,
                                 const PlotMessageSink& tell) {
   CoastFile = path;
+  replaced_coast_.clear();
   StaticText3 = " /.../ " + std::filesystem::path(path).stem().string();
   ForgetMessages();
   return ShowWholeBackground(setup, tell);

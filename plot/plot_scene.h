@@ -116,6 +116,10 @@ class PlotScene {
 
   LayerCache cache_;
   std::set<std::string> shown_;
+  // The coastline file in force before FindTheTrack put the world file in
+  // its place for a track outside its area; each new extent is decided
+  // from it again. Empty when no file was replaced.
+  std::string replaced_coast_;
 };
 
 }  // namespace oru

@@ -6,21 +6,50 @@
 
 namespace oru {
 
-class SelectionRecord::Sink final : public AdditionSink {
+// Keeps every addition, and passes the figures on to the run's observer
+// until the run that the settings ask for would stop: the additions come
+// first in each iteration, so the rule is applied to each one as the engine
+// applies it.
+class SelectionRecord::Sink final : public AdditionSink, public SelectionObserver {
  public:
-  explicit Sink(std::vector<Addition>& additions) : additions_(additions) {}
-  void OnAddition(const Addition& addition) override { additions_.push_back(addition); }
+  Sink(std::vector<Addition>& additions, const SelectionSettings& run, std::int64_t n,
+       SelectionObserver* observer)
+      : additions_(additions), run_(run), n_(n), observer_(observer) {}
+
+  void OnAddition(const Addition& a) override {
+    additions_.push_back(a);
+    if (stop_count_ != 0) return;
+    const std::int64_t count = Count();
+    if ((!(a.deviation > run_.threshold) && !(a.largest_deviation > run_.threshold)) ||
+        count >= run_.wanted_count || count >= n_) {
+      stop_count_ = count;
+    }
+  }
+  // The figures of the iterations up to the run's last one (also while the
+  // next one measures, which shows the last completed one again).
+  bool ProgressDue() override {
+    return (stop_count_ == 0 || Count() <= stop_count_) && observer_ != nullptr &&
+           observer_->ProgressDue();
+  }
+  void OnProgress(const SelectionStatistics& figures) override { observer_->OnProgress(figures); }
+  bool StopRequested() override { return observer_ != nullptr && observer_->StopRequested(); }
 
  private:
   std::vector<Addition>& additions_;
+  const SelectionSettings& run_;
+  std::int64_t n_;
+  std::int64_t Count() const { return static_cast<std::int64_t>(additions_.size()) + 2; }
+
+  SelectionObserver* observer_;
+  std::int64_t stop_count_ = 0;  // points of the run's selection, 0 until it stops
 };
 
 SelectionRecord RecordSelection(std::vector<double> first, std::vector<double> second,
-                                const SelectionSettings& settings, SelectionObserver* observer) {
+                                const SelectionSettings& settings, SelectionObserver* observer,
+                                std::int64_t last_count) {
   SelectionRecord record;
   record.n_ = static_cast<std::int64_t>(first.size());
-  const std::int64_t last_count = std::min(std::max<std::int64_t>(settings.wanted_count, 3),
-                                           record.n_);
+  last_count = std::min(std::max<std::int64_t>(last_count, 3), record.n_);
   record.additions_.reserve(static_cast<std::size_t>(std::max<std::int64_t>(last_count - 2, 0)));
 
   // No point deviates by less than -infinity, so the tolerance never stops
@@ -28,10 +57,10 @@ SelectionRecord RecordSelection(std::vector<double> first, std::vector<double> s
   SelectionSettings run = settings;
   run.method = SelectionMethod::DouglasPeucker;
   run.threshold = -std::numeric_limits<double>::infinity();
+  run.wanted_count = last_count;
   run.quality_figures = false;
-  SelectionRecord::Sink sink(record.additions_);
-  const SelectionResult whole =
-      SelectPoints(std::move(first), std::move(second), run, observer, &sink);
+  SelectionRecord::Sink sink(record.additions_, settings, record.n_, observer);
+  const SelectionResult whole = SelectPoints(std::move(first), std::move(second), run, &sink, &sink);
   record.full_length_ = whole.statistics.full_length;
 
   record.rank_.assign(static_cast<std::size_t>(record.n_), SelectionRecord::kNotReached);

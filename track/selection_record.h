@@ -69,7 +69,8 @@ class SelectionRecord {
 
  private:
   friend SelectionRecord RecordSelection(std::vector<double>, std::vector<double>,
-                                         const SelectionSettings&, SelectionObserver*);
+                                         const SelectionSettings&, SelectionObserver*,
+                                         std::int64_t);
   class Sink;
 
   std::int64_t n_ = 0;
@@ -85,10 +86,12 @@ class SelectionRecord {
 
 // Runs the Douglas-Peucker selection over the track (as SelectPoints does,
 // with the same measure set for settings.calculation and datum) until it
-// holds settings.wanted_count points or every point, whatever the
-// threshold and method, and records it. The observer sees the run as it
-// sees SelectPoints.
+// holds `last_count` points or every point, whatever the method, and
+// records it. The observer sees the selection that `settings` asks for
+// (its threshold and wanted count) as SelectPoints shows it, and no figures
+// beyond where that selection stops; it is still asked whether to stop.
 SelectionRecord RecordSelection(std::vector<double> first, std::vector<double> second,
-                                const SelectionSettings& settings, SelectionObserver* observer);
+                                const SelectionSettings& settings, SelectionObserver* observer,
+                                std::int64_t last_count = INT64_MAX);
 
 }  // namespace oru

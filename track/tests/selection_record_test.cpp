@@ -111,20 +111,31 @@ TEST(SelectionRecord, GeographicTracksAnswerAsFreshRunsOnBothDatums) {
 }
 
 // A record made up to a count answers every run that stops within it, the
-// same as a complete one, and nothing beyond.
+// same as a complete one, and nothing beyond; while it records, its
+// observer sees the run it was asked for, not the longer record (a window
+// counted up to the record's count and back down to the run's).
 TEST(SelectionRecord, PartialRecordAnswersUpToItsCount) {
   const testing::GeoTrack walk = testing::ShipWalk("walk", 400, 54.0, 4.0, 11);
   SelectionSettings s;
   s.calculation = CalculationType::Ellipsoidic;
   s.input_format = InputFormat::OruKvl;
   s.datum = testing::Datum(kWgs84DatumString);
-  s.wanted_count = 40;
-  testing::RecordingObserver seen;
-  const SelectionRecord partial = RecordSelection(walk.lat, walk.lon, s, &seen);
+  // By count, and by a tolerance that stops before the record's end.
+  for (const auto& [threshold, wanted] : {std::pair{0.0, 25}, std::pair{20.0, 400}}) {
+    s.threshold = threshold;
+    s.wanted_count = wanted;
+    testing::RecordingObserver seen, run;
+    RecordSelection(walk.lat, walk.lon, s, &seen, 40);
+    SelectPoints(walk.lat, walk.lon, s, &run);
+    ASSERT_LT(run.iterations.size(), 38u);
+    ASSERT_EQ(seen.iterations.size(), run.iterations.size()) << threshold;
+    for (std::size_t i = 0; i < run.iterations.size(); ++i) {
+      EXPECT_TRUE(SameFigures(seen.iterations[i], run.iterations[i])) << i;
+    }
+  }
+  const SelectionRecord partial = RecordSelection(walk.lat, walk.lon, s, nullptr, 40);
   EXPECT_FALSE(partial.Complete());
   EXPECT_EQ(partial.Iterations(), 38);
-  EXPECT_EQ(seen.iterations.size(), 38u);
-  s.wanted_count = static_cast<std::int64_t>(walk.lat.size());
   const SelectionRecord whole = RecordSelection(walk.lat, walk.lon, s, nullptr);
   for (const std::int64_t wanted : {3, 25, 40, 41, 400}) {
     s.threshold = 0.0;
