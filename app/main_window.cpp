@@ -393,10 +393,11 @@ void TForm1::BitBtn3Click() {
   request.selection_value = Edit1->text().toStdString();
   request.method = Optimal1->isChecked() ? SelectionMethod::Optimal : SelectionMethod::DouglasPeucker;
   request.quality_figures = true;
-  request.record = request.method == SelectionMethod::DouglasPeucker;
+  request.record = true;
   last_run_choices_ = request.choices;
   last_quality_.reset();
   last_record_.reset();
+  last_input_.reset();
   line_count_ = 0;
   handle_events_after_figures_ = false;
   since_events_.start();
@@ -406,6 +407,7 @@ void TForm1::BitBtn3Click() {
     last_quality_ = outcome.quality;
     last_request_ = request;
     last_record_ = outcome.record;
+    last_input_ = outcome.input;
   } catch (const std::bad_alloc&) {
     // The run reports running out of memory itself; this is the rest.
     ShowMessage("Not enough memory to thin " + request.input.string() + ".");
@@ -435,7 +437,12 @@ void TForm1::ShowPreview(double value) {
                             last_run_choices_, last_quality_)) {
       return;
     }
-    PlotForm1->ShowPreview(last_record_, last_run_choices_.criterion, line_count_, value,
+    const Criterion criterion = last_run_choices_.criterion;
+    std::optional<PreviewModel> model;
+    if (last_record_) model.emplace(last_record_, criterion, line_count_);
+    if (last_input_) model.emplace(last_input_, criterion, line_count_);
+    if (!model) return;
+    PlotForm1->ShowPreview(std::move(*model), value,
                            [this](const SelectionResult& selection, double at) {
                              SavePreview(selection, at);
                            });

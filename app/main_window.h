@@ -102,9 +102,11 @@ class TForm1 final : public QMainWindow, public RunObserver {
   RunChoices last_run_choices_;
   std::optional<QualityTexts> last_quality_;  // of the last completed run
   std::int64_t line_count_ = 0;
-  // The last completed run's request and record, for the plot's preview.
+  // The last completed run's request and its record or input, for the
+  // plot's preview.
   RunRequest last_request_;
   std::shared_ptr<const SelectionRecord> last_record_;
+  std::shared_ptr<const SelectionInput> last_input_;
 
   bool run_under_way_ = false;
   bool close_requested_ = false;

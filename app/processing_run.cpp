@@ -155,21 +155,20 @@ RunOutcome PrepareSteps(const RunRequest& request, RunObserver& observer, std::s
   std::vector<double> second(store.second.begin(), store.second.begin() + n);
   StatisticsRelay relay(observer);
   SelectionResult selection;
-  if (request.record) {
+  bool selected = false;
+  if (request.record && settings.method == SelectionMethod::Optimal) {
+    outcome.input = std::make_shared<const SelectionInput>(SelectionInput{first, second, settings});
+  } else if (request.record) {
     // The record runs to the end. The run's own selection is read from it,
-    // and it shows that selection's figures, unless another method or the
-    // quality figures need a run of their own: then it records quietly
-    // first, and that run shows its figures.
-    const bool from_record =
-        settings.method == SelectionMethod::DouglasPeucker && !settings.quality_figures;
+    // and it shows that selection's figures, unless the quality figures
+    // need a run of their own: then it records quietly first.
+    selected = !settings.quality_figures;
     auto record = std::make_shared<SelectionRecord>(
-        RecordSelection(first, second, settings, from_record ? &relay : nullptr));
-    selection = from_record ? *record->Read(settings)
-                            : SelectPoints(std::move(first), std::move(second), settings, &relay);
+        RecordSelection(first, second, settings, selected ? &relay : nullptr));
+    if (selected) selection = *record->Read(settings);
     outcome.record = std::move(record);
-  } else {
-    selection = SelectPoints(std::move(first), std::move(second), settings, &relay);
   }
+  if (!selected) selection = SelectPoints(std::move(first), std::move(second), settings, &relay);
   outcome.kept = selection.statistics.count;
   const StatisticsTexts final_texts = FormatStatistics(selection.statistics);
   observer.ShowStatistics(final_texts);

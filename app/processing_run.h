@@ -34,7 +34,8 @@ struct RunRequest {
   // quality figures (mean, rms, 95th percentile).
   bool quality_figures = false;
   // Whether to record the Douglas-Peucker selection to the end (the curve
-  // of deviation against points, and any other selection read from it).
+  // of deviation against points, and any other selection read from it),
+  // or, with the optimal method, to keep the run's input to select again.
   bool record = false;
 };
 
@@ -66,9 +67,10 @@ struct RunOutcome {
   // points": that fewer points reach the smallest largest deviation, or the
   // bracket that its search proved. Empty otherwise.
   std::string note;
-  // The record of the run's selection, when the request asked for it, and
-  // the number of points the run kept.
+  // The record of the run's selection, or with the optimal method its
+  // input, when the request asked for it; the number of points kept.
   std::shared_ptr<const SelectionRecord> record;
+  std::shared_ptr<const SelectionInput> input;
   std::int64_t kept = 0;
 };
 

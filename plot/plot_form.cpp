@@ -214,12 +214,10 @@ void TPlotForm::Tell(const QString& text) {
   QTimer::singleShot(0, this, [this, text] { message_box_(this, text); });
 }
 
-void TPlotForm::ShowPreview(std::shared_ptr<const SelectionRecord> record, Criterion criterion,
-                            std::int64_t line_count, double run_value, SavePreview save) {
-  if (!record) return;
+void TPlotForm::ShowPreview(PreviewModel model, double run_value, SavePreview save) {
   save_preview_ = std::move(save);
   preview_->show();
-  preview_->Start(std::move(record), criterion, line_count, run_value);
+  preview_->Start(std::move(model), run_value);
 }
 
 // Only the top layer is drawn again, over the kept base picture.

@@ -11,6 +11,7 @@
 
 #include "app/processing_run.h"
 #include "plot/plot_scene.h"
+#include "plot/preview_model.h"
 
 class QAction;
 class QLabel;
@@ -46,13 +47,11 @@ class TPlotForm final : public QMainWindow {
                const QString& output_file, const RunChoices& choices,
                const std::optional<QualityTexts>& quality = std::nullopt);
 
-  // Previews the run's record under the plot: the kept points follow the
-  // preview's slider; `save` writes a previewed selection. A run without a
-  // record (PlotRun hides the preview) shows none.
-  // The previewed selection and the value that gave it.
+  // Shows the preview under the plot (PlotRun hides it): the kept points
+  // follow the preview's value; `save` writes a previewed selection, given
+  // with the value that gave it.
   using SavePreview = std::function<void(const SelectionResult&, double value)>;
-  void ShowPreview(std::shared_ptr<const SelectionRecord> record, Criterion criterion,
-                   std::int64_t line_count, double run_value, SavePreview save);
+  void ShowPreview(PreviewModel model, double run_value, SavePreview save);
   PreviewPanel* Preview() const { return preview_; }
 
   void SetMessageBox(MessageBox box) { message_box_ = std::move(box); }

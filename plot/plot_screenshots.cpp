@@ -114,7 +114,8 @@ int main(int argc, char** argv) {
   if (!box) return 1;
   const oru::Rect view = oru::TrackView(*box);
   scene.ZoomToDrag({view.XMin, view.YMin}, {view.XMax, view.YMax}, nullptr);
-  form.ShowPreview(run.record, request.choices.criterion, run.line_count, 6.0, nullptr);
+  form.ShowPreview(oru::PreviewModel(run.record, request.choices.criterion, run.line_count), 6.0,
+                   nullptr);
   app.processEvents();
   form.Redraw();
   area->update();

@@ -37,6 +37,18 @@ PreviewModel::PreviewModel(std::shared_ptr<const SelectionRecord> record, Criter
   }
 }
 
+PreviewModel::PreviewModel(std::shared_ptr<const SelectionInput> input, Criterion criterion,
+                           std::int64_t line_count)
+    : input_(std::move(input)), criterion_(criterion), line_count_(line_count) {
+  const auto n = static_cast<double>(input_->first.size());
+  low_ = criterion_ == Criterion::NumberOfPoints ? 3.0 : 0.001;
+  high_ = criterion_ == Criterion::NumberOfPoints ? std::max(3.0, n) : 10000.0;
+}
+
+std::vector<CurvePoint> PreviewModel::Curve() const {
+  return record_ ? record_->Curve() : std::vector<CurvePoint>{};
+}
+
 double PreviewModel::ValueAt(int position) const {
   if (position >= kPositions) return high_;
   if (position <= 0) return low_;
@@ -64,13 +76,19 @@ std::string PreviewModel::ValueText(double value) const {
   return text;
 }
 
-SelectionResult PreviewModel::ResultFor(double value) const {
+SelectionResult PreviewModel::ResultFor(double value, SelectionObserver* observer) const {
   double threshold = 0.0;
   std::int64_t wanted = line_count_;
   if (criterion_ == Criterion::NumberOfPoints) {
-    wanted = static_cast<std::int64_t>(std::clamp(value, 0.0, static_cast<double>(record_->n())));
+    wanted = static_cast<std::int64_t>(std::clamp(value, 0.0, high_));
   } else {
     threshold = value;
+  }
+  if (input_) {
+    SelectionSettings settings = input_->settings;
+    settings.threshold = threshold;
+    settings.wanted_count = wanted;
+    return SelectPoints(input_->first, input_->second, settings, observer);
   }
   // The record runs to the end, so every value is answered.
   const std::int64_t k = record_->StopIteration(threshold, wanted).value_or(record_->Iterations());

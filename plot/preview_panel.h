@@ -2,8 +2,10 @@
 
 #include <QFrame>
 #include <QWidget>
+#include <atomic>
 #include <memory>
 #include <optional>
+#include <thread>
 
 #include "plot/preview_model.h"
 
@@ -33,17 +35,21 @@ class CurveView final : public QWidget {
 // The preview under the plot: a slider and a value field in points or
 // metres (the run's criterion), the figures of the previewed selection
 // (largest deviation, points, length), the curve with the value marked,
-// and "Save". Every change is read from the run's record, never selected
-// again.
+// and "Save". After a Douglas-Peucker run every change is read from its
+// record at once; with the optimal method the selection is made again on a
+// thread of the panel's own, a busy marker showing meanwhile, and a newer
+// value stops the one before.
 class PreviewPanel final : public QFrame {
   Q_OBJECT
 
  public:
   explicit PreviewPanel(QWidget* parent);
+  ~PreviewPanel() override;
 
-  // Previews a run's record, starting at the run's own value.
-  void Start(std::shared_ptr<const SelectionRecord> record, Criterion criterion,
-             std::int64_t line_count, double run_value);
+  // Previews from the run's own value on.
+  void Start(PreviewModel model, double run_value);
+  // True while a selection is being made again.
+  bool Busy() const;
   // The previewed selection.
   const SelectionResult& Current() const { return current_; }
   double Value() const { return value_; }  // points or metres
@@ -51,6 +57,7 @@ class PreviewPanel final : public QFrame {
   QSlider* Slider() const { return slider_; }
   QLineEdit* Field() const { return field_; }
   QLabel* Figures() const { return figures_; }
+  QLabel* BusyMarker() const { return busy_; }
 
  signals:
   void previewed();      // the previewed selection changed
@@ -58,6 +65,9 @@ class PreviewPanel final : public QFrame {
 
  private:
   void Preview(double value);
+  void Show(const SelectionResult& result);
+  void SelectInBackground(double value);
+  void StopBackground();
   void SliderMoved(int position);
   void FieldEdited();
 
@@ -68,8 +78,14 @@ class PreviewPanel final : public QFrame {
   QLineEdit* field_;
   QLabel* unit_;
   QLabel* figures_;
+  QLabel* busy_;
   CurveView* chart_;
   QPushButton* save_;
+  // The optimal method's selection under way: its thread and the number of
+  // the latest request, which older ones compare with to stop.
+  std::thread worker_;
+  std::shared_ptr<std::atomic<std::uint64_t>> latest_ =
+      std::make_shared<std::atomic<std::uint64_t>>(0);
 };
 
 }  // namespace oru

@@ -74,6 +74,14 @@ class AdditionSink {
   virtual void OnAddition(const Addition& addition) = 0;
 };
 
+// A selection's input kept to select again later (a preview with other
+// values): the coordinates as SelectPoints takes them, and the settings.
+struct SelectionInput {
+  std::vector<double> first;
+  std::vector<double> second;
+  SelectionSettings settings;
+};
+
 // Iterative Douglas-Peucker selection (Douglas & Peucker 1973, in the form
 // that adds one point per iteration): starting from the line through the
 // first and the last point, it adds the point farthest from the current

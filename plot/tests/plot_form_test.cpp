@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QSlider>
 #include <QPushButton>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -86,7 +88,7 @@ TEST_F(PlotFormTest, PreviewFollowsTheValueAndSavesIt) {
   auto record = std::make_shared<SelectionRecord>(RecordSelection(x, y, s, nullptr));
   ASSERT_TRUE(form->PlotRun(Path(""), Path("in.txt"), Path("out.txt"), xy));
   std::vector<std::int64_t> saved;
-  form->ShowPreview(record, Criterion::NumberOfPoints, 300, 10.0,
+  form->ShowPreview(PreviewModel(record, Criterion::NumberOfPoints, 300), 10.0,
                     [&](const SelectionResult& r, double) { saved.push_back(r.statistics.count); });
   form->Redraw();
   PreviewPanel* panel = form->Preview();
@@ -116,6 +118,40 @@ TEST_F(PlotFormTest, PreviewFollowsTheValueAndSavesIt) {
   EXPECT_FALSE(form->Scene().preview);
   EXPECT_FALSE(panel->isVisible());
   form->close();
+}
+
+// With the optimal method each value is selected again on the panel's
+// thread: busy meanwhile, Save off; a newer value supersedes the one
+// under way, and only the newest one's figures are shown.
+TEST(PreviewPanelOptimal, SelectsAgainOffTheWindowsThread) {
+  auto input = std::make_shared<SelectionInput>();
+  for (int i = 0; i < 400; ++i) {
+    input->first.push_back(10.0 * i);
+    input->second.push_back(40.0 * std::sin(i * 0.11) + 7.0 * std::sin(i * 1.3));
+  }
+  input->settings.method = SelectionMethod::Optimal;
+  input->settings.calculation = CalculationType::Planar;
+  input->settings.input_format = InputFormat::AsciiXY;
+  PreviewPanel panel(nullptr);
+  int shown = 0;
+  QObject::connect(&panel, &PreviewPanel::previewed, [&] { ++shown; });
+  panel.Start(PreviewModel(input, Criterion::NumberOfPoints, 400), 12.0);
+  EXPECT_TRUE(panel.Busy());
+  for (const int points : {20, 31}) {
+    panel.Field()->setText(QString::number(points));
+    emit panel.Field()->editingFinished();
+  }
+  EXPECT_FALSE(panel.findChild<QPushButton*>(QStringLiteral("PreviewSave"))->isEnabled());
+  QElapsedTimer waited;
+  waited.start();
+  while (panel.Busy() && waited.elapsed() < 30000) QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+  ASSERT_FALSE(panel.Busy());
+  EXPECT_EQ(shown, 1);
+  SelectionSettings settings = input->settings;
+  settings.wanted_count = 31;
+  const SelectionResult fresh = SelectPoints(input->first, input->second, settings, nullptr);
+  EXPECT_EQ(panel.Current().selected, fresh.selected);
+  EXPECT_TRUE(panel.findChild<QPushButton*>(QStringLiteral("PreviewSave"))->isEnabled());
 }
 
 }  // namespace
