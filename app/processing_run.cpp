@@ -155,20 +155,24 @@ RunOutcome PrepareSteps(const RunRequest& request, RunObserver& observer, std::s
   std::vector<double> second(store.second.begin(), store.second.begin() + n);
   StatisticsRelay relay(observer);
   SelectionResult selection;
-  bool selected = false;
-  if (request.record && settings.method == SelectionMethod::Optimal) {
-    outcome.input = std::make_shared<const SelectionInput>(SelectionInput{first, second, settings});
-  } else if (request.record) {
-    // The record runs to the end. The run's own selection is read from it,
-    // and it shows that selection's figures, unless the quality figures
-    // need a run of their own: then it records quietly first.
-    selected = !settings.quality_figures;
+  if (request.record && settings.method == SelectionMethod::DouglasPeucker) {
+    // The record runs to the end and shows the figures of the run's own
+    // selection, which is read from it; the quality figures take one more
+    // measure of every point.
     auto record = std::make_shared<SelectionRecord>(
-        RecordSelection(first, second, settings, selected ? &relay : nullptr));
-    if (selected) selection = *record->Read(settings);
+        RecordSelection(first, second, settings, &relay));
+    selection = *record->Read(settings);
+    if (settings.quality_figures) {
+      selection.quality = SelectionQuality(std::move(first), std::move(second), settings,
+                                           selection.selected);
+    }
     outcome.record = std::move(record);
+  } else {
+    if (request.record) {
+      outcome.input = std::make_shared<const SelectionInput>(SelectionInput{first, second, settings});
+    }
+    selection = SelectPoints(std::move(first), std::move(second), settings, &relay);
   }
-  if (!selected) selection = SelectPoints(std::move(first), std::move(second), settings, &relay);
   outcome.kept = selection.statistics.count;
   const StatisticsTexts final_texts = FormatStatistics(selection.statistics);
   observer.ShowStatistics(final_texts);

@@ -4,6 +4,7 @@
 #include <memory>
 #include <stdexcept>
 #include <thread>
+#include <type_traits>
 #include <utility>
 
 #include "track/ellipsoidal_segment_measure.h"
@@ -223,36 +224,59 @@ SelectionResult DouglasPeucker(SegmentMeasure& measure, std::int64_t n,
   return Select(measure, n, settings, observer, additions);
 }
 
-SelectionResult SelectPoints(std::vector<double> first, std::vector<double> second,
-                             const SelectionSettings& settings, SelectionObserver* observer,
-                             AdditionSink* additions) {
+namespace {
+
+// Calls use(measure) with the measure set of `settings` built over the
+// track: the ellipsoidal one on two threads, or the planar one, after the
+// projection for geographic input.
+template <typename Use>
+auto WithMeasureSet(std::vector<double> first, std::vector<double> second,
+                    const SelectionSettings& settings, Use use) {
   if (first.size() != second.size()) {
     throw std::invalid_argument("SelectPoints: coordinate sequences of different lengths");
   }
   const auto n = static_cast<std::int64_t>(first.size());
+  const int threads = std::thread::hardware_concurrency() >= 2 ? 2 : 1;
   if (settings.calculation == CalculationType::Ellipsoidic) {
     if (!IsGeographic(settings.input_format)) {
       throw std::invalid_argument("SelectPoints: X, Y metres are measured in the plane only");
     }
-    const int threads = std::thread::hardware_concurrency() >= 2 ? 2 : 1;
     EllipsoidalSegmentMeasure measure(std::move(first), std::move(second), settings.datum,
                                       threads);
-    if (settings.method == SelectionMethod::Optimal) {
-      EllipsoidalShortcuts shortcuts(measure, settings.datum);
-      return SelectOptimal(shortcuts, n, settings, observer);
-    }
-    return Select(measure, n, settings, observer, additions);
+    return use(measure);
   }
   if (IsGeographic(settings.input_format)) {
-    ProjectTrackToPlane(first, second, n, settings.datum,
-                        std::thread::hardware_concurrency() >= 2 ? 2 : 1);
+    ProjectTrackToPlane(first, second, n, settings.datum, threads);
   }
   PlanarSegmentMeasure measure(std::move(first), std::move(second));
-  if (settings.method == SelectionMethod::Optimal) {
-    PlanarShortcuts shortcuts(measure);
-    return SelectOptimal(shortcuts, n, settings, observer);
-  }
-  return Select(measure, n, settings, observer, additions);
+  return use(measure);
+}
+
+}  // namespace
+
+SelectionResult SelectPoints(std::vector<double> first, std::vector<double> second,
+                             const SelectionSettings& settings, SelectionObserver* observer,
+                             AdditionSink* additions) {
+  const auto n = static_cast<std::int64_t>(first.size());
+  return WithMeasureSet(std::move(first), std::move(second), settings, [&](auto& measure) {
+    if (settings.method == SelectionMethod::Optimal) {
+      if constexpr (std::is_same_v<std::decay_t<decltype(measure)>, EllipsoidalSegmentMeasure>) {
+        EllipsoidalShortcuts shortcuts(measure, settings.datum);
+        return SelectOptimal(shortcuts, n, settings, observer);
+      } else {
+        PlanarShortcuts shortcuts(measure);
+        return SelectOptimal(shortcuts, n, settings, observer);
+      }
+    }
+    return Select(measure, n, settings, observer, additions);
+  });
+}
+
+DeviationQuality SelectionQuality(std::vector<double> first, std::vector<double> second,
+                                  const SelectionSettings& settings,
+                                  const std::vector<std::int64_t>& selected) {
+  return WithMeasureSet(std::move(first), std::move(second), settings,
+                        [&](SegmentMeasure& measure) { return Quality(measure, selected); });
 }
 
 }  // namespace oru

@@ -125,6 +125,15 @@ SelectionResult SelectPoints(std::vector<double> first, std::vector<double> seco
                              const SelectionSettings& settings, SelectionObserver* observer,
                              AdditionSink* additions = nullptr);
 
+// The quality figures of a selection (`selected`: 1-based point numbers,
+// ascending, the first 1 and the last n) over the track: every point's
+// deviation from its segment of the new line, measured with the measure
+// set of `settings` as SelectPoints measures it, summarised. Throws as
+// SelectPoints does.
+DeviationQuality SelectionQuality(std::vector<double> first, std::vector<double> second,
+                                  const SelectionSettings& settings,
+                                  const std::vector<std::int64_t>& selected);
+
 class SegmentMeasure;
 
 // The Douglas-Peucker selection above over a measure set already built for

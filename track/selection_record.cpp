@@ -25,13 +25,16 @@ class SelectionRecord::Sink final : public AdditionSink, public SelectionObserve
       stop_count_ = count;
     }
   }
-  // The figures of the iterations up to the run's last one (also while the
-  // next one measures, which shows the last completed one again).
-  bool ProgressDue() override {
-    return (stop_count_ == 0 || Count() <= stop_count_) && observer_ != nullptr &&
-           observer_->ProgressDue();
+  // The figures of the iterations up to the run's last one; beyond it the
+  // last figures shown are shown again, so that an observer that handles
+  // its window's events when it shows figures keeps doing so to the end.
+  bool ProgressDue() override { return observer_ != nullptr && observer_->ProgressDue(); }
+  void OnProgress(const SelectionStatistics& figures) override {
+    if (stop_count_ == 0 || figures.count <= stop_count_) {
+      shown_ = figures;
+    }
+    if (shown_) observer_->OnProgress(*shown_);
   }
-  void OnProgress(const SelectionStatistics& figures) override { observer_->OnProgress(figures); }
   bool StopRequested() override { return observer_ != nullptr && observer_->StopRequested(); }
 
  private:
@@ -42,6 +45,7 @@ class SelectionRecord::Sink final : public AdditionSink, public SelectionObserve
 
   SelectionObserver* observer_;
   std::int64_t stop_count_ = 0;  // points of the run's selection, 0 until it stops
+  std::optional<SelectionStatistics> shown_;
 };
 
 SelectionRecord RecordSelection(std::vector<double> first, std::vector<double> second,

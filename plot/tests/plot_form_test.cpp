@@ -25,7 +25,10 @@ class PlotFormTest : public ::testing::Test {
  protected:
   void SetUp() override {
     form = std::make_unique<TPlotForm>();
-    dir = fs::temp_directory_path() / "oru_plot_form_test";
+    // One folder a test: CTest runs them side by side.
+    dir = fs::temp_directory_path() /
+          ("oru_plot_form_" +
+           std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
     fs::remove_all(dir);
     fs::create_directories(dir);
     std::ofstream(dir / "in.txt") << "565000 5983000\n566000 5984000\n567000 5983500\n";

@@ -56,7 +56,8 @@ void ExpectRecordAnswersAsRuns(const std::string& name, const std::vector<double
   const SelectionRecord record = RecordSelection(first, second, base, nullptr);
   ASSERT_TRUE(record.Complete());
   const std::vector<CurvePoint> curve = record.Curve();
-  for (const SelectionSettings& s : Requests(record, base)) {
+  const std::vector<SelectionSettings> requests = Requests(record, base);
+  for (const SelectionSettings& s : requests) {
     SCOPED_TRACE("threshold " + std::to_string(s.threshold) + ", wanted " +
                  std::to_string(s.wanted_count));
     const SelectionResult fresh = SelectPoints(first, second, s, nullptr);
@@ -66,6 +67,16 @@ void ExpectRecordAnswersAsRuns(const std::string& name, const std::vector<double
     EXPECT_TRUE(Same(read->max_deviation, fresh.max_deviation));
     EXPECT_TRUE(SameFigures(read->statistics, fresh.statistics));
 
+    if (&s == &requests.front()) {
+      // The quality figures of a selection read from the record, measured
+      // once more, are the run's.
+      SelectionSettings with_quality = s;
+      with_quality.quality_figures = true;
+      const DeviationQuality expected = *SelectPoints(first, second, with_quality, nullptr).quality;
+      const DeviationQuality got = SelectionQuality(first, second, s, read->selected);
+      EXPECT_TRUE(Same(got.mean, expected.mean) && Same(got.rms, expected.rms) &&
+                  Same(got.p95, expected.p95));
+    }
     const CurvePoint& at = curve[static_cast<std::size_t>(fresh.statistics.count - curve.front().count)];
     EXPECT_EQ(at.count, fresh.statistics.count);
     if (record.n() > 3) {
@@ -129,6 +140,9 @@ TEST(SelectionRecord, PartialRecordAnswersUpToItsCount) {
     SelectPoints(walk.lat, walk.lon, s, &run);
     ASSERT_LT(run.iterations.size(), 38u);
     ASSERT_EQ(seen.iterations.size(), run.iterations.size()) << threshold;
+    // Beyond the run's end its last figures are shown again, never others.
+    EXPECT_GT(seen.repeats, 0);
+    EXPECT_FALSE(seen.repeats_differ);
     for (std::size_t i = 0; i < run.iterations.size(); ++i) {
       EXPECT_TRUE(SameFigures(seen.iterations[i], run.iterations[i])) << i;
     }
