@@ -102,7 +102,7 @@ BENCHMARK(BM_RepaintZoomedWithBlocks)->Unit(benchmark::kMillisecond)->Repetition
 // survey's selection (the figures and the kept points), the kept points
 // drawn over a copy of the base picture (coastline and all points), as the
 // window does when the slider moves. range(0): points kept.
-void BM_PreviewRedraw(benchmark::State& state) {
+std::shared_ptr<const oru::SelectionRecord> SurveyRecord() {
   Survey& s = TheSurvey();
   static const auto record = [&] {
     oru::SelectionSettings settings;
@@ -112,6 +112,22 @@ void BM_PreviewRedraw(benchmark::State& state) {
     return std::make_shared<const oru::SelectionRecord>(
         oru::RecordSelection(s.xs, s.ys, settings, nullptr));
   }();
+  return record;
+}
+
+// Only the selection and figures read from the record.
+void BM_PreviewRead(benchmark::State& state) {
+  const oru::PreviewModel model(SurveyRecord(), oru::Criterion::NumberOfPoints, 1000000);
+  for (auto _ : state) {
+    const oru::SelectionResult result = model.ResultFor(static_cast<double>(state.range(0)));
+    benchmark::DoNotOptimize(result.selected.data());
+  }
+}
+BENCHMARK(BM_PreviewRead)->Arg(10000)->Arg(1000000)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+
+void BM_PreviewRedraw(benchmark::State& state) {
+  Survey& s = TheSurvey();
+  const auto record = SurveyRecord();
   const oru::PreviewModel model(record, oru::Criterion::NumberOfPoints, record->n());
   oru::PlotScene scene;
   QImage base(1920, 1080, QImage::Format_RGB32);
