@@ -16,6 +16,7 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QStyle>
 #include <QVBoxLayout>
 #include <array>
@@ -29,8 +30,9 @@
 #include "app/platform.h"
 #include "app/product_texts.h"
 #include "app/radio_group.h"
-#include "app/selection_save.h"
-#include "app/selection_value.h"
+#include "app/run_worker.h"
+#include "run/selection_save.h"
+#include "run/selection_value.h"
 #include "app/user_dialogs.h"
 #include "plot/plot_form.h"
 
@@ -134,6 +136,11 @@ TForm1::TForm1(UserDialogs& dialogs, Launcher& launcher, QWidget* parent)
   PlotForm1->SetMessageBox(
       [this](QWidget* parent, const QString& text) { dialogs_.ShowMessage(parent, text); });
   AboutBox1 = new TAboutBox1(this);
+  worker_ = new RunWorker(this);
+  connect(worker_, &RunWorker::FiguresShown, this, &TForm1::ShowStatistics);
+  connect(worker_, &RunWorker::Ended, this, &TForm1::RunEnded);
+  auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+  connect(escape, &QShortcut::activated, this, &TForm1::StopRun);
   FormCreate();
 
   // The starting size is the classic one unless the fonts of this screen
@@ -212,17 +219,19 @@ void TForm1::BuildControls() {
   files->addWidget(BitBtn3, 2, 0);
   files->setColumnStretch(1, 1);
 
-  // Widths that hold the longest usual figures: seven digits, or a
-  // percentage in exponent form.
+  // Widths that hold the longest usual figures: seven digits, a percentage
+  // in exponent form, and lengths of ten thousand kilometres and more in
+  // exponent form ("3.006116E+7"), which long voyages reach.
   const QString whole = QStringLiteral("0000000");
   const QString percent = QStringLiteral("1.0E+2");
+  const QString length = QStringLiteral("0.000000E+0");
   Edit2 = FigureField("Edit2", 57, whole, client);
   Edit3 = FigureField("Edit3", 33, percent, client);
   Edit4 = FigureField("Edit4", 57, whole, client);
   Edit5 = FigureField("Edit5", 57, whole, client);
   Edit6 = FigureField("Edit6", 33, percent, client);
-  Edit7 = FigureField("Edit7", 57, whole, client);
-  Edit8 = FigureField("Edit8", 57, whole, client);
+  Edit7 = FigureField("Edit7", 57, length, client);
+  Edit8 = FigureField("Edit8", 57, length, client);
   auto row = [](std::initializer_list<QWidget*> widgets) {
     auto* line = new QHBoxLayout;
     line->setSpacing(6);
@@ -278,6 +287,10 @@ void TForm1::BuildControls() {
   connect(BitBtn4, &QPushButton::clicked, this, &TForm1::BitBtn4Click);
   connect(BitBtnPlot, &QPushButton::clicked, this, &TForm1::BitBtnPlotClick);
   connect(BitBtn5, &QPushButton::clicked, this, &QWidget::close);
+  // Enter in the selection value starts the run when "Go!" could.
+  connect(Edit1, &QLineEdit::returnPressed, this, [this] {
+    if (!run_under_way_ && BitBtn3->isEnabled()) BitBtn3Click();
+  });
 }
 
 void TForm1::BuildMenu() {
@@ -297,7 +310,6 @@ void TForm1::BuildMenu() {
   connect(routes, &QAction::triggered, this, [this] { NavRouteDialog(dialogs_, this).exec(); });
   PrintScreen1 = item(File1, "PrintScreen1", "&Print Screen", &TForm1::PrintScreen1Click);
   Exit1 = item(File1, "Exit1", "&Exit", &TForm1::Exit1Click);
-  Save1->setEnabled(false);
   QMenu* Options1 = menuBar()->addMenu(QStringLiteral("&Options"));
   Options1->setObjectName(QStringLiteral("Options1"));
   Optimal1 = Options1->addAction(QStringLiteral("Fewest points (optimal)"));
@@ -316,8 +328,7 @@ void TForm1::FormCreate() {
   // numbers must not follow them.
   std::setlocale(LC_NUMERIC, "C");
   QLocale::setDefault(QLocale::c());
-  BitBtn4->setEnabled(false);
-  BitBtnPlot->setEnabled(false);
+  UpdateControls();
 }
 
 void TForm1::BitBtn1Click() {
@@ -325,10 +336,8 @@ void TForm1::BitBtn1Click() {
     StaticText1->setText(*chosen);
     StaticText1->setToolTip(*chosen);
     input_file_name_ = *chosen;
-    // A run under way enables it again when it ends; enabling it now would
-    // lead to a second "Go!" while the first still works.
-    if (!run_under_way_) BitBtn2->setEnabled(true);
   }
+  UpdateControls();
   QDir::setCurrent(start_directory_);
 }
 
@@ -337,8 +346,8 @@ void TForm1::BitBtn2Click() {
     StaticText2->setText(*chosen);
     StaticText2->setToolTip(*chosen);
     output_file_name_ = *chosen;
-    if (!run_under_way_) BitBtn3->setEnabled(true);
   }
+  UpdateControls();
   QDir::setCurrent(start_directory_);
 }
 
@@ -354,38 +363,64 @@ RunChoices TForm1::ChosenChoices() const {
   return choices;
 }
 
-// The buttons that start, feed or follow a run, and the selection value.
-std::array<QWidget*, 6> TForm1::RunControls() const {
-  return {BitBtn1, BitBtn2, BitBtn3, BitBtn4, BitBtnPlot, Edit1};
-}
-
 std::array<RadioGroup*, 5> TForm1::RadioGroups() const {
   return {RadioGroup1, RadioGroup2, RadioGroup3, RadioGroup4, RadioGroup5};
 }
 
+// The buttons that start, feed or follow a run and their menu items, and the
+// selection value: "Save As" once there is an input file, "Go!" once there
+// are both files, "Check" and "Plot" once a run has ended; none of them
+// while a run works, when "Go!" is "Stop".
+void TForm1::UpdateControls() {
+  const bool idle = !run_under_way_;
+  const bool input = !input_file_name_.isEmpty();
+  const bool output = !output_file_name_.isEmpty();
+  BitBtn1->setEnabled(idle);
+  Open1->setEnabled(idle);
+  BitBtn2->setEnabled(idle && input);
+  Save1->setEnabled(idle && input);
+  BitBtn3->setEnabled(!idle || (input && output));
+  BitBtn3->setText(idle ? QStringLiteral("Go!") : QStringLiteral("Stop"));
+  BitBtn3->setIcon(style()->standardIcon(idle ? QStyle::SP_MediaPlay : QStyle::SP_MediaStop));
+  BitBtn4->setEnabled(idle && run_ended_once_);
+  BitBtnPlot->setEnabled(idle && run_ended_once_);
+  Edit1->setEnabled(idle);
+}
+
 void TForm1::DisableForRun() {
   focus_before_run_ = QApplication::focusWidget();
-  for (QWidget* control : RunControls()) control->setEnabled(false);
   const auto groups = RadioGroups();
   for (std::size_t i = 0; i < groups.size(); ++i) {
     group_enabled_[i] = groups[i]->isEnabled();
     groups[i]->setEnabled(false);
   }
+  UpdateControls();
+  // The focus stays on "Stop" when it was on "Go!"; otherwise it would move
+  // on from the disabled control to whatever comes next.
+  if (focus_before_run_ == BitBtn3 || focus_before_run_ == Edit1) BitBtn3->setFocus();
 }
 
 void TForm1::EnableAfterRun() {
-  for (QWidget* control : RunControls()) control->setEnabled(true);
+  UpdateControls();
   // The plane-coordinate format keeps its three groups disabled.
   const auto groups = RadioGroups();
   for (std::size_t i = 0; i < groups.size(); ++i) groups[i]->setEnabled(group_enabled_[i]);
-  // Disabling "Go!" moved the focus on to the next control; give it back.
   if (focus_before_run_ && focus_before_run_->isEnabled()) focus_before_run_->setFocus();
 }
 
+void TForm1::SetProgressInterval(std::chrono::milliseconds interval) {
+  worker_->SetProgressInterval(interval);
+}
+
+void TForm1::StopRun() {
+  if (run_under_way_) worker_->RequestStop();
+}
+
 void TForm1::BitBtn3Click() {
-  if (run_under_way_) return;
-  run_under_way_ = true;
-  DisableForRun();
+  if (run_under_way_) {
+    StopRun();
+    return;
+  }
   RunRequest request;
   request.input = ToPath(input_file_name_);
   request.output = ToPath(output_file_name_);
@@ -395,52 +430,68 @@ void TForm1::BitBtn3Click() {
   request.quality_figures = true;
   request.record = true;
   last_run_choices_ = request.choices;
-  last_quality_.reset();
-  last_record_.reset();
-  last_input_.reset();
   line_count_ = 0;
-  handle_events_after_figures_ = false;
-  since_events_.start();
-  try {
-    const RunOutcome outcome = ProcessRun(request, *this);
-    line_count_ = outcome.line_count;
-    last_quality_ = outcome.quality;
-    last_request_ = request;
-    last_record_ = outcome.record;
-    last_input_ = outcome.input;
-  } catch (const std::bad_alloc&) {
-    // The run reports running out of memory itself; this is the rest.
-    ShowMessage("Not enough memory to thin " + request.input.string() + ".");
-  } catch (const std::exception& error) {
-    // Reported like every other stop, and the window goes on.
-    ShowMessage(error.what());
+  running_ = PlottableRun{input_file_name_, output_file_name_, request.choices, std::nullopt,
+                          request.selection_value, nullptr, nullptr};
+  auto outcome = std::make_shared<RunOutcome>();
+  outcome_ = outcome;
+  run_under_way_ = true;
+  DisableForRun();
+  worker_->Start([request, outcome](RunObserver& observer) {
+    try {
+      *outcome = ProcessRun(request, observer);
+    } catch (const std::bad_alloc&) {
+      // The run reports running out of memory itself; this is the rest.
+      observer.ShowMessage("Not enough memory to thin " + request.input.string() + ".");
+    }
+  });
+}
+
+void TForm1::RunEnded(const std::vector<std::string>& messages) {
+  const RunOutcome outcome = *outcome_;
+  run_under_way_ = false;
+  run_ended_once_ = true;
+  line_count_ = outcome.line_count;
+  if (outcome.completed) {
+    last_completed_ = running_;
+    last_completed_->quality = outcome.quality;
+    last_completed_->record = outcome.record;
+    last_completed_->track = outcome.input;
+  } else {
+    // No figure of an earlier run may stand beside this run's message.
+    ShowStatistics(StatisticsTexts{});
   }
   EnableAfterRun();
-  run_under_way_ = false;
-  // A close asked for while the run worked waited for it to end.
+  for (const std::string& message : messages) Tell(QString::fromStdString(message));
   if (close_requested_) close();
 }
 
-void TForm1::BitBtn4Click() { launcher_.ShowTextFile(output_file_name_); }
-
-void TForm1::BitBtnPlotClick() {
-  const std::string& value = last_request_.selection_value;
-  ShowPreview(last_run_choices_.criterion == Criterion::NumberOfPoints
-                  ? static_cast<double>(ParseNumberOfPoints(value).value_or(0))
-                  : ParseMaximumDeviation(value).value_or(0.0));
+void TForm1::BitBtn4Click() {
+  if (!launcher_.ShowTextFile(output_file_name_)) Tell(NoProgramMessage(output_file_name_));
 }
 
-// The plot of the last run, previewing its record from `value` on.
+void TForm1::BitBtnPlotClick() {
+  if (!last_completed_) {
+    Tell(QStringLiteral("No run to plot yet."));
+    return;
+  }
+  const PlottableRun& run = *last_completed_;
+  ShowPreview(run.choices.criterion == Criterion::NumberOfPoints
+                  ? static_cast<double>(ParseNumberOfPoints(run.value).value_or(0))
+                  : ParseMaximumDeviation(run.value).value_or(0.0));
+}
+
+// The plot of the last completed run, previewing its selection from
+// `value` on.
 void TForm1::ShowPreview(double value) {
+  const PlottableRun& run = *last_completed_;
   try {
-    if (!PlotForm1->PlotRun(start_directory_, input_file_name_, output_file_name_,
-                            last_run_choices_, last_quality_)) {
+    if (!PlotForm1->PlotRun(start_directory_, run.input, run.output, run.choices, run.quality)) {
       return;
     }
-    const Criterion criterion = last_run_choices_.criterion;
     std::optional<PreviewModel> model;
-    if (last_record_) model.emplace(last_record_, criterion, line_count_);
-    if (last_input_) model.emplace(last_input_, criterion, line_count_);
+    if (run.record) model.emplace(run.record, run.choices.criterion, line_count_);
+    if (run.track) model.emplace(run.track, run.choices.criterion, line_count_);
     if (!model) return;
     PlotForm1->ShowPreview(std::move(*model), value,
                            [this](const SelectionResult& selection, double at) {
@@ -448,16 +499,32 @@ void TForm1::ShowPreview(double value) {
                            });
   } catch (const std::bad_alloc&) {
     // Every file is as it was: the hand-off files are replaced whole or not.
-    ShowMessage("Not enough memory to plot " + input_file_name_.toStdString() + ".");
+    Tell(QStringLiteral("Not enough memory to plot %1.").arg(run.input));
   }
 }
 
 // "Save" in the plot: the previewed selection becomes the output file, its
 // figures the window's, and the plot shows it from the files again.
 void TForm1::SavePreview(const SelectionResult& selection, double value) {
-  if (run_under_way_) return;
-  if (!SaveSelection(last_request_, selection, *this).completed) return;
-  last_quality_.reset();  // measured for the run's own selection
+  if (run_under_way_ || !last_completed_) return;
+  PlottableRun& run = *last_completed_;
+  struct Shown final : RunObserver {
+    void ShowMessage(const std::string& text) override { message = text; }
+    void ShowStatistics(const StatisticsTexts& texts) override { figures = texts; }
+    std::string message;
+    std::optional<StatisticsTexts> figures;
+  } shown;
+  RunRequest request;
+  request.input = ToPath(run.input);
+  request.output = ToPath(run.output);
+  request.choices = run.choices;
+  SaveSelection(request, selection, shown);
+  if (!shown.message.empty()) {
+    Tell(QString::fromStdString(shown.message));
+    return;
+  }
+  if (shown.figures) ShowStatistics(*shown.figures);
+  run.quality.reset();  // measured for the run's own selection
   ShowPreview(value);
 }
 
@@ -487,10 +554,7 @@ void TForm1::RadioGroup4Click() {
   }
 }
 
-void TForm1::Open1Click() {
-  BitBtn1Click();
-  Save1->setEnabled(true);
-}
+void TForm1::Open1Click() { BitBtn1Click(); }
 
 void TForm1::Save1Click() { BitBtn2Click(); }
 
@@ -506,15 +570,19 @@ void TForm1::PrintScreen1Click() {
 // Ends the program like the close box, so that the hand-off files go too.
 void TForm1::Exit1Click() { close(); }
 
-void TForm1::Index1Click() { launcher_.ShowHelp(FindHelpFile(HelpDirectories(start_directory_))); }
+void TForm1::Index1Click() {
+  const QString help = FindHelpFile(HelpDirectories(start_directory_));
+  if (!launcher_.ShowHelp(help)) Tell(NoProgramMessage(help));
+}
 
 void TForm1::About1Click() { AboutBox1->exec(); }
 
 void TForm1::closeEvent(QCloseEvent* event) {
   if (run_under_way_) {
-    // The run's frames are on the stack below this event; the window closes
-    // as soon as the run has ended in its orderly way.
+    // The run is stopped first; the window closes when it has ended in its
+    // orderly way, with nothing written.
     close_requested_ = true;
+    StopRun();
     event->ignore();
     return;
   }
@@ -524,8 +592,9 @@ void TForm1::closeEvent(QCloseEvent* event) {
 
 void TForm1::FormClose() { DeleteHandOffFiles(start_directory_); }
 
-void TForm1::ShowMessage(const std::string& text) {
-  dialogs_.ShowMessage(this, QString::fromStdString(text));
+void TForm1::Tell(const QString& text) {
+  dialogs_.ShowMessage(this, text);
+  if (Edit1->isEnabled()) Edit1->setFocus();
 }
 
 void TForm1::ShowStatistics(const StatisticsTexts& texts) {
@@ -535,24 +604,6 @@ void TForm1::ShowStatistics(const StatisticsTexts& texts) {
       {Edit6, &texts.length_reduction}, {Edit7, &texts.length_before},
       {Edit8, &texts.length_after}};
   for (const auto& [field, text] : fields) field->setText(QString::fromStdString(*text));
-  if (handle_events_after_figures_) {
-    handle_events_after_figures_ = false;
-    ProcessMessages();
-  }
-}
-
-bool TForm1::ProgressDue() {
-  if (since_events_.isValid() &&
-      since_events_.elapsed() < static_cast<qint64>(progress_interval_.count())) {
-    return false;
-  }
-  handle_events_after_figures_ = true;
-  return true;
-}
-
-void TForm1::ProcessMessages() {
-  QCoreApplication::processEvents();
-  since_events_.start();
 }
 
 }  // namespace oru

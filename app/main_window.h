@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QElapsedTimer>
 #include <QMainWindow>
 #include <QPointer>
 #include <QString>
@@ -9,8 +8,10 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <string>
+#include <vector>
 
-#include "app/processing_run.h"
+#include "run/processing_run.h"
 
 class QAction;
 class QGroupBox;
@@ -22,6 +23,7 @@ namespace oru {
 
 class Launcher;
 class RadioGroup;
+class RunWorker;
 class TAboutBox1;
 class TPlotForm;
 class UserDialogs;
@@ -31,11 +33,12 @@ class UserDialogs;
 // of the last run. Controls carry their long-standing names as object names
 // (BitBtn3 is "Go!"), and the handlers their names as slots.
 //
-// A run works on the GUI thread. While it works the window handles its
-// pending events now and then, so that the figures count up and the menus
-// stay usable; the controls that could start another run or change the
-// running one are disabled meanwhile.
-class TForm1 final : public QMainWindow, public RunObserver {
+// A run, reading and writing included, works on a worker thread; the window
+// shows its figures as they come and its messages when it has ended, and
+// stays usable meanwhile. "Go!" is "Stop" while a run works (Esc does the
+// same); the controls that could start another run or change the running
+// one are disabled. Closing the window during a run stops it first.
+class TForm1 final : public QMainWindow {
   Q_OBJECT
 
  public:
@@ -48,19 +51,13 @@ class TForm1 final : public QMainWindow, public RunObserver {
   // Lines counted by the last run, 0 when it stopped before counting.
   std::int64_t LineCount() const { return line_count_; }
   bool RunUnderWay() const { return run_under_way_; }
+  // Asks a run under way to stop (the "Stop" button and Esc).
+  void StopRun();
   TAboutBox1* AboutBox() const { return AboutBox1; }
   TPlotForm* PlotForm() const { return PlotForm1; }
 
-  // How often a run shows its figures and handles pending events. Every
-  // showing costs the engine an exact count of the figures and the window a
-  // repaint, so a few dozen a second are plenty.
-  void SetProgressInterval(std::chrono::milliseconds interval) { progress_interval_ = interval; }
-
-  // RunObserver: how a run shows itself in this window.
-  void ShowMessage(const std::string& text) override;
-  void ShowStatistics(const StatisticsTexts& texts) override;
-  bool ProgressDue() override;
-  void ProcessMessages() override;
+  // How often a run shows its figures (RunWorker::SetProgressInterval).
+  void SetProgressInterval(std::chrono::milliseconds interval);
 
  public slots:
   void BitBtn1Click();
@@ -86,12 +83,17 @@ class TForm1 final : public QMainWindow, public RunObserver {
   void FormCreate();
   void FormClose();
   RunChoices ChosenChoices() const;
-  std::array<QWidget*, 6> RunControls() const;
   std::array<RadioGroup*, 5> RadioGroups() const;
   void ShowPreview(double value);
   void SavePreview(const SelectionResult& selection, double value);
   void DisableForRun();
   void EnableAfterRun();
+  // Enables the buttons and their menu items from the one state they follow.
+  void UpdateControls();
+  void ShowStatistics(const StatisticsTexts& texts);
+  void RunEnded(const std::vector<std::string>& messages);
+  // A message box; the focus then goes back to the selection value.
+  void Tell(const QString& text);
 
   UserDialogs& dialogs_;
   Launcher& launcher_;
@@ -100,21 +102,30 @@ class TForm1 final : public QMainWindow, public RunObserver {
   QString input_file_name_;
   QString output_file_name_;
   RunChoices last_run_choices_;
-  std::optional<QualityTexts> last_quality_;  // of the last completed run
   std::int64_t line_count_ = 0;
-  // The last completed run's request and its record or input, for the
-  // plot's preview.
-  RunRequest last_request_;
-  std::shared_ptr<const SelectionRecord> last_record_;
-  std::shared_ptr<const SelectionInput> last_input_;
+  // What "Plot" shows: the files, choices and quality figures of the last
+  // run that wrote its output.
+  struct PlottableRun {
+    QString input;
+    QString output;
+    RunChoices choices;
+    std::optional<QualityTexts> quality;
+    // The selection value, and the record or the input that the plot's
+    // preview reads the selection for other values from.
+    std::string value;
+    std::shared_ptr<const SelectionRecord> record;
+    std::shared_ptr<const SelectionInput> track;
+  };
+  std::optional<PlottableRun> last_completed_;
+  PlottableRun running_;                  // the run under way, as started
+  std::shared_ptr<RunOutcome> outcome_;  // filled by the run under way
 
+  RunWorker* worker_;
   bool run_under_way_ = false;
+  bool run_ended_once_ = false;  // "Check" and "Plot" are usable from then on
   bool close_requested_ = false;
   // Whether each radio group (1 to 5) was enabled when the run started.
   std::array<bool, 5> group_enabled_{};
-  std::chrono::milliseconds progress_interval_{40};
-  QElapsedTimer since_events_;
-  bool handle_events_after_figures_ = false;
   QPointer<QWidget> focus_before_run_;
 
   RadioGroup* RadioGroup1;

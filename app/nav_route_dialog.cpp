@@ -9,18 +9,24 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
-#include <QThread>
 #include <QVBoxLayout>
-#include <exception>
 #include <memory>
 #include <sstream>
 #include <utility>
 
 #include "app/platform.h"
+#include "app/run_worker.h"
 #include "app/user_dialogs.h"
 #include "cli/batch_run.h"
 
 namespace oru {
+
+// What the batch command printed.
+struct NavRouteDialog::BatchReport {
+  std::ostringstream out;
+  std::ostringstream err;
+};
+
 namespace {
 
 // Two exclusive choices side by side, the first checked.
@@ -48,6 +54,8 @@ QLabel* FileName(QWidget* parent) {
 }
 
 }  // namespace
+
+NavRouteDialog::~NavRouteDialog() = default;
 
 NavRouteDialog::NavRouteDialog(UserDialogs& dialogs, QWidget* parent)
     : QDialog(parent), dialogs_(dialogs) {
@@ -99,6 +107,8 @@ NavRouteDialog::NavRouteDialog(UserDialogs& dialogs, QWidget* parent)
   connect(open_, &QPushButton::clicked, this, &NavRouteDialog::ChooseInput);
   connect(save_, &QPushButton::clicked, this, &NavRouteDialog::ChooseOutput);
   connect(go_, &QPushButton::clicked, this, &NavRouteDialog::Go);
+  worker_ = new RunWorker(this);
+  connect(worker_, &RunWorker::Ended, this, &NavRouteDialog::RunFinished);
   connect(close_, &QPushButton::clicked, this, &NavRouteDialog::reject);
 }
 
@@ -137,27 +147,20 @@ void NavRouteDialog::Go() {
   options.max_waypoints = cap;
   options.p190_grid = p190_grid_->isChecked();
 
-  // The run owns its inputs and results; the dialog waits for it (reject).
-  struct Result {
-    std::ostringstream out;
-    std::ostringstream err;
-  };
-  auto result = std::make_shared<Result>();
+  // The run owns its inputs and its report, which outlives the dialog.
+  report_ = std::make_shared<BatchReport>();
   SetRunning(true);
-  QThread* worker = QThread::create([options, result] {
-    try {
-      RunGisCommand(options, result->out, result->err);
-    } catch (const std::exception& error) {
-      result->err << error.what() << '\n';
-    }
+  worker_->Start([options, report = report_](RunObserver&) {
+    RunGisCommand(options, report->out, report->err);
   });
-  connect(worker, &QThread::finished, this, [this, worker, result] {
-    worker->deleteLater();
-    SetRunning(false);
-    dialogs_.ShowMessage(this, QString::fromStdString(result->err.str() + result->out.str()).trimmed());
-    emit RunEnded();
-  });
-  worker->start();
+}
+
+void NavRouteDialog::RunFinished(const std::vector<std::string>& messages) {
+  SetRunning(false);
+  std::string text = report_->err.str() + report_->out.str();
+  for (const std::string& message : messages) text += message + '\n';
+  dialogs_.ShowMessage(this, QString::fromStdString(text).trimmed());
+  emit RunEnded();
 }
 
 void NavRouteDialog::reject() {

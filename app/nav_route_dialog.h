@@ -2,6 +2,9 @@
 
 #include <QDialog>
 #include <QString>
+#include <memory>
+#include <string>
+#include <vector>
 
 class QCheckBox;
 class QLabel;
@@ -12,12 +15,13 @@ class QSpinBox;
 
 namespace oru {
 
+class RunWorker;
 class UserDialogs;
 
 // Thins the tracks of an NMEA 0183 log or a UKOOA P1/90 file (or a GIS file)
 // into routes for the bridge: an RTZ or GPX file, or line features, by the
 // output's extension, with at most "Maximum waypoints" points a track. The
-// run is the batch command's (cli/batch_run.h) on a worker thread; the
+// run is the batch command's (cli/batch_run.h) on the windows' worker thread; the
 // dialog shows its figures, the lines passed over and any failure in a
 // message when it ends. The main window's survey formats are not touched.
 class NavRouteDialog final : public QDialog {
@@ -25,6 +29,7 @@ class NavRouteDialog final : public QDialog {
 
  public:
   NavRouteDialog(UserDialogs& dialogs, QWidget* parent = nullptr);
+  ~NavRouteDialog() override;
 
   bool RunUnderWay() const { return running_; }
 
@@ -42,11 +47,15 @@ class NavRouteDialog final : public QDialog {
 
  private:
   void SetRunning(bool running);
+  void RunFinished(const std::vector<std::string>& messages);
 
   UserDialogs& dialogs_;
   QString input_;
   QString output_;
   bool running_ = false;
+  struct BatchReport;
+  std::shared_ptr<BatchReport> report_;  // of the last run
+  RunWorker* worker_;
   QLabel* input_name_;
   QLabel* output_name_;
   QRadioButton* by_deviation_;

@@ -12,30 +12,33 @@
 
 namespace oru {
 
-void DesktopLauncher::ShowTextFile(const QString& path) {
+bool DesktopLauncher::ShowTextFile(const QString& path) {
 #ifdef Q_OS_WIN
   // The editor receives the name as typed, unquoted, as it always did.
   QProcess editor;
   editor.setProgram(QStringLiteral("Notepad.exe"));
   editor.setNativeArguments(QDir::toNativeSeparators(path));
-  editor.startDetached();
+  return editor.startDetached();
 #else
-  QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+  return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 #endif
 }
 
-void DesktopLauncher::ShowHelp(const QString& path) {
+bool DesktopLauncher::ShowHelp(const QString& path) {
 #ifdef Q_OS_WIN
   // The working directory is always the start directory.
   if (QFileInfo::exists(QStringLiteral("ORU_help.chm"))) {
     QProcess viewer;
     viewer.setProgram(QStringLiteral("hh.exe"));
     viewer.setNativeArguments(QStringLiteral("ORU_help.chm"));
-    viewer.startDetached();
-    return;
+    return viewer.startDetached();
   }
 #endif
-  QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+  return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
+QString NoProgramMessage(const QString& path) {
+  return QStringLiteral("No program was found to open %1.").arg(QDir::toNativeSeparators(path));
 }
 
 QStringList HelpDirectories(const QString& start_directory) {

@@ -6,24 +6,24 @@
 
 namespace oru {
 
-// Starts other programs for the main window, without waiting for them and
-// without looking at how they fared: the program they start reports its own
-// problems (a missing file, for instance).
+// Starts other programs for the main window, without waiting for them: the
+// program started reports its own problems (a missing file, for instance).
+// False when no program could be started at all.
 class Launcher {
  public:
   virtual ~Launcher() = default;
   // "Check": shows the output track file in a text viewer.
-  virtual void ShowTextFile(const QString& path) = 0;
+  virtual bool ShowTextFile(const QString& path) = 0;
   // Help > Index: shows the help document.
-  virtual void ShowHelp(const QString& path) = 0;
+  virtual bool ShowHelp(const QString& path) = 0;
 };
 
 // Windows: "Notepad.exe" and, when the start directory holds the compiled
 // help, the help viewer "hh.exe"; elsewhere the desktop's default programs.
 class DesktopLauncher final : public Launcher {
  public:
-  void ShowTextFile(const QString& path) override;
-  void ShowHelp(const QString& path) override;
+  bool ShowTextFile(const QString& path) override;
+  bool ShowHelp(const QString& path) override;
 };
 
 // Where the help document is looked for, in this order: the start directory,
@@ -39,6 +39,9 @@ QString FindHelpFile(const QStringList& directories);
 
 // A file name from a dialog as the processing run takes it.
 std::filesystem::path ToPath(const QString& name);
+
+// The message when no program could be started to open `path`.
+QString NoProgramMessage(const QString& path);
 
 // Removes the plot hand-off files from `directory`; a missing file is fine.
 void DeleteHandOffFiles(const QString& directory);

@@ -1,10 +1,12 @@
-// oru-screenshots: renders the README's pictures of the windows. Thins a
-// track to 25 points through the main window as a user would (open, save
-// as, Go!), then saves the main window, the About dialog and the splash
-// window as PNG.
-//   oru-screenshots INPUT OUTPUT_TRACK PICTURE_DIRECTORY
+// oru-screenshots: renders the README's pictures of the windows. Starts a
+// run on a long geographic track and saves the main window while its
+// figures count up ("Stop" shown), then stops it; thins a plane track to 25
+// points through the main window as a user would (open, save as, Go!), then
+// saves the main window, the About dialog and the splash window as PNG.
+//   oru-screenshots INPUT OUTPUT_TRACK PICTURE_DIRECTORY LONG_GEOGRAPHIC_TRACK
 
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFileInfo>
 #include <QLineEdit>
@@ -22,29 +24,25 @@
 
 namespace {
 
-// Answers the file dialogs with the given names; a message is an error here.
+// Answers the file dialogs with the names set; a message is an error here.
 class AnsweringDialogs final : public oru::UserDialogs {
  public:
-  AnsweringDialogs(QString input, QString output)
-      : input_(std::move(input)), output_(std::move(output)) {}
-  std::optional<QString> AskOpenFile(QWidget*) override { return input_; }
-  std::optional<QString> AskSaveFile(QWidget*) override { return output_; }
+  std::optional<QString> AskOpenFile(QWidget*) override { return input; }
+  std::optional<QString> AskSaveFile(QWidget*) override { return output; }
   void ShowMessage(QWidget*, const QString& text) override {
     std::fprintf(stderr, "message: %s\n", qPrintable(text));
     failed = true;
   }
   bool ChoosePrinter(QWidget*, QPrinter&) override { return false; }
+  QString input;
+  QString output;
   bool failed = false;
-
- private:
-  QString input_;
-  QString output_;
 };
 
 class NoLauncher final : public oru::Launcher {
  public:
-  void ShowTextFile(const QString&) override {}
-  void ShowHelp(const QString&) override {}
+  bool ShowTextFile(const QString&) override { return true; }
+  bool ShowHelp(const QString&) override { return true; }
 };
 
 bool Save(QWidget& widget, const QDir& directory, const char* name) {
@@ -65,17 +63,29 @@ T* Find(QWidget& window, const char* name) {
   return found;
 }
 
+// Handles events until the run has ended (ten minutes at most).
+bool WaitForRunEnd(const oru::TForm1& form) {
+  const QDeadlineTimer deadline(600000);
+  while (form.RunUnderWay() && !deadline.hasExpired()) {
+    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+  }
+  return !form.RunUnderWay();
+}
+
+QString Absolute(const char* name) { return QFileInfo(QString::fromLocal8Bit(name)).absoluteFilePath(); }
+
 }  // namespace
 
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
-  if (argc != 4) {
-    std::fprintf(stderr, "usage: oru-screenshots INPUT OUTPUT_TRACK PICTURE_DIRECTORY\n");
+  if (argc != 5) {
+    std::fprintf(stderr,
+                 "usage: oru-screenshots INPUT OUTPUT_TRACK PICTURE_DIRECTORY "
+                 "LONG_GEOGRAPHIC_TRACK\n");
     return 2;
   }
   const QDir pictures(QString::fromLocal8Bit(argv[3]));
-  AnsweringDialogs dialogs(QFileInfo(QString::fromLocal8Bit(argv[1])).absoluteFilePath(),
-                           QFileInfo(QString::fromLocal8Bit(argv[2])).absoluteFilePath());
+  AnsweringDialogs dialogs;
   NoLauncher launcher;
   oru::TForm1 form(dialogs, launcher);
   form.show();
@@ -85,13 +95,34 @@ int main(int argc, char** argv) {
   auto* save = Find<QPushButton>(form, "BitBtn2");
   auto* go = Find<QPushButton>(form, "BitBtn3");
   auto* value = Find<QLineEdit>(form, "Edit1");
-  if (!xy || !open || !save || !go || !value) return 1;
+  auto* kept = Find<QLineEdit>(form, "Edit5");
+  if (!xy || !open || !save || !go || !value || !kept) return 1;
+
+  // A run in progress: 10,000 of the long track's points, ellipsoidic; the
+  // picture is taken once a few thousand are kept, then the run is stopped.
+  dialogs.input = Absolute(argv[4]);
+  dialogs.output = dialogs.input.chopped(4) + QStringLiteral("_10000.txt");
+  value->setText(QStringLiteral("10000"));
+  open->click();
+  save->click();
+  bool running_saved = false;
+  const auto counting = QObject::connect(kept, &QLineEdit::textChanged, [&](const QString& text) {
+    if (running_saved || text.toInt() < 3000) return;
+    running_saved = Save(form, pictures, "main_window_running.png");
+    go->click();  // "Stop"
+  });
+  go->click();
+  if (!WaitForRunEnd(form) || dialogs.failed || !running_saved) return 1;
+  QObject::disconnect(counting);
+
+  dialogs.input = Absolute(argv[1]);
+  dialogs.output = Absolute(argv[2]);
   xy->click();
   value->setText(QStringLiteral("25"));
   open->click();
   save->click();
   go->click();
-  if (dialogs.failed || !Save(form, pictures, "main_window.png")) return 1;
+  if (!WaitForRunEnd(form) || dialogs.failed || !Save(form, pictures, "main_window.png")) return 1;
 
   form.AboutBox()->show();
   if (!Save(*form.AboutBox(), pictures, "about_box.png")) return 1;

@@ -140,7 +140,7 @@ void BM_PreviewRedraw(benchmark::State& state) {
     const oru::StatisticsTexts texts = oru::FormatStatistics(result.statistics);
     oru::KeptLine(*all, result, record->n(), scene.preview);
     picture = base;
-    oru::RenderSceneTop(scene, s.setup, picture, {});
+    oru::RenderSceneTop(scene, s.setup, picture, oru::PlotBackgroundColour(), {});
     kept = result.statistics.count;
     benchmark::DoNotOptimize(picture.constBits());
     benchmark::DoNotOptimize(texts.length_after.data());

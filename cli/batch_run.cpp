@@ -10,7 +10,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/selection_value.h"
+#include "run/selection_value.h"
 #include "cli/coordinate_outputs.h"
 #include "cli/format_choice.h"
 #include "cli/task_pool.h"

@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/selection_value.h"
+#include "run/selection_value.h"
 #include "plot/handoff.h"
 #include "trackio/file_io.h"
 

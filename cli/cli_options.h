@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/processing_run.h"
+#include "run/processing_run.h"
 #include "track/statistics.h"
 
 namespace oru {

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <chrono>
 #include <cstdio>
 #include <iostream>
@@ -11,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "app/processing_run.h"
+#include "run/processing_run.h"
 #include "cli/batch_run.h"
 #include "cli/cli_options.h"
 #include "cli/format_choice.h"
@@ -22,7 +23,7 @@
 namespace {
 
 // Messages go to standard error; on a terminal the figures count up there
-// too, a few times a second.
+// too, a few times a second. SIGINT asks the run to stop.
 class ConsoleObserver final : public oru::RunObserver {
  public:
   explicit ConsoleObserver(bool show_progress) : show_progress_(show_progress) {}
@@ -43,6 +44,7 @@ class ConsoleObserver final : public oru::RunObserver {
     last_ = now;
     return true;
   }
+  bool StopRequested() override { return oru::InterruptRequested(); }
 
  private:
   void EndProgressLine() {
@@ -60,6 +62,13 @@ class ConsoleObserver final : public oru::RunObserver {
 int Stop(const std::string& message, int system_error = 0) {
   std::cerr << oru::WithSystemReason(message, system_error) << '\n';
   return 1;
+}
+
+// The end of a run stopped by SIGINT: the status a shell gives a command
+// that SIGINT ended.
+int Interrupted() {
+  std::cerr << oru::kRunStoppedMessage << '\n';
+  return 128 + SIGINT;
 }
 
 // Prints the statistics; false, with errno set, when they could not all be
@@ -85,6 +94,7 @@ int Run(const oru::CliOptions& options) {
     outcome = oru::PrepareRun(options.request, observer, output_text,
                               plotting ? &input_text : nullptr);
   }
+  if (outcome.stopped) return Interrupted();
   if (!outcome.completed) return Stop(outcome.message, outcome.system_error);
 
   std::vector<oru::StagedTarget> staged;
@@ -111,6 +121,8 @@ int Run(const oru::CliOptions& options) {
   }
   if (!error.empty()) return Stop(error);
 
+  // Staged files not committed are removed as the run returns.
+  if (oru::InterruptRequested()) return Interrupted();
   const std::string note = outcome.note.empty() ? "" : outcome.note + "\n";
   if (!PrintStatistics(options.json ? oru::StatisticsJson(*outcome.statistics,
                                                           options.request.method, outcome.quality,
@@ -156,8 +168,10 @@ int main(int argc, char** argv) {
     return 2;
   }
 
-  // Temporary files go with the process on SIGINT, SIGTERM and SIGHUP.
+  // Temporary files go with the process on SIGTERM and SIGHUP; SIGINT stops
+  // the run in order, a second SIGINT ends it at once.
   oru::InstallTemporaryFileCleanup();
+  oru::InstallStopOnInterrupt();
   try {
     return Run(*options);
   } catch (const std::bad_alloc&) {

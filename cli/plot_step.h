@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/processing_run.h"
+#include "run/processing_run.h"
 #include "cli/cli_options.h"
 #include "plot/handoff.h"
 #include "trackio/file_io.h"

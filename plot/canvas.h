@@ -37,6 +37,9 @@ class Canvas {
   virtual void Rectangle(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2) = 0;
   // Text with its top-left corner at (x, y), in the window's font.
   virtual void TextOut(std::int32_t x, std::int32_t y, const std::string& text) = 0;
+  // Text as TextOut, over a box in the background colour that just holds
+  // it, so that nothing drawn before shows through.
+  virtual void LabelOut(std::int32_t x, std::int32_t y, const std::string& text) = 0;
   virtual void SetPenColor(Rgb colour) = 0;
   virtual void SetPenWidth(std::int32_t width) = 0;
   virtual void SetPenMode(PenMode mode) = 0;
@@ -45,7 +48,7 @@ class Canvas {
 };
 
 // A canvas that writes down every call as one short text ("move 3 4",
-// "line 5 6", "ellipse 1 8 5 4", "rect ...", "text 8 9 A1", "pen 255",
+// "line 5 6", "ellipse 1 8 5 4", "rect ...", "text 8 9 A1", "label 8 9 A1", "pen 255",
 // "width 2", "mode notxor", "brush 12632256", "hollow"); for tests and for
 // counting what a drawing costs.
 class RecordingCanvas final : public Canvas {
@@ -55,6 +58,7 @@ class RecordingCanvas final : public Canvas {
   void Ellipse(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2) override;
   void Rectangle(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2) override;
   void TextOut(std::int32_t x, std::int32_t y, const std::string& text) override;
+  void LabelOut(std::int32_t x, std::int32_t y, const std::string& text) override;
   void SetPenColor(Rgb colour) override;
   void SetPenWidth(std::int32_t width) override;
   void SetPenMode(PenMode mode) override;

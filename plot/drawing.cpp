@@ -310,9 +310,9 @@ int PlotToGeographic(double x, double y, LatLon& out) {
   return code;
 }
 
-ScaleBarChoice DrawScaleBar(const PlotViewport& view, Canvas& canvas, int& error) {
+ScaleBarChoice DrawScaleBar(const PlotViewport& view, Canvas& canvas, int& error, bool plane) {
   error = 0;
-  const ScaleBarChoice choice = ChooseScaleBar(view.ScaleX, view.W);
+  ScaleBarChoice choice = ChooseScaleBar(view.ScaleX, view.W);
   const std::int32_t client_height = view.Hp + kPanelHeight;
   const std::int32_t length = ClampPixels(choice.pixels);
   const std::int32_t x1 = view.W - length - 120;
@@ -324,7 +324,15 @@ ScaleBarChoice DrawScaleBar(const PlotViewport& view, Canvas& canvas, int& error
   if (choice.length < kScaleBarLimit) canvas.Rectangle(x1, y1, x2, y2);
   canvas.SetBrushHollow();
   if (!(choice.length < kScaleBarLimit)) return choice;
+  choice.label_at = {x2 + 10, y1 - 1};
 
+  if (plane) {
+    const PlotPoint left = view.ToPlot(x1, y2);
+    const PlotPoint right = view.ToPlot(x2, y2);
+    cfmt::Int(choice.label, static_cast<std::int64_t>(std::trunc(std::hypot(right.x - left.x, right.y - left.y))));
+    choice.label += " meter";
+    return choice;
+  }
   // The bar's diagonal, lower right to upper left, as a geodesic on WGS84.
   const PlotPoint lower_right = view.ToPlot(x2, y2);
   const PlotPoint upper_left = view.ToPlot(x1, y1);
@@ -344,11 +352,15 @@ ScaleBarChoice DrawScaleBar(const PlotViewport& view, Canvas& canvas, int& error
   GeodBase geodesic(wgs84, line);
   error = geodesic.Pos_Pos();
   if (error != 0) return choice;
-  std::string text;
-  cfmt::Int(text, static_cast<std::int64_t>(std::trunc(geodesic.line.dist)));
-  text += " meter";
-  canvas.TextOut(x2 + 10, y1 - 1, text);
+  cfmt::Int(choice.label, static_cast<std::int64_t>(std::trunc(geodesic.line.dist)));
+  choice.label += " meter";
   return choice;
+}
+
+void DrawScaleBarLabel(const ScaleBarChoice& bar, Canvas& canvas) {
+  if (bar.label.empty()) return;
+  canvas.SetPenColor(kBlack);
+  canvas.LabelOut(bar.label_at.x, bar.label_at.y, bar.label);
 }
 
 bool BlockLabelsWanted(bool background_on, double bar_length, const std::string& coast_file) {
@@ -382,6 +394,13 @@ CursorTexts CursorReadOut(double x, double y) {
   };
   return {text(p.lat_deg, p.lat_min, p.lat_sec, p.lat_hemi),
           text(p.lon_deg, p.lon_min, p.lon_sec, p.lon_hemi)};
+}
+
+CursorTexts PlaneReadOut(double x, double y) {
+  CursorTexts t{" ", " "};
+  cfmt::Fixed(t.latitude, x, 0, 2);
+  cfmt::Fixed(t.longitude, y, 0, 2);
+  return t;
 }
 
 }  // namespace oru

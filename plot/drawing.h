@@ -77,6 +77,8 @@ void DrawPlotSegment(const TrackPoint2D& p0, const TrackPoint2D& p1, std::int32_
 struct ScaleBarChoice {
   double length = 0.0;  // plot metres
   double pixels = 0.0;  // its length in pixels
+  std::string label;    // what DrawScaleBar measured, empty when nothing
+  Pixel label_at;       // the label's top-left corner
 };
 ScaleBarChoice ChooseScaleBar(double scale, std::int32_t client_width);
 
@@ -86,11 +88,18 @@ inline constexpr double kScaleBarLimit = 50000.0;  // plot metres
 // Draws the scale bar for an area of `width` x `height` pixels: a black bar
 // 10 pixels high whose right end lies 120 pixels from the right edge and
 // whose bottom lies 50 pixels above the bottom edge of the client area (41
-// of which are the button panel), and beside it the geodesic length on
-// WGS84 of the bar's diagonal in whole metres followed by " meter".
-// Returns the choice, and in `error` a geodesy error code of the conversion
-// (0 when none).
-ScaleBarChoice DrawScaleBar(const PlotViewport& view, Canvas& canvas, int& error);
+// of which are the button panel). Its label, in whole metres followed by
+// " meter", is the geodesic length on WGS84 of the bar's diagonal for plot
+// metres, and the plane distance between the ends of its lower edge for X, Y
+// metres (`plane`), which are true metres already. Returns the choice with
+// its label for DrawScaleBarLabel, and in `error` a geodesy error code of
+// the conversion (0 when none).
+ScaleBarChoice DrawScaleBar(const PlotViewport& view, Canvas& canvas, int& error,
+                            bool plane = false);
+
+// The scale bar's label, 10 pixels right of the bar, over a box of the
+// background colour: drawn last, so that block labels never run into it.
+void DrawScaleBarLabel(const ScaleBarChoice& bar, Canvas& canvas);
 
 // The bottom panel's height below the drawing area, pixels.
 inline constexpr std::int32_t kPanelHeight = 41;
@@ -111,6 +120,9 @@ struct CursorTexts {
   std::string longitude;
 };
 CursorTexts CursorReadOut(double x, double y);
+// The read-out of an X, Y plot: the plane coordinates in metres to the
+// centimetre (" 123456.78").
+CursorTexts PlaneReadOut(double x, double y);
 
 // Geographic position of a plot point through GeodBase's Merc_To_Geo.
 // Returns its error code.

@@ -286,26 +286,44 @@ HandoffOutcome WritePlotHandoff(const std::filesystem::path& input,
                                 const std::filesystem::path& directory,
                                 const HandoffChoices& choices) {
   HandoffOutcome outcome;
-  outcome.message = kHandoffOpenError;
+  auto failed = [&outcome](const std::filesystem::path& file, const char* what, int error) {
+    outcome.message =
+        WithSystemReason(std::string(kHandoffOpenError) + ": " + file.string() + what, error);
+    return outcome;
+  };
   const std::filesystem::path all_path = directory / kAllPointsFile;
   const std::filesystem::path selected_path = directory / kSelectedPointsFile;
   // A track kept under a hand-off file's name is never written over.
   for (const auto& track : {input, output}) {
-    if (SameFile(all_path, track) || SameFile(selected_path, track)) return outcome;
+    for (const auto& handoff : {all_path, selected_path}) {
+      if (SameFile(handoff, track)) return failed(handoff, " is a track of the run.", 0);
+    }
   }
   std::string input_text;
   std::string output_text;
-  if (!LoadFile(input, input_text) || !LoadFile(output, output_text)) return outcome;
+  if (const FileStatus read = LoadFile(input, input_text); !read) {
+    return failed(input, " could not be read.", read.error);
+  }
+  if (const FileStatus read = LoadFile(output, output_text); !read) {
+    return failed(output, " could not be read.", read.error);
+  }
   const HandoffText all = AllPointsText(input_text, choices);
   const HandoffText selected = SelectedPointsText(output_text, choices);
   // Both files are made before either is replaced.
   StagedFile all_file;
   StagedFile selected_file;
-  if (!all_file.Stage(all_path, all.text) || !selected_file.Stage(selected_path, selected.text) ||
-      !all_file.Commit() || !selected_file.Commit()) {
-    return outcome;
+  if (const FileStatus staged = all_file.Stage(all_path, all.text); !staged) {
+    return failed(all_path, " could not be written.", staged.error);
   }
-  outcome.message.clear();
+  if (const FileStatus staged = selected_file.Stage(selected_path, selected.text); !staged) {
+    return failed(selected_path, " could not be written.", staged.error);
+  }
+  if (const FileStatus done = all_file.Commit(); !done) {
+    return failed(all_path, " could not be written.", done.error);
+  }
+  if (const FileStatus done = selected_file.Commit(); !done) {
+    return failed(selected_path, " could not be written.", done.error);
+  }
   outcome.written = true;
   outcome.all_points = all.written;
   outcome.selected_points = selected.written;

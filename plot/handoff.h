@@ -92,7 +92,9 @@ HandoffText SelectedPointsText(std::string_view output_text, const HandoffChoice
 
 struct HandoffOutcome {
   bool written = false;
-  std::string message;  // "File fout" when a file could not be opened
+  // When a file could not be read or written: "File fout: ", the file, what
+  // failed and the system's reason.
+  std::string message;
   std::int64_t all_points = 0;
   std::int64_t selected_points = 0;
   std::int64_t skipped = 0;
@@ -100,7 +102,8 @@ struct HandoffOutcome {
 
 // Reads `input` and `output` and writes the two hand-off files into
 // `directory`. Nothing is written when one of the four files cannot be
-// opened, or when a hand-off file is the input or the output file.
+// opened, or when a hand-off file is the input or the output file; the
+// message then names the file.
 HandoffOutcome WritePlotHandoff(const std::filesystem::path& input,
                                 const std::filesystem::path& output,
                                 const std::filesystem::path& directory,

@@ -1,7 +1,5 @@
 #include "plot/plot_files.h"
 
-#include <algorithm>
-
 #include <cstdlib>
 #include <cstring>
 #include <system_error>
@@ -89,10 +87,36 @@ std::optional<Rect> CoastExtent(const CoastData& coast) {
   return Rect{sw.x, sw.y, ne.x, ne.y};
 }
 
-std::optional<Rect> PointsBox(const PlotFileData& file) {
+bool IsCoastFile(const CoastData& coast) {
+  if (coast.full.size() < 2 || coast.full[0] != 0 || coast.full[1] != 1) return false;
+  const CoastRecord& sw = coast.records[0];
+  const CoastRecord& ne = coast.records[1];
+  auto corner_code = [](const CoastRecord& r) { return r.code == 2 || r.code == 3; };
+  return corner_code(sw) && corner_code(ne) && sw.x < ne.x && sw.y < ne.y;
+}
+
+std::optional<Rect> TrackExtent(const PlotFileData& points) {
+  std::optional<Rect> r;
+  for (const PlotLine& line : points.lines) {
+    if (line.fields < 2) continue;
+    if (!r) {
+      r = Rect{line.x, line.y, line.x, line.y};
+      continue;
+    }
+    r->XMin = std::min(r->XMin, line.x);
+    r->YMin = std::min(r->YMin, line.y);
+    r->XMax = std::max(r->XMax, line.x);
+    r->YMax = std::max(r->YMax, line.y);
+  }
+  if (!r) return r;
+  const double margin = std::max(1.0, std::max(r->XMax - r->XMin, r->YMax - r->YMin) / 20.0);
+  return Rect{r->XMin - margin, r->YMin - margin, r->XMax + margin, r->YMax + margin};
+}
+
+std::optional<Rect> SelectionExtent(const PlotFileData& selection) {
   Rect r;
   int pairs = 0;
-  for (const PlotLine& line : file.lines) {
+  for (const PlotLine& line : selection.lines) {
     if (line.fields < 2) continue;
     if (pairs == 0) {
       r.XMin = line.x;
@@ -121,30 +145,11 @@ std::optional<Rect> PointsBox(const PlotFileData& file) {
     r.XMax = r.XMin;
     r.YMax = r.YMin;
   }
+  r.XMin -= kSelectionMargin;
+  r.XMax += kSelectionMargin;
+  r.YMin -= kSelectionMargin;
+  r.YMax += kSelectionMargin;
   return r;
-}
-
-namespace {
-
-Rect Widened(Rect r, double margin) {
-  r.XMin -= margin;
-  r.XMax += margin;
-  r.YMin -= margin;
-  r.YMax += margin;
-  return r;
-}
-
-}  // namespace
-
-std::optional<Rect> SelectionExtent(const PlotFileData& selection) {
-  const std::optional<Rect> box = PointsBox(selection);
-  if (!box) return std::nullopt;
-  return Widened(*box, kSelectionMargin);
-}
-
-Rect TrackView(const Rect& box) {
-  const double side = std::max(box.XMax - box.XMin, box.YMax - box.YMin);
-  return Widened(box, std::max(kTrackMarginShare * side, kTrackMarginLeast));
 }
 
 bool Contains(const Rect& outer, const Rect& inner) {

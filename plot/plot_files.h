@@ -85,21 +85,22 @@ struct Rect {
 // corner. Nothing when the file has fewer than two.
 std::optional<Rect> CoastExtent(const CoastData& coast);
 
-// The rectangle around every line of a plot file that gives X and Y.
-// Nothing when no line gives two numbers.
-std::optional<Rect> PointsBox(const PlotFileData& file);
+// Whether a file read as a coastline file is one: its first two records
+// are the corners of its coverage (three values each, codes 2 or 3, the
+// south-west corner below and left of the north-east one). A track or
+// hand-off file read as one fails this.
+bool IsCoastFile(const CoastData& coast);
 
-// The extent of the selected points: their box widened by 50000 m on each
-// side. Nothing when no line gives two numbers.
+// The extent of an X, Y track's points: the rectangle around every line
+// that gives X and Y, widened on each side by a twentieth of its larger
+// side (at least 1 m). Nothing when no line gives two numbers.
+std::optional<Rect> TrackExtent(const PlotFileData& points);
+
+// The extent of the selected points: the rectangle around every line that
+// gives X and Y, widened by 50000 m on each side. Nothing when no line
+// gives two numbers.
 std::optional<Rect> SelectionExtent(const PlotFileData& selection);
 inline constexpr double kSelectionMargin = 50000.0;  // metres
-
-// The view that opens on a track: its box widened on each side by a tenth
-// of its larger side, and by at least 200 m, so that a short survey line
-// fills the picture with its surroundings around it.
-Rect TrackView(const Rect& box);
-inline constexpr double kTrackMarginShare = 0.1;
-inline constexpr double kTrackMarginLeast = 200.0;  // metres
 
 // True when `inner` lies within `outer`, edges included.
 bool Contains(const Rect& outer, const Rect& inner);

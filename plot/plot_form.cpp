@@ -112,6 +112,7 @@ void TPlotForm::BuildControls() {
   BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
   BitBtn1->setFixedSize(75, 25);
   Label3 = new QLabel(QStringLiteral("lat., lon.:"), panel);
+  Label3->setObjectName(QStringLiteral("Label3"));
   StaticText1 = SunkenText(panel, "StaticText1", 104);
   StaticText2 = SunkenText(panel, "StaticText2", 104);
   BitBtn5 = PictureButton(panel, "BitBtn5", QStyle::SP_ArrowLeft, QStringLiteral("Pan west"));
@@ -189,6 +190,22 @@ bool TPlotForm::PlotRun(const QString& start_directory, const QString& input_fil
   }
   setup_.handoff_dir = dir;
   setup_.xy_input = choices.input_format == InputFormat::AsciiXY;
+  // Another track than the one shown last opens as the first showing does:
+  // on the whole background, or on the whole X, Y track.
+  std::error_code error;
+  const std::filesystem::path input = input_file.toStdString();
+  const auto size = std::filesystem::file_size(input, error);
+  const auto time = std::filesystem::last_write_time(input, error);
+  const std::string track = input.string() + '\n' +
+                            std::to_string(static_cast<int>(choices.input_format)) + ' ' +
+                            std::to_string(static_cast<int>(choices.datum)) + ' ' +
+                            std::to_string(size) + ' ' +
+                            std::to_string(time.time_since_epoch().count());
+  if (track != plotted_track_) scene_.ExtentFixed = false;
+  plotted_track_ = track;
+  setWindowTitle(setup_.xy_input ? QStringLiteral("Plot of X, Y coordinates in metres")
+                                 : QStringLiteral("Plot with datum WGS84 in Mercator-projection"));
+  Label3->setText(setup_.xy_input ? QStringLiteral("X, Y:") : QStringLiteral("lat., lon.:"));
   QualityText->setText(
       quality ? QString::fromStdString("Deviation of all points: mean " + quality->mean +
                                        " m, rms " + quality->rms + " m, 95th percentile " +
@@ -231,7 +248,7 @@ void TPlotForm::PreviewChanged() {
     return;
   }
   picture_ = base_;
-  RenderSceneTop(scene_, setup_, picture_, [](const std::string&) {});
+  RenderSceneTop(scene_, setup_, picture_, background_, [](const std::string&) {});
   area_->update();
 }
 
@@ -242,9 +259,11 @@ void TPlotForm::Redraw() {
   auto tell = [&](const std::string& m) { told.push_back(QString::fromStdString(m)); };
   PaintEnd end = RenderSceneBase(scene_, setup_, base_, background_, tell);
   picture_ = base_;
-  if (end == PaintEnd::Drawn) end = RenderSceneTop(scene_, setup_, picture_, tell);
+  if (end == PaintEnd::Drawn) end = RenderSceneTop(scene_, setup_, picture_, background_, tell);
   picture_current_ = true;
   StaticText3->setText(QString::fromStdString(scene_.StaticText3));
+  // A zoom or pan moved the plot under a resting cursor: read it again.
+  if (last_cursor_) ShowCursorAt(*last_cursor_);
   for (const QString& t : told) Tell(t);
   if (end == PaintEnd::CloseWindow) QTimer::singleShot(0, this, &QWidget::close);
 }
@@ -262,7 +281,7 @@ void TPlotForm::Changed() {
 
 void TPlotForm::AreaMouseDown(QMouseEvent* event) {
   const QPoint p = event->position().toPoint();
-  scene_.MouseMove(p.x(), p.y());
+  scene_.MouseMove(p.x(), p.y(), setup_.xy_input);
   if (event->button() == Qt::LeftButton) {
     Dragging = true;
     DragStartPixel = p;
@@ -275,11 +294,16 @@ void TPlotForm::AreaMouseDown(QMouseEvent* event) {
   }
 }
 
-void TPlotForm::AreaMouseMove(QMouseEvent* event) {
-  const QPoint p = event->position().toPoint();
-  const CursorTexts t = scene_.MouseMove(p.x(), p.y());
+void TPlotForm::ShowCursorAt(QPoint p) {
+  last_cursor_ = p;
+  const CursorTexts t = scene_.MouseMove(p.x(), p.y(), setup_.xy_input);
   StaticText1->setText(QString::fromStdString(t.latitude));
   StaticText2->setText(QString::fromStdString(t.longitude));
+}
+
+void TPlotForm::AreaMouseMove(QMouseEvent* event) {
+  const QPoint p = event->position().toPoint();
+  ShowCursorAt(p);
   if (Dragging) rubber_band_->setGeometry(QRect(DragStartPixel, p).normalized());
 }
 
@@ -289,7 +313,7 @@ void TPlotForm::AreaMouseUp(QMouseEvent* event) {
   Dragging = false;
   rubber_band_->hide();
   const QPoint p = event->position().toPoint();
-  scene_.MouseMove(p.x(), p.y());
+  scene_.MouseMove(p.x(), p.y(), setup_.xy_input);
   scene_.ZoomToDrag(DragStart, scene_.Cursor,
                     [this](const std::string& m) { Tell(QString::fromStdString(m)); });
   Changed();

@@ -9,7 +9,7 @@
 #include <memory>
 #include <optional>
 
-#include "app/processing_run.h"
+#include "run/processing_run.h"
 #include "plot/plot_scene.h"
 #include "plot/preview_model.h"
 
@@ -41,8 +41,8 @@ class TPlotForm final : public QMainWindow {
   // "Plot": writes the hand-off files of the last run into the start
   // directory and shows the window, with the run's quality figures (mean,
   // rms and 95th percentile of every point's deviation) in the bottom panel
-  // when they are known; "File fout" and false when an input, output or
-  // hand-off file cannot be opened.
+  // when they are known; a message naming the file ("File fout: ...") and
+  // false when an input, output or hand-off file cannot be opened.
   bool PlotRun(const QString& start_directory, const QString& input_file,
                const QString& output_file, const RunChoices& choices,
                const std::optional<QualityTexts>& quality = std::nullopt);
@@ -91,6 +91,8 @@ class TPlotForm final : public QMainWindow {
   void AreaMouseDown(QMouseEvent* event);
   void AreaMouseMove(QMouseEvent* event);
   void AreaMouseUp(QMouseEvent* event);
+  // The cursor read-out for the area pixel p.
+  void ShowCursorAt(QPoint p);
 
   PlotScene scene_;
   PaintSetup setup_;
@@ -99,6 +101,8 @@ class TPlotForm final : public QMainWindow {
   bool picture_current_ = false;
   QColor background_;
   MessageBox message_box_;
+  std::string plotted_track_;          // input file, format, datum, size, time
+  std::optional<QPoint> last_cursor_;  // where the read-out was last taken
 
   bool Dragging = false;
   QPoint DragStartPixel;

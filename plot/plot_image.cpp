@@ -25,22 +25,22 @@ PaintEnd RenderSceneBase(PlotScene& scene, const PaintSetup& setup, QImage& imag
   image.fill(background);
   QPainter painter(&image);
   painter.setFont(PlotFont());
-  QPainterCanvas canvas(painter);
+  QPainterCanvas canvas(painter, background);
   return scene.PaintBase(canvas, image.width(), image.height(), setup, tell);
 }
 
 PaintEnd RenderSceneTop(PlotScene& scene, const PaintSetup& setup, QImage& image,
-                        const PlotMessageSink& tell) {
+                        const QColor& background, const PlotMessageSink& tell) {
   QPainter painter(&image);
   painter.setFont(PlotFont());
-  QPainterCanvas canvas(painter);
+  QPainterCanvas canvas(painter, background);
   return scene.PaintTop(canvas, setup, tell);
 }
 
 PaintEnd RenderScene(PlotScene& scene, const PaintSetup& setup, QImage& image,
                      const QColor& background, const PlotMessageSink& tell) {
   const PaintEnd end = RenderSceneBase(scene, setup, image, background, tell);
-  return end == PaintEnd::Drawn ? RenderSceneTop(scene, setup, image, tell) : end;
+  return end == PaintEnd::Drawn ? RenderSceneTop(scene, setup, image, background, tell) : end;
 }
 
 namespace {
@@ -116,7 +116,7 @@ std::string RenderCurveImage(const std::vector<CurvePoint>& curve, std::int64_t 
   {
     QPainter painter(&image);
     painter.setFont(PlotFont());
-    QPainterCanvas canvas(painter);
+    QPainterCanvas canvas(painter, Qt::white);
     DrawCurveChart(curve, chosen_count, {0, 0, width, height}, canvas);
   }
   return EncodePng(image, size, png);

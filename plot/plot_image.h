@@ -27,7 +27,7 @@ PaintEnd RenderScene(PlotScene& scene, const PaintSetup& setup, QImage& image,
 PaintEnd RenderSceneBase(PlotScene& scene, const PaintSetup& setup, QImage& image,
                          const QColor& background, const PlotMessageSink& tell);
 PaintEnd RenderSceneTop(PlotScene& scene, const PaintSetup& setup, QImage& image,
-                        const PlotMessageSink& tell);
+                        const QColor& background, const PlotMessageSink& tell);
 
 // Makes sure a QGuiApplication exists for fonts and images, on the
 // offscreen platform unless QT_QPA_PLATFORM says otherwise. Call from the

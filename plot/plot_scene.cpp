@@ -17,15 +17,16 @@ void PlotScene::FixExtent(const PlotExtent& e) {
 }
 
 // A track outside the coastline file's area would open on an empty sea:
-// then the view opens on the track, with the world coastline behind it
+// then the view opens on the track with its margin (TrackExtent), with the
+// world coastline behind it
 // when that file is found. A track within the area keeps the file's extent
 // unless the setup asks to open on the track.
 void PlotScene::FindTheTrack(const PaintSetup& setup, std::filesystem::path& coast_path,
                              Rect& extent) {
   const auto all = cache_.Plot(setup.handoff_dir / kAllPointsFile);
-  const std::optional<Rect> box = all ? PointsBox(*all) : std::nullopt;
-  if (!box) return;
-  const bool inside = Contains(extent, *box);
+  const std::optional<Rect> track = all ? TrackExtent(*all) : std::nullopt;
+  if (!track) return;
+  const bool inside = Contains(extent, *track);
   if (inside && !setup.open_on_track) return;
   if (!inside) {
     if (const auto world = FindLayerFile(kWorldCoast, setup.places)) {
@@ -35,7 +36,7 @@ void PlotScene::FindTheTrack(const PaintSetup& setup, std::filesystem::path& coa
       StaticText3 = CoastFile;
     }
   }
-  extent = TrackView(*box);
+  extent = *track;
 }
 
 PaintEnd PlotScene::Paint(Canvas& canvas, std::int32_t width, std::int32_t height,
@@ -88,6 +89,12 @@ PaintEnd PlotScene::PaintBase(Canvas& canvas, std::int32_t width, std::int32_t h
         selection_missing = true;
         extent = Rect{kNorthSeaExtent.XMin, kNorthSeaExtent.YMin, kNorthSeaExtent.XMax,
                       kNorthSeaExtent.YMax};
+      } else if (setup.xy_input) {
+        // X, Y tracks open on the whole track with a margin.
+        const auto all = cache_.Plot(setup.handoff_dir / kAllPointsFile);
+        if (!all) return PaintEnd::CloseWindow;
+        extent = TrackExtent(*all);
+        if (!extent) return PaintEnd::NothingDrawn;
       } else {
         extent = SelectionExtent(*selection);
         if (!extent) return PaintEnd::NothingDrawn;
@@ -125,31 +132,35 @@ PaintEnd PlotScene::PaintTop(Canvas& canvas, const PaintSetup& setup, const Plot
   if (!selection->first_line_empty) DrawPlotFile(*selection, kRed, view, canvas, &memo);
 
   int error = 0;
-  last_scale_bar = DrawScaleBar(view, canvas, error);
+  last_scale_bar = DrawScaleBar(view, canvas, error, setup.xy_input);
   if (error != 0) Tell(tell, Error_Message(error), "scale bar");
+  DrawBlocks(canvas, setup, tell);
+  DrawScaleBarLabel(last_scale_bar, canvas);
+  return PaintEnd::Drawn;
+}
 
-  if (!BlockLabelsWanted(BackgroundOn, last_scale_bar.length, CoastFile)) return PaintEnd::Drawn;
+void PlotScene::DrawBlocks(Canvas& canvas, const PaintSetup& setup, const PlotMessageSink& tell) {
+  if (!BlockLabelsWanted(BackgroundOn, last_scale_bar.length, CoastFile)) return;
   canvas.SetPenColor(kBlack);
   canvas.SetBrushHollow();
   const auto block_path = FindLayerFile(kBlockNumberFile, setup.places);
   if (!block_path) {
     Tell(tell, kBlocksMissing, kBlockNumberFile);
-    return PaintEnd::Drawn;
+    return;
   }
   BlockFile = block_path->string();
   const auto blocks = cache_.Blocks(*block_path);
   if (!blocks) {
     Tell(tell, kBlocksNotOpen, BlockFile);
-    return PaintEnd::Drawn;
+    return;
   }
   DrawBlockLabels(*blocks, view, canvas);
-  return PaintEnd::Drawn;
 }
 
-CursorTexts PlotScene::MouseMove(std::int32_t px, std::int32_t py) {
+CursorTexts PlotScene::MouseMove(std::int32_t px, std::int32_t py, bool plane) {
   const PlotPoint p = view.ToPlot(px, py);
   Cursor = p;
-  return CursorReadOut(p.x, p.y);
+  return plane ? PlaneReadOut(p.x, p.y) : CursorReadOut(p.x, p.y);
 }
 
 void PlotScene::PanWest() {
@@ -217,6 +228,11 @@ bool PlotScene::ShowWholeBackground(const PaintSetup& setup, const PlotMessageSi
 
 bool PlotScene::ChooseCoastFile(const std::string& path, const PaintSetup& setup,
                                 const PlotMessageSink& tell) {
+  const auto coast = cache_.Coast(path);
+  if (!coast || !IsCoastFile(*coast)) {
+    if (tell) tell(path + kNotACoastFile);
+    return false;
+  }
   CoastFile = path;
   replaced_coast_.clear();
   StaticText3 = " /.../ " + std::filesystem::path(path).stem().string();

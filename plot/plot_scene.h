@@ -25,6 +25,9 @@ inline constexpr const char* kBlocksMissing =
 inline constexpr const char* kBlocksNotOpen = "Impossible to open block numbers file!";
 inline constexpr const char* kSelectionNotOpen = "File with selected points cannot be opened. 1";
 inline constexpr const char* kNoBackgroundText = "With input X,Y coordinates NO background!";
+inline constexpr const char* kNotACoastFile =
+    " is not a coastline file: its first two records must be the corners of its coverage, with "
+    "codes 2 or 3. The coastline stays as it was.";
 
 inline constexpr const char* kNorthSeaCoast = "NorthSea.cst";
 inline constexpr const char* kWorldCoast = "World.cst";
@@ -52,7 +55,7 @@ enum class PaintEnd {
 // The plot window without its toolkit: the state that survives between
 // repaints (extent, coastline file, whether the user fixed the extent), the
 // repaint in its order (background, all points, selection, scale bar, block
-// numbers) and the navigation actions. A file problem is told once per
+// numbers, the scale bar's label) and the navigation actions. A file problem is told once per
 // cause until ForgetMessages(), which the window calls whenever the user
 // changes something, so that repaints do not bring the same message box
 // back again and again.
@@ -74,8 +77,8 @@ class PlotScene {
   std::shared_ptr<const PlotFileData> AllPoints(const PaintSetup& setup);
 
   // Mouse move at pixel (px, py): the cursor's plot position and the
-  // read-out texts.
-  CursorTexts MouseMove(std::int32_t px, std::int32_t py);
+  // read-out texts, latitude and longitude, or X and Y for a `plane` plot.
+  CursorTexts MouseMove(std::int32_t px, std::int32_t py, bool plane);
 
   // Navigation; each fixes the extent (later plots keep it).
   void PanWest();
@@ -91,7 +94,8 @@ class PlotScene {
   // The whole background: the coastline file's extent with a background,
   // the last computed extent without. False when the file is missing.
   bool ShowWholeBackground(const PaintSetup& setup, const PlotMessageSink& tell);
-  // A coastline file chosen by the user, then the whole background.
+  // A coastline file chosen by the user, then the whole background. A file
+  // that is no coastline file (IsCoastFile) is told and changes nothing.
   bool ChooseCoastFile(const std::string& path, const PaintSetup& setup,
                        const PlotMessageSink& tell);
 
@@ -113,6 +117,7 @@ class PlotScene {
   void Tell(const PlotMessageSink& tell, const std::string& text, const std::string& cause);
   void FixExtent(const PlotExtent& e);
   void FindTheTrack(const PaintSetup& setup, std::filesystem::path& coast_path, Rect& extent);
+  void DrawBlocks(Canvas& canvas, const PaintSetup& setup, const PlotMessageSink& tell);
 
   LayerCache cache_;
   std::set<std::string> shown_;

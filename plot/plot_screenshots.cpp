@@ -110,10 +110,9 @@ int main(int argc, char** argv) {
 
   // The preview of 6 points, on the track with a margin.
   const auto all = scene.AllPoints(form.Setup());
-  const auto box = all ? oru::PointsBox(*all) : std::nullopt;
-  if (!box) return 1;
-  const oru::Rect view = oru::TrackView(*box);
-  scene.ZoomToDrag({view.XMin, view.YMin}, {view.XMax, view.YMax}, nullptr);
+  const auto view = all ? oru::TrackExtent(*all) : std::nullopt;
+  if (!view) return 1;
+  scene.ZoomToDrag({view->XMin, view->YMin}, {view->XMax, view->YMax}, nullptr);
   form.ShowPreview(oru::PreviewModel(run.record, request.choices.criterion, run.line_count), 6.0,
                    nullptr);
   app.processEvents();

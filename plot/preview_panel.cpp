@@ -11,7 +11,7 @@
 #include <exception>
 #include <utility>
 
-#include "app/selection_value.h"
+#include "run/selection_value.h"
 #include "plot/plot_image.h"
 #include "plot/qpainter_canvas.h"
 
@@ -31,7 +31,7 @@ void CurveView::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   painter.fillRect(rect(), Qt::white);
   painter.setFont(PlotFont());
-  QPainterCanvas canvas(painter);
+  QPainterCanvas canvas(painter, Qt::white);
   DrawCurveChart(curve_, marked_, {0, 0, width(), height()}, canvas);
 }
 

@@ -1,12 +1,14 @@
 #include "plot/qpainter_canvas.h"
 
+#include <QFontMetrics>
 #include <QRect>
 #include <QString>
 #include <algorithm>
 
 namespace oru {
 
-QPainterCanvas::QPainterCanvas(QPainter& painter) : painter_(painter), pen_(Qt::black, 1) {
+QPainterCanvas::QPainterCanvas(QPainter& painter, const QColor& background)
+    : painter_(painter), background_(background), pen_(Qt::black, 1) {
   painter_.setRenderHint(QPainter::Antialiasing, false);
   painter_.setRenderHint(QPainter::TextAntialiasing, true);
   painter_.setPen(pen_);
@@ -35,6 +37,14 @@ void QPainterCanvas::Rectangle(std::int32_t x1, std::int32_t y1, std::int32_t x2
 void QPainterCanvas::TextOut(std::int32_t x, std::int32_t y, const std::string& text) {
   painter_.drawText(QRect(x, y, 4000, 200), Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip,
                     QString::fromStdString(text));
+}
+
+void QPainterCanvas::LabelOut(std::int32_t x, std::int32_t y, const std::string& text) {
+  const QString label = QString::fromStdString(text);
+  const QRect box = painter_.fontMetrics().boundingRect(
+      QRect(x, y, 4000, 200), Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip, label);
+  painter_.fillRect(box.adjusted(-2, 0, 2, 0), background_);
+  TextOut(x, y, text);
 }
 
 void QPainterCanvas::SetPenColor(Rgb colour) {

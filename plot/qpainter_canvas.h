@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QColor>
 #include <QPainter>
 #include <QPen>
 #include <QPoint>
@@ -13,13 +14,15 @@ namespace oru {
 // The not-xor pen mode needs a raster device (QImage, QPixmap, a widget).
 class QPainterCanvas final : public Canvas {
  public:
-  explicit QPainterCanvas(QPainter& painter);
+  // `background`: the colour of the boxes behind labels.
+  QPainterCanvas(QPainter& painter, const QColor& background);
 
   void MoveTo(std::int32_t x, std::int32_t y) override;
   void LineTo(std::int32_t x, std::int32_t y) override;
   void Ellipse(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2) override;
   void Rectangle(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2) override;
   void TextOut(std::int32_t x, std::int32_t y, const std::string& text) override;
+  void LabelOut(std::int32_t x, std::int32_t y, const std::string& text) override;
   void SetPenColor(Rgb colour) override;
   void SetPenWidth(std::int32_t width) override;
   void SetPenMode(PenMode mode) override;
@@ -30,6 +33,7 @@ class QPainterCanvas final : public Canvas {
 
  private:
   QPainter& painter_;
+  QColor background_;
   QPen pen_;
   QPoint at_;
 };

@@ -24,6 +24,9 @@ void RecordingCanvas::Rectangle(std::int32_t x1, std::int32_t y1, std::int32_t x
 void RecordingCanvas::TextOut(std::int32_t x, std::int32_t y, const std::string& text) {
   calls.push_back(Join("text", {x, y}) + ' ' + text);
 }
+void RecordingCanvas::LabelOut(std::int32_t x, std::int32_t y, const std::string& text) {
+  calls.push_back(Join("label", {x, y}) + ' ' + text);
+}
 void RecordingCanvas::SetPenColor(Rgb colour) { calls.push_back(Join("pen", {colour})); }
 void RecordingCanvas::SetPenWidth(std::int32_t width) { calls.push_back(Join("width", {width})); }
 void RecordingCanvas::SetPenMode(PenMode mode) {

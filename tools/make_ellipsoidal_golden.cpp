@@ -8,7 +8,7 @@
 // does. Built by hand against the libraries of a build with tests on:
 //   g++ -std=c++20 -O2 -ffp-contract=off -I. tools/make_ellipsoidal_golden.cpp \
 //     build/track/libtrack_reference.a build/cli/libcli_options.a \
-//     build/app/libapp_core.a build/trackio/libtrackio.a build/track/libtrack.a \
+//     build/run/librun.a build/trackio/libtrackio.a build/track/libtrack.a \
 //     build/geodesy/libgeodesy.a -lGeographicLib -lpthread
 
 #include <cstdio>

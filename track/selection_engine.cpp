@@ -199,7 +199,9 @@ SelectionResult Select(SegmentMeasure& measure, std::int64_t n, const SelectionS
 
     const bool stop = (!(deviation > settings.threshold) && !queue.AnyBeyondThreshold()) ||
                       count >= settings.wanted_count || count >= n;
-    if (observer != nullptr && observer->ProgressDue()) {
+    // The last iteration's figures are shown at once: the quality figures
+    // may still take a pass over every point.
+    if (observer != nullptr && (stop || observer->ProgressDue())) {
       completed->new_length = line.Length();
       observer->OnProgress(*completed);
     }

@@ -25,14 +25,18 @@ class SelectionRecord::Sink final : public AdditionSink, public SelectionObserve
       stop_count_ = count;
     }
   }
-  // The figures of the iterations up to the run's last one; beyond it the
-  // last figures shown are shown again, so that an observer that handles
-  // its window's events when it shows figures keeps doing so to the end.
-  bool ProgressDue() override { return observer_ != nullptr && observer_->ProgressDue(); }
+  // The figures of the iterations up to the run's last one, whose figures
+  // are shown at once, as the engine shows its last; beyond it the last
+  // figures shown are shown again, so that an observer that handles its
+  // window's events when it shows figures keeps doing so to the end.
+  bool ProgressDue() override {
+    if (observer_ == nullptr) return false;
+    const bool last = stop_count_ != 0 && Count() == stop_count_;
+    return (last && !(shown_ && shown_->count == stop_count_)) || observer_->ProgressDue();
+  }
   void OnProgress(const SelectionStatistics& figures) override {
-    if (stop_count_ == 0 || figures.count <= stop_count_) {
-      shown_ = figures;
-    }
+    if (observer_ == nullptr) return;
+    if (stop_count_ == 0 || figures.count <= stop_count_) shown_ = figures;
     if (shown_) observer_->OnProgress(*shown_);
   }
   bool StopRequested() override { return observer_ != nullptr && observer_->StopRequested(); }

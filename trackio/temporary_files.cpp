@@ -35,6 +35,14 @@ extern "C" void RemoveAndReraise(int signal_number) {
   raise(signal_number);
 }
 
+// Set by the first SIGINT after InstallStopOnInterrupt.
+std::atomic<bool> interrupt_requested{false};
+static_assert(std::atomic<bool>::is_always_lock_free, "set from a signal handler");
+
+extern "C" void RequestStopOrEnd(int signal_number) {
+  if (interrupt_requested.exchange(true)) RemoveAndReraise(signal_number);
+}
+
 }  // namespace
 
 bool RegisterTemporaryFile(const char* path) noexcept {
@@ -83,6 +91,18 @@ void InstallTemporaryFileCleanup() {
     sigaction(signal_number, &action, nullptr);
   }
 }
+
+void InstallStopOnInterrupt() {
+  struct sigaction current {};
+  if (sigaction(SIGINT, nullptr, &current) != 0 || current.sa_handler == SIG_IGN) return;
+  struct sigaction action {};
+  action.sa_handler = RequestStopOrEnd;
+  sigemptyset(&action.sa_mask);
+  for (const int other : kCleanedSignals) sigaddset(&action.sa_mask, other);
+  sigaction(SIGINT, &action, nullptr);
+}
+
+bool InterruptRequested() noexcept { return interrupt_requested.load(); }
 
 SignalsHeld::SignalsHeld() {
   sigset_t held;

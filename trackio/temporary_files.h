@@ -27,6 +27,16 @@ void RemoveTemporaryFiles() noexcept;
 // for a shell). A signal that is ignored (SIGHUP under nohup) stays ignored.
 void InstallTemporaryFileCleanup();
 
+// Makes SIGINT ask for a stop instead of ending the process at once: the
+// first SIGINT only sets the flag that InterruptRequested() reads, so that a
+// run can end in order and remove its own temporaries; a second one removes
+// the registered files and ends the process as InstallTemporaryFileCleanup's
+// handler does. Call after InstallTemporaryFileCleanup; an ignored SIGINT
+// stays ignored.
+void InstallStopOnInterrupt();
+// Whether SIGINT arrived since InstallStopOnInterrupt. Any thread.
+bool InterruptRequested() noexcept;
+
 // Holds SIGINT, SIGTERM and SIGHUP back from the calling thread while it
 // lives: for steps that must not be cut short (creating and registering a
 // temporary file, rewriting a file in place). Held signals arrive when it

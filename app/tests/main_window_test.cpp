@@ -1,8 +1,12 @@
+#include <sys/stat.h>
+
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QFile>
 #include <QLabel>
 #include <QTimer>
 #include <clocale>
+#include <fstream>
 #include <new>
 #include <vector>
 
@@ -30,8 +34,11 @@ States With(States states, const States& changes) {
 }
 
 // What every run leaves enabled, however it ended.
-const States kAfterRun = {
-    {"BitBtn2", true}, {"BitBtn3", true}, {"BitBtn4", true}, {"BitBtnPlot", true}};
+const States kAfterRun = {{"BitBtn2", true},
+                          {"BitBtn3", true},
+                          {"BitBtn4", true},
+                          {"BitBtnPlot", true},
+                          {"Save1", true}};
 
 // ---- enabling over the window's life ---------------------------------------
 
@@ -58,11 +65,12 @@ INSTANTIATE_TEST_SUITE_P(
                        t.dialogs_.open_answers.push_back(QStringLiteral("/data/a.txt"));
                        t.Button("BitBtn1")->click();
                      },
-                     {{"BitBtn2", true}}},
+                     {{"BitBtn2", true}, {"Save1", true}}},
         EnablingCase{"OpenCancelled", [](WindowTest& t) { t.Button("BitBtn1")->click(); }, {}},
-        EnablingCase{"MenuOpenCancelled",
-                     [](WindowTest& t) { t.Action("Open1")->trigger(); },
-                     {{"Save1", true}}},
+        // A cancelled "&Open" enabled "&Save As", which led to "Go!" without
+        // an input file.
+        EnablingCase{"MenuOpenCancelled", [](WindowTest& t) { t.Action("Open1")->trigger(); },
+                     {}},
         EnablingCase{"MenuOpenConfirmed",
                      [](WindowTest& t) {
                        t.dialogs_.open_answers.push_back(QStringLiteral("/data/a.txt"));
@@ -76,15 +84,16 @@ INSTANTIATE_TEST_SUITE_P(
                        t.Button("BitBtn1")->click();
                        t.Button("BitBtn2")->click();
                      },
-                     {{"BitBtn2", true}, {"BitBtn3", true}}},
-        // The menu's "&Open" leads to "Go!" even without an input file.
-        EnablingCase{"MenuSaveAsWithoutInput",
+                     {{"BitBtn2", true}, {"BitBtn3", true}, {"Save1", true}}},
+        // The button "Open ..." left the menu's "&Save As" greyed out.
+        EnablingCase{"MenuSaveAsAfterOpenButton",
                      [](WindowTest& t) {
+                       t.dialogs_.open_answers.push_back(QStringLiteral("/data/a.txt"));
                        t.dialogs_.save_answers.push_back(QStringLiteral("/data/b.txt"));
-                       t.Action("Open1")->trigger();
+                       t.Button("BitBtn1")->click();
                        t.Action("Save1")->trigger();
                      },
-                     {{"Save1", true}, {"BitBtn3", true}}},
+                     {{"Save1", true}, {"BitBtn2", true}, {"BitBtn3", true}}},
         // Dialogs that wander off still leave the start directory current.
         EnablingCase{"OpenDialogThatChangesDirectory",
                      [](WindowTest& t) {
@@ -94,11 +103,12 @@ INSTANTIATE_TEST_SUITE_P(
                      {}},
         EnablingCase{"SaveDialogThatChangesDirectory",
                      [](WindowTest& t) {
+                       t.dialogs_.open_answers.push_back(QStringLiteral("/data/a.txt"));
+                       t.Button("BitBtn1")->click();
                        t.dialogs_.browse_to = QDir::tempPath();
-                       t.Button("BitBtn2")->setEnabled(true);
                        t.Button("BitBtn2")->click();
                      },
-                     {{"BitBtn2", true}}},
+                     {{"BitBtn2", true}, {"Save1", true}}},
         EnablingCase{"PlaneCoordinates",
                      [](WindowTest& t) { t.Choose("RadioGroup4", 2); },
                      {{"RadioGroup1", false}, {"RadioGroup2", false}, {"RadioGroup5", false}}},
@@ -178,6 +188,12 @@ TEST_F(WindowTest, CriterionSetsTheUnitAndKeepsTheValue) {
 
 class RunTest : public WindowTest {
  public:
+  // A named pipe as the input: the run waits for the test to write it.
+  std::filesystem::path Pipe() const {
+    const auto pipe = dir_.path() / "in.pipe";
+    EXPECT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    return pipe;
+  }
   // Edit2 to Edit8.
   std::vector<QString> Figures() const {
     std::vector<QString> figures;
@@ -220,7 +236,7 @@ TEST_F(RunTest, ThinsAPlaneTrackAndShowsTheFigures) {
   EXPECT_EQ(launcher_.text_files, QStringList{Q(output)});
   // "Plot" hands the run's points to the plot window and shows it.
   Button("BitBtnPlot")->click();
-  EXPECT_FALSE(dialogs_.messages.contains(QStringLiteral("File fout")));
+  EXPECT_TRUE(dialogs_.messages.isEmpty()) << dialogs_.messages.join('\n').toStdString();
   const QDir start(window_->StartDirectory());
   EXPECT_TRUE(QFile::exists(start.filePath(QStringLiteral("AllePunten.dat"))));
   EXPECT_TRUE(QFile::exists(start.filePath(QStringLiteral("Selectie.dat"))));
@@ -237,9 +253,9 @@ TEST_F(RunTest, ThinsAPlaneTrackAndShowsTheFigures) {
 // so and stays usable. Here the plot's own message box runs out.
 TEST_F(RunTest, OutOfMemoryInThePlotIsAMessage) {
   PlaneTrackRun("3", 1);
-  std::filesystem::remove(dir_.path() / "track.txt");  // "File fout" is then shown
+  std::filesystem::remove(dir_.path() / "track.txt");  // "File fout: ..." is then shown
   dialogs_.before_message = [](const QString& text) {
-    if (text == QStringLiteral("File fout")) throw std::bad_alloc();
+    if (text.startsWith(QStringLiteral("File fout: "))) throw std::bad_alloc();
   };
   Button("BitBtnPlot")->click();
   EXPECT_EQ(dialogs_.messages.back(),
@@ -266,62 +282,105 @@ TEST_F(RunTest, OptimalMenuItemChoosesTheMethodOfTheNextRun) {
             "    200.00       0.00\n");
 }
 
-TEST_F(RunTest, FiguresCountUpWhileTheControlsAreDisabled) {
+// The run works on the worker while the window handles its events: a timer
+// of the window fires while the run waits for its input (a pipe), the
+// figures count up in order, and only "Stop" of the run's controls is
+// enabled.
+TEST_F(RunTest, FiguresCountUpWhileTheWindowStaysUsable) {
   std::string track;
-  for (int i = 0; i < 60; ++i) {
-    track += std::to_string(i * 10) + " " + std::to_string((i * 37) % 23) + "\n";
+  for (int i = 0; i < 200000; ++i) {
+    track += std::to_string(i) + " " + std::to_string((i * 7919) % 1009) + "\n";
   }
   window_->SetProgressInterval(std::chrono::milliseconds(0));
   Choose("RadioGroup4", 2);
-  Edit("Edit1")->setText(QStringLiteral("30"));
-
+  Edit("Edit1")->setText(QStringLiteral("50000"));
   std::vector<int> counts;
-  std::vector<States> states_while_running;
+  std::vector<States> states;
   QObject::connect(Edit("Edit5"), &QLineEdit::textChanged, [&](const QString& text) {
     counts.push_back(text.toInt());
-    states_while_running.push_back(Enabled());
+    states.push_back(Enabled());
   });
-  // Posted now, handled while the run works.
-  bool seen_during_run = false;
-  QTimer::singleShot(0, window_.get(), [&] {
-    seen_during_run = window_->RunUnderWay();
-    // The menus stay usable, but a file chosen meanwhile does not open the
-    // way to a second run.
-    dialogs_.open_answers.push_back(QStringLiteral("/data/other.txt"));
-    Action("Open1")->trigger();
-  });
-  RunWith(dir_.Write("track.txt", track), dir_.path() / "kept.txt");
+  bool timer_fired_during_run = false;
+  QTimer::singleShot(0, window_.get(), [&] { timer_fired_during_run = window_->RunUnderWay(); });
+  const auto pipe = Pipe();
+  StartRun(pipe, dir_.path() / "kept.txt");
+  EXPECT_EQ(Button("BitBtn3")->text(), QStringLiteral("Stop"));
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(timer_fired_during_run);
+  std::ofstream(pipe) << track;  // the run reads its input only now
+  WaitForRunEnd();
 
-  EXPECT_TRUE(seen_during_run);
-  ASSERT_GE(counts.size(), 28u);
-  EXPECT_EQ(counts.front(), 2);  // pre-filled: only the end points
-  EXPECT_EQ(counts.back(), 30);
+  ASSERT_FALSE(counts.empty());
+  EXPECT_EQ(counts.back(), 50000);
   for (std::size_t i = 1; i < counts.size(); ++i) EXPECT_GE(counts[i], counts[i - 1]);
   const States running = With(kStartStates, {{"BitBtn1", false},
+                                             {"BitBtn3", true},
                                              {"Edit1", false},
+                                             {"Open1", false},
                                              {"RadioGroup1", false},
                                              {"RadioGroup2", false},
                                              {"RadioGroup3", false},
                                              {"RadioGroup4", false},
                                              {"RadioGroup5", false}});
-  // From the second figure on the menu's "&Open" has enabled "&Save As".
-  EXPECT_EQ(states_while_running.front(), running);
-  for (std::size_t i = 1; i < states_while_running.size(); ++i) {
-    EXPECT_EQ(states_while_running[i], With(running, {{"Save1", true}})) << "figure " << i;
-  }
-  EXPECT_EQ(Text("StaticText1"), QStringLiteral("/data/other.txt"));
+  EXPECT_EQ(states.front(), running);
+  EXPECT_EQ(Button("BitBtn3")->text(), QStringLiteral("Go!"));
 }
+
+struct StopCase {
+  const char* name;
+  std::function<void(RunTest&)> stop;  // right after "Go!"
+  bool closes;
+};
+
+class StopTest : public RunTest, public ::testing::WithParamInterface<StopCase> {};
+
+// Stopped before its first step ends, the run writes nothing: the earlier
+// output stays, the figures of the earlier run are cleared, no message, the
+// controls are back, or the window closes when that is what stopped it.
+TEST_P(StopTest, StoppedRunEndsInOrder) {
+  PlaneTrackRun("3", 1);
+  ASSERT_EQ(Figures()[3], QStringLiteral("3"));
+  const auto earlier = dir_.Write("out.txt", "earlier run\n");
+  const auto pipe = Pipe();
+  StartRun(pipe, earlier);
+  GetParam().stop(*this);
+  std::ofstream(pipe) << kSmallTrack;  // the run reads its input only now
+  WaitForRunEnd();
+  EXPECT_EQ(ReadAll(earlier), "earlier run\n");
+  EXPECT_EQ(Figures(), std::vector<QString>(7));
+  EXPECT_TRUE(dialogs_.messages.isEmpty()) << dialogs_.messages.join('\n').toStdString();
+  EXPECT_EQ(window_->isVisible(), !GetParam().closes);
+  EXPECT_EQ(Enabled(), With(With(kStartStates, kAfterRun), {{"RadioGroup1", false},
+                                                            {"RadioGroup2", false},
+                                                            {"RadioGroup5", false}}));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    MainWindow, StopTest,
+    ::testing::Values(
+        StopCase{"StopButton", [](RunTest& t) { t.Button("BitBtn3")->click(); }, false},
+        StopCase{"EscapeKey",
+                 [](RunTest& t) {
+                   QKeyEvent press(QEvent::ShortcutOverride, Qt::Key_Escape, Qt::NoModifier);
+                   QKeyEvent key(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+                   QApplication::sendEvent(t.window_->focusWidget(), &press);
+                   QApplication::sendEvent(t.window_->focusWidget(), &key);
+                 },
+                 false},
+        StopCase{"ExitButton", [](RunTest& t) { t.Button("BitBtn5")->click(); }, true},
+        StopCase{"FileMenuExit", [](RunTest& t) { t.Action("Exit1")->trigger(); }, true}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 struct MessageCase {
   const char* name;
   std::function<void(RunTest&)> act;
-  QString message;            // "%1" stands for the folder of the test's files
-  bool menu_save_as = false;  // whether the case used the menu's "&Open"
+  QString message;  // "%1" stands for the folder of the test's files
 };
 
 class MessageTest : public RunTest, public ::testing::WithParamInterface<MessageCase> {};
 
 TEST_P(MessageTest, RunStopsWithItsMessageAndEndsInOrder) {
+  PlaneTrackRun("3", 1);  // figures that the failed run must clear
   const auto earlier_output = dir_.Write("out.txt", "earlier run\n");
   GetParam().act(*this);
   QString expected = GetParam().message;
@@ -332,8 +391,11 @@ TEST_P(MessageTest, RunStopsWithItsMessageAndEndsInOrder) {
   const bool plane = Group("RadioGroup4")->ItemIndex() == 2;
   EXPECT_EQ(Enabled(), With(With(kStartStates, kAfterRun), {{"RadioGroup1", !plane},
                                                             {"RadioGroup2", !plane},
-                                                            {"RadioGroup5", !plane},
-                                                            {"Save1", GetParam().menu_save_as}}));
+                                                            {"RadioGroup5", !plane}}));
+  // "Plot" shows the run before, whose files and choices are known.
+  Button("BitBtnPlot")->click();
+  EXPECT_EQ(dialogs_.messages.size(), 1);
+  EXPECT_GT(ReadAll(dir_.path() / "Selectie.dat").size(), 0u);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -359,14 +421,6 @@ INSTANTIATE_TEST_SUITE_P(
                       t.RunWith(t.dir_.Write("in.txt", kSmallTrack), t.dir_.path() / "out.txt");
                     },
                     QStringLiteral("'2.5' is not a valid integer value")},
-        MessageCase{"NoInputFile",
-                    [](RunTest& t) {
-                      t.dialogs_.save_answers.push_back(Q(t.dir_.path() / "out.txt"));
-                      t.Action("Open1")->trigger();
-                      t.Action("Save1")->trigger();
-                      t.Button("BitBtn3")->click();
-                    },
-                    QStringLiteral("No input file has been chosen."), true},
         MessageCase{"OutputIsInput",
                     [](RunTest& t) {
                       t.Choose("RadioGroup4", 2);
@@ -455,19 +509,29 @@ TEST_F(WindowTest, MissingHandOffFilesAreNoError) {
   EXPECT_TRUE(dialogs_.messages.isEmpty());
 }
 
-TEST_F(RunTest, ClosingDuringARunWaitsForItsEnd) {
-  const auto points = dir_.Write("AllePunten.dat", "1 2\n");
-  bool closed_at_once = true;
-  QTimer::singleShot(0, window_.get(), [&] {
-    const bool accepted = window_->close();
-    closed_at_once = accepted || !window_->isVisible();
-  });
-  const auto output = PlaneTrackRun("3", 1);
-  EXPECT_FALSE(closed_at_once);
-  EXPECT_FALSE(window_->isVisible());
-  EXPECT_FALSE(window_->RunUnderWay());
-  EXPECT_TRUE(std::filesystem::exists(output));
-  EXPECT_FALSE(std::filesystem::exists(points));
+TEST_F(RunTest, PlotBeforeAnyCompletedRunSaysSo) {
+  Choose("RadioGroup4", 2);
+  RunWith(dir_.Write("in.txt", "x y\n"), dir_.path() / "out.txt");
+  Button("BitBtnPlot")->click();
+  EXPECT_EQ(dialogs_.messages,
+            (QStringList{QStringLiteral("Line 1 could not be read."), QStringLiteral("No run to plot yet.")}));
+  EXPECT_FALSE(std::filesystem::exists(dir_.path() / "Selectie.dat"));
+  EXPECT_FALSE(window_->PlotForm()->isVisible());
+  EXPECT_TRUE(Edit("Edit1")->hasFocus()) << "the focus goes back to the selection value";
+}
+
+TEST_F(RunTest, EnterInTheSelectionValueStartsTheRun) {
+  Choose("RadioGroup4", 2);
+  dialogs_.open_answers.push_back(Q(dir_.Write("in.txt", kSmallTrack)));
+  dialogs_.save_answers.push_back(Q(dir_.path() / "out.txt"));
+  Button("BitBtn1")->click();
+  Button("BitBtn2")->click();
+  Edit("Edit1")->setText(QStringLiteral("3"));
+  QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+  QApplication::sendEvent(Edit("Edit1"), &enter);
+  EXPECT_TRUE(window_->RunUnderWay());
+  WaitForRunEnd();
+  EXPECT_EQ(Figures()[3], QStringLiteral("3"));
 }
 
 // ---- help, printing --------------------------------------------------------
@@ -481,6 +545,17 @@ TEST_F(WindowTest, HelpIsTakenFromTheStartDirectoryFirst) {
   const auto own = dir_.Write("ORU_help.html", "<p>local help</p>");
   Action("Index1")->trigger();
   EXPECT_EQ(launcher_.help_files.value(1), Q(own));
+}
+
+// "Check" and Help > Index failed silently without a viewer or browser.
+TEST_F(RunTest, NoProgramToOpenAFileIsAMessageNamingIt) {
+  const auto output = PlaneTrackRun("3", 1);
+  launcher_.starts = false;
+  Button("BitBtn4")->click();
+  Action("Index1")->trigger();
+  EXPECT_EQ(dialogs_.messages,
+            (QStringList{"No program was found to open " + Q(output) + ".",
+                         "No program was found to open " + launcher_.help_files.value(0) + "."}));
 }
 
 TEST_F(WindowTest, PrintScreenPrintsTheWindowOnTheChosenPrinter) {

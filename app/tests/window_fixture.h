@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
@@ -21,7 +22,7 @@
 #include "app/main_window.h"
 #include "app/platform.h"
 #include "app/radio_group.h"
-#include "app/tests/run_fixture.h"
+#include "run/tests/run_fixture.h"
 #include "app/user_dialogs.h"
 
 // Readable QStrings in test failures.
@@ -74,10 +75,17 @@ class ScriptedDialogs final : public UserDialogs {
 
 class RecordingLauncher final : public Launcher {
  public:
-  void ShowTextFile(const QString& path) override { text_files << path; }
-  void ShowHelp(const QString& path) override { help_files << path; }
+  bool ShowTextFile(const QString& path) override {
+    text_files << path;
+    return starts;
+  }
+  bool ShowHelp(const QString& path) override {
+    help_files << path;
+    return starts;
+  }
   QStringList text_files;
   QStringList help_files;
+  bool starts = true;  // false: as if no viewer or browser were installed
 };
 
 inline QString Q(const std::filesystem::path& path) {
@@ -114,13 +122,27 @@ class WindowTest : public ::testing::Test {
   // The user picks an item of a radio group.
   void Choose(const char* group, int item) const { Group(group)->Item(item)->click(); }
 
-  // Chooses the files through the two buttons, then presses "Go!".
+  // Chooses the files through the two buttons, then presses "Go!"; returns
+  // when the run has ended.
   void RunWith(const std::filesystem::path& input, const std::filesystem::path& output) {
+    StartRun(input, output);
+    WaitForRunEnd();
+  }
+  void StartRun(const std::filesystem::path& input, const std::filesystem::path& output) {
     dialogs_.open_answers.push_back(Q(input));
     dialogs_.save_answers.push_back(Q(output));
     Button("BitBtn1")->click();
     Button("BitBtn2")->click();
     Button("BitBtn3")->click();
+  }
+  // Handles the window's events until the run on the worker has ended (a
+  // minute at most, for slow sanitizer builds).
+  void WaitForRunEnd() {
+    const QDeadlineTimer deadline(60000);
+    while (window_->RunUnderWay() && !deadline.hasExpired()) {
+      QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    }
+    ASSERT_FALSE(window_->RunUnderWay()) << "the run did not end within a minute";
   }
 
   // The enabled state of every control the enabling rules are about.

@@ -155,6 +155,27 @@ for signal in INT TERM HUP; do
   check "no temporary is left" no_temporaries
 done
 
+# 7b. SIGINT during the selection stops the run in order: the earlier output
+# stays, nothing is left behind, the message says so and the status is a
+# shell's for SIGINT.
+begin sigint-selection
+awk 'BEGIN { for (i = 0; i < 600000; i++) printf "%d %d\n", i, (i * 7919) % 1009 }' > big.txt
+env --default-signal=INT "$cli" --input-format xy --points 200000 big.txt out.txt \
+  >std.out 2>std.err &
+pid=$!
+sleep 0.3
+kill -s INT "$pid"
+wait "$pid"
+status=$?
+if [ "$status" = 0 ]; then
+  skip "the run ended before the signal"
+else
+  check "stopped by SIGINT" [ "$status" = 130 ]
+  check "says it stopped" said "Stopped; nothing was written."
+  check "the earlier output is intact" holds out.txt "earlier output"
+  check "no temporary is left" no_temporaries
+fi
+
 # 8. The longest legal file name can be written.
 begin long-name
 long="$(printf 'n%.0s' $(seq 255))"

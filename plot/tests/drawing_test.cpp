@@ -169,17 +169,21 @@ TEST(ScaleBar, BarAndGeodesicLabel) {
   const Calls rect = canvas.Only("rect");
   ASSERT_EQ(rect.size(), 1u);
   EXPECT_EQ(rect[0], "rect 580 581 680 591");
-  const Calls text = canvas.Only("text");
+  EXPECT_TRUE(canvas.Only("text").empty()) << "the label comes last, on its own";
+  DrawScaleBarLabel(c, canvas);
+  const Calls text = canvas.Only("label");
   ASSERT_EQ(text.size(), 1u);
   // On the equator Mercator northing and meridian arc grow alike (both
   // a (1 - e2) dphi), so the diagonal is sqrt(10000^2 + 1000^2) = 10049.9 m.
-  EXPECT_TRUE(text[0] == "text 690 580 10049 meter" || text[0] == "text 690 580 10048 meter") << text[0];
+  EXPECT_TRUE(text[0] == "label 690 580 10049 meter" || text[0] == "label 690 580 10048 meter") << text[0];
 
   v.SetArea(8000, 600);  // a bar of 100000 m: none, and no label
   RecordingCanvas wide;
-  EXPECT_GE(DrawScaleBar(v, wide, error).length, kScaleBarLimit);
+  const ScaleBarChoice none = DrawScaleBar(v, wide, error);
+  EXPECT_GE(none.length, kScaleBarLimit);
+  DrawScaleBarLabel(none, wide);
   EXPECT_TRUE(wide.Only("rect").empty());
-  EXPECT_TRUE(wide.Only("text").empty());
+  EXPECT_TRUE(wide.Only("label").empty());
 }
 
 TEST(BlockLabels, ConditionsAndPlacement) {

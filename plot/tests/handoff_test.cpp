@@ -172,10 +172,16 @@ TEST(WritePlotHandoff, WritesBothFilesOrNothing) {
   std::ofstream(dir / "out.txt") << "52.000000N,  4.000000E\n53.000000N,  5.000000E\n";
 
   const HandoffChoices choices;
-  EXPECT_EQ(WritePlotHandoff(dir / "missing.txt", dir / "out.txt", dir, choices).message, "File fout");
-  EXPECT_FALSE(fs::exists(dir / kAllPointsFile));
-  EXPECT_EQ(WritePlotHandoff(dir / "in.txt", dir / "missing.txt", dir, choices).message, "File fout");
-  EXPECT_FALSE(fs::exists(dir / kAllPointsFile));
+  // A bare "File fout" left the user guessing: the file and the reason.
+  for (const char* missing : {"in", "out"}) {
+    const fs::path in = dir / (missing == std::string("in") ? "missing.txt" : "in.txt");
+    const fs::path out = dir / (missing == std::string("out") ? "missing.txt" : "out.txt");
+    EXPECT_EQ(WritePlotHandoff(in, out, dir, choices).message,
+              "File fout: " + (dir / "missing.txt").string() +
+                  " could not be read. No such file or directory.")
+        << missing;
+    EXPECT_FALSE(fs::exists(dir / kAllPointsFile));
+  }
 
   const HandoffOutcome first = WritePlotHandoff(dir / "in.txt", dir / "out.txt", dir, choices);
   ASSERT_TRUE(first.written);

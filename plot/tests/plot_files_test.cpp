@@ -79,6 +79,26 @@ TEST(Extents, CoastFileCornersAndSelectionRectangle) {
   EXPECT_FALSE(SelectionExtent(ParsePlotFile("one\n2\n")));
 }
 
+// Choosing a track as the coastline gave a 9 m view with one green line.
+TEST(IsCoastFile, TheTwoCornerRecordsComeFirst) {
+  const struct {
+    const char* text;
+    bool coast;
+  } rows[] = {
+      {"3 0 0\n3 100000 100000\n3 10 10\n2 90 10\n", true},
+      {"2 -1000 -1000\n2 1000 1000\n", true},
+      {"3 0 0\n", false},                                    // one corner
+      {"3 0 0\n1 100 100\n", false},                        // code 1
+      {"4 0 0\n3 100 100\n", false},                        // code 4
+      {"3 100 100\n3 0 0\n", false},                        // corners swapped
+      {"3 0 0\n3 100 0\n", false},                          // no height
+      {"x\n3 0 0\n3 100 100\n", false},                    // not the first records
+      {"52.1N, 4.5E\n52.2N, 4.6E\n", false},                // a track
+      {"40000 40000 0 2\n60000 60000 0 2\n", false},        // a hand-off file
+  };
+  for (const auto& row : rows) EXPECT_EQ(IsCoastFile(ParseCoastFile(row.text)), row.coast) << row.text;
+}
+
 TEST(ParseBlockFile, KeepsLinesWithFourValues) {
   const BlockData b = ParseBlockFile("101 10.5 20.5 1/1\n102 11 21\nbad\n103 1 2 K7 x\n");
   ASSERT_EQ(b.labels.size(), 2u);

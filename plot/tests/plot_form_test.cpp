@@ -6,6 +6,7 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QSlider>
 #include <QPushButton>
 #include <cmath>
@@ -25,7 +26,7 @@ class PlotFormTest : public ::testing::Test {
  protected:
   void SetUp() override {
     form = std::make_unique<TPlotForm>();
-    // One folder a test: CTest runs them side by side.
+    // A folder per test: ctest runs the cases side by side.
     dir = fs::temp_directory_path() /
           ("oru_plot_form_" +
            std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
@@ -51,7 +52,8 @@ class PlotFormTest : public ::testing::Test {
 
 TEST_F(PlotFormTest, PlotWritesTheHandoffAndShowsTheTrack) {
   EXPECT_FALSE(form->PlotRun(Path(""), Path("missing.txt"), Path("out.txt"), xy));
-  EXPECT_EQ(messages, std::vector<std::string>{kHandoffOpenError});
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0].rfind("File fout: " + (dir / "missing.txt").string(), 0), 0u) << messages[0];
   EXPECT_FALSE(form->isVisible());
 
   ASSERT_TRUE(form->PlotRun(Path(""), Path("in.txt"), Path("out.txt"), xy));
@@ -59,8 +61,12 @@ TEST_F(PlotFormTest, PlotWritesTheHandoffAndShowsTheTrack) {
   EXPECT_TRUE(form->isVisible());
   form->Redraw();
   EXPECT_EQ(form->Scene().StaticText3, kNoBackgroundText);
-  // The selection's rectangle widened by 50 km is shown.
-  EXPECT_EQ(form->Scene().view.extent.XMin, 565000.0 - 50000.0);
+  // The whole track, widened by a twentieth of its 2 km width, in true
+  // metres: no datum in the title, X and Y in the read-out.
+  EXPECT_EQ(form->Scene().view.extent.XMin, 565000.0 - 100.0);
+  EXPECT_EQ(form->Scene().view.extent.YMax, 5984000.0 + 100.0);
+  EXPECT_EQ(form->windowTitle(), QStringLiteral("Plot of X, Y coordinates in metres"));
+  EXPECT_EQ(form->findChild<QLabel*>(QStringLiteral("Label3"))->text(), QStringLiteral("X, Y:"));
 
   // The buttons move the view and fix it: east then west returns.
   const PlotExtent before = form->Scene().view.extent;
@@ -155,6 +161,56 @@ TEST(PreviewPanelOptimal, SelectsAgainOffTheWindowsThread) {
   const SelectionResult fresh = SelectPoints(input->first, input->second, settings, nullptr);
   EXPECT_EQ(panel.Current().selected, fresh.selected);
   EXPECT_TRUE(panel.findChild<QPushButton*>(QStringLiteral("PreviewSave"))->isEnabled());
+}
+
+// Plotting another track kept the view of the last, so the new track lay
+// off screen (geographic then X, Y, or the reverse).
+TEST_F(PlotFormTest, AnotherTrackOpensOnItselfTheSameTrackKeepsTheView) {
+  std::ofstream(dir / "geo.txt") << "52.0N,  4.0E\n52.5N,  4.5E\n";
+  std::ofstream(dir / "geo_out.txt") << "52.000000N,  4.000000E\n52.500000N,  4.500000E\n";
+  const RunChoices geo;
+  auto shows = [this](double x, double y) {
+    form->Redraw();
+    const PlotViewport& v = form->Scene().view;
+    return v.Inside(x, y);
+  };
+  ASSERT_TRUE(form->PlotRun(Path(""), Path("in.txt"), Path("out.txt"), xy));
+  EXPECT_TRUE(shows(566000.0, 5984000.0));
+  form->findChild<QPushButton*>(QStringLiteral("BitBtn6"))->click();  // zoom in
+  const PlotExtent zoomed = form->Scene().view.extent;
+  ASSERT_TRUE(form->PlotRun(Path(""), Path("in.txt"), Path("out.txt"), xy));
+  form->Redraw();
+  EXPECT_EQ(form->Scene().view.extent.XMin, zoomed.XMin) << "the same track keeps the view";
+
+  ASSERT_TRUE(form->PlotRun(Path(""), Path("geo.txt"), Path("geo_out.txt"), geo));
+  EXPECT_TRUE(shows(445277.96, 6800125.45)) << "4E 52N in plot metres";
+  EXPECT_EQ(form->windowTitle(), QStringLiteral("Plot with datum WGS84 in Mercator-projection"));
+  ASSERT_TRUE(form->PlotRun(Path(""), Path("in.txt"), Path("out.txt"), xy));
+  EXPECT_TRUE(shows(566000.0, 5984000.0));
+  EXPECT_EQ(form->Scene().view.extent.XMin, 565000.0 - 100.0);
+  // "Whole background" of an X, Y track is the track, not a fixed box.
+  form->findChild<QPushButton*>(QStringLiteral("BitBtn6"))->click();
+  form->findChild<QPushButton*>(QStringLiteral("BitBtn8"))->click();
+  EXPECT_EQ(form->Scene().view.extent.XMin, 565000.0 - 100.0);
+  EXPECT_EQ(form->Scene().view.extent.XMax, 567000.0 + 100.0);
+}
+
+// The read-out stood still after a zoom under a resting cursor.
+TEST_F(PlotFormTest, ReadOutFollowsAZoom) {
+  ASSERT_TRUE(form->PlotRun(Path(""), Path("in.txt"), Path("out.txt"), xy));
+  form->Redraw();
+  QWidget* area = form->findChild<QWidget*>(QStringLiteral("PlotArea"));
+  const QPointF at(area->width() / 4.0, area->height() / 4.0);
+  QMouseEvent move(QEvent::MouseMove, at, area->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
+                   Qt::NoModifier);
+  QApplication::sendEvent(area, &move);
+  auto* x_text = form->findChild<QLabel*>(QStringLiteral("StaticText1"));
+  const double before = x_text->text().toDouble();
+  form->findChild<QPushButton*>(QStringLiteral("BitBtn6"))->click();
+  form->Redraw();
+  const double after = x_text->text().toDouble();
+  EXPECT_NE(after, before);
+  EXPECT_NEAR(after, form->Scene().view.ToPlot(at.x(), at.y()).x, 0.01);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 
@@ -50,10 +51,12 @@ TEST_F(PlotSceneTest, DrawsCoastPointsSelectionAndScaleBarFromTheCoastExtent) {
   EXPECT_EQ(canvas.Only("pen 32768").size(), 1u);  // green coastline
   EXPECT_EQ(canvas.Only("ellipse").size(), 4u);     // two points, two selected
   EXPECT_EQ(canvas.Only("rect").size(), 1u);        // the scale bar
-  // Scale 0.01 px/m: a 20000 m bar, so the block labels inside are drawn.
-  const auto texts = canvas.Only("text");
-  ASSERT_EQ(texts.size(), 2u);
-  EXPECT_EQ(texts[1], "text 495 490 1/1");
+  // Scale 0.01 px/m: a 20000 m bar, so the block labels inside are drawn,
+  // and the bar's label last, on its box, so that no block label runs into
+  // it.
+  EXPECT_EQ(canvas.Only("text"), std::vector<std::string>{"text 495 490 1/1"});
+  ASSERT_EQ(canvas.Only("label").size(), 1u);
+  EXPECT_EQ(canvas.calls.back().rfind("label ", 0), 0u) << canvas.calls.back();
 }
 
 // A track outside the coastline file's area opened on an empty sea; now the
@@ -68,11 +71,12 @@ TEST_F(PlotSceneTest, OpensOnATrackOutsideTheCoastlineArea) {
   };
   const Row rows[] = {
       {"40000 40000 0 2\n60000 60000 0 2\n", false, "NorthSea.cst", {100000, 0, 100000, 0}},
-      {"40000 40000 0 2\n60000 60000 0 2\n", true, "NorthSea.cst", {62000, 38000, 62000, 38000}},
-      // Beyond the north-east corner, a 1 km line: 200 m around it.
-      {"300000 300000 0 2\n301000 300000 0 2\n", false, "World.cst", {301200, 299800, 300200, 299800}},
+      // The track's extent: a twentieth of its larger side around it.
+      {"40000 40000 0 2\n60000 60000 0 2\n", true, "NorthSea.cst", {61000, 39000, 61000, 39000}},
+      // Beyond the north-east corner, a 1 km line: 50 m around it.
+      {"300000 300000 0 2\n301000 300000 0 2\n", false, "World.cst", {301050, 299950, 300050, 299950}},
       // Across the edge of the area.
-      {"90000 50000 0 2\n110000 50000 0 2\n", false, "World.cst", {112000, 88000, 52000, 48000}},
+      {"90000 50000 0 2\n110000 50000 0 2\n", false, "World.cst", {111000, 89000, 51000, 49000}},
       {"40000 40000 0 2\n60000 60000 0 2\n", false, "NorthSea.cst", {100000, 0, 100000, 0}},
   };
   // One scene for all rows, repainted twice each, as the window repaints:
@@ -98,10 +102,27 @@ TEST_F(PlotSceneTest, XyInputDrawsPointsOnly) {
   EXPECT_EQ(Paint(canvas), PaintEnd::Drawn);
   EXPECT_EQ(scene.StaticText3, kNoBackgroundText);
   EXPECT_TRUE(canvas.Only("pen 32768").empty());
-  // The extent is the selection's, widened by 50 km.
-  EXPECT_EQ(scene.view.extent.XMin, -10000.0);
-  EXPECT_EQ(scene.view.extent.XMax, 110000.0);
-  EXPECT_EQ(canvas.Only("text").size(), 1u);  // the scale bar's label, no blocks
+  // The extent is the track's, widened by a twentieth of its 20 km side
+  // (a fixed 50 km margin made a small track a speck).
+  EXPECT_EQ(scene.view.extent.XMin, 39000.0);
+  EXPECT_EQ(scene.view.extent.XMax, 61000.0);
+  EXPECT_TRUE(canvas.Only("text").empty());  // no block labels
+  // The label is the bar's plane length: X, Y metres are true metres, not
+  // Mercator metres (a 2527 m bar was labelled 1727 m).
+  const auto rect = canvas.Only("rect");
+  const auto label = canvas.Only("label");
+  ASSERT_EQ(rect.size(), 1u);
+  ASSERT_EQ(label.size(), 1u);
+  int x1 = 0, y1 = 0, x2 = 0, y2 = 0, lx = 0, ly = 0;
+  long metres = 0;
+  ASSERT_EQ(std::sscanf(rect[0].c_str(), "rect %d %d %d %d", &x1, &y1, &x2, &y2), 4);
+  ASSERT_EQ(std::sscanf(label[0].c_str(), "label %d %d %ld meter", &lx, &ly, &metres), 3);
+  EXPECT_NEAR(metres * scene.view.ScaleX, x2 - x1, 1.0);
+  // The cursor reads plane metres.
+  const Pixel centre = scene.view.ToPixel(50000.0, 50000.0);
+  const CursorTexts at = scene.MouseMove(centre.x, centre.y, true);
+  EXPECT_NEAR(std::stod(at.latitude), 50000.0, 1.0 / scene.view.ScaleX);
+  EXPECT_NEAR(std::stod(at.longitude), 50000.0, 1.0 / scene.view.ScaleX);
 }
 
 TEST_F(PlotSceneTest, EachMessageOnceUntilTheUserChangesSomething) {
@@ -135,6 +156,22 @@ TEST_F(PlotSceneTest, EachMessageOnceUntilTheUserChangesSomething) {
   RecordingCanvas again;
   Paint(again);
   EXPECT_EQ(messages.size(), 2u);
+}
+
+// A track chosen as the coastline gave a 9 m view with one green line.
+TEST_F(PlotSceneTest, ChoosingAFileThatIsNoCoastlineKeepsTheCoastline) {
+  RecordingCanvas canvas;
+  Paint(canvas);
+  const std::string coast = scene.CoastFile;
+  const std::string shown = scene.StaticText3;
+  const PlotExtent extent = scene.view.extent;
+  const fs::path track = dir / kAllPointsFile;
+  EXPECT_FALSE(scene.ChooseCoastFile(track.string(), setup,
+                                     [this](const std::string& m) { messages.push_back(m); }));
+  EXPECT_EQ(messages, std::vector<std::string>{track.string() + kNotACoastFile});
+  EXPECT_EQ(scene.CoastFile, coast);
+  EXPECT_EQ(scene.StaticText3, shown);
+  EXPECT_EQ(scene.view.extent.XMax, extent.XMax);
 }
 
 TEST_F(PlotSceneTest, MissingHandoffFilesCloseTheWindow) {

@@ -39,8 +39,10 @@ struct RunRequest {
   bool record = false;
 };
 
-// What a run shows while it works. The main window implements it with its
-// message boxes and statistics fields, the batch command with its streams.
+// What a run shows while it works, and how it is asked to stop. The main
+// window implements it on its worker thread, handing figures and messages to
+// the window; the batch command with its streams and SIGINT. Every function
+// is called on the thread of the run.
 class RunObserver {
  public:
   virtual ~RunObserver() = default;
@@ -48,16 +50,19 @@ class RunObserver {
   virtual void ShowMessage(const std::string& text) = 0;
   // The seven statistics texts: pre-filled, then as the selection proceeds.
   virtual void ShowStatistics(const StatisticsTexts& texts) = 0;
-  // Whether the figures of the current iteration should be shown; asked once
-  // per iteration of the selection.
+  // Whether figures should be shown now; asked after every iteration of the
+  // selection and every few thousand points measured within one. Figures
+  // shown within an iteration are those of the last completed one.
   virtual bool ProgressDue() { return false; }
-  // Lets a window handle its pending events once the pre-filled figures are
-  // shown.
-  virtual void ProcessMessages() {}
+  // True to end the run in order: nothing is written, and the run returns
+  // with `stopped` set. Asked between the steps and as often as ProgressDue
+  // within the selection; reading and writing a file are not cut short.
+  virtual bool StopRequested() { return false; }
 };
 
 struct RunOutcome {
   bool completed = false;                     // the output file was written
+  bool stopped = false;                       // ended because the observer asked
   std::int64_t line_count = 0;                // lines counted in the input file
   std::optional<StatisticsTexts> statistics;  // final figures of a completed run
   std::optional<QualityTexts> quality;        // when the request asked for them
@@ -76,8 +81,9 @@ struct RunOutcome {
 
 // The processing run behind "Go!": reads the input track, selects the points
 // to keep and writes them to the output file, replacing it whole only when
-// everything succeeded. Every stop is reported once through
-// observer.ShowMessage and leaves the output file as it was.
+// everything succeeded. Every stop leaves the output file as it was and is
+// reported once through observer.ShowMessage, except a stop the observer
+// asked for (kRunStoppedMessage in `message`).
 // A run that runs out of memory stops with "Not enough memory to ..." and
 // what it was doing.
 RunOutcome ProcessRun(const RunRequest& request, RunObserver& observer);
@@ -89,6 +95,8 @@ RunOutcome ProcessRun(const RunRequest& request, RunObserver& observer);
 // there too (the plot of the run reads it again).
 RunOutcome PrepareRun(const RunRequest& request, RunObserver& observer, std::string& output_text,
                       std::string* input_text = nullptr);
+
+inline constexpr const char* kRunStoppedMessage = "Stopped; nothing was written.";
 
 // "Output file <path> could not be written."
 std::string OutputNotWrittenMessage(const std::filesystem::path& output);

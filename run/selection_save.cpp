@@ -1,4 +1,4 @@
-#include "app/selection_save.h"
+#include "run/selection_save.h"
 
 #include <new>
 #include <string>

@@ -1,4 +1,4 @@
-#include "app/processing_run.h"
+#include "run/processing_run.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 #include <new>
 #include <clocale>
 
-#include "app/tests/run_fixture.h"
+#include "run/tests/run_fixture.h"
 
 namespace oru {
 namespace {
@@ -62,7 +62,40 @@ TEST(ProcessRun, ThinsAPlaneTrackAndWritesTheKeptPoints) {
   EXPECT_EQ(observer.shown.front().points_after, "2");
   EXPECT_EQ(observer.shown.front().point_reduction, "60");
   EXPECT_EQ(observer.shown.back().points_after, "3");
-  EXPECT_EQ(observer.pumps, 1);
+}
+
+// A stop asked for at any question, from the first (after loading the file)
+// through those inside the engine's measuring loops to the last (before the
+// file is replaced), ends the run with no message and the earlier output in
+// place.
+TEST(ProcessRun, StopAskedForAtAnyPointWritesNothing) {
+  TempDir dir;
+  std::string track;
+  for (int i = 0; i < 20000; ++i) {
+    track += std::to_string(i) + " " + std::to_string((i * 7919) % 101) + "\n";
+  }
+  const RunRequest request = XyRequest(dir, track, Criterion::NumberOfPoints, "50");
+  RecordingObserver counting;
+  ASSERT_TRUE(ProcessRun(request, counting).completed);
+  const int questions = counting.stop_questions;
+  // Asked within the first iteration's 20,000 points, not only between
+  // iterations and steps.
+  ASSERT_GT(questions, 50 + 4 + 10);
+
+  for (const int stop_at : {1, 2, 3, 4, questions / 2, questions - 1, questions}) {
+    dir.Write("out.txt", "earlier output\n");
+    RecordingObserver observer;
+    observer.stop_at = stop_at;
+    const RunOutcome outcome = ProcessRun(request, observer);
+    EXPECT_TRUE(outcome.stopped) << stop_at;
+    EXPECT_FALSE(outcome.completed) << stop_at;
+    EXPECT_FALSE(outcome.statistics) << stop_at;
+    EXPECT_EQ(outcome.message, kRunStoppedMessage) << stop_at;
+    EXPECT_TRUE(observer.messages.empty()) << stop_at;
+    EXPECT_EQ(ReadAll(request.output), "earlier output\n") << stop_at;
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2)
+        << "no temporary file may be left behind, stop at " << stop_at;
+  }
 }
 
 TEST(ProcessRun, MaximumDeviationRunsUntilTheLastPointLayWithinIt) {
@@ -258,7 +291,7 @@ TEST(ProcessRun, NamesTheFileThatCannotBeOpenedOrWritten) {
 // other stop, says what the run was doing and keeps the earlier output.
 TEST(ProcessRun, RunningOutOfMemoryStopsTheRun) {
   struct OutOfMemory final : RecordingObserver {
-    void ProcessMessages() override { throw std::bad_alloc(); }
+    void ShowStatistics(const StatisticsTexts&) override { throw std::bad_alloc(); }
   };
   TempDir dir;
   const RunRequest request = XyRequest(dir, kFivePoints, kPoints, "3");

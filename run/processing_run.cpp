@@ -1,4 +1,4 @@
-#include "app/processing_run.h"
+#include "run/processing_run.h"
 
 #include <algorithm>
 #include <memory>
@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/selection_value.h"
+#include "run/selection_value.h"
 #include "geodesy/c_number_format.h"
 #include "geodesy/datum.h"
 #include "track/selection_engine.h"
@@ -24,6 +24,7 @@ class StatisticsRelay final : public SelectionObserver {
  public:
   explicit StatisticsRelay(RunObserver& observer) : observer_(observer) {}
   bool ProgressDue() override { return observer_.ProgressDue(); }
+  bool StopRequested() override { return observer_.StopRequested(); }
   void OnProgress(const SelectionStatistics& figures) override {
     observer_.ShowStatistics(FormatStatistics(figures));
   }
@@ -35,6 +36,13 @@ class StatisticsRelay final : public SelectionObserver {
 RunOutcome Stop(RunObserver& observer, RunOutcome outcome, std::string message) {
   observer.ShowMessage(message);
   outcome.message = std::move(message);
+  return outcome;
+}
+
+// The end of a run its observer asked to stop: no message, nothing written.
+RunOutcome Stopped(RunOutcome outcome) {
+  outcome.stopped = true;
+  outcome.message = kRunStoppedMessage;
   return outcome;
 }
 
@@ -115,6 +123,7 @@ RunOutcome PrepareSteps(const RunRequest& request, RunObserver& observer, std::s
     return Stop(observer, outcome,
                 "Input file " + request.input.string() + " could not be opened.");
   }
+  if (observer.StopRequested()) return Stopped(outcome);
   outcome.line_count = CountTrackLines(text);
   TrackStore store(static_cast<std::size_t>(outcome.line_count));
   const InputFormat input_format = request.choices.input_format;
@@ -125,6 +134,7 @@ RunOutcome PrepareSteps(const RunRequest& request, RunObserver& observer, std::s
     return Stop(observer, outcome, "Line " + std::to_string(read.bad_line) + " could not be read.");
   }
   if (read.points == 0) return Stop(observer, outcome, "Input file empty.");
+  if (observer.StopRequested()) return Stopped(outcome);
   if (IsGeographic(input_format)) {
     if (auto refusal = OutOfRangeLine(store, read.points)) {
       return Stop(observer, outcome, *refusal);
@@ -148,31 +158,36 @@ RunOutcome PrepareSteps(const RunRequest& request, RunObserver& observer, std::s
 
   doing = "thin the track of " + request.input.string();
   observer.ShowStatistics(PrefilledStatistics(read.points));
-  observer.ProcessMessages();
 
   const auto n = static_cast<std::size_t>(read.points);
   std::vector<double> first(store.first.begin(), store.first.begin() + n);
   std::vector<double> second(store.second.begin(), store.second.begin() + n);
   StatisticsRelay relay(observer);
   SelectionResult selection;
-  if (request.record && settings.method == SelectionMethod::DouglasPeucker) {
-    // The record runs to the end and shows the figures of the run's own
-    // selection, which is read from it; the quality figures take one more
-    // measure of every point.
-    auto record = std::make_shared<SelectionRecord>(
-        RecordSelection(first, second, settings, &relay));
-    selection = *record->Read(settings);
-    if (settings.quality_figures) {
-      selection.quality = SelectionQuality(std::move(first), std::move(second), settings,
-                                           selection.selected);
+  try {
+    if (request.record && settings.method == SelectionMethod::DouglasPeucker) {
+      // The record runs to the end and shows the figures of the run's own
+      // selection, which is read from it; the quality figures take one
+      // more measure of every point.
+      auto record = std::make_shared<SelectionRecord>(
+          RecordSelection(first, second, settings, &relay));
+      selection = *record->Read(settings);
+      if (settings.quality_figures) {
+        selection.quality = SelectionQuality(std::move(first), std::move(second), settings,
+                                             selection.selected);
+      }
+      outcome.record = std::move(record);
+    } else {
+      if (request.record) {
+        outcome.input =
+            std::make_shared<const SelectionInput>(SelectionInput{first, second, settings});
+      }
+      selection = SelectPoints(std::move(first), std::move(second), settings, &relay);
     }
-    outcome.record = std::move(record);
-  } else {
-    if (request.record) {
-      outcome.input = std::make_shared<const SelectionInput>(SelectionInput{first, second, settings});
-    }
-    selection = SelectPoints(std::move(first), std::move(second), settings, &relay);
+  } catch (const SelectionStopped&) {
+    return Stopped(outcome);
   }
+  if (observer.StopRequested()) return Stopped(outcome);
   outcome.kept = selection.statistics.count;
   const StatisticsTexts final_texts = FormatStatistics(selection.statistics);
   observer.ShowStatistics(final_texts);
@@ -217,6 +232,12 @@ RunOutcome ProcessRun(const RunRequest& request, RunObserver& observer) {
   std::string lines;
   RunOutcome outcome = PrepareRun(request, observer, lines);
   if (!outcome.completed) return outcome;
+  if (observer.StopRequested()) {
+    outcome.completed = false;
+    outcome.statistics.reset();
+    outcome.quality.reset();
+    return Stopped(outcome);
+  }
   if (const FileStatus written = WriteFileAtomically(request.output, lines); !written) {
     outcome.completed = false;
     outcome.statistics.reset();

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/processing_run.h"
+#include "run/processing_run.h"
 #include "track/selection_engine.h"
 
 namespace oru {

@@ -1,4 +1,4 @@
-#include "app/selection_save.h"
+#include "run/selection_save.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <string>
 
-#include "app/tests/run_fixture.h"
+#include "run/tests/run_fixture.h"
 
 namespace oru {
 namespace {

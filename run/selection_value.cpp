@@ -1,4 +1,4 @@
-#include "app/selection_value.h"
+#include "run/selection_value.h"
 
 #include <charconv>
 #include <cmath>

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/processing_run.h"
+#include "run/processing_run.h"
 
 namespace oru::testing {
 
@@ -39,18 +39,20 @@ inline std::string ReadAll(const std::filesystem::path& file) {
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-// Records what a run shows.
+// Records what a run shows; asks it to stop at the `stop_at`-th question
+// whether to stop (1-based; 0 never).
 class RecordingObserver : public RunObserver {
  public:
   explicit RecordingObserver(bool every_iteration = false) : every_iteration_(every_iteration) {}
   void ShowMessage(const std::string& text) override { messages.push_back(text); }
   void ShowStatistics(const StatisticsTexts& texts) override { shown.push_back(texts); }
   bool ProgressDue() override { return every_iteration_; }
-  void ProcessMessages() override { ++pumps; }
+  bool StopRequested() override { return ++stop_questions == stop_at; }
 
   std::vector<std::string> messages;
   std::vector<StatisticsTexts> shown;
-  int pumps = 0;
+  int stop_at = 0;
+  int stop_questions = 0;
 
  private:
   bool every_iteration_;
