@@ -35,6 +35,8 @@
 #include "app/product_texts.h"
 #include "app/radio_group.h"
 #include "app/run_worker.h"
+#include "run/selection_save.h"
+#include "run/selection_value.h"
 #include "app/user_dialogs.h"
 #include "plot/plot_form.h"
 
@@ -448,9 +450,11 @@ void TForm1::BitBtn3Click() {
   request.selection_value = Edit1->text().toStdString();
   request.method = Optimal1->isChecked() ? SelectionMethod::Optimal : SelectionMethod::DouglasPeucker;
   request.quality_figures = true;
+  request.record = true;
   last_run_choices_ = request.choices;
   line_count_ = 0;
-  running_ = PlottableRun{input_file_name_, output_file_name_, request.choices, std::nullopt, {}};
+  running_ = PlottableRun{input_file_name_, output_file_name_, request.choices, std::nullopt,
+                          request.selection_value, nullptr, nullptr, nullptr};
   gis_run_ = nullptr;
   auto outcome = std::make_shared<RunOutcome>();
   outcome_ = outcome;
@@ -478,7 +482,8 @@ void TForm1::StartGisRun() {
   last_run_choices_ = options.request.choices;
   line_count_ = 0;
   running_ = PlottableRun{input_file_name_, output_file_name_, options.request.choices,
-                          std::nullopt, {}};
+                          std::nullopt, options.request.selection_value, nullptr, nullptr,
+                          nullptr};
   auto outcome = std::make_shared<RunOutcome>();
   auto gis = std::make_shared<GisRunResult>();
   outcome_ = outcome;
@@ -535,6 +540,8 @@ void TForm1::RunEnded(const std::vector<std::string>& messages) {
   if (outcome.completed) {
     last_completed_ = running_;
     last_completed_->quality = outcome.quality;
+    last_completed_->record = outcome.record;
+    last_completed_->track = outcome.input;
     last_completed_->gis = gis_run_;
   } else {
     // No figure of an earlier run may stand beside this run's message.
@@ -555,16 +562,60 @@ void TForm1::BitBtnPlotClick() {
     return;
   }
   const PlottableRun& run = *last_completed_;
+  ShowPreview(run.choices.criterion == Criterion::NumberOfPoints
+                  ? static_cast<double>(ParseNumberOfPoints(run.value).value_or(0))
+                  : ParseMaximumDeviation(run.value).value_or(0.0));
+}
+
+// The plot of the last completed run, previewing its selection from
+// `value` on.
+void TForm1::ShowPreview(double value) {
+  const PlottableRun& run = *last_completed_;
   try {
     if (run.gis) {
       PlotForm1->PlotTracks(start_directory_, run.input, run.gis->batch.plotted);
-    } else {
-      PlotForm1->PlotRun(start_directory_, run.input, run.output, run.choices, run.quality);
+      return;
     }
+    if (!PlotForm1->PlotRun(start_directory_, run.input, run.output, run.choices, run.quality)) {
+      return;
+    }
+    std::optional<PreviewModel> model;
+    if (run.record) model.emplace(run.record, run.choices.criterion, line_count_);
+    if (run.track) model.emplace(run.track, run.choices.criterion, line_count_);
+    if (!model) return;
+    PlotForm1->ShowPreview(std::move(*model), value,
+                           [this](const SelectionResult& selection, double at) {
+                             SavePreview(selection, at);
+                           });
   } catch (const std::bad_alloc&) {
     // Every file is as it was: the hand-off files are replaced whole or not.
     Tell(QStringLiteral("Not enough memory to plot %1.").arg(run.input));
   }
+}
+
+// "Save" in the plot: the previewed selection becomes the output file, its
+// figures the window's, and the plot shows it from the files again.
+void TForm1::SavePreview(const SelectionResult& selection, double value) {
+  if (run_under_way_ || !last_completed_) return;
+  PlottableRun& run = *last_completed_;
+  struct Shown final : RunObserver {
+    void ShowMessage(const std::string& text) override { message = text; }
+    void ShowStatistics(const StatisticsTexts& texts) override { figures = texts; }
+    std::string message;
+    std::optional<StatisticsTexts> figures;
+  } shown;
+  RunRequest request;
+  request.input = ToPath(run.input);
+  request.output = ToPath(run.output);
+  request.choices = run.choices;
+  SaveSelection(request, selection, shown);
+  if (!shown.message.empty()) {
+    Tell(QString::fromStdString(shown.message));
+    return;
+  }
+  if (shown.figures) ShowStatistics(*shown.figures);
+  run.quality.reset();  // measured for the run's own selection
+  ShowPreview(value);
 }
 
 void TForm1::RadioGroup3Click() {

@@ -94,6 +94,8 @@ class TForm1 final : public QMainWindow {
   void FormClose();
   RunChoices ChosenChoices() const;
   std::array<RadioGroup*, 5> RadioGroups() const;
+  void ShowPreview(double value);
+  void SavePreview(const SelectionResult& selection, double value);
   void DisableForRun();
   void EnableAfterRun();
   // "Go!" with the GIS item: the batch command's run of one file.
@@ -120,6 +122,11 @@ class TForm1 final : public QMainWindow {
     QString output;
     RunChoices choices;
     std::optional<QualityTexts> quality;
+    // The selection value, and the record or the input that the plot's
+    // preview reads the selection for other values from.
+    std::string value;
+    std::shared_ptr<const SelectionRecord> record;
+    std::shared_ptr<const SelectionInput> track;
     // A run of a GIS or navigation file: its tracks and their rows.
     std::shared_ptr<const GisRunResult> gis;
   };

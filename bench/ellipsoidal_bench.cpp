@@ -3,7 +3,7 @@
 // measures every candidate in every iteration, the optimal selection beside
 // the fast engine, and the "planar" calculation
 // of a geographic track (projection, then plane measures) against the plane
-// run on as many X, Y points.
+// run on as many X, Y points; the record of a whole selection.
 //
 //   ellipsoidal_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 //
@@ -19,6 +19,7 @@
 
 #include "geodesy/datum.h"
 #include "track/selection_engine.h"
+#include "track/selection_record.h"
 #include "track/tests/reference_engine.h"
 
 namespace {
@@ -112,6 +113,19 @@ BENCHMARK(BM_EllipsoidicFast)
     ->Args({5000, 0})
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
+
+// The record of the whole selection (every point ranked, the curve to the
+// end) on the same walk, in the same run as the fast engine.
+void BM_EllipsoidicRecord(benchmark::State& state) {
+  const GeoTrack t = ShipWalk(static_cast<std::size_t>(state.range(0)), 54);
+  const auto n = state.range(0);
+  const auto s = Settings(oru::CalculationType::Ellipsoidic, oru::InputFormat::OruKvl, 0.0, n);
+  for (auto _ : state) {
+    const oru::SelectionRecord record = oru::RecordSelection(t.lat, t.lon, s, nullptr);
+    benchmark::DoNotOptimize(record.Ranks().data());
+  }
+}
+BENCHMARK(BM_EllipsoidicRecord)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // The optimal selection on the same walks, in the same run as the fast
 // engine: the fewest points within 1 m, or the least deviation for 1,000.

@@ -1,6 +1,7 @@
 // The selection engine against Boost.Geometry's recursive Douglas-Peucker
 // simplification on the same ship-like track, and against the plain
-// reference engine; the optimal selection against the engine.
+// reference engine; the optimal selection and the record of a selection
+// against the engine.
 //
 //   engine_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 
@@ -17,6 +18,7 @@
 #include <vector>
 
 #include "track/selection_engine.h"
+#include "track/selection_record.h"
 #include "track/tests/reference_engine.h"
 
 namespace {
@@ -155,6 +157,30 @@ void BM_Boost_1M_SameCountAs10000(benchmark::State& state) {
   RunBoost(state, ours);
 }
 
+// The record of the same selection to 10,000 points: the figures after
+// every addition and the rank of every point, against the plain run above.
+void BM_Record_1M_Points10000(benchmark::State& state) {
+  const Track& t = Million();
+  for (auto _ : state) {
+    state.PauseTiming();
+    std::vector<double> first = t.first, second = t.second;
+    state.ResumeTiming();
+    const oru::SelectionRecord record =
+        oru::RecordSelection(std::move(first), std::move(second), kTenThousand, nullptr, 10000);
+    benchmark::DoNotOptimize(record.Ranks().data());
+  }
+}
+
+// The record to the end, as the window's runs make it for the preview.
+void BM_Record_1M_ToTheEnd(benchmark::State& state) {
+  const Track& t = Million();
+  for (auto _ : state) {
+    const oru::SelectionRecord record =
+        oru::RecordSelection(t.first, t.second, Settings(0.0, 1000000), nullptr);
+    benchmark::DoNotOptimize(record.Ranks().data());
+  }
+}
+
 const Track& TwentyThousand() {
   static const Track track = ShipTrack(20000, 7);
   return track;
@@ -187,6 +213,8 @@ BENCHMARK(BM_Optimal_1M_MaxDeviation1m)->Unit(benchmark::kMillisecond)->UseRealT
 BENCHMARK(BM_Optimal_1M_Points10000)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 BENCHMARK(BM_Boost_1M_SameCountAs1m)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Engine_1M_Points10000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_Record_1M_Points10000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_Record_1M_ToTheEnd)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 BENCHMARK(BM_Boost_1M_SameCountAs10000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Engine_20k_Points2000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Reference_20k_Points2000)->Unit(benchmark::kMillisecond)->Iterations(1);

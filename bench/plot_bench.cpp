@@ -2,7 +2,8 @@
 // survey track and its 10,000 kept points, the scale bar and the block
 // numbers, drawn into a 1920 x 1080 image as the window and oru-cli
 // --plot-image draw it. Also the parse of the hand-off files (done once
-// per changed file, not per repaint) and a zoomed repaint.
+// per changed file, not per repaint), a zoomed repaint and the preview's
+// redraw of the kept points.
 
 #include <benchmark/benchmark.h>
 
@@ -11,11 +12,14 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "geodesy/c_number_format.h"
 #include "plot/handoff.h"
 #include "plot/plot_image.h"
+#include "plot/preview_model.h"
 
 namespace {
 
@@ -48,6 +52,8 @@ struct Survey {
       row += ' ';
       oru::cfmt::Fixed(row, y, 0, 6);
       all += row + " 0 2\n";
+      xs.push_back(x);
+      ys.push_back(y);
       if (i % 100 == 0) kept += row + " 255 2\n";
     }
     std::ofstream(dir / oru::kAllPointsFile) << all;
@@ -57,6 +63,7 @@ struct Survey {
   }
   fs::path dir;
   oru::PaintSetup setup;
+  std::vector<double> xs, ys;  // the survey's points, plot metres
 };
 
 Survey& TheSurvey() {
@@ -90,6 +97,64 @@ void BM_RepaintZoomedWithBlocks(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_RepaintZoomedWithBlocks)->Unit(benchmark::kMillisecond)->Repetitions(9)->ReportAggregatesOnly(true);
+
+// The preview in the plot window: a value read from the record of the
+// survey's selection (the figures and the kept points), the kept points
+// drawn over a copy of the base picture (coastline and all points), as the
+// window does when the slider moves. range(0): points kept.
+std::shared_ptr<const oru::SelectionRecord> SurveyRecord() {
+  Survey& s = TheSurvey();
+  static const auto record = [&] {
+    oru::SelectionSettings settings;
+    settings.calculation = oru::CalculationType::Planar;
+    settings.input_format = oru::InputFormat::AsciiXY;
+    settings.wanted_count = static_cast<std::int64_t>(s.xs.size());
+    return std::make_shared<const oru::SelectionRecord>(
+        oru::RecordSelection(s.xs, s.ys, settings, nullptr));
+  }();
+  return record;
+}
+
+// Only the selection and figures read from the record.
+void BM_PreviewRead(benchmark::State& state) {
+  const oru::PreviewModel model(SurveyRecord(), oru::Criterion::NumberOfPoints, 1000000);
+  for (auto _ : state) {
+    const oru::SelectionResult result = model.ResultFor(static_cast<double>(state.range(0)));
+    benchmark::DoNotOptimize(result.selected.data());
+  }
+}
+BENCHMARK(BM_PreviewRead)->Arg(10000)->Arg(1000000)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+
+void BM_PreviewRedraw(benchmark::State& state) {
+  Survey& s = TheSurvey();
+  const auto record = SurveyRecord();
+  const oru::PreviewModel model(record, oru::Criterion::NumberOfPoints, record->n());
+  oru::PlotScene scene;
+  QImage base(1920, 1080, QImage::Format_RGB32);
+  oru::RenderSceneBase(scene, s.setup, base, oru::PlotBackgroundColour(), {});
+  const auto all = scene.AllPoints(s.setup);
+  QImage picture;
+  std::int64_t kept = 0;
+  for (auto _ : state) {
+    const oru::SelectionResult result = model.ResultFor(static_cast<double>(state.range(0)));
+    const oru::StatisticsTexts texts = oru::FormatStatistics(result.statistics);
+    oru::KeptLine(*all, result, record->n(), scene.preview);
+    picture = base;
+    oru::RenderSceneTop(scene, s.setup, picture, oru::PlotBackgroundColour(), {});
+    kept = result.statistics.count;
+    benchmark::DoNotOptimize(picture.constBits());
+    benchmark::DoNotOptimize(texts.length_after.data());
+  }
+  state.counters["kept"] = static_cast<double>(kept);
+}
+BENCHMARK(BM_PreviewRedraw)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Arg(1000000)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(9)
+    ->ReportAggregatesOnly(true);
 
 void BM_ParseAllPoints(benchmark::State& state) {
   Survey& s = TheSurvey();

@@ -73,7 +73,9 @@ std::string CliUsage() {
          "               [--datum wgs84|ed50] [--calculation ellipsoidic|planar]\n"
          "               [--method douglas-peucker|optimal]\n"
          "               [--max-deviation METRES | --points N] [--json]\n"
-         "               [--plot-dir DIR] [--plot-image FILE.png [--plot-size WxH]]\n"
+         "               [--plot-dir DIR]\n"
+         "               [--plot-image FILE.png [--plot-size WxH] [--plot-extent track|coast]]\n"
+         "               [--curve FILE.csv] [--curve-image FILE.png]\n"
          "               INPUT OUTPUT\n"
          "\n"
          "Thins the track in INPUT and writes the kept points to OUTPUT.\n"
@@ -94,6 +96,11 @@ std::string CliUsage() {
          "                   Selectie.dat of the run into DIR\n"
          "  --plot-image FILE.png  draw what the plot window shows after the run\n"
          "  --plot-size WxH  size of that picture in pixels (default 1920x1080)\n"
+         "  --plot-extent    track (default): the picture shows the track with a margin;\n"
+         "                   coast: the coastline file's area, as the window opens\n"
+         "  --curve FILE.csv points kept, largest deviation and length (metres) for\n"
+         "                   every number of points, from one run to the end\n"
+         "  --curve-image FILE.png  that curve drawn log-log, the run's choice marked\n"
          "  --help           print this text\n"
          "\n"
          "GIS and navigation files, and many tracks at once:\n"
@@ -124,6 +131,7 @@ std::optional<CliOptions> ParseCliArguments(const std::vector<std::string>& args
   std::optional<OutputFormat> output_format;
   bool criterion_given = false;
   bool plot_size_given = false;
+  bool plot_extent_given = false;
   std::vector<std::string> files;
   bool options_ended = false;
 
@@ -247,6 +255,20 @@ std::optional<CliOptions> ParseCliArguments(const std::vector<std::string>& args
       const std::string* v = value();
       if (!v) return std::nullopt;
       (arg == "--plot-dir" ? options.plot_dir : options.plot_image) = *v;
+    } else if (arg == "--curve" || arg == "--curve-image") {
+      const std::string* v = value();
+      if (!v) return std::nullopt;
+      (arg == "--curve" ? options.curve : options.curve_image) = *v;
+      options.request.record = true;
+    } else if (arg == "--plot-extent") {
+      const std::string* v = value();
+      if (!v) return std::nullopt;
+      if (*v != "track" && *v != "coast") {
+        error = "--plot-extent needs track or coast";
+        return std::nullopt;
+      }
+      options.plot_on_track = *v == "track";
+      plot_extent_given = true;
     } else if (arg == "--plot-size") {
       const std::string* v = value();
       if (!v) return std::nullopt;
@@ -281,8 +303,16 @@ std::optional<CliOptions> ParseCliArguments(const std::vector<std::string>& args
     options.request.input = files[0];
     options.request.output = files[1];
   }
+  if (options.request.record && options.request.method == SelectionMethod::Optimal) {
+    error = "--curve and --curve-image follow the Douglas-Peucker order; not with --method optimal";
+    return std::nullopt;
+  }
   if (plot_size_given && options.plot_image.empty()) {
     error = "--plot-size is the size of the --plot-image picture; give that too";
+    return std::nullopt;
+  }
+  if (plot_extent_given && options.plot_image.empty()) {
+    error = "--plot-extent is the extent of the --plot-image picture; give that too";
     return std::nullopt;
   }
   // The value is converted as the run converts it, but before any file is
@@ -309,6 +339,8 @@ std::optional<std::string> PlotFileClash(const CliOptions& options) {
   std::vector<std::pair<std::filesystem::path, std::string>> files = {
       {options.request.input, "the input file"}, {options.request.output, "the output file"}};
   if (!options.plot_image.empty()) files.push_back({options.plot_image, "the plot picture"});
+  if (!options.curve.empty()) files.push_back({options.curve, "the curve file"});
+  if (!options.curve_image.empty()) files.push_back({options.curve_image, "the curve picture"});
   if (!options.plot_dir.empty()) {
     for (const char* name : {kAllPointsFile, kSelectedPointsFile}) {
       files.push_back({std::filesystem::path(options.plot_dir) / name, "the plot file"});

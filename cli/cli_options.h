@@ -16,6 +16,9 @@ struct CliOptions {
   bool help = false;
   std::string plot_dir;    // --plot-dir: where the plot's hand-off files go
   std::string plot_image;  // --plot-image: the plot as a PNG file
+  std::string curve;        // --curve: deviation and length for every count, CSV
+  std::string curve_image;  // --curve-image: that curve as a PNG file
+  bool plot_on_track = true;  // --plot-extent track|coast
   int plot_width = 1920;   // --plot-size WIDTHxHEIGHT, pixels
   int plot_height = 1080;
   // GIS and navigation files, many tracks at once (cli/batch_run.h).

@@ -113,6 +113,14 @@ int Run(const oru::CliOptions& options) {
     if (!error.empty()) return Stop(error);
   }
 
+  oru::CurveTexts curve;
+  try {
+    error = oru::StageCurve(options, outcome, curve, staged);
+  } catch (const std::bad_alloc&) {
+    error = "Not enough memory to draw the curve of " + options.request.input.string() + ".";
+  }
+  if (!error.empty()) return Stop(error);
+
   // Staged files not committed are removed as the run returns.
   if (oru::InterruptRequested()) return Interrupted();
   const std::string note = outcome.note.empty() ? "" : outcome.note + "\n";
@@ -147,6 +155,11 @@ int main(int argc, char** argv) {
   if (options->list_formats) {
     std::cout << oru::FormatList();
     return 0;
+  }
+  if (options->request.record && oru::IsBatchCommand(*options)) {
+    std::cerr << "oru-cli: --curve and --curve-image are for survey track files\n\n"
+              << oru::CliUsage();
+    return 2;
   }
   // Temporary files go with the process on SIGTERM and SIGHUP; SIGINT stops
   // the run in order, a second SIGINT ends it at once.

@@ -9,6 +9,7 @@
 #include <system_error>
 #include <utility>
 
+#include "cli/curve_outputs.h"
 #include "trackio/temporary_files.h"
 #ifdef ORU_HAVE_PLOT_IMAGE
 #include "plot/plot_image.h"
@@ -89,15 +90,24 @@ std::string DrawPicture(const CliOptions& options, PlotTexts& texts,
   request.width = options.plot_width;
   request.height = options.plot_height;
   request.xy_input = options.request.choices.input_format == InputFormat::AsciiXY;
+  request.open_on_track = options.plot_on_track;
   std::error_code ec;
   request.places = DefaultLookupPlaces(fs::canonical("/proc/self/exe", ec).parent_path());
   const std::string error = RenderPlotImage(request, notes, texts.png);
   if (error.empty()) return {};
   return "The plot picture " + options.plot_image + " could not be drawn: " + error + ".";
 }
+
+std::string DrawCurve(const std::vector<CurvePoint>& curve, std::int64_t chosen, std::string& png) {
+  return RenderCurveImage(curve, chosen, 800, 500, png);
+}
 #else
 std::string DrawPicture(const CliOptions&, PlotTexts&, std::vector<std::string>&) {
   return "This build draws no pictures (built without Qt).";
+}
+
+std::string DrawCurve(const std::vector<CurvePoint>&, std::int64_t, std::string&) {
+  return "this build draws no pictures (built without Qt)";
 }
 #endif
 
@@ -133,6 +143,24 @@ std::string StagePlot(const CliOptions& options, std::string_view input_text,
   if (std::string error = DrawPicture(options, texts, notes); !error.empty()) return error;
   return StageTarget(staged, options.plot_image, texts.png,
                      "Plot picture " + options.plot_image + " could not be written.");
+}
+
+std::string StageCurve(const CliOptions& options, const RunOutcome& outcome, CurveTexts& texts,
+                       std::vector<StagedTarget>& staged) {
+  if (!outcome.record) return {};
+  const std::vector<CurvePoint> curve = outcome.record->Curve();
+  if (!options.curve.empty()) {
+    texts.csv = CurveCsv(curve);
+    std::string error = StageTarget(staged, options.curve, texts.csv,
+                                    "Curve file " + options.curve + " could not be written.");
+    if (!error.empty()) return error;
+  }
+  if (options.curve_image.empty()) return {};
+  if (std::string error = DrawCurve(curve, outcome.kept, texts.png); !error.empty()) {
+    return "The curve picture " + options.curve_image + " could not be drawn: " + error + ".";
+  }
+  return StageTarget(staged, options.curve_image, texts.png,
+                     "Curve picture " + options.curve_image + " could not be written.");
 }
 
 }  // namespace oru

@@ -4,6 +4,7 @@
 #include <string_view>
 #include <vector>
 
+#include "run/processing_run.h"
 #include "cli/cli_options.h"
 #include "plot/handoff.h"
 #include "trackio/file_io.h"
@@ -39,5 +40,17 @@ struct PlotTexts {
 std::string StagePlot(const CliOptions& options, std::string_view input_text,
                       std::string_view output_text, PlotTexts& texts,
                       std::vector<StagedTarget>& staged, std::vector<std::string>& notes);
+
+// The texts the curve's staged files point into; they must outlive them.
+struct CurveTexts {
+  std::string csv;
+  std::string png;
+};
+
+// The curve of the run's record for --curve and --curve-image (800 x 500
+// pixels, the run's count marked), staged in `staged`. Empty, or what
+// failed and where.
+std::string StageCurve(const CliOptions& options, const RunOutcome& outcome, CurveTexts& texts,
+                       std::vector<StagedTarget>& staged);
 
 }  // namespace oru

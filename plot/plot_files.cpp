@@ -152,6 +152,11 @@ std::optional<Rect> SelectionExtent(const PlotFileData& selection) {
   return r;
 }
 
+bool Contains(const Rect& outer, const Rect& inner) {
+  return inner.XMin >= outer.XMin && inner.XMax <= outer.XMax && inner.YMin >= outer.YMin &&
+         inner.YMax <= outer.YMax;
+}
+
 template <typename T, typename Parse>
 std::shared_ptr<const T> LayerCache::Get(std::map<std::filesystem::path, Entry<T>>& entries,
                                          const std::filesystem::path& path, Parse parse) {

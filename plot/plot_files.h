@@ -102,6 +102,9 @@ std::optional<Rect> TrackExtent(const PlotFileData& points);
 std::optional<Rect> SelectionExtent(const PlotFileData& selection);
 inline constexpr double kSelectionMargin = 50000.0;  // metres
 
+// True when `inner` lies within `outer`, edges included.
+bool Contains(const Rect& outer, const Rect& inner);
+
 // Parsed files kept in memory between repaints. A file is read again when
 // its size or modification time changed, so a new run's files are always
 // the ones drawn. Returns nothing when the file cannot be opened.

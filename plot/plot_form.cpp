@@ -24,6 +24,7 @@
 
 #include "plot/handoff.h"
 #include "plot/plot_image.h"
+#include "plot/preview_panel.h"
 
 namespace oru {
 
@@ -97,6 +98,9 @@ void TPlotForm::BuildControls() {
   area_->setObjectName(QStringLiteral("PlotArea"));
   area_->setFont(PlotFont());
   column->addWidget(area_, 1);
+  preview_ = new PreviewPanel(central);
+  preview_->hide();
+  column->addWidget(preview_);
 
   auto* panel = new QFrame(central);
   panel->setObjectName(QStringLiteral("Panel1"));
@@ -151,6 +155,10 @@ void TPlotForm::BuildControls() {
   connect(BitBtn8, &QPushButton::clicked, this, &TPlotForm::BitBtn8Click);
   connect(BitBtn9, &QPushButton::clicked, this, &TPlotForm::BitBtn9Click);
   rubber_band_ = new QRubberBand(QRubberBand::Rectangle, area_);
+  connect(preview_, &PreviewPanel::previewed, this, &TPlotForm::PreviewChanged);
+  connect(preview_, &PreviewPanel::saveRequested, this, [this] {
+    if (save_preview_) save_preview_(preview_->Current(), preview_->Value());
+  });
 }
 
 void TPlotForm::BuildMenu() {
@@ -223,6 +231,8 @@ bool TPlotForm::ShowHandoff(const HandoffOutcome& outcome, const std::filesystem
                                        quality->p95 + " m.")
               : QString());
   setup_.places.working_dir = dir;
+  scene_.preview.reset();
+  preview_->hide();
   scene_.ForgetMessages();
   picture_current_ = false;
   if (isVisible()) {
@@ -240,12 +250,35 @@ void TPlotForm::Tell(const QString& text) {
   QTimer::singleShot(0, this, [this, text] { message_box_(this, text); });
 }
 
+void TPlotForm::ShowPreview(PreviewModel model, double run_value, SavePreview save) {
+  save_preview_ = std::move(save);
+  preview_->show();
+  preview_->Start(std::move(model), run_value);
+}
+
+// Only the top layer is drawn again, over the kept base picture.
+void TPlotForm::PreviewChanged() {
+  const auto all = scene_.AllPoints(setup_);
+  if (!all || !KeptLine(*all, preview_->Current(), preview_->Current().statistics.n, scene_.preview)) {
+    scene_.preview.reset();  // the selection file's points stay
+  }
+  if (!picture_current_ || base_.isNull()) {
+    area_->update();
+    return;
+  }
+  picture_ = base_;
+  RenderSceneTop(scene_, setup_, picture_, background_, [](const std::string&) {});
+  area_->update();
+}
+
 void TPlotForm::Redraw() {
   const QSize size = area_->size().expandedTo(QSize(1, 1));
-  if (picture_.size() != size) picture_ = QImage(size, QImage::Format_RGB32);
+  if (base_.size() != size) base_ = QImage(size, QImage::Format_RGB32);
   std::vector<QString> told;
-  const PaintEnd end = RenderScene(scene_, setup_, picture_, background_,
-                                   [&](const std::string& m) { told.push_back(QString::fromStdString(m)); });
+  auto tell = [&](const std::string& m) { told.push_back(QString::fromStdString(m)); };
+  PaintEnd end = RenderSceneBase(scene_, setup_, base_, background_, tell);
+  picture_ = base_;
+  if (end == PaintEnd::Drawn) end = RenderSceneTop(scene_, setup_, picture_, background_, tell);
   picture_current_ = true;
   StaticText3->setText(QString::fromStdString(scene_.StaticText3));
   // A zoom or pan moved the plot under a resting cursor: read it again.

@@ -7,12 +7,14 @@
 #include <QString>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "run/processing_run.h"
 #include "plot/plot_scene.h"
+#include "plot/preview_model.h"
 #include "plot/tracks_handoff.h"
 
 class QAction;
@@ -23,6 +25,7 @@ class QRubberBand;
 namespace oru {
 
 class PlotArea;
+class PreviewPanel;
 
 // The plot window: the track of the last run over the coastline, with zoom,
 // pan, print and the cursor's position. Everything but the toolkit's part
@@ -51,6 +54,13 @@ class TPlotForm final : public QMainWindow {
   // track drawn, its kept points over it.
   bool PlotTracks(const QString& start_directory, const QString& input_file,
                   const std::vector<PlotTrack>& tracks);
+
+  // Shows the preview under the plot (PlotRun hides it): the kept points
+  // follow the preview's value; `save` writes a previewed selection, given
+  // with the value that gave it.
+  using SavePreview = std::function<void(const SelectionResult&, double value)>;
+  void ShowPreview(PreviewModel model, double run_value, SavePreview save);
+  PreviewPanel* Preview() const { return preview_; }
 
   void SetMessageBox(MessageBox box) { message_box_ = std::move(box); }
   PlotScene& Scene() { return scene_; }
@@ -88,6 +98,7 @@ class TPlotForm final : public QMainWindow {
   void Tell(const QString& text);
   void Changed();  // the user changed the view: redraw, messages may be told again
   void AreaPaint(QPainter& painter);
+  void PreviewChanged();
   void AreaMouseDown(QMouseEvent* event);
   void AreaMouseMove(QMouseEvent* event);
   void AreaMouseUp(QMouseEvent* event);
@@ -97,6 +108,7 @@ class TPlotForm final : public QMainWindow {
   PlotScene scene_;
   PaintSetup setup_;
   QImage picture_;
+  QImage base_;  // the picture without the kept points, scale bar and blocks
   bool picture_current_ = false;
   QColor background_;
   MessageBox message_box_;
@@ -123,6 +135,8 @@ class TPlotForm final : public QMainWindow {
   QPushButton* BitBtn9;
   QLabel* StaticText3;
   QLabel* QualityText;  // the quality figures of the run plotted
+  PreviewPanel* preview_ = nullptr;
+  SavePreview save_preview_;
 };
 
 }  // namespace oru

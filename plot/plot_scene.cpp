@@ -16,14 +16,51 @@ void PlotScene::FixExtent(const PlotExtent& e) {
   ExtentFixed = true;
 }
 
+// A track outside the coastline file's area would open on an empty sea:
+// then the view opens on the track with its margin (TrackExtent), with the
+// world coastline behind it
+// when that file is found. A track within the area keeps the file's extent
+// unless the setup asks to open on the track.
+void PlotScene::FindTheTrack(const PaintSetup& setup, std::filesystem::path& coast_path,
+                             Rect& extent) {
+  const auto all = cache_.Plot(setup.handoff_dir / kAllPointsFile);
+  const std::optional<Rect> track = all ? TrackExtent(*all) : std::nullopt;
+  if (!track) return;
+  const bool inside = Contains(extent, *track);
+  if (inside && !setup.open_on_track) return;
+  if (!inside) {
+    if (const auto world = FindLayerFile(kWorldCoast, setup.places)) {
+      replaced_coast_ = CoastFile;
+      coast_path = *world;
+      CoastFile = world->string();
+      StaticText3 = CoastFile;
+    }
+  }
+  extent = *track;
+}
+
 PaintEnd PlotScene::Paint(Canvas& canvas, std::int32_t width, std::int32_t height,
                           const PaintSetup& setup, const PlotMessageSink& tell) {
+  const PaintEnd end = PaintBase(canvas, width, height, setup, tell);
+  return end == PaintEnd::Drawn ? PaintTop(canvas, setup, tell) : end;
+}
+
+std::shared_ptr<const PlotFileData> PlotScene::AllPoints(const PaintSetup& setup) {
+  return cache_.Plot(setup.handoff_dir / kAllPointsFile);
+}
+
+PaintEnd PlotScene::PaintBase(Canvas& canvas, std::int32_t width, std::int32_t height,
+                              const PaintSetup& setup, const PlotMessageSink& tell) {
   view.W = width > 0 ? width : 1;
   view.Hp = height > 0 ? height : 1;
+  if (!ExtentFixed && !replaced_coast_.empty()) {
+    CoastFile = replaced_coast_;
+    replaced_coast_.clear();
+  }
   if (CoastFile.size() < 2) CoastFile = kWorldCoast;
   StaticText3 = setup.xy_input ? kNoBackgroundText : CoastFile;
 
-  const auto coast_path = FindLayerFile(CoastFile, setup.places);
+  auto coast_path = FindLayerFile(CoastFile, setup.places);
   if (!coast_path) {
     Tell(tell, kCoastMissing, CoastFile);
     return PaintEnd::NothingDrawn;
@@ -41,6 +78,8 @@ PaintEnd PlotScene::Paint(Canvas& canvas, std::int32_t width, std::int32_t heigh
       if (!extent) {
         Tell(tell, kCoastNotOpenForExtent, CoastFile);
         BackgroundOn = false;
+      } else {
+        FindTheTrack(setup, *coast_path, *extent);
       }
     }
     if (!BackgroundOn) {
@@ -81,7 +120,13 @@ PaintEnd PlotScene::Paint(Canvas& canvas, std::int32_t width, std::int32_t heigh
   if (!all) return PaintEnd::CloseWindow;
   canvas.SetPenColor(kBlack);
   DrawPlotFile(*all, kBlack, view, canvas, &memo);
-  const auto selection = cache_.Plot(selection_path);
+  return PaintEnd::Drawn;
+}
+
+PaintEnd PlotScene::PaintTop(Canvas& canvas, const PaintSetup& setup, const PlotMessageSink& tell) {
+  DrawMemo memo(view.W, view.Hp);
+  std::shared_ptr<const PlotFileData> selection = preview;
+  if (!selection) selection = cache_.Plot(setup.handoff_dir / kSelectedPointsFile);
   if (!selection) return PaintEnd::CloseWindow;
   canvas.SetPenColor(kRed);
   if (!selection->first_line_empty) DrawPlotFile(*selection, kRed, view, canvas, &memo);
@@ -189,6 +234,7 @@ bool PlotScene::ChooseCoastFile(const std::string& path, const PaintSetup& setup
     return false;
   }
   CoastFile = path;
+  replaced_coast_.clear();
   StaticText3 = " /.../ " + std::filesystem::path(path).stem().string();
   ForgetMessages();
   return ShowWholeBackground(setup, tell);

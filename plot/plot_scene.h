@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <set>
 #include <string>
 
@@ -40,6 +41,9 @@ struct PaintSetup {
   std::filesystem::path handoff_dir;  // holds AllePunten.dat and Selectie.dat
   LookupPlaces places;                // where the background files are looked for
   bool xy_input = false;              // the last run's input was X, Y: no background
+  // Open on the track's extent with a margin even when it lies within the
+  // coastline file's area (a picture of the run rather than of the sea).
+  bool open_on_track = false;
 };
 
 enum class PaintEnd {
@@ -57,9 +61,20 @@ enum class PaintEnd {
 // back again and again.
 class PlotScene {
  public:
-  // Repaints an area of `width` x `height` pixels on `canvas`.
+  // Repaints an area of `width` x `height` pixels on `canvas`: PaintBase,
+  // then PaintTop.
   PaintEnd Paint(Canvas& canvas, std::int32_t width, std::int32_t height, const PaintSetup& setup,
                  const PlotMessageSink& tell);
+  // The layers that stay while only the kept points change (extent,
+  // coastline, all points) ...
+  PaintEnd PaintBase(Canvas& canvas, std::int32_t width, std::int32_t height,
+                     const PaintSetup& setup, const PlotMessageSink& tell);
+  // ... and the ones drawn over them: the kept points (the preview when one
+  // is set, else the selection file), the scale bar and the block numbers.
+  PaintEnd PaintTop(Canvas& canvas, const PaintSetup& setup, const PlotMessageSink& tell);
+
+  // The all-points file as last read (read now when it was not).
+  std::shared_ptr<const PlotFileData> AllPoints(const PaintSetup& setup);
 
   // Mouse move at pixel (px, py): the cursor's plot position and the
   // read-out texts, latitude and longitude, or X and Y for a `plane` plot.
@@ -87,6 +102,8 @@ class PlotScene {
   void ForgetMessages() { shown_.clear(); }
 
   PlotViewport view;
+  // Kept points drawn instead of the selection file's, while previewing.
+  std::shared_ptr<PlotFileData> preview;
   std::string CoastFile = kNorthSeaCoast;
   std::string BlockFile;
   std::string StaticText3 = " /.../ NorthSea";
@@ -99,10 +116,15 @@ class PlotScene {
  private:
   void Tell(const PlotMessageSink& tell, const std::string& text, const std::string& cause);
   void FixExtent(const PlotExtent& e);
+  void FindTheTrack(const PaintSetup& setup, std::filesystem::path& coast_path, Rect& extent);
   void DrawBlocks(Canvas& canvas, const PaintSetup& setup, const PlotMessageSink& tell);
 
   LayerCache cache_;
   std::set<std::string> shown_;
+  // The coastline file in force before FindTheTrack put the world file in
+  // its place for a track outside its area; each new extent is decided
+  // from it again. Empty when no file was replaced.
+  std::string replaced_coast_;
 };
 
 }  // namespace oru

@@ -1,6 +1,8 @@
 // Renders the README's pictures of the plot window: the whole North Sea
-// after thinning the sample track to 25 points and plotting it, and a zoom on the track with the block
-// numbers. Usage: oru-plot-screenshots SOURCE_DIR OUTPUT_DIR
+// after thinning the sample track to 25 points and plotting it, a zoom on
+// the track with the block numbers, the preview of 6 points on the track,
+// and a transit of the Suez Canal, outside the North Sea file's area.
+// Usage: oru-plot-screenshots SOURCE_DIR OUTPUT_DIR
 // (scripts/screenshots.sh style: offscreen or under Xvfb).
 
 #include <QApplication>
@@ -8,11 +10,43 @@
 #include <QMouseEvent>
 #include <QPixmap>
 #include <QWidget>
+#include <cmath>
+#include <fstream>
 #include <iostream>
 #include <string>
 
 #include "plot/handoff.h"
 #include "plot/plot_form.h"
+
+namespace {
+
+// A transit of the Suez Canal from Port Tewfik to Port Said through the
+// Bitter Lakes and Lake Timsah: a fix every 100 m or so between the
+// waypoints (latitude, longitude in degrees), weaving 15 m either side.
+void WriteSuezTransit(const std::string& path) {
+  const double waypoints[][2] = {{29.935, 32.563}, {29.985, 32.578}, {30.105, 32.575},
+                                 {30.200, 32.500}, {30.330, 32.385}, {30.420, 32.350},
+                                 {30.545, 32.310}, {30.590, 32.290}, {30.660, 32.330},
+                                 {30.800, 32.312}, {30.870, 32.320}, {31.265, 32.312},
+                                 {31.340, 32.335}};
+  std::ofstream out(path);
+  int fix = 0;
+  for (std::size_t w = 0; w + 1 < std::size(waypoints); ++w) {
+    const double dlat = waypoints[w + 1][0] - waypoints[w][0];
+    const double dlon = waypoints[w + 1][1] - waypoints[w][1];
+    const int steps = static_cast<int>(std::hypot(dlat, dlon * 0.86) * 111000.0 / 100.0);
+    for (int i = 0; i < steps; ++i, ++fix) {
+      const double f = static_cast<double>(i) / steps;
+      const double weave = 15.0 / 111000.0 * std::sin(fix * 0.05);
+      out << std::to_string(waypoints[w][0] + f * dlat + weave) << "N, "
+          << std::to_string(waypoints[w][1] + f * dlon + weave) << "E\n";
+    }
+  }
+  out << std::to_string(waypoints[std::size(waypoints) - 1][0]) << "N, "
+      << std::to_string(waypoints[std::size(waypoints) - 1][1]) << "E\n";
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   if (argc != 3) {
@@ -36,6 +70,7 @@ int main(int argc, char** argv) {
   request.output = output.toStdString();
   request.selection_value = "25";
   request.quality_figures = true;
+  request.record = true;
   const oru::RunOutcome run = oru::ProcessRun(request, quiet);
   if (!run.completed) return 1;
   oru::TPlotForm form;
@@ -72,5 +107,38 @@ int main(int argc, char** argv) {
   hover(QPoint(track.x, track.y));
   app.processEvents();
   if (!form.grab().save(out + QStringLiteral("/plot_zoom.png"))) return 1;
+
+  // The preview of 6 points, on the track with a margin.
+  const auto all = scene.AllPoints(form.Setup());
+  const auto view = all ? oru::TrackExtent(*all) : std::nullopt;
+  if (!view) return 1;
+  scene.ZoomToDrag({view->XMin, view->YMin}, {view->XMax, view->YMax}, nullptr);
+  form.ShowPreview(oru::PreviewModel(run.record, request.choices.criterion, run.line_count), 6.0,
+                   nullptr);
+  app.processEvents();
+  form.Redraw();
+  area->update();
+  app.processEvents();
+  if (!form.grab().save(out + QStringLiteral("/plot_preview.png"))) return 1;
+
+  // The Suez Canal in a new plot window: it opens on the track, with the
+  // world coastline.
+  const QString suez = work + QStringLiteral("/suez.txt");
+  WriteSuezTransit(suez.toStdString());
+  request.input = suez.toStdString();
+  request.selection_value = "30";
+  request.record = false;
+  const oru::RunOutcome transit = oru::ProcessRun(request, quiet);
+  if (!transit.completed) return 1;
+  oru::TPlotForm canal;
+  canal.SetMessageBox([](QWidget*, const QString& t) { std::cerr << t.toStdString() << '\n'; });
+  canal.resize(1280, 800);
+  if (!canal.PlotRun(work, suez, output, choices, transit.quality)) return 1;
+  canal.showNormal();
+  canal.resize(1280, 800);
+  app.processEvents();
+  canal.Redraw();
+  app.processEvents();
+  if (!canal.grab().save(out + QStringLiteral("/plot_suez.png"))) return 1;
   return 0;
 }

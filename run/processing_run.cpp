@@ -1,6 +1,7 @@
 #include "run/processing_run.h"
 
 #include <algorithm>
+#include <memory>
 #include <new>
 #include <string>
 #include <utility>
@@ -164,11 +165,30 @@ RunOutcome PrepareSteps(const RunRequest& request, RunObserver& observer, std::s
   StatisticsRelay relay(observer);
   SelectionResult selection;
   try {
-    selection = SelectPoints(std::move(first), std::move(second), settings, &relay);
+    if (request.record && settings.method == SelectionMethod::DouglasPeucker) {
+      // The record runs to the end and shows the figures of the run's own
+      // selection, which is read from it; the quality figures take one
+      // more measure of every point.
+      auto record = std::make_shared<SelectionRecord>(
+          RecordSelection(first, second, settings, &relay));
+      selection = *record->Read(settings);
+      if (settings.quality_figures) {
+        selection.quality = SelectionQuality(std::move(first), std::move(second), settings,
+                                             selection.selected);
+      }
+      outcome.record = std::move(record);
+    } else {
+      if (request.record) {
+        outcome.input =
+            std::make_shared<const SelectionInput>(SelectionInput{first, second, settings});
+      }
+      selection = SelectPoints(std::move(first), std::move(second), settings, &relay);
+    }
   } catch (const SelectionStopped&) {
     return Stopped(outcome);
   }
   if (observer.StopRequested()) return Stopped(outcome);
+  outcome.kept = selection.statistics.count;
   const StatisticsTexts final_texts = FormatStatistics(selection.statistics);
   observer.ShowStatistics(final_texts);
 

@@ -2,11 +2,13 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 
 #include "track/deviation_quality.h"
 #include "track/run_settings.h"
+#include "track/selection_record.h"
 #include "track/statistics.h"
 
 namespace oru {
@@ -31,6 +33,10 @@ struct RunRequest {
   // Whether to measure every point's deviation from the new line for the
   // quality figures (mean, rms, 95th percentile).
   bool quality_figures = false;
+  // Whether to record the Douglas-Peucker selection to the end (the curve
+  // of deviation against points, and any other selection read from it),
+  // or, with the optimal method, to keep the run's input to select again.
+  bool record = false;
 };
 
 // What a run shows while it works, and how it is asked to stop. The main
@@ -66,6 +72,11 @@ struct RunOutcome {
   // points": that fewer points reach the smallest largest deviation, or the
   // bracket that its search proved. Empty otherwise.
   std::string note;
+  // The record of the run's selection, or with the optimal method its
+  // input, when the request asked for it; the number of points kept.
+  std::shared_ptr<const SelectionRecord> record;
+  std::shared_ptr<const SelectionInput> input;
+  std::int64_t kept = 0;
 };
 
 // The processing run behind "Go!": reads the input track, selects the points

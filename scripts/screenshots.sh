@@ -3,7 +3,9 @@
 # (Debian's xvfb): the main window after thinning the sample track
 # data/samples/survey_line_xy.txt to 25 points, the main window during a run
 # on a 1,000,000-fix geographic track (bench/make_geo_track.py), the About
-# box and the splash window, as PNG files in docs/screenshots/; and the help's picture of
+# box and the splash window, the plot window (the North Sea, a zoom, the
+# preview and a transit of the Suez Canal) and the curve of deviation against
+# points, as PNG files in docs/screenshots/; and the help's picture of
 # the two selection methods, the sample's turn (points 420 to 500) thinned to
 # 1.5 m both ways, as docs/selection_methods.png.
 set -euo pipefail
@@ -13,7 +15,7 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${ORU_BUILD_DIR:-$root/build}"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DORU_BUILD_TESTS=OFF \
       -DORU_BUILD_BENCH=OFF >/dev/null
-cmake --build "$build" --target oru-screenshots draw_methods
+cmake --build "$build" --target oru-screenshots oru-plot-screenshots oru-cli draw_methods
 "$build/app/draw_methods" "$root/data/samples/survey_line_xy.txt" 1.5 \
     "$root/docs/selection_methods.png" 420 500
 
@@ -33,3 +35,9 @@ env -u QT_QPA_PLATFORMTHEME -u QT_STYLE_OVERRIDE -u QT_SCALE_FACTOR \
     xvfb-run --auto-servernum --server-args="-screen 0 1280x1024x24" \
     "$build/app/oru-screenshots" "$work/survey_line_xy.txt" "$work/survey_line_xy_25.txt" "$out" \
     "$work/voyage.txt"
+env -u QT_QPA_PLATFORMTHEME -u QT_STYLE_OVERRIDE -u QT_SCALE_FACTOR \
+    QT_QPA_PLATFORM=xcb QT_AUTO_SCREEN_SCALE_FACTOR=0 \
+    xvfb-run --auto-servernum --server-args="-screen 0 1280x1024x24" \
+    "$build/plot/oru-plot-screenshots" "$root" "$out"
+"$build/cli/oru-cli" --points 25 --curve-image "$out/curve.png" \
+    "$root/data/samples/survey_line_oru.txt" "$work/survey_line_oru_25.txt" >/dev/null

@@ -4,6 +4,7 @@
 #include <memory>
 #include <stdexcept>
 #include <thread>
+#include <type_traits>
 #include <utility>
 
 #include "track/ellipsoidal_segment_measure.h"
@@ -41,6 +42,13 @@ class SimplifiedLine {
     last_split_ = {start, p, length_from_[static_cast<std::size_t>(start)]};
     length_from_[static_cast<std::size_t>(start)] = measure_.SegmentLength(start, p);
     length_from_[static_cast<std::size_t>(p)] = measure_.SegmentLength(p, end);
+  }
+
+  // The lengths of the last split: the segment it replaced and the two new ones.
+  void LastSplitLengths(Addition& addition) const {
+    addition.split_length = last_split_.old_length;
+    addition.left_length = length_from_[static_cast<std::size_t>(last_split_.start)];
+    addition.right_length = length_from_[static_cast<std::size_t>(last_split_.point)];
   }
 
   // The segment lengths summed from the first point on, from 0.0: the same
@@ -132,7 +140,7 @@ SelectionResult SelectWhole(SegmentMeasure& measure, std::int64_t n,
 // point never changes until the segment is split, so each iteration measures
 // only the points of the segment it splits.
 SelectionResult Select(SegmentMeasure& measure, std::int64_t n, const SelectionSettings& settings,
-                       SelectionObserver* observer) {
+                       SelectionObserver* observer, AdditionSink* additions) {
   if (n <= 2) return SelectWhole(measure, n, settings);
 
   SimplifiedLine line(measure, n);
@@ -183,6 +191,11 @@ SelectionResult Select(SegmentMeasure& measure, std::int64_t n, const SelectionS
     split_under_way = false;
     completed = SelectionStatistics{queue.LargestDeviation(), n, count, full_length, 0.0,
                                     point + 1,                deviation};
+    if (additions != nullptr) {
+      Addition addition{point, deviation, completed->largest_deviation, 0.0, 0.0, 0.0};
+      line.LastSplitLengths(addition);
+      additions->OnAddition(addition);
+    }
 
     const bool stop = (!(deviation > settings.threshold) && !queue.AnyBeyondThreshold()) ||
                       count >= settings.wanted_count || count >= n;
@@ -208,39 +221,64 @@ SelectionResult Select(SegmentMeasure& measure, std::int64_t n, const SelectionS
 }  // namespace
 
 SelectionResult DouglasPeucker(SegmentMeasure& measure, std::int64_t n,
-                               const SelectionSettings& settings, SelectionObserver* observer) {
-  return Select(measure, n, settings, observer);
+                               const SelectionSettings& settings, SelectionObserver* observer,
+                               AdditionSink* additions) {
+  return Select(measure, n, settings, observer, additions);
 }
 
-SelectionResult SelectPoints(std::vector<double> first, std::vector<double> second,
-                             const SelectionSettings& settings, SelectionObserver* observer) {
+namespace {
+
+// Calls use(measure) with the measure set of `settings` built over the
+// track: the ellipsoidal one on two threads, or the planar one, after the
+// projection for geographic input.
+template <typename Use>
+auto WithMeasureSet(std::vector<double> first, std::vector<double> second,
+                    const SelectionSettings& settings, Use use) {
   if (first.size() != second.size()) {
     throw std::invalid_argument("SelectPoints: coordinate sequences of different lengths");
   }
   const auto n = static_cast<std::int64_t>(first.size());
+  const int threads = std::thread::hardware_concurrency() >= 2 ? 2 : 1;
   if (settings.calculation == CalculationType::Ellipsoidic) {
     if (!IsGeographic(settings.input_format)) {
       throw std::invalid_argument("SelectPoints: X, Y metres are measured in the plane only");
     }
-    const int threads = std::thread::hardware_concurrency() >= 2 ? 2 : 1;
     EllipsoidalSegmentMeasure measure(std::move(first), std::move(second), settings.datum,
                                       threads);
-    if (settings.method == SelectionMethod::Optimal) {
-      EllipsoidalShortcuts shortcuts(measure, settings.datum);
-      return SelectOptimal(shortcuts, n, settings, observer);
-    }
-    return Select(measure, n, settings, observer);
+    return use(measure);
   }
   if (IsGeographic(settings.input_format)) {
-    ProjectTrackToPlane(first, second, n, settings.datum,
-                        std::thread::hardware_concurrency() >= 2 ? 2 : 1);
+    ProjectTrackToPlane(first, second, n, settings.datum, threads);
   }
   PlanarSegmentMeasure measure(std::move(first), std::move(second));
-  if (settings.method == SelectionMethod::Optimal) {
-    PlanarShortcuts shortcuts(measure);
-    return SelectOptimal(shortcuts, n, settings, observer);
-  }
-  return Select(measure, n, settings, observer);
+  return use(measure);
+}
+
+}  // namespace
+
+SelectionResult SelectPoints(std::vector<double> first, std::vector<double> second,
+                             const SelectionSettings& settings, SelectionObserver* observer,
+                             AdditionSink* additions) {
+  const auto n = static_cast<std::int64_t>(first.size());
+  return WithMeasureSet(std::move(first), std::move(second), settings, [&](auto& measure) {
+    if (settings.method == SelectionMethod::Optimal) {
+      if constexpr (std::is_same_v<std::decay_t<decltype(measure)>, EllipsoidalSegmentMeasure>) {
+        EllipsoidalShortcuts shortcuts(measure, settings.datum);
+        return SelectOptimal(shortcuts, n, settings, observer);
+      } else {
+        PlanarShortcuts shortcuts(measure);
+        return SelectOptimal(shortcuts, n, settings, observer);
+      }
+    }
+    return Select(measure, n, settings, observer, additions);
+  });
+}
+
+DeviationQuality SelectionQuality(std::vector<double> first, std::vector<double> second,
+                                  const SelectionSettings& settings,
+                                  const std::vector<std::int64_t>& selected) {
+  return WithMeasureSet(std::move(first), std::move(second), settings,
+                        [&](SegmentMeasure& measure) { return Quality(measure, selected); });
 }
 
 }  // namespace oru

@@ -56,6 +56,32 @@ struct SelectionResult {
   std::optional<ToleranceBracket> bracket;
 };
 
+// One point added by a Douglas-Peucker selection, with what the addition
+// did to the simplified line: enough to replay the selection to any count.
+struct Addition {
+  std::int64_t point = 0;           // 0-based store index of the point added
+  double deviation = 0.0;           // metres: as SelectionStatistics::added_deviation
+  double largest_deviation = 0.0;   // metres: the largest deviation left after it
+  double split_length = 0.0;        // metres: length of the segment the point split
+  double left_length = 0.0;         // metres: length of the new segment ending at the point
+  double right_length = 0.0;        // metres: length of the new segment starting at it
+};
+
+// Receives every addition of a selection, in order, on the selecting thread.
+class AdditionSink {
+ public:
+  virtual ~AdditionSink() = default;
+  virtual void OnAddition(const Addition& addition) = 0;
+};
+
+// A selection's input kept to select again later (a preview with other
+// values): the coordinates as SelectPoints takes them, and the settings.
+struct SelectionInput {
+  std::vector<double> first;
+  std::vector<double> second;
+  SelectionSettings settings;
+};
+
 // Iterative Douglas-Peucker selection (Douglas & Peucker 1973, in the form
 // that adds one point per iteration): starting from the line through the
 // first and the last point, it adds the point farthest from the current
@@ -90,16 +116,30 @@ struct SelectionResult {
 // With settings.method Optimal the selection is SelectOptimal's
 // (track/optimal_selection.h) over the same measure set.
 //
+// `additions`, when given, receives every point that the Douglas-Peucker
+// selection adds (not used by the optimal method).
+//
 // Throws std::invalid_argument for sequences of different lengths and for
 // the ellipsoidal calculation of X, Y metres.
 SelectionResult SelectPoints(std::vector<double> first, std::vector<double> second,
-                             const SelectionSettings& settings, SelectionObserver* observer);
+                             const SelectionSettings& settings, SelectionObserver* observer,
+                             AdditionSink* additions = nullptr);
+
+// The quality figures of a selection (`selected`: 1-based point numbers,
+// ascending, the first 1 and the last n) over the track: every point's
+// deviation from its segment of the new line, measured with the measure
+// set of `settings` as SelectPoints measures it, summarised. Throws as
+// SelectPoints does.
+DeviationQuality SelectionQuality(std::vector<double> first, std::vector<double> second,
+                                  const SelectionSettings& settings,
+                                  const std::vector<std::int64_t>& selected);
 
 class SegmentMeasure;
 
 // The Douglas-Peucker selection above over a measure set already built for
 // the n points of a track (settings.method is not looked at).
 SelectionResult DouglasPeucker(SegmentMeasure& measure, std::int64_t n,
-                               const SelectionSettings& settings, SelectionObserver* observer);
+                               const SelectionSettings& settings, SelectionObserver* observer,
+                               AdditionSink* additions = nullptr);
 
 }  // namespace oru

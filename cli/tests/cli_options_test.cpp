@@ -1,11 +1,14 @@
 #include "cli/cli_options.h"
+#include "cli/curve_outputs.h"
 
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <cstdio>
 #include <fstream>
+#include <sstream>
 
 namespace oru {
 namespace {
@@ -92,6 +95,11 @@ TEST(ParseCliArguments, RefusesWhatItCannotUse) {
       {"in", "out", "--plot-image"},
       // A size without a picture to give it to.
       {"--plot-size", "640x480", "in", "out"},
+      {"in", "out", "--curve"},
+      {"--plot-image", "p.png", "--plot-extent", "sea", "in", "out"},
+      {"--plot-extent", "coast", "in", "out"},  // no picture to give it to
+      // The curve is the order of the Douglas-Peucker selection.
+      {"--method", "optimal", "--curve-image", "c.png", "in", "out"},
   };
   for (const auto& args : rows) {
     std::string error;
@@ -126,6 +134,16 @@ TEST(ParseCliArguments, PlotOptions) {
   EXPECT_EQ(o->plot_image, "p.png");
   EXPECT_EQ(o->plot_width, 640);
   EXPECT_EQ(o->plot_height, 20000);
+  EXPECT_TRUE(o->plot_on_track);
+  EXPECT_FALSE(o->request.record);
+  const auto coast = ParseCliArguments({"--plot-image", "p.png", "--plot-extent", "coast", "in", "out"}, error);
+  ASSERT_TRUE(coast) << error;
+  EXPECT_FALSE(coast->plot_on_track);
+  const auto c = ParseCliArguments({"--curve", "c.csv", "--curve-image", "c.png", "in", "out"}, error);
+  ASSERT_TRUE(c) << error;
+  EXPECT_EQ(c->curve, "c.csv");
+  EXPECT_EQ(c->curve_image, "c.png");
+  EXPECT_TRUE(c->request.record);
   const auto d = ParseCliArguments({"in", "out"}, error);
   ASSERT_TRUE(d);
   EXPECT_TRUE(d->plot_dir.empty());
@@ -157,6 +175,9 @@ TEST(PlotFileClash, NoPlotFileIsTheInputTheOutputOrAnother) {
       {{"--plot-dir", d, in, out}, "The plot file " + d + "/Selectie.dat is the input file."},
       {{"--plot-dir", dir.string(), "--plot-image", (dir / "Selectie.dat").string(), in, out},
        "The plot file " + dir.string() + "/Selectie.dat is the plot picture."},
+      {{"--curve", out, in, out}, "The curve file " + out + " is the output file."},
+      {{"--plot-image", (dir / "p.png").string(), "--curve-image", (dir / "p.png").string(), in, out},
+       "The curve picture " + (dir / "p.png").string() + " is the plot picture."},
       {{"--plot-image", (dir / "p.png").string(), in, out}, ""},
   };
   for (const auto& [args, message] : rows) {
@@ -195,6 +216,29 @@ TEST(ParseCliArguments, GisFormatsAndManyFiles) {
   EXPECT_EQ(nav->batch_output_format, "rtz");
   EXPECT_EQ(nav->max_waypoints, 500);
   EXPECT_TRUE(nav->p190_grid);
+}
+
+// Every figure reads back to the same double; one line per count.
+TEST(CurveCsv, ReadsBackToTheSameFigures) {
+  const std::vector<CurvePoint> curve = {{2, 2004.020115292641, 1765.4359515145941},
+                                         {3, 0.1, 1e300},
+                                         {4, 5e-324, 0.0},
+                                         {1000000, 0.0, 123456789.123}};
+  const std::string csv = CurveCsv(curve);
+  std::istringstream in(csv);
+  std::string line;
+  std::getline(in, line);
+  EXPECT_EQ(line, "points,largest_deviation_m,length_m");
+  for (const CurvePoint& c : curve) {
+    ASSERT_TRUE(std::getline(in, line));
+    long long count = 0;
+    double deviation = 0.0, length = 0.0;
+    ASSERT_EQ(std::sscanf(line.c_str(), "%lld,%lf,%lf", &count, &deviation, &length), 3) << line;
+    EXPECT_EQ(count, c.count);
+    EXPECT_EQ(deviation, c.largest_deviation) << line;
+    EXPECT_EQ(length, c.new_length) << line;
+  }
+  EXPECT_FALSE(std::getline(in, line));
 }
 
 }  // namespace

@@ -99,3 +99,37 @@ endif()
 file(STRINGS "${WORK_DIR}/kept7.txt" kept_lines)
 list(LENGTH kept_lines kept_count)
 expect_equal("lines written by the optimal run" "${kept_count}" "${CMAKE_MATCH_1}")
+
+# 8. The curve of the ellipsoidal run of step 6: a line for every count from
+# the two ends to all 1290 points, the run's own figures on the line of its
+# 25 points (as the statistics round them: the deviation to whole metres),
+# and the output file the same as without the curve.
+set(curve_image)
+if(PLOT_IMAGE)
+  set(curve_image --curve-image "${WORK_DIR}/curve.png")
+endif()
+execute_process(
+  COMMAND "${ORU_CLI}" --calculation ellipsoidic --points 25 --curve "${WORK_DIR}/curve.csv"
+          ${curve_image} "${SOURCE_DIR}/data/samples/survey_line_oru.txt" "${WORK_DIR}/kept8.txt"
+  RESULT_VARIABLE code OUTPUT_VARIABLE out ERROR_VARIABLE err)
+expect_equal("exit code of the curve run" "${code}" "0")
+expect_equal("statistics of the curve run" "${out}" "${expected_out}")
+file(READ "${WORK_DIR}/kept8.txt" kept)
+expect_equal("points kept by the curve run" "${kept}" "${expected_kept}")
+file(STRINGS "${WORK_DIR}/curve.csv" curve_lines)
+list(LENGTH curve_lines curve_count)
+expect_equal("curve lines" "${curve_count}" "1290")
+list(GET curve_lines 0 header)
+expect_equal("curve header" "${header}" "points,largest_deviation_m,length_m")
+list(GET curve_lines 24 row25)
+string(REGEX MATCH "line is: ([0-9]+) m" found "${out}")
+set(metres "${CMAKE_MATCH_1}")
+string(REGEX MATCH "^25,([0-9]+)\\.?([0-9]?)" found "${row25}")
+set(rounded "${CMAKE_MATCH_1}")
+if(CMAKE_MATCH_2 GREATER_EQUAL 5)
+  math(EXPR rounded "${rounded} + 1")
+endif()
+expect_equal("deviation at 25 points, rounded (${row25})" "${rounded}" "${metres}")
+if(PLOT_IMAGE AND NOT EXISTS "${WORK_DIR}/curve.png")
+  message(FATAL_ERROR "no curve picture")
+endif()

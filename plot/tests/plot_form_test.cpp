@@ -3,14 +3,19 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMouseEvent>
+#include <QSlider>
 #include <QPushButton>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 
 #include "plot/handoff.h"
+#include "plot/preview_panel.h"
 
 namespace oru {
 namespace {
@@ -71,6 +76,91 @@ TEST_F(PlotFormTest, PlotWritesTheHandoffAndShowsTheTrack) {
   form->findChild<QPushButton*>(QStringLiteral("BitBtn5"))->click();
   EXPECT_NEAR(form->Scene().view.extent.XMin, before.XMin, 1e-6);
   form->close();
+}
+
+// The preview under the plot: each value typed or slid to draws that
+// selection's kept points over the same base picture and shows its
+// figures; "Save" hands over the previewed selection; a new plot ends it.
+TEST_F(PlotFormTest, PreviewFollowsTheValueAndSavesIt) {
+  std::vector<double> x, y;
+  std::ofstream in(dir / "in.txt");
+  for (int i = 0; i < 300; ++i) {
+    x.push_back(565000.0 + 20.0 * i);
+    y.push_back(5983000.0 + (i % 40 < 20 ? i % 40 : 40 - i % 40) * 15.0 + (i % 7) * 2.0);
+    in << x.back() << ' ' << y.back() << '\n';
+  }
+  in.close();
+  SelectionSettings s;
+  s.calculation = CalculationType::Planar;
+  s.input_format = InputFormat::AsciiXY;
+  s.wanted_count = 300;
+  auto record = std::make_shared<SelectionRecord>(RecordSelection(x, y, s, nullptr));
+  ASSERT_TRUE(form->PlotRun(Path(""), Path("in.txt"), Path("out.txt"), xy));
+  std::vector<std::int64_t> saved;
+  form->ShowPreview(PreviewModel(record, Criterion::NumberOfPoints, 300), 10.0,
+                    [&](const SelectionResult& r, double) { saved.push_back(r.statistics.count); });
+  form->Redraw();
+  PreviewPanel* panel = form->Preview();
+  ASSERT_TRUE(panel->isVisible());
+  QImage before;
+  for (const int points : {4, 25, 300}) {
+    panel->Field()->setText(QString::number(points));
+    emit panel->Field()->editingFinished();
+    // Straight stretches end a run early: the points kept are the run's.
+    const std::int64_t kept = SelectPoints(x, y, [&] {
+      SelectionSettings wanted = s;
+      wanted.wanted_count = points;
+      return wanted;
+    }(), nullptr).statistics.count;
+    ASSERT_TRUE(form->Scene().preview);
+    EXPECT_EQ(form->Scene().preview->lines.size(), static_cast<std::size_t>(kept));
+    EXPECT_TRUE(panel->Figures()->text().contains(QStringLiteral(" %1 of 300 points").arg(kept)))
+        << panel->Figures()->text().toStdString();
+    EXPECT_NE(form->Picture(), before);
+    before = form->Picture();
+  }
+  panel->Slider()->setValue(0);
+  EXPECT_EQ(panel->Current().statistics.count, 3);
+  form->findChild<QPushButton*>(QStringLiteral("PreviewSave"))->click();
+  EXPECT_EQ(saved, std::vector<std::int64_t>{3});
+  ASSERT_TRUE(form->PlotRun(Path(""), Path("in.txt"), Path("out.txt"), xy));
+  EXPECT_FALSE(form->Scene().preview);
+  EXPECT_FALSE(panel->isVisible());
+  form->close();
+}
+
+// With the optimal method each value is selected again on the panel's
+// thread: busy meanwhile, Save off; a newer value supersedes the one
+// under way, and only the newest one's figures are shown.
+TEST(PreviewPanelOptimal, SelectsAgainOffTheWindowsThread) {
+  auto input = std::make_shared<SelectionInput>();
+  for (int i = 0; i < 400; ++i) {
+    input->first.push_back(10.0 * i);
+    input->second.push_back(40.0 * std::sin(i * 0.11) + 7.0 * std::sin(i * 1.3));
+  }
+  input->settings.method = SelectionMethod::Optimal;
+  input->settings.calculation = CalculationType::Planar;
+  input->settings.input_format = InputFormat::AsciiXY;
+  PreviewPanel panel(nullptr);
+  int shown = 0;
+  QObject::connect(&panel, &PreviewPanel::previewed, [&] { ++shown; });
+  panel.Start(PreviewModel(input, Criterion::NumberOfPoints, 400), 12.0);
+  EXPECT_TRUE(panel.Busy());
+  for (const int points : {20, 31}) {
+    panel.Field()->setText(QString::number(points));
+    emit panel.Field()->editingFinished();
+  }
+  EXPECT_FALSE(panel.findChild<QPushButton*>(QStringLiteral("PreviewSave"))->isEnabled());
+  QElapsedTimer waited;
+  waited.start();
+  while (panel.Busy() && waited.elapsed() < 30000) QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+  ASSERT_FALSE(panel.Busy());
+  EXPECT_EQ(shown, 1);
+  SelectionSettings settings = input->settings;
+  settings.wanted_count = 31;
+  const SelectionResult fresh = SelectPoints(input->first, input->second, settings, nullptr);
+  EXPECT_EQ(panel.Current().selected, fresh.selected);
+  EXPECT_TRUE(panel.findChild<QPushButton*>(QStringLiteral("PreviewSave"))->isEnabled());
 }
 
 // Plotting another track kept the view of the last, so the new track lay

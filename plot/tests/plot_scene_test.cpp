@@ -59,6 +59,43 @@ TEST_F(PlotSceneTest, DrawsCoastPointsSelectionAndScaleBarFromTheCoastExtent) {
   EXPECT_EQ(canvas.calls.back().rfind("label ", 0), 0u) << canvas.calls.back();
 }
 
+// A track outside the coastline file's area opened on an empty sea; now the
+// view opens on the track, with the world coastline; a track inside keeps
+// the file's extent unless the picture asks to open on the track.
+TEST_F(PlotSceneTest, OpensOnATrackOutsideTheCoastlineArea) {
+  struct Row {
+    const char* points;
+    bool open_on_track;
+    const char* coast;
+    PlotExtent extent;  // XMax, XMin, YMax, YMin
+  };
+  const Row rows[] = {
+      {"40000 40000 0 2\n60000 60000 0 2\n", false, "NorthSea.cst", {100000, 0, 100000, 0}},
+      // The track's extent: a twentieth of its larger side around it.
+      {"40000 40000 0 2\n60000 60000 0 2\n", true, "NorthSea.cst", {61000, 39000, 61000, 39000}},
+      // Beyond the north-east corner, a 1 km line: 50 m around it.
+      {"300000 300000 0 2\n301000 300000 0 2\n", false, "World.cst", {301050, 299950, 300050, 299950}},
+      // Across the edge of the area.
+      {"90000 50000 0 2\n110000 50000 0 2\n", false, "World.cst", {111000, 89000, 51000, 49000}},
+      {"40000 40000 0 2\n60000 60000 0 2\n", false, "NorthSea.cst", {100000, 0, 100000, 0}},
+  };
+  // One scene for all rows, repainted twice each, as the window repaints:
+  // every new track is judged against the North Sea file again, whatever
+  // the track before it needed.
+  for (const Row& row : rows) {
+    Write(kAllPointsFile, row.points);
+    setup.open_on_track = row.open_on_track;
+    RecordingCanvas canvas;
+    EXPECT_EQ(Paint(canvas), PaintEnd::Drawn) << row.points;
+    EXPECT_EQ(Paint(canvas), PaintEnd::Drawn) << row.points;
+    EXPECT_EQ(scene.CoastFile, (dir / "app/data" / row.coast).string()) << row.points;
+    EXPECT_EQ(scene.view.extent.XMax, row.extent.XMax) << row.points;
+    EXPECT_EQ(scene.view.extent.XMin, row.extent.XMin) << row.points;
+    EXPECT_EQ(scene.view.extent.YMax, row.extent.YMax) << row.points;
+    EXPECT_EQ(scene.view.extent.YMin, row.extent.YMin) << row.points;
+  }
+}
+
 TEST_F(PlotSceneTest, XyInputDrawsPointsOnly) {
   setup.xy_input = true;
   RecordingCanvas canvas;

@@ -1,0 +1,71 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "plot/plot_files.h"
+#include "track/run_settings.h"
+#include "track/selection_record.h"
+
+namespace oru {
+
+// The preview of a run's selection for any value of its criterion: the
+// slider's scale and the selection and figures a run with a value would
+// give. From a Douglas-Peucker run's record they are read at once, without
+// selecting again; with the optimal method they are selected again from
+// the run's input, which takes as long as a run (the window does it off its
+// thread).
+class PreviewModel {
+ public:
+  // Slider positions 0 to kPositions.
+  static constexpr int kPositions = 1000;
+
+  // `line_count`: the input file's lines, the count a "Maximum deviation"
+  // run may reach at most.
+  PreviewModel(std::shared_ptr<const SelectionRecord> record, Criterion criterion,
+               std::int64_t line_count);
+  // The optimal method's preview: metres from 1 mm to 10 km.
+  PreviewModel(std::shared_ptr<const SelectionInput> input, Criterion criterion,
+               std::int64_t line_count);
+
+  Criterion criterion() const { return criterion_; }
+  // True when a value's selection is read from a record, at once.
+  bool Instant() const { return record_ != nullptr; }
+  // The record's curve; empty without a record.
+  std::vector<CurvePoint> Curve() const;
+
+  // The value at a slider position, evenly on a logarithmic scale: points
+  // (whole) from 3 to every point, or metres from the smallest tolerance
+  // that changes the record's selection to the largest.
+  double ValueAt(int position) const;
+  // The position nearest to a value, clamped to the slider.
+  int PositionOf(double value) const;
+  // The value as the value field shows it: whole points, or metres to the
+  // millimetre.
+  std::string ValueText(double value) const;
+
+  // The selection and figures of a run with this value; `observer` (may be
+  // null) may stop a selection made again (SelectionStopped).
+  SelectionResult ResultFor(double value, SelectionObserver* observer = nullptr) const;
+
+ private:
+  std::shared_ptr<const SelectionRecord> record_;
+  std::shared_ptr<const SelectionInput> input_;
+  Criterion criterion_;
+  std::int64_t line_count_;
+  double low_ = 1.0;   // slider's first value
+  double high_ = 1.0;  // slider's last value
+};
+
+// The kept points of `result` as a selection file draws them: the lines of
+// the all-points file at the kept point numbers, in the selection's colour,
+// into `kept` (made when null, else filled again, which spares a preview of
+// a million points a fresh allocation at every step). False, with `kept`
+// reset, when the file's lines are not the record's points one to one
+// (lines the hand-off could not convert).
+bool KeptLine(const PlotFileData& all, const SelectionResult& result, std::int64_t n,
+              std::shared_ptr<PlotFileData>& kept);
+
+}  // namespace oru

@@ -1,0 +1,194 @@
+#include "plot/preview_panel.h"
+
+#include <QHBoxLayout>
+#include <QVBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QSlider>
+#include <exception>
+#include <utility>
+
+#include "run/selection_value.h"
+#include "plot/plot_image.h"
+#include "plot/qpainter_canvas.h"
+
+namespace oru {
+
+CurveView::CurveView(QWidget* parent) : QWidget(parent) {
+  setObjectName(QStringLiteral("CurveView"));
+  setFixedSize(280, 150);
+}
+
+void CurveView::Mark(std::int64_t count) {
+  marked_ = count;
+  update();
+}
+
+void CurveView::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  painter.fillRect(rect(), Qt::white);
+  painter.setFont(PlotFont());
+  QPainterCanvas canvas(painter, Qt::white);
+  DrawCurveChart(curve_, marked_, {0, 0, width(), height()}, canvas);
+}
+
+PreviewPanel::PreviewPanel(QWidget* parent) : QFrame(parent) {
+  setObjectName(QStringLiteral("PreviewPanel"));
+  auto* row = new QHBoxLayout(this);
+  row->setContentsMargins(9, 2, 9, 2);
+  auto* controls = new QVBoxLayout;
+  auto* value_row = new QHBoxLayout;
+  slider_ = new QSlider(Qt::Horizontal, this);
+  slider_->setObjectName(QStringLiteral("PreviewSlider"));
+  slider_->setRange(0, PreviewModel::kPositions);
+  field_ = new QLineEdit(this);
+  field_->setObjectName(QStringLiteral("PreviewValue"));
+  field_->setFixedWidth(90);
+  unit_ = new QLabel(this);
+  save_ = new QPushButton(QStringLiteral("Save"), this);
+  save_->setObjectName(QStringLiteral("PreviewSave"));
+  save_->setToolTip(QStringLiteral("Write this selection to the output file"));
+  figures_ = new QLabel(this);
+  figures_->setObjectName(QStringLiteral("PreviewFigures"));
+  busy_ = new QLabel(QStringLiteral("Selecting ..."), this);
+  busy_->setObjectName(QStringLiteral("PreviewBusy"));
+  busy_->setStyleSheet(QStringLiteral("color: #800000"));
+  busy_->hide();
+  value_row->addWidget(new QLabel(QStringLiteral("Preview:"), this));
+  value_row->addWidget(slider_, 1);
+  value_row->addWidget(field_);
+  value_row->addWidget(unit_);
+  value_row->addWidget(save_);
+  controls->addLayout(value_row);
+  controls->addWidget(figures_);
+  controls->addWidget(busy_);
+  controls->addStretch(1);
+  chart_ = new CurveView(this);
+  row->addLayout(controls, 1);
+  row->addWidget(chart_);
+
+  connect(slider_, &QSlider::valueChanged, this, &PreviewPanel::SliderMoved);
+  connect(field_, &QLineEdit::editingFinished, this, &PreviewPanel::FieldEdited);
+  connect(save_, &QPushButton::clicked, this, &PreviewPanel::saveRequested);
+}
+
+PreviewPanel::~PreviewPanel() { StopBackground(); }
+
+void PreviewPanel::Start(PreviewModel model, double run_value) {
+  StopBackground();
+  busy_->hide();
+  save_->setEnabled(true);
+  chart_->SetCurve(model.Curve());
+  chart_->setVisible(model.Instant());
+  unit_->setText(model.criterion() == Criterion::NumberOfPoints ? QStringLiteral("points")
+                                                               : QStringLiteral("m."));
+  model_.emplace(std::move(model));
+  Preview(run_value);
+}
+
+bool PreviewPanel::Busy() const { return !busy_->isHidden(); }
+
+void PreviewPanel::Preview(double value) {
+  value_ = value;
+  {
+    const QSignalBlocker block(slider_);
+    slider_->setValue(model_->PositionOf(value));
+  }
+  field_->setText(QString::fromStdString(model_->ValueText(value)));
+  if (model_->Instant()) {
+    Show(model_->ResultFor(value));
+  } else {
+    SelectInBackground(value);
+  }
+}
+
+void PreviewPanel::Show(const SelectionResult& result) {
+  current_ = result;
+  const StatisticsTexts t = FormatStatistics(current_.statistics);
+  figures_->setText(QString::fromStdString("Largest deviation " + t.max_deviation + " m, " +
+                                           t.points_after + " of " + t.points_before +
+                                           " points, length " + t.length_after + " m."));
+  chart_->Mark(current_.statistics.count);
+  emit previewed();
+}
+
+namespace {
+
+// Stops a selection made again as soon as a newer one is asked for.
+class Superseded final : public SelectionObserver {
+ public:
+  Superseded(std::shared_ptr<std::atomic<std::uint64_t>> latest, std::uint64_t mine)
+      : latest_(std::move(latest)), mine_(mine) {}
+  bool ProgressDue() override { return false; }
+  void OnProgress(const SelectionStatistics&) override {}
+  bool StopRequested() override { return latest_->load() != mine_; }
+
+ private:
+  std::shared_ptr<std::atomic<std::uint64_t>> latest_;
+  std::uint64_t mine_;
+};
+
+}  // namespace
+
+// The selection runs on the panel's thread with copies of what it needs;
+// its result comes back as a queued call, taken only when no newer value
+// was asked for meanwhile. Save waits for it (the button is off).
+void PreviewPanel::SelectInBackground(double value) {
+  StopBackground();
+  const std::uint64_t mine = latest_->load();
+  busy_->show();
+  save_->setEnabled(false);
+  worker_ = std::thread([this, model = *model_, latest = latest_, mine, value] {
+    Superseded observer(latest, mine);
+    try {
+      SelectionResult result = model.ResultFor(value, &observer);
+      QMetaObject::invokeMethod(
+          this,
+          [this, latest, mine, result = std::move(result)] {
+            if (latest->load() != mine) return;
+            busy_->hide();
+            save_->setEnabled(true);
+            Show(result);
+          },
+          Qt::QueuedConnection);
+    } catch (const SelectionStopped&) {
+      // A newer value took over.
+    } catch (const std::exception&) {
+      // Out of memory or a measure refused: the figures stay as they were.
+    }
+  });
+}
+
+// Stops the selection under way, if any, and waits for its thread: the
+// next request, or the panel's end, finds none running.
+void PreviewPanel::StopBackground() {
+  ++*latest_;
+  if (worker_.joinable()) worker_.join();
+}
+
+void PreviewPanel::SliderMoved(int position) {
+  if (model_) Preview(model_->ValueAt(position));
+}
+
+// A value typed as the main window's field takes it; one it would refuse
+// puts the previewed value back.
+void PreviewPanel::FieldEdited() {
+  if (!model_) return;
+  const std::string text = field_->text().toStdString();
+  std::optional<double> value;
+  if (model_->criterion() == Criterion::NumberOfPoints) {
+    if (const auto points = ParseNumberOfPoints(text)) value = static_cast<double>(*points);
+  } else {
+    value = ParseMaximumDeviation(text);
+  }
+  if (value) {
+    Preview(*value);
+  } else {
+    Preview(model_->ValueAt(slider_->value()));
+  }
+}
+
+}  // namespace oru
