@@ -18,6 +18,7 @@
 
 #include "app/about_box.h"
 #include "app/main_window.h"
+#include "plot/plot_form.h"
 #include "app/platform.h"
 #include "app/splash_window.h"
 #include "app/user_dialogs.h"
@@ -78,10 +79,10 @@ QString Absolute(const char* name) { return QFileInfo(QString::fromLocal8Bit(nam
 
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
-  if (argc != 5) {
+  if (argc != 7) {
     std::fprintf(stderr,
                  "usage: oru-screenshots INPUT OUTPUT_TRACK PICTURE_DIRECTORY "
-                 "LONG_GEOGRAPHIC_TRACK\n");
+                 "LONG_GEOGRAPHIC_TRACK NAVIGATION_FILE NAVIGATION_OUTPUT\n");
     return 2;
   }
   const QDir pictures(QString::fromLocal8Bit(argv[3]));
@@ -123,6 +124,35 @@ int main(int argc, char** argv) {
   save->click();
   go->click();
   if (!WaitForRunEnd(form) || dialogs.failed || !Save(form, pictures, "main_window.png")) return 1;
+
+  // Every line of a P1/90 file at once, and the plot of all of them.
+  auto* gis = Find<QRadioButton>(form, "RadioGroup4Item3");
+  auto* plot = Find<QPushButton>(form, "BitBtnPlot");
+  if (!gis || !plot) return 1;
+  dialogs.input = Absolute(argv[5]);
+  dialogs.output = Absolute(argv[6]);
+  gis->click();
+  value->setText(QStringLiteral("25"));
+  open->click();
+  save->click();
+  go->click();
+  if (!WaitForRunEnd(form) || dialogs.failed || !Save(form, pictures, "main_window_gis.png")) {
+    return 1;
+  }
+  plot->click();
+  oru::TPlotForm& plot_window = *form.PlotForm();
+  plot_window.resize(900, 600);
+  QCoreApplication::processEvents();
+  // The plot opens on the whole North Sea; the picture shows the lines.
+  oru::PlotScene& scene = plot_window.Scene();
+  const auto all = scene.AllPoints(plot_window.Setup());
+  const auto lines = all ? oru::TrackExtent(*all) : std::nullopt;
+  if (!lines) return 1;
+  scene.ZoomToDrag({lines->XMin, lines->YMin}, {lines->XMax, lines->YMax}, nullptr);
+  plot_window.Redraw();
+  for (int i = 0; i < 20; ++i) QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+  if (dialogs.failed || !Save(plot_window, pictures, "plot_gis.png")) return 1;
+  plot_window.hide();
 
   form.AboutBox()->show();
   if (!Save(*form.AboutBox(), pictures, "about_box.png")) return 1;

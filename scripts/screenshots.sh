@@ -3,7 +3,8 @@
 # (Debian's xvfb): the main window after thinning the sample track
 # data/samples/survey_line_xy.txt to 25 points, the main window during a run
 # on a 1,000,000-fix geographic track (bench/make_geo_track.py), the About
-# box and the splash window, the plot window (the North Sea, a zoom, the
+# box and the splash window, both lines of the P1/90 sample thinned at once
+# and their plot, the plot window (the North Sea, a zoom, the
 # preview and a transit of the Suez Canal) and the curve of deviation against
 # points, as PNG files in docs/screenshots/; and the help's picture of
 # the two selection methods, the sample's turn (points 420 to 500) thinned to
@@ -26,7 +27,7 @@ work="${TMPDIR:-/tmp}/oru-tracks"
 rm -rf "$work"
 mkdir -p "$work"
 trap 'rm -rf "$work"' EXIT
-cp "$root/data/samples/survey_line_xy.txt" "$work/"
+cp "$root/data/samples/survey_line_xy.txt" "$root/data/samples/survey_lines.p190" "$work/"
 python3 "$root/bench/make_geo_track.py" 1000000 "$work/voyage.txt"
 
 # The plain Qt look at scale 1, whatever desktop settings the caller has.
@@ -34,7 +35,7 @@ env -u QT_QPA_PLATFORMTHEME -u QT_STYLE_OVERRIDE -u QT_SCALE_FACTOR \
     QT_QPA_PLATFORM=xcb QT_AUTO_SCREEN_SCALE_FACTOR=0 \
     xvfb-run --auto-servernum --server-args="-screen 0 1280x1024x24" \
     "$build/app/oru-screenshots" "$work/survey_line_xy.txt" "$work/survey_line_xy_25.txt" "$out" \
-    "$work/voyage.txt"
+    "$work/voyage.txt" "$work/survey_lines.p190" "$work/survey_lines_25.gpx"
 env -u QT_QPA_PLATFORMTHEME -u QT_STYLE_OVERRIDE -u QT_SCALE_FACTOR \
     QT_QPA_PLATFORM=xcb QT_AUTO_SCREEN_SCALE_FACTOR=0 \
     xvfb-run --auto-servernum --server-args="-screen 0 1280x1024x24" \
