@@ -11,7 +11,7 @@ packages=(
   clang libclang-rt-14-dev
   libgeographiclib-dev libproj-dev
   libgdal-dev gdal-bin gpsbabel
-  libxml2-utils dpkg-dev file
+  libxml2-utils dpkg-dev file ccache
 )
 
 missing=()

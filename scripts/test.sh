@@ -14,10 +14,19 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 "$root/scripts/install-deps.sh"
 jobs="$(nproc)"
 
-stage() { echo; echo "=== $* ==="; }
+stage() { echo; echo "=== $* ($(date +%T)) ==="; }
+
+# The release and headless builds compile the core with the same flags: a
+# compiler cache inside the checkout lets the second reuse the first.
+launcher=()
+if command -v ccache >/dev/null; then
+  export CCACHE_DIR="$root/.cache/ccache" CCACHE_BASEDIR="$root"
+  launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+fi
 
 stage "release build and tests"
-cmake -S "$root" -B "$root/build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DORU_WERROR=ON >/dev/null
+cmake -S "$root" -B "$root/build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DORU_WERROR=ON \
+      "${launcher[@]}" >/dev/null
 cmake --build "$root/build" -j "$jobs"
 ctest --test-dir "$root/build" -j "$jobs" --output-on-failure
 
@@ -28,7 +37,7 @@ rm -f "$root"/build/oru_*.deb
 
 stage "build without Qt and tests"
 cmake -S "$root" -B "$root/build-headless" -G Ninja -DCMAKE_BUILD_TYPE=Release -DORU_WERROR=ON \
-      -DORU_BUILD_GUI=OFF -DORU_BUILD_BENCH=OFF >/dev/null
+      -DORU_BUILD_GUI=OFF -DORU_BUILD_BENCH=OFF "${launcher[@]}" >/dev/null
 cmake --build "$root/build-headless" -j "$jobs"
 ctest --test-dir "$root/build-headless" -j "$jobs" --output-on-failure
 
