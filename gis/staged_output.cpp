@@ -10,7 +10,7 @@ namespace oru {
 namespace fs = std::filesystem;
 
 StagedOutput::StagedOutput(fs::path output)
-    : output_(std::move(output)), staging_(MakeStagingDirectory(output_)) {}
+    : output_(LinkTarget(output)), staging_(MakeStagingDirectory(output_)) {}
 
 StagedOutput::~StagedOutput() {
   std::error_code ec;

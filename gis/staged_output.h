@@ -8,7 +8,8 @@ namespace oru {
 // A GIS output built in a new folder beside it (MakeStagingDirectory) and
 // put in place whole (CommitStagedFiles), so that a failed run leaves the
 // output as it was. GDAL's drivers create their files, companions included,
-// under StagedPath.
+// under StagedPath. An output named through symbolic links is written to
+// the file they lead to (the links stay); files replaced keep their mode.
 class StagedOutput {
  public:
   explicit StagedOutput(std::filesystem::path output);

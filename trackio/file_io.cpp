@@ -234,6 +234,11 @@ std::filesystem::path MakeStagingDirectory(const std::filesystem::path& path) {
   return pattern;
 }
 
+fs::path LinkTarget(const fs::path& path) {
+  fs::path target;
+  return ResolveLinks(path, target) == 0 ? target : path;
+}
+
 bool CommitStagedFiles(const std::filesystem::path& staging, const std::filesystem::path& path) {
   std::error_code ec;
   std::vector<fs::path> files;
@@ -243,7 +248,17 @@ bool CommitStagedFiles(const std::filesystem::path& staging, const std::filesyst
   files.push_back(staging / path.filename());
   bool ok = !ec;
   for (const fs::path& file : files) {
-    ok = ok && std::rename(file.c_str(), (path.parent_path() / file.filename()).c_str()) == 0;
+    const fs::path destination = path.parent_path() / file.filename();
+    // A file replaced keeps its mode and, where the system allows, its
+    // owner and group: a private output stays private.
+    struct stat st {};
+    if (::stat(destination.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
+      if (::chown(file.c_str(), st.st_uid, st.st_gid) != 0) {
+        // Not allowed (not root): the runner owns the new file.
+      }
+      ::chmod(file.c_str(), st.st_mode & 07777);
+    }
+    ok = ok && std::rename(file.c_str(), destination.c_str()) == 0;
   }
   fs::remove_all(staging, ec);
   UnregisterTemporaryFile(staging.c_str());

@@ -80,6 +80,12 @@ FileStatus WriteFileAtomically(const std::filesystem::path& path, std::string_vi
 // failure.
 std::filesystem::path MakeStagingDirectory(const std::filesystem::path& path);
 
+// The name of the file that `path` leads to through symbolic links (which
+// need not exist yet); `path` itself when it is no link or the links loop.
+// Files made in a staging directory are named after it, so that a link is
+// written through rather than replaced.
+std::filesystem::path LinkTarget(const std::filesystem::path& path);
+
 // Moves every file of `staging` into the folder of `path` by rename, each
 // over the file of the same name there, the one named like `path` last (so a
 // reader that finds it finds its companions too), then removes `staging`.

@@ -77,6 +77,27 @@ TEST_F(FileIoTest, ReplacesThroughLinksAndKeepsModeAndHardLinks) {
   EXPECT_EQ(Entries(), 6u) << "no temporary may be left behind";
 }
 
+// Files staged in a folder (GIS drivers write several) and put in place
+// together: through a link to its target, the replaced file's mode kept.
+TEST_F(FileIoTest, StagedFilesGoThroughLinksAndKeepTheMode) {
+  const fs::path target = Write("lines.shp", "old\n");
+  fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write);
+  fs::create_symlink("lines.shp", dir_ / "link.shp");
+  const fs::path output = LinkTarget(dir_ / "link.shp");
+  EXPECT_EQ(output, target);
+  const fs::path staging = MakeStagingDirectory(output);
+  ASSERT_FALSE(staging.empty());
+  std::ofstream(staging / "lines.shp") << "new\n";
+  std::ofstream(staging / "lines.dbf") << "table\n";
+  ASSERT_TRUE(CommitStagedFiles(staging, output));
+  EXPECT_TRUE(fs::is_symlink(dir_ / "link.shp"));
+  EXPECT_EQ(Read(dir_ / "link.shp"), "new\n");
+  EXPECT_EQ(Read(dir_ / "lines.dbf"), "table\n");
+  EXPECT_EQ(fs::status(target).permissions() & fs::perms::all,
+            fs::perms::owner_read | fs::perms::owner_write);
+  EXPECT_EQ(Entries(), 3u) << "the staging folder is gone";
+}
+
 TEST_F(FileIoTest, NewFilesGetTheUmaskModeAndLongNamesFit) {
   const mode_t old_mask = ::umask(027);
   // 255 bytes is the longest name; the temporary's name must not grow it.
