@@ -47,6 +47,11 @@ namespace {
 // (GIS files through GDAL, NMEA, P1/90, RTZ): the chosen file's extension
 // names the format.
 constexpr int kGisFormat = 3;
+
+// Ellipsoidic tracks up to this many points are recorded for the plot's
+// preview (about 4 s for 250,000 points on a two-core machine); longer ones
+// are selected again for each value the preview shows.
+constexpr std::int64_t kEllipsoidicRecordLimit = 250000;
 const QString kGisItem = QStringLiteral("GIS or navigation file");
 
 QLabel* TextLabel(const char* name, const QString& text, QWidget* parent) {
@@ -451,6 +456,7 @@ void TForm1::BitBtn3Click() {
   request.method = Optimal1->isChecked() ? SelectionMethod::Optimal : SelectionMethod::DouglasPeucker;
   request.quality_figures = true;
   request.record = true;
+  request.ellipsoidic_record_limit = kEllipsoidicRecordLimit;
   last_run_choices_ = request.choices;
   line_count_ = 0;
   running_ = PlottableRun{input_file_name_, output_file_name_, request.choices, std::nullopt,

@@ -165,7 +165,11 @@ RunOutcome PrepareSteps(const RunRequest& request, RunObserver& observer, std::s
   StatisticsRelay relay(observer);
   SelectionResult selection;
   try {
-    if (request.record && settings.method == SelectionMethod::DouglasPeucker) {
+    const bool record_too_dear = settings.calculation == CalculationType::Ellipsoidic &&
+                                 request.ellipsoidic_record_limit > 0 &&
+                                 read.points > request.ellipsoidic_record_limit;
+    if (request.record && settings.method == SelectionMethod::DouglasPeucker &&
+        !record_too_dear) {
       // The record runs to the end and shows the figures of the run's own
       // selection, which is read from it; the quality figures take one
       // more measure of every point.

@@ -98,6 +98,39 @@ TEST(ProcessRun, StopAskedForAtAnyPointWritesNothing) {
   }
 }
 
+// A record for the preview: ellipsoidic tracks beyond the limit keep their
+// input to select again instead; plane tracks and shorter ones are recorded,
+// and either way the run's own selection is the same.
+TEST(ProcessRun, RecordsUnlessAnEllipsoidicTrackIsBeyondTheLimit) {
+  TempDir dir;
+  const std::string geographic = "52.0N, 4.0E\n52.01N, 4.02E\n52.0N, 4.04E\n52.02N, 4.06E\n";
+  struct Row {
+    CalculationType calculation;
+    std::int64_t limit;
+    bool recorded;
+  };
+  std::vector<std::string> outputs;
+  for (const Row& row : {Row{CalculationType::Ellipsoidic, 0, true},
+                         Row{CalculationType::Ellipsoidic, 4, true},
+                         Row{CalculationType::Ellipsoidic, 3, false},
+                         Row{CalculationType::Planar, 3, true}}) {
+    RunRequest request;
+    request.input = dir.Write("in.txt", geographic);
+    request.output = dir.path() / "out.txt";
+    request.choices.calculation = row.calculation;
+    request.selection_value.assign(1, '3');  // a literal here trips GCC 12's -Wrestrict
+    request.record = true;
+    request.ellipsoidic_record_limit = row.limit;
+    RecordingObserver observer;
+    const RunOutcome outcome = ProcessRun(request, observer);
+    ASSERT_TRUE(outcome.completed) << outcome.message;
+    EXPECT_EQ(outcome.record != nullptr, row.recorded);
+    EXPECT_EQ(outcome.input != nullptr, !row.recorded);
+    if (row.calculation == CalculationType::Ellipsoidic) outputs.push_back(ReadAll(request.output));
+  }
+  EXPECT_EQ(outputs[0], outputs[2]);
+}
+
 TEST(ProcessRun, MaximumDeviationRunsUntilTheLastPointLayWithinIt) {
   TempDir dir;
   RecordingObserver observer(/*every_iteration=*/true);
