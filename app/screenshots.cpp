@@ -116,29 +116,25 @@ int main(int argc, char** argv) {
   if (!WaitForRunEnd(form) || dialogs.failed || !running_saved) return 1;
   QObject::disconnect(counting);
 
-  dialogs.input = Absolute(argv[1]);
-  dialogs.output = Absolute(argv[2]);
-  xy->click();
-  value->setText(QStringLiteral("25"));
-  open->click();
-  save->click();
-  go->click();
-  if (!WaitForRunEnd(form) || dialogs.failed || !Save(form, pictures, "main_window.png")) return 1;
+  // A run to 25 points of the files `input` and `output` in `format`, and
+  // the window's picture after it.
+  auto run_and_save = [&](QRadioButton* format, const char* input, const char* output,
+                          const char* picture) {
+    dialogs.input = Absolute(input);
+    dialogs.output = Absolute(output);
+    format->click();
+    value->setText(QStringLiteral("25"));
+    open->click();
+    save->click();
+    go->click();
+    return WaitForRunEnd(form) && !dialogs.failed && Save(form, pictures, picture);
+  };
+  if (!run_and_save(xy, argv[1], argv[2], "main_window.png")) return 1;
 
   // Every line of a P1/90 file at once, and the plot of all of them.
   auto* gis = Find<QRadioButton>(form, "RadioGroup4Item3");
   auto* plot = Find<QPushButton>(form, "BitBtnPlot");
-  if (!gis || !plot) return 1;
-  dialogs.input = Absolute(argv[5]);
-  dialogs.output = Absolute(argv[6]);
-  gis->click();
-  value->setText(QStringLiteral("25"));
-  open->click();
-  save->click();
-  go->click();
-  if (!WaitForRunEnd(form) || dialogs.failed || !Save(form, pictures, "main_window_gis.png")) {
-    return 1;
-  }
+  if (!gis || !plot || !run_and_save(gis, argv[5], argv[6], "main_window_gis.png")) return 1;
   plot->click();
   oru::TPlotForm& plot_window = *form.PlotForm();
   plot_window.resize(900, 600);
