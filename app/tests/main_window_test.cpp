@@ -336,12 +336,12 @@ TEST_F(RunTest, ThinsEveryTrackOfAGisFile) {
 // enabled.
 TEST_F(RunTest, FiguresCountUpWhileTheWindowStaysUsable) {
   std::string track;
-  for (int i = 0; i < 200000; ++i) {
+  for (int i = 0; i < 20000; ++i) {
     track += std::to_string(i) + " " + std::to_string((i * 7919) % 1009) + "\n";
   }
   window_->SetProgressInterval(std::chrono::milliseconds(0));
   Choose("RadioGroup4", 2);
-  Edit("Edit1")->setText(QStringLiteral("50000"));
+  Edit("Edit1")->setText(QStringLiteral("5000"));
   std::vector<int> counts;
   std::vector<States> states;
   QObject::connect(Edit("Edit5"), &QLineEdit::textChanged, [&](const QString& text) {
@@ -358,8 +358,8 @@ TEST_F(RunTest, FiguresCountUpWhileTheWindowStaysUsable) {
   std::ofstream(pipe) << track;  // the run reads its input only now
   WaitForRunEnd();
 
-  ASSERT_FALSE(counts.empty());
-  EXPECT_EQ(counts.back(), 50000);
+  ASSERT_GT(counts.size(), 1u);  // counted up, not only shown at the end
+  EXPECT_EQ(counts.back(), 5000);
   for (std::size_t i = 1; i < counts.size(); ++i) EXPECT_GE(counts[i], counts[i - 1]);
   const States running = With(kStartStates, {{"BitBtn1", false},
                                              {"BitBtn3", true},
