@@ -9,6 +9,7 @@
 #include <numbers>
 
 #include "geodesy/datum.h"
+#include "geodesy/geodesic.h"
 
 namespace oru::detail {
 
@@ -202,5 +203,17 @@ int Check_Position(const P& p, double& phi, double& lam) {
 // Vincenty's last values stand).
 int Geodesic_Inverse(double a, double f, double phi1, double lam1, double phi2, double lam2,
                      double& s, double& alpha1, double& alpha2);
+
+// The reduced latitude of phi (Reduced_Latitude, geodesic.h) as the
+// inverse problem forms it.
+Reduced_Latitude Reduce_Latitude(double f, double phi);
+
+// Geodesic_Inverse with the reduced latitudes of the two points formed
+// beforehand by Reduce_Latitude(f, phi1) and (f, phi2): the same results,
+// bit for bit, without the four transcendental functions per point, for
+// a point that takes part in several lines.
+int Geodesic_Inverse(double a, double f, double phi1, double lam1, double phi2, double lam2,
+                     const Reduced_Latitude& r1, const Reduced_Latitude& r2, double& s,
+                     double& alpha1, double& alpha2);
 
 }  // namespace oru::detail

@@ -63,10 +63,13 @@ bool Karney_Inverse(double a, double f, double phi1, double lam1, double phi2, d
   }
 }
 
-}  // namespace
-
-int Geodesic_Inverse(double a, double f, double phi1, double lam1, double phi2, double lam2,
-                     double& s, double& alpha1, double& alpha2) {
+// The inverse problem with the reduced latitudes of the two points given
+// when they are known (r1, r2; null to compute them here). They are used
+// only where the formulae would compute the same values: not on the
+// equator's sphere, and not after a nudge.
+int Inverse(double a, double f, double phi1, double lam1, double phi2, double lam2,
+            const Reduced_Latitude* r1, const Reduced_Latitude* r2, double& s, double& alpha1,
+            double& alpha2) {
   double e2 = Ecc2(f);
   double b = a * std::sqrt(1.0 - e2);
   if (std::fabs(phi1) < 1e-12 && std::fabs(phi2) < 1e-12 && e2 != 0.0) {
@@ -74,22 +77,31 @@ int Geodesic_Inverse(double a, double f, double phi1, double lam1, double phi2, 
     e2 = 0.0;
     f = 0.0;
     b = a;
+    r1 = r2 = nullptr;
   }
-  double U1 = std::atan((1.0 - f) * std::tan(phi1));
-  double U2 = std::atan((1.0 - f) * std::tan(phi2));
+  Reduced_Latitude reduced1 = r1 != nullptr ? *r1 : Reduced_Latitude{};
+  Reduced_Latitude reduced2 = r2 != nullptr ? *r2 : Reduced_Latitude{};
+  double U1 = r1 != nullptr ? reduced1.U : std::atan((1.0 - f) * std::tan(phi1));
+  double U2 = r2 != nullptr ? reduced2.U : std::atan((1.0 - f) * std::tan(phi2));
   double L = lam2 - lam1;
   if (L == 0.0) L = 5e-11;
   double lambda = L;
-  if (std::fabs(U1 - U2) < 1e-12 && L < 1e-12) U2 += 5e-10;
+  if (std::fabs(U1 - U2) < 1e-12 && L < 1e-12) {
+    U2 += 5e-10;
+    r2 = nullptr;
+  }
   if (std::fabs(U1 - U2) < 1e-12 && std::fabs(std::fabs(L) - kPi) < 5e-10) {
     lambda -= 5e-10;
     U1 -= 5e-10;
     U2 -= 5e-10;
+    r1 = r2 = nullptr;
   }
-  const double sinU1 = std::sin(U1);
-  const double cosU1 = std::cos(U1);
-  const double sinU2 = std::sin(U2);
-  const double cosU2 = std::cos(U2);
+  if (r1 == nullptr) reduced1 = {U1, std::sin(U1), std::cos(U1)};
+  if (r2 == nullptr) reduced2 = {U2, std::sin(U2), std::cos(U2)};
+  const double sinU1 = reduced1.sinU;
+  const double cosU1 = reduced1.cosU;
+  const double sinU2 = reduced2.sinU;
+  const double cosU2 = reduced2.cosU;
 
   double sin_sigma = 0.0;
   double cos_sigma = 0.0;
@@ -154,6 +166,24 @@ int Geodesic_Inverse(double a, double f, double phi1, double lam1, double phi2, 
   return passes;
 }
 
+}  // namespace
+
+int Geodesic_Inverse(double a, double f, double phi1, double lam1, double phi2, double lam2,
+                     double& s, double& alpha1, double& alpha2) {
+  return Inverse(a, f, phi1, lam1, phi2, lam2, nullptr, nullptr, s, alpha1, alpha2);
+}
+
+Reduced_Latitude Reduce_Latitude(double f, double phi) {
+  const double U = std::atan((1.0 - f) * std::tan(phi));
+  return {U, std::sin(U), std::cos(U)};
+}
+
+int Geodesic_Inverse(double a, double f, double phi1, double lam1, double phi2, double lam2,
+                     const Reduced_Latitude& r1, const Reduced_Latitude& r2, double& s,
+                     double& alpha1, double& alpha2) {
+  return Inverse(a, f, phi1, lam1, phi2, lam2, &r1, &r2, s, alpha1, alpha2);
+}
+
 }  // namespace detail
 
 int Pos_Pos(DatumParams& datum, Geo_Line& line) {
@@ -171,6 +201,37 @@ int Pos_Pos(DatumParams& datum, Geo_Line& line) {
   Az12_To_DMS(line);
   Az21_To_DMS(line);
   return kGeodOk;
+}
+
+Geodesic_Point Prepare_Geodesic_Point(DatumParams& datum, double lat_rad, double lon_rad) {
+  Geo_Line line{};
+  line.P1.lat_rad = lat_rad;
+  line.P1.lon_rad = lon_rad;
+  P1_To_DMS(line);
+  // Pos_Pos checks point 2 as it checks point 1 (its longitude letter
+  // included), so one point's checks decide for either end.
+  detail::Line_Radians r;
+  Geodesic_Point point;
+  point.accepted = detail::Check_Line_Points(
+                       line, detail::Line_Checks{false, true, kGeodPoint1ToRadians, true}, r) ==
+                   kGeodOk;
+  if (!point.accepted) return point;
+  detail::Reread_Datum(datum);
+  point.phi = r.phi1;
+  point.lam = r.lam1;
+  point.reduced = detail::Reduce_Latitude(datum.f, r.phi1);
+  return point;
+}
+
+bool Pos_Pos_Prepared(DatumParams& datum, const Geodesic_Point& p1, const Geodesic_Point& p2,
+                      double& dist, double& az12) {
+  if (!p1.accepted || !p2.accepted) return false;
+  detail::Reread_Datum(datum);
+  double az21 = 0.0;
+  detail::Geodesic_Inverse(datum.a, datum.f, p1.phi, p1.lam, p2.phi, p2.lam, p1.reduced,
+                           p2.reduced, dist, az12, az21);
+  az12 = detail::Normalise_Azimuth(az12);  // as Az12_To_DMS leaves it
+  return true;
 }
 
 int Pos_Az_Dist(DatumParams& datum, Geo_Line& line) {

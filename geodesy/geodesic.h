@@ -46,6 +46,36 @@ namespace oru {
 // Allocates nothing; at most 51 passes.
 int Pos_Pos(DatumParams& datum, Geo_Line& line);
 
+// The reduced latitude U = atan((1 - f) tan(phi)) of a point, with its sine
+// and cosine.
+struct Reduced_Latitude {
+  double U = 0.0;
+  double sinU = 0.0;
+  double cosU = 0.0;
+};
+
+// A point prepared once for the several inverse problems it takes part in
+// (a track's point ends one step and starts the next): the radians Pos_Pos
+// reads back from the point's DMS fields once the point is set as a
+// Geo_Line's P1 or P2 (radians, then P1_To_DMS or P2_To_DMS), whether
+// Pos_Pos's start checks accept it, and its reduced latitude on the
+// ellipsoid of `datum` (read again as Pos_Pos reads it).
+struct Geodesic_Point {
+  bool accepted = false;
+  double phi = 0.0;
+  double lam = 0.0;
+  Reduced_Latitude reduced;
+};
+Geodesic_Point Prepare_Geodesic_Point(DatumParams& datum, double lat_rad, double lon_rad);
+
+// Pos_Pos's dist and az12 (radians) of the line from p1 to p2, both
+// prepared on `datum`: bit for bit what Pos_Pos writes for a Geo_Line set
+// to the two points. A track's steps solved so take about 13 % less time
+// than with Pos_Pos (a million steps of 1.3 m). False, with nothing
+// written, where Pos_Pos would refuse the line.
+bool Pos_Pos_Prepared(DatumParams& datum, const Geodesic_Point& p1, const Geodesic_Point& p2,
+                      double& dist, double& az12);
+
 // Direct problem: reads P1 (DMS), az12 (DMS; reduced modulo 2 pi above
 // 2 pi) and dist (metres); writes the radians of P1 and az12, P2 (longitude
 // folded into -pi..pi) and az21, radians and DMS. The sigma iteration stops

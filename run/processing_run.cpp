@@ -10,6 +10,7 @@
 #include "run/selection_value.h"
 #include "geodesy/c_number_format.h"
 #include "geodesy/datum.h"
+#include "track/huge_pages.h"
 #include "track/selection_engine.h"
 #include "track/track_store.h"
 #include "trackio/file_io.h"
@@ -160,8 +161,12 @@ RunOutcome PrepareSteps(const RunRequest& request, RunObserver& observer, std::s
   observer.ShowStatistics(PrefilledStatistics(read.points));
 
   const auto n = static_cast<std::size_t>(read.points);
-  std::vector<double> first(store.first.begin(), store.first.begin() + n);
-  std::vector<double> second(store.second.begin(), store.second.begin() + n);
+  std::vector<double> first;
+  std::vector<double> second;
+  ReserveInHugePages(first, n);
+  ReserveInHugePages(second, n);
+  first.assign(store.first.begin(), store.first.begin() + n);
+  second.assign(store.second.begin(), store.second.begin() + n);
   StatisticsRelay relay(observer);
   SelectionResult selection;
   try {

@@ -16,6 +16,7 @@
 #include "geodesy/perpend.h"
 #include "geodesy/records.h"
 #include "track/ellipsoidal_measures.h"
+#include "track/huge_pages.h"
 
 namespace oru {
 namespace {
@@ -246,23 +247,31 @@ EllipsoidalSegmentMeasure::EllipsoidalSegmentMeasure(std::vector<double> latitud
   // Every point on the unit sphere, and the track length: every consecutive
   // pair solved once, summed in point order.
   const auto n = static_cast<std::int64_t>(std::min(lat_.size(), lon_.size()));
+  const auto steps = static_cast<std::size_t>(n >= 2 ? n - 1 : 0);
+  ReserveInHugePages(unit_, static_cast<std::size_t>(n));
+  ReserveInHugePages(step_, steps);
+  ReserveInHugePages(step_azimuth_, steps);
   unit_.resize(static_cast<std::size_t>(n));
-  step_.resize(static_cast<std::size_t>(n >= 2 ? n - 1 : 0));
-  step_azimuth_.resize(step_.size());
+  step_.resize(steps);
+  step_azimuth_.resize(steps);
   Spread(n, kParallelBounds, [&](std::int64_t begin, std::int64_t end, int thread) {
+    DatumParams& datum = datum_[static_cast<std::size_t>(thread)];
+    Geodesic_Point here;
     for (std::int64_t i = begin; i < end; ++i) {
       const auto k = static_cast<std::size_t>(i);
       const double phi = DegreesToRadians(lat_[k]);
       const double lambda = DegreesToRadians(lon_[k]);
       unit_[k] = {std::cos(phi) * std::cos(lambda), std::cos(phi) * std::sin(lambda),
                   std::sin(phi)};
+      if (i == begin) here = Prepare_Geodesic_Point(datum, phi, lambda);
       if (i + 1 < n) {
-        // As EllipsoidalSegmentLength solves it, keeping the azimuth too.
-        Geo_Line step = GeodesicLine(phi, lambda, DegreesToRadians(lat_[k + 1]),
-                                 DegreesToRadians(lon_[k + 1]));
-        Pos_Pos(datum_[static_cast<std::size_t>(thread)], step);
-        step_[k] = step.dist;
-        step_azimuth_[k] = step.az12.rad;
+        // Pos_Pos, as EllipsoidalSegmentLength solves the step, keeping the
+        // azimuth too; each point is prepared once for its two steps. A
+        // step that Pos_Pos refuses stays 0 m, as Pos_Pos leaves it.
+        const Geodesic_Point next = Prepare_Geodesic_Point(datum, DegreesToRadians(lat_[k + 1]),
+                                                           DegreesToRadians(lon_[k + 1]));
+        Pos_Pos_Prepared(datum, here, next, step_[k], step_azimuth_[k]);
+        here = next;
       }
     }
   });

@@ -4,7 +4,10 @@
 
 #include <cmath>
 #include <functional>
+#include <random>
+#include <vector>
 
+#include "geodesy/angles.h"
 #include "geodesy/error_codes.h"
 #include "geodesy/geodesic.h"
 #include "geodesy/rhumb.h"
@@ -209,6 +212,60 @@ TEST(LineProblemsTest, MeridianLinesWithinRounding) {
       EXPECT_NEAR(Angle_Diff(line.az12.rad, az12), 0.0, 1e-9) << nudge << ' ' << north;
       EXPECT_NEAR(Angle_Diff(line.az21.rad, az12 + kPi), 0.0, 1e-9) << nudge << ' ' << north;
       EXPECT_NEAR(line.dist, 1112.68, 0.01);
+    }
+  }
+}
+
+// A track's steps are solved from points prepared once (Pos_Pos_Prepared):
+// distance and forward azimuth must be Pos_Pos's to the last bit, and a
+// line Pos_Pos refuses is refused, on the degenerate lines where the inverse
+// problem nudges or leaves the ellipsoid, and on lines of every length.
+TEST(LineProblemsTest, PreparedPointsSolveAsPosPos) {
+  struct Pair {
+    double lat1, lon1, lat2, lon2;  // degrees
+  };
+  std::vector<Pair> pairs = {
+      {52.0, 4.0, 52.0, 4.0},                // identical: the 5e-11 start
+      {52.0, 4.0, 52.0, 3.999},              // equal reduced latitudes, westward: nudged
+      {52.0, 4.0, 52.0, 4.001},              // the same eastward
+      {0.0, 0.0, 0.0, 90.0},                 // the equator's sphere
+      {0.0, 0.0, 0.0, 180.0},                // the equator's sphere, half round
+      {30.0, -90.0, 30.0, 90.0},             // +-pi with equal reduced latitudes: nudged
+      {1e-13, 170.0, -1e-13, -170.0},        // the equator across the antimeridian
+      {52.0, 4.0, 53.0, 4.0},                // a meridian
+      {89.9999999, 0.0, 90.0, 0.0},          // to the pole
+      {-90.0, 0.0, 90.0, 0.0},               // pole to pole
+      {0.5, 0.0, -0.5, 179.7},               // nearly antipodal: GeographicLib measures it
+      {52.0, 190.0, 52.0, 4.0},              // a longitude folded into -180..180
+      {90.0000001, 4.0, 52.0, 4.0},          // beyond the pole: refused
+      {52.0, 4.0, -90.0000001, 4.0},         // the same at point 2
+  };
+  auto rng = Rng(20261207);
+  std::uniform_real_distribution<double> lat(-90.0, 90.0), lon(-180.0, 180.0), step(-1e-4, 1e-4);
+  for (int i = 0; i < 2000; ++i) {
+    const double lat1 = lat(rng), lon1 = lon(rng);
+    // Short steps as on a track, and lines of any length.
+    pairs.push_back(i % 2 == 0 ? Pair{lat1, lon1, lat1 + step(rng), lon1 + step(rng)}
+                               : Pair{lat1, lon1, lat(rng), lon(rng)});
+  }
+  for (DatumParams datum : {Wgs84(), Ed50()}) {
+    for (const Pair& p : pairs) {
+      Geo_Line line{};
+      line.P1.lat_rad = p.lat1 * kDegToRad;
+      line.P1.lon_rad = p.lon1 * kDegToRad;
+      line.P2.lat_rad = p.lat2 * kDegToRad;
+      line.P2.lon_rad = p.lon2 * kDegToRad;
+      const Geodesic_Point p1 = Prepare_Geodesic_Point(datum, line.P1.lat_rad, line.P1.lon_rad);
+      const Geodesic_Point p2 = Prepare_Geodesic_Point(datum, line.P2.lat_rad, line.P2.lon_rad);
+      P1_To_DMS(line);
+      P2_To_DMS(line);
+      const bool solved = Pos_Pos(datum, line) == kGeodOk;
+      double dist = -1.0, az12 = -1.0;
+      ASSERT_EQ(Pos_Pos_Prepared(datum, p1, p2, dist, az12), solved)
+          << p.lat1 << ' ' << p.lon1 << ' ' << p.lat2 << ' ' << p.lon2;
+      if (!solved) continue;
+      EXPECT_EQ(dist, line.dist) << p.lat1 << ' ' << p.lon1 << ' ' << p.lat2 << ' ' << p.lon2;
+      EXPECT_EQ(az12, line.az12.rad) << p.lat1 << ' ' << p.lon1 << ' ' << p.lat2 << ' ' << p.lon2;
     }
   }
 }
