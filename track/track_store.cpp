@@ -1,19 +1,21 @@
 #include "track/track_store.h"
 
+#include "track/huge_pages.h"
+
 namespace oru {
 
 TrackStore::TrackStore(std::size_t slots)
-    : lat_hemisphere(slots, kFillLetter),
-      lon_hemisphere(slots, kFillLetter),
-      lat_as_read(slots, kFillReal),
-      lon_as_read(slots, kFillReal),
-      first(slots, kFillReal),
-      second(slots, kFillReal),
-      lat_seconds(slots, kFillReal),
-      lon_seconds(slots, kFillReal),
-      lat_degrees(slots, kFillWhole),
-      lat_minutes(slots, kFillWhole),
-      lon_degrees(slots, kFillWhole),
-      lon_minutes(slots, kFillWhole) {}
+    : lat_hemisphere(FilledInHugePages(slots, kFillLetter)),
+      lon_hemisphere(FilledInHugePages(slots, kFillLetter)),
+      lat_as_read(FilledInHugePages(slots, kFillReal)),
+      lon_as_read(FilledInHugePages(slots, kFillReal)),
+      first(FilledInHugePages(slots, kFillReal)),
+      second(FilledInHugePages(slots, kFillReal)),
+      lat_seconds(FilledInHugePages(slots, kFillReal)),
+      lon_seconds(FilledInHugePages(slots, kFillReal)),
+      lat_degrees(FilledInHugePages(slots, kFillWhole)),
+      lat_minutes(FilledInHugePages(slots, kFillWhole)),
+      lon_degrees(FilledInHugePages(slots, kFillWhole)),
+      lon_minutes(FilledInHugePages(slots, kFillWhole)) {}
 
 }  // namespace oru
