@@ -11,6 +11,12 @@
 
 namespace oru {
 namespace detail {
+
+Reduced_Latitude Reduce_Latitude(double f, double phi) {
+  const double U = std::atan((1.0 - f) * std::tan(phi));
+  return {U, std::sin(U), std::cos(U)};
+}
+
 namespace {
 
 constexpr int kMaxPasses = 51;
@@ -64,9 +70,8 @@ bool Karney_Inverse(double a, double f, double phi1, double lam1, double phi2, d
 }
 
 // The inverse problem with the reduced latitudes of the two points given
-// when they are known (r1, r2; null to compute them here). They are used
-// only where the formulae would compute the same values: not on the
-// equator's sphere, and not after a nudge.
+// when they are known (r1, r2; null to form them here). Where the formulae
+// change them (the equator's sphere, the nudges) they are formed anew.
 int Inverse(double a, double f, double phi1, double lam1, double phi2, double lam2,
             const Reduced_Latitude* r1, const Reduced_Latitude* r2, double& s, double& alpha1,
             double& alpha2) {
@@ -79,25 +84,28 @@ int Inverse(double a, double f, double phi1, double lam1, double phi2, double la
     b = a;
     r1 = r2 = nullptr;
   }
-  Reduced_Latitude reduced1 = r1 != nullptr ? *r1 : Reduced_Latitude{};
-  Reduced_Latitude reduced2 = r2 != nullptr ? *r2 : Reduced_Latitude{};
-  double U1 = r1 != nullptr ? reduced1.U : std::atan((1.0 - f) * std::tan(phi1));
-  double U2 = r2 != nullptr ? reduced2.U : std::atan((1.0 - f) * std::tan(phi2));
+  Reduced_Latitude reduced1 = r1 != nullptr ? *r1 : Reduce_Latitude(f, phi1);
+  Reduced_Latitude reduced2 = r2 != nullptr ? *r2 : Reduce_Latitude(f, phi2);
+  double U1 = reduced1.U;
+  double U2 = reduced2.U;
   double L = lam2 - lam1;
   if (L == 0.0) L = 5e-11;
   double lambda = L;
+  bool nudged = false;
   if (std::fabs(U1 - U2) < 1e-12 && L < 1e-12) {
     U2 += 5e-10;
-    r2 = nullptr;
+    nudged = true;
   }
   if (std::fabs(U1 - U2) < 1e-12 && std::fabs(std::fabs(L) - kPi) < 5e-10) {
     lambda -= 5e-10;
     U1 -= 5e-10;
     U2 -= 5e-10;
-    r1 = r2 = nullptr;
+    nudged = true;
   }
-  if (r1 == nullptr) reduced1 = {U1, std::sin(U1), std::cos(U1)};
-  if (r2 == nullptr) reduced2 = {U2, std::sin(U2), std::cos(U2)};
+  if (nudged) {
+    reduced1 = {U1, std::sin(U1), std::cos(U1)};
+    reduced2 = {U2, std::sin(U2), std::cos(U2)};
+  }
   const double sinU1 = reduced1.sinU;
   const double cosU1 = reduced1.cosU;
   const double sinU2 = reduced2.sinU;
@@ -171,11 +179,6 @@ int Inverse(double a, double f, double phi1, double lam1, double phi2, double la
 int Geodesic_Inverse(double a, double f, double phi1, double lam1, double phi2, double lam2,
                      double& s, double& alpha1, double& alpha2) {
   return Inverse(a, f, phi1, lam1, phi2, lam2, nullptr, nullptr, s, alpha1, alpha2);
-}
-
-Reduced_Latitude Reduce_Latitude(double f, double phi) {
-  const double U = std::atan((1.0 - f) * std::tan(phi));
-  return {U, std::sin(U), std::cos(U)};
 }
 
 int Geodesic_Inverse(double a, double f, double phi1, double lam1, double phi2, double lam2,

@@ -9,9 +9,8 @@
 namespace oru {
 
 // Reserves room for `count` elements in `v` (a vector or a string) and asks
-// the kernel to back it
-// with transparent huge pages (Linux's madvise mode, Debian's default),
-// before anything is written to it. A fresh 4 KiB page costs a page fault
+// the kernel to back it with transparent huge pages (Linux's madvise mode,
+// Debian's default), before anything is written to it. A fresh 4 KiB page costs a page fault
 // when first written: about 14 microseconds on the 2-vCPU KVM guest we
 // measure on, so 0.14 s for the 40 MB of a million-point measure; a 2 MiB
 // page replaces 512 of them. Buffers smaller than a huge page are left
