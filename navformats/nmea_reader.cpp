@@ -5,7 +5,7 @@
 #include <string>
 #include <utility>
 
-#include "geodesy/c_number_scan.h"
+#include "numbertext/c_number_scan.h"
 #include "navformats/civil_time.h"
 #include "trackio/text_lines.h"
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "run/selection_value.h"
-#include "geodesy/c_number_format.h"
+#include "numbertext/c_number_format.h"
 #include "geodesy/datum.h"
 #include "track/huge_pages.h"
 #include "track/selection_engine.h"

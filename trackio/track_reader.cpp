@@ -4,7 +4,7 @@
 #include <cstring>
 #include <limits>
 
-#include "geodesy/c_number_scan.h"
+#include "numbertext/c_number_scan.h"
 #include "trackio/text_lines.h"
 
 namespace oru {

@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "geodesy/tests/text_test_support.h"
+#include "numbertext/tests/text_test_support.h"
 
 namespace oru {
 namespace {
