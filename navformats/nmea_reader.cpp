@@ -293,6 +293,9 @@ NavReadOutcome ReadNmeaTracks(std::string_view text) {
     Fix fix;
     if (!ReadSentence(line, source, fix)) {
       ++outcome.lines_skipped;
+      if (outcome.skipped_lines.size() < kSkippedLinesNamed) {
+        outcome.skipped_lines.push_back(line_number);
+      }
       return true;
     }
     if (!fix.valid) return true;

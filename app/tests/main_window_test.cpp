@@ -167,10 +167,11 @@ INSTANTIATE_TEST_SUITE_P(
                       ForcedCase{"PlaneToDms", {2, 1}, {0, true}, {0, true}, {1, true}},
                       ForcedCase{"ToDms", {1}, {0, true}, {0, true}, {1, true}},
                       ForcedCase{"DmsToOru", {1, 0}, {0, true}, {0, true}, {0, true}},
-                      // The file's CRS names the datum; the output is such a file too.
-                      ForcedCase{"ToGis", {3}, {1, true}, {-1, false}, {3, false}},
+                      // The file's CRS names the datum; the output is such a file
+                      // too, or survey text if chosen.
+                      ForcedCase{"ToGis", {3}, {1, true}, {-1, false}, {3, true}},
                       ForcedCase{"GisToOru", {3, 0}, {0, true}, {0, true}, {0, true}},
-                      ForcedCase{"PlaneToGis", {2, 3}, {1, true}, {-1, false}, {3, false}}),
+                      ForcedCase{"PlaneToGis", {2, 3}, {1, true}, {-1, false}, {3, true}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(WindowTest, ChoosingTheSameInputFormatAgainKeepsTheUsersChoices) {
@@ -292,7 +293,7 @@ TEST_F(RunTest, OptimalMenuItemChoosesTheMethodOfTheNextRun) {
 // track's rows in "Tracks of the Last Run", both tracks in the plot.
 TEST_F(RunTest, ThinsEveryTrackOfAGisFile) {
   Choose("RadioGroup4", 3);
-  EXPECT_FALSE(Group("RadioGroup5")->Item(3)->isEnabled() && Group("RadioGroup5")->isEnabled());
+  EXPECT_EQ(Group("RadioGroup5")->ItemIndex(), 3);
   Choose("RadioGroup3", 1);
   Edit("Edit1")->setText(QStringLiteral("3"));
   const auto input = dir_.Write(
@@ -314,7 +315,7 @@ TEST_F(RunTest, ThinsEveryTrackOfAGisFile) {
   const auto* rows = window_->findChild<QPlainTextEdit*>(QStringLiteral("TracksText"));
   ASSERT_NE(rows, nullptr);
   EXPECT_TRUE(rows->toPlainText().contains(QStringLiteral("feature 2")));
-  EXPECT_TRUE(rows->toPlainText().contains(QStringLiteral("Total of 2 tracks in 1 files")));
+  EXPECT_TRUE(rows->toPlainText().contains(QStringLiteral("\nTotal of 2 tracks:\n")));
 
   Button("BitBtnPlot")->click();
   EXPECT_TRUE(dialogs_.messages.isEmpty()) << dialogs_.messages.join('\n').toStdString();

@@ -1,0 +1,1 @@
+#include "run/pipeline.h"
