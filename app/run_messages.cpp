@@ -65,7 +65,7 @@ std::string WindowText(const RunError& error) {
       text += " Choose \"GIS or navigation file\" as the output format to write them all.";
       break;
     case Remedy::Crs:
-      text += " Enter the projected CRS of the X, Y coordinates (its EPSG code) for them.";
+      text += " Enter the EPSG code of their projected CRS under \"CRS of X, Y tracks\".";
       break;
     case Remedy::OutputFormat:
       text += " Choose an output file whose extension names a format that is written (.gpx, "

@@ -75,11 +75,19 @@ fs::path OutputInFolder(const PipelineSettings& settings, const fs::path& relati
   return output;
 }
 
+// Whether the tracks of `read` are plane coordinates that come without a
+// CRS: survey X, Y text and P1/90 grid coordinates.
 bool PlaneWithoutCrs(const PipelineSettings& settings, const ReadFormat& read) {
-  const bool plane = read.survey == InputFormat::AsciiXY ||
-                     (read.nav != nullptr && read.nav->kind == NavFormatKind::P190 &&
-                      settings.p190_grid);
-  return plane;
+  return read.survey == InputFormat::AsciiXY ||
+         (read.nav != nullptr && read.nav->kind == NavFormatKind::P190 && settings.p190_grid);
+}
+
+// What a writer from coordinates writes: routes, or GIS lines of a format
+// that holds longitudes and latitudes only.
+const char* DegreesOnlyOutput(const ReadFormat& read, const WriteFormat& write) {
+  if (write.IsRtz()) return "RTZ routes";
+  if (write.gis == nullptr || !write.gis->degrees_only || read.gis != nullptr) return nullptr;
+  return write.IsGpx() ? "GPX routes" : write.gis->name == "kml" ? "KML" : "GeoJSON";
 }
 
 // Usage errors of one file that its formats show.
@@ -102,10 +110,9 @@ std::optional<RunError> CheckFormats(const PipelineSettings& settings, const Fil
                    " hold none");
     }
   }
-  const bool routes = write.IsRtz() || (write.IsGpx() && read.gis == nullptr);
-  if (routes && plane && settings.crs.empty()) {
-    return Usage(input + " holds X, Y coordinates, and " +
-                     (write.IsRtz() ? "RTZ" : "GPX") + " routes hold latitudes and longitudes",
+  if (const char* degrees = DegreesOnlyOutput(read, write); degrees && plane && settings.crs.empty()) {
+    return Usage(input + " holds X, Y coordinates, and " + degrees +
+                     " hold latitudes and longitudes",
                  Remedy::Crs);
   }
   if (read.survey && write.survey && (settings.max_points != 0 || settings.p190_grid)) {
@@ -211,14 +218,12 @@ std::optional<RunError> CheckTracks(const FileJob& job, const RunContext& contex
                    Remedy::OutputFolder);
     }
   }
-  if (!WritesFromCoordinates(job) || file.write_format.survey ||
-      (!file.write_format.IsRtz() && !file.write_format.IsGpx())) {
-    return std::nullopt;
-  }
+  const char* degrees = DegreesOnlyOutput(file.read_format, file.write_format);
+  if (degrees == nullptr || !WritesFromCoordinates(job)) return std::nullopt;
   for (const JobTrack& track : job.tracks) {
     if (!track.geographic && track.plane_epsg == 0 && track.points > 0) {
-      return Usage(file.input.string() + ", " + track.place +
-                   ": plane coordinates, and routes hold latitudes and longitudes");
+      return Usage(file.input.string() + ", " + track.place + ": plane coordinates, and " +
+                   degrees + " hold latitudes and longitudes");
     }
   }
   return std::nullopt;
