@@ -137,8 +137,7 @@ int PrintRunReport(const PipelineOutcome& outcome, bool json, SelectionMethod me
   }
   if (failed.empty()) return 0;
   if (summary) {
-    err << "oru-cli: " << failed.size() << " of " << Count(outcome.files.size(), "file")
-        << " failed:";
+    err << "oru-cli: " << failed.size() << " of " << outcome.files.size() << " files failed:";
     for (const std::string& f : failed) err << ' ' << f;
     err << '\n';
   }

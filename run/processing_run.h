@@ -46,8 +46,10 @@ struct RunRequest {
 
 // What a run shows while it works, and how it is asked to stop. The main
 // window implements it on its worker thread, handing figures and messages to
-// the window; the batch command with its streams and SIGINT. Every function
-// is called on the thread of the run.
+// the window; the batch command with its streams and SIGINT. ShowMessage,
+// ShowStatistics and ProgressDue are called from one thread of the run at a
+// time; StopRequested may be asked from several of the pipeline's threads
+// at once.
 class RunObserver {
  public:
   virtual ~RunObserver() = default;

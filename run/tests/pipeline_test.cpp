@@ -380,26 +380,8 @@ INSTANTIATE_TEST_SUITE_P(
                 [](PipelineSettings& s) { s.keep_texts = true; }, ErrorKind::Usage, Remedy::None,
                 "plots and curves are drawn of one survey track file", true},
         Refusal{"UnreadableGisFile", "in.geojson", "out.txt", NoChoice, ErrorKind::BadInput,
-                Remedy::None, "could not be opened as GeoJSON", false},
-        Refusal{"MissingInput", "in.txt", "out.txt",
-                [](PipelineSettings& s) { s.inputs = {s.inputs[0].string() + "-missing"}; },
-                ErrorKind::File, Remedy::None, "-missing could not be opened.", false}),
+                Remedy::None, "could not be opened as GeoJSON", false}),
     [](const auto& info) { return std::string(info.param.name); });
-
-// A format named wins over the extension, as in GDAL: survey X, Y text
-// from "xy.csv" into "out.gpx", byte for byte as into "out.txt".
-TEST(Pipeline, NamedFormatsWinOverTheExtension) {
-  TempDir dir;
-  const fs::path in = SurveyFile(dir, "xy.csv", "xy");
-  PipelineSettings settings = Settings(in, dir.path() / "out.gpx");
-  settings.input_format = "xy";
-  settings.output_format = "ascii";
-  ASSERT_FALSE(RunOf(settings).files[0].error);
-  settings.output = dir.path() / "out.txt";
-  settings.output_format.clear();
-  ASSERT_FALSE(RunOf(settings).files[0].error);
-  EXPECT_EQ(ReadAll(dir.path() / "out.gpx"), ReadAll(dir.path() / "out.txt"));
-}
 
 // The command line's run of one file: the output made in full and put in
 // place by the caller, with the texts the plot reads.
