@@ -1,0 +1,127 @@
+#!/usr/bin/python3
+"""Times the Python module on a 1,000,000-point X, Y track (a ship's walk,
+as bench/make_xy_track.py makes it), thinned to 10,000 points, against:
+  - the C++ engine on the same arrays (build/bench/array_thin_bench: the
+    same ThinTrack call, timed inside the program);
+  - shapely's LineString.simplify on the same line at the tolerance that
+    oru.thin_xy's 10,000 points reach (time and points kept), beside
+    oru.thin_xy with that tolerance;
+  - two threads thinning two such tracks at once against one thread
+    thinning them one after the other.
+Every measure is taken ROUNDS times, interleaved, and reported as its
+median; every ratio comes from the same run. The machine's load is printed
+before and after: measure when it is low.
+
+    PYTHONPATH=build/python /usr/bin/python3 bench/python_bench.py [ROUNDS]
+
+from the top of the tree, after a release build (build/)."""
+
+import os
+import statistics
+import subprocess
+import sys
+import tempfile
+import threading
+import time
+
+import numpy as np
+import shapely
+from shapely.geometry import LineString
+
+import oru
+
+ROOT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..")
+POINTS, KEPT = 1_000_000, 10_000
+
+
+def ship_walk(seed, n=POINTS):
+    """A ship-like walk in metres: steps of 10 to 50 m, a heading that turns
+    in spells of 500 fixes, 0.5 m of noise."""
+    rng = np.random.default_rng(seed)
+    turn = np.repeat(rng.choice([0.0, 0.0, 0.01, -0.01, 0.03, -0.03], n // 500 + 1), 500)[:n]
+    heading = np.cumsum(turn + rng.normal(0.0, 0.01, n))
+    step = rng.uniform(10.0, 50.0, n)
+    x = 500_000.0 + np.cumsum(step * np.sin(heading)) + rng.normal(0.0, 0.5, n)
+    y = 6_000_000.0 + np.cumsum(step * np.cos(heading)) + rng.normal(0.0, 0.5, n)
+    return x, y
+
+
+def timed(work):
+    start = time.perf_counter()
+    result = work()
+    return time.perf_counter() - start, result
+
+
+def engine_seconds(program, arrays):
+    done = subprocess.run([program, arrays, str(KEPT), "1"], capture_output=True, text=True,
+                          check=True)
+    seconds, kept = done.stdout.split("\n")[:2]
+    return float(seconds), int(kept.split()[1])
+
+
+def two_threads(tracks, **options):
+    threads = [threading.Thread(target=oru.thin_xy, args=t, kwargs=options) for t in tracks]
+    for t in threads:
+        t.start()
+    for t in threads:
+        t.join()
+
+
+def load():
+    with open("/proc/loadavg") as f:
+        return " ".join(f.read().split()[:3])
+
+
+def main():
+    rounds = int(sys.argv[1]) if len(sys.argv) > 1 else 7
+    program = os.path.join(ROOT, "build", "bench", "array_thin_bench")
+    x, y = ship_walk(54)
+    other = ship_walk(55)
+    line = LineString(np.column_stack((x, y)))
+    reached = oru.thin_xy(x, y, points=KEPT)
+    tolerance = reached.max_deviation
+    print(f"machine: {os.cpu_count()} CPUs; shapely {shapely.__version__}, numpy {np.__version__}")
+    print(f"load before: {load()}")
+    times = {key: [] for key in ("module", "engine", "module_tol", "simplify_dp", "simplify_topo",
+                                 "one_thread", "two_threads")}
+    kept = {}
+    with tempfile.TemporaryDirectory() as work:
+        arrays = os.path.join(work, "track.f64")
+        np.concatenate((x, y)).tofile(arrays)
+        for _ in range(rounds):
+            seconds, result = timed(lambda: oru.thin_xy(x, y, points=KEPT))
+            times["module"].append(seconds)
+            kept["module"] = result.points_after
+            seconds, kept["engine"] = engine_seconds(program, arrays)
+            times["engine"].append(seconds)
+            seconds, result = timed(lambda: oru.thin_xy(x, y, max_deviation=tolerance))
+            times["module_tol"].append(seconds)
+            kept["module_tol"] = result.points_after
+            for key, topology in (("simplify_dp", False), ("simplify_topo", True)):
+                seconds, simple = timed(lambda: line.simplify(tolerance, preserve_topology=topology))
+                times[key].append(seconds)
+                kept[key] = len(simple.coords)
+            seconds, _ = timed(lambda: [oru.thin_xy(*t, points=KEPT) for t in ((x, y), other)])
+            times["one_thread"].append(seconds)
+            seconds, _ = timed(lambda: two_threads(((x, y), other), points=KEPT))
+            times["two_threads"].append(seconds)
+    print(f"load after: {load()}")
+    m = {key: statistics.median(values) for key, values in times.items()}
+    print(f"\n{POINTS} points to {KEPT}, medians of {rounds} rounds:")
+    print(f"  oru.thin_xy(points={KEPT})          {m['module']:.3f} s  ({kept['module']} kept)")
+    print(f"  C++ engine, same arrays           {m['engine']:.3f} s  ({kept['engine']} kept)"
+          f"  -> module / engine = {m['module'] / m['engine']:.3f}")
+    print(f"\nat the tolerance those points reach, {tolerance:.3f} m:")
+    print(f"  oru.thin_xy(max_deviation=...)    {m['module_tol']:.3f} s  ({kept['module_tol']} kept)")
+    for key, name in (("simplify_dp", "preserve_topology=False"),
+                      ("simplify_topo", "preserve_topology=True")):
+        print(f"  shapely simplify, {name:24s}{m[key]:.3f} s  ({kept[key]} kept)"
+              f"  -> simplify / oru = {m[key] / m['module_tol']:.2f}")
+    print(f"\ntwo tracks of {POINTS} points to {KEPT}:")
+    print(f"  one thread, one after the other   {m['one_thread']:.3f} s")
+    print(f"  two threads at once               {m['two_threads']:.3f} s"
+          f"  -> throughput ratio {m['one_thread'] / m['two_threads']:.2f}")
+
+
+if __name__ == "__main__":
+    main()
