@@ -43,16 +43,14 @@ TEST(NmeaReader, OneLineAtATime) {
   const double lat = 48.0 + 7.038 / 60.0;
   const double lon = 11.0 + 31.324 / 60.0;
   const std::string gga = "GPGGA,123519,4807.038,N,01131.324,E,1,08,0.9,545.4,M,46.9,M,,";
-  std::string lower = Sentence("GPGLL,4807.038,N,01131.324,E,123519,A");
-  for (char& c : lower) c = c == 'F' ? 'f' : c;  // hexadecimal digits in either case
+  std::string lower = Sentence("GPGLL,4807.038,N,01131.324,E");
+  lower.back() = 'c';  // its checksum is 6C: hexadecimal digits in either case
   const LineCase cases[] = {
       {"GGA", Sentence(gga), true, false, lat, lon},
       {"GGA without checksum", Cat({"$", gga}), true, false, lat, lon},
       {"GGA, checksum off by one", Sentence(gga).substr(0, Sentence(gga).size() - 1) + "0",
        false, true},
       {"talker GN", Sentence(Cat({"GN", gga.substr(2)})), true, false, lat, lon},
-      {"talker BD", Sentence(Cat({"BD", gga.substr(2)})), true, false, lat, lon},
-      {"quality 0", Sentence("GPGGA,123519,,,,,0,00,99.9,,,,,,"), false, false},
       {"quality 0 with a position",
        Sentence("GPGGA,123519,4807.038,N,01131.324,E,0,00,99.9,,M,,M,,"), false, false},
       {"RMC south and west",
@@ -64,10 +62,11 @@ TEST(NmeaReader, OneLineAtATime) {
        false, true},
       {"GLL, time and status", Sentence("GPGLL,4807.038,N,01131.324,E,123519,A"), true, false,
        lat, lon},
-      {"GLL in lower-case hexadecimal", lower, true, false, lat, lon},
+      {"text after the checksum", Sentence("GPGLL,4807.038,N,01131.324,E,123519,A") + "XY",
+       false, true},
       {"GLL status V", Sentence("GPGLL,4807.038,N,01131.324,E,123519,V"), false, false},
-      {"GLL before version 2.0: no time, no status", Sentence("GPGLL,4807.038,N,01131.324,E"),
-       true, false, lat, lon},
+      {"GLL before version 2.0 (no time, no status), lower-case checksum", lower, true, false,
+       lat, lon},
       {"minutes 59.999", Sentence("GPGLL,4859.999,N,00000.000,E"), true, false,
        48.0 + 59.999 / 60.0, 0.0},
       {"minutes 60", Sentence("GPGLL,4860.000,N,01131.324,E"), false, true},
@@ -143,16 +142,19 @@ TEST(NmeaReader, EpochsTimesAndTracks) {
 }
 
 // A GGA before the first RMC takes that RMC's date, the day before when it
-// lies more than twelve hours after it.
-TEST(NmeaReader, DateFromTheFirstRmcAfter) {
+// lies more than twelve hours after it; a GGA after an RMC but timed a
+// moment before it (a late sentence) keeps the RMC's date.
+TEST(NmeaReader, DateFromTheNearestRmc) {
   const std::string log =
       Sentence("GPGGA,235900,5400.000,N,00700.000,E,1,08,0.9,1.0,M,46.9,M,,") + "\n" +
-      Sentence("GPRMC,000100,A,5400.100,N,00700.000,E,5.0,90.0,010324,,") + "\n";
+      Sentence("GPRMC,000100,A,5400.100,N,00700.000,E,5.0,90.0,010324,,") + "\n" +
+      Sentence("GPGGA,000059,5400.200,N,00700.000,E,1,08,0.9,1.0,M,46.9,M,,") + "\n";
   const NavReadOutcome read = ReadNmeaTracks(log);
   ASSERT_EQ(read.tracks.size(), 1u);
-  ASSERT_EQ(read.tracks[0].times.size(), 2u);
+  ASSERT_EQ(read.tracks[0].times.size(), 3u);
   EXPECT_EQ(IsoUtcTime(read.tracks[0].times[0]), "2024-02-29T23:59:00Z");
   EXPECT_EQ(IsoUtcTime(read.tracks[0].times[1]), "2024-03-01T00:01:00Z");
+  EXPECT_EQ(IsoUtcTime(read.tracks[0].times[2]), "2024-03-01T00:00:59Z");
 }
 
 }  // namespace
