@@ -8,8 +8,9 @@
 // does. Built by hand against the libraries of a build with tests on:
 //   g++ -std=c++20 -O2 -ffp-contract=off -I. tools/make_ellipsoidal_golden.cpp \
 //     build/track/libtrack_reference.a build/cli/libcli_options.a \
-//     build/run/librun.a build/trackio/libtrackio.a build/track/libtrack.a \
-//     build/geodesy/libgeodesy.a -lGeographicLib -lpthread
+//     build/run/librun.a build/gis/libgis_formats.a build/navformats/libnavformats.a \
+//     build/trackio/libtrackio.a build/track/libtrack.a build/geodesy/libgeodesy.a \
+//     -lGeographicLib -lpthread
 
 #include <cstdio>
 #include <string>
