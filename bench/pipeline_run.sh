@@ -6,8 +6,9 @@
 #      (Douglas-Peucker), survey text to survey text;
 #   2. a GeoPackage of 10,000 tracks of 1,000 points (UTM, metres), planar
 #      at 1 m, into an output folder, on the default threads.
-# Prints per case the median wall time and peak memory of each, and the
-# ratio of the medians (this build / baseline). Needs a release build in
+# Prints per case the median wall time, processor time (user + system) and
+# peak memory of each, and the ratios of the medians (this build /
+# baseline); on a shared machine the processor time is the steadier. Needs a release build in
 # build/ (with bench/make_gis_tracks).
 #   bench/pipeline_run.sh BASELINE [RUNS]
 set -euo pipefail
@@ -23,8 +24,11 @@ echo "before: $(uptime)"
 python3 "$root/bench/make_xy_track.py" 1000000 "$work/track.txt"
 "$root/build/bench/make_gis_tracks" "$work/tracks.gpkg" 10000 1000
 
-# "wall seconds, peak KiB" of one command
-timed() { /usr/bin/time -f "%e %M" "$@" 2>&1 >/dev/null | tail -n 1; }
+# "wall seconds, peak KiB, processor seconds" of one command
+timed() {
+  /usr/bin/time -f "%e %M %U %S" "$@" 2>&1 >/dev/null | tail -n 1 |
+    awk '{printf "%s %s %.2f\n", $1, $2, $3 + $4}'
+}
 median() { tr ' ' '\n' | grep . | sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
 
 cases=(points deviation gpkg)
@@ -37,7 +41,7 @@ run_case() {  # run_case CASE CLI: one timed run
   esac
 }
 
-declare -A wall peak
+declare -A wall peak cpu
 for run in $(seq "$runs"); do
   for c in "${cases[@]}"; do
     # Which goes first alternates, so that neither always finds warm caches.
@@ -46,9 +50,10 @@ for run in $(seq "$runs"); do
     for who in "${order[@]}"; do
       binary="$cli"
       if [ "$who" = old ]; then binary="$baseline"; fi
-      read -r w p < <(run_case "$c" "$binary")
+      read -r w p u < <(run_case "$c" "$binary")
       wall[$c$who]+="$w "
       peak[$c$who]+="$p "
+      cpu[$c$who]+="$u "
     done
   done
 done
@@ -56,10 +61,12 @@ done
 for c in "${cases[@]}"; do
   old=$(median <<<"${wall[${c}old]}")
   new=$(median <<<"${wall[${c}new]}")
-  printf '%-10s baseline %6.2f s %7.1f MiB | pipeline %6.2f s %7.1f MiB | ratio %.3f\n' "$c" \
-    "$old" "$(echo "$(median <<<"${peak[${c}old]}") / 1024" | bc -l)" \
-    "$new" "$(echo "$(median <<<"${peak[${c}new]}") / 1024" | bc -l)" \
-    "$(echo "$new / $old" | bc -l)"
+  old_cpu=$(median <<<"${cpu[${c}old]}")
+  new_cpu=$(median <<<"${cpu[${c}new]}")
+  printf '%-10s baseline %6.2f s (cpu %6.2f s) %7.1f MiB | pipeline %6.2f s (cpu %6.2f s) %7.1f MiB | ratio wall %.3f, cpu %.3f\n' \
+    "$c" "$old" "$old_cpu" "$(echo "$(median <<<"${peak[${c}old]}") / 1024" | bc -l)" \
+    "$new" "$new_cpu" "$(echo "$(median <<<"${peak[${c}new]}") / 1024" | bc -l)" \
+    "$(echo "$new / $old" | bc -l)" "$(echo "$new_cpu / $old_cpu" | bc -l)"
   echo "           walls baseline: ${wall[${c}old]}"
   echo "           walls pipeline: ${wall[${c}new]}"
 done
