@@ -65,7 +65,7 @@ class PrivateFolder {
 };
 
 // The picture's PNG bytes into texts.png; empty, or why there is none.
-std::string DrawPicture(const CliOptions& options, PlotTexts& texts,
+std::string DrawPicture(const CliOptions& options, bool xy_input, PlotTexts& texts,
                         std::vector<std::string>& notes) {
   PrivateFolder folder;
   if (folder.error() != 0) {
@@ -89,7 +89,7 @@ std::string DrawPicture(const CliOptions& options, PlotTexts& texts,
   request.handoff_dir = folder.path();
   request.width = options.plot_width;
   request.height = options.plot_height;
-  request.xy_input = options.request.choices.input_format == InputFormat::AsciiXY;
+  request.xy_input = xy_input;
   request.open_on_track = options.plot_on_track;
   std::error_code ec;
   request.places = DefaultLookupPlaces(fs::canonical("/proc/self/exe", ec).parent_path());
@@ -102,7 +102,7 @@ std::string DrawCurve(const std::vector<CurvePoint>& curve, std::int64_t chosen,
   return RenderCurveImage(curve, chosen, 800, 500, png);
 }
 #else
-std::string DrawPicture(const CliOptions&, PlotTexts&, std::vector<std::string>&) {
+std::string DrawPicture(const CliOptions&, bool, PlotTexts&, std::vector<std::string>&) {
   return "This build draws no pictures (built without Qt).";
 }
 
@@ -123,13 +123,12 @@ std::string StageTarget(std::vector<StagedTarget>& staged, const fs::path& path,
   return {};
 }
 
-std::string StagePlot(const CliOptions& options, std::string_view input_text,
-                      std::string_view output_text, PlotTexts& texts,
+std::string StagePlot(const CliOptions& options, const FileReport& file, PlotTexts& texts,
                       std::vector<StagedTarget>& staged, std::vector<std::string>& notes) {
-  const RunChoices& c = options.request.choices;
-  const HandoffChoices choices{c.datum, c.input_format, c.output_format};
-  texts.all_points = AllPointsText(input_text, choices);
-  texts.selected_points = SelectedPointsText(output_text, choices);
+  const HandoffChoices choices{options.settings.datum, *file.read_format.survey,
+                               *file.write_format.survey};
+  texts.all_points = AllPointsText(file.input_text, choices);
+  texts.selected_points = SelectedPointsText(file.output_text, choices);
   if (!options.plot_dir.empty()) {
     for (const auto& [name, text] : {std::pair{kAllPointsFile, &texts.all_points.text},
                                      std::pair{kSelectedPointsFile, &texts.selected_points.text}}) {
@@ -140,15 +139,18 @@ std::string StagePlot(const CliOptions& options, std::string_view input_text,
     }
   }
   if (options.plot_image.empty()) return {};
-  if (std::string error = DrawPicture(options, texts, notes); !error.empty()) return error;
+  const bool xy_input = file.read_format.survey == InputFormat::AsciiXY;
+  if (std::string error = DrawPicture(options, xy_input, texts, notes); !error.empty()) {
+    return error;
+  }
   return StageTarget(staged, options.plot_image, texts.png,
                      "Plot picture " + options.plot_image + " could not be written.");
 }
 
-std::string StageCurve(const CliOptions& options, const RunOutcome& outcome, CurveTexts& texts,
+std::string StageCurve(const CliOptions& options, const TrackReport& track, CurveTexts& texts,
                        std::vector<StagedTarget>& staged) {
-  if (!outcome.record) return {};
-  const std::vector<CurvePoint> curve = outcome.record->Curve();
+  if (!track.record) return {};
+  const std::vector<CurvePoint> curve = track.record->Curve();
   if (!options.curve.empty()) {
     texts.csv = CurveCsv(curve);
     std::string error = StageTarget(staged, options.curve, texts.csv,
@@ -156,7 +158,7 @@ std::string StageCurve(const CliOptions& options, const RunOutcome& outcome, Cur
     if (!error.empty()) return error;
   }
   if (options.curve_image.empty()) return {};
-  if (std::string error = DrawCurve(curve, outcome.kept, texts.png); !error.empty()) {
+  if (std::string error = DrawCurve(curve, track.statistics.count, texts.png); !error.empty()) {
     return "The curve picture " + options.curve_image + " could not be drawn: " + error + ".";
   }
   return StageTarget(staged, options.curve_image, texts.png,

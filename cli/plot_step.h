@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-#include "run/processing_run.h"
+#include "run/pipeline.h"
 #include "cli/cli_options.h"
 #include "plot/handoff.h"
 #include "trackio/file_io.h"
@@ -30,15 +30,14 @@ struct PlotTexts {
   std::string png;
 };
 
-// The plot of a batch run from the run's texts: the hand-off files for
-// --plot-dir and the picture for --plot-image, staged in `staged` so that
-// they are put in place together with the output file. The picture is
+// The plot of a survey run from the texts of its file: the hand-off files
+// for --plot-dir and the picture for --plot-image, staged in `staged` so
+// that they are put in place together with the output file. The picture is
 // drawn from hand-off files in a private folder of the run (mkdtemp under
 // the temporary directory), removed with them afterwards. Messages the
 // plot window would have shown go to `notes`. Empty, or what failed and
 // where.
-std::string StagePlot(const CliOptions& options, std::string_view input_text,
-                      std::string_view output_text, PlotTexts& texts,
+std::string StagePlot(const CliOptions& options, const FileReport& file, PlotTexts& texts,
                       std::vector<StagedTarget>& staged, std::vector<std::string>& notes);
 
 // The texts the curve's staged files point into; they must outlive them.
@@ -47,10 +46,10 @@ struct CurveTexts {
   std::string png;
 };
 
-// The curve of the run's record for --curve and --curve-image (800 x 500
+// The curve of the track's record for --curve and --curve-image (800 x 500
 // pixels, the run's count marked), staged in `staged`. Empty, or what
 // failed and where.
-std::string StageCurve(const CliOptions& options, const RunOutcome& outcome, CurveTexts& texts,
+std::string StageCurve(const CliOptions& options, const TrackReport& track, CurveTexts& texts,
                        std::vector<StagedTarget>& staged);
 
 }  // namespace oru

@@ -8,11 +8,11 @@ namespace oru {
 namespace {
 
 constexpr std::array<GisFormat, 8> kFormats{{
-    {"gpx", "GPX", ".gpx", "GPX 1.0/1.1: tracks, track segments and routes", true, true},
+    {"gpx", "GPX", ".gpx", "GPX 1.0/1.1: tracks, track segments and routes", true, true, true},
     {"gpkg", "GPKG", ".gpkg", "OGC GeoPackage", true, true},
     {"shp", "ESRI Shapefile", ".shp", "ESRI Shapefile (.shp with .shx, .dbf, .prj)", true, false},
-    {"geojson", "GeoJSON", ".geojson .json", "GeoJSON", true, false},
-    {"kml", "LIBKML", ".kml", "Keyhole Markup Language", true, true},
+    {"geojson", "GeoJSON", ".geojson .json", "GeoJSON", true, false, true},
+    {"kml", "LIBKML", ".kml", "Keyhole Markup Language", true, true, true},
     {"fgb", "FlatGeobuf", ".fgb", "FlatGeobuf", true, false},
     {"csv", "CSV", ".csv",
      "comma-separated values: WKT geometry, or one point a row in longitude/latitude "

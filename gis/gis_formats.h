@@ -16,6 +16,9 @@ struct GisFormat {
   std::string_view description;  // for --list-formats
   bool writable = true;          // false: read only
   bool many_layers = true;       // false: a file holds a single layer
+  // Holds longitudes and latitudes on WGS84 only (GPX; GeoJSON by RFC 7946;
+  // KML): plane coordinates without a CRS would be read back as degrees.
+  bool degrees_only = false;
 };
 
 // Every format, in the order --list-formats prints them.

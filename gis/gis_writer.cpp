@@ -12,7 +12,6 @@
 #include "gis/gdal_support.h"
 #include "gis/gis_formats.h"
 #include "gis/line_parts.h"
-#include "gis/staged_output.h"
 
 namespace oru {
 namespace {
@@ -63,19 +62,11 @@ class ThinnedFileWriter {
 
   GisWriteOutcome Write() {
     GisWriteOutcome outcome;
-    StagedOutput staged(request_.output);
-    if (!staged.Ready()) {
-      outcome.error = "no temporary folder could be made beside the output";
-      return outcome;
-    }
     try {
       source_ = OpenGisDataset(request_.input, *request_.input_format);
       if (!source_) Fail("the input could not be opened again", "GDAL gives no reason");
       const std::vector<LayerPlan> plans = PlanLayers();
-      WriteLayers(plans, staged.StagedPath());
-      if (!staged.Commit(request_.output_format->driver == "ESRI Shapefile")) {
-        throw WriteFailure{"the output could not be put in place"};
-      }
+      WriteLayers(plans, request_.output);
     } catch (const WriteFailure& failure) {
       outcome.error = failure.message;
     }

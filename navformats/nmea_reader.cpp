@@ -7,7 +7,7 @@
 #include <string>
 #include <utility>
 
-#include "geodesy/c_number_scan.h"
+#include "numbertext/c_number_scan.h"
 #include "navformats/civil_time.h"
 #include "trackio/text_lines.h"
 
@@ -321,6 +321,9 @@ NavReadOutcome ReadNmeaTracks(std::string_view text) {
     Fix fix;
     if (!ReadSentence(line, source, fix)) {
       ++outcome.lines_skipped;
+      if (outcome.skipped_lines.size() < kSkippedLinesNamed) {
+        outcome.skipped_lines.push_back(line_number);
+      }
       return true;
     }
     if (!fix.valid) return true;

@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "geodesy/c_number_scan.h"
+#include "numbertext/c_number_scan.h"
 #include "trackio/text_lines.h"
 
 namespace oru {

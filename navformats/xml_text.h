@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "geodesy/c_number_format.h"
+#include "numbertext/c_number_format.h"
 
 namespace oru {
 

@@ -67,4 +67,11 @@ bool ParseDmsLine(std::string_view line, TrackStore& store, std::size_t i);
 // "ASCII  X, Y        [m]", "%lf %lf": X and Y in metres.
 bool ParseXyLine(std::string_view line, TrackStore& store, std::size_t i);
 
+// Slot i < store.size() as an "oru/kvl" line of the signed latitude and
+// longitude (degrees, north and east positive) fills it: the magnitudes with
+// the letters 'N' or 'S' (below 0) and 'E' or 'W', and the degrees, minutes
+// and seconds split from them. For tracks of other formats written in the
+// survey text formats.
+void StoreDegrees(TrackStore& store, std::size_t i, double lat, double lon);
+
 }  // namespace oru

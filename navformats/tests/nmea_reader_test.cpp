@@ -132,6 +132,7 @@ TEST(NmeaReader, EpochsTimesAndTracks) {
       Sentence("GPGLL,5500.000,N,00700.000,E,000001,A") + "\r\n";
   const NavReadOutcome read = ReadNmeaTracks(log);
   EXPECT_EQ(read.lines_skipped, 1);
+  EXPECT_EQ(read.skipped_lines, std::vector<std::int64_t>{5});
   ASSERT_EQ(read.tracks.size(), 2u);
   const NavTrack& a = read.tracks[0];
   EXPECT_EQ(a.label, "no source given");
@@ -148,6 +149,15 @@ TEST(NmeaReader, EpochsTimesAndTracks) {
   EXPECT_EQ(read.tracks[1].label, "source 'B'");
   EXPECT_EQ(read.tracks[1].first_line, 11);
   EXPECT_TRUE(read.tracks[1].times.empty());  // no RMC in its track
+}
+
+// Every line passed over is counted; the first five are named.
+TEST(NmeaReader, NamesTheFirstLinesPassedOver) {
+  std::string log = Sentence("GPGLL,5400.000,N,00700.000,E,000001,A") + "\n";
+  for (int i = 0; i < 7; ++i) log += "noise\n\n";
+  const NavReadOutcome read = ReadNmeaTracks(log);
+  EXPECT_EQ(read.lines_skipped, 7);
+  EXPECT_EQ(read.skipped_lines, (std::vector<std::int64_t>{2, 4, 6, 8, 10}));
 }
 
 // Sentences of one time stamp are one fix where they tell one position at

@@ -55,18 +55,26 @@ TEST(RouteWriters, GpxFileWithTimes) {
             "</gpx>\n");
 }
 
-// Routes are WGS84: ED50 positions are moved. Reference: PROJ 9
-// (gdaltransform, +ellps=intl +towgs84=-87,-98,-121 to WGS84), to 1e-9
-// degree (0.1 mm), far below the eight decimals written.
-TEST(RouteWriters, Ed50PositionsToWgs84) {
-  double lat = 52.5;
-  double lon = 4.5;
-  ASSERT_TRUE(ToWgs84(DatumChoice::Ed50, lat, lon));
-  EXPECT_NEAR(lat, 52.4992174248212, 1e-9);
-  EXPECT_NEAR(lon, 4.49866191339079, 1e-9);
-  const double moved = lat;
-  ASSERT_TRUE(ToWgs84(DatumChoice::Wgs84, lat, lon));
-  EXPECT_EQ(lat, moved);
+// Routes are WGS84: ED50 positions are moved; survey text on ED50 takes
+// WGS84 positions the other way. Reference: PROJ 9 (gdaltransform between
+// +datum=WGS84 and +ellps=intl +towgs84=-87,-98,-121, heights 0), to 1e-9
+// degree (0.1 mm), far below the decimals written.
+TEST(RouteWriters, ShiftsBetweenEd50AndWgs84) {
+  struct Row {
+    DatumChoice from, to;
+    double lat, lon, want_lat, want_lon;
+  };
+  for (const Row& row : {Row{DatumChoice::Ed50, DatumChoice::Wgs84, 52.5, 4.5, 52.4992174248212,
+                             4.49866191339079},
+                         Row{DatumChoice::Wgs84, DatumChoice::Ed50, 52.5, 4.5, 52.5007825402876,
+                             4.50133808628946},
+                         Row{DatumChoice::Wgs84, DatumChoice::Wgs84, 52.5, 4.5, 52.5, 4.5}}) {
+    double lat = row.lat;
+    double lon = row.lon;
+    ASSERT_TRUE(ShiftDatum(row.from, row.to, lat, lon));
+    EXPECT_NEAR(lat, row.want_lat, 1e-9);
+    EXPECT_NEAR(lon, row.want_lon, 1e-9);
+  }
 }
 
 }  // namespace

@@ -337,21 +337,6 @@ TEST(ProcessRun, RunningOutOfMemoryStopsTheRun) {
   EXPECT_EQ(ReadAll(request.output), "earlier output\n");
 }
 
-// The batch command's half of the run writes nothing and hands over the
-// texts that ProcessRun would have written and the plot reads.
-TEST(ProcessRun, PrepareRunWritesNothing) {
-  TempDir dir;
-  const RunRequest request = XyRequest(dir, kFivePoints, kPoints, "3");
-  RecordingObserver observer;
-  std::string output_text;
-  std::string input_text;
-  ASSERT_TRUE(PrepareRun(request, observer, output_text, &input_text).completed);
-  EXPECT_FALSE(std::filesystem::exists(request.output));
-  EXPECT_EQ(input_text, kFivePoints);
-  ASSERT_TRUE(ProcessRun(request, observer).completed);
-  EXPECT_EQ(ReadAll(request.output), output_text);
-}
-
 TEST(ProcessRun, TracksOfOneOrTwoPointsAreWrittenUnchanged) {
   struct Row {
     const char* content;

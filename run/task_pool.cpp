@@ -1,4 +1,4 @@
-#include "cli/task_pool.h"
+#include "run/task_pool.h"
 
 #include <utility>
 

@@ -1,7 +1,7 @@
 // The formatter against glibc's own snprintf (the tests run in the "C"
 // locale): byte-identical texts for every width and precision the track
 // files use and more, on rounding ties, huge, tiny and non-finite values.
-#include "geodesy/c_number_format.h"
+#include "numbertext/c_number_format.h"
 
 #include <gtest/gtest.h>
 

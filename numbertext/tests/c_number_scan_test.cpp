@@ -1,7 +1,7 @@
 // The scanner against glibc's own sscanf (the tests run in the "C" locale):
 // same success, same value to the bit, same characters consumed (read back
 // with %n), on tables of adversarial texts and on generated ones.
-#include "geodesy/c_number_scan.h"
+#include "numbertext/c_number_scan.h"
 
 #include <gtest/gtest.h>
 
@@ -16,7 +16,7 @@
 #include <string_view>
 #include <vector>
 
-#include "geodesy/tests/text_test_support.h"
+#include "numbertext/tests/text_test_support.h"
 
 namespace oru::cscan {
 namespace {

@@ -1,4 +1,4 @@
-#include "geodesy/c_number_scan.h"
+#include "numbertext/c_number_scan.h"
 
 #include <locale.h>
 #include <stdlib.h>

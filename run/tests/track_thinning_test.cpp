@@ -1,18 +1,14 @@
 // The limit on points a track (--max-waypoints) on manoeuvring tracks.
 #include <gtest/gtest.h>
 
-#include "gis/track_thinning.h"
+#include "run/track_thinning.h"
 #include "track/tests/track_shapes.h"
 
 namespace oru {
 namespace {
 
-GisTrack PlaneTrack(const testing::TrackShape& shape) {
-  GisTrack track;
-  track.first = shape.first;
-  track.second = shape.second;
-  track.points = static_cast<std::int64_t>(shape.first.size());
-  return track;
+TrackThinning ThinPlane(const testing::TrackShape& shape, const ThinChoices& choices) {
+  return ThinTrack(shape.first, shape.second, false, DatumChoice::Wgs84, choices, nullptr);
 }
 
 // Capped by deviation, a track keeps the selection that "Number of points"
@@ -28,16 +24,14 @@ TEST(TrackThinning, LimitOnPoints) {
     by_count.method = method;
     by_count.criterion = Criterion::NumberOfPoints;
     by_count.wanted_count = kLimit;
-    GisTrack track = PlaneTrack(shape);
-    const TrackThinning seven = ThinTrack(track, by_count);
+    const TrackThinning seven = ThinPlane(shape, by_count);
 
     ThinChoices tight;
     tight.method = method;
     tight.criterion = Criterion::MaximumDeviation;
     tight.threshold = 0.001;
     tight.max_points = kLimit;
-    track = PlaneTrack(shape);
-    const TrackThinning capped = ThinTrack(track, tight);
+    const TrackThinning capped = ThinPlane(shape, tight);
     EXPECT_TRUE(capped.capped);
     EXPECT_EQ(capped.selected, seven.selected);
     EXPECT_EQ(capped.statistics.largest_deviation, seven.statistics.largest_deviation);
@@ -45,24 +39,20 @@ TEST(TrackThinning, LimitOnPoints) {
 
     ThinChoices exact = tight;
     exact.threshold = seven.statistics.largest_deviation;
-    track = PlaneTrack(shape);
-    exact.max_points = ThinTrack(track, exact).statistics.count;  // the points it needs
-    track = PlaneTrack(shape);
-    const TrackThinning met = ThinTrack(track, exact);
+    exact.max_points = ThinPlane(shape, exact).statistics.count;  // the points it needs
+    const TrackThinning met = ThinPlane(shape, exact);
     EXPECT_FALSE(met.capped);
     EXPECT_EQ(met.statistics.count, exact.max_points);
 
     ThinChoices more = by_count;
     more.wanted_count = 50;
     more.max_points = kLimit;
-    track = PlaneTrack(shape);
-    const TrackThinning limited = ThinTrack(track, more);
+    const TrackThinning limited = ThinPlane(shape, more);
     EXPECT_TRUE(limited.capped);
     EXPECT_EQ(limited.selected, seven.selected);
 
     by_count.max_points = kLimit;
-    track = PlaneTrack(shape);
-    EXPECT_FALSE(ThinTrack(track, by_count).capped);
+    EXPECT_FALSE(ThinPlane(shape, by_count).capped);
   }
 }
 

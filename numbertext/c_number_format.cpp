@@ -1,4 +1,4 @@
-#include "geodesy/c_number_format.h"
+#include "numbertext/c_number_format.h"
 
 #include <bit>
 #include <cassert>

@@ -1,0 +1,147 @@
+#include "cli/run_report.h"
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "cli/cli_options.h"
+
+namespace oru {
+namespace {
+
+std::string JsonString(const std::string& text) {
+  std::string json = "\"";
+  for (const char c : text) {
+    if (c == '"' || c == '\\') {
+      json += '\\';
+      json += c;
+    } else if (static_cast<unsigned char>(c) < 0x20) {
+      static const char kHex[] = "0123456789abcdef";
+      json += "\\u00";
+      json += kHex[(c >> 4) & 0xf];
+      json += kHex[c & 0xf];
+    } else {
+      json += c;
+    }
+  }
+  return json + "\"";
+}
+
+// The statistics object with `keys` (already JSON, each ending in ", ") first.
+std::string JsonLine(const std::string& keys, const StatisticsTexts& texts, SelectionMethod method,
+                     const std::optional<QualityTexts>& quality = std::nullopt) {
+  return "{" + keys + StatisticsJson(texts, method, quality).substr(1);
+}
+
+// "1 track", "2 tracks".
+std::string Count(std::int64_t n, const char* one) {
+  return std::to_string(n) + " " + one + (n == 1 ? "" : "s");
+}
+
+void PrintTrack(const FileReport& file, const TrackReport& track, bool json,
+                SelectionMethod method, std::ostream& out) {
+  const StatisticsTexts texts = FormatStatistics(track.statistics);
+  const bool own_file = !track.own_file.empty();
+  if (!json) {
+    out << file.input.string() << ", " << track.place;
+    if (own_file) out << " (" << track.own_file.string() << ")";
+    out << ":\n" << StatisticsRows(texts);
+    if (track.capped) {
+      out << "Capped at " << track.statistics.count << " points by --max-waypoints: the "
+          << "maximum distance reached is " << texts.max_deviation << " m.\n";
+    }
+    out << '\n';
+    return;
+  }
+  std::string keys = "\"file\": " + JsonString(file.input.string()) +
+                     ", \"track\": " + JsonString(track.place) + ", ";
+  if (own_file) {
+    keys += std::string(file.write_format.IsRtz() ? "\"route_file\"" : "\"track_file\"") + ": " +
+            JsonString(track.own_file.string()) + ", ";
+  }
+  if (file.lines_skipped >= 0) {
+    keys += "\"lines_skipped\": " + std::to_string(file.lines_skipped) + ", ";
+  }
+  if (track.capped) keys += "\"capped\": true, ";
+  out << JsonLine(keys, texts, method,
+                  track.quality ? std::optional(FormatQuality(*track.quality)) : std::nullopt);
+}
+
+// What the file's reading and writing left aside, on `err`.
+void PrintNotes(const FileReport& file, std::ostream& err) {
+  const std::string input = file.input.string();
+  for (const std::string& layer : file.layers_left_out) {
+    err << input << ": left out " << layer << '\n';
+  }
+  if (file.lines_skipped > 0) {
+    err << input << ": " << file.lines_skipped << (file.lines_skipped == 1 ? " line" : " lines")
+        << " passed over: not valid NMEA sentences\n";
+  }
+  const GisSkipped& features = file.features;
+  if (features.points + features.polygons + features.other > 0) {
+    err << input
+        << (file.features_written ? ": not thinned, kept as they are: "
+                                  : ": not tracks, left out of the output: ")
+        << features.points << " point, " << features.polygons << " polygon and "
+        << features.other << " other features\n";
+  }
+}
+
+}  // namespace
+
+int PrintRunReport(const PipelineOutcome& outcome, bool json, SelectionMethod method,
+                   bool summary, std::ostream& out, std::ostream& err) {
+  std::int64_t tracks = 0;
+  std::int64_t lines_skipped = 0;
+  std::vector<std::string> failed;
+  bool usage_only = true;
+  for (const FileReport& file : outcome.files) {
+    if (file.stopped) {
+      err << file.input.string() << ": stopped; nothing was written\n";
+      failed.push_back(file.input.string());
+      continue;
+    }
+    if (file.error) {
+      err << (file.error->kind == ErrorKind::Usage ? "oru-cli: " : file.input.string() + ": ")
+          << CommandLineText(*file.error) << '\n';
+      usage_only = usage_only && file.error->kind == ErrorKind::Usage;
+      failed.push_back(file.input.string());
+      continue;
+    }
+    PrintNotes(file, err);
+    lines_skipped += std::max<std::int64_t>(file.lines_skipped, 0);
+    for (const TrackReport& track : file.tracks) PrintTrack(file, track, json, method, out);
+    tracks += static_cast<std::int64_t>(file.tracks.size());
+  }
+  const std::size_t written = outcome.files.size() - failed.size();
+  if (written > 0) {
+    const StatisticsTexts texts = FormatStatistics(TotalStatistics(outcome));
+    if (json) {
+      std::string failures = "[";
+      for (const std::string& f : failed) {
+        failures += (failures.size() > 1 ? ", " : "") + JsonString(f);
+      }
+      out << JsonLine("\"file\": null, \"track\": null, \"files\": " + std::to_string(written) +
+                          ", \"tracks\": " + std::to_string(tracks) +
+                          ", \"failed\": " + failures +
+                          "], \"lines_skipped\": " + std::to_string(lines_skipped) + ", ",
+                      texts, method);
+    } else {
+      out << "Total of " << Count(tracks, "track") << " in " << Count(written, "file") << ":\n"
+          << StatisticsRows(texts);
+    }
+  }
+  if (outcome.stopped) {
+    err << kRunStoppedMessage << '\n';
+    return 130;
+  }
+  if (failed.empty()) return 0;
+  if (summary) {
+    err << "oru-cli: " << failed.size() << " of " << outcome.files.size() << " files failed:";
+    for (const std::string& f : failed) err << ' ' << f;
+    err << '\n';
+  }
+  return usage_only && written == 0 ? 2 : 1;
+}
+
+}  // namespace oru
