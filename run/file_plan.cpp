@@ -5,6 +5,7 @@
 #include <set>
 #include <string>
 #include <system_error>
+#include <utility>
 
 #include "run/pipeline_job.h"
 #include "trackio/file_io.h"
@@ -208,15 +209,14 @@ std::optional<RunError> CheckTracks(const FileJob& job, const RunContext& contex
   const FileReport& file = job.report;
   std::int64_t tracks = 0;
   for (const JobTrack& track : job.tracks) tracks += track.points > 0 ? 1 : 0;
-  if (file.write_format.survey && !file.read_format.survey) {
-    if (tracks == 0) {
-      return RunError{ErrorKind::BadInput, file.input.string() + " holds no track to thin"};
-    }
-    if (tracks > 1 && context.single) {
-      return Usage(file.input.string() + " holds " + std::to_string(tracks) +
-                       " tracks, and a survey text file holds one",
-                   Remedy::OutputFolder);
-    }
+  // Routes, line features and survey text are made of tracks alone.
+  if (tracks == 0 && WritesFromCoordinates(job)) {
+    return RunError{ErrorKind::BadInput, file.input.string() + " holds no track to thin"};
+  }
+  if (file.write_format.survey && !file.read_format.survey && tracks > 1 && context.single) {
+    return Usage(file.input.string() + " holds " + std::to_string(tracks) +
+                     " tracks, and a survey text file holds one",
+                 Remedy::OutputFolder);
   }
   const char* degrees = DegreesOnlyOutput(file.read_format, file.write_format);
   if (degrees == nullptr || !WritesFromCoordinates(job)) return std::nullopt;

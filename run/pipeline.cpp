@@ -113,7 +113,21 @@ void Thin(FileJob& job, std::size_t t, const RunContext& context) {
   if (job.unthinned.fetch_sub(1) == 1) Write(job, context);
 }
 
-void Write(FileJob& job, const RunContext& context) {
+// What the report does not need goes once a file is written or has failed,
+// so that a batch holds the points of few files at once.
+void Release(FileJob& job, bool keep_tracks) {
+  job.store.reset();
+  job.gis_tracks = {};
+  if (keep_tracks && !job.Failed()) return;
+  for (JobTrack& track : job.tracks) {
+    track.first = {};
+    track.second = {};
+    track.times = {};
+    track.thinned.selected = {};
+  }
+}
+
+void WriteAndCommit(FileJob& job, const RunContext& context) {
   FileReport& file = job.report;
   if (job.out_of_memory) {
     file.error = OutOfMemory((job.tracks.size() == 1 ? "thin the track of " : "thin the tracks of ") +
@@ -143,6 +157,11 @@ void Write(FileJob& job, const RunContext& context) {
   job.pending = PendingOutputs();
 }
 
+void Write(FileJob& job, const RunContext& context) {
+  WriteAndCommit(job, context);
+  Release(job, context.settings.keep_tracks);
+}
+
 // Reads the file, then hands its tracks to the pool before any other file
 // is read; the last track thinned writes the file.
 void Read(FileJob& job, const RunContext& context, TaskPool& pool) {
@@ -156,17 +175,19 @@ void Read(FileJob& job, const RunContext& context, TaskPool& pool) {
   try {
     file.error = ReadInput(job, context);
   } catch (const std::bad_alloc&) {
-    job.tracks.clear();
     file.error = OutOfMemory("read " + file.input.string());
   }
-  if (file.error) return;
-  if (context.StopRequested()) {
-    file.stopped = true;
+  if (!file.error && context.StopRequested()) file.stopped = true;
+  if (job.Failed()) {
+    Release(job, false);
     return;
   }
   file.error = CheckTracks(job, context);
   if (!file.error) file.error = context.value_error;
-  if (file.error) return;
+  if (file.error) {
+    Release(job, false);
+    return;
+  }
   std::vector<std::size_t> to_thin;
   for (std::size_t t = 0; t < job.tracks.size(); ++t) {
     if (job.tracks[t].points > 0) to_thin.push_back(t);

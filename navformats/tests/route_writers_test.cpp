@@ -11,7 +11,7 @@ namespace {
 
 Route TwoWaypoints() {
   Route route;
-  route.name = "Line <A&B>";
+  route.name = "Line <A&B> S\xFC" "d\x01";  // a P1/90 line name in Latin-1, a control
   route.lat = {52.5, -0.000000001};
   route.lon = {4.123456789, 180.0};  // +180 is written as -180
   return route;
@@ -21,7 +21,7 @@ TEST(RouteWriters, RtzFile) {
   EXPECT_EQ(RtzText(TwoWaypoints(), LegGeometry::Loxodrome),
             "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
             "<route xmlns=\"http://www.cirm.org/RTZ/1/1\" version=\"1.1\">\n"
-            "  <routeInfo routeName=\"Line &lt;A&amp;B&gt;\"/>\n"
+            "  <routeInfo routeName=\"Line &lt;A&amp;B&gt; S\xC3\xBC" "d \"/>\n"
             "  <waypoints>\n"
             "    <waypoint id=\"1\">\n"
             "      <position lat=\"52.50000000\" lon=\"4.12345679\"/>\n"
@@ -42,7 +42,7 @@ TEST(RouteWriters, GpxFileWithTimes) {
             "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
             "<gpx xmlns=\"http://www.topografix.com/GPX/1/1\" version=\"1.1\" creator=\"ORU\">\n"
             "  <rte>\n"
-            "    <name>Line &lt;A&amp;B&gt;</name>\n"
+            "    <name>Line &lt;A&amp;B&gt; S\xC3\xBC" "d </name>\n"
             "    <rtept lat=\"52.50000000\" lon=\"4.12345679\"/>\n"
             "    <rtept lat=\"-0.00000000\" lon=\"-180.00000000\"/>\n"
             "  </rte>\n"

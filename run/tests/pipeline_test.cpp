@@ -91,6 +91,19 @@ fs::path GpxFile(const TempDir& dir) {
   return dir.Write("handheld.gpx", gpx + "</gpx>\n");
 }
 
+PipelineSettings Settings(const fs::path& input, const fs::path& output);
+PipelineOutcome RunOf(const PipelineSettings& settings);
+
+// A GeoPackage of the survey track, every point of it.
+fs::path GeoPackageFile(const TempDir& dir) {
+  PipelineSettings settings = Settings(SurveyFile(dir, "made.txt", "oru"), dir.path() / "in.gpkg");
+  settings.criterion = Criterion::NumberOfPoints;
+  settings.value = "2000000000";
+  EXPECT_FALSE(RunOf(settings).files[0].error);
+  fs::remove(settings.inputs[0]);
+  return settings.output;
+}
+
 PipelineSettings Settings(const fs::path& input, const fs::path& output) {
   PipelineSettings settings;
   settings.inputs = {input};
@@ -192,6 +205,7 @@ TEST_P(PipelineRoundTrip, WritesTheKeptPointsOfEveryTrack) {
   TempDir dir;
   const std::string input = row.input;
   const fs::path in = input == "gpx"                       ? GpxFile(dir)
+                      : input == "gpkg"                      ? GeoPackageFile(dir)
                       : input.find('/') != std::string::npos ? Source(row.input)
                                                              : SurveyFile(dir, "in.txt", row.input);
   PipelineSettings settings = Settings(in, std::string(row.output).empty() ? fs::path()
@@ -266,6 +280,8 @@ INSTANTIATE_TEST_SUITE_P(
                   "kel", 8.4e-5, 2, DatumChoice::Ed50},
         RoundTrip{"GpxToGeoPackage", "gpx", "out.gpkg", NoChoice, "gpkg", 1e-12, 2,
                   DatumChoice::Wgs84, "4326"},
+        RoundTrip{"GeoPackageToAscii", "gpkg", "out.txt",
+                  [](PipelineSettings& s) { s.output_format = "ascii"; }, "dms", 1.4e-6, 1},
         RoundTrip{"NmeaToOru", "data/samples/survey_run.nmea", "out.txt", NoChoice, "oru", 5e-7, 1},
         RoundTrip{"NmeaToAscii", "data/samples/survey_run.nmea", "out.txt",
                   [](PipelineSettings& s) { s.output_format = "ascii"; }, "dms", 1.4e-6, 1},

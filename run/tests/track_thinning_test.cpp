@@ -13,7 +13,8 @@ TrackThinning ThinPlane(const testing::TrackShape& shape, const ThinChoices& cho
 
 // Capped by deviation, a track keeps the selection that "Number of points"
 // makes of the limit, and reports the deviation it reached; a threshold met
-// within the limit, or asked for fewer points than it, is not capped.
+// with exactly the limit's points, or asked for fewer points than it, is not
+// capped.
 TEST(TrackThinning, LimitOnPoints) {
   for (const SelectionMethod method : {SelectionMethod::DouglasPeucker, SelectionMethod::Optimal})
   for (const testing::TrackShape& shape : testing::ManoeuvringTracks()) {
@@ -36,11 +37,12 @@ TEST(TrackThinning, LimitOnPoints) {
     EXPECT_EQ(capped.statistics.largest_deviation, seven.statistics.largest_deviation);
     EXPECT_GT(capped.statistics.largest_deviation, tight.threshold);
 
-    ThinChoices loose = tight;
-    loose.threshold = seven.statistics.largest_deviation * 2.0;
-    const TrackThinning within = ThinPlane(shape, loose);
-    EXPECT_FALSE(within.capped);
-    EXPECT_LE(within.statistics.count, kLimit);
+    ThinChoices exact = tight;
+    exact.threshold = seven.statistics.largest_deviation;
+    exact.max_points = ThinPlane(shape, exact).statistics.count;  // the points it needs
+    const TrackThinning met = ThinPlane(shape, exact);
+    EXPECT_FALSE(met.capped);
+    EXPECT_EQ(met.statistics.count, exact.max_points);
 
     ThinChoices more = by_count;
     more.wanted_count = 50;
