@@ -39,6 +39,15 @@ class Result:
         its search proved); ``""`` otherwise.
 
     The figures are those oru-cli prints, unrounded.
+
+    Examples
+    --------
+    >>> import oru
+    >>> result = oru.thin_xy([0, 10, 20, 30, 40], [0, 0.5, 3, 0.2, 0], points=3)
+    >>> result
+    <oru.Result: 3 of 5 points kept, max_deviation 1.286 m, length 40.707 m -> 40.447 m>
+    >>> result.indices, result.points_after
+    (array([0, 2, 4]), 3)
     """
 
     __slots__ = ("indices",) + FIGURES
@@ -87,6 +96,15 @@ class Curve:
         Metres: the largest deviation left with that many points.
     length : numpy.ndarray of float64
         Metres: the length of the thinned line with that many points.
+
+    Examples
+    --------
+    >>> import oru
+    >>> curve = oru.curve_xy([0, 10, 20, 30, 40], [0, 0.5, 3, 0.2, 0])
+    >>> curve
+    <oru.Curve: 2 to 5 points, max_deviation 3.000 m to 0.000 m>
+    >>> int(curve.points[curve.max_deviation <= 1.0][0])
+    4
     """
 
     __slots__ = ("points", "max_deviation", "length")
