@@ -26,7 +26,7 @@ run --points 25 --plot-image "$out/plot.png" --plot-size 320x240 \
 run --input-format dms --output-format kel --max-deviation 2 "$samples/survey_line_dms.txt" "$out/kel.txt"
 run --max-deviation 5 --max-waypoints 50 "$samples/survey_run.nmea" "$out/run.rtz" 2>/dev/null
 run --points 10 "$samples/survey_lines.p190" "$out/lines.gpx"
-run --p190-grid --max-deviation 1 "$samples/survey_lines.p190" "$out/lines.geojson"
+run --p190-grid --crs EPSG:32631 --max-deviation 1 "$samples/survey_lines.p190" "$out/lines.geojson"
 for f in xy.txt oru.txt kel.txt plot.png run.rtz lines.gpx lines.geojson; do
   [ -s "$out/$f" ] || { echo "no $f from the packaged oru-cli" >&2; exit 1; }
 done
