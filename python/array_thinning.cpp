@@ -39,7 +39,8 @@ ArrayTrack TrackOf(const Coordinates& first, const Coordinates& second, bool geo
   if (first.ndim() != 1 || second.ndim() != 1 || first.size() != second.size()) {
     ThrowInputError("the coordinates are two one-dimensional arrays of equal length");
   }
-  if (datum != static_cast<int>(DatumChoice::Wgs84) && datum != static_cast<int>(DatumChoice::Ed50)) {
+  if (datum != static_cast<int>(DatumChoice::Wgs84) &&
+      datum != static_cast<int>(DatumChoice::Ed50)) {
     ThrowInputError("unknown datum " + std::to_string(datum));
   }
   return {first.data(), second.data(), static_cast<std::size_t>(first.size()), geographic,

@@ -1,5 +1,6 @@
 #include "python/crs_frame.h"
 
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -29,8 +30,9 @@ class CrsFrame {
     OGRSpatialReference srs;
     srs.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
     CPLErrorReset();
-    if (srs.SetFromUserInput(crs.c_str(), OGRSpatialReference::SET_FROM_USER_INPUT_LIMITATIONS_get()) !=
-        OGRERR_NONE) {
+    // WKT or a code, never a file or a URL.
+    const CSLConstList limits = OGRSpatialReference::SET_FROM_USER_INPUT_LIMITATIONS_get();
+    if (srs.SetFromUserInput(crs.c_str(), limits) != OGRERR_NONE) {
       ThrowInputError("the CRS cannot be read: " + GdalReason("GDAL does not know it"));
     }
     std::string error;
