@@ -12,7 +12,9 @@ as bench/make_xy_track.py makes it), thinned to 10,000 points, against:
     memory comes from the same kind of allocator arena).
 Every measure is taken ROUNDS times, interleaved, and reported as its
 median; every ratio comes from the same run. The machine's load is printed
-before and after: measure when it is low.
+before and after: measure when it is low. The module and the engine are
+also timed in processor seconds of their thread, which others' work on a
+shared machine disturbs less than wall seconds.
 
     PYTHONPATH=build/python /usr/bin/python3 bench/python_bench.py [ROUNDS]
 
@@ -61,12 +63,21 @@ def timed_with_cpu(work):
     return seconds, time.process_time() - cpu
 
 
+def timed_on_thread(work):
+    """Wall seconds and processor seconds of this thread."""
+    cpu = time.thread_time()
+    seconds, result = timed(work)
+    return seconds, time.thread_time() - cpu, result
+
+
 def engine_seconds(program, arrays):
-    """The seconds of the engine's second run, and the points kept."""
+    """The wall and processor seconds of the engine's second run, and the
+    points kept."""
     done = subprocess.run([program, arrays, str(KEPT), "2"], capture_output=True, text=True,
                           check=True)
     lines = done.stdout.split("\n")
-    return float(lines[1]), int(lines[2].split()[1])
+    wall, cpu = map(float, lines[1].split())
+    return wall, cpu, int(lines[2].split()[1])
 
 
 def on_threads(*work):
@@ -76,6 +87,17 @@ def on_threads(*work):
         t.start()
     for t in threads:
         t.join()
+
+
+def loop_turns_beside_a_thinning(x, y):
+    """Turns of a Python loop on this thread while another thread thins:
+    a few at most if the thinning held the GIL."""
+    thread = threading.Thread(target=oru.thin_xy, args=(x, y), kwargs={"points": KEPT})
+    turns = 0
+    thread.start()
+    while thread.is_alive():
+        turns += 1
+    return turns
 
 
 def load():
@@ -93,18 +115,21 @@ def main():
     tolerance = reached.max_deviation
     print(f"machine: {os.cpu_count()} CPUs; shapely {shapely.__version__}, numpy {np.__version__}")
     print(f"load before: {load()}")
-    times = {key: [] for key in ("module", "engine", "module_tol", "simplify_dp", "simplify_topo",
-                                 "one_thread", "two_threads", "two_threads_cpu")}
+    times = {key: [] for key in ("module", "module_cpu", "engine", "engine_cpu", "module_tol",
+                                 "simplify_dp", "simplify_topo", "one_thread", "two_threads",
+                                 "two_threads_cpu", "loop_turns")}
     kept = {}
     with tempfile.TemporaryDirectory() as work:
         arrays = os.path.join(work, "track.f64")
         np.concatenate((x, y)).tofile(arrays)
         for _ in range(rounds):
-            seconds, result = timed(lambda: oru.thin_xy(x, y, points=KEPT))
+            seconds, cpu, result = timed_on_thread(lambda: oru.thin_xy(x, y, points=KEPT))
             times["module"].append(seconds)
+            times["module_cpu"].append(cpu)
             kept["module"] = result.points_after
-            seconds, kept["engine"] = engine_seconds(program, arrays)
+            seconds, cpu, kept["engine"] = engine_seconds(program, arrays)
             times["engine"].append(seconds)
+            times["engine_cpu"].append(cpu)
             seconds, result = timed(lambda: oru.thin_xy(x, y, max_deviation=tolerance))
             times["module_tol"].append(seconds)
             kept["module_tol"] = result.points_after
@@ -119,12 +144,15 @@ def main():
                 lambda: oru.thin_xy(x, y, points=KEPT), lambda: oru.thin_xy(*other, points=KEPT)))
             times["two_threads"].append(seconds)
             times["two_threads_cpu"].append(cpu)
+            times["loop_turns"].append(loop_turns_beside_a_thinning(x, y))
     print(f"load after: {load()}")
     m = {key: statistics.median(values) for key, values in times.items()}
     print(f"\n{POINTS} points to {KEPT}, medians of {rounds} rounds:")
     print(f"  oru.thin_xy(points={KEPT})          {m['module']:.3f} s  ({kept['module']} kept)")
     print(f"  C++ engine, same arrays           {m['engine']:.3f} s  ({kept['engine']} kept)"
           f"  -> module / engine = {m['module'] / m['engine']:.3f}")
+    print(f"  processor seconds: module {m['module_cpu']:.3f} s, engine {m['engine_cpu']:.3f} s"
+          f"  -> module / engine = {m['module_cpu'] / m['engine_cpu']:.3f}")
     print(f"\nat the tolerance those points reach, {tolerance:.3f} m:")
     print(f"  oru.thin_xy(max_deviation=...)    {m['module_tol']:.3f} s  ({kept['module_tol']} kept)")
     for key, name in (("simplify_dp", "preserve_topology=False"),
@@ -138,6 +166,7 @@ def main():
     # Near 2 when both threads ran at once (the GIL released), whatever
     # else the machine was doing.
     print(f"  two threads: processor / wall seconds {m['two_threads_cpu'] / m['two_threads']:.2f}")
+    print(f"  turns of a Python loop beside one thinning thread: {m['loop_turns']:.0f}")
 
 
 if __name__ == "__main__":
