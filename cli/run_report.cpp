@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "cli/cli_options.h"
+#include "run/file_notes.h"
 
 namespace oru {
 namespace {
@@ -67,26 +68,6 @@ void PrintTrack(const FileReport& file, const TrackReport& track, bool json,
                   track.quality ? std::optional(FormatQuality(*track.quality)) : std::nullopt);
 }
 
-// What the file's reading and writing left aside, on `err`.
-void PrintNotes(const FileReport& file, std::ostream& err) {
-  const std::string input = file.input.string();
-  for (const std::string& layer : file.layers_left_out) {
-    err << input << ": left out " << layer << '\n';
-  }
-  if (file.lines_skipped > 0) {
-    err << input << ": " << file.lines_skipped << (file.lines_skipped == 1 ? " line" : " lines")
-        << " passed over: not valid NMEA sentences\n";
-  }
-  const GisSkipped& features = file.features;
-  if (features.points + features.polygons + features.other > 0) {
-    err << input
-        << (file.features_written ? ": not thinned, kept as they are: "
-                                  : ": not tracks, left out of the output: ")
-        << features.points << " point, " << features.polygons << " polygon and "
-        << features.other << " other features\n";
-  }
-}
-
 }  // namespace
 
 int PrintRunReport(const PipelineOutcome& outcome, bool json, SelectionMethod method,
@@ -108,7 +89,7 @@ int PrintRunReport(const PipelineOutcome& outcome, bool json, SelectionMethod me
       failed.push_back(file.input.string());
       continue;
     }
-    PrintNotes(file, err);
+    for (const std::string& note : FileNotes(file)) err << note << '\n';
     lines_skipped += std::max<std::int64_t>(file.lines_skipped, 0);
     for (const TrackReport& track : file.tracks) PrintTrack(file, track, json, method, out);
     tracks += static_cast<std::int64_t>(file.tracks.size());

@@ -52,47 +52,6 @@ TrackFrame FrameOfCsvLayer(OGRLayer& layer, LayerRole role) {
   return frame;
 }
 
-// Turns the X, Y read into `track` (held in first, second) into the engine's
-// coordinates, or says why it cannot.
-std::optional<std::string> ToEngineCoordinates(const TrackFrame& frame, GisTrack& track) {
-  std::vector<double>& x = track.first;
-  std::vector<double>& y = track.second;
-  const std::size_t n = x.size();
-  if (frame.to_wgs84) {
-    std::vector<int> success(n, FALSE);
-    CPLErrorReset();
-    if (n > 0 && !frame.to_wgs84->Transform(n, x.data(), y.data(), nullptr, success.data())) {
-      for (std::size_t i = 0; i < n; ++i) {
-        if (!success[i]) {
-          return "point " + std::to_string(i + 1) +
-                 ": no transformation to WGS 84: " + GdalReason("outside the CRS's area");
-        }
-      }
-    }
-  }
-  if (!frame.geographic) {
-    for (std::size_t i = 0; i < n; ++i) {
-      x[i] *= frame.metres_per_unit;
-      y[i] *= frame.metres_per_unit;
-    }
-    return std::nullopt;
-  }
-  // first: latitude, second: longitude.
-  if (frame.to_wgs84 || !frame.latitude_first) std::swap(x, y);
-  track.datum = frame.datum;
-  // The geodesy library measures only latitudes within +-90 and longitudes
-  // within +-180 degrees; the checks fail on NaN too.
-  for (std::size_t i = 0; i < n; ++i) {
-    if (!(track.first[i] >= -90.0 && track.first[i] <= 90.0)) {
-      return "point " + std::to_string(i + 1) + ": latitude out of range.";
-    }
-    if (!(track.second[i] >= -180.0 && track.second[i] <= 180.0)) {
-      return "point " + std::to_string(i + 1) + ": longitude out of range.";
-    }
-  }
-  return std::nullopt;
-}
-
 GisTrack NewTrack(OGRLayer& layer, const OGRFeature& feature, std::int64_t number, int part,
                   const TrackFrame& frame) {
   GisTrack track;
@@ -164,10 +123,11 @@ bool ReadLayer(OGRLayer& layer, LayerRole role, bool csv, GisReadOutcome& outcom
   for (std::size_t i = first_track; i < outcome.tracks.size(); ++i) {
     GisTrack& track = outcome.tracks[i];
     track.points = static_cast<std::int64_t>(track.first.size());
-    if (auto refusal = ToEngineCoordinates(*frame, track)) {
+    if (auto refusal = ToEngineCoordinates(*frame, track.first, track.second)) {
       outcome.error = TrackPlace(track) + ": " + *refusal;
       return false;
     }
+    track.datum = frame->datum;
     if (track.points == 0) ++outcome.skipped.empty_lines;
   }
   return true;

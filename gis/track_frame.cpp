@@ -3,8 +3,10 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 #include <cpl_conv.h>
+#include <cpl_error.h>
 
 #include "gis/gdal_support.h"
 
@@ -116,6 +118,41 @@ std::optional<TrackFrame> FrameOfCrs(const OGRSpatialReference* srs, std::string
     return std::nullopt;
   }
   return frame;
+}
+
+std::optional<std::string> ToEngineCoordinates(const TrackFrame& frame, std::vector<double>& x,
+                                               std::vector<double>& y) {
+  const std::size_t n = x.size();
+  if (frame.to_wgs84) {
+    std::vector<int> success(n, FALSE);
+    CPLErrorReset();
+    if (n > 0 && !frame.to_wgs84->Transform(n, x.data(), y.data(), nullptr, success.data())) {
+      for (std::size_t i = 0; i < n; ++i) {
+        if (!success[i]) {
+          return "point " + std::to_string(i + 1) +
+                 ": no transformation to WGS 84: " + GdalReason("outside the CRS's area");
+        }
+      }
+    }
+  }
+  if (!frame.geographic) {
+    for (std::size_t i = 0; i < n; ++i) {
+      x[i] *= frame.metres_per_unit;
+      y[i] *= frame.metres_per_unit;
+    }
+    return std::nullopt;
+  }
+  // x: latitude, y: longitude. The checks fail on NaN too.
+  if (frame.to_wgs84 || !frame.latitude_first) std::swap(x, y);
+  for (std::size_t i = 0; i < n; ++i) {
+    if (!(x[i] >= -90.0 && x[i] <= 90.0)) {
+      return "point " + std::to_string(i + 1) + ": latitude out of range.";
+    }
+    if (!(y[i] >= -180.0 && y[i] <= 180.0)) {
+      return "point " + std::to_string(i + 1) + ": longitude out of range.";
+    }
+  }
+  return std::nullopt;
 }
 
 }  // namespace oru

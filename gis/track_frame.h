@@ -3,6 +3,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include <ogr_spatialref.h>
 
@@ -32,5 +33,15 @@ struct TrackFrame {
 // Nothing, with `error` set, for geocentric CRSs and CRSs that PROJ cannot
 // transform.
 std::optional<TrackFrame> FrameOfCrs(const OGRSpatialReference* srs, std::string& error);
+
+// Turns the coordinates of one line, as the data holds them in the frame's
+// CRS (x and y), into the engine's, in place: x becomes the latitudes and y
+// the longitudes in degrees (transformed to WGS84 where the frame says so),
+// or both X and Y in metres. Nothing when every point can be measured, else
+// why the first one cannot ("point 5: latitude out of range.", 1-based):
+// the geodesy library measures only latitudes within +-90 and longitudes
+// within +-180 degrees.
+std::optional<std::string> ToEngineCoordinates(const TrackFrame& frame, std::vector<double>& x,
+                                               std::vector<double>& y);
 
 }  // namespace oru
