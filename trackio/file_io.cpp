@@ -272,15 +272,23 @@ bool CommitStagedFiles(const std::filesystem::path& staging, const std::filesyst
   return ok;
 }
 
-bool SameFile(const fs::path& a, const fs::path& b) {
+FileIdentity IdentityOf(const fs::path& path) {
+  FileIdentity identity;
+  struct stat st {};
+  if (::stat(path.c_str(), &st) == 0) {
+    identity.exists = true;
+    identity.device = st.st_dev;
+    identity.inode = st.st_ino;
+    return identity;
+  }
   std::error_code ec;
-  if (fs::equivalent(a, b, ec)) return true;
-  const auto ca = fs::weakly_canonical(a, ec);
-  if (ec) return false;
-  const auto cb = fs::weakly_canonical(b, ec);
-  if (ec) return false;
-  return ca == cb;
+  const fs::path absolute = fs::absolute(LinkTarget(path), ec);
+  const fs::path resolved = fs::weakly_canonical(absolute, ec);
+  identity.path = (ec ? absolute : resolved).lexically_normal().string();
+  return identity;
 }
+
+bool SameFile(const fs::path& a, const fs::path& b) { return IdentityOf(a) == IdentityOf(b); }
 
 bool PathHasExtension(const fs::path& path, std::string_view extensions) {
   const std::string extension = path.extension().string();

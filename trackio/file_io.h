@@ -1,5 +1,7 @@
 #pragma once
 
+#include <compare>
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -92,8 +94,21 @@ std::filesystem::path LinkTarget(const std::filesystem::path& path);
 // False when a rename fails; `staging` is removed with what was left in it.
 bool CommitStagedFiles(const std::filesystem::path& staging, const std::filesystem::path& path);
 
-// True when the two names lead to the same file (through links, hard links
-// and any spelling), or to the same place when neither exists yet.
+// Which file a name stands for: an existing one by its device and inode,
+// so that symbolic links, hard links and every spelling of its name agree;
+// a name that does not exist yet by the absolute path it would be created
+// at, with symbolic links (a dangling one too) and "." and ".." resolved
+// ("new.txt", "./new.txt", "d/../new.txt" and "$PWD/new.txt" are one).
+struct FileIdentity {
+  bool exists = false;
+  std::uint64_t device = 0;
+  std::uint64_t inode = 0;
+  std::string path;  // new names only
+  auto operator<=>(const FileIdentity&) const = default;
+};
+FileIdentity IdentityOf(const std::filesystem::path& path);
+
+// Whether the two names lead to the same file, or to the same new file.
 bool SameFile(const std::filesystem::path& a, const std::filesystem::path& b);
 
 // Whether the extension of `path` is one of `extensions` (blank-separated,

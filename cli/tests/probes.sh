@@ -80,6 +80,14 @@ check "and stays as it was" cmp -s in.txt D/AllePunten.dat
 run --plot-dir D in.txt D/Selectie.dat
 check "a plot file is not the output" [ "$status" = 1 -a ! -e D/Selectie.dat ]
 check "the input is intact" cmp -s "$sample" in.txt
+# One new file under two spellings is one file.
+for pair in "--curve d2/../new.txt|new.txt" "--curve ./c.csv --curve-image c.csv|new.txt" \
+            "--plot-image p.png --curve-image $PWD/p.png|new.txt"; do
+  mkdir -p d2
+  # shellcheck disable=SC2086
+  run ${pair%|*} in.txt "${pair#*|}"
+  check "refused: $pair" [ "$status" = 1 -a ! -e new.txt -a ! -e c.csv -a ! -e p.png ]
+done
 
 # 3. The picture is drawn in a private folder; nothing else in the
 # temporary directory is touched.

@@ -144,6 +144,48 @@ TEST_F(FileIoTest, AFifoIsWrittenNotReplaced) {
   EXPECT_TRUE(fs::is_fifo(fifo));
 }
 
+// Two names of one file, existing or new, are one file however spelled; a
+// clash between an output and a side file hides behind such spellings.
+struct Spelling {
+  const char* a;  // relative to the test's folder, which is the working one;
+  const char* b;  // "$/" stands for the folder's absolute name
+  bool same;
+};
+void PrintTo(const Spelling& s, std::ostream* os) { *os << s.a << " and " << s.b; }
+
+class SameFileTest : public FileIoTest, public ::testing::WithParamInterface<Spelling> {};
+
+TEST_P(SameFileTest, ComparesIdentitiesAndResolvedNames) {
+  fs::create_directory(dir_ / "d");
+  Write("old.txt", "x");
+  fs::create_hard_link(dir_ / "old.txt", dir_ / "hard.txt");
+  fs::create_symlink("old.txt", dir_ / "link.txt");
+  fs::create_symlink("made.txt", dir_ / "dangling");
+  fs::create_symlink("d", dir_ / "dl");
+  auto named = [&](std::string name) {
+    return name.starts_with("$/") ? (dir_ / name.substr(2)) : fs::path(name);
+  };
+  const fs::path before = fs::current_path();
+  fs::current_path(dir_);
+  const bool same = SameFile(named(GetParam().a), named(GetParam().b));
+  fs::current_path(before);
+  EXPECT_EQ(same, GetParam().same) << GetParam().a << " and " << GetParam().b;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    FileIo, SameFileTest,
+    ::testing::Values(
+        // New names: a relative one against the same made absolute or
+        // walked through a folder and back (once taken as two files).
+        Spelling{"./new.txt", "new.txt", true}, Spelling{"d/../new.txt", "new.txt", true},
+        Spelling{"$/new.txt", "new.txt", true}, Spelling{"dl/new.txt", "d/new.txt", true},
+        Spelling{"dangling", "made.txt", true},  // the file the link would create
+        Spelling{"new.txt", "New.txt", false}, Spelling{"new.txt", "d/new.txt", false},
+        // Existing files: hard and symbolic links; an existing file is never
+        // a new one.
+        Spelling{"hard.txt", "$/old.txt", true}, Spelling{"link.txt", "./old.txt", true},
+        Spelling{"old.txt", "d/old.txt", false}, Spelling{"dangling", "old.txt", false}));
+
 // A process ended by SIGINT, SIGTERM or SIGHUP takes its registered
 // temporaries with it and still ends by that signal.
 TEST_F(FileIoTest, SignalsRemoveRegisteredTemporaries) {
