@@ -81,6 +81,25 @@ class ToWgs84 {
   std::unique_ptr<ProjectedCrs> crs_;  // of this writer alone: PROJ's are not shared
 };
 
+// The staged output of a GIS format for GDAL's driver to write.
+StagedOutput& StageGisOutput(FileJob& job) {
+  std::optional<RunError> error;
+  StagedOutput* staged = job.pending.AddFolder(job.report.output, *job.report.write_format.gis, error);
+  Take(std::move(error));
+  return *staged;
+}
+
+// A GIS output is whole only when the driver said nothing went wrong and
+// no write, sync or close of its files failed; a failed write (a full
+// disk) is said with the system's reason, which the driver may not know.
+void CheckWritten(const FileJob& job, const StagedOutput& staged, std::string driver_error) {
+  if (const int error = staged.WriteError()) {
+    throw WriteFailure{
+        RunError{ErrorKind::File, OutputNotWrittenMessage(job.report.output), error}};
+  }
+  if (!driver_error.empty()) Fail(ErrorKind::File, std::move(driver_error));
+}
+
 // Routes are named after the input file, followed by the track's place
 // when there are several.
 Route RouteOf(const FileJob& job, const JobTrack& track, const ToWgs84& to_wgs84) {
@@ -144,43 +163,34 @@ void WriteLineFeatures(FileJob& job) {
     }
   }
   const GisFormat& format = *job.report.write_format.gis;
-  std::optional<RunError> error;
-  StagedOutput* staged =
-      job.pending.AddFolder(job.report.output, format.driver == "ESRI Shapefile", error);
-  Take(std::move(error));
+  StagedOutput& staged = StageGisOutput(job);
   GisLinesRequest request;
-  request.output = staged->StagedPath().string();
+  request.output = staged.GdalPath();
   request.format = &format;
   request.layer = Stem(job.report.input);
   request.geographic = job.tracks.front().geographic;
   request.datum = job.tracks.front().datum;
   request.plane_epsg = job.tracks.front().plane_epsg;
   request.lines = &lines;
-  if (std::string failed = WriteGisLines(request); !failed.empty()) {
-    Fail(ErrorKind::File, std::move(failed));
-  }
+  CheckWritten(job, staged, WriteGisLines(request));
 }
 
 // The input file again in a GIS format, with only the kept vertices.
 void WriteGisCopy(FileJob& job) {
   std::vector<std::vector<std::int64_t>> kept(job.tracks.size());
   for (std::size_t t = 0; t < kept.size(); ++t) kept[t] = std::move(job.tracks[t].thinned.selected);
-  const GisFormat& format = *job.report.write_format.gis;
-  std::optional<RunError> error;
-  StagedOutput* staged =
-      job.pending.AddFolder(job.report.output, format.driver == "ESRI Shapefile", error);
-  Take(std::move(error));
+  StagedOutput& staged = StageGisOutput(job);
   GisWriteRequest request;
   request.input = job.report.input.string();
   request.input_format = job.report.read_format.gis;
-  request.output = staged->StagedPath().string();
-  request.output_format = &format;
+  request.output = staged.GdalPath();
+  request.output_format = job.report.write_format.gis;
   request.tracks = &job.gis_tracks;
   request.kept = &kept;
   GisWriteOutcome written = WriteThinnedGisFile(request);
   job.report.layers_left_out = std::move(written.left_out);
   for (std::size_t t = 0; t < kept.size(); ++t) job.tracks[t].thinned.selected = std::move(kept[t]);
-  if (!written.error.empty()) Fail(ErrorKind::File, std::move(written.error));
+  CheckWritten(job, staged, std::move(written.error));
 }
 
 // The survey text of one track: survey input as it was read, other tracks

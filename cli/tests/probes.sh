@@ -16,7 +16,8 @@ sample="$source_dir/data/samples/survey_line_xy.txt"
 
 work="$(mktemp -d)"
 chmod 755 "$work"  # another user's probes read from here
-trap 'rm -rf "$work"' EXIT
+mounted=""  # small file systems of the probes, unmounted at the end
+trap 'for m in $mounted; do umount "$m"; done; rm -rf "$work"' EXIT
 passed=0
 failed=0
 skipped=0
@@ -64,6 +65,74 @@ if [ "$(id -u)" = 0 ]; then
   check "its message" said "Output file full could not be written. No space left on device."
 else
   skip "making device nodes needs root"
+fi
+
+# 1b. GIS files and routes onto devices and FIFOs: written there, never
+# replaced; a full device fails with the reason; a Shapefile, several
+# files, cannot go to one.
+begin gis-devices
+geo="$source_dir/data/samples/survey_line_oru.txt"
+if [ "$(id -u)" = 0 ]; then
+  for format in gpx gpkg kml geojson fgb csv rtz; do
+    rm -f null full && mknod null c 1 3 && mknod full c 1 7
+    "$cli" --output-format "$format" "$geo" null >std.out 2>std.err
+    status=$?
+    check "$format onto a device stays a device" [ "$status" = 0 -a -c null ]
+    "$cli" --output-format "$format" "$geo" full >std.out 2>std.err
+    status=$?
+    check "$format onto a full device fails" [ "$status" = 1 -a -c full ]
+    check "$format: its message" grep -q "^Output file full could not be written. No space left on device.$" std.err
+  done
+  "$cli" --output-format shp "$geo" null >std.out 2>std.err
+  status=$?
+  check "a Shapefile onto a device is refused" [ "$status" = 1 -a -c null ]
+else
+  skip "making device nodes needs root"
+fi
+mkfifo fifo
+timeout 20 cat fifo > from-fifo &
+timeout 20 "$cli" --output-format kml "$geo" fifo >std.out 2>std.err
+status=$?
+wait
+check "a KML output into a FIFO" [ "$status" = 0 -a -p fifo ]
+check "holds the KML" grep -q "<kml" from-fifo
+check "no temporary is left" no_temporaries
+
+# 1c. A full file system: an output that does not fit fails with the
+# reason, leaves the earlier one as it was and nothing half-written; a
+# batch that fills the folder writes whole files or none.
+begin full-disk
+mkdir small
+if [ "$(id -u)" = 0 ] && mount -t tmpfs -o size=64k oru-probe small 2>/dev/null; then
+  mounted="$PWD/small"
+  head -c 56000 /dev/zero > small/filler  # 8 KiB left: less than any output below
+  for format in gpx gpkg shp kml geojson fgb csv rtz oru; do
+    printf 'earlier\n' > "small/out.$format"
+    "$cli" --points 100000 --output-format "$format" "$geo" "small/out.$format" >std.out 2>std.err
+    status=$?
+    check "$format: exit 1" [ "$status" = 1 ]
+    check "$format: says why" grep -q "could not be written. No space left on device.$" std.err
+    check "$format: the earlier output is intact" holds "small/out.$format" earlier
+    check "$format: nothing half-written is left" no_temporaries small
+    rm -f "small/out.$format"
+  done
+  umount small
+  mount -t tmpfs -o size=256k oru-probe small  # room for three of the six outputs
+  mkdir many
+  "$cli" --points 100000 "$geo" many/line1.gpx >std.out 2>std.err
+  for k in 2 3 4 5 6; do cp many/line1.gpx "many/line$k.gpx"; done
+  "$cli" --points 100000 --recursive --output-dir big many >std.out 2>std.err
+  "$cli" --points 100000 --recursive --output-dir small many >std.out 2>std.err
+  status=$?
+  check "a batch that fills its folder fails" [ "$status" = 1 ]
+  check "and says why" grep -q "No space left on device" std.err
+  whole=0
+  for written in small/*.gpx; do cmp -s "$written" "big/${written#small/}" && whole=$((whole + 1)); done
+  check "what it wrote is whole" [ "$whole" -ge 1 -a "$whole" = "$(ls small | wc -l)" ]
+  check "nothing half-written is left" no_temporaries small
+  umount small && mounted=""
+else
+  skip "mounting a small file system needs root"
 fi
 
 # 2. The plot files are never the input, the output or each other.

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <filesystem>
@@ -26,9 +27,9 @@ namespace fs = std::filesystem;
 class FileIoTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("oru-file-io-" + std::to_string(::getpid()) + "-" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    std::replace(name.begin(), name.end(), '/', '-');  // parameterized: "Name/3"
+    dir_ = fs::temp_directory_path() / ("oru-file-io-" + std::to_string(::getpid()) + "-" + name);
     fs::remove_all(dir_);
     fs::create_directories(dir_);
   }
@@ -85,11 +86,13 @@ TEST_F(FileIoTest, StagedFilesGoThroughLinksAndKeepTheMode) {
   fs::create_symlink("lines.shp", dir_ / "link.shp");
   const fs::path output = LinkTarget(dir_ / "link.shp");
   EXPECT_EQ(output, target);
-  const fs::path staging = MakeStagingDirectory(output);
-  ASSERT_FALSE(staging.empty());
-  std::ofstream(staging / "lines.shp") << "new\n";
-  std::ofstream(staging / "lines.dbf") << "table\n";
-  ASSERT_TRUE(CommitStagedFiles(staging, output));
+  {
+    const StagingFolder staging(output);
+    ASSERT_FALSE(staging.path().empty());
+    std::ofstream(staging.path() / "lines.shp") << "new\n";
+    std::ofstream(staging.path() / "lines.dbf") << "table\n";
+    ASSERT_EQ(CommitStagedFiles(staging.path(), "lines.shp", output), 0);
+  }
   EXPECT_TRUE(fs::is_symlink(dir_ / "link.shp"));
   EXPECT_EQ(Read(dir_ / "link.shp"), "new\n");
   EXPECT_EQ(Read(dir_ / "lines.dbf"), "table\n");
@@ -193,16 +196,23 @@ TEST_F(FileIoTest, SignalsRemoveRegisteredTemporaries) {
     const fs::path temporary = Write("partial", "half a track");
     const fs::path folder = dir_ / "private";
     fs::create_directory(folder);
+    // A staging folder with the files a GDAL driver made in it (once left
+    // behind with them).
     EXPECT_EXIT(
         {
           InstallTemporaryFileCleanup();
           RegisterTemporaryFile(folder.c_str());
           RegisterTemporaryFile(temporary.c_str());
+          const StagingFolder staging(dir_ / "out.shp");
+          for (const char* name : {"out.shp", "out.shx", "out.dbf"}) {
+            std::ofstream(staging.path() / name) << "part of a layer";
+          }
           std::raise(signal_number);
         },
         ::testing::KilledBySignal(signal_number), "");
     EXPECT_FALSE(fs::exists(temporary));
     EXPECT_FALSE(fs::exists(folder));
+    EXPECT_EQ(Entries(), 0u) << "the staging folder is gone";
   }
   // Unregistered paths are left alone.
   const fs::path kept = Write("kept", "x");
