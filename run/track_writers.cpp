@@ -43,6 +43,14 @@ fs::path NumberedFile(const fs::path& output, std::size_t k) {
   return file;
 }
 
+// The file of track t (0-based) of a file whose tracks are written to a
+// file each, checked against the run's other names.
+fs::path OwnFile(const FileJob& job, std::size_t t, const RunContext& context) {
+  fs::path file = NumberedFile(job.report.output, t + 1);
+  Take(CheckOwnFile(job, file, context));
+  return file;
+}
+
 // The tracks that are written: those with points.
 std::vector<std::size_t> TracksWithPoints(const FileJob& job) {
   std::vector<std::size_t> written;
@@ -131,7 +139,7 @@ void WriteRtz(FileJob& job, const RunContext& context) {
       Fail(ErrorKind::BadInput, job.report.input.string() + ", " + track.place +
                                     " has a single position; an RTZ route needs two");
     }
-    if (job.tracks.size() > 1) track.own_file = NumberedFile(job.report.output, t + 1);
+    if (job.tracks.size() > 1) track.own_file = OwnFile(job, t, context);
     Take(job.pending.AddText(track.own_file.empty() ? job.report.output : track.own_file,
                              RtzText(RouteOf(job, track, to_wgs84), legs)));
   }
@@ -235,7 +243,7 @@ void WriteSurveyText(FileJob& job, const RunContext& context) {
     std::string text = SurveyText(job, job.tracks[t], context);
     if (context.settings.keep_texts) job.report.output_text = text;
     JobTrack& track = job.tracks[t];
-    if (written.size() > 1) track.own_file = NumberedFile(job.report.output, t + 1);
+    if (written.size() > 1) track.own_file = OwnFile(job, t, context);
     Take(job.pending.AddText(track.own_file.empty() ? job.report.output : track.own_file,
                              std::move(text)));
   }

@@ -280,6 +280,13 @@ int CommitStagedFiles(const fs::path& staging, const fs::path& main, const fs::p
   return 0;
 }
 
+fs::path ResolvedPath(const fs::path& path) {
+  std::error_code ec;
+  const fs::path absolute = fs::absolute(LinkTarget(path), ec);
+  const fs::path resolved = fs::weakly_canonical(absolute, ec);
+  return (ec ? absolute : resolved).lexically_normal();
+}
+
 FileIdentity IdentityOf(const fs::path& path) {
   FileIdentity identity;
   struct stat st {};
@@ -289,10 +296,7 @@ FileIdentity IdentityOf(const fs::path& path) {
     identity.inode = st.st_ino;
     return identity;
   }
-  std::error_code ec;
-  const fs::path absolute = fs::absolute(LinkTarget(path), ec);
-  const fs::path resolved = fs::weakly_canonical(absolute, ec);
-  identity.path = (ec ? absolute : resolved).lexically_normal().string();
+  identity.path = ResolvedPath(path).string();
   return identity;
 }
 

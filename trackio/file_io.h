@@ -119,6 +119,10 @@ std::filesystem::path LinkTarget(const std::filesystem::path& path);
 int CommitStagedFiles(const std::filesystem::path& staging, const std::filesystem::path& main,
                       const std::filesystem::path& path);
 
+// The absolute name that `path` leads to: symbolic links followed (a
+// dangling one to the file it would create), "." and ".." resolved.
+std::filesystem::path ResolvedPath(const std::filesystem::path& path);
+
 // Which file a name stands for: an existing one by its device and inode,
 // so that symbolic links, hard links and every spelling of its name agree;
 // a name that does not exist yet by the absolute path it would be created

@@ -135,6 +135,28 @@ else
   skip "mounting a small file system needs root"
 fi
 
+# 1d. Outputs never land on inputs: not through a link in the output
+# folder, not when the output folder lies in the input folder (nor is it
+# read as input by the next run).
+begin links
+mkdir -p in/sub out
+"$cli" --points 100000 "$geo" in/a.gpx >std.out 2>std.err
+cp in/a.gpx in/sub/b.gpx
+cp in/a.gpx kept.gpx
+ln -s ../in/sub/b.gpx out/a.gpx
+"$cli" --output-dir out in/a.gpx in/sub/b.gpx >std.out 2>std.err
+status=$?
+check "a link to another input: that file is refused" [ "$status" = 1 ]
+check "naming both" grep -q "^oru-cli: The output file out/a.gpx of in/a.gpx would overwrite the input in/sub/b.gpx.$" std.err
+check "the input is intact" cmp -s kept.gpx in/sub/b.gpx
+for time in first second; do
+  "$cli" --recursive --output-dir in/out in >std.out 2>std.err
+  status=$?
+  check "$time run into a folder inside the input folder" [ "$status" = 0 ]
+  check "$time run reads the two inputs only" grep -q "^Total of 2 tracks in 2 files:$" std.out
+done
+check "the inputs are intact" cmp -s kept.gpx in/a.gpx
+
 # 2. The plot files are never the input, the output or each other.
 begin plot-clash
 mkdir D
