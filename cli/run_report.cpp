@@ -5,27 +5,10 @@
 #include <vector>
 
 #include "cli/cli_options.h"
+#include "escaping/escapes.h"
 
 namespace oru {
 namespace {
-
-std::string JsonString(const std::string& text) {
-  std::string json = "\"";
-  for (const char c : text) {
-    if (c == '"' || c == '\\') {
-      json += '\\';
-      json += c;
-    } else if (static_cast<unsigned char>(c) < 0x20) {
-      static const char kHex[] = "0123456789abcdef";
-      json += "\\u00";
-      json += kHex[(c >> 4) & 0xf];
-      json += kHex[c & 0xf];
-    } else {
-      json += c;
-    }
-  }
-  return json + "\"";
-}
 
 // The statistics object with `keys` (already JSON, each ending in ", ") first.
 std::string JsonLine(const std::string& keys, const StatisticsTexts& texts, SelectionMethod method,
@@ -43,8 +26,8 @@ void PrintTrack(const FileReport& file, const TrackReport& track, bool json,
   const StatisticsTexts texts = FormatStatistics(track.statistics);
   const bool own_file = !track.own_file.empty();
   if (!json) {
-    out << file.input.string() << ", " << track.place;
-    if (own_file) out << " (" << track.own_file.string() << ")";
+    out << TerminalText(file.input.string()) << ", " << TerminalText(track.place);
+    if (own_file) out << " (" << TerminalText(track.own_file.string()) << ")";
     out << ":\n" << StatisticsRows(texts);
     if (track.capped) {
       out << "Capped at " << track.statistics.count << " points by --max-waypoints: the "
@@ -69,9 +52,10 @@ void PrintTrack(const FileReport& file, const TrackReport& track, bool json,
 
 // What the file's reading and writing left aside, on `err`.
 void PrintNotes(const FileReport& file, std::ostream& err) {
-  const std::string input = file.input.string();
+  const std::string input = TerminalText(file.input.string());
+  for (const std::string& warning : file.warnings) err << input << ": " << TerminalText(warning) << '\n';
   for (const std::string& layer : file.layers_left_out) {
-    err << input << ": left out " << layer << '\n';
+    err << input << ": left out " << TerminalText(layer) << '\n';
   }
   if (file.lines_skipped > 0) {
     err << input << ": " << file.lines_skipped << (file.lines_skipped == 1 ? " line" : " lines")
@@ -97,13 +81,13 @@ int PrintRunReport(const PipelineOutcome& outcome, bool json, SelectionMethod me
   bool usage_only = true;
   for (const FileReport& file : outcome.files) {
     if (file.stopped) {
-      err << file.input.string() << ": stopped; nothing was written\n";
+      err << TerminalText(file.input.string()) << ": stopped before it was written\n";
       failed.push_back(file.input.string());
       continue;
     }
     if (file.error) {
-      err << (file.error->kind == ErrorKind::Usage ? "oru-cli: " : file.input.string() + ": ")
-          << CommandLineText(*file.error) << '\n';
+      err << (file.error->kind == ErrorKind::Usage ? "oru-cli: " : TerminalText(file.input.string()) + ": ")
+          << TerminalText(CommandLineText(*file.error)) << '\n';
       usage_only = usage_only && file.error->kind == ErrorKind::Usage;
       failed.push_back(file.input.string());
       continue;
@@ -132,13 +116,19 @@ int PrintRunReport(const PipelineOutcome& outcome, bool json, SelectionMethod me
     }
   }
   if (outcome.stopped) {
-    err << kRunStoppedMessage << '\n';
+    // What a stopped run wrote, so that no one takes it for nothing.
+    if (written == 0) {
+      err << kRunStoppedMessage << '\n';
+    } else {
+      err << "Stopped; " << written << " of " << Count(static_cast<std::int64_t>(outcome.files.size()), "file")
+          << " were written, the others were not.\n";
+    }
     return 130;
   }
   if (failed.empty()) return 0;
   if (summary) {
     err << "oru-cli: " << failed.size() << " of " << outcome.files.size() << " files failed:";
-    for (const std::string& f : failed) err << ' ' << f;
+    for (const std::string& f : failed) err << ' ' << TerminalText(f);
     err << '\n';
   }
   return usage_only && written == 0 ? 2 : 1;

@@ -63,6 +63,17 @@ if [ "$(id -u)" = 0 ]; then
   run in.txt full
   check "a full device fails with the reason" [ "$status" = 1 -a -c full ]
   check "its message" said "Output file full could not be written. No space left on device."
+  # A side file on a full device: the output is not replaced, since every
+  # file is written before the first is put in place.
+  mkdir plots && mknod plots/AllePunten.dat c 1 7
+  for side in "--curve full" "--curve-image full" "--plot-dir plots"; do
+    # shellcheck disable=SC2086
+    run $side in.txt out.txt
+    check "$side: fails" [ "$status" = 1 ]
+    check "$side: says why" grep -q "could not be written. No space left on device.$" std.err
+    check "$side: no statistics of a failed run" [ ! -s std.out ]
+    check "$side: the output is as it was" holds out.txt "earlier output"
+  done
 else
   skip "making device nodes needs root"
 fi
@@ -282,6 +293,66 @@ else
   check "no temporary is left" no_temporaries
 fi
 
+# 7c. Signals during a GIS run: SIGTERM and SIGHUP while GDAL's driver
+# fills its staging folder take the folder with what is in it; SIGINT stops
+# in order. The earlier output stays as it was.
+# gpx_track FILE N: a GPX track of N points along a meridian with a sway.
+gpx_track() {
+  awk -v n="$2" 'BEGIN {
+    print "<?xml version=\"1.0\"?><gpx version=\"1.1\" creator=\"probe\"><trk><name>big</name><trkseg>"
+    for (i = 0; i < n; i++) printf "<trkpt lat=\"%.7f\" lon=\"%.7f\"><ele>%d</ele></trkpt>\n", 54 + i * 1e-5, 4 + 0.001 * sin(i / 50), i % 7
+    print "</trkseg></trk></gpx>" }' > "$1"
+}
+for signal in INT TERM HUP; do
+  begin "gis-signal-$signal"
+  gpx_track big.gpx 40000
+  printf 'earlier output\n' > out.gpkg
+  env --default-signal="$signal" "$cli" --points 20000 big.gpx out.gpkg >std.out 2>std.err &
+  pid=$!
+  for _ in $(seq 1000); do
+    [ -n "$(find . -name '.oru-*')" ] && break
+    sleep 0.01
+  done
+  sleep 0.1
+  kill -s "$signal" "$pid"
+  wait "$pid"
+  status=$?
+  if [ "$status" = 0 ]; then
+    skip "the run ended before the signal"
+    continue
+  fi
+  check "ended by SIG$signal" [ "$status" = $((128 + $(kill -l "$signal"))) ]
+  check "the earlier output is intact" holds out.gpkg "earlier output"
+  check "no staging folder is left" no_temporaries
+  [ "$signal" = INT ] && check "says nothing was written" said "Stopped; nothing was written."
+done
+
+# 7d. A batch stopped half way says what it wrote; what it wrote is whole.
+begin batch-stop
+mkdir in
+gpx_track in/a.gpx 2000
+for name in b c d e; do gpx_track "in/$name.gpx" 40000; done
+env --default-signal=INT "$cli" --jobs 1 --points 20000 --output-format gpkg --output-dir out \
+  in/a.gpx in/b.gpx in/c.gpx in/d.gpx in/e.gpx >std.out 2>std.err &
+pid=$!
+for _ in $(seq 1000); do
+  [ -e out/a.gpkg ] && break
+  sleep 0.01
+done
+kill -s INT "$pid"
+wait "$pid"
+status=$?
+if [ "$status" = 0 ]; then
+  skip "the run ended before the signal"
+else
+  check "stopped by SIGINT" [ "$status" = 130 ]
+  written=$(ls out/*.gpkg | wc -l)
+  check "says how many of the five were written" \
+    grep -q "^Stopped; $written of 5 files were written, the others were not.$" std.err
+  check "names a file not written" grep -q "^in/e.gpx: stopped before it was written$" std.err
+  check "no staging folder is left" no_temporaries
+fi
+
 # 8. The longest legal file name can be written.
 begin long-name
 long="$(printf 'n%.0s' $(seq 255))"
@@ -328,6 +399,17 @@ if [ -c /dev/full ]; then
   status=$?
   check "exit 1" [ "$status" = 1 ]
   check "nothing replaced" holds out.txt "earlier output"
+  # GIS and navigation runs, one file and many.
+  for output in out.gpkg out.rtz "--output-format gpx --output-dir many"; do
+    printf 'earlier output\n' > out.gpkg
+    # shellcheck disable=SC2086
+    "$cli" "$source_dir/data/samples/survey_run.nmea" $output >/dev/full 2>std.err
+    status=$?
+    check "$output: exit 1" [ "$status" = 1 ]
+    check "$output: says why" grep -q "^The statistics could not be written to standard output. No space left on device.$" std.err
+  done
+  check "nothing replaced" holds out.gpkg "earlier output"
+  check "nothing written" [ ! -e out.rtz ]
 else
   skip "no /dev/full"
 fi
