@@ -85,7 +85,7 @@ class ThinnedFileWriter {
     LayerPlan plan;
     plan.source = &layer;
     plan.role = role;
-    plan.name = layer.GetName();
+    plan.name = TextFor(*request_.output_format, layer.GetName());
     plan.type = layer.GetGeomType();
     const std::string_view driver = request_.output_format->driver;
     if (driver == "CSV") {
@@ -230,6 +230,7 @@ class ThinnedFileWriter {
       if (out->SetFrom(feature.get(), fields.data(), TRUE) != OGRERR_NONE) {
         Fail(where + ", feature " + std::to_string(number) + ": attributes", "not copied");
       }
+      FitTexts(*out);
       if (!Shape(plan, number, *out, rows)) continue;
       CPLErrorReset();
       if (layer->CreateFeature(out.get()) != OGRERR_NONE) {
@@ -242,6 +243,26 @@ class ThinnedFileWriter {
     }
   }
 
+  // The feature's texts as the output format can hold them (TextFor).
+  void FitTexts(OGRFeature& feature) const {
+    const GisFormat& format = *request_.output_format;
+    for (int i = 0; i < feature.GetFieldCount(); ++i) {
+      if (!feature.IsFieldSetAndNotNull(i)) continue;
+      const OGRFieldType type = feature.GetFieldDefnRef(i)->GetType();
+      if (type == OFTString) {
+        const char* text = feature.GetFieldAsString(i);
+        const std::string fit = TextFor(format, text);
+        if (fit != text) feature.SetField(i, fit.c_str());
+      } else if (type == OFTStringList) {
+        CPLStringList list;
+        for (char** item = feature.GetFieldAsStringList(i); item != nullptr && *item != nullptr; ++item) {
+          list.AddString(TextFor(format, *item).c_str());
+        }
+        feature.SetField(i, list.List());
+      }
+    }
+  }
+
   // For each source field, its index in the target layer (-1: dropped).
   std::vector<int> MapFields(OGRLayer& source, OGRLayer& target, const std::string& where) {
     OGRFeatureDefn& defn = *source.GetLayerDefn();
@@ -250,11 +271,13 @@ class ThinnedFileWriter {
       OGRFieldDefn& field = *defn.GetFieldDefn(i);
       // A CSV file's WKT column is its geometry, no attribute.
       if (request_.input_format->driver == "CSV" && EQUAL(field.GetNameRef(), "WKT")) continue;
-      int index = target.GetLayerDefn()->GetFieldIndex(field.GetNameRef());
+      OGRFieldDefn named(&field);
+      named.SetName(TextFor(*request_.output_format, field.GetNameRef()).c_str());
+      int index = target.GetLayerDefn()->GetFieldIndex(named.GetNameRef());
       if (index < 0) {
         const int before = target.GetLayerDefn()->GetFieldCount();
         CPLErrorReset();
-        if (target.CreateField(&field, TRUE) != OGRERR_NONE) {
+        if (target.CreateField(&named, TRUE) != OGRERR_NONE) {
           Fail(where + ", field " + Quoted(field.GetNameRef()) + " could not be created",
                "GDAL gives no reason");
         }
@@ -314,7 +337,9 @@ class ThinnedFileWriter {
     void Name(OGRFeature& out) const {
       if (track_ == kNoTrack || name_field_ < 0 || next_kept_ != 1) return;
       const std::string& name = (*writer_.request_.tracks)[track_].name;
-      if (!name.empty()) out.SetField(name_field_, name.c_str());
+      if (!name.empty()) {
+        out.SetField(name_field_, TextFor(*writer_.request_.output_format, name).c_str());
+      }
     }
 
     // CSV rows into GPX: one track of one segment.

@@ -1,6 +1,7 @@
 # Runs oru-cli on GIS files as a user does: many files at once, their
 # results against one-at-a-time runs, failures, folders and formats.
-# Called by CTest with ORU_CLI and WORK_DIR.
+# Called by CTest with ORU_CLI, SOURCE_DIR, WORK_DIR and XMLLINT (empty when
+# the machine has none).
 file(REMOVE_RECURSE "${WORK_DIR}")
 file(MAKE_DIRECTORY "${WORK_DIR}/in/sub")
 
@@ -91,6 +92,7 @@ execute_process(
   COMMAND "${ORU_CLI}" --max-deviation 5 "${samples}/survey_line_oru.txt" "${WORK_DIR}/line.gpx"
   RESULT_VARIABLE code OUTPUT_VARIABLE out)
 expect_equal("exit code of survey text into GPX" "${code}" "0")
+expect_well_formed("${WORK_DIR}/line.gpx")
 string(REGEX MATCH "^The maximum distance[^\n]*\nThe number of points has decreased with [0-9]+ % from 1290 to ([0-9]+)\n" found "${out}")
 set(kept "${CMAKE_MATCH_1}")
 expect_match("survey statistics" "${kept}" "^[0-9]+$")
