@@ -12,6 +12,7 @@
 #include "gis/gis_formats.h"
 #include "gis/line_parts.h"
 #include "gis/track_frame.h"
+#include "trackio/track_reader.h"
 
 namespace oru {
 namespace {
@@ -74,6 +75,9 @@ std::optional<std::string> ToEngineCoordinates(const TrackFrame& frame, GisTrack
     for (std::size_t i = 0; i < n; ++i) {
       x[i] *= frame.metres_per_unit;
       y[i] *= frame.metres_per_unit;
+      if (!PlaneCoordinateInRange(x[i]) || !PlaneCoordinateInRange(y[i])) {
+        return "point " + std::to_string(i + 1) + ": coordinate out of range.";
+      }
     }
     return std::nullopt;
   }

@@ -428,6 +428,12 @@ TEST(GisFailures, BadInputIsRefusedAndNothingIsWritten) {
        R"({"type":"FeatureCollection","features":[{"type":"Feature","properties":{},)"
        R"("geometry":{"type":"LineString","coordinates":[[190,52],[4,53]]}}]})",
        "point 1: longitude out of range."},
+      // Projected coordinates whose differences overflow: once infinite figures.
+      {"geojson",
+       R"({"type":"FeatureCollection","crs":{"type":"name","properties":{"name":"EPSG:25831"}},)"
+       R"("features":[{"type":"Feature","properties":{},)"
+       R"("geometry":{"type":"LineString","coordinates":[[0,0],[1e300,5],[20,0]]}}]})",
+       "layer 'in', feature 1: point 2: coordinate out of range."},
       {"kml", "<kml><Document><Placemark><LineString><coordinates>1,2 3,4", "could not be opened"},
       {"csv", "", "could not be opened"},
       // GDAL 3.6's DXF reader would never return from this file.
