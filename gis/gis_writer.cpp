@@ -6,12 +6,14 @@
 
 #include <filesystem>
 #include <map>
+#include <memory>
 #include <optional>
 #include <tuple>
 
 #include "gis/gdal_support.h"
 #include "gis/gis_formats.h"
 #include "gis/line_parts.h"
+#include "gis/track_frame.h"
 
 namespace oru {
 namespace {
@@ -26,6 +28,8 @@ struct LayerPlan {
   OGRwkbGeometryType type = wkbUnknown;
   CPLStringList options;
   bool gpx_track_rows = false;  // CSV rows written as one GPX track
+  // GPX: the layer's CRS to WGS84, for layers on any other.
+  std::shared_ptr<OGRCoordinateTransformation> to_wgs84;
 };
 
 using TrackKey = std::tuple<std::string, std::int64_t, int>;  // layer, feature, part
@@ -66,6 +70,7 @@ class ThinnedFileWriter {
       source_ = OpenGisDataset(request_.input, *request_.input_format);
       if (!source_) Fail("the input could not be opened again", "GDAL gives no reason");
       const std::vector<LayerPlan> plans = PlanLayers();
+      RefusePlaneWithoutCrs(plans);
       WriteLayers(plans, request_.output);
     } catch (const WriteFailure& failure) {
       outcome.error = failure.message;
@@ -161,7 +166,45 @@ class ThinnedFileWriter {
       }
     }
     for (LayerPlan& plan : lines) points.push_back(std::move(plan));
+    for (LayerPlan& plan : points) ToWgs84(plan);
     return points;
+  }
+
+  // Formats of longitudes and latitudes cannot hold X, Y without a CRS
+  // (GeoJSON and KML would be read back as degrees): such a layer is
+  // refused before anything is written.
+  void RefusePlaneWithoutCrs(const std::vector<LayerPlan>& plans) const {
+    if (!request_.output_format->degrees_only) return;
+    for (const LayerPlan& plan : plans) {
+      if (!NoCrs(plan.source->GetSpatialRef())) continue;
+      for (const GisTrack& t : *request_.tracks) {
+        if (t.layer == plan.source->GetName() && !t.geographic) {
+          throw WriteFailure{"layer " + Quoted(plan.source->GetName()) +
+                             " holds X, Y coordinates without a CRS, and " +
+                             std::string(request_.output_format->name == "gpx" ? "GPX"
+                                         : request_.output_format->name == "kml" ? "KML"
+                                                                                  : "GeoJSON") +
+                             " holds latitudes and longitudes"};
+        }
+      }
+    }
+  }
+
+  // GPX holds longitudes and latitudes on WGS84 only: a layer on another
+  // CRS is transformed (the KML driver does so itself; GeoJSON names the
+  // CRS).
+  void ToWgs84(LayerPlan& plan) const {
+    const OGRSpatialReference* srs = plan.source->GetSpatialRef();
+    if (plan.role == LayerRole::GpxPoints || NoCrs(srs)) return;
+    const std::string where = "layer " + Quoted(plan.source->GetName());
+    std::string error;
+    const std::optional<TrackFrame> frame = FrameOfCrs(srs, error);
+    if (frame && frame->geographic && frame->datum == DatumChoice::Wgs84 && !frame->to_wgs84 &&
+        !frame->latitude_first) {
+      return;
+    }
+    plan.to_wgs84 = TransformationToWgs84(*srs, error);
+    if (!plan.to_wgs84) throw WriteFailure{where + ": " + error};
   }
 
   bool HasPointLayerFor(const std::string& lines) const {
@@ -216,8 +259,12 @@ class ThinnedFileWriter {
     const std::string where = "layer " + Quoted(plan.name.c_str());
     CPLErrorReset();
     CPLStringList options(plan.options);
-    OGRLayer* layer = target.CreateLayer(plan.name.c_str(), plan.source->GetSpatialRef(),
-                                         plan.type, options.List());
+    OGRSpatialReference wgs84;
+    wgs84.SetWellKnownGeogCS("WGS84");
+    wgs84.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
+    OGRLayer* layer = target.CreateLayer(
+        plan.name.c_str(), plan.to_wgs84 ? &wgs84 : plan.source->GetSpatialRef(), plan.type,
+        options.List());
     if (layer == nullptr) Fail(where + " could not be created", "GDAL gives no reason");
     const std::vector<int> fields = MapFields(*plan.source, *layer, where);
     RowFilter rows(*this, plan, *layer->GetLayerDefn());
@@ -232,6 +279,12 @@ class ThinnedFileWriter {
       }
       FitTexts(*out);
       if (!Shape(plan, number, *out, rows)) continue;
+      OGRGeometry* geometry = out->GetGeometryRef();
+      if (plan.to_wgs84 && geometry != nullptr &&
+          geometry->transform(plan.to_wgs84.get()) != OGRERR_NONE) {
+        Fail(where + ", feature " + std::to_string(number) + ": no transformation to WGS 84",
+             "outside the CRS's area");
+      }
       CPLErrorReset();
       if (layer->CreateFeature(out.get()) != OGRERR_NONE) {
         Fail(where + ", feature " + std::to_string(number) + " could not be written",

@@ -81,9 +81,34 @@ OGRSpatialReference TrustedSource(const OGRSpatialReference& srs) {
 
 }  // namespace
 
+bool NoCrs(const OGRSpatialReference* srs) {
+  if (srs == nullptr || srs->IsEmpty()) return true;
+  const char* name = srs->GetName();
+  return srs->GetAuthorityName(nullptr) == nullptr && name != nullptr &&
+         (std::strcmp(name, "Undefined geographic SRS") == 0 ||
+          std::strcmp(name, "Undefined Cartesian SRS") == 0);
+}
+
+std::unique_ptr<OGRCoordinateTransformation> TransformationToWgs84(const OGRSpatialReference& srs,
+                                                                   std::string& error) {
+  OGRSpatialReference wgs84;
+  wgs84.SetWellKnownGeogCS("WGS84");
+  wgs84.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
+  CPLErrorReset();
+  const OGRSpatialReference source = TrustedSource(srs);
+  if (source.IsEmpty()) {
+    error = "the CRS cannot be read";
+    return nullptr;
+  }
+  std::unique_ptr<OGRCoordinateTransformation> transformation(
+      OGRCreateCoordinateTransformation(&source, &wgs84));
+  if (!transformation) error = "no transformation to WGS 84: " + GdalReason("PROJ knows none");
+  return transformation;
+}
+
 std::optional<TrackFrame> FrameOfCrs(const OGRSpatialReference* srs, std::string& error) {
   TrackFrame frame;
-  if (srs == nullptr || srs->IsEmpty()) return frame;
+  if (NoCrs(srs)) return frame;
   if (srs->IsGeocentric()) {
     error = "geocentric coordinates cannot be thinned as a track";
     return std::nullopt;
@@ -101,20 +126,8 @@ std::optional<TrackFrame> FrameOfCrs(const OGRSpatialReference* srs, std::string
     frame.latitude_first = LatitudeFirst(*srs);
     return frame;
   }
-  OGRSpatialReference wgs84;
-  wgs84.SetWellKnownGeogCS("WGS84");
-  wgs84.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
-  CPLErrorReset();
-  const OGRSpatialReference source = TrustedSource(*srs);
-  if (source.IsEmpty()) {
-    error = "the CRS cannot be read";
-    return std::nullopt;
-  }
-  frame.to_wgs84.reset(OGRCreateCoordinateTransformation(&source, &wgs84));
-  if (!frame.to_wgs84) {
-    error = "no transformation to WGS 84: " + GdalReason("PROJ knows none");
-    return std::nullopt;
-  }
+  frame.to_wgs84 = TransformationToWgs84(*srs, error);
+  if (!frame.to_wgs84) return std::nullopt;
   return frame;
 }
 

@@ -319,6 +319,41 @@ TEST(GisGpx, CrossesToAndFromOtherFormats) {
   EXPECT_EQ(points_back, 4 + 4 + 3);
 }
 
+// GPX holds WGS84 degrees: a projected layer is transformed (once every
+// feature failed, "Latitude 5983004 is invalid"); X, Y without a CRS are
+// refused by every format of degrees before anything is written. Reference:
+// PROJ 9 (gdaltransform -s_srs EPSG:25831 -t_srs EPSG:4326) of 565000.99 E
+// 5983004.11 N.
+TEST(GisGpx, ProjectedLayersGoOnWgs84AndXyWithoutCrsIsRefused) {
+  TempFolder folder;
+  WriteText(folder / "utm.geojson",
+            R"({"type":"FeatureCollection","crs":{"type":"name","properties":{"name":"EPSG:25831"}},)"
+            R"("features":[{"type":"Feature","properties":{"name":"line"},"geometry":{"type":)"
+            R"("LineString","coordinates":[[565000.99,5983004.11],[565100,5983200],[565400,5983300]]}}]})");
+  Thinned utm = ReadAndThin(folder / "utm.geojson", *GisFormatByName("geojson"), FourPoints);
+  ASSERT_EQ(utm.read.error, "");
+  ASSERT_EQ(utm.WriteAs(folder / "utm.gpx", "gpx"), "");
+  GDALDatasetUniquePtr back = OpenForCheck(folder / "utm.gpx");
+  ASSERT_TRUE(back);
+  OGRFeatureUniquePtr line(back->GetLayerByName("tracks")->GetNextFeature());
+  ASSERT_TRUE(line);
+  const OGRLineString& first = *line->GetGeometryRef()->toMultiLineString()->getGeometryRef(0);
+  EXPECT_NEAR(first.getX(0), 3.99143902762843, 1e-9);
+  EXPECT_NEAR(first.getY(0), 53.9912592501128, 1e-9);
+
+  WriteText(folder / "plane.csv", "x,y\n0,0\n10,5\n20,0\n");
+  Thinned plane = ReadAndThin(folder / "plane.csv", *GisFormatByName("csv"), FourPoints);
+  ASSERT_EQ(plane.read.error, "");
+  for (const char* format : {"gpx", "kml", "geojson"}) {
+    const auto output = folder / ("plane." + std::string(format));
+    EXPECT_NE(plane.WriteAs(output, format).find(
+                  "layer 'plane' holds X, Y coordinates without a CRS, and "),
+              std::string::npos)
+        << format;
+    EXPECT_FALSE(std::filesystem::exists(output)) << format;
+  }
+}
+
 // CSV rows with longitude/latitude columns are one geographic track; the
 // kept rows are written whole, into CSV or as a GPX track with its times.
 TEST(GisCsv, RowsWithCoordinateColumnsAreOneTrack) {
