@@ -90,6 +90,7 @@ std::optional<RunError> ReadGisFile(FileJob& job) {
   GisReadOutcome read = ReadGisTracks(file.input.string(), *file.read_format.gis);
   if (!read.error.empty()) return BadInput(std::move(read.error));
   file.features = read.skipped;
+  file.warnings = std::move(read.warnings);
   for (GisTrack& source : read.tracks) {
     JobTrack& track = job.tracks.emplace_back();
     track.place = TrackPlace(source);

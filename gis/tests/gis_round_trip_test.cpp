@@ -408,6 +408,48 @@ TEST(GisDxf, PolylinesAreReadAsPlaneTracks) {
   EXPECT_LT(t.kept[0].size(), 40u);
 }
 
+// A Shapefile's .prj that GDAL cannot read once left degrees thinned as
+// metres (100 points to 3, length "0 m") without a word: it is an error
+// naming the file. Without a .prj, a layer whose coordinates all lie within
+// longitude and latitude ranges is thinned in metres with a warning; one
+// in metres gets none.
+TEST(GisCrs, AnUnreadablePrjIsAnErrorAndDegreesWithoutCrsAWarning) {
+  TempFolder folder;
+  RegisterGisDrivers();
+  auto shapefile = [&](const char* name, double x0, double y0, double per_metre) {
+    GDALDatasetUniquePtr ds(GetGDALDriverManager()->GetDriverByName("ESRI Shapefile")
+                                ->Create((folder / name).c_str(), 0, 0, 0, GDT_Unknown, nullptr));
+    OGRSpatialReference srs = Wgs84();
+    OGRLayer* layer = ds->CreateLayer("lines", &srs, wkbLineString, nullptr);
+    OGRFeatureUniquePtr feature(OGRFeature::CreateFeature(layer->GetLayerDefn()));
+    OGRLineString line;
+    for (const Vertex& v : testing::SurveyTrackMetres(0.0, 0.0, 2)) {
+      line.addPoint(x0 + v.x * per_metre, y0 + v.y * per_metre);
+    }
+    feature->SetGeometry(&line);
+    EXPECT_EQ(layer->CreateFeature(feature.get()), OGRERR_NONE);
+  };
+  const GisFormat& shp = *GisFormatByName("shp");
+  shapefile("degrees.shp", 4.0, 52.0, 1e-5);
+  WriteText(folder / "degrees.prj", "GEOGCS[\"broken");
+  const std::string prj = (folder / "degrees.prj").string();
+  EXPECT_EQ(ReadGisTracks((folder / "degrees.shp").string(), shp).error,
+            "the CRS in " + prj + " could not be read: it names no CRS that GDAL knows");
+  std::filesystem::remove(prj);
+  const GisReadOutcome degrees = ReadGisTracks((folder / "degrees.shp").string(), shp);
+  ASSERT_EQ(degrees.error, "");
+  ASSERT_EQ(degrees.warnings.size(), 1u);
+  EXPECT_EQ(degrees.warnings[0].find("layer 'degrees' has no CRS, and its coordinates all lie "
+                                     "within longitude and latitude ranges"),
+            0u);
+
+  shapefile("metres.shp", 512000.0, 5800000.0, 1.0);
+  std::filesystem::remove(folder / "metres.prj");
+  const GisReadOutcome metres = ReadGisTracks((folder / "metres.shp").string(), shp);
+  ASSERT_EQ(metres.error, "");
+  EXPECT_TRUE(metres.warnings.empty());
+}
+
 // Projected coordinates in US survey feet: the tolerance stays metres on the
 // ground. The track in metres keeps 24 vertices (give or take ties that the
 // scaling's rounding breaks); 2 m taken as 2 feet would keep far more.
