@@ -175,7 +175,14 @@ bool ReadLayer(OGRLayer& layer, LayerRole role, bool csv, GisReadOutcome& outcom
                                                   NewTrack(layer, *feature, number, part, *frame));
                                               AppendVertices(line, outcome.tracks.back());
                                             });
-    if (lines == 0) CountSkipped(geometry, outcome.skipped);
+    if (lines > 0) continue;
+    // A line feature without a line (a GPX track without a segment) is a
+    // track without vertices, kept so that it is written as it was.
+    if (geometry != nullptr && wkbFlatten(geometry->getGeometryType()) == wkbMultiLineString) {
+      outcome.tracks.push_back(NewTrack(layer, *feature, number, 0, *frame));
+    } else {
+      CountSkipped(geometry, outcome.skipped);
+    }
   }
   if (CPLGetLastErrorType() == CE_Failure) {
     outcome.error = where + ", feature " + std::to_string(number + 1) + ": " +

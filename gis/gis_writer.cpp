@@ -5,6 +5,7 @@
 #include <ogrsf_frmts.h>
 
 #include <filesystem>
+#include <limits>
 #include <map>
 #include <memory>
 #include <optional>
@@ -255,6 +256,60 @@ class ThinnedFileWriter {
     if (CPLGetLastErrorType() == CE_Failure) Fail("the output could not be finished", "GDAL gives no reason");
   }
 
+  // GPX tracks without a point have no track points to be written
+  // through: their features of the input's tracks layer, by number, to be
+  // written as they are among the others.
+  std::map<std::int64_t, OGRFeatureUniquePtr> EmptyGpxTracks(const LayerPlan& plan) const {
+    std::map<std::int64_t, OGRFeatureUniquePtr> empty;
+    OGRLayer* tracks = source_->GetLayerByName("tracks");
+    if (!ToGpx() || plan.role != LayerRole::GpxPoints || plan.name != "track_points" ||
+        tracks == nullptr) {
+      return empty;
+    }
+    std::map<std::int64_t, bool> has_points;
+    for (const GisTrack& t : *request_.tracks) {
+      if (t.layer == "tracks") has_points[t.feature] = has_points[t.feature] || t.points > 0;
+    }
+    for (const auto& [feature, points] : has_points) {
+      if (!points) empty[feature] = nullptr;
+    }
+    if (empty.empty()) return empty;
+    std::int64_t number = 0;
+    tracks->ResetReading();
+    for (auto& feature : *tracks) {
+      if (const auto found = empty.find(++number); found != empty.end()) {
+        found->second.reset(feature->Clone());
+      }
+    }
+    return empty;
+  }
+
+  // Writes the empty tracks numbered below `before` (and takes them out).
+  void WriteEmptyTracks(GDALDataset& target, std::map<std::int64_t, OGRFeatureUniquePtr>& empty,
+                        std::int64_t before) {
+    while (!empty.empty() && empty.begin()->first < before) {
+      const OGRFeatureUniquePtr track = std::move(empty.begin()->second);
+      empty.erase(empty.begin());
+      if (!track) continue;
+      OGRLayer& source = *source_->GetLayerByName("tracks");
+      const std::string where = "layer 'tracks'";
+      if (empty_tracks_ == nullptr) {
+        OGRSpatialReference wgs84;
+        wgs84.SetWellKnownGeogCS("WGS84");
+        wgs84.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
+        empty_tracks_ = target.CreateLayer("tracks", &wgs84, wkbMultiLineString, nullptr);
+        if (empty_tracks_ == nullptr) Fail(where + " could not be created", "GDAL gives no reason");
+        empty_track_fields_ = MapFields(source, *empty_tracks_, where);
+      }
+      OGRFeatureUniquePtr out(OGRFeature::CreateFeature(empty_tracks_->GetLayerDefn()));
+      CPLErrorReset();
+      if (out->SetFrom(track.get(), empty_track_fields_.data(), TRUE) != OGRERR_NONE ||
+          (FitTexts(*out), empty_tracks_->CreateFeature(out.get()) != OGRERR_NONE)) {
+        Fail(where + ", an empty track could not be written", "GDAL gives no reason");
+      }
+    }
+  }
+
   void WriteLayer(GDALDataset& target, const LayerPlan& plan) {
     const std::string where = "layer " + Quoted(plan.name.c_str());
     CPLErrorReset();
@@ -268,10 +323,13 @@ class ThinnedFileWriter {
     if (layer == nullptr) Fail(where + " could not be created", "GDAL gives no reason");
     const std::vector<int> fields = MapFields(*plan.source, *layer, where);
     RowFilter rows(*this, plan, *layer->GetLayerDefn());
+    std::map<std::int64_t, OGRFeatureUniquePtr> empty = EmptyGpxTracks(plan);
+    const int track_fid = plan.source->GetLayerDefn()->GetFieldIndex("track_fid");
     plan.source->ResetReading();
     std::int64_t number = 0;
     for (auto& feature : *plan.source) {
       ++number;
+      if (!empty.empty()) WriteEmptyTracks(target, empty, feature->GetFieldAsInteger64(track_fid) + 1);
       if (!Keep(plan, *feature, rows)) continue;
       OGRFeatureUniquePtr out(OGRFeature::CreateFeature(layer->GetLayerDefn()));
       if (out->SetFrom(feature.get(), fields.data(), TRUE) != OGRERR_NONE) {
@@ -294,6 +352,7 @@ class ThinnedFileWriter {
     if (CPLGetLastErrorType() == CE_Failure) {
       Fail(where + ", feature " + std::to_string(number + 1) + " could not be read", "GDAL gives no reason");
     }
+    WriteEmptyTracks(target, empty, std::numeric_limits<std::int64_t>::max());
   }
 
   // The feature's texts as the output format can hold them (TextFor).
@@ -497,6 +556,8 @@ class ThinnedFileWriter {
 
   const GisWriteRequest& request_;
   std::map<TrackKey, std::size_t> track_of_;
+  OGRLayer* empty_tracks_ = nullptr;  // GPX: the tracks layer of the tracks without points
+  std::vector<int> empty_track_fields_;
   GDALDatasetUniquePtr source_;
   std::vector<std::string> left_out_;
 };

@@ -319,6 +319,34 @@ TEST(GisGpx, CrossesToAndFromOtherFormats) {
   EXPECT_EQ(points_back, 4 + 4 + 3);
 }
 
+// Tracks without a point, with an empty segment or none, keep their place,
+// name and elements (GPX to GPX once dropped them: four tracks in, two out).
+TEST(GisGpx, EmptyTracksAreKeptAsTheyWere) {
+  TempFolder folder;
+  WriteText(folder / "four.gpx",
+            "<?xml version=\"1.0\"?><gpx version=\"1.1\" creator=\"t\">"
+            "<trk><name>Korita</name><trkseg><trkpt lat=\"45.1\" lon=\"14.1\"/>"
+            "<trkpt lat=\"45.11\" lon=\"14.12\"/><trkpt lat=\"45.12\" lon=\"14.11\"/></trkseg></trk>"
+            "<trk><name>Empty segment</name><trkseg></trkseg></trk>"
+            "<trk><name>No segment</name><desc>nothing here</desc></trk>"
+            "<trk><name>Zbevnica</name><trkseg><trkpt lat=\"45.2\" lon=\"14.1\"/>"
+            "<trkpt lat=\"45.21\" lon=\"14.12\"/><trkpt lat=\"45.22\" lon=\"14.11\"/></trkseg></trk>"
+            "</gpx>");
+  Thinned t = ReadAndThin(folder / "four.gpx", *GisFormatByName("gpx"), FourPoints);
+  ASSERT_EQ(t.read.error, "");
+  for (const char* format : {"gpx", "gpkg"}) {
+    const auto output = folder / ("out." + std::string(format));
+    ASSERT_EQ(t.WriteAs(output, format), "") << format;
+    GDALDatasetUniquePtr back = OpenForCheck(output);
+    ASSERT_TRUE(back);
+    std::vector<std::string> names;
+    for (auto& track : *back->GetLayerByName("tracks")) names.push_back(track->GetFieldAsString("name"));
+    EXPECT_EQ(names, (std::vector<std::string>{"Korita", "Empty segment", "No segment", "Zbevnica"}))
+        << format;
+  }
+  EXPECT_NE(ReadText(folder / "out.gpx").find("<desc>nothing here</desc>"), std::string::npos);
+}
+
 // GPX holds WGS84 degrees: a projected layer is transformed (once every
 // feature failed, "Latitude 5983004 is invalid"); X, Y without a CRS are
 // refused by every format of degrees before anything is written. Reference:
