@@ -128,7 +128,9 @@ int RunOneFile(const oru::CliOptions& options, oru::PipelineOutcome& outcome) {
     if (!error.empty()) return Stop(error);
   }
   try {
-    error = oru::StageCurve(options, file.tracks.front(), pending);
+    // A GIS file of no track is written too (its other features as they
+    // are); it has no curve.
+    if (!file.tracks.empty()) error = oru::StageCurve(options, file.tracks.front(), pending);
   } catch (const std::bad_alloc&) {
     error = "Not enough memory to draw the curve of " + file.input.string() + ".";
   }

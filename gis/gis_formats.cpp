@@ -11,18 +11,19 @@ namespace oru {
 namespace {
 
 constexpr std::array<GisFormat, 8> kFormats{{
-    {"gpx", "GPX", ".gpx", "GPX 1.0/1.1: tracks, track segments and routes", true, true, true,
-     true},
-    {"gpkg", "GPKG", ".gpkg", "OGC GeoPackage", true, true},
-    {"shp", "ESRI Shapefile", ".shp", "ESRI Shapefile (.shp with .shx, .dbf, .prj)", true, false},
-    {"geojson", "GeoJSON", ".geojson .json", "GeoJSON", true, false, true},
-    {"kml", "LIBKML", ".kml", "Keyhole Markup Language", true, true, true, true},
-    {"fgb", "FlatGeobuf", ".fgb", "FlatGeobuf", true, false},
+    {"gpx", "GPX", ".gpx", "GPX 1.0/1.1: tracks, track segments and routes", "GPX", true, true,
+     true, true},
+    {"gpkg", "GPKG", ".gpkg", "OGC GeoPackage", "GeoPackage", true, true},
+    {"shp", "ESRI Shapefile", ".shp", "ESRI Shapefile (.shp with .shx, .dbf, .prj)", "Shapefile",
+     true, false},
+    {"geojson", "GeoJSON", ".geojson .json", "GeoJSON", "GeoJSON", true, false, true},
+    {"kml", "LIBKML", ".kml", "Keyhole Markup Language", "KML", true, true, true, true},
+    {"fgb", "FlatGeobuf", ".fgb", "FlatGeobuf", "FlatGeobuf", true, false},
     {"csv", "CSV", ".csv",
      "comma-separated values: WKT geometry, or one point a row in longitude/latitude "
      "(or X/Y) columns",
-     true, false},
-    {"dxf", "DXF", ".dxf", "AutoCAD DXF (read only)", false, false},
+     "CSV", true, false},
+    {"dxf", "DXF", ".dxf", "AutoCAD DXF (read only)", "DXF", false, false},
 }};
 
 }  // namespace

@@ -14,6 +14,7 @@ struct GisFormat {
   std::string_view driver;       // GDAL's driver short name
   std::string_view extensions;   // blank-separated, with the point; the first is written
   std::string_view description;  // for --list-formats
+  std::string_view title;        // for messages: "GPX", "GeoPackage"
   bool writable = true;          // false: read only
   bool many_layers = true;       // false: a file holds a single layer
   // Holds longitudes and latitudes on WGS84 only (GPX; GeoJSON by RFC 7946;

@@ -241,14 +241,14 @@ std::string TrackPlace(const GisTrack& track) {
 
 GisReadOutcome ReadGisTracks(const std::string& path, const GisFormat& format) {
   GisReadOutcome outcome;
+  const std::string as = "could not be opened as " + std::string(format.title) + ": ";
   if (auto refusal = RefusedByGdalGuard(path, format)) {
-    outcome.error = "could not be opened as " + std::string(format.description) + ": " + *refusal;
+    outcome.error = as + *refusal;
     return outcome;
   }
   GDALDatasetUniquePtr dataset = OpenGisDataset(path, format);
   if (!dataset) {
-    outcome.error = "could not be opened as " + std::string(format.description) + ": " +
-                    GdalReason("GDAL gives no reason");
+    outcome.error = as + WhyNotOpened(path, format, GdalReason(""));
     return outcome;
   }
   const char* driver = dataset->GetDriverName();

@@ -182,9 +182,7 @@ class ThinnedFileWriter {
         if (t.layer == plan.source->GetName() && !t.geographic) {
           throw WriteFailure{"layer " + Quoted(plan.source->GetName()) +
                              " holds X, Y coordinates without a CRS, and " +
-                             std::string(request_.output_format->name == "gpx" ? "GPX"
-                                         : request_.output_format->name == "kml" ? "KML"
-                                                                                  : "GeoJSON") +
+                             std::string(request_.output_format->title) +
                              " holds latitudes and longitudes"};
         }
       }

@@ -135,6 +135,13 @@ expect_equal("exit code of a failed GIS run" "${code}" "1")
 expect_equal("standard output of a failed run" "${out}" "")
 expect_match("its error" "${err}" "^[^\n]*bad.geojson: could not be opened as GeoJSON")
 
+# A file of no track is written too, its point as it is (once a crash).
+file(WRITE "${WORK_DIR}/buoy.geojson" "{\"type\": \"FeatureCollection\", \"features\": [{\"type\": \"Feature\", \"properties\": {}, \"geometry\": {\"type\": \"Point\", \"coordinates\": [4, 52]}}]}")
+execute_process(COMMAND "${ORU_CLI}" "${WORK_DIR}/buoy.geojson" "${WORK_DIR}/buoy.gpkg"
+  RESULT_VARIABLE code OUTPUT_VARIABLE out ERROR_VARIABLE err)
+expect_equal("exit code of a file of no track: ${err}" "${code}" "0")
+expect_match("its total" "${out}" "^Total of 0 tracks in 1 file:")
+
 # 6. Many tracks into survey text: refused for one file, a file a track in
 # a folder.
 execute_process(COMMAND "${ORU_CLI}" ${criterion} "${WORK_DIR}/in/a.geojson" "${WORK_DIR}/a.txt"

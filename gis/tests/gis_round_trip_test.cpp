@@ -540,7 +540,22 @@ TEST(GisFailures, BadInputIsRefusedAndNothingIsWritten) {
        R"("geometry":{"type":"LineString","coordinates":[[0,0],[1e300,5],[20,0]]}}]})",
        "layer 'in', feature 1: point 2: coordinate out of range."},
       {"kml", "<kml><Document><Placemark><LineString><coordinates>1,2 3,4", "could not be opened"},
-      {"csv", "", "could not be opened"},
+      // Files that GDAL opens without a word of why: said in the user's words.
+      {"csv", "", "could not be opened as CSV: the file is empty"},
+      {"gpx", "hello, world\n", "could not be opened as GPX: it is not XML"},
+      {"gpx", "<?xml version=\"1.0\"?>\n<!-- saved --><html><body/></html>",
+       "could not be opened as GPX: its root element is <html>, not <gpx>"},
+      {"gpkg", "", "could not be opened as GeoPackage: the file is empty"},
+      {"gpkg", "name,lat,lon\n", "GeoPackage: it is not an SQLite database, as a GeoPackage is"},
+      {"geojson",
+       R"({"type":"FeatureCollection","features":)" + std::string(1100, '[') +
+           std::string(1100, ']') + "}",
+       "could not be opened as GeoJSON: it is nested deeper than the 1024 levels of brackets"},
+      {"fgb", "junk", "could not be opened as FlatGeobuf: it does not begin with FlatGeobuf's"},
+      {"shp", "junk", "could not be opened as Shapefile: it does not begin with a Shapefile's"},
+      {"shp", std::string("\0\0\x27\x0A", 4) + std::string(96, '\0'),
+       "could not be opened as Shapefile: its index "},
+      {"dxf", "junk", "could not be opened as DXF: it is not a DXF file"},
       // GDAL 3.6's DXF reader would never return from this file.
       {"dxf", std::string("  0\nSECTION\n  2\nENTITIES\n\0\0  0\nENDSEC\n  0\nEOF\n", 38),
        "byte 26 is a NUL"},
