@@ -111,9 +111,9 @@ int RunOneFile(const oru::CliOptions& options, oru::PipelineOutcome& outcome) {
   if (outcome.stopped) return Interrupted();
   if (file.error) {
     if (file.error->kind == oru::ErrorKind::Usage) return UsageError(*file.error);
-    const std::string text = oru::CommandLineText(*file.error);
-    // The survey run's messages name their file themselves.
-    return Stop(file.read_format.survey ? text : file.input.string() + ": " + text);
+    // The survey run's messages are said as the window says them.
+    return Stop(file.read_format.survey ? oru::CommandLineText(*file.error)
+                                        : oru::FileErrorText(file));
   }
   oru::PendingOutputs& pending = outcome.pending;
   std::string error;

@@ -73,6 +73,12 @@ void PrintNotes(const FileReport& file, std::ostream& err) {
 
 }  // namespace
 
+std::string FileErrorText(const FileReport& file) {
+  const std::string text = CommandLineText(*file.error);
+  const std::string input = file.input.string();
+  return text.find(input) != std::string::npos ? text : input + ": " + text;
+}
+
 int PrintRunReport(const PipelineOutcome& outcome, bool json, SelectionMethod method,
                    bool summary, std::ostream& out, std::ostream& err) {
   std::int64_t tracks = 0;
@@ -86,8 +92,10 @@ int PrintRunReport(const PipelineOutcome& outcome, bool json, SelectionMethod me
       continue;
     }
     if (file.error) {
-      err << (file.error->kind == ErrorKind::Usage ? "oru-cli: " : TerminalText(file.input.string()) + ": ")
-          << TerminalText(CommandLineText(*file.error)) << '\n';
+      err << TerminalText(file.error->kind == ErrorKind::Usage
+                              ? "oru-cli: " + CommandLineText(*file.error)
+                              : FileErrorText(file))
+          << '\n';
       usage_only = usage_only && file.error->kind == ErrorKind::Usage;
       failed.push_back(file.input.string());
       continue;

@@ -378,9 +378,11 @@ begin memory
 if [ "$sanitized" = ON ]; then
   skip "a memory limit cannot hold AddressSanitizer's shadow memory"
 else
-  (ulimit -v 1000000 && exec "$cli" --input-format xy /dev/zero out.txt) >std.out 2>std.err
-  status=$?
-  check "a huge input" said "Not enough memory to read /dev/zero."
+  for format in xy nmea p190; do
+    (ulimit -v 1000000 && exec "$cli" --input-format "$format" /dev/zero out.txt) >std.out 2>std.err
+    status=$?
+    check "a huge $format input" said "Not enough memory to read /dev/zero."
+  done
 fi
 if [ "$sanitized" != ON ] && ! no_pictures; then
   (ulimit -v 1000000 && exec "$cli" --input-format xy --plot-image p.png --plot-size 20000x20000 \
