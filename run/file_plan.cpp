@@ -179,7 +179,6 @@ void CheckClashes(std::vector<FileReport>& files, RunNames& names) {
     const FileReport& file = files[i];
     names.inputs.push_back(file.input);
     names.input_files.Add(FootprintOf(file.input, IsShapefile(file.read_format.gis)), i);
-    names.outputs.push_back(file.error ? fs::path() : file.output);
     if (file.error) continue;
     outputs[i] = FootprintOf(file.output, IsShapefile(file.write_format.gis));
     names.output_files.Add(outputs[i], i);
@@ -188,23 +187,24 @@ void CheckClashes(std::vector<FileReport>& files, RunNames& names) {
     FileReport& file = files[i];
     if (file.error) continue;
     const std::string output = file.output.string();
-    for (const std::size_t j : names.input_files.Overlapping(outputs[i])) {
+    const std::vector<std::size_t> inputs = names.input_files.Overlapping(outputs[i]);
+    std::vector<std::size_t> others = names.output_files.Overlapping(outputs[i]);
+    std::erase(others, i);
+    if (!inputs.empty()) {
+      const std::size_t j = inputs.front();
       if (j == i && SameFile(file.input, file.output)) {
         file.error = Usage("The output file " + output + " is the input file.");
+      } else if (j == i) {
+        file.error = Usage("The output file " + output + " would overwrite a file of the input " +
+                           file.input.string() + ".");
       } else {
-        file.error = Usage("The output file " + output + (j == i ? "" : " of " + file.input.string()) +
-                           " would overwrite " + (j == i ? "a file of " : "") + "the input " +
-                           files[j].input.string() + ".");
+        file.error = Usage("The output file " + output + " of " + file.input.string() +
+                           " would overwrite the input " + files[j].input.string() + ".");
       }
-      break;
-    }
-    if (file.error) continue;
-    for (const std::size_t j : names.output_files.Overlapping(outputs[i])) {
-      if (j == i) continue;
-      const auto [a, b] = std::minmax(i, j);
+    } else if (!others.empty()) {
+      const auto [a, b] = std::minmax(i, others.front());
       file.error = Usage(files[a].input.string() + " and " + files[b].input.string() +
                          " would both be written to " + output + ".");
-      break;
     }
   }
 }
@@ -261,12 +261,15 @@ std::optional<RunError> CheckOwnFile(const FileJob& job, const fs::path& file,
   const Footprint print = FootprintOf(file, false);
   const RunNames& names = context.names;
   const std::string where = "The output file " + file.string() + " of " + job.report.input.string();
-  for (const std::size_t other : names.input_files.Overlapping(print)) {
-    return Usage(where + " would overwrite the input " + names.inputs[other].string() + ".");
+  const std::vector<std::size_t> inputs = names.input_files.Overlapping(print);
+  if (!inputs.empty()) {
+    return Usage(where + " would overwrite the input " + names.inputs[inputs.front()].string() + ".");
   }
-  for (const std::size_t other : names.output_files.Overlapping(print)) {
-    if (other == job.index) continue;
-    return Usage(where + " would overwrite the output of " + names.inputs[other].string() + ".");
+  std::vector<std::size_t> others = names.output_files.Overlapping(print);
+  std::erase(others, job.index);
+  if (!others.empty()) {
+    return Usage(where + " would overwrite the output of " + names.inputs[others.front()].string() +
+                 ".");
   }
   return std::nullopt;
 }

@@ -22,9 +22,8 @@ namespace oru {
 // (run/file_footprint.h). By file, in the order of the plan.
 struct RunNames {
   std::vector<std::filesystem::path> inputs;
-  std::vector<std::filesystem::path> outputs;  // empty for files refused by the plan
   FootprintIndex input_files;
-  FootprintIndex output_files;
+  FootprintIndex output_files;  // of the files the plan did not refuse
 };
 
 // What every file of a run shares.

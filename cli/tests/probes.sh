@@ -66,7 +66,9 @@ if [ "$(id -u)" = 0 ]; then
   # A side file on a full device: the output is not replaced, since every
   # file is written before the first is put in place.
   mkdir plots && mknod plots/AllePunten.dat c 1 7
-  for side in "--curve full" "--curve-image full" "--plot-dir plots"; do
+  sides=("--curve full" "--plot-dir plots")
+  [ "$pictures" = ON ] && sides+=("--curve-image full")
+  for side in "${sides[@]}"; do
     # shellcheck disable=SC2086
     run $side in.txt out.txt
     check "$side: fails" [ "$status" = 1 ]
