@@ -307,9 +307,9 @@ gpx_track() {
 }
 for signal in INT TERM HUP; do
   begin "gis-signal-$signal"
-  gpx_track big.gpx 40000
+  gpx_track big.gpx 16000
   printf 'earlier output\n' > out.gpkg
-  env --default-signal="$signal" "$cli" --points 20000 big.gpx out.gpkg >std.out 2>std.err &
+  env --default-signal="$signal" "$cli" --points 8000 big.gpx out.gpkg >std.out 2>std.err &
   pid=$!
   for _ in $(seq 1000); do
     [ -n "$(find . -name '.oru-*')" ] && break
@@ -333,8 +333,8 @@ done
 begin batch-stop
 mkdir in
 gpx_track in/a.gpx 2000
-for name in b c d e; do gpx_track "in/$name.gpx" 40000; done
-env --default-signal=INT "$cli" --jobs 1 --points 20000 --output-format gpkg --output-dir out \
+for name in b c d e; do gpx_track "in/$name.gpx" 8000; done
+env --default-signal=INT "$cli" --jobs 1 --points 4000 --output-format gpkg --output-dir out \
   in/a.gpx in/b.gpx in/c.gpx in/d.gpx in/e.gpx >std.out 2>std.err &
 pid=$!
 for _ in $(seq 1000); do
