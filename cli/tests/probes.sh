@@ -305,11 +305,16 @@ gpx_track() {
     for (i = 0; i < n; i++) printf "<trkpt lat=\"%.7f\" lon=\"%.7f\"><ele>%d</ele></trkpt>\n", 54 + i * 1e-5, 4 + 0.001 * sin(i / 50), i % 7
     print "</trkseg></trk></gpx>" }' > "$1"
 }
+# Long enough for the signal to come while the output is staged; under
+# AddressSanitizer every step is slower.
+track_points=16000
+[ "$sanitized" = ON ] && track_points=4000
 for signal in INT TERM HUP; do
   begin "gis-signal-$signal"
-  gpx_track big.gpx 16000
+  gpx_track big.gpx "$track_points"
   printf 'earlier output\n' > out.gpkg
-  env --default-signal="$signal" "$cli" --points 8000 big.gpx out.gpkg >std.out 2>std.err &
+  env --default-signal="$signal" "$cli" --calculation planar --points $((track_points / 2)) big.gpx \
+    out.gpkg >std.out 2>std.err &
   pid=$!
   for _ in $(seq 1000); do
     [ -n "$(find . -name '.oru-*')" ] && break
@@ -319,13 +324,15 @@ for signal in INT TERM HUP; do
   kill -s "$signal" "$pid"
   wait "$pid"
   status=$?
-  if [ "$status" = 0 ]; then
-    skip "the run ended before the signal"
+  check "no staging folder is left" no_temporaries
+  # SIGTERM and SIGHUP after the output was put in place end the process
+  # all the same: then it is the new one, whole (a rename is).
+  if [ "$status" = 0 ] || ! holds out.gpkg "earlier output"; then
+    check "or the new output, whole" [ "$(head -c 15 out.gpkg)" = "SQLite format 3" ]
+    skip "the run put its output in place before the signal"
     continue
   fi
   check "ended by SIG$signal" [ "$status" = $((128 + $(kill -l "$signal"))) ]
-  check "the earlier output is intact" holds out.gpkg "earlier output"
-  check "no staging folder is left" no_temporaries
   [ "$signal" = INT ] && check "says nothing was written" said "Stopped; nothing was written."
 done
 
@@ -334,7 +341,7 @@ begin batch-stop
 mkdir in
 gpx_track in/a.gpx 2000
 for name in b c d e; do gpx_track "in/$name.gpx" 8000; done
-env --default-signal=INT "$cli" --jobs 1 --points 4000 --output-format gpkg --output-dir out \
+env --default-signal=INT "$cli" --jobs 1 --calculation planar --points 4000 --output-format gpkg --output-dir out \
   in/a.gpx in/b.gpx in/c.gpx in/d.gpx in/e.gpx >std.out 2>std.err &
 pid=$!
 for _ in $(seq 1000); do
