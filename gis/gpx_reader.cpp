@@ -39,9 +39,20 @@ constexpr std::size_t kBlockSize = 1 << 16;
 // Where the parser stands, as far as the tracks are concerned.
 enum class Line { None, Route, Track };
 
+// Called at the end of every point with its place; `line` counts the routes
+// and the tracks' parts apart, as the parser keeps them (route_ of the
+// place says which).
+struct PointEvent {
+  bool route = false;
+  GpxPointPlace place;
+};
+using PointHook = std::function<void(const PointEvent&)>;
+
 class GpxParser {
  public:
-  GpxParser() : parser_(XML_ParserCreate(nullptr)) {
+  // Without `keep_points`, the points are counted, not kept.
+  explicit GpxParser(bool keep_points = true, PointHook hook = {})
+      : parser_(XML_ParserCreate(nullptr)), keep_points_(keep_points), hook_(std::move(hook)) {
     XML_SetUserData(parser_.get(), this);
     XML_SetElementHandler(parser_.get(), &GpxParser::OnStart, &GpxParser::OnEnd);
     XML_SetCharacterDataHandler(parser_.get(), &GpxParser::OnText);
@@ -70,8 +81,7 @@ class GpxParser {
     GisReadOutcome outcome;
     outcome.tracks = std::move(routes_);
     for (GisTrack& track : tracks_) outcome.tracks.push_back(std::move(track));
-    for (GisTrack& track : outcome.tracks) {
-      track.points = static_cast<std::int64_t>(track.first.size());
+    for (const GisTrack& track : outcome.tracks) {
       if (track.points == 0) ++outcome.skipped.empty_lines;
     }
     return outcome;
@@ -112,8 +122,18 @@ class GpxParser {
     last_boundary_ = at;
   }
 
+  // The end of the markup just parsed.
+  void MarkupEnd() {
+    markup_end_ = XML_GetCurrentByteIndex(parser_.get()) + XML_GetCurrentByteCount(parser_.get());
+  }
+
   void Start(const char* name, const char** attributes) {
     Boundary();
+    StartElement(name, attributes);
+    MarkupEnd();
+  }
+
+  void StartElement(const char* name, const char** attributes) {
     const int depth = depth_++;
     if (unsupported_) return;
     if (depth == 0) {
@@ -144,6 +164,10 @@ class GpxParser {
                                      : (line_ == Line::Route && depth == 2);
       if (!in_place) return Unsupported();
       AddPoint(attributes, is_trkpt ? tracks_.back() : routes_.back());
+      point_before_ = markup_end_;
+      point_begin_ = XML_GetCurrentByteIndex(parser_.get());
+      point_end_ = point_begin_ + XML_GetCurrentByteCount(parser_.get());
+      point_depth_ = depth;
       if (is_rtept) measured_ = false;
       return;
     }
@@ -209,6 +233,8 @@ class GpxParser {
     if (!(lat && lon && *lat >= -90.0 && *lat <= 90.0 && *lon >= -180.0 && *lon <= 180.0)) {
       return Unsupported();
     }
+    ++line.points;
+    if (!keep_points_) return;
     line.first.push_back(*lat);
     line.second.push_back(*lon);
   }
@@ -225,8 +251,14 @@ class GpxParser {
 
   void End(const char*) {
     Boundary();
+    EndElement();
+    MarkupEnd();
+  }
+
+  void EndElement() {
     const int depth = --depth_;
     if (unsupported_ || line_ == Line::None) return;
+    if (depth == point_depth_) return EndPoint();
     if (depth == 1) {
       EndLine();
     } else if (depth == 2) {
@@ -235,6 +267,24 @@ class GpxParser {
       }
       in_name_ = in_extensions_ = segment_open_ = measured_ = false;
     }
+  }
+
+  // The end of a point: its place to the hook. An empty-element tag
+  // (<trkpt .../>) ends where its start tag ends.
+  void EndPoint() {
+    point_depth_ = -1;
+    if (!hook_) return;
+    const XML_Index end =
+        XML_GetCurrentByteIndex(parser_.get()) + XML_GetCurrentByteCount(parser_.get());
+    PointEvent event;
+    event.route = line_ == Line::Route;
+    const std::vector<GisTrack>& lines = event.route ? routes_ : tracks_;
+    event.place.line = lines.size() - 1;
+    event.place.number = lines.back().points;
+    event.place.before = point_before_;
+    event.place.begin = point_begin_;
+    event.place.end = std::max(end, point_end_);
+    hook_(event);
   }
 
   void EndLine() {
@@ -256,6 +306,8 @@ class GpxParser {
   }
 
   std::unique_ptr<std::remove_pointer_t<XML_Parser>, ParserFree> parser_;
+  bool keep_points_;
+  PointHook hook_;
   bool unsupported_ = false;
   bool root_seen_ = false;
   int depth_ = 0;
@@ -281,19 +333,31 @@ class GpxParser {
   // (not a segment's nor a route point's).
   XML_Index child_start_ = 0;
   bool measured_ = false;
+
+  // The point being read: where the markup before it ended, where its
+  // start tag begins and ends, and its depth (-1: none).
+  XML_Index markup_end_ = 0;
+  XML_Index point_before_ = 0;
+  XML_Index point_begin_ = 0;
+  XML_Index point_end_ = 0;
+  int point_depth_ = -1;
 };
 
-}  // namespace
-
-std::optional<GisReadOutcome> ReadGpxTracks(const std::string& path) {
+std::optional<GisReadOutcome> ParseFile(const std::string& path, GpxParser& parser) {
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
                                                        &std::fclose);
   if (!file) return std::nullopt;
-  GpxParser parser;
   return parser.Parse([&](char* buffer, std::size_t size) -> long {
     const std::size_t got = std::fread(buffer, 1, size, file.get());
     return std::ferror(file.get()) != 0 ? -1 : static_cast<long>(got);
   });
+}
+
+}  // namespace
+
+std::optional<GisReadOutcome> ReadGpxTracks(const std::string& path) {
+  GpxParser parser;
+  return ParseFile(path, parser);
 }
 
 std::optional<GisReadOutcome> ReadGpxText(std::string_view text) {
@@ -304,6 +368,16 @@ std::optional<GisReadOutcome> ReadGpxText(std::string_view text) {
     text.remove_prefix(got);
     return static_cast<long>(got);
   });
+}
+
+std::optional<GisReadOutcome> ScanGpxPoints(const std::string& path, std::size_t routes,
+                                            const std::function<void(const GpxPointPlace&)>& point) {
+  GpxParser parser(false, [&](const PointEvent& event) {
+    GpxPointPlace place = event.place;
+    if (!event.route) place.line += routes;
+    point(place);
+  });
+  return ParseFile(path, parser);
 }
 
 }  // namespace oru

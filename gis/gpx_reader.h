@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -31,5 +33,22 @@ std::optional<GisReadOutcome> ReadGpxTracks(const std::string& path);
 
 // The same, of a file's text: for tests and fuzzing.
 std::optional<GisReadOutcome> ReadGpxText(std::string_view text);
+
+// Where a point (<trkpt>, <rtept>) of a file lies, in bytes from the start.
+struct GpxPointPlace {
+  std::size_t line = 0;      // its line's index in the tracks ReadGpxTracks gives
+  std::int64_t number = 0;   // 1-based within the line
+  std::int64_t before = 0;   // where the markup before it ends
+  std::int64_t begin = 0;    // where its start tag begins
+  std::int64_t end = 0;      // just past its end tag
+};
+
+// Reads the file as ReadGpxTracks does, without keeping coordinates
+// (the tracks' `points` are counted, `first` and `second` stay empty), and
+// calls `point` for every point in file order. `routes` is the number of
+// routes the file holds (ReadGpxTracks' lines of the layer 'routes'), which
+// the tracks' lines follow; the caller checks it against what is returned.
+std::optional<GisReadOutcome> ScanGpxPoints(const std::string& path, std::size_t routes,
+                                            const std::function<void(const GpxPointPlace&)>& point);
 
 }  // namespace oru

@@ -1,19 +1,26 @@
-// The streaming GPX reader against GDAL's GPX driver: on every file it
-// takes, the same tracks, names, coordinates (to the bit), order and counts
-// as ReadGisTracks; the files it must leave to GDAL, it leaves.
+// The streaming GPX reader and writer against GDAL's GPX driver: on every
+// file the reader takes, the same tracks, names, coordinates (to the bit),
+// order and counts as ReadGisTracks, and a thinned copy whose features
+// (every layer, field and vertex) are those GDAL writes; the files they
+// must leave to GDAL, they leave.
 #include "gis/gpx_reader.h"
 
 #include <gtest/gtest.h>
+#include <ogrsf_frmts.h>
 
 #include <cctype>
 #include <cstdio>
+#include <map>
 #include <optional>
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "gis/gis_formats.h"
 #include "gis/gis_reader.h"
+#include "gis/gis_writer.h"
+#include "gis/gpx_writer.h"
 #include "gis/tests/gis_test_files.h"
 #include "track/tests/geo_shapes.h"
 
@@ -209,6 +216,117 @@ TEST_P(GpxReader, GivesWhatGdalGivesOrLeavesTheFileToIt) {
   const GisReadOutcome gdal = ReadGisTracks(path.string(), *GisFormatByName("gpx"));
   ExpectSameTracks(*streamed, gdal);
   ExpectSameTracks(*from_text, gdal);
+}
+
+// Every third point of each line, and its last: a selection as a run
+// keeps them (the first and the last always).
+std::vector<std::vector<std::int64_t>> EveryThird(const std::vector<GisTrack>& tracks) {
+  std::vector<std::vector<std::int64_t>> kept;
+  for (const GisTrack& track : tracks) {
+    std::vector<std::int64_t>& line = kept.emplace_back();
+    for (std::int64_t k = 1; k <= track.points; k += 3) line.push_back(k);
+    if (track.points > 1 && line.back() != track.points) line.push_back(track.points);
+  }
+  return kept;
+}
+
+// A feature of a layer GDAL reads of a GPX file: its fields' values by
+// name and its geometry's WKT to 15 significant digits, as GDAL's driver
+// writes coordinates (the streaming writer keeps the input's digits). GDAL writes the extensions
+// of other namespaces into its own (<ogr:gpxtpx_hr> for <gpxtpx:hr>), where
+// the streaming writer leaves them as they were: fields are named without
+// GDAL's prefix "ogr_".
+struct Feature {
+  std::string layer;
+  std::map<std::string, std::string> fields;
+  std::string geometry;
+};
+
+std::vector<Feature> Features(const std::filesystem::path& path) {
+  GDALDatasetUniquePtr dataset = testing::OpenForCheck(path);
+  EXPECT_TRUE(dataset);
+  std::vector<Feature> features;
+  if (!dataset) return features;
+  for (OGRLayer* layer : dataset->GetLayers()) {
+    for (auto& feature : *layer) {
+      Feature& f = features.emplace_back();
+      f.layer = layer->GetName();
+      for (int i = 0; i < feature->GetFieldCount(); ++i) {
+        if (!feature->IsFieldSetAndNotNull(i)) continue;
+        std::string_view field = feature->GetFieldDefnRef(i)->GetNameRef();
+        if (field.starts_with("ogr_")) field.remove_prefix(4);
+        f.fields[std::string(field)] = feature->GetFieldAsString(i);
+      }
+      if (const OGRGeometry* geometry = feature->GetGeometryRef()) {
+        OGRWktOptions options;
+        options.format = OGRWktFormat::G;
+        options.precision = 15;
+        f.geometry = geometry->exportToWkt(options);
+      }
+    }
+  }
+  return features;
+}
+
+// The streaming writer's features are GDAL's: the same features in every
+// layer, with the same geometries and every field GDAL writes. GDAL's
+// driver leaves out the links and extensions of tracks and routes, which
+// the streaming writer keeps.
+void ExpectGdalsFeatures(const std::vector<Feature>& streamed, const std::vector<Feature>& gdal) {
+  ASSERT_EQ(streamed.size(), gdal.size());
+  for (std::size_t i = 0; i < gdal.size(); ++i) {
+    SCOPED_TRACE(gdal[i].layer + " " + gdal[i].geometry.substr(0, 60));
+    EXPECT_EQ(streamed[i].layer, gdal[i].layer);
+    EXPECT_EQ(streamed[i].geometry, gdal[i].geometry);
+    for (const auto& [name, value] : gdal[i].fields) {
+      const auto field = streamed[i].fields.find(name);
+      ASSERT_NE(field, streamed[i].fields.end()) << name;
+      EXPECT_EQ(field->second, value) << name;
+    }
+  }
+}
+
+// Read back, the streamed output holds every line of the input, with the
+// kept points only.
+void ExpectKeptPoints(const GisReadOutcome& output, const GisReadOutcome& input,
+                      const std::vector<std::vector<std::int64_t>>& kept) {
+  ASSERT_EQ(output.tracks.size(), input.tracks.size());
+  for (std::size_t t = 0; t < input.tracks.size(); ++t) {
+    const GisTrack& line = output.tracks[t];
+    EXPECT_EQ(TrackPlace(line), TrackPlace(input.tracks[t]));
+    ASSERT_EQ(line.first.size(), kept[t].size());
+    for (std::size_t j = 0; j < kept[t].size(); ++j) {
+      const auto i = static_cast<std::size_t>(kept[t][j] - 1);
+      EXPECT_EQ(line.first[j], input.tracks[t].first[i]);
+      EXPECT_EQ(line.second[j], input.tracks[t].second[i]);
+    }
+  }
+}
+
+TEST_P(GpxReader, WritesTheKeptPointsAsGdalWritesThem) {
+  const Case& c = GetParam();
+  testing::TempFolder temp;
+  const auto input = temp / "in.gpx";
+  testing::WriteText(input, c.text);
+  const GisFormat& gpx = *GisFormatByName("gpx");
+  const GisReadOutcome read = ReadGisTracks(input.string(), gpx);
+  const auto kept = EveryThird(read.tracks);
+  const std::optional<std::string> streamed = ThinnedGpxText(input.string(), read.tracks, kept);
+  ASSERT_EQ(streamed.has_value(), c.streamed);
+  if (!c.streamed) return;
+  const auto by_stream = temp / "stream.gpx";
+  testing::WriteText(by_stream, *streamed);
+  const std::optional<GisReadOutcome> again = ReadGpxTracks(by_stream.string());
+  ASSERT_TRUE(again.has_value());
+  ExpectKeptPoints(*again, read, kept);
+  // GDAL's driver writes no empty segments and no routes without points:
+  // its output lacks them, the streaming writer's has them.
+  if (read.skipped.empty_lines > 0) return;
+  const auto by_gdal = temp / "gdal.gpx";
+  ASSERT_EQ(WriteThinnedGisFile({input.string(), &gpx, by_gdal.string(), &gpx, &read.tracks, &kept})
+                .error,
+            "");
+  ExpectGdalsFeatures(Features(by_stream), Features(by_gdal));
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, GpxReader, ::testing::ValuesIn(Cases()),
