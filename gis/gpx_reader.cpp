@@ -2,6 +2,7 @@
 
 #include <expat.h>
 #include <strings.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <charconv>
@@ -39,20 +40,19 @@ constexpr std::size_t kBlockSize = 1 << 16;
 // Where the parser stands, as far as the tracks are concerned.
 enum class Line { None, Route, Track };
 
-// Called at the end of every point with its place; `line` counts the routes
-// and the tracks' parts apart, as the parser keeps them (route_ of the
-// place says which).
+// Called at the end of every point with its place: `line` indexes the
+// routes or (route false) the tracks' parts, which the parser keeps apart.
 struct PointEvent {
   bool route = false;
+  std::size_t line = 0;
   GpxPointPlace place;
 };
 using PointHook = std::function<void(const PointEvent&)>;
 
 class GpxParser {
  public:
-  // Without `keep_points`, the points are counted, not kept.
-  explicit GpxParser(bool keep_points = true, PointHook hook = {})
-      : parser_(XML_ParserCreate(nullptr)), keep_points_(keep_points), hook_(std::move(hook)) {
+  explicit GpxParser(PointHook hook = {})
+      : parser_(XML_ParserCreate(nullptr)), hook_(std::move(hook)) {
     XML_SetUserData(parser_.get(), this);
     XML_SetElementHandler(parser_.get(), &GpxParser::OnStart, &GpxParser::OnEnd);
     XML_SetCharacterDataHandler(parser_.get(), &GpxParser::OnText);
@@ -234,7 +234,6 @@ class GpxParser {
       return Unsupported();
     }
     ++line.points;
-    if (!keep_points_) return;
     line.first.push_back(*lat);
     line.second.push_back(*lon);
   }
@@ -279,8 +278,7 @@ class GpxParser {
     PointEvent event;
     event.route = line_ == Line::Route;
     const std::vector<GisTrack>& lines = event.route ? routes_ : tracks_;
-    event.place.line = lines.size() - 1;
-    event.place.number = lines.back().points;
+    event.line = lines.size() - 1;
     event.place.before = point_before_;
     event.place.begin = point_begin_;
     event.place.end = std::max(end, point_end_);
@@ -306,7 +304,6 @@ class GpxParser {
   }
 
   std::unique_ptr<std::remove_pointer_t<XML_Parser>, ParserFree> parser_;
-  bool keep_points_;
   PointHook hook_;
   bool unsupported_ = false;
   bool root_seen_ = false;
@@ -353,11 +350,41 @@ std::optional<GisReadOutcome> ParseFile(const std::string& path, GpxParser& pars
   });
 }
 
+// The file's size and time of change, or -1 when it cannot be seen.
+void Identify(const std::string& path, GpxPointPlaces& places) {
+  struct stat status {};
+  if (::stat(path.c_str(), &status) != 0) return;
+  places.file_size = status.st_size;
+  places.file_time_ns = status.st_mtim.tv_sec * 1000000000LL + status.st_mtim.tv_nsec;
+}
+
 }  // namespace
 
-std::optional<GisReadOutcome> ReadGpxTracks(const std::string& path) {
-  GpxParser parser;
-  return ParseFile(path, parser);
+std::optional<GisReadOutcome> ReadGpxTracks(const std::string& path, GpxPointPlaces* places) {
+  if (places == nullptr) {
+    GpxParser parser;
+    return ParseFile(path, parser);
+  }
+  *places = GpxPointPlaces();
+  Identify(path, *places);
+  // Routes and tracks' parts apart, as the parser keeps them.
+  std::vector<std::vector<GpxPointPlace>> routes;
+  std::vector<std::vector<GpxPointPlace>>& tracks = places->lines;
+  GpxParser parser([&](const PointEvent& event) {
+    std::vector<std::vector<GpxPointPlace>>& lines = event.route ? routes : tracks;
+    if (lines.size() <= event.line) lines.resize(event.line + 1);
+    lines[event.line].push_back(event.place);
+  });
+  std::optional<GisReadOutcome> read = ParseFile(path, parser);
+  if (!read) return read;
+  const std::size_t route_count = static_cast<std::size_t>(std::count_if(
+      read->tracks.begin(), read->tracks.end(),
+      [](const GisTrack& track) { return track.layer == "routes"; }));
+  routes.resize(route_count);
+  tracks.resize(read->tracks.size() - route_count);
+  tracks.insert(tracks.begin(), std::make_move_iterator(routes.begin()),
+                std::make_move_iterator(routes.end()));
+  return read;
 }
 
 std::optional<GisReadOutcome> ReadGpxText(std::string_view text) {
@@ -368,16 +395,6 @@ std::optional<GisReadOutcome> ReadGpxText(std::string_view text) {
     text.remove_prefix(got);
     return static_cast<long>(got);
   });
-}
-
-std::optional<GisReadOutcome> ScanGpxPoints(const std::string& path, std::size_t routes,
-                                            const std::function<void(const GpxPointPlace&)>& point) {
-  GpxParser parser(false, [&](const PointEvent& event) {
-    GpxPointPlace place = event.place;
-    if (!event.route) place.line += routes;
-    point(place);
-  });
-  return ParseFile(path, parser);
 }
 
 }  // namespace oru

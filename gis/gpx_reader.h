@@ -1,14 +1,31 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "gis/gis_track.h"
 
 namespace oru {
+
+// Where a point (<trkpt>, <rtept>) of a file lies, in bytes from the start.
+struct GpxPointPlace {
+  std::int64_t before = 0;  // where the markup before it ends
+  std::int64_t begin = 0;   // where its start tag begins
+  std::int64_t end = 0;     // just past its end tag
+};
+
+// Where the points of a file lie, for writing it again without some
+// (gpx_writer.h): per line of the tracks read, in their order, per point;
+// with the file's size and time of change, to see that it is the same file
+// when it is written.
+struct GpxPointPlaces {
+  std::vector<std::vector<GpxPointPlace>> lines;
+  std::int64_t file_size = -1;
+  std::int64_t file_time_ns = -1;
+};
 
 // Reads the tracks of a GPX 1.0 or 1.1 file in one streaming pass with
 // expat, without GDAL: the same tracks GDAL's GPX driver gives through
@@ -29,26 +46,12 @@ namespace oru {
 // +-180 degrees, a <name> of a track or route with elements inside, given
 // twice or in the <extensions>, or long stretches of text without markup
 // (which GDAL's driver refuses as corrupt).
-std::optional<GisReadOutcome> ReadGpxTracks(const std::string& path);
+//
+// With `places`, where each point lies is kept there too (24 bytes a point).
+std::optional<GisReadOutcome> ReadGpxTracks(const std::string& path,
+                                            GpxPointPlaces* places = nullptr);
 
 // The same, of a file's text: for tests and fuzzing.
 std::optional<GisReadOutcome> ReadGpxText(std::string_view text);
-
-// Where a point (<trkpt>, <rtept>) of a file lies, in bytes from the start.
-struct GpxPointPlace {
-  std::size_t line = 0;      // its line's index in the tracks ReadGpxTracks gives
-  std::int64_t number = 0;   // 1-based within the line
-  std::int64_t before = 0;   // where the markup before it ends
-  std::int64_t begin = 0;    // where its start tag begins
-  std::int64_t end = 0;      // just past its end tag
-};
-
-// Reads the file as ReadGpxTracks does, without keeping coordinates
-// (the tracks' `points` are counted, `first` and `second` stay empty), and
-// calls `point` for every point in file order. `routes` is the number of
-// routes the file holds (ReadGpxTracks' lines of the layer 'routes'), which
-// the tracks' lines follow; the caller checks it against what is returned.
-std::optional<GisReadOutcome> ScanGpxPoints(const std::string& path, std::size_t routes,
-                                            const std::function<void(const GpxPointPlace&)>& point);
 
 }  // namespace oru

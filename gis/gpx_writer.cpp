@@ -1,10 +1,11 @@
 #include "gis/gpx_writer.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <memory>
 
-#include "gis/gpx_reader.h"
 
 namespace oru {
 namespace {
@@ -18,16 +19,11 @@ struct Cut {
   std::int64_t end;
 };
 
-bool SameLines(const std::vector<GisTrack>& scanned, const std::vector<GisTrack>& tracks) {
-  if (scanned.size() != tracks.size()) return false;
-  for (std::size_t t = 0; t < tracks.size(); ++t) {
-    const GisTrack& a = scanned[t];
-    const GisTrack& b = tracks[t];
-    if (a.layer != b.layer || a.feature != b.feature || a.part != b.part || a.points != b.points) {
-      return false;
-    }
-  }
-  return true;
+// Whether the file is the one whose points were placed.
+bool Unchanged(const std::string& path, const GpxPointPlaces& places) {
+  struct stat status {};
+  return ::stat(path.c_str(), &status) == 0 && status.st_size == places.file_size &&
+         status.st_mtim.tv_sec * 1000000000LL + status.st_mtim.tv_nsec == places.file_time_ns;
 }
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
@@ -70,35 +66,24 @@ bool CopyWithout(const std::string& path, const std::vector<Cut>& cuts, std::str
 
 }  // namespace
 
-std::optional<std::string> ThinnedGpxText(const std::string& path,
-                                          const std::vector<GisTrack>& tracks,
+std::optional<std::string> ThinnedGpxText(const std::string& path, const GpxPointPlaces& places,
                                           const std::vector<std::vector<std::int64_t>>& kept) {
-  if (kept.size() != tracks.size()) return std::nullopt;
-  const auto routes = static_cast<std::size_t>(
-      std::count_if(tracks.begin(), tracks.end(),
-                    [](const GisTrack& track) { return track.layer == "routes"; }));
-  // The next kept point of each line, by its index into kept[line].
-  std::vector<std::size_t> next(tracks.size(), 0);
+  if (kept.size() != places.lines.size() || !Unchanged(path, places)) return std::nullopt;
   std::vector<Cut> cuts;
-  bool fits = true;
-  const std::optional<GisReadOutcome> scanned =
-      ScanGpxPoints(path, routes, [&](const GpxPointPlace& point) {
-        if (!(point.line < tracks.size())) {
-          fits = false;
-          return;
-        }
-        const std::vector<std::int64_t>& line = kept[point.line];
-        std::size_t& k = next[point.line];
-        if (k < line.size() && line[k] == point.number) {
-          ++k;
-        } else {
-          cuts.push_back({point.before, point.begin, point.end});
-        }
-      });
-  if (!scanned || !fits || !SameLines(scanned->tracks, tracks)) return std::nullopt;
-  for (std::size_t t = 0; t < tracks.size(); ++t) {
-    if (next[t] != kept[t].size()) return std::nullopt;  // kept numbers not ascending or too large
+  for (std::size_t t = 0; t < kept.size(); ++t) {
+    const std::vector<GpxPointPlace>& line = places.lines[t];
+    std::size_t k = 0;
+    for (std::size_t i = 0; i < line.size(); ++i) {
+      const bool keep = k < kept[t].size() && kept[t][k] == static_cast<std::int64_t>(i + 1);
+      if (keep) ++k;
+      if (!keep) cuts.push_back({line[i].before, line[i].begin, line[i].end});
+    }
+    // Kept numbers not ascending, or beyond the line's points.
+    if (k != kept[t].size()) return std::nullopt;
   }
+  // Routes and tracks lie in the file in any order.
+  const auto by_place = [](const Cut& a, const Cut& b) { return a.begin < b.begin; };
+  if (!std::is_sorted(cuts.begin(), cuts.end(), by_place)) std::sort(cuts.begin(), cuts.end(), by_place);
   std::string out;
   if (!CopyWithout(path, cuts, out)) return std::nullopt;
   return out;

@@ -89,10 +89,16 @@ std::optional<RunError> ReadGisFile(FileJob& job) {
   if (fd < 0) return NotOpened(file.input, errno);
   ::close(fd);
   // GPX files that the streaming reader takes give what GDAL would give
-  // them, without loading GDAL; it leaves every other file to GDAL.
+  // them, without loading GDAL; it leaves every other file to GDAL. Into
+  // GPX, where their points lie is kept for the writer.
   const GisFormat& format = *file.read_format.gis;
   std::optional<GisReadOutcome> fast;
-  if (format.driver == "GPX") fast = ReadGpxTracks(file.input.string());
+  if (format.driver == "GPX") {
+    const bool to_gpx = file.write_format.gis != nullptr && file.write_format.gis->driver == "GPX";
+    if (to_gpx) job.gpx_places.emplace();
+    fast = ReadGpxTracks(file.input.string(), to_gpx ? &*job.gpx_places : nullptr);
+    if (!fast) job.gpx_places.reset();
+  }
   GisReadOutcome read = fast ? std::move(*fast) : ReadGisTracks(file.input.string(), format);
   if (!read.error.empty()) return BadInput(std::move(read.error));
   file.features = read.skipped;

@@ -184,13 +184,12 @@ void WriteLineFeatures(FileJob& job) {
   CheckWritten(job, staged, WriteGisLines(request));
 }
 
-// GPX to GPX without GDAL, where the file is one that the streaming
-// reader reads; false when it is not.
+// GPX to GPX without GDAL, where the streaming reader read the input;
+// false when it did not.
 bool WriteStreamedGpx(FileJob& job, const std::vector<std::vector<std::int64_t>>& kept) {
-  if (job.report.read_format.gis->driver != "GPX" || job.report.write_format.gis->driver != "GPX") {
-    return false;
-  }
-  std::optional<std::string> text = ThinnedGpxText(job.report.input.string(), job.gis_tracks, kept);
+  if (!job.gpx_places) return false;
+  std::optional<std::string> text = ThinnedGpxText(job.report.input.string(), *job.gpx_places, kept);
+  job.gpx_places.reset();
   if (!text) return false;
   Take(job.pending.AddText(job.report.output, std::move(*text)));
   return true;
