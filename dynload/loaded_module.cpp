@@ -2,9 +2,22 @@
 
 #include <dlfcn.h>
 
+#include <filesystem>
 #include <mutex>
+#include <system_error>
 
 namespace oru {
+namespace {
+
+// The shared object's path beside the running program.
+std::string ModulePath(const char* file) {
+  std::error_code ec;
+  const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", ec);
+  if (ec) return file;
+  return (program.parent_path() / ORU_MODULE_DIR / file).lexically_normal().string();
+}
+
+}  // namespace
 
 const void* LoadModuleEntry(const char* file, const char* entry, const char* what,
                             std::string& error) {
@@ -13,7 +26,7 @@ const void* LoadModuleEntry(const char* file, const char* entry, const char* wha
   static std::mutex mutex;
   const std::lock_guard lock(mutex);
   const std::string failed = std::string(what) + " (" + file + ") could not be loaded: ";
-  void* handle = ::dlopen(file, RTLD_NOW | RTLD_LOCAL);
+  void* handle = ::dlopen(ModulePath(file).c_str(), RTLD_NOW | RTLD_LOCAL);
   if (handle == nullptr) {
     const char* reason = ::dlerror();
     error = failed + (reason != nullptr ? reason : "unknown reason");
