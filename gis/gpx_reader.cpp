@@ -71,13 +71,15 @@ class GpxParser {
       // A byte-order mark or blanks before the markup: GDAL's choice.
       if (first && (size == 0 || static_cast<char*>(buffer)[0] != '<')) return std::nullopt;
       const bool last = size == 0;
+      file_size_ += size;
       if (XML_ParseBuffer(parser_.get(), static_cast<int>(size), last) != XML_STATUS_OK ||
           unsupported_) {
         return std::nullopt;
       }
       if (last) break;
     }
-    if (!root_seen_) return std::nullopt;
+    // The stretch after the last element is as long as the others may be.
+    if (!root_seen_ || file_size_ - last_boundary_ > kLongestStretch) return std::nullopt;
     GisReadOutcome outcome;
     outcome.tracks = std::move(routes_);
     for (GisTrack& track : tracks_) outcome.tracks.push_back(std::move(track));
@@ -309,6 +311,7 @@ class GpxParser {
   bool root_seen_ = false;
   int depth_ = 0;
   XML_Index last_boundary_ = 0;
+  XML_Index file_size_ = 0;
   XML_Index text_read_ = 0;
   int text_pieces_ = 0;
 

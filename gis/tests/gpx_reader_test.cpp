@@ -170,6 +170,8 @@ std::vector<Case> Cases() {
        false},
       {"a long comment", Gpx("<!--" + std::string(40000, 'x') + "-->" + Track(hike, 100)),
        false},
+      {"a long comment after the end", Gpx(Track(hike, 100)) + "<!--" + std::string(40000, 'x') +
+       "-->", false},
       {"a long description of a track",
        Gpx("<trk><desc>" + std::string(41000, 'x') + "</desc><trkseg>" + kPoint +
            "</trkseg></trk>"),
