@@ -13,7 +13,8 @@
 #include "cli/curve_outputs.h"
 #include "trackio/temporary_files.h"
 #ifdef ORU_HAVE_PLOT_IMAGE
-#include "plot/plot_image.h"
+#include "dynload/loaded_module.h"
+#include "plot/plot_pictures.h"
 #endif
 
 namespace oru {
@@ -25,6 +26,23 @@ namespace fs = std::filesystem;
 using HandoffTexts = std::array<std::pair<const char*, const std::string*>, 2>;
 
 #ifdef ORU_HAVE_PLOT_IMAGE
+// The picture functions, opened from their shared object at the first
+// picture (Qt is loaded with it); null, with `error` saying why, when it
+// cannot be opened.
+const PlotImageEntry* Pictures(std::string& error) {
+  static std::string load_error;
+  static const PlotImageEntry* const entry = [] {
+    const auto* loaded = static_cast<const PlotImageEntry*>(LoadModuleEntry(
+        kPlotImageModuleFile, kPlotImageEntryName, "Qt pictures", load_error));
+    if (loaded == nullptr || loaded->version == PlotImageEntry::kVersion) return loaded;
+    load_error = std::string("Qt pictures (") + kPlotImageModuleFile +
+                 ") are of another build of ORU: reinstall ORU";
+    return static_cast<const PlotImageEntry*>(nullptr);
+  }();
+  error = load_error;
+  return entry;
+}
+
 // A new folder of the run's own (mkdtemp: a name no one else has, mode
 // 0700) under the temporary directory. It and the files written into it
 // are removed at the end, or on SIGINT, SIGTERM and SIGHUP; nothing else
@@ -72,6 +90,9 @@ class PrivateFolder {
 // why there is none.
 std::string DrawPicture(const CliOptions& options, bool xy_input, const HandoffTexts& texts,
                         std::string& png, std::vector<std::string>& notes) {
+  std::string error;
+  const PlotImageEntry* pictures = Pictures(error);
+  if (pictures == nullptr) return error;
   PrivateFolder folder;
   if (folder.error() != 0) {
     return WithSystemReason("No temporary folder to draw in.", folder.error());
@@ -97,13 +118,16 @@ std::string DrawPicture(const CliOptions& options, bool xy_input, const HandoffT
   request.open_on_track = options.plot_on_track;
   std::error_code ec;
   request.places = DefaultLookupPlaces(fs::canonical("/proc/self/exe", ec).parent_path());
-  const std::string error = RenderPlotImage(request, notes, png);
+  error = pictures->render_plot_image(request, notes, png);
   if (error.empty()) return {};
   return "The plot picture " + options.plot_image + " could not be drawn: " + error + ".";
 }
 
 std::string DrawCurve(const std::vector<CurvePoint>& curve, std::int64_t chosen, std::string& png) {
-  return RenderCurveImage(curve, chosen, 800, 500, png);
+  std::string error;
+  const PlotImageEntry* pictures = Pictures(error);
+  if (pictures == nullptr) return error;
+  return pictures->render_curve_image(curve, chosen, 800, 500, png);
 }
 #else
 std::string DrawPicture(const CliOptions&, bool, const HandoffTexts&, std::string&,

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <atomic>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <string_view>
 
@@ -14,16 +15,16 @@
 
 namespace oru {
 
+namespace {
+
 // What the files of one folder have come to: the first failure.
-struct CheckedWrites::Record {
+struct Record {
   std::atomic<int> error{0};
   void Fail(int number) {
     int none = 0;
     error.compare_exchange_strong(none, number != 0 ? number : EIO);
   }
 };
-
-namespace {
 
 namespace fs = std::filesystem;
 
@@ -33,10 +34,10 @@ namespace fs = std::filesystem;
 constexpr const char* kPrefix = "/vsioru/";
 
 std::mutex g_mutex;
-std::map<std::string, std::shared_ptr<CheckedWrites::Record>>* g_folders = nullptr;  // under g_mutex
+std::map<std::string, std::shared_ptr<Record>>* g_folders = nullptr;  // under g_mutex
 
 // The record of the folder that holds `path`, or null.
-std::shared_ptr<CheckedWrites::Record> RecordOf(std::string_view path) {
+std::shared_ptr<Record> RecordOf(std::string_view path) {
   const std::lock_guard lock(g_mutex);
   for (const auto& [folder, record] : *g_folders) {
     if (path.size() > folder.size() && path.starts_with(folder) && path[folder.size()] == '/') {
@@ -48,7 +49,7 @@ std::shared_ptr<CheckedWrites::Record> RecordOf(std::string_view path) {
 
 struct Handle {
   std::FILE* file = nullptr;
-  std::shared_ptr<CheckedWrites::Record> record;
+  std::shared_ptr<Record> record;
   bool writing = false;
   // Keeps the first failure of a writing handle; `ok` as given.
   bool Check(bool ok) {
@@ -152,7 +153,7 @@ int Rmdir(void*, const char* path) { return ::rmdir(path); }
 void InstallOnce() {
   static std::once_flag once;
   std::call_once(once, [] {
-    g_folders = new std::map<std::string, std::shared_ptr<CheckedWrites::Record>>();
+    g_folders = new std::map<std::string, std::shared_ptr<Record>>();
     VSIFilesystemPluginCallbacksStruct* callbacks = VSIAllocFilesystemPluginCallbacksStruct();
     callbacks->open = Open;
     callbacks->tell = Tell;
@@ -175,26 +176,36 @@ void InstallOnce() {
   });
 }
 
+// The layer's view of one folder: registered while the object lives.
+class FolderRecord final : public CheckedWrites {
+ public:
+  explicit FolderRecord(const fs::path& folder)
+      : folder_(fs::absolute(folder).lexically_normal().string()),
+        record_(std::make_shared<Record>()) {
+    while (folder_.size() > 1 && folder_.back() == '/') folder_.pop_back();
+    InstallOnce();
+    const std::lock_guard lock(g_mutex);
+    (*g_folders)[folder_] = record_;
+  }
+  ~FolderRecord() override {
+    const std::lock_guard lock(g_mutex);
+    g_folders->erase(folder_);
+  }
+
+  std::string CheckedPath(const fs::path& name) const override {
+    return std::string(kPrefix) + folder_ + "/" + name.string();
+  }
+  int FirstError() const override { return record_->error.load(); }
+
+ private:
+  std::string folder_;
+  std::shared_ptr<Record> record_;
+};
+
 }  // namespace
 
-CheckedWrites::CheckedWrites(const fs::path& folder)
-    : folder_(fs::absolute(folder).lexically_normal().string()),
-      record_(std::make_shared<Record>()) {
-  while (folder_.size() > 1 && folder_.back() == '/') folder_.pop_back();
-  InstallOnce();
-  const std::lock_guard lock(g_mutex);
-  (*g_folders)[folder_] = record_;
+std::unique_ptr<CheckedWrites> CheckedWrites::InFolder(const fs::path& folder) {
+  return std::make_unique<FolderRecord>(folder);
 }
-
-CheckedWrites::~CheckedWrites() {
-  const std::lock_guard lock(g_mutex);
-  g_folders->erase(folder_);
-}
-
-std::string CheckedWrites::CheckedPath(const fs::path& name) const {
-  return std::string(kPrefix) + folder_ + "/" + name.string();
-}
-
-int CheckedWrites::FirstError() const { return record_->error.load(); }
 
 }  // namespace oru

@@ -20,23 +20,22 @@ namespace oru {
 // through the layer.
 class CheckedWrites {
  public:
-  // `folder` must exist; it is taken as an absolute path.
-  explicit CheckedWrites(const std::filesystem::path& folder);
-  ~CheckedWrites();
+  virtual ~CheckedWrites() = default;
   CheckedWrites(const CheckedWrites&) = delete;
   CheckedWrites& operator=(const CheckedWrites&) = delete;
 
+  // The layer for `folder`, which must exist; it is taken as an absolute
+  // path. Null only when GDAL cannot be loaded (gis/gdal_entry.h).
+  static std::unique_ptr<CheckedWrites> InFolder(const std::filesystem::path& folder);
+
   // The name for GDAL of the file `name` in the folder.
-  std::string CheckedPath(const std::filesystem::path& name) const;
+  virtual std::string CheckedPath(const std::filesystem::path& name) const = 0;
   // The error number (errno) of the first operation that failed on a file
   // of the folder since the object was made; 0 when none did.
-  int FirstError() const;
+  virtual int FirstError() const = 0;
 
-  struct Record;
-
- private:
-  std::string folder_;
-  std::shared_ptr<Record> record_;
+ protected:
+  CheckedWrites() = default;
 };
 
 }  // namespace oru

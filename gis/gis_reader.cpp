@@ -186,16 +186,6 @@ std::optional<std::string> UnreadPrj(const std::string& path, GDALDataset& datas
 
 }  // namespace
 
-std::string TrackPlace(const GisTrack& track) {
-  std::string place = "layer " + Quoted(track.layer) + ", feature " + std::to_string(track.feature);
-  if (track.part > 0) place += ", part " + std::to_string(track.part);
-  if (!track.name.empty()) {
-    place += ' ';
-    place += Quoted(track.name);
-  }
-  return place;
-}
-
 GisReadOutcome ReadGisTracks(const std::string& path, const GisFormat& format) {
   GisReadOutcome outcome;
   const std::string as = "could not be opened as " + std::string(format.title) + ": ";

@@ -10,14 +10,29 @@
 
 namespace oru {
 
-struct ProjectedCrs::Transform {
-  std::unique_ptr<OGRCoordinateTransformation> to_wgs84;
+namespace {
+
+// The CRS with PROJ's transformation to WGS84.
+class ProjCrs final : public ProjectedCrs {
+ public:
+  ProjCrs(int epsg, std::unique_ptr<OGRCoordinateTransformation> to_wgs84)
+      : ProjectedCrs(epsg), to_wgs84_(std::move(to_wgs84)) {}
+
+  bool ToWgs84(double x, double y, double& lat, double& lon) const override {
+    double lon_x = x;
+    double lat_y = y;
+    if (!to_wgs84_->Transform(1, &lon_x, &lat_y)) return false;
+    if (!(std::isfinite(lon_x) && std::isfinite(lat_y))) return false;
+    lat = lat_y;
+    lon = lon_x;
+    return true;
+  }
+
+ private:
+  std::unique_ptr<OGRCoordinateTransformation> to_wgs84_;
 };
 
-ProjectedCrs::ProjectedCrs(int epsg, std::unique_ptr<Transform> transform)
-    : epsg_(epsg), transform_(std::move(transform)) {}
-
-ProjectedCrs::~ProjectedCrs() = default;
+}  // namespace
 
 std::unique_ptr<ProjectedCrs> ProjectedCrs::FromText(std::string_view text, std::string& error) {
   std::string quoted(1, '\'');
@@ -54,24 +69,14 @@ std::unique_ptr<ProjectedCrs> ProjectedCrs::FromText(std::string_view text, std:
   // Easting, northing in; longitude, latitude out.
   crs.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
   wgs84.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
-  auto transform = std::make_unique<Transform>();
-  transform->to_wgs84.reset(OGRCreateCoordinateTransformation(&crs, &wgs84));
-  if (!transform->to_wgs84) {
+  std::unique_ptr<OGRCoordinateTransformation> to_wgs84(
+      OGRCreateCoordinateTransformation(&crs, &wgs84));
+  if (!to_wgs84) {
     error = "EPSG:" + std::to_string(code) + " has no transformation to WGS 84: " +
             GdalReason("PROJ knows none");
     return nullptr;
   }
-  return std::unique_ptr<ProjectedCrs>(new ProjectedCrs(code, std::move(transform)));
-}
-
-bool ProjectedCrs::ToWgs84(double x, double y, double& lat, double& lon) const {
-  double lon_x = x;
-  double lat_y = y;
-  if (!transform_->to_wgs84->Transform(1, &lon_x, &lat_y)) return false;
-  if (!(std::isfinite(lon_x) && std::isfinite(lat_y))) return false;
-  lat = lat_y;
-  lon = lon_x;
-  return true;
+  return std::make_unique<ProjCrs>(code, std::move(to_wgs84));
 }
 
 }  // namespace oru

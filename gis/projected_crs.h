@@ -11,26 +11,26 @@ namespace oru {
 // GDAL/PROJ. Not shared between threads (PROJ's transformations are not).
 class ProjectedCrs {
  public:
-  ~ProjectedCrs();
+  virtual ~ProjectedCrs() = default;
   ProjectedCrs(const ProjectedCrs&) = delete;
   ProjectedCrs& operator=(const ProjectedCrs&) = delete;
 
   // The CRS of "EPSG:N" (the authority in any case). Null, with `error`
   // saying why, when the text is not of that form, PROJ knows no such CRS,
-  // it is not projected, or its unit is not the metre.
+  // it is not projected, or its unit is not the metre (or GDAL cannot be
+  // loaded: gis/gdal_entry.h).
   static std::unique_ptr<ProjectedCrs> FromText(std::string_view text, std::string& error);
 
   int Epsg() const { return epsg_; }
   // Easting x and northing y (metres) to WGS84 latitude and longitude
   // (degrees); false when PROJ cannot transform the point.
-  bool ToWgs84(double x, double y, double& lat, double& lon) const;
+  virtual bool ToWgs84(double x, double y, double& lat, double& lon) const = 0;
+
+ protected:
+  explicit ProjectedCrs(int epsg) : epsg_(epsg) {}
 
  private:
-  struct Transform;
-  ProjectedCrs(int epsg, std::unique_ptr<Transform> transform);
-
   int epsg_;
-  std::unique_ptr<Transform> transform_;
 };
 
 }  // namespace oru

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "plot/curve_chart.h"
+#include "plot/plot_pictures.h"
 #include "plot/plot_scene.h"
 
 namespace oru {
@@ -35,28 +36,5 @@ PaintEnd RenderSceneTop(PlotScene& scene, const PaintSetup& setup, QImage& image
 // notes ("QStandardPaths: XDG_RUNTIME_DIR not set ...") off standard error:
 // a batch command prints only its own messages.
 void EnsureGuiApplication();
-
-struct PlotImageRequest {
-  std::filesystem::path handoff_dir;  // AllePunten.dat and Selectie.dat
-  int width = 1920;
-  int height = 1080;
-  bool xy_input = false;
-  bool open_on_track = true;  // the track's extent with a margin, else the window's
-  LookupPlaces places;
-};
-
-// What the plot window shows after the run whose hand-off files lie in
-// `handoff_dir`, at its default extent or opened on the track, as the bytes of a PNG file in
-// `png` (the caller writes them, whole or not at all). Returns an empty
-// text, or why there is no picture; the messages the window would have
-// shown go to `messages`.
-std::string RenderPlotImage(const PlotImageRequest& request, std::vector<std::string>& messages,
-                            std::string& png);
-
-// The curve of deviation against points kept, log-log, with `chosen_count`
-// marked (DrawCurveChart), as the bytes of a PNG file of `width` x `height`
-// pixels in `png`. Returns an empty text, or why there is no picture.
-std::string RenderCurveImage(const std::vector<CurvePoint>& curve, std::int64_t chosen_count,
-                             int width, int height, std::string& png);
 
 }  // namespace oru

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "gis/staged_output.h"
+#include "run/staged_output.h"
 #include "run/run_error.h"
 #include "trackio/file_io.h"
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "gis/gis_track.h"
+#include "gis/gpx_reader.h"
 #include "run/file_footprint.h"
 #include "run/pipeline.h"
 #include "run/track_thinning.h"
@@ -63,6 +64,8 @@ struct FileJob {
   FileReport report;  // input, output and formats from the plan, the rest as it goes
   std::vector<JobTrack> tracks;
   std::vector<GisTrack> gis_tracks;  // GIS files: where each track is, for GDAL's writer
+  // GPX to GPX: where the points lie, for writing without GDAL (gpx_writer.h).
+  std::optional<GpxPointPlaces> gpx_places;
   std::optional<TrackStore> store;   // survey text files: the points as read
   std::atomic<std::size_t> unthinned{0};
   std::atomic<bool> stopped{false};        // a selection was asked to stop

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "gis/gis_reader.h"
+#include "gis/gpx_reader.h"
 #include "navformats/nmea_reader.h"
 #include "navformats/p190_reader.h"
 #include "run/pipeline_job.h"
@@ -87,7 +88,18 @@ std::optional<RunError> ReadGisFile(FileJob& job) {
   const int fd = ::open(file.input.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return NotOpened(file.input, errno);
   ::close(fd);
-  GisReadOutcome read = ReadGisTracks(file.input.string(), *file.read_format.gis);
+  // GPX files that the streaming reader takes give what GDAL would give
+  // them, without loading GDAL; it leaves every other file to GDAL. Into
+  // GPX, where their points lie is kept for the writer.
+  const GisFormat& format = *file.read_format.gis;
+  std::optional<GisReadOutcome> fast;
+  if (format.driver == "GPX") {
+    const bool to_gpx = file.write_format.gis != nullptr && file.write_format.gis->driver == "GPX";
+    if (to_gpx) job.gpx_places.emplace();
+    fast = ReadGpxTracks(file.input.string(), to_gpx ? &*job.gpx_places : nullptr);
+    if (!fast) job.gpx_places.reset();
+  }
+  GisReadOutcome read = fast ? std::move(*fast) : ReadGisTracks(file.input.string(), format);
   if (!read.error.empty()) return BadInput(std::move(read.error));
   file.features = read.skipped;
   file.warnings = std::move(read.warnings);

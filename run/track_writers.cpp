@@ -7,6 +7,7 @@
 
 #include "gis/gis_lines_writer.h"
 #include "gis/gis_writer.h"
+#include "gis/gpx_writer.h"
 #include "gis/projected_crs.h"
 #include "navformats/gpx_route_writer.h"
 #include "navformats/route.h"
@@ -183,10 +184,25 @@ void WriteLineFeatures(FileJob& job) {
   CheckWritten(job, staged, WriteGisLines(request));
 }
 
+// GPX to GPX without GDAL, where the streaming reader read the input;
+// false when it did not.
+bool WriteStreamedGpx(FileJob& job, const std::vector<std::vector<std::int64_t>>& kept) {
+  if (!job.gpx_places) return false;
+  std::optional<std::string> text = ThinnedGpxText(job.report.input.string(), *job.gpx_places, kept);
+  job.gpx_places.reset();
+  if (!text) return false;
+  Take(job.pending.AddText(job.report.output, std::move(*text)));
+  return true;
+}
+
 // The input file again in a GIS format, with only the kept vertices.
 void WriteGisCopy(FileJob& job) {
   std::vector<std::vector<std::int64_t>> kept(job.tracks.size());
   for (std::size_t t = 0; t < kept.size(); ++t) kept[t] = std::move(job.tracks[t].thinned.selected);
+  if (WriteStreamedGpx(job, kept)) {
+    for (std::size_t t = 0; t < kept.size(); ++t) job.tracks[t].thinned.selected = std::move(kept[t]);
+    return;
+  }
   StagedOutput& staged = StageGisOutput(job);
   GisWriteRequest request;
   request.input = job.report.input.string();

@@ -460,5 +460,37 @@ status=$?
 check "nothing on standard error" [ "$status" = 0 -a ! -s std.err ]
 fi
 
+# 12. GDAL and Qt are loaded by the runs that need them alone: --help, a
+# survey run and a plain GPX file to GPX run without them (the dynamic
+# loader's list of the files it opens); a GeoPackage and a picture load them.
+begin loading
+# loaded PATTERN ARGS...: whether oru-cli ARGS opened a library matching PATTERN.
+loaded() {
+  local pattern="$1"
+  shift
+  LD_DEBUG=files "$cli" "$@" >std.out 2>std.err
+  status=$?
+  grep -q "file=[^ ]*$pattern" std.err
+}
+not_loaded() { ! loaded "$@"; }
+gpx_track small.gpx 50
+for args in "--help" "--input-format xy --points 25 in.txt out.txt"; do
+  # shellcheck disable=SC2086
+  check "$args: no GDAL" not_loaded libgdal $args
+  # shellcheck disable=SC2086
+  check "$args: no Qt" not_loaded libQt6 $args
+  check "$args: succeeds" [ "$status" = 0 ]
+done
+check "GPX to GPX: no GDAL" not_loaded libgdal --calculation planar --points 5 small.gpx out.gpx
+check "and succeeds" [ "$status" = 0 -a -s out.gpx ]
+check "a GeoPackage loads GDAL" loaded libgdal --calculation planar --points 5 small.gpx out.gpkg
+check "but not Qt" not_loaded libQt6 --calculation planar --points 5 small.gpx out.gpkg
+check "and succeeds" [ "$status" = 0 -a -s out.gpkg ]
+if ! no_pictures; then
+  check "a picture loads Qt" loaded libQt6 --input-format xy --plot-image p.png --plot-size 64x64 \
+    in.txt out.txt
+  check "and succeeds" [ "$status" = 0 -a -s p.png ]
+fi
+
 echo "probes: $passed passed, $failed failed, $skipped skipped"
 [ "$failed" = 0 ]

@@ -29,21 +29,21 @@ TEST(CheckedWrites, KeepsTheFirstFailureOfItsFolder) {
   const fs::path folder = (temp / "x").parent_path();
   // A file of the folder on a full device, as a full disk shows itself.
   fs::create_symlink("/dev/full", folder / "full.gpx");
-  const CheckedWrites checked(folder);
+  const auto checked = CheckedWrites::InFolder(folder);
 
-  WriteAsADriverDoes(checked.CheckedPath("whole.gpx"), "<trkpt lat=\"54\" lon=\"4\"/>\n");
-  EXPECT_EQ(checked.FirstError(), 0);
+  WriteAsADriverDoes(checked->CheckedPath("whole.gpx"), "<trkpt lat=\"54\" lon=\"4\"/>\n");
+  EXPECT_EQ(checked->FirstError(), 0);
   EXPECT_EQ(fs::file_size(folder / "whole.gpx"), 2600u);
   // Reading back and looking for files that are not there is no failure.
-  EXPECT_EQ(VSIFOpenL(checked.CheckedPath("whole.cpg").c_str(), "rb"), nullptr);
-  EXPECT_EQ(VSIFOpenL(checked.CheckedPath("whole.SHX").c_str(), "r+b"), nullptr);
-  EXPECT_EQ(checked.FirstError(), 0);
+  EXPECT_EQ(VSIFOpenL(checked->CheckedPath("whole.cpg").c_str(), "rb"), nullptr);
+  EXPECT_EQ(VSIFOpenL(checked->CheckedPath("whole.SHX").c_str(), "r+b"), nullptr);
+  EXPECT_EQ(checked->FirstError(), 0);
 
-  WriteAsADriverDoes(checked.CheckedPath("full.gpx"), "<trkpt lat=\"54\" lon=\"4\"/>\n");
-  EXPECT_EQ(checked.FirstError(), ENOSPC);
+  WriteAsADriverDoes(checked->CheckedPath("full.gpx"), "<trkpt lat=\"54\" lon=\"4\"/>\n");
+  EXPECT_EQ(checked->FirstError(), ENOSPC);
   // A file that cannot be made is a failure too; the first one stays.
-  EXPECT_EQ(VSIFOpenL(checked.CheckedPath("no/such/folder.gpx").c_str(), "wb"), nullptr);
-  EXPECT_EQ(checked.FirstError(), ENOSPC);
+  EXPECT_EQ(VSIFOpenL(checked->CheckedPath("no/such/folder.gpx").c_str(), "wb"), nullptr);
+  EXPECT_EQ(checked->FirstError(), ENOSPC);
 
   // Files outside the folders of live objects are not reached through the
   // layer, not even beside the folder under a longer name.

@@ -1,4 +1,4 @@
-#include "gis/staged_output.h"
+#include "run/staged_output.h"
 
 #include <sys/stat.h>
 
@@ -37,7 +37,9 @@ StagedOutput::StagedOutput(const fs::path& output, const GisFormat& format)
     error_ = staging_->error();
     return;
   }
-  checked_ = std::make_unique<CheckedWrites>(staging_->path());
+  checked_ = CheckedWrites::InFolder(staging_->path());
+  // Without GDAL no driver can write the output.
+  if (!checked_) error_ = ELIBACC;
 }
 
 StagedOutput::~StagedOutput() = default;

@@ -1,0 +1,360 @@
+// The streaming GPX reader and writer against GDAL's GPX driver: on every
+// file the reader takes, the same tracks, names, coordinates (to the bit),
+// order and counts as ReadGisTracks, and a thinned copy whose features
+// (every layer, field and vertex) are those GDAL writes; the files they
+// must leave to GDAL, they leave.
+#include "gis/gpx_reader.h"
+
+#include <gtest/gtest.h>
+#include <ogrsf_frmts.h>
+
+#include <cctype>
+#include <cstdio>
+#include <map>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "gis/gis_formats.h"
+#include "gis/gis_reader.h"
+#include "gis/gis_writer.h"
+#include "gis/gpx_writer.h"
+#include "gis/tests/gis_test_files.h"
+#include "track/tests/geo_shapes.h"
+
+namespace oru {
+namespace {
+
+using testing::GeoTrack;
+
+// One point element ("trkpt", "rtept") with its elevation, time and an
+// extension of the kind sports watches write, coordinates printed as
+// `format` prints them.
+std::string Point(const char* element, double lat, double lon, int i,
+                  const char* format = "%.9f") {
+  char lat_text[64];
+  char lon_text[64];
+  std::snprintf(lat_text, sizeof lat_text, format, lat);
+  std::snprintf(lon_text, sizeof lon_text, format, lon);
+  return std::string("<") + element + " lat=\"" + lat_text + "\" lon=\"" + lon_text + "\">" +
+         "<ele>" + std::to_string(10 + i % 13) + ".5</ele><time>2024-05-01T10:" +
+         std::to_string(10 + i / 60 % 50) + ":" + std::to_string(10 + i % 50) +
+         "Z</time><extensions><gpxtpx:TrackPointExtension><gpxtpx:hr>" +
+         std::to_string(100 + i % 40) + "</gpxtpx:hr></gpxtpx:TrackPointExtension>"
+         "</extensions></" + element + ">\n";
+}
+
+// A track of the shape, split into segments of at most `per_segment` points.
+// The name as XML text.
+std::string Escaped(const std::string& name) {
+  std::string text;
+  for (const char c : name) {
+    if (c == '&') text += "&amp;";
+    else if (c == '<') text += "&lt;";
+    else text += c;
+  }
+  return text;
+}
+
+std::string Track(const GeoTrack& shape, std::size_t per_segment, const char* format = "%.9f") {
+  std::string text = "<trk><name>" + Escaped(shape.name) + "</name><trkseg>\n";
+  for (std::size_t i = 0; i < shape.lat.size(); ++i) {
+    if (i > 0 && i % per_segment == 0) text += "</trkseg><trkseg>\n";
+    text += Point("trkpt", shape.lat[i], shape.lon[i], static_cast<int>(i), format);
+  }
+  return text + "</trkseg></trk>\n";
+}
+
+std::string Route(const GeoTrack& shape) {
+  std::string text = "<rte><name>" + Escaped(shape.name) + "</name>\n";
+  for (std::size_t i = 0; i < shape.lat.size(); ++i) {
+    text += Point("rtept", shape.lat[i], shape.lon[i], static_cast<int>(i));
+  }
+  return text + "</rte>\n";
+}
+
+std::string Gpx(const std::string& body, const char* version = "1.1") {
+  return std::string("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<gpx version=\"") + version +
+         "\" creator=\"test\" xmlns=\"http://www.topografix.com/GPX/1/1\" "
+         "xmlns:gpxtpx=\"http://www.garmin.com/xmlschemas/TrackPointExtension/v1\">\n" +
+         body + "</gpx>\n";
+}
+
+const std::string kPoint = "<trkpt lat=\"52.5\" lon=\"4.25\"/>";
+std::string OneTrack(const std::string& point) {
+  return Gpx("<trk><trkseg>" + point + kPoint + "</trkseg></trk>");
+}
+
+struct Case {
+  const char* what;
+  std::string text;
+  bool streamed;  // false: the reader leaves the file to GDAL
+};
+
+void PrintTo(const Case& c, std::ostream* out) { *out << c.what; }
+
+std::vector<Case> Cases() {
+  const std::vector<GeoTrack> awkward = testing::AwkwardTracks();
+  std::string shapes;
+  for (const GeoTrack& shape : awkward) {
+    if (shape.datum == awkward.front().datum) shapes += Track(shape, 97);
+  }
+  const GeoTrack hike = testing::SwitchbackHike(12, 7);
+  const GeoTrack drift = testing::SlowShipWithNoise("drift & turn <back>", 3000, 0.3, 2.0, 3);
+  const GeoTrack walk = testing::ShipWalk("voyage", 20000, 59.0, 10.5, 11);
+  return {
+      {"tracks of awkward shapes in segments", Gpx(shapes), true},
+      {"a long voyage, coordinates to the last digit", Gpx(Track(walk, 20000, "%.17g")), true},
+      {"routes after tracks and waypoints: routes first",
+       Gpx("<wpt lat=\"1\" lon=\"2\"><name>w</name></wpt>" + Track(hike, 50) + Route(drift) +
+           Route(hike)),
+       true},
+      {"a track without a segment, an empty segment, a route without a point",
+       Gpx("<trk><name>none</name></trk><trk><name>gap</name><trkseg>" + kPoint +
+           "</trkseg><trkseg></trkseg><trkseg/><trkseg>" + kPoint + kPoint +
+           "</trkseg></trk><rte><name>r</name></rte>"),
+       true},
+      {"names: entities, CDATA, UTF-8, blanks, empty, after the segments",
+       Gpx("<trk><trkseg>" + kPoint + "</trkseg><name> a &amp; b\n &lt;c&gt; </name></trk>"
+           "<trk><name><![CDATA[x]]y]]> Zoë 東京</name><trkseg>" + kPoint + "</trkseg></trk>"
+           "<trk><name/><trkseg>" + kPoint + "</trkseg></trk>"),
+       true},
+      {"extensions and links of tracks, a foreign root namespace",
+       "<gpx version=\"1.1\" creator=\"x\" xmlns:ogr=\"http://osgeo.org/gdal\">"
+       "<trk><name>t</name><link href=\"http://a\"><text>a</text></link><extensions>"
+       "<ogr:colour>red</ogr:colour><gpxx:TrackExtension><gpxx:Name>n</gpxx:Name>"
+       "</gpxx:TrackExtension></extensions><trkseg>" + kPoint + "</trkseg></trk></gpx>",
+       true},
+      {"GPX 1.0, no declaration, CR LF",
+       "<gpx version=\"1.0\">\r\n<trk>\r\n<name>old</name>\r\n<trkseg>\r\n" + kPoint +
+           "\r\n</trkseg>\r\n</trk>\r\n</gpx>\r\n",
+       true},
+      {"numbers: integers, -0, exponents, many digits",
+       OneTrack("<trkpt lat=\"-0\" lon=\"4\"/><trkpt lat=\"5.2e1\" lon=\"4.1E-0\"/>"
+                "<trkpt lat=\"52.12345678901234567890123\" lon=\"-180\"/><trkpt lat=\"90\" "
+                "lon=\"180\"/><trkpt lat=\"-90\" lon=\".5\"/>"),
+       true},
+      {"prefixed elements are not GPX's: ignored as GDAL ignores them",
+       Gpx("<x:trk xmlns:x=\"urn:x\"><x:trkseg><x:trkpt lat=\"1\" lon=\"2\"/></x:trkseg>"
+           "</x:trk>" +
+           Track(hike, 1000)),
+       true},
+      // Left to GDAL, which fails on them or reads them its own way.
+      {"latitude beyond 90", OneTrack("<trkpt lat=\"90.000001\" lon=\"4\"/>"), false},
+      {"longitude beyond 180", OneTrack("<trkpt lat=\"52\" lon=\"-180.5\"/>"), false},
+      {"a decimal comma", OneTrack("<trkpt lat=\"52,5\" lon=\"4\"/>"), false},
+      {"a blank before a number", OneTrack("<trkpt lat=\" 52\" lon=\"4\"/>"), false},
+      {"a plus sign", OneTrack("<trkpt lat=\"+52\" lon=\"4\"/>"), false},
+      {"no longitude", OneTrack("<trkpt lat=\"52\"/>"), false},
+      {"an empty latitude", OneTrack("<trkpt lat=\"\" lon=\"4\"/>"), false},
+      {"not a number", OneTrack("<trkpt lat=\"nan\" lon=\"4\"/>"), false},
+      {"not well-formed", Gpx("<trk><trkseg>" + kPoint + "</trk>"), false},
+      {"cut short", Gpx(Track(hike, 100)).substr(0, 900), false},
+      {"a document type", "<!DOCTYPE gpx [<!ENTITY a \"b\">]>" + Gpx(Track(hike, 100)), false},
+      {"Latin-1", "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><gpx version=\"1.1\"></gpx>",
+       false},
+      {"a byte-order mark", "\xEF\xBB\xBF" + Gpx(Track(hike, 100)), false},
+      {"a prefixed root", "<g:gpx xmlns:g=\"urn:g\" version=\"1.1\"></g:gpx>", false},
+      {"another version", Gpx(Track(hike, 100), "2.0"), false},
+      {"a root far into the file", "<!--" + std::string(600, '-') + "-->" + Gpx(""), false},
+      {"a track out of place",
+       Gpx("<metadata><extensions><trk><trkseg>" + kPoint + "</trkseg></trk></extensions>"
+           "</metadata>"),
+       false},
+      {"a point outside a segment", Gpx("<trk>" + kPoint + "</trk>"), false},
+      {"a name given twice", Gpx("<trk><name>a</name><name>b</name></trk>"), false},
+      {"a name with markup", Gpx("<trk><name>a<b>c</b></name></trk>"), false},
+      {"a name in the extensions", Gpx("<trk><extensions><name>e</name></extensions></trk>"),
+       false},
+      {"a long comment", Gpx("<!--" + std::string(40000, 'x') + "-->" + Track(hike, 100)),
+       false},
+      {"a long comment after the end", Gpx(Track(hike, 100)) + "<!--" + std::string(40000, 'x') +
+       "-->", false},
+      {"a long description of a track",
+       Gpx("<trk><desc>" + std::string(41000, 'x') + "</desc><trkseg>" + kPoint +
+           "</trkseg></trk>"),
+       false},
+      {"thousands of empty lines", Gpx(std::string(5000, '\n') + Track(hike, 100)), false},
+  };
+}
+
+void ExpectSameTracks(const GisReadOutcome& streamed, const GisReadOutcome& gdal) {
+  ASSERT_EQ(gdal.error, "");
+  EXPECT_EQ(streamed.error, "");
+  EXPECT_EQ(streamed.warnings, gdal.warnings);
+  EXPECT_EQ(streamed.skipped.points, gdal.skipped.points);
+  EXPECT_EQ(streamed.skipped.polygons, gdal.skipped.polygons);
+  EXPECT_EQ(streamed.skipped.other, gdal.skipped.other);
+  EXPECT_EQ(streamed.skipped.empty_lines, gdal.skipped.empty_lines);
+  ASSERT_EQ(streamed.tracks.size(), gdal.tracks.size());
+  for (std::size_t t = 0; t < gdal.tracks.size(); ++t) {
+    const GisTrack& a = streamed.tracks[t];
+    const GisTrack& b = gdal.tracks[t];
+    SCOPED_TRACE(TrackPlace(b));
+    EXPECT_EQ(TrackPlace(a), TrackPlace(b));  // layer, feature, part and name
+    EXPECT_EQ(a.geographic, b.geographic);
+    EXPECT_EQ(a.datum, b.datum);
+    EXPECT_EQ(a.points, b.points);
+    // Both parse with a correctly rounded conversion: equal to the bit.
+    EXPECT_EQ(a.first, b.first);
+    EXPECT_EQ(a.second, b.second);
+  }
+}
+
+class GpxReader : public ::testing::TestWithParam<Case> {};
+
+TEST_P(GpxReader, GivesWhatGdalGivesOrLeavesTheFileToIt) {
+  const Case& c = GetParam();
+  testing::TempFolder temp;
+  const auto path = temp / "in.gpx";
+  testing::WriteText(path, c.text);
+  const std::optional<GisReadOutcome> streamed = ReadGpxTracks(path.string());
+  ASSERT_EQ(streamed.has_value(), c.streamed);
+  const std::optional<GisReadOutcome> from_text = ReadGpxText(c.text);
+  ASSERT_EQ(from_text.has_value(), c.streamed);
+  if (!c.streamed) return;
+  const GisReadOutcome gdal = ReadGisTracks(path.string(), *GisFormatByName("gpx"));
+  ExpectSameTracks(*streamed, gdal);
+  ExpectSameTracks(*from_text, gdal);
+}
+
+// Every third point of each line, and its last: a selection as a run
+// keeps them (the first and the last always).
+std::vector<std::vector<std::int64_t>> EveryThird(const std::vector<GisTrack>& tracks) {
+  std::vector<std::vector<std::int64_t>> kept;
+  for (const GisTrack& track : tracks) {
+    std::vector<std::int64_t>& line = kept.emplace_back();
+    for (std::int64_t k = 1; k <= track.points; k += 3) line.push_back(k);
+    if (track.points > 1 && line.back() != track.points) line.push_back(track.points);
+  }
+  return kept;
+}
+
+// A feature of a layer GDAL reads of a GPX file: its fields' values by
+// name and its geometry's WKT to 15 significant digits, as GDAL's driver
+// writes coordinates (the streaming writer keeps the input's digits). GDAL writes the extensions
+// of other namespaces into its own (<ogr:gpxtpx_hr> for <gpxtpx:hr>), where
+// the streaming writer leaves them as they were: fields are named without
+// GDAL's prefix "ogr_".
+struct Feature {
+  std::string layer;
+  std::map<std::string, std::string> fields;
+  std::string geometry;
+};
+
+std::vector<Feature> Features(const std::filesystem::path& path) {
+  GDALDatasetUniquePtr dataset = testing::OpenForCheck(path);
+  EXPECT_TRUE(dataset);
+  std::vector<Feature> features;
+  if (!dataset) return features;
+  for (OGRLayer* layer : dataset->GetLayers()) {
+    for (auto& feature : *layer) {
+      Feature& f = features.emplace_back();
+      f.layer = layer->GetName();
+      for (int i = 0; i < feature->GetFieldCount(); ++i) {
+        if (!feature->IsFieldSetAndNotNull(i)) continue;
+        std::string_view field = feature->GetFieldDefnRef(i)->GetNameRef();
+        if (field.starts_with("ogr_")) field.remove_prefix(4);
+        f.fields[std::string(field)] = feature->GetFieldAsString(i);
+      }
+      if (const OGRGeometry* geometry = feature->GetGeometryRef()) {
+        OGRWktOptions options;
+        options.format = OGRWktFormat::G;
+        options.precision = 15;
+        f.geometry = geometry->exportToWkt(options);
+      }
+    }
+  }
+  return features;
+}
+
+// The streaming writer's features are GDAL's: the same features in every
+// layer, with the same geometries and every field GDAL writes. GDAL's
+// driver leaves out the links and extensions of tracks and routes, which
+// the streaming writer keeps.
+void ExpectGdalsFeatures(const std::vector<Feature>& streamed, const std::vector<Feature>& gdal) {
+  ASSERT_EQ(streamed.size(), gdal.size());
+  for (std::size_t i = 0; i < gdal.size(); ++i) {
+    SCOPED_TRACE(gdal[i].layer + " " + gdal[i].geometry.substr(0, 60));
+    EXPECT_EQ(streamed[i].layer, gdal[i].layer);
+    EXPECT_EQ(streamed[i].geometry, gdal[i].geometry);
+    for (const auto& [name, value] : gdal[i].fields) {
+      const auto field = streamed[i].fields.find(name);
+      ASSERT_NE(field, streamed[i].fields.end()) << name;
+      EXPECT_EQ(field->second, value) << name;
+    }
+  }
+}
+
+// Read back, the streamed output holds every line of the input, with the
+// kept points only.
+void ExpectKeptPoints(const GisReadOutcome& output, const GisReadOutcome& input,
+                      const std::vector<std::vector<std::int64_t>>& kept) {
+  ASSERT_EQ(output.tracks.size(), input.tracks.size());
+  for (std::size_t t = 0; t < input.tracks.size(); ++t) {
+    const GisTrack& line = output.tracks[t];
+    EXPECT_EQ(TrackPlace(line), TrackPlace(input.tracks[t]));
+    ASSERT_EQ(line.first.size(), kept[t].size());
+    for (std::size_t j = 0; j < kept[t].size(); ++j) {
+      const auto i = static_cast<std::size_t>(kept[t][j] - 1);
+      EXPECT_EQ(line.first[j], input.tracks[t].first[i]);
+      EXPECT_EQ(line.second[j], input.tracks[t].second[i]);
+    }
+  }
+}
+
+TEST_P(GpxReader, WritesTheKeptPointsAsGdalWritesThem) {
+  const Case& c = GetParam();
+  testing::TempFolder temp;
+  const auto input = temp / "in.gpx";
+  testing::WriteText(input, c.text);
+  GpxPointPlaces places;
+  if (!ReadGpxTracks(input.string(), &places)) return;  // left to GDAL: the first test's
+  const GisFormat& gpx = *GisFormatByName("gpx");
+  const GisReadOutcome read = ReadGisTracks(input.string(), gpx);
+  const auto kept = EveryThird(read.tracks);
+  const std::optional<std::string> streamed = ThinnedGpxText(input.string(), places, kept);
+  ASSERT_TRUE(streamed.has_value());
+  const auto by_stream = temp / "stream.gpx";
+  testing::WriteText(by_stream, *streamed);
+  const std::optional<GisReadOutcome> again = ReadGpxTracks(by_stream.string());
+  ASSERT_TRUE(again.has_value());
+  ExpectKeptPoints(*again, read, kept);
+  // GDAL's driver writes no empty segments and no routes without points:
+  // its output lacks them, the streaming writer's has them.
+  if (read.skipped.empty_lines > 0) return;
+  const auto by_gdal = temp / "gdal.gpx";
+  ASSERT_EQ(WriteThinnedGisFile({input.string(), &gpx, by_gdal.string(), &gpx, &read.tracks, &kept})
+                .error,
+            "");
+  ExpectGdalsFeatures(Features(by_stream), Features(by_gdal));
+}
+
+// A file changed between its reading and its writing: the places found no
+// longer hold, and GDAL writes it.
+TEST(GpxWriter, LeavesAFileChangedSinceItWasReadToGdal) {
+  testing::TempFolder temp;
+  const auto input = temp / "in.gpx";
+  testing::WriteText(input, OneTrack(kPoint));
+  GpxPointPlaces places;
+  const std::optional<GisReadOutcome> read = ReadGpxTracks(input.string(), &places);
+  ASSERT_TRUE(read.has_value());
+  const std::vector<std::vector<std::int64_t>> kept = {{1, 2}};
+  EXPECT_TRUE(ThinnedGpxText(input.string(), places, kept).has_value());
+  testing::WriteText(input, "<!-- -->" + OneTrack(kPoint));
+  EXPECT_FALSE(ThinnedGpxText(input.string(), places, kept).has_value());
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, GpxReader, ::testing::ValuesIn(Cases()),
+                         [](const ::testing::TestParamInfo<Case>& info) {
+                           std::string name;
+                           for (const char* c = info.param.what; *c != '\0'; ++c) {
+                             name += std::isalnum(static_cast<unsigned char>(*c)) ? *c : '_';
+                           }
+                           return name;
+                         });
+
+}  // namespace
+}  // namespace oru
