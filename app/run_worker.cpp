@@ -39,6 +39,11 @@ void RunWorker::ShowMessage(const std::string& text) {
   messages_.push_back(text);
 }
 
+void RunWorker::ShowPhase(RunPhase phase) {
+  // Queued behind the figures already posted, ahead of the job's end.
+  QMetaObject::invokeMethod(this, [this, phase] { emit PhaseShown(phase); }, Qt::QueuedConnection);
+}
+
 void RunWorker::ShowStatistics(const StatisticsTexts& texts) {
   const std::lock_guard lock(mutex_);
   figures_ = texts;

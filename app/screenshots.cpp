@@ -28,8 +28,8 @@ namespace {
 // Answers the file dialogs with the names set; a message is an error here.
 class AnsweringDialogs final : public oru::UserDialogs {
  public:
-  std::optional<QString> AskOpenFile(QWidget*) override { return input; }
-  std::optional<QString> AskSaveFile(QWidget*) override { return output; }
+  std::optional<QString> AskOpenFile(QWidget*, const oru::FileTypes&) override { return input; }
+  std::optional<QString> AskSaveFile(QWidget*, const oru::FileTypes&) override { return output; }
   void ShowMessage(QWidget*, const QString& text) override {
     std::fprintf(stderr, "message: %s\n", qPrintable(text));
     failed = true;

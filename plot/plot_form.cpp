@@ -46,6 +46,7 @@ class PlotArea final : public QWidget {
   void mousePressEvent(QMouseEvent* e) override { form_->AreaMouseDown(e); }
   void mouseMoveEvent(QMouseEvent* e) override { form_->AreaMouseMove(e); }
   void mouseReleaseEvent(QMouseEvent* e) override { form_->AreaMouseUp(e); }
+  void keyPressEvent(QKeyEvent*) override { form_->AreaKeyPress(); }
 
  private:
   TPlotForm* form_;
@@ -156,6 +157,7 @@ void TPlotForm::BuildControls() {
   connect(BitBtn9, &QPushButton::clicked, this, &TPlotForm::BitBtn9Click);
   rubber_band_ = new QRubberBand(QRubberBand::Rectangle, area_);
   connect(preview_, &PreviewPanel::previewed, this, &TPlotForm::PreviewChanged);
+  connect(preview_, &PreviewPanel::qualityChanged, this, &TPlotForm::QualityChanged);
   connect(preview_, &PreviewPanel::saveRequested, this, [this] {
     if (save_preview_) save_preview_(preview_->Current(), preview_->Value());
   });
@@ -177,8 +179,7 @@ void TPlotForm::BuildMenu() {
 }
 
 bool TPlotForm::PlotRun(const QString& start_directory, const QString& input_file,
-                        const QString& output_file, const RunChoices& choices,
-                        const std::optional<QualityTexts>& quality) {
+                        const QString& output_file, const RunChoices& choices) {
   const HandoffChoices handoff{choices.datum, choices.input_format, choices.output_format};
   const std::filesystem::path dir = start_directory.toStdString();
   const HandoffOutcome outcome =
@@ -186,7 +187,7 @@ bool TPlotForm::PlotRun(const QString& start_directory, const QString& input_fil
   const std::string kind = std::to_string(static_cast<int>(choices.input_format)) + ' ' +
                            std::to_string(static_cast<int>(choices.datum));
   return ShowHandoff(outcome, dir, choices.input_format == InputFormat::AsciiXY,
-                     TrackIdentity(input_file, kind), quality);
+                     TrackIdentity(input_file, kind));
 }
 
 bool TPlotForm::PlotTracks(const QString& start_directory, const QString& input_file,
@@ -195,7 +196,7 @@ bool TPlotForm::PlotTracks(const QString& start_directory, const QString& input_
   const std::filesystem::path dir = start_directory.toStdString();
   const bool xy = !tracks.empty() && !tracks.front().geographic;
   return ShowHandoff(WriteHandoffFiles(dir, texts.all, texts.selected), dir, xy,
-                     TrackIdentity(input_file, xy ? "tracks x,y" : "tracks"), std::nullopt);
+                     TrackIdentity(input_file, xy ? "tracks x,y" : "tracks"));
 }
 
 // The file's name, its kind, size and time of last change: another track
@@ -210,8 +211,7 @@ std::string TPlotForm::TrackIdentity(const QString& input_file, const std::strin
 }
 
 bool TPlotForm::ShowHandoff(const HandoffOutcome& outcome, const std::filesystem::path& dir,
-                            bool xy_input, const std::string& track,
-                            const std::optional<QualityTexts>& quality) {
+                            bool xy_input, const std::string& track) {
   if (!outcome.written) {
     message_box_(parentWidget() != nullptr ? parentWidget() : this,
                  QString::fromStdString(outcome.message));
@@ -225,14 +225,8 @@ bool TPlotForm::ShowHandoff(const HandoffOutcome& outcome, const std::filesystem
   setWindowTitle(setup_.xy_input ? QStringLiteral("Plot of X, Y coordinates in metres")
                                  : QStringLiteral("Plot with datum WGS84 in Mercator-projection"));
   Label3->setText(setup_.xy_input ? QStringLiteral("X, Y:") : QStringLiteral("lat., lon.:"));
-  QualityText->setText(
-      quality ? QString::fromStdString("Deviation of all points: mean " + quality->mean +
-                                       " m, rms " + quality->rms + " m, 95th percentile " +
-                                       quality->p95 + " m.")
-              : QString());
   setup_.places.working_dir = dir;
-  scene_.preview.reset();
-  preview_->hide();
+  EndPreview();
   scene_.ForgetMessages();
   picture_current_ = false;
   if (isVisible()) {
@@ -254,6 +248,26 @@ void TPlotForm::ShowPreview(PreviewModel model, double run_value, SavePreview sa
   save_preview_ = std::move(save);
   preview_->show();
   preview_->Start(std::move(model), run_value);
+}
+
+void TPlotForm::EndPreview() {
+  preview_->End();
+  preview_->hide();
+  save_preview_ = nullptr;
+  QualityText->clear();
+  if (scene_.preview) {
+    scene_.preview.reset();
+    Changed();
+  }
+}
+
+void TPlotForm::QualityChanged() {
+  const std::optional<QualityTexts>& quality = preview_->Quality();
+  QualityText->setText(
+      quality ? QString::fromStdString("Deviation of all points: mean " + quality->mean +
+                                       " m, rms " + quality->rms + " m, 95th percentile " +
+                                       quality->p95 + " m.")
+              : QStringLiteral("Deviation of all points: measuring ..."));
 }
 
 // Only the top layer is drawn again, over the kept base picture.
@@ -338,7 +352,7 @@ void TPlotForm::AreaMouseUp(QMouseEvent* event) {
   Changed();
 }
 
-void TPlotForm::keyPressEvent(QKeyEvent*) {
+void TPlotForm::AreaKeyPress() {
   scene_.ZoomOutAroundCursor();
   Changed();
 }

@@ -69,8 +69,7 @@ int main(int argc, char** argv) {
   request.input = input.toStdString();
   request.output = output.toStdString();
   request.selection_value = "25";
-  request.quality_figures = true;
-  request.record = true;
+  request.keep_selection = true;
   const oru::RunOutcome run = oru::ProcessRun(request, quiet);
   if (!run.completed) return 1;
   oru::TPlotForm form;
@@ -78,7 +77,7 @@ int main(int argc, char** argv) {
   QDir::setCurrent(work);
   form.resize(1280, 800);
   oru::RunChoices choices;
-  if (!form.PlotRun(work, input, output, choices, run.quality)) return 1;
+  if (!form.PlotRun(work, input, output, choices)) return 1;
   form.showNormal();
   form.resize(1280, 800);
   auto* area = form.findChild<QWidget*>(QStringLiteral("PlotArea"));
@@ -113,8 +112,8 @@ int main(int argc, char** argv) {
   const auto view = all ? oru::TrackExtent(*all) : std::nullopt;
   if (!view) return 1;
   scene.ZoomToDrag({view->XMin, view->YMin}, {view->XMax, view->YMax}, nullptr);
-  form.ShowPreview(oru::PreviewModel(run.record, request.choices.criterion, run.line_count), 6.0,
-                   nullptr);
+  form.ShowPreview(oru::PreviewModel(run.selection, request.choices.criterion, run.line_count),
+                   6.0, nullptr);
   app.processEvents();
   form.Redraw();
   area->update();
@@ -127,13 +126,12 @@ int main(int argc, char** argv) {
   WriteSuezTransit(suez.toStdString());
   request.input = suez.toStdString();
   request.selection_value = "30";
-  request.record = false;
   const oru::RunOutcome transit = oru::ProcessRun(request, quiet);
   if (!transit.completed) return 1;
   oru::TPlotForm canal;
   canal.SetMessageBox([](QWidget*, const QString& t) { std::cerr << t.toStdString() << '\n'; });
   canal.resize(1280, 800);
-  if (!canal.PlotRun(work, suez, output, choices, transit.quality)) return 1;
+  if (!canal.PlotRun(work, suez, output, choices)) return 1;
   canal.showNormal();
   canal.resize(1280, 800);
   app.processEvents();

@@ -1,6 +1,8 @@
 #include "run/processing_run.h"
 
 #include <algorithm>
+#include <functional>
+#include <limits>
 #include <memory>
 #include <new>
 #include <string>
@@ -11,6 +13,7 @@
 #include "geodesy/c_number_format.h"
 #include "geodesy/datum.h"
 #include "track/huge_pages.h"
+#include "track/resumable_selection.h"
 #include "track/selection_engine.h"
 #include "track/track_store.h"
 #include "trackio/file_io.h"
@@ -29,6 +32,18 @@ class StatisticsRelay final : public SelectionObserver {
   void OnProgress(const SelectionStatistics& figures) override {
     observer_.ShowStatistics(FormatStatistics(figures));
   }
+
+ private:
+  RunObserver& observer_;
+};
+
+// Asks the run's observer whether to stop, and shows it no figures.
+class StopOnlyRelay final : public SelectionObserver {
+ public:
+  explicit StopOnlyRelay(RunObserver& observer) : observer_(observer) {}
+  bool ProgressDue() override { return false; }
+  void OnProgress(const SelectionStatistics&) override {}
+  bool StopRequested() override { return observer_.StopRequested(); }
 
  private:
   RunObserver& observer_;
@@ -118,6 +133,7 @@ RunOutcome PrepareSteps(const RunRequest& request, RunObserver& observer, std::s
   }
 
   doing = "read " + request.input.string();
+  observer.ShowPhase(RunPhase::Reading);
   std::string text;
   if (const FileStatus loaded = LoadFile(request.input, text); !loaded) {
     outcome.system_error = loaded.error;
@@ -125,12 +141,15 @@ RunOutcome PrepareSteps(const RunRequest& request, RunObserver& observer, std::s
                 "Input file " + request.input.string() + " could not be opened.");
   }
   if (observer.StopRequested()) return Stopped(outcome);
+  outcome.input_digest = InputDigest(text);
   outcome.line_count = CountTrackLines(text);
   TrackStore store(static_cast<std::size_t>(outcome.line_count));
   const InputFormat input_format = request.choices.input_format;
-  const ReadOutcome read = ReadTrack(text, input_format, store);
+  const ReadOutcome read =
+      ReadTrack(text, input_format, store, [&observer] { return observer.StopRequested(); });
   if (input_text != nullptr) *input_text = std::move(text);
   text = std::string();
+  if (read.stopped) return Stopped(outcome);
   if (read.bad_line != 0) {
     return Stop(observer, outcome, "Line " + std::to_string(read.bad_line) + " could not be read.");
   }
@@ -158,7 +177,7 @@ RunOutcome PrepareSteps(const RunRequest& request, RunObserver& observer, std::s
   }
 
   doing = "thin the track of " + request.input.string();
-  observer.ShowStatistics(PrefilledStatistics(read.points));
+  observer.ShowPhase(RunPhase::Selecting);
 
   const auto n = static_cast<std::size_t>(read.points);
   std::vector<double> first;
@@ -170,24 +189,23 @@ RunOutcome PrepareSteps(const RunRequest& request, RunObserver& observer, std::s
   StatisticsRelay relay(observer);
   SelectionResult selection;
   try {
-    const bool record_too_dear = settings.calculation == CalculationType::Ellipsoidic &&
-                                 request.ellipsoidic_record_limit > 0 &&
-                                 read.points > request.ellipsoidic_record_limit;
-    if (request.record && settings.method == SelectionMethod::DouglasPeucker &&
-        !record_too_dear) {
-      // The record runs to the end and shows the figures of the run's own
-      // selection, which is read from it; the quality figures take one
-      // more measure of every point.
-      auto record = std::make_shared<SelectionRecord>(
-          RecordSelection(first, second, settings, &relay));
-      selection = *record->Read(settings);
+    if (settings.method == SelectionMethod::DouglasPeucker) {
+      auto kept =
+          std::make_shared<ResumableSelection>(std::move(first), std::move(second), settings, &relay);
+      selection = kept->Select(settings.threshold, settings.wanted_count, &relay);
       if (settings.quality_figures) {
-        selection.quality = SelectionQuality(std::move(first), std::move(second), settings,
-                                             selection.selected);
+        observer.ShowPhase(RunPhase::MeasuringDeviations);
+        selection.quality = kept->Quality(selection.selected, &relay);
       }
-      outcome.record = std::move(record);
-    } else {
       if (request.record) {
+        // The rest of the record to the end; its figures are not shown.
+        StopOnlyRelay quiet(observer);
+        kept->Select(-std::numeric_limits<double>::infinity(), read.points, &quiet);
+        outcome.record = std::make_shared<const SelectionRecord>(kept->Record());
+      }
+      if (request.keep_selection) outcome.selection = std::move(kept);
+    } else {
+      if (request.keep_selection) {
         outcome.input =
             std::make_shared<const SelectionInput>(SelectionInput{first, second, settings});
       }
@@ -202,6 +220,7 @@ RunOutcome PrepareSteps(const RunRequest& request, RunObserver& observer, std::s
   observer.ShowStatistics(final_texts);
 
   doing = "write " + request.output.string();
+  observer.ShowPhase(RunPhase::Writing);
   WriteTrack(output_text, store, selection.selected, input_format, request.choices.output_format);
   outcome.completed = true;
   outcome.statistics = final_texts;
@@ -214,6 +233,8 @@ RunOutcome PrepareSteps(const RunRequest& request, RunObserver& observer, std::s
 }
 
 }  // namespace
+
+std::size_t InputDigest(std::string_view text) { return std::hash<std::string_view>{}(text); }
 
 const char* DatumString(DatumChoice datum) {
   return datum == DatumChoice::Ed50 ? kEd50DatumString : kWgs84DatumString;

@@ -1,12 +1,15 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "track/deviation_quality.h"
+#include "track/resumable_selection.h"
 #include "track/run_settings.h"
 #include "track/selection_record.h"
 #include "track/statistics.h"
@@ -34,14 +37,23 @@ struct RunRequest {
   // quality figures (mean, rms, 95th percentile).
   bool quality_figures = false;
   // Whether to record the Douglas-Peucker selection to the end (the curve
-  // of deviation against points, and any other selection read from it),
-  // or, with the optimal method, to keep the run's input to select again.
+  // of deviation against points, and any other selection read from it); a
+  // record to the end costs several times the run (30 s against 6 s for a
+  // million ellipsoidic points).
   bool record = false;
-  // With `record`, an ellipsoidic track of more points than this is not
-  // recorded but kept to select again, as with the optimal method: its
-  // record to the end costs several times the run itself (30 s against 6 s
-  // for a million points). 0: no limit.
-  std::int64_t ellipsoidic_record_limit = 0;
+  // Whether to keep the selection for a preview of other values: a
+  // Douglas-Peucker run keeps its state (ResumableSelection), which reads
+  // the selections before its stop from its record and takes itself
+  // further for the others; an optimal run keeps its input to select again.
+  bool keep_selection = false;
+};
+
+// The steps of a run that can take long, as a window names them.
+enum class RunPhase {
+  Reading,              // loading and parsing the input file
+  Selecting,            // the selection, until its first figures
+  MeasuringDeviations,  // the quality figures
+  Writing,              // the output's text and file
 };
 
 // What a run shows while it works, and how it is asked to stop. The main
@@ -53,7 +65,10 @@ class RunObserver {
   virtual ~RunObserver() = default;
   // A message that ends the run ("Line 7 could not be read.").
   virtual void ShowMessage(const std::string& text) = 0;
-  // The seven statistics texts: pre-filled, then as the selection proceeds.
+  // The step the run begins, in the order of RunPhase (steps that a run
+  // does not take are left out).
+  virtual void ShowPhase(RunPhase) {}
+  // The seven statistics texts, from the selection's first iteration on.
   virtual void ShowStatistics(const StatisticsTexts& texts) = 0;
   // Whether figures should be shown now; asked after every iteration of the
   // selection and every few thousand points measured within one. Figures
@@ -77,12 +92,21 @@ struct RunOutcome {
   // points": that fewer points reach the smallest largest deviation, or the
   // bracket that its search proved. Empty otherwise.
   std::string note;
-  // The record of the run's selection, or with the optimal method its
-  // input, when the request asked for it; the number of points kept.
+  // The record of the run's selection to the end, when the request asked
+  // for it (`record`); the selection kept (`keep_selection`): the
+  // Douglas-Peucker state, or with the optimal method the run's input; the
+  // number of points kept.
   std::shared_ptr<const SelectionRecord> record;
+  std::shared_ptr<ResumableSelection> selection;
   std::shared_ptr<const SelectionInput> input;
   std::int64_t kept = 0;
+  // A digest of the input file's text as the run read it (InputDigest), so
+  // that a selection saved later is known to be of the same file.
+  std::size_t input_digest = 0;
 };
+
+// The digest of an input file's text that RunOutcome::input_digest holds.
+std::size_t InputDigest(std::string_view text);
 
 // The processing run behind "Go!": reads the input track, selects the points
 // to keep and writes them to the output file, replacing it whole only when

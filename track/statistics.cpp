@@ -109,13 +109,4 @@ StatisticsTexts FormatStatistics(const SelectionStatistics& figures) {
   return texts;
 }
 
-StatisticsTexts PrefilledStatistics(std::int64_t n) {
-  // The end points of the track; a track of one point has only one.
-  const std::int64_t kept = std::min<std::int64_t>(n, 2);
-  SelectionStatistics figures;
-  figures.n = n;
-  figures.count = kept;
-  return FormatStatistics(figures);
-}
-
 }  // namespace oru

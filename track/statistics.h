@@ -43,8 +43,6 @@ double LengthReduction(double full_length, double new_length);
 inline constexpr double kShortestPrintedLength = 0.5;  // metres
 
 StatisticsTexts FormatStatistics(const SelectionStatistics& figures);
-// What the window shows before the engine starts: only the end points kept.
-StatisticsTexts PrefilledStatistics(std::int64_t n);
 
 // Fixed notation with `precision` significant digits and no decimals: the
 // exact binary value rounded once to a whole number, halves away from zero;

@@ -22,6 +22,15 @@ namespace {
 
 namespace fs = std::filesystem;
 
+void WaitWhileBusy(const PreviewPanel& panel) {
+  QElapsedTimer waited;
+  waited.start();
+  while (panel.Busy() && waited.elapsed() < 30000) {
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+  }
+  ASSERT_FALSE(panel.Busy());
+}
+
 class PlotFormTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -94,10 +103,11 @@ TEST_F(PlotFormTest, PreviewFollowsTheValueAndSavesIt) {
   s.calculation = CalculationType::Planar;
   s.input_format = InputFormat::AsciiXY;
   s.wanted_count = 300;
-  auto record = std::make_shared<SelectionRecord>(RecordSelection(x, y, s, nullptr));
+  auto kept = std::make_shared<ResumableSelection>(x, y, s);
+  kept->Select(0.0, 10, nullptr);
   ASSERT_TRUE(form->PlotRun(Path(""), Path("in.txt"), Path("out.txt"), xy));
   std::vector<std::int64_t> saved;
-  form->ShowPreview(PreviewModel(record, Criterion::NumberOfPoints, 300), 10.0,
+  form->ShowPreview(PreviewModel(kept, Criterion::NumberOfPoints, 300), 10.0,
                     [&](const SelectionResult& r, double) { saved.push_back(r.statistics.count); });
   form->Redraw();
   PreviewPanel* panel = form->Preview();
@@ -106,6 +116,10 @@ TEST_F(PlotFormTest, PreviewFollowsTheValueAndSavesIt) {
   for (const int points : {4, 25, 300}) {
     panel->Field()->setText(QString::number(points));
     emit panel->Field()->editingFinished();
+    // Beyond the run's 10 points the selection is taken further off the
+    // window's thread.
+    EXPECT_EQ(panel->Busy(), points > 10);
+    WaitWhileBusy(*panel);
     // Straight stretches end a run early: the points kept are the run's.
     const std::int64_t kept = SelectPoints(x, y, [&] {
       SelectionSettings wanted = s;
@@ -151,10 +165,7 @@ TEST(PreviewPanelOptimal, SelectsAgainOffTheWindowsThread) {
     emit panel.Field()->editingFinished();
   }
   EXPECT_FALSE(panel.findChild<QPushButton*>(QStringLiteral("PreviewSave"))->isEnabled());
-  QElapsedTimer waited;
-  waited.start();
-  while (panel.Busy() && waited.elapsed() < 30000) QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-  ASSERT_FALSE(panel.Busy());
+  WaitWhileBusy(panel);
   EXPECT_EQ(shown, 1);
   SelectionSettings settings = input->settings;
   settings.wanted_count = 31;
