@@ -68,6 +68,8 @@ class TForm1 final : public QMainWindow {
   // Lines counted by the last run, 0 when it stopped before counting.
   std::int64_t LineCount() const { return line_count_; }
   bool RunUnderWay() const { return run_under_way_; }
+  // The step of the run under way (or of the last run) that it reported last.
+  RunPhase CurrentPhase() const { return phase_; }
   // Asks a run under way to stop (the "Stop" button and Esc).
   void StopRun();
   TAboutBox1* AboutBox() const { return AboutBox1; }

@@ -14,6 +14,7 @@
 #include "run/selection_value.h"
 #include "plot/plot_image.h"
 #include "plot/qpainter_canvas.h"
+#include "track/vector_state.h"
 
 namespace oru {
 
@@ -173,6 +174,7 @@ void PreviewPanel::WorkInBackground(double value, bool select) {
   SelectionResult shown = select ? SelectionResult{} : current_;
   worker_ = std::thread([this, model = *model_, latest = latest_, mine, value, select,
                          shown = std::move(shown)]() mutable {
+    ClearUpperVectorState();
     Superseded observer(latest, mine);
     auto post = [&](auto show) {
       QMetaObject::invokeMethod(
@@ -181,6 +183,7 @@ void PreviewPanel::WorkInBackground(double value, bool select) {
             if (latest->load() == mine) show();
           },
           Qt::QueuedConnection);
+      ClearUpperVectorState();  // after the toolkit's code, before the work's
     };
     try {
       if (select) {
