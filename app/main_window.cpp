@@ -42,6 +42,7 @@
 #include "app/user_dialogs.h"
 #include "plot/plot_form.h"
 #include "plot/preview_panel.h"
+#include "track/vector_state.h"
 
 namespace oru {
 namespace {
@@ -680,6 +681,7 @@ void TForm1::SavePreview(const std::shared_ptr<PlottableRun>& run,
   request.input = ToPath(run->input);
   request.output = ToPath(run->output);
   request.choices = run->choices;
+  ClearUpperVectorState();  // the toolkit's state, before reading the track
   SaveSelection(request, selection, run->input_digest, shown);
   if (!shown.message.empty()) {
     Tell(QString::fromStdString(shown.message));

@@ -25,6 +25,7 @@
 #include "plot/handoff.h"
 #include "plot/plot_image.h"
 #include "plot/preview_panel.h"
+#include "track/vector_state.h"
 
 namespace oru {
 
@@ -180,6 +181,7 @@ void TPlotForm::BuildMenu() {
 
 bool TPlotForm::PlotRun(const QString& start_directory, const QString& input_file,
                         const QString& output_file, const RunChoices& choices) {
+  ClearUpperVectorState();  // the toolkit's state, before the geodesy's work
   const HandoffChoices handoff{choices.datum, choices.input_format, choices.output_format};
   const std::filesystem::path dir = start_directory.toStdString();
   const HandoffOutcome outcome =
@@ -192,6 +194,7 @@ bool TPlotForm::PlotRun(const QString& start_directory, const QString& input_fil
 
 bool TPlotForm::PlotTracks(const QString& start_directory, const QString& input_file,
                            const std::vector<PlotTrack>& tracks) {
+  ClearUpperVectorState();
   const TracksHandoff texts = TracksHandoffTexts(tracks);
   const std::filesystem::path dir = start_directory.toStdString();
   const bool xy = !tracks.empty() && !tracks.front().geographic;
@@ -236,6 +239,8 @@ bool TPlotForm::ShowHandoff(const HandoffOutcome& outcome, const std::filesystem
   } else {
     showMaximized();
   }
+  // Keys zoom out while the drawing area has the focus.
+  area_->setFocus();
   return true;
 }
 
@@ -272,6 +277,7 @@ void TPlotForm::QualityChanged() {
 
 // Only the top layer is drawn again, over the kept base picture.
 void TPlotForm::PreviewChanged() {
+  ClearUpperVectorState();
   const auto all = scene_.AllPoints(setup_);
   if (!all || !KeptLine(*all, preview_->Current(), preview_->Current().statistics.n, scene_.preview)) {
     scene_.preview.reset();  // the selection file's points stay
@@ -286,6 +292,7 @@ void TPlotForm::PreviewChanged() {
 }
 
 void TPlotForm::Redraw() {
+  ClearUpperVectorState();
   const QSize size = area_->size().expandedTo(QSize(1, 1));
   if (base_.size() != size) base_ = QImage(size, QImage::Format_RGB32);
   std::vector<QString> told;
