@@ -61,6 +61,12 @@ std::int64_t PreviewModel::CurveEnd() const {
   return selection_ ? selection_->Record().Iterations() + 2 : 0;
 }
 
+bool PreviewModel::RecordFurther(std::int64_t count, SelectionObserver* observer) const {
+  if (!selection_ || selection_->Record().Complete()) return false;
+  selection_->Select(-std::numeric_limits<double>::infinity(), count, observer);
+  return true;
+}
+
 const void* PreviewModel::Source() const {
   return selection_ ? static_cast<const void*>(selection_.get()) : input_.get();
 }

@@ -42,8 +42,12 @@ class PreviewModel {
   // gone; empty with the optimal method.
   std::vector<CurvePoint> Curve() const;
   // How far the curve reaches: the points of the selection's last
-  // iteration so far.
+  // iteration so far (0 with the optimal method).
   std::int64_t CurveEnd() const;
+  // Takes the Douglas-Peucker selection further, up to `count` points or
+  // every point, so that the curve and the values before that are known;
+  // `observer` as ResultFor's. False when there is nothing further to take.
+  bool RecordFurther(std::int64_t count, SelectionObserver* observer) const;
 
   // The value at a slider position, evenly on a logarithmic scale: points
   // (whole) from 3 to every point, or metres from the smallest tolerance

@@ -115,7 +115,7 @@ void PreviewPanel::Preview(double value) {
     busy_->hide();
     save_->setEnabled(true);
     Show(*known);
-    if (!quality_) WorkInBackground(value, false);
+    WorkInBackground(value, false);
     return;
   }
   busy_->show();
@@ -130,16 +130,17 @@ void PreviewPanel::Show(const SelectionResult& result) {
   figures_->setText(QString::fromStdString("Largest deviation " + t.max_deviation + " m, " +
                                            t.points_after + " of " + t.points_before +
                                            " points, length " + t.length_after + " m."));
-  // A selection taken further has lengthened the curve.
-  if (model_->CurveEnd() != curve_end_) {
-    chart_->SetCurve(model_->Curve());
-    curve_end_ = model_->CurveEnd();
-  }
   chart_->Mark(current_.statistics.count);
   emit previewed();
   const bool measured = measured_ && measured_->source == model_->Source() &&
                         measured_->selected == current_.selected;
   ShowQuality(measured ? std::optional(measured_->quality) : std::nullopt);
+}
+
+void PreviewPanel::ShowCurve(std::vector<CurvePoint> curve) {
+  curve_end_ = curve.empty() ? 0 : curve.back().count;
+  chart_->SetCurve(std::move(curve));
+  chart_->update();
 }
 
 void PreviewPanel::ShowQuality(std::optional<QualityTexts> quality) {
@@ -167,13 +168,15 @@ class Superseded final : public SelectionObserver {
 
 // The work runs on the panel's thread with copies of what it needs; its
 // results come back as queued calls, taken only when no newer value was
-// asked for meanwhile. Save waits for the selection (the button is off),
-// not for the quality figures.
+// asked for meanwhile, and the record is only read on this thread while
+// the work may add to it: the curve comes back as a copy. Save waits for
+// the selection (the button is off), not for the rest.
 void PreviewPanel::WorkInBackground(double value, bool select) {
   const std::uint64_t mine = latest_->load();
   SelectionResult shown = select ? SelectionResult{} : current_;
-  worker_ = std::thread([this, model = *model_, latest = latest_, mine, value, select,
-                         shown = std::move(shown)]() mutable {
+  const bool measured = !select && quality_.has_value();
+  worker_ = std::thread([this, model = *model_, latest = latest_, mine, value, select, measured,
+                         curve_end = curve_end_, shown = std::move(shown)]() mutable {
     ClearUpperVectorState();
     Superseded observer(latest, mine);
     auto post = [&](auto show) {
@@ -185,20 +188,30 @@ void PreviewPanel::WorkInBackground(double value, bool select) {
           Qt::QueuedConnection);
       ClearUpperVectorState();  // after the toolkit's code, before the work's
     };
+    auto post_curve = [&] {
+      if (model.CurveEnd() == curve_end) return;
+      curve_end = model.CurveEnd();
+      post([this, curve = model.Curve()]() mutable { ShowCurve(std::move(curve)); });
+    };
     try {
       if (select) {
         shown = model.ResultFor(value, &observer);
+        post_curve();
         post([this, result = shown] {
           busy_->hide();
           save_->setEnabled(true);
           Show(result);
         });
       }
-      const QualityTexts quality = FormatQuality(model.Quality(shown, &observer));
-      post([this, source = model.Source(), selected = std::move(shown.selected), quality] {
-        measured_ = Measured{source, selected, quality};
-        if (selected == current_.selected) ShowQuality(quality);
-      });
+      if (!measured) {
+        const QualityTexts quality = FormatQuality(model.Quality(shown, &observer));
+        post([this, source = model.Source(), selected = std::move(shown.selected), quality] {
+          measured_ = Measured{source, selected, quality};
+          if (selected == current_.selected) ShowQuality(quality);
+        });
+      }
+      // Towards every point, the curve shown at each doubling.
+      while (model.RecordFurther(2 * model.CurveEnd(), &observer)) post_curve();
     } catch (const SelectionStopped&) {
       // A newer value took over.
     } catch (const std::exception&) {

@@ -41,7 +41,9 @@ class CurveView final : public QWidget {
 // record reaches it) is shown at once; any other is selected on a thread
 // of the panel's own, further or again, a busy marker showing meanwhile,
 // and a newer value stops the one before. Then, on the same thread, the
-// previewed selection's quality figures are measured.
+// previewed selection's quality figures are measured, and a Douglas-Peucker
+// selection is taken further towards every point meanwhile, so that the
+// curve fills and more values are known at once.
 class PreviewPanel final : public QFrame {
   Q_OBJECT
 
@@ -76,9 +78,10 @@ class PreviewPanel final : public QFrame {
  private:
   void Preview(double value);
   void Show(const SelectionResult& result);
+  void ShowCurve(std::vector<CurvePoint> curve);
   void ShowQuality(std::optional<QualityTexts> quality);
   // On the panel's thread: the value's selection when `select`, then the
-  // quality figures of the selection shown.
+  // quality figures of the selection shown, then the record further.
   void WorkInBackground(double value, bool select);
   void StopBackground();
   void SliderMoved(int position);

@@ -118,8 +118,7 @@ TEST_F(PlotFormTest, PreviewFollowsTheValueAndSavesIt) {
     panel->Field()->setText(QString::number(points));
     emit panel->Field()->editingFinished();
     // Beyond the run's 10 points the selection is taken further off the
-    // window's thread.
-    EXPECT_EQ(panel->Busy(), points > 10);
+    // window's thread, unless the record got there first.
     WaitWhileBusy(*panel);
     // Straight stretches end a run early: the points kept are the run's.
     const std::int64_t kept = SelectPoints(x, y, [&] {
