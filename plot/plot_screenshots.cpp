@@ -1,7 +1,8 @@
 // Renders the README's pictures of the plot window: the whole North Sea
 // after thinning the sample track to 25 points and plotting it, a zoom on
-// the track with the block numbers, the preview of 6 points on the track,
-// and a transit of the Suez Canal, outside the North Sea file's area.
+// the track with the block numbers, and a transit of the Suez Canal,
+// outside the North Sea file's area (the preview is rendered through the
+// main window by oru-screenshots).
 // Usage: oru-plot-screenshots SOURCE_DIR OUTPUT_DIR
 // (scripts/screenshots.sh style: offscreen or under Xvfb).
 
@@ -69,7 +70,6 @@ int main(int argc, char** argv) {
   request.input = input.toStdString();
   request.output = output.toStdString();
   request.selection_value = "25";
-  request.keep_selection = true;
   const oru::RunOutcome run = oru::ProcessRun(request, quiet);
   if (!run.completed) return 1;
   oru::TPlotForm form;
@@ -106,19 +106,6 @@ int main(int argc, char** argv) {
   hover(QPoint(track.x, track.y));
   app.processEvents();
   if (!form.grab().save(out + QStringLiteral("/plot_zoom.png"))) return 1;
-
-  // The preview of 6 points, on the track with a margin.
-  const auto all = scene.AllPoints(form.Setup());
-  const auto view = all ? oru::TrackExtent(*all) : std::nullopt;
-  if (!view) return 1;
-  scene.ZoomToDrag({view->XMin, view->YMin}, {view->XMax, view->YMax}, nullptr);
-  form.ShowPreview(oru::PreviewModel(run.selection, request.choices.criterion, run.line_count),
-                   6.0, nullptr);
-  app.processEvents();
-  form.Redraw();
-  area->update();
-  app.processEvents();
-  if (!form.grab().save(out + QStringLiteral("/plot_preview.png"))) return 1;
 
   // The Suez Canal in a new plot window: it opens on the track, with the
   // world coastline.
