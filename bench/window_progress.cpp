@@ -294,6 +294,8 @@ int main(int argc, char** argv) {
   const QString cli = QStringLiteral(ORU_CLI);
   const auto folder = std::filesystem::temp_directory_path() / "oru-window-progress";
   std::filesystem::create_directories(folder);
+  // The window's start directory, where "Plot" writes its hand-off files.
+  std::filesystem::current_path(folder);
   const auto million = folder / "voyage_1000000.txt";
   const auto fifth = folder / "voyage_200000.txt";
   WriteVoyage(million, 1'000'000);
@@ -391,6 +393,7 @@ int main(int argc, char** argv) {
   std::ifstream load_end("/proc/loadavg");
   std::getline(load_end, loadavg);
   std::printf("load average at the end: %s\n", loadavg.c_str());
+  std::filesystem::current_path(folder.parent_path());
   std::filesystem::remove_all(folder);
   return 0;
 }
