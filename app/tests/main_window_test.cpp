@@ -766,7 +766,8 @@ TEST_F(WindowTest, SaysTheMethodAndOffersTheFormatsInItsDialogs) {
 TEST_F(WindowTest, ToolkitDialogsRememberTheFolderAndFitTheirTitle) {
   QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
   QtUserDialogs dialogs;
-  const auto chosen = dir_.Write("track.txt", kSmallTrack);
+  std::filesystem::create_directory(dir_.path() / "tracks");
+  const auto chosen = dir_.Write("tracks/track.txt", kSmallTrack);
   std::vector<QString> opened_in;
   QStringList filters;
   auto answer = [&](bool accept) {
@@ -789,7 +790,7 @@ TEST_F(WindowTest, ToolkitDialogsRememberTheFolderAndFitTheirTitle) {
   answer(false);
   EXPECT_FALSE(dialogs.AskSaveFile(window_.get()).has_value());
   ASSERT_EQ(opened_in.size(), 2u);
-  EXPECT_EQ(opened_in[1], Q(dir_.path()));
+  EXPECT_EQ(opened_in[1], Q(dir_.path() / "tracks"));
 
   int width = 0, title_width = 0;
   QTimer::singleShot(0, [&] {
