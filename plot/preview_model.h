@@ -22,8 +22,9 @@ namespace oru {
 // optimal method each value is selected again from the run's input, which
 // takes as long as a run (the window does both off its thread).
 //
-// Copies share the kept selection: ResultFor and Quality, which may select
-// or measure with it, are for one thread at a time, and never beside Known.
+// Copies share the kept selection: ResultFor, Quality and RecordFurther,
+// which may select or measure with it, are for one thread at a time, and
+// never beside the constructor, Curve, CurveEnd or Known, which read it.
 class PreviewModel {
  public:
   // Slider positions 0 to kPositions.
