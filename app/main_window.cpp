@@ -507,7 +507,7 @@ void TForm1::BitBtn3Click() {
   last_run_choices_ = request.choices;
   line_count_ = 0;
   running_ = PlottableRun{input_file_name_, output_file_name_, request.choices,
-                          request.selection_value, nullptr, nullptr, 0, nullptr};
+                          request.selection_value, nullptr, nullptr, nullptr, 0, nullptr};
   gis_run_ = nullptr;
   auto outcome = std::make_shared<RunOutcome>();
   outcome_ = outcome;
@@ -535,7 +535,8 @@ void TForm1::StartGisRun() {
   last_run_choices_ = options.request.choices;
   line_count_ = 0;
   running_ = PlottableRun{input_file_name_, output_file_name_, options.request.choices,
-                          options.request.selection_value, nullptr, nullptr, 0, nullptr};
+                          options.request.selection_value, nullptr, nullptr, nullptr, 0,
+                          nullptr};
   auto outcome = std::make_shared<RunOutcome>();
   auto gis = std::make_shared<GisRunResult>();
   outcome_ = outcome;
@@ -604,6 +605,7 @@ void TForm1::RunEnded(const std::vector<std::string>& messages) {
     last_completed_ = std::make_shared<PlottableRun>(running_);
     last_completed_->selection = outcome.selection;
     last_completed_->track = outcome.input;
+    last_completed_->result = outcome.result;
     last_completed_->input_digest = outcome.input_digest;
     last_completed_->gis = gis_run_;
   } else {
@@ -648,7 +650,9 @@ void TForm1::ShowPreview(double value) {
     if (!last_run_completed_) return;
     std::optional<PreviewModel> model;
     if (run->selection) model.emplace(run->selection, run->choices.criterion, line_count_);
-    if (run->track) model.emplace(run->track, run->choices.criterion, line_count_);
+    if (run->track) {
+      model.emplace(run->track, run->choices.criterion, line_count_, run->result, value);
+    }
     if (!model) return;
     PlotForm1->ShowPreview(std::move(*model), value,
                            [this, run](const SelectionResult& selection, double at) {
@@ -691,6 +695,7 @@ void TForm1::SavePreview(const std::shared_ptr<PlottableRun>& run,
   // The output now holds the selection of this value: the window's
   // criterion says so, and a new plot previews from it.
   run->value = value_text;
+  run->result = std::make_shared<const SelectionResult>(selection);
   RadioGroup3->SetItemIndex(static_cast<int>(run->choices.criterion));
   RadioGroup3Click();
   Edit1->setText(QString::fromStdString(value_text));

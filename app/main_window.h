@@ -141,6 +141,7 @@ class TForm1 final : public QMainWindow {
     std::string value;
     std::shared_ptr<ResumableSelection> selection;
     std::shared_ptr<const SelectionInput> track;
+    std::shared_ptr<const SelectionResult> result;  // the selection in the output
     std::size_t input_digest = 0;
     // A run of a GIS or navigation file: its tracks and their rows.
     std::shared_ptr<const GisRunResult> gis;

@@ -46,8 +46,13 @@ PreviewModel::PreviewModel(std::shared_ptr<ResumableSelection> selection, Criter
 }
 
 PreviewModel::PreviewModel(std::shared_ptr<const SelectionInput> input, Criterion criterion,
-                           std::int64_t line_count)
-    : input_(std::move(input)), criterion_(criterion), line_count_(line_count) {
+                           std::int64_t line_count, std::shared_ptr<const SelectionResult> run,
+                           double run_value)
+    : input_(std::move(input)),
+      run_(std::move(run)),
+      run_value_(run_value),
+      criterion_(criterion),
+      line_count_(line_count) {
   const auto n = static_cast<double>(input_->first.size());
   low_ = criterion_ == Criterion::NumberOfPoints ? 3.0 : kLowestUnrecordedTolerance;
   high_ = criterion_ == Criterion::NumberOfPoints ? std::max(3.0, n) : 10000.0;
@@ -110,8 +115,9 @@ std::int64_t PreviewModel::Wanted(double value) const {
 }
 
 std::optional<SelectionResult> PreviewModel::Known(double value) const {
-  if (!selection_) return std::nullopt;
-  return selection_->Recorded(Threshold(value), Wanted(value));
+  if (selection_) return selection_->Recorded(Threshold(value), Wanted(value));
+  if (run_ && value == run_value_) return *run_;
+  return std::nullopt;
 }
 
 SelectionResult PreviewModel::ResultFor(double value, SelectionObserver* observer) const {

@@ -34,9 +34,11 @@ class PreviewModel {
   // run may reach at most.
   PreviewModel(std::shared_ptr<ResumableSelection> selection, Criterion criterion,
                std::int64_t line_count);
-  // The optimal method's preview: metres from 1 mm to 10 km.
+  // The optimal method's preview: metres from 1 mm to 10 km; `run` is the
+  // run's own selection, known for `run_value`.
   PreviewModel(std::shared_ptr<const SelectionInput> input, Criterion criterion,
-               std::int64_t line_count);
+               std::int64_t line_count, std::shared_ptr<const SelectionResult> run = nullptr,
+               double run_value = 0.0);
 
   Criterion criterion() const { return criterion_; }
   // The curve of deviation against points as far as the selection has
@@ -79,6 +81,8 @@ class PreviewModel {
 
   std::shared_ptr<ResumableSelection> selection_;
   std::shared_ptr<const SelectionInput> input_;
+  std::shared_ptr<const SelectionResult> run_;  // of the optimal run, for run_value_
+  double run_value_ = 0.0;
   Criterion criterion_;
   std::int64_t line_count_;
   double low_ = 1.0;   // slider's first value

@@ -216,6 +216,7 @@ RunOutcome PrepareSteps(const RunRequest& request, RunObserver& observer, std::s
   }
   if (observer.StopRequested()) return Stopped(outcome);
   outcome.kept = selection.statistics.count;
+  if (request.keep_selection) outcome.result = std::make_shared<const SelectionResult>(selection);
   const StatisticsTexts final_texts = FormatStatistics(selection.statistics);
   observer.ShowStatistics(final_texts);
 

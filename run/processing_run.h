@@ -99,6 +99,8 @@ struct RunOutcome {
   std::shared_ptr<const SelectionRecord> record;
   std::shared_ptr<ResumableSelection> selection;
   std::shared_ptr<const SelectionInput> input;
+  // With `keep_selection`: the run's own selection and figures.
+  std::shared_ptr<const SelectionResult> result;
   std::int64_t kept = 0;
   // A digest of the input file's text as the run read it (InputDigest), so
   // that a selection saved later is known to be of the same file.

@@ -493,6 +493,47 @@ INSTANTIATE_TEST_SUITE_P(MainWindow, PreviewOfRunTest,
                                                          Criterion::NumberOfPoints, "6"}),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// Opening the plot showed "Selecting ..." with Save off while the run's own
+// selection was made again (after an optimal run, or an ellipsoidic one of
+// more than 250,000 points), and each other value took as long as a run.
+// The plot opens on the run's own selection at once; a value beyond a
+// Douglas-Peucker run's own takes its selection further and shows what a
+// run with that value gives.
+TEST_F(RunTest, PlotOpensOnTheRunsOwnSelectionAtOnce) {
+  const auto track = dir_.Write("ship.txt", ShipTrack());
+  Action("Optimal1")->trigger();
+  Choose("RadioGroup3", 0);
+  Edit("Edit1")->setText(QStringLiteral("10"));
+  RunWith(track, dir_.path() / "optimal.txt");
+  Button("BitBtnPlot")->click();
+  PreviewPanel* panel = window_->PlotForm()->Preview();
+  auto* save = window_->PlotForm()->findChild<QPushButton*>(QStringLiteral("PreviewSave"));
+  EXPECT_FALSE(panel->Busy());
+  EXPECT_TRUE(save->isEnabled());
+  EXPECT_EQ(QString::fromStdString(FormatStatistics(panel->Current().statistics).points_after),
+            Figures()[3]);
+
+  Action("Optimal1")->trigger();
+  Choose("RadioGroup3", 1);
+  RunWith(track, dir_.path() / "kept.txt");  // the open plot follows
+  EXPECT_FALSE(panel->Busy());
+  EXPECT_EQ(panel->Current().statistics.count, 10);
+  panel->Field()->setText(QStringLiteral("200"));
+  emit panel->Field()->editingFinished();
+  ASSERT_TRUE(WaitUntil([&] { return !panel->Busy(); }));
+  RunRequest fresh;
+  fresh.input = track;
+  fresh.output = dir_.path() / "fresh.txt";
+  fresh.selection_value = "200";
+  RecordingObserver quiet;
+  const RunOutcome expected = ProcessRun(fresh, quiet);
+  ASSERT_TRUE(expected.completed);
+  const StatisticsTexts shown = FormatStatistics(panel->Current().statistics);
+  EXPECT_EQ(shown.points_after, expected.statistics->points_after);
+  EXPECT_EQ(shown.max_deviation, expected.statistics->max_deviation);
+  EXPECT_EQ(shown.length_after, expected.statistics->length_after);
+}
+
 // After a Save the plot's "Deviation of all points" went blank and the
 // main window's value stayed the run's: both now tell of the saved
 // selection. Saved 3 points of the small track: the deviations 0, 16.52,
