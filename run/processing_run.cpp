@@ -186,6 +186,7 @@ RunOutcome PrepareSteps(const RunRequest& request, RunObserver& observer, std::s
   ReserveInHugePages(second, n);
   first.assign(store.first.begin(), store.first.begin() + n);
   second.assign(store.second.begin(), store.second.begin() + n);
+  if (observer.StopRequested()) return Stopped(outcome);
   StatisticsRelay relay(observer);
   SelectionResult selection;
   try {

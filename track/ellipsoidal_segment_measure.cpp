@@ -252,9 +252,13 @@ EllipsoidalSegmentMeasure::EllipsoidalSegmentMeasure(std::vector<double> latitud
   ReserveInHugePages(unit_, static_cast<std::size_t>(n));
   ReserveInHugePages(step_, steps);
   ReserveInHugePages(step_azimuth_, steps);
+  // Filling the room costs tens of milliseconds for a million points: a
+  // stop asked for meanwhile is taken between the arrays.
   unit_.resize(static_cast<std::size_t>(n));
+  Tick(1);
   step_.resize(steps);
   step_azimuth_.resize(steps);
+  Tick(1);
   Spread(n, kParallelBounds, [&](std::int64_t begin, std::int64_t end, int thread) {
     DatumParams& datum = datum_[static_cast<std::size_t>(thread)];
     Geodesic_Point here;
