@@ -162,6 +162,9 @@ class Window {
     dialogs_.input = QString::fromStdString(c.track.string());
     dialogs_.output = QString::fromStdString(output.string());
     form_->show();
+    // Esc is the window's shortcut: the window must be the active one.
+    form_->activateWindow();
+    QApplication::processEvents();
     Get<QPushButton>("BitBtn1")->click();
     Get<QPushButton>("BitBtn2")->click();
     Get<oru::RadioGroup>("RadioGroup3")->Item(c.by_points ? 1 : 0)->click();

@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QSlider>
+#include <QTimer>
 #include <exception>
 #include <utility>
 
@@ -17,6 +18,15 @@
 #include "track/vector_state.h"
 
 namespace oru {
+namespace {
+
+// How long after a value shown at once the work nobody waits for (quality
+// figures, the selection taken further) starts, milliseconds: the plot
+// draws a million points in a few tenths of a second, on a core that the
+// work would otherwise share.
+constexpr int kQuietWorkDelay = 400;
+
+}  // namespace
 
 CurveView::CurveView(QWidget* parent) : QWidget(parent) {
   setObjectName(QStringLiteral("CurveView"));
@@ -115,7 +125,10 @@ void PreviewPanel::Preview(double value) {
     busy_->hide();
     save_->setEnabled(true);
     Show(*known);
-    WorkInBackground(value, false);
+    // Nobody waits for the rest: the window draws first.
+    QTimer::singleShot(kQuietWorkDelay, this, [this, value, mine = latest_->load()] {
+      if (model_ && latest_->load() == mine) WorkInBackground(value, false);
+    });
     return;
   }
   busy_->show();
