@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "cli/batch_run.h"
 #include "app/user_dialogs.h"
+#include "plot/tracks_handoff.h"
 #include "run/processing_run.h"
 
 class QAction;
@@ -48,11 +48,11 @@ class UserDialogs;
 // The plot's preview belongs to the run it shows: a new run ends it, and
 // refreshes an open plot when it completes; Save writes only that run's
 // selection, to that run's output.
-// The result of a run of a GIS or navigation file: its totals and tracks,
-// and the rows of each track as oru-cli prints them.
+// The result of a run of a GIS or navigation file (or into one): its
+// tracks for the plot, and each track's rows for "Tracks of the Last Run".
 struct GisRunResult {
-  BatchOutcome batch;
-  std::string report;
+  std::vector<PlotTrack> plotted;
+  std::string tracks_text;
 };
 
 class TForm1 final : public QMainWindow {
@@ -87,6 +87,7 @@ class TForm1 final : public QMainWindow {
   void Tracks1Click();
   void RadioGroup3Click();
   void RadioGroup4Click();
+  void RadioGroup5Click();
   void Open1Click();
   void Save1Click();
   void PrintScreen1Click();
@@ -110,8 +111,13 @@ class TForm1 final : public QMainWindow {
                    double value, const std::string& value_text);
   void DisableForRun();
   void EnableAfterRun();
-  // "Go!" with the GIS item: the batch command's run of one file.
+  // "Go!" with the GIS item as the input or the output format.
   void StartGisRun();
+  // The formats that the names of the chosen files say: the GIS item for
+  // the extension of a GIS or navigation format.
+  void FollowExtension(RadioGroup* group, const QString& file, bool input);
+  // The datum and the CRS field, as the input and output formats ask.
+  void EnableDatumAndCrs();
   // Enables the buttons and their menu items from the one state they follow.
   void UpdateControls();
   void ShowStatistics(const StatisticsTexts& texts);
@@ -177,6 +183,8 @@ class TForm1 final : public QMainWindow {
   QGroupBox* RadioGroup6;
   QLineEdit* Edit1;
   QLabel* StaticText3;
+  // The projected CRS of X, Y tracks written to GIS and route files.
+  QLineEdit* EditCrs;
   QPushButton* BitBtn1;
   QLabel* StaticText1;
   QPushButton* BitBtn2;

@@ -58,8 +58,10 @@ enum class RunPhase {
 
 // What a run shows while it works, and how it is asked to stop. The main
 // window implements it on its worker thread, handing figures and messages to
-// the window; the batch command with its streams and SIGINT. Every function
-// is called on the thread of the run.
+// the window; the batch command with its streams and SIGINT. ShowMessage,
+// ShowPhase, ShowStatistics and ProgressDue are called from one thread of
+// the run at a time; StopRequested may be asked from several of the
+// pipeline's threads at once.
 class RunObserver {
  public:
   virtual ~RunObserver() = default;
@@ -75,8 +77,9 @@ class RunObserver {
   // shown within an iteration are those of the last completed one.
   virtual bool ProgressDue() { return false; }
   // True to end the run in order: nothing is written, and the run returns
-  // with `stopped` set. Asked between the steps and as often as ProgressDue
-  // within the selection; reading and writing a file are not cut short.
+  // with `stopped` set. Asked between the steps, every few thousand lines
+  // parsed and as often as ProgressDue within the selection; loading a file
+  // and writing one are not cut short.
   virtual bool StopRequested() { return false; }
 };
 
@@ -110,29 +113,18 @@ struct RunOutcome {
 // The digest of an input file's text that RunOutcome::input_digest holds.
 std::size_t InputDigest(std::string_view text);
 
-// The processing run behind "Go!": reads the input track, selects the points
-// to keep and writes them to the output file, replacing it whole only when
-// everything succeeded. Every stop leaves the output file as it was and is
-// reported once through observer.ShowMessage, except a stop the observer
-// asked for (kRunStoppedMessage in `message`).
-// A run that runs out of memory stops with "Not enough memory to ..." and
-// what it was doing.
+// The processing run behind "Go!" with a survey text file: the pipeline's
+// run (run/pipeline.h) of the input in its survey format into the output in
+// its survey format, whatever their names, replacing the output whole only
+// when everything succeeded. Every stop leaves the output file as it was and
+// is reported once through observer.ShowMessage, except a stop the observer
+// asked for (kRunStoppedMessage in `message`). A run that runs out of
+// memory stops with "Not enough memory to ..." and what it was doing.
 RunOutcome ProcessRun(const RunRequest& request, RunObserver& observer);
-
-// The run without its last step, for callers that replace several files
-// together: everything ProcessRun does up to the output file's text, which
-// goes to `output_text`; no file is written, and `completed` says that the
-// text is ready. When `input_text` is given, the input file's text is kept
-// there too (the plot of the run reads it again).
-RunOutcome PrepareRun(const RunRequest& request, RunObserver& observer, std::string& output_text,
-                      std::string* input_text = nullptr);
 
 inline constexpr const char* kRunStoppedMessage = "Stopped; nothing was written.";
 
 // "Output file <path> could not be written."
 std::string OutputNotWrittenMessage(const std::filesystem::path& output);
-
-// The datum string of a choice of the window's "Geodetic datum".
-const char* DatumString(DatumChoice datum);
 
 }  // namespace oru

@@ -40,6 +40,11 @@ Geo_Line GeodesicLine(double lat1_rad, double lon1_rad, double lat2_rad, double 
 
 double DegreesToRadians(double deg) { return deg * (1.0 / 180.0) * kPi; }
 
+double AngleAtPoint(double azimuth_a, double azimuth_b) {
+  const double delta = std::fabs(azimuth_a - azimuth_b);
+  return delta <= kPi ? delta : 2.0 * kPi - delta;
+}
+
 double EllipsoidalDeviation(double a1, double a2, double b1, double b2, double p1, double p2,
                             DatumParams& datum) {
   const double a_lat = DegreesToRadians(a1), a_lon = DegreesToRadians(a2);
@@ -67,7 +72,7 @@ double EllipsoidalDeviation(double a1, double a2, double b1, double b2, double p
   Pos_Pos(datum, L3);
   Pos_Pos(datum, L4);
 
-  if (std::fabs(L3.az12.rad - L4.az12.rad) <= kPi / 2.0) {
+  if (AngleAtPoint(L3.az12.rad, L4.az12.rad) <= kPi / 2.0) {
     return EllipsoidalEndDistance(a1, a2, b1, b2, p1, p2, datum);
   }
   return L2.dist;

@@ -36,12 +36,13 @@ namespace oru {
 //  - otherwise perpend finds the foot of the perpendicular from P onto the
 //    geodesic through A and B (a foot beyond either end included) and its
 //    distance h; then, from P, the geodesics to A and to B are solved. When
-//    the plain difference of their forward azimuths (each 0 to 2 pi, no
-//    wrap-around) is at most pi/2 the result is EllipsoidalEndDistance,
-//    otherwise h. So the choice is made from the angle at P: a point well
-//    within the span of the segment gets h, one from which A and B lie within
-//    a right angle of each other the distance to the nearer end (but
-//    azimuths of 350 and 10 degrees count as 340 apart, giving h).
+//    the angle at P between their forward azimuths (AngleAtPoint: azimuths
+//    of 350 and 10 degrees are 20 degrees apart) is at most pi/2 the result
+//    is EllipsoidalEndDistance, otherwise h. So a point within the span of
+//    the segment (inside the circle over A-B, where the angle at P is
+//    obtuse) gets h, whose foot lies on the segment, and every other point
+//    the distance to the nearer end: no point is measured closer than it
+//    lies to the segment.
 // Cost: one perpend (ten or more geodesic problems) and two or four Pos_Pos.
 double EllipsoidalDeviation(double a1, double a2, double b1, double b2, double p1, double p2,
                             DatumParams& datum);
@@ -68,6 +69,11 @@ double EllipsoidalLineLength(std::span<const double> first, std::span<const doub
 // A geodesic record from point 1 to point 2 (radians), value-initialised but
 // for the DMS fields that the geodesy functions read, filled from the radians.
 Geo_Line GeodesicLine(double lat1_rad, double lon1_rad, double lat2_rad, double lon2_rad);
+
+// The angle at a point P between the directions to A and to B, given as
+// their forward azimuths at P (radians, each 0 to 2 pi): the difference
+// taken the short way round the compass, 0 to pi.
+double AngleAtPoint(double azimuth_a, double azimuth_b);
 
 // Degrees to radians in the one order used throughout the selection:
 // deg * (1/180) * pi, so that every measure sees the same radians.

@@ -125,37 +125,33 @@ DeviationBound BoundDeviation(double a1, double a2, double b1, double b2, double
   if (!(dPA <= kMaxWideSide && dPB <= kMaxWideSide)) return unbounded;
   const bool wide = ab > kMaxSide || dPA > kMaxSide || dPB > kMaxSide;
   const double nearer = dPA < dPB ? dPA : dPB;
-  const double delta = std::fabs(L3.az12.rad - L4.az12.rad);
+  const double gamma = AngleAtPoint(L3.az12.rad, L4.az12.rad);
 
   const double end_upper = nearer + kEndSlop;
   double perp_upper = nearer + kFootBelowEnds;
   double h = kInf;
-  if (delta > kPi / 2.0 - kRightAngleBand && delta <= 1.5 * kPi) {
+  if (gamma > kPi / 2.0 - kRightAngleBand) {
     if (wide) {
       Geo_Line ab_line = GeodesicLine(a_lat, a_lon, b_lat, b_lon);
       Pos_Pos(datum, ab_line);
       h = DistanceToLine(ab_line, L3, L2.P2.lat_rad, L2.P2.lon_rad, datum);
       perp_upper = std::min(perp_upper, h + kPerpendSlop + kWideSettleSlop);
     } else {
-      h = dPA * dPB * std::fabs(std::sin(delta)) / ab;
+      h = dPA * dPB * std::sin(gamma) / ab;
       perp_upper = std::min(perp_upper, h * (1.0 + kShapeRelative) + kPerpendSlop);
     }
   }
   DeviationBound bound{0.0, 0.0, dPA, dPB, 0.0, perp_upper, 1.0};
-  if (delta <= kPi / 2.0 - kRightAngleBand) {
+  if (gamma <= kPi / 2.0 - kRightAngleBand) {
     bound.estimate = nearer;
     bound.upper = end_upper;
-  } else if (delta > kPi / 2.0 + kRightAngleBand) {
+  } else if (gamma > kPi / 2.0 + kRightAngleBand) {
     bound.estimate = std::min(h, nearer);
     bound.upper = perp_upper;
+    bound.obtuse_by = gamma - kPi / 2.0 - kRightAngleBand;
   } else {
     bound.estimate = std::max(nearer, h < kInf ? h : 0.0);
     bound.upper = std::max(end_upper, perp_upper);
-  }
-  // The angle at P itself, whichever way round the plain difference is.
-  const double gamma = delta <= kPi ? delta : 2.0 * kPi - delta;
-  if (delta > kPi / 2.0 && delta <= 1.5 * kPi && gamma > kPi / 2.0 + kRightAngleBand) {
-    bound.obtuse_by = gamma - kPi / 2.0 - kRightAngleBand;
   }
   // The azimuths at P turn faster than s / d on a curved surface: by at most
   // s sqrt(K) / sin(sqrt(K) d) where the curvature is at most K (Rauch's

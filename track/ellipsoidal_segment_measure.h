@@ -31,16 +31,16 @@ struct DeviationBound {
 // the length ab of A-B (EllipsoidalSegmentLength). Costs two Pos_Pos instead
 // of a perpend and two to four Pos_Pos.
 //
-// With dPA, dPB the distances and delta the plain difference of the azimuths
-// at P:
-//  - delta <= pi/2 (end distance): the measure solves A-P and B-P; Vincenty's
+// With dPA, dPB the distances and gamma the angle at P between the two
+// azimuths (AngleAtPoint, the measure's own choice):
+//  - gamma <= pi/2 (end distance): the measure solves A-P and B-P; Vincenty's
 //    inverse is within 0.1 mm of the geodesic either way round, and the 3.2 mm
 //    nudges that it gives lines between equal latitudes change a distance by
 //    at most their size, so min(dPA, dPB) is within 7 mm of it:
 //      upper = min(dPA, dPB) + 1 cm.
-//  - pi/2 < delta <= 3 pi/2 (an obtuse angle gamma at P, the foot within the
-//    segment), every side within 200 km: the height of the triangle,
-//    h = dPA dPB |sin delta| / ab, whose relative difference from the
+//  - gamma > pi/2 (an obtuse angle at P, the foot within the segment), every
+//    side within 200 km: the height of the triangle,
+//    h = dPA dPB sin(gamma) / ab, whose relative difference from the
 //    geodesic perpendicular is of the order K L^2 (Gaussian curvature
 //    K <= 1/(6335 km)^2, triangle size L below 200 km: 1e-3), and whose
 //    absolute error from the azimuths (2e-12 rad, or 3.2 mm over the line's
@@ -57,10 +57,9 @@ struct DeviationBound {
 //    distance from P along a geodesic has a single minimum within a quarter
 //    of the globe), each with its own DMS carry:
 //      upper = h_searched + 5 cm + 1 mm.
-//  - any perpendicular (also delta > 3 pi/2, where the foot lies beyond an
-//    end): a foot minimises the distance to the line, which passes through A
-//    and B, so h <= min(dPA, dPB) up to the slop above: the perpendicular is
-//    never above min(dPA, dPB) + 6 cm.
+//  - any perpendicular: a foot minimises the distance to the line, which
+//    passes through A and B, so the perpendicular is never above
+//    min(dPA, dPB) + 6 cm.
 //  - within 1e-6 rad of pi/2 both branches are allowed for.
 // No bound (upper = +inf) for A equal to B, a point beyond 89 degrees of
 // latitude (azimuths from near the pole are ill-conditioned), a triangle side

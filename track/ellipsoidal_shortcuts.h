@@ -39,9 +39,7 @@ namespace oru {
 //
 // The filter (Candidates). The measure is never below the distance of P from
 // the whole geodesic line through A and B, less the slop: its perpendicular
-// is that distance (a foot beyond either end included, and also for points
-// whose azimuths to A and B straddle north, which the measure takes for an
-// obtuse angle), and its end distances are larger. So a point P constrains
+// is that distance, and its end distances are larger. So a point P constrains
 // the azimuth at A of every valid shortcut to an axial arc (DirectionWedge,
 // axial mode) of tolerance d + slop(|P'|) + 2^-40 |P'|; when no azimuth is
 // left, no shortcut from A is valid, however far its end (the arcs speak of

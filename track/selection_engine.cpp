@@ -27,6 +27,7 @@ DeviationQuality MeasureQuality(SegmentMeasure& measure,
                                 SelectionObserver* observer) {
   std::vector<std::int64_t> selected(point_numbers.size());
   for (std::size_t k = 0; k < selected.size(); ++k) selected[k] = point_numbers[k] - 1;
+  if (observer != nullptr) observer->OnMeasuringDeviations();
   measure.SetPoll(StopPoll(observer));
   struct ClearPoll {
     SegmentMeasure& measure;

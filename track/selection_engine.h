@@ -26,6 +26,9 @@ class SelectionObserver {
   virtual void OnProgress(const SelectionStatistics& figures) = 0;
   // True to end the selection: SelectPoints then throws SelectionStopped.
   virtual bool StopRequested() { return false; }
+  // The selection is made, and every point's deviation from it is measured
+  // next, for the quality figures.
+  virtual void OnMeasuringDeviations() {}
 };
 
 // Thrown by SelectPoints when its observer asked it to stop.

@@ -44,6 +44,13 @@ inline constexpr double kShortestPrintedLength = 0.5;  // metres
 
 StatisticsTexts FormatStatistics(const SelectionStatistics& figures);
 
+// The three statistics rows of the main window as text, labels and values
+// joined by single blanks, each ended by a line feed:
+//   The maximum distance of the original line to the new line is: 4 m.
+//   The number of points has decreased with 98 % from 1290 to 25
+//   The length of the line has decreased  with 0 % from 5819 m. to 5792 m.
+std::string StatisticsRows(const StatisticsTexts& texts);
+
 // Fixed notation with `precision` significant digits and no decimals: the
 // exact binary value rounded once to a whole number, halves away from zero;
 // when that needs more than `precision` digits, exponent notation with a

@@ -43,16 +43,14 @@ TEST(NmeaReader, OneLineAtATime) {
   const double lat = 48.0 + 7.038 / 60.0;
   const double lon = 11.0 + 31.324 / 60.0;
   const std::string gga = "GPGGA,123519,4807.038,N,01131.324,E,1,08,0.9,545.4,M,46.9,M,,";
-  std::string lower = Sentence("GPGLL,4807.038,N,01131.324,E,123519,A");
-  for (char& c : lower) c = c == 'F' ? 'f' : c;  // hexadecimal digits in either case
+  std::string lower = Sentence("GPGLL,4807.038,N,01131.324,E");
+  lower.back() = 'c';  // its checksum is 6C: hexadecimal digits in either case
   const LineCase cases[] = {
       {"GGA", Sentence(gga), true, false, lat, lon},
       {"GGA without checksum", Cat({"$", gga}), true, false, lat, lon},
       {"GGA, checksum off by one", Sentence(gga).substr(0, Sentence(gga).size() - 1) + "0",
        false, true},
       {"talker GN", Sentence(Cat({"GN", gga.substr(2)})), true, false, lat, lon},
-      {"talker BD", Sentence(Cat({"BD", gga.substr(2)})), true, false, lat, lon},
-      {"quality 0", Sentence("GPGGA,123519,,,,,0,00,99.9,,,,,,"), false, false},
       {"quality 0 with a position",
        Sentence("GPGGA,123519,4807.038,N,01131.324,E,0,00,99.9,,M,,M,,"), false, false},
       {"RMC south and west",
@@ -60,14 +58,24 @@ TEST(NmeaReader, OneLineAtATime) {
        false, -lat, -lon},
       {"RMC status V", Sentence("GPRMC,123519,V,4807.038,N,01131.324,E,,,230394,,"), false,
        false},
+      // Dates that name no day are refused, not read as the day after.
+      {"RMC of 31 April", Sentence("GPRMC,123519,A,4807.038,N,01131.324,E,,,310494,,"), false,
+       true},
+      {"RMC of 29 February 2023",
+       Sentence("GPRMC,123519,A,4807.038,N,01131.324,E,,,290223,,"), false, true},
+      {"RMC of 29 February 2024",
+       Sentence("GPRMC,123519,A,4807.038,N,01131.324,E,,,290224,,"), true, false, lat, lon},
+      {"RMC of 29 February 2100",
+       Sentence("GPRMC,123519,A,4807.038,N,01131.324,E,,,290200,,"), true, false, lat, lon},
       {"RMC status lower-case a", Sentence("GPRMC,123519,a,4807.038,N,01131.324,E,,,230394,,"),
        false, true},
       {"GLL, time and status", Sentence("GPGLL,4807.038,N,01131.324,E,123519,A"), true, false,
        lat, lon},
-      {"GLL in lower-case hexadecimal", lower, true, false, lat, lon},
+      {"text after the checksum", Sentence("GPGLL,4807.038,N,01131.324,E,123519,A") + "XY",
+       false, true},
       {"GLL status V", Sentence("GPGLL,4807.038,N,01131.324,E,123519,V"), false, false},
-      {"GLL before version 2.0: no time, no status", Sentence("GPGLL,4807.038,N,01131.324,E"),
-       true, false, lat, lon},
+      {"GLL before version 2.0 (no time, no status), lower-case checksum", lower, true, false,
+       lat, lon},
       {"minutes 59.999", Sentence("GPGLL,4859.999,N,00000.000,E"), true, false,
        48.0 + 59.999 / 60.0, 0.0},
       {"minutes 60", Sentence("GPGLL,4860.000,N,01131.324,E"), false, true},
@@ -124,6 +132,7 @@ TEST(NmeaReader, EpochsTimesAndTracks) {
       Sentence("GPGLL,5500.000,N,00700.000,E,000001,A") + "\r\n";
   const NavReadOutcome read = ReadNmeaTracks(log);
   EXPECT_EQ(read.lines_skipped, 1);
+  EXPECT_EQ(read.skipped_lines, std::vector<std::int64_t>{5});
   ASSERT_EQ(read.tracks.size(), 2u);
   const NavTrack& a = read.tracks[0];
   EXPECT_EQ(a.label, "no source given");
@@ -142,17 +151,52 @@ TEST(NmeaReader, EpochsTimesAndTracks) {
   EXPECT_TRUE(read.tracks[1].times.empty());  // no RMC in its track
 }
 
-// A GGA before the first RMC takes that RMC's date, the day before when it
-// lies more than twelve hours after it.
-TEST(NmeaReader, DateFromTheFirstRmcAfter) {
+// Every line passed over is counted; the first five are named.
+TEST(NmeaReader, NamesTheFirstLinesPassedOver) {
+  std::string log = Sentence("GPGLL,5400.000,N,00700.000,E,000001,A") + "\n";
+  for (int i = 0; i < 7; ++i) log += "noise\n\n";
+  const NavReadOutcome read = ReadNmeaTracks(log);
+  EXPECT_EQ(read.lines_skipped, 7);
+  EXPECT_EQ(read.skipped_lines, (std::vector<std::int64_t>{2, 4, 6, 8, 10}));
+}
+
+// Sentences of one time stamp are one fix where they tell one position at
+// the precision of the coarser of them (a GGA of five decimals and an RMC of
+// three); fixes of one time stamp at different places are all kept, in file
+// order.
+TEST(NmeaReader, OneTimeStampManyPlaces) {
   const std::string log =
-      Sentence("GPGGA,235900,5400.000,N,00700.000,E,1,08,0.9,1.0,M,46.9,M,,") + "\n" +
-      Sentence("GPRMC,000100,A,5400.100,N,00700.000,E,5.0,90.0,010324,,") + "\n";
+      Sentence("GPGGA,120000,5400.00012,N,00700.00049,E,1,08,0.9,1.0,M,46.9,M,,") + "\n" +
+      Sentence("GPRMC,120000,A,5400.000,N,00700.000,E,5.0,90.0,070326,,") + "\n" +
+      Sentence("GPGGA,120000,5400.100,N,00700.000,E,1,08,0.9,1.0,M,46.9,M,,") + "\n" +
+      Sentence("GPGGA,120000,5400.200,N,00700.000,E,1,08,0.9,1.0,M,46.9,M,,") + "\n" +
+      Sentence("GPGLL,5400.1005,N,00700.0000,E,120000,A") + "\n";
   const NavReadOutcome read = ReadNmeaTracks(log);
   ASSERT_EQ(read.tracks.size(), 1u);
-  ASSERT_EQ(read.tracks[0].times.size(), 2u);
+  const NavTrack& t = read.tracks[0];
+  ASSERT_EQ(t.first.size(), 4u);
+  EXPECT_DOUBLE_EQ(t.first[0], 54.0 + 0.00012 / 60.0);
+  EXPECT_DOUBLE_EQ(t.first[1], 54.0 + 0.1 / 60.0);
+  EXPECT_DOUBLE_EQ(t.first[2], 54.0 + 0.2 / 60.0);
+  EXPECT_DOUBLE_EQ(t.first[3], 54.0 + 0.1005 / 60.0);
+  ASSERT_EQ(t.times.size(), 4u);
+  EXPECT_EQ(IsoUtcTime(t.times[3]), "2026-03-07T12:00:00Z");
+}
+
+// A GGA before the first RMC takes that RMC's date, the day before when it
+// lies more than twelve hours after it; a GGA after an RMC but timed a
+// moment before it (a late sentence) keeps the RMC's date.
+TEST(NmeaReader, DateFromTheNearestRmc) {
+  const std::string log =
+      Sentence("GPGGA,235900,5400.000,N,00700.000,E,1,08,0.9,1.0,M,46.9,M,,") + "\n" +
+      Sentence("GPRMC,000100,A,5400.100,N,00700.000,E,5.0,90.0,010324,,") + "\n" +
+      Sentence("GPGGA,000059,5400.200,N,00700.000,E,1,08,0.9,1.0,M,46.9,M,,") + "\n";
+  const NavReadOutcome read = ReadNmeaTracks(log);
+  ASSERT_EQ(read.tracks.size(), 1u);
+  ASSERT_EQ(read.tracks[0].times.size(), 3u);
   EXPECT_EQ(IsoUtcTime(read.tracks[0].times[0]), "2024-02-29T23:59:00Z");
   EXPECT_EQ(IsoUtcTime(read.tracks[0].times[1]), "2024-03-01T00:01:00Z");
+  EXPECT_EQ(IsoUtcTime(read.tracks[0].times[2]), "2024-03-01T00:00:59Z");
 }
 
 }  // namespace

@@ -52,9 +52,7 @@ const std::string kWgs84 = Header("1500", "GEODETIC DATUM AS PLOTTED", "WGS84   
 TEST(P190Reader, FieldsAndDatums) {
   const double lat = 52.0 + 7.0 / 60.0 + 24.44 / 3600.0;
   const double lon = 4.0 + 34.0 / 60.0 + 4.40 / 3600.0;
-  Position south_west;
-  south_west.lat = " 5 724.44S";  // right-justified integers
-  south_west.lon = "  434 4.40W";
+  const Position south_west{.lat = " 5 724.44S", .lon = "  434 4.40W"};  // right-justified
   struct Case {
     const char* what;
     std::string file;
@@ -112,6 +110,11 @@ TEST(P190Reader, RefusalsNameTheLine) {
        "Line 2: latitude (columns 26-35) '520724.44E' does not read."},
       {"decimal comma in the easting", with([](Position& p) { p.east = " 512345,6"; }), true,
        "Line 2: easting (columns 47-55) ' 512345,6' does not read."},
+      // A NUL or an escape sequence in a field once ended or hid the quote.
+      {"NUL in the latitude", with([](Position& p) { p.lat[2] = '\0'; }), false,
+       "Line 2: latitude (columns 26-35) '52\\x00724.44N' does not read."},
+      {"escape in the easting", with([](Position& p) { p.east = "\x1b[2J45678"; }), true,
+       "Line 2: easting (columns 47-55) '\\x1b[2J45678' does not read."},
       {"record cut short", kWgs84 + Record({}).substr(0, 40) + "\n", false,
        "Line 2: the position record ends before column 46."},
       {"unknown record", kWgs84 + "K" + Record({}).substr(1), false,
@@ -140,28 +143,26 @@ TEST(P190Reader, RefusalsNameTheLine) {
 // record; grid coordinates need no datum; 3-D receiver and relation records
 // and empty lines pass.
 TEST(P190Reader, TracksOfLinesAndVessels) {
-  Position source2;
-  source2.ids = "12 ";
-  Position vessel;
-  vessel.id = 'V';
-  vessel.ids = "1  ";
-  Position next_line;
-  next_line.line = "L1002";
-  next_line.east = "-512345.6";
-  const std::string file = Record({}) + Record(source2) + Record(vessel) + "\r\n" +
-                           "R  1  565000.0 5983000.0  12.3\r\n" + Record({}) + Record(next_line);
+  const Position source2{.ids = "12 "};
+  const Position tailbuoy1{.id = 'T', .ids = "1 1"};
+  const Position tailbuoy2{.id = 'T', .ids = "1 2"};
+  const Position next_line{.line = "L1002", .east = "-512345.6"};
+  const std::string file = Record({}) + Record(source2) + Record(tailbuoy1) + Record(tailbuoy2) +
+                           "\r\n" + "R  1  565000.0 5983000.0  12.3\r\n" + Record({}) +
+                           Record(next_line);
   const NavReadOutcome read = ReadP190Tracks(file, {true});
   ASSERT_EQ(read.error, "");
-  ASSERT_EQ(read.tracks.size(), 4u);
+  ASSERT_EQ(read.tracks.size(), 5u);
   EXPECT_EQ(read.tracks[0].label, "line 'L1001', centre of source, vessel 1, source 1");
   EXPECT_EQ(read.tracks[1].label, "line 'L1001', centre of source, vessel 1, source 2");
-  EXPECT_EQ(read.tracks[2].label, "line 'L1001', vessel reference point, vessel 1");
-  EXPECT_EQ(read.tracks[3].label, "line 'L1002', centre of source, vessel 1, source 1");
+  EXPECT_EQ(read.tracks[2].label, "line 'L1001', tailbuoy, vessel 1, tailbuoy 1");
+  EXPECT_EQ(read.tracks[3].label, "line 'L1001', tailbuoy, vessel 1, tailbuoy 2");
+  EXPECT_EQ(read.tracks[4].label, "line 'L1002', centre of source, vessel 1, source 1");
   EXPECT_EQ(read.tracks[0].first.size(), 2u);
-  EXPECT_EQ(read.tracks[3].first_line, 7);
-  EXPECT_FALSE(read.tracks[3].geographic);
-  EXPECT_DOUBLE_EQ(read.tracks[3].first[0], -512345.6);
-  EXPECT_DOUBLE_EQ(read.tracks[3].second[0], 5812345.7);
+  EXPECT_EQ(read.tracks[4].first_line, 8);
+  EXPECT_FALSE(read.tracks[4].geographic);
+  EXPECT_DOUBLE_EQ(read.tracks[4].first[0], -512345.6);
+  EXPECT_DOUBLE_EQ(read.tracks[4].second[0], 5812345.7);
 }
 
 }  // namespace

@@ -52,12 +52,14 @@ TEST(SaveSelection, WritesWhatARunWithThatValueWrites) {
     request.choices = {row.calculation, DatumChoice::Ed50, row.criterion, row.input, row.output};
     request.selection_value = "10";
     request.record = true;
+    request.keep_selection = true;  // with the input's digest
     RecordingObserver observer;
     const RunOutcome recorded = ProcessRun(request, observer);
     ASSERT_TRUE(recorded.record) << recorded.message;
 
     RunRequest fresh = request;
     fresh.record = false;
+    fresh.keep_selection = false;
     fresh.selection_value = row.value;
     fresh.output = dir.path() / "fresh.txt";
     const RunOutcome expected = ProcessRun(fresh, observer);
@@ -86,16 +88,16 @@ TEST(SaveSelection, RefusesAnInputThatChangedSinceTheRun) {
     TempDir dir;
     RunRequest request;
     request.input = dir.Write("in.txt", "0 0\n10 1\n20 0.5\n30 -3\n40 0\n");
-    request.output = dir.Write("out.txt", "earlier\n");
+    request.output = dir.path() / "out.txt";
     request.choices.input_format = InputFormat::AsciiXY;
     request.choices.calculation = CalculationType::Planar;
     request.choices.output_format = OutputFormat::Ascii;
     request.selection_value.assign(1, '3');  // a literal here trips GCC 12's -Wrestrict
     request.keep_selection = true;
     RecordingObserver observer;
-    std::string output_text;
-    const RunOutcome run = PrepareRun(request, observer, output_text);
+    const RunOutcome run = ProcessRun(request, observer);
     ASSERT_TRUE(run.selection);
+    dir.Write("out.txt", "earlier\n");
     dir.Write("in.txt", changed);
     const RunOutcome saved =
         SaveSelection(request, run.selection->Record().ResultAfter(1), run.input_digest, observer);

@@ -2,11 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <GeographicLib/Geodesic.hpp>
+
 #include <cmath>
 #include <vector>
 
 #include "geodesy/datum.h"
 #include "track/planar_projection.h"
+#include "track/tests/geodesic_segment_distance.h"
 
 namespace oru {
 namespace {
@@ -73,13 +76,104 @@ INSTANTIATE_TEST_SUITE_P(
         DeviationRow{"AlongTheMeridianBeyondTheEnd", 1.0, 20.0, 2.0, 20.0, 0.0, 20.0,
                      kMeridianArc1, 1e-3},
         // The segment leaning a little east of north and P south of it, seen
-        // from P at azimuths just below 360 (A) and just above 0 degrees
-        // (B): taken plainly as almost 360 apart, they give the
-        // perpendicular onto the extended line, which crosses the equator
-        // 0.0003 degrees (33.4 m) west of P, not the 110 km to A.
+        // from P at azimuths just below 360 (A) and just above 0 degrees (B):
+        // the short way round they lie 0.01 degrees apart, so P gets the
+        // distance to A (the meridian arc and 11 m of longitude), not the
+        // 33 m to the extended line west of P.
         DeviationRow{"AzimuthsEitherSideOfNorth", 1.0, 19.9999, 2.0, 20.0001, 0.0, 20.0,
-                     0.0003 * kA * M_PI / 180.0, 1.0}),
+                     kMeridianArc1, 1e-3}),
     [](const auto& info) { return info.param.name; });
+
+// Where P lies against the segment, which says what the deviation must be.
+enum class Against {
+  kWithinTheSpan,     // the angle at P is obtuse: the distance to the segment
+  kBeyondAnEnd,       // the segment's nearest point is an end: that distance
+  kOutsideTheCircle,  // acute angle at P, foot inside: the nearer end, larger
+};
+
+struct SegmentRow {
+  const char* name;
+  const char* datum;
+  double lat, lon;       // P, degrees
+  double az_a, dist_a;   // A seen from P: azimuth (degrees), metres
+  double az_b, dist_b;   // B likewise
+  Against against;
+  double tolerance = 0.001;  // metres
+};
+
+// Segments placed about P with GeographicLib's direct problem, at azimuths
+// either side of north and of south, short (metres, as AIS fixes of a ship
+// manoeuvring) and long, on both ellipsoids: the deviation against the
+// distance to the geodesic segment found independently (GeographicLib,
+// track/tests/geodesic_segment_distance). Within 1 mm where the deviation is
+// that distance; never below it by more than 1 mm anywhere.
+class DeviationAgainstTheSegment : public ::testing::TestWithParam<SegmentRow> {};
+
+TEST_P(DeviationAgainstTheSegment, NeverCloserThanTheSegment) {
+  const SegmentRow& r = GetParam();
+  DatumParams datum = Datum(r.datum);
+  const GeographicLib::Geodesic geod(datum.a, datum.f);
+  double a1 = 0.0, a2 = 0.0, b1 = 0.0, b2 = 0.0;
+  geod.Direct(r.lat, r.lon, r.az_a, r.dist_a, a1, a2);
+  geod.Direct(r.lat, r.lon, r.az_b, r.dist_b, b1, b2);
+  const testing::SegmentDistance truth =
+      testing::GeodesicSegmentDistance(datum.a, datum.f, a1, a2, b1, b2, r.lat, r.lon);
+  const double measured = EllipsoidalDeviation(a1, a2, b1, b2, r.lat, r.lon, datum);
+  EXPECT_EQ(truth.foot_inside, r.against != Against::kBeyondAnEnd) << "the row's geometry";
+  if (r.against == Against::kOutsideTheCircle) {
+    EXPECT_GE(measured, truth.metres - r.tolerance);
+    EXPECT_NEAR(measured, std::min(r.dist_a, r.dist_b), r.tolerance);
+  } else {
+    EXPECT_NEAR(measured, truth.metres, r.tolerance);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, DeviationAgainstTheSegment,
+    ::testing::Values(
+        // A ship's fixes a few metres apart: P 5.3 m behind A, A north-west
+        // and B north of P (the fix that a plain azimuth difference of 327
+        // degrees measured 4.85 m instead of 5.30 m), mirrored, and turned
+        // to either side of south.
+        SegmentRow{"BehindAFromTheNorthWest", kWgs84DatumString, 30.5, 32.35, 327.0, 5.30, 0.0,
+                   8.89, Against::kBeyondAnEnd},
+        SegmentRow{"BehindAFromTheNorthEast", kWgs84DatumString, 30.5, 32.35, 33.0, 5.30, 0.0,
+                   8.89, Against::kBeyondAnEnd},
+        SegmentRow{"BehindBFromTheNorthEast", kWgs84DatumString, 30.5, 32.35, 0.0, 8.89, 33.0,
+                   5.30, Against::kBeyondAnEnd},
+        SegmentRow{"BehindAFromTheSouth", kWgs84DatumString, 30.5, 32.35, 147.0, 5.30, 180.0,
+                   8.89, Against::kBeyondAnEnd},
+        SegmentRow{"Short350And10", kWgs84DatumString, 54.0, 4.0, 350.0, 5.0, 10.0, 8.0,
+                   Against::kBeyondAnEnd},
+        SegmentRow{"Long350And10", kWgs84DatumString, 54.0, 4.0, 350.0, 2000.0, 10.0, 3000.0,
+                   Against::kBeyondAnEnd},
+        SegmentRow{"South170And190", kWgs84DatumString, -70.0, -60.0, 170.0, 50.0, 190.0, 80.0,
+                   Against::kBeyondAnEnd},
+        SegmentRow{"BeyondTheEndOfAMeridianLine", kWgs84DatumString, 0.0, 20.0, 0.0, 1000.0, 0.0,
+                   2000.0, Against::kBeyondAnEnd},
+        SegmentRow{"BehindAOnED50", kEd50DatumString, 55.5, 3.0, 327.0, 5.30, 0.0, 8.89,
+                   Against::kBeyondAnEnd},
+        // P within the span, the segment crossing north or south of it.
+        SegmentRow{"AcrossNorthWithinTheSpan", kWgs84DatumString, 46.43, 13.74, 290.0, 40.0, 60.0,
+                   60.0, Against::kWithinTheSpan},
+        SegmentRow{"AlmostOnTheSegment", kWgs84DatumString, 54.0, 4.0, 359.9, 100.0, 180.1, 150.0,
+                   Against::kWithinTheSpan},
+        // P on the segment and its foot on P's parallel: Vincenty's inverse
+        // nudges equal reduced latitudes apart, by 3.2 mm (geodesy/geodesic.h).
+        SegmentRow{"AlongAParallel", kWgs84DatumString, 54.0, 4.0, 90.0, 500.0, 270.0, 700.0,
+                   Against::kWithinTheSpan, 0.004},
+        SegmentRow{"LongAcrossSouth", kEd50DatumString, 55.5, 3.0, 150.0, 20000.0, 250.0, 30000.0,
+                   Against::kWithinTheSpan},
+        SegmentRow{"AtTheAntimeridian", kWgs84DatumString, 60.0, 179.9999, 100.0, 300.0, 300.0,
+                   200.0, Against::kWithinTheSpan},
+        // Outside the circle over A-B with the foot inside: the nearer end,
+        // also where the plain difference (280 degrees) exceeds a right
+        // angle and the angle at P (80 degrees) does not.
+        SegmentRow{"AcuteAcrossNorth", kWgs84DatumString, 54.0, 4.0, 300.0, 30.0, 20.0, 45.0,
+                   Against::kOutsideTheCircle},
+        SegmentRow{"AcuteAbeam", kWgs84DatumString, 0.0, 0.0, 330.0, 100.0, 30.0, 100.0,
+                   Against::kOutsideTheCircle}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(EllipsoidalDeviation, EndDistanceWhenAAndBLieWithinARightAngle) {
   DatumParams wgs = Datum(kWgs84DatumString);

@@ -1,5 +1,6 @@
 #include "track/tests/geo_shapes.h"
 
+#include <algorithm>
 #include <cmath>
 #include <random>
 
@@ -34,6 +35,85 @@ GeoTrack ShipWalk(std::string name, int n, double lat0, double lon0, unsigned se
     }
     if (lon > 180.0) lon -= 360.0;
     if (lon < -180.0) lon += 360.0;
+  }
+  return t;
+}
+
+namespace {
+
+// A point `east` and `north` metres from (lat0, lon0), on a local plane
+// (good to a part in 10^5 over a few kilometres).
+void PushMetres(GeoTrack& t, double lat0, double lon0, double east, double north) {
+  constexpr double kMetresPerDegree = 111200.0;
+  t.lat.push_back(lat0 + north / kMetresPerDegree);
+  t.lon.push_back(lon0 + east / (kMetresPerDegree * std::cos(lat0 * M_PI / 180.0)));
+}
+
+}  // namespace
+
+GeoTrack SlowShipWithNoise(std::string name, int n, double heading, double noise,
+                           unsigned seed) {
+  GeoTrack t{std::move(name), {}, {}};
+  std::mt19937_64 random(seed);
+  std::uniform_real_distribution<double> unit(0.0, 1.0);
+  std::normal_distribution<double> gps(0.0, noise);
+  double x = 0.0, y = 0.0;
+  for (int i = 0; i < n; ++i) {
+    PushMetres(t, 30.5, 32.35, x + gps(random), y + gps(random));
+    const double manoeuvre = unit(random);
+    if (manoeuvre < 0.01) {
+      heading += M_PI * (0.7 + 0.6 * unit(random));  // turning back
+    } else if (manoeuvre < 0.1) {
+      heading += unit(random) - 0.5;
+    } else {
+      heading += 0.05 * (unit(random) - 0.5);
+    }
+    const double step = 0.5 + 3.5 * unit(random);
+    x += step * std::sin(heading);
+    y += step * std::cos(heading);
+  }
+  return t;
+}
+
+GeoTrack SwitchbackHike(int legs, unsigned seed) {
+  GeoTrack t{"switchback hike", {}, {}};
+  std::mt19937_64 random(seed);
+  std::uniform_real_distribution<double> unit(0.0, 1.0);
+  double x = 0.0, y = 0.0;
+  PushMetres(t, 46.43, 13.74, x, y);
+  for (int leg = 0; leg < legs; ++leg) {
+    const double heading = (leg % 2 == 0 ? 3.4 : 0.25) + 0.3 * (unit(random) - 0.5);
+    const double length = 40.0 + 260.0 * unit(random);
+    for (double done = 0.0; done < length;) {
+      const double step = std::min(3.0 + 17.0 * unit(random), length - done + 1.0);
+      done += step;
+      x += step * std::sin(heading);
+      y += step * std::cos(heading);
+      PushMetres(t, 46.43, 13.74, x + 2.0 * (unit(random) - 0.5), y);
+    }
+    // One fix a little beyond the switchback, off to the side.
+    PushMetres(t, 46.43, 13.74, x + 25.0 * std::sin(heading) - 12.0,
+               y + 25.0 * std::cos(heading) + 5.0);
+  }
+  return t;
+}
+
+GeoTrack FixesBehindEndsAcrossNorth() {
+  GeoTrack t{"fixes behind the ends across north", {}, {}};
+  // Seen from P: A at azimuth 327 degrees, 5.30 m away; B due north of P,
+  // 8.89 m away, so that A-B is 5.3 m long and P lies behind A. Each triple
+  // turned by `turn` about P (also by 180 degrees: A and B either side of
+  // south), and mirrored east-west; the triples 30 m apart along a parallel.
+  double east = 0.0;
+  for (double turn : {0.0, 5.0, -5.0, 20.0, 180.0, 185.0}) {
+    for (double mirror : {1.0, -1.0}) {
+      const double to_a = (327.0 + turn) * M_PI / 180.0;
+      const double to_b = turn * M_PI / 180.0;
+      PushMetres(t, 30.5, 32.35, east + mirror * 5.30 * std::sin(to_a), 5.30 * std::cos(to_a));
+      PushMetres(t, 30.5, 32.35, east, 0.0);
+      PushMetres(t, 30.5, 32.35, east + mirror * 8.89 * std::sin(to_b), 8.89 * std::cos(to_b));
+      east += 30.0;
+    }
   }
   return t;
 }
@@ -115,6 +195,12 @@ std::vector<GeoTrack> AwkwardTracks() {
     }
     tracks.push_back(t);
   }
+  // Fixes behind the ends of segments, either side of north: an AIS log of a
+  // slow manoeuvre, a hike's switchbacks, and short segments with a fix
+  // behind one end.
+  tracks.push_back(SlowShipWithNoise("slow ship with GPS noise", 60, 0.3, 2.0, 8));
+  tracks.push_back(SwitchbackHike(4, 9));
+  tracks.push_back(FixesBehindEndsAcrossNorth());
   {  // On the equator, equal latitudes: Vincenty's nudged special cases.
     GeoTrack t{"equal latitudes on the equator", {}, {}};
     for (int i = 0; i < 25; ++i) {

@@ -22,6 +22,23 @@ struct GeoTrack {
 GeoTrack ShipWalk(std::string name, int n, double lat0, double lon0, unsigned seed,
                   const char* datum = kWgs84DatumString);
 
+// A slow ship logged by AIS: fixes 0.5 to 4 m apart along a course that
+// mostly holds `heading` (radians from north) with now and then a sharp turn
+// or a turn back, each fix thrown off by GPS noise of `noise` metres (sd), so
+// that fixes fall behind the ones before them and either side of north of
+// their neighbours. Near 30.5N 32.35E.
+GeoTrack SlowShipWithNoise(std::string name, int n, double heading, double noise, unsigned seed);
+
+// A mountain hike zig-zagging up a slope near 46.43N 13.74E: switchbacks of
+// 40 to 300 m that turn back on the leg before, fixes 3 to 20 m apart, and a
+// fix just beyond a switchback's end.
+GeoTrack SwitchbackHike(int legs, unsigned seed);
+
+// Fixes behind the ends of short segments, seen from the fix with one end
+// just west and the other just east of north (or south): for each bearing of
+// the segment, A, P, B with P 5.3 m behind A and A-B 5.3 m long.
+GeoTrack FixesBehindEndsAcrossNorth();
+
 // The awkward tracks: each one meets a case that a bound on the ellipsoidal
 // measure must respect (both datums, the antimeridian, the poles, repeated
 // points, ties, right angles at P, long chords, a meridian, equal latitudes,
