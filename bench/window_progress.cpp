@@ -3,7 +3,7 @@
 // step of a run, what the window says while a step lasts, and how soon the
 // plot opens and previews other values. Drives the main window itself
 // (offscreen, its file dialogs answered), as a user would with "Go!".
-//   window_progress [RUNS]
+//   window_progress [RUNS] [plot]
 // The tracks: generated voyages of a survey ship over about 1,300 km from
 // 51N 2E northwards, 1,000,000 fixes about 1.3 m apart and 200,000 fixes
 // 6.5 m apart, with a zig-zag of changing amplitude, turns back along its
@@ -20,8 +20,9 @@
 // to the run's end (for closing: to the window's), the median of RUNS.
 // Last, the plot of the 1,000,000-fix runs: the seconds to open it
 // (hand-off files written and drawn), then to preview values before and
-// beyond the run's; and the farthest value again once the plot has been
-// open for a minute.
+// beyond the run's, with oru-cli's run to the farthest value beside them;
+// and the farthest value again once the plot has been open for a minute.
+// With "plot", only this last part.
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -290,31 +291,10 @@ double TimeStop(const Case& c, const std::filesystem::path& output, Way way, con
   return clock.nsecsElapsed() * 1e-9;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication application(argc, argv);
-  const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
-  const QString cli = QStringLiteral(ORU_CLI);
-  const auto folder = std::filesystem::temp_directory_path() / "oru-window-progress";
-  std::filesystem::create_directories(folder);
-  // The window's start directory, where "Plot" writes its hand-off files.
-  std::filesystem::current_path(folder);
-  const auto million = folder / "voyage_1000000.txt";
-  const auto fifth = folder / "voyage_200000.txt";
-  WriteVoyage(million, 1'000'000);
-  WriteVoyage(fifth, 200'000);
-  const auto output = folder / "kept.txt";
-  const std::vector<Case> cases = {{"1,000,000 fixes, 5 m", million, false, "5"},
-                                   {"1,000,000 fixes, 5,000 points", million, true, "5000"},
-                                   {"200,000 fixes, 5 m", fifth, false, "5"},
-                                   {"200,000 fixes, 5,000 points", fifth, true, "5000"}};
-  std::ifstream load("/proc/loadavg");
-  std::string loadavg;
-  std::getline(load, loadavg);
-  std::printf("load average at start: %s\n", loadavg.c_str());
-
+// Each round runs every case with oru-cli, then through the window; prints
+// each run, then the medians and the ratios.
+void CompareRuns(const QString& cli, const std::vector<Case>& cases,
+                 const std::filesystem::path& output, int runs) {
   std::map<std::string, std::vector<double>> cli_times, window_times, gaps;
   for (int round = 1; round <= runs; ++round) {
     for (const Case& c : cases) {
@@ -343,18 +323,22 @@ int main(int argc, char** argv) {
     std::printf("%-30s %7.2f s %7.2f s %6.2f %9.2f s\n", c.name.c_str(), a, b, b / a,
                 Median(gaps[c.name]));
   }
+}
 
+// Seconds from each way of stopping to the run's end, in each step of the
+// run of `c`; medians of `runs`.
+void TimeStops(const Case& c, const std::filesystem::path& output, int runs) {
   const Moment moments[] = {{"reading", oru::RunPhase::Reading, 0.0},
                             {"first iteration", oru::RunPhase::Selecting, 0.0},
                             {"selection, 0.5 s in", oru::RunPhase::Selecting, 0.5},
                             {"writing", oru::RunPhase::Writing, 0.0}};
-  std::printf("\nstop to end, 1,000,000 fixes, 5 m, medians of %d\n", runs);
+  std::printf("\nstop to end, %s, medians of %d\n", c.name.c_str(), runs);
   for (const Moment& at : moments) {
     std::printf("%-22s", at.name);
     for (const Way way : {Way::Stop, Way::Esc, Way::Close}) {
       std::vector<double> latencies;
       for (int round = 0; round < runs; ++round) {
-        const double t = TimeStop(cases[0], output, way, at);
+        const double t = TimeStop(c, output, way, at);
         if (!std::isnan(t)) latencies.push_back(t);
       }
       std::printf("  %s %.3f s (max %.3f)", Name(way), Median(latencies),
@@ -362,15 +346,50 @@ int main(int argc, char** argv) {
     }
     std::printf("\n");
   }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication application(argc, argv);
+  const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
+  const QString cli = QStringLiteral(ORU_CLI);
+  const auto folder = std::filesystem::temp_directory_path() / "oru-window-progress";
+  std::filesystem::create_directories(folder);
+  // The window's start directory, where "Plot" writes its hand-off files.
+  std::filesystem::current_path(folder);
+  const auto million = folder / "voyage_1000000.txt";
+  const auto fifth = folder / "voyage_200000.txt";
+  WriteVoyage(million, 1'000'000);
+  WriteVoyage(fifth, 200'000);
+  const auto output = folder / "kept.txt";
+  const std::vector<Case> cases = {{"1,000,000 fixes, 5 m", million, false, "5"},
+                                   {"1,000,000 fixes, 5,000 points", million, true, "5000"},
+                                   {"200,000 fixes, 5 m", fifth, false, "5"},
+                                   {"200,000 fixes, 5,000 points", fifth, true, "5000"}};
+  std::ifstream load("/proc/loadavg");
+  std::string loadavg;
+  std::getline(load, loadavg);
+  std::printf("load average at start: %s\n", loadavg.c_str());
+
+  if (!(argc > 2 && std::string(argv[2]) == "plot")) {
+    CompareRuns(cli, cases, output, runs);
+    TimeStops(cases[0], output, runs);
+  }
 
   std::printf("\nplot of the 1,000,000-fix run, medians of %d\n", runs);
   for (const Case& c : {cases[0], cases[1]}) {
     std::vector<double> open;
+    std::vector<double> cli_farthest;
     std::map<std::string, std::vector<double>> values;
     const std::vector<const char*> tried = c.by_points
                                                ? std::vector<const char*>{"6", "2000", "10000", "50000"}
                                                : std::vector<const char*>{"10", "2", "1"};
     for (int round = 0; round < runs; ++round) {
+      Case farthest = c;
+      farthest.value = tried.back();
+      cli_farthest.push_back(OruCli(cli, farthest, output));
       Window window(c, output);
       window.Go();
       WaitUntil([&] { return !window.form().RunUnderWay(); });
@@ -393,7 +412,8 @@ int main(int argc, char** argv) {
     for (const char* value : tried) {
       std::printf(", %s %s %.3f s", value, c.by_points ? "points" : "m", Median(values[value]));
     }
-    std::printf("\n");
+    std::printf("\n    oru-cli's run to %s %s: %.2f s\n", tried.back(), c.by_points ? "points" : "m",
+                Median(cli_farthest));
     // Once the plot has been open a while, the selection has gone on
     // towards every point: the farthest value again, after 60 s.
     Window window(c, output);
