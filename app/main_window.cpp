@@ -21,6 +21,7 @@
 #include <QScreen>
 #include <QShortcut>
 #include <QStyle>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <array>
 #include <clocale>
@@ -29,6 +30,7 @@
 
 #include "app/about_box.h"
 #include "app/artwork.h"
+#include "app/file_filters.h"
 #include "app/nav_route_dialog.h"
 #include "app/platform.h"
 #include "app/product_texts.h"
@@ -41,6 +43,8 @@
 #include "run/selection_value.h"
 #include "app/user_dialogs.h"
 #include "plot/plot_form.h"
+#include "plot/preview_panel.h"
+#include "track/vector_state.h"
 
 namespace oru {
 namespace {
@@ -55,10 +59,6 @@ constexpr int kPlaneFormat = 2;  // the input format "ASCII  X, Y        [m]"
 constexpr const char* kInputFormatNames[] = {"oru", "dms", "xy"};
 constexpr const char* kOutputFormatNames[] = {"oru", "ascii", "kel"};
 
-// Ellipsoidic tracks up to this many points are recorded for the plot's
-// preview (about 4 s for 250,000 points on a two-core machine); longer ones
-// are selected again for each value the preview shows.
-constexpr std::int64_t kEllipsoidicRecordLimit = 250000;
 const QString kGisItem = QStringLiteral("GIS or navigation file");
 
 QLabel* TextLabel(const char* name, const QString& text, QWidget* parent) {
@@ -118,6 +118,21 @@ QLabel* FileNameField(const char* name, QWidget* parent) {
   return field;
 }
 
+// What the window says while a step of the run lasts.
+QString PhaseText(RunPhase phase) {
+  switch (phase) {
+    case RunPhase::Reading:
+      return QStringLiteral("Reading the track ...");
+    case RunPhase::Selecting:
+      return QStringLiteral("Selecting the points ...");
+    case RunPhase::MeasuringDeviations:
+      return QStringLiteral("Measuring the deviations ...");
+    case RunPhase::Writing:
+      return QStringLiteral("Writing the kept points ...");
+  }
+  return QString();
+}
+
 QFrame* Bevel(const char* name, QWidget* parent) {
   auto* frame = new QFrame(parent);
   frame->setObjectName(QLatin1String(name));
@@ -159,8 +174,14 @@ TForm1::TForm1(UserDialogs& dialogs, Launcher& launcher, QWidget* parent)
       [this](QWidget* parent, const QString& text) { dialogs_.ShowMessage(parent, text); });
   AboutBox1 = new TAboutBox1(this);
   worker_ = new RunWorker(this);
+  connect(worker_, &RunWorker::PhaseShown, this, &TForm1::ShowPhase);
   connect(worker_, &RunWorker::FiguresShown, this, &TForm1::ShowStatistics);
   connect(worker_, &RunWorker::Ended, this, &TForm1::RunEnded);
+  phase_timer_ = new QTimer(this);
+  phase_timer_->setSingleShot(true);
+  phase_timer_->setInterval(1000);
+  connect(phase_timer_, &QTimer::timeout, this,
+          [this] { RunPhaseText->setText(PhaseText(phase_)); });
   auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
   connect(escape, &QShortcut::activated, this, &TForm1::StopRun);
   FormCreate();
@@ -210,10 +231,15 @@ void TForm1::BuildControls() {
   Edit1->setObjectName(QStringLiteral("Edit1"));
   Edit1->setFixedWidth(97);
   StaticText3 = TextLabel("StaticText3", QStringLiteral("points"), RadioGroup6);
-  auto* criterion = new QHBoxLayout(RadioGroup6);
-  criterion->addWidget(Edit1);
-  criterion->addWidget(StaticText3);
-  criterion->addStretch();
+  MethodText = TextLabel("MethodText", QStringLiteral("fewest points (optimal)"), RadioGroup6);
+  MethodText->setVisible(false);
+  auto* value = new QHBoxLayout;
+  value->addWidget(Edit1);
+  value->addWidget(StaticText3);
+  value->addStretch();
+  auto* criterion = new QVBoxLayout(RadioGroup6);
+  criterion->addLayout(value);
+  criterion->addWidget(MethodText);
 
   auto* crs_label = TextLabel("LabelCrs", QStringLiteral("CRS of X, Y tracks:  EPSG:"), client);
   EditCrs = new QLineEdit(client);
@@ -242,6 +268,7 @@ void TForm1::BuildControls() {
   BitBtn2 = Button("BitBtn2", "Save As ...", QStyle::SP_DialogSaveButton, client);
   StaticText2 = FileNameField("StaticText2", client);
   BitBtn3 = Button("BitBtn3", "Go!", QStyle::SP_MediaPlay, client);
+  RunPhaseText = TextLabel("RunPhaseText", QString(), client);
   BitBtn2->setEnabled(false);
   BitBtn3->setEnabled(false);
   auto* files = new QGridLayout;
@@ -252,6 +279,7 @@ void TForm1::BuildControls() {
   files->addWidget(BitBtn2, 1, 0);
   files->addWidget(StaticText2, 1, 1);
   files->addWidget(BitBtn3, 2, 0);
+  files->addWidget(RunPhaseText, 2, 1);
   files->setColumnStretch(1, 1);
 
   // Widths that hold the longest usual figures: seven digits, a percentage
@@ -353,6 +381,7 @@ void TForm1::BuildMenu() {
   Optimal1 = Options1->addAction(QStringLiteral("Fewest points (optimal)"));
   Optimal1->setObjectName(QStringLiteral("Optimal1"));
   Optimal1->setCheckable(true);
+  connect(Optimal1, &QAction::toggled, this, [this](bool on) { MethodText->setVisible(on); });
   QMenu* Help1 = menuBar()->addMenu(QStringLiteral("&Help"));
   Help1->setObjectName(QStringLiteral("Help1"));
   Index1 = item(Help1, "Index1", "Index", &TForm1::Index1Click);
@@ -369,8 +398,19 @@ void TForm1::FormCreate() {
   UpdateControls();
 }
 
+FileTypes TForm1::DialogFileTypes(bool output) const {
+  const bool gis = RadioGroup4->ItemIndex() == kGisFormat;
+  FileTypes types;
+  for (const std::string& filter : TrackFileFilters(gis, output)) {
+    types.filters << QString::fromStdString(filter);
+  }
+  // The extension of a GIS or route file names its format.
+  types.extension_from_filter = gis && output;
+  return types;
+}
+
 void TForm1::BitBtn1Click() {
-  if (const auto chosen = dialogs_.AskOpenFile(this)) {
+  if (const auto chosen = dialogs_.AskOpenFile(this, DialogFileTypes(false))) {
     StaticText1->setText(*chosen);
     StaticText1->setToolTip(*chosen);
     input_file_name_ = *chosen;
@@ -381,7 +421,7 @@ void TForm1::BitBtn1Click() {
 }
 
 void TForm1::BitBtn2Click() {
-  if (const auto chosen = dialogs_.AskSaveFile(this)) {
+  if (const auto chosen = dialogs_.AskSaveFile(this, DialogFileTypes(true))) {
     StaticText2->setText(*chosen);
     StaticText2->setToolTip(*chosen);
     output_file_name_ = *chosen;
@@ -432,7 +472,14 @@ void TForm1::UpdateControls() {
   Edit1->setEnabled(idle);
 }
 
+// The start of every run: the rows and the step are cleared, and the plot's
+// preview, which belongs to the run before, ends.
 void TForm1::DisableForRun() {
+  ShowStatistics(StatisticsTexts{});
+  RunPhaseText->clear();
+  stop_requested_ = false;
+  plot_follows_run_ = PlotForm1->isVisible();
+  PlotForm1->EndPreview();
   focus_before_run_ = QApplication::focusWidget();
   const auto groups = RadioGroups();
   for (std::size_t i = 0; i < groups.size(); ++i) {
@@ -458,7 +505,9 @@ void TForm1::SetProgressInterval(std::chrono::milliseconds interval) {
 }
 
 void TForm1::StopRun() {
-  if (run_under_way_) worker_->RequestStop();
+  if (!run_under_way_) return;
+  stop_requested_ = true;
+  worker_->RequestStop();
 }
 
 void TForm1::BitBtn3Click() {
@@ -476,13 +525,11 @@ void TForm1::BitBtn3Click() {
   request.choices = ChosenChoices();
   request.selection_value = Edit1->text().toStdString();
   request.method = Optimal1->isChecked() ? SelectionMethod::Optimal : SelectionMethod::DouglasPeucker;
-  request.quality_figures = true;
-  request.record = true;
-  request.ellipsoidic_record_limit = kEllipsoidicRecordLimit;
+  request.keep_selection = true;
   last_run_choices_ = request.choices;
   line_count_ = 0;
-  running_ = PlottableRun{input_file_name_, output_file_name_, request.choices, std::nullopt,
-                          request.selection_value, nullptr, nullptr, nullptr};
+  running_ = PlottableRun{input_file_name_, output_file_name_, request.choices,
+                          request.selection_value, nullptr, nullptr, nullptr, 0, nullptr};
   gis_run_ = nullptr;
   auto outcome = std::make_shared<RunOutcome>();
   outcome_ = outcome;
@@ -534,8 +581,8 @@ void TForm1::StartGisRun() {
   settings.keep_tracks = true;
   last_run_choices_ = choices;
   line_count_ = 0;
-  running_ = PlottableRun{input_file_name_, output_file_name_, choices, std::nullopt,
-                          settings.value, nullptr, nullptr, nullptr};
+  running_ = PlottableRun{input_file_name_, output_file_name_, choices, settings.value,
+                          nullptr, nullptr, nullptr, 0, nullptr};
   auto outcome = std::make_shared<RunOutcome>();
   auto gis = std::make_shared<GisRunResult>();
   outcome_ = outcome;
@@ -582,16 +629,28 @@ void TForm1::Tracks1Click() {
   tracks_view_->raise();
 }
 
+void TForm1::ShowPhase(RunPhase phase) {
+  phase_ = phase;
+  RunPhaseText->clear();
+  phase_timer_->start();
+}
+
 void TForm1::RunEnded(const std::vector<std::string>& messages) {
   const RunOutcome outcome = *outcome_;
+  outcome_ = nullptr;  // what the run kept now lives in last_completed_ only
   run_under_way_ = false;
-  run_ended_once_ = true;
+  phase_timer_->stop();
+  RunPhaseText->clear();
+  // A run the user stopped is as if it had not been started.
+  if (!(stop_requested_ && !outcome.completed)) run_ended_once_ = true;
   line_count_ = outcome.line_count;
+  last_run_completed_ = outcome.completed;
   if (outcome.completed) {
-    last_completed_ = running_;
-    last_completed_->quality = outcome.quality;
-    last_completed_->record = outcome.record;
+    last_completed_ = std::make_shared<PlottableRun>(running_);
+    last_completed_->selection = outcome.selection;
     last_completed_->track = outcome.input;
+    last_completed_->result = outcome.result;
+    last_completed_->input_digest = outcome.input_digest;
     last_completed_->gis = gis_run_;
   } else {
     // No figure of an earlier run may stand beside this run's message.
@@ -599,7 +658,12 @@ void TForm1::RunEnded(const std::vector<std::string>& messages) {
   }
   EnableAfterRun();
   for (const std::string& message : messages) Tell(QString::fromStdString(message));
-  if (close_requested_) close();
+  if (close_requested_) {
+    close();
+    return;
+  }
+  // An open plot follows to the run that completed.
+  if (outcome.completed && plot_follows_run_) BitBtnPlotClick();
 }
 
 void TForm1::BitBtn4Click() {
@@ -618,36 +682,43 @@ void TForm1::BitBtnPlotClick() {
 }
 
 // The plot of the last completed run, previewing its selection from
-// `value` on.
+// `value` on when that run is also the last one started.
 void TForm1::ShowPreview(double value) {
-  const PlottableRun& run = *last_completed_;
+  const std::shared_ptr<PlottableRun> run = last_completed_;
   try {
-    if (run.gis) {
-      PlotForm1->PlotTracks(start_directory_, run.input, run.gis->plotted);
+    if (run->gis) {
+      PlotForm1->PlotTracks(start_directory_, run->input, run->gis->plotted);
       return;
     }
-    if (!PlotForm1->PlotRun(start_directory_, run.input, run.output, run.choices, run.quality)) {
-      return;
-    }
+    if (!PlotForm1->PlotRun(start_directory_, run->input, run->output, run->choices)) return;
+    if (!last_run_completed_) return;
     std::optional<PreviewModel> model;
-    if (run.record) model.emplace(run.record, run.choices.criterion, line_count_);
-    if (run.track) model.emplace(run.track, run.choices.criterion, line_count_);
+    if (run->selection) model.emplace(run->selection, run->choices.criterion, line_count_);
+    if (run->track) {
+      model.emplace(run->track, run->choices.criterion, line_count_, run->result, value);
+    }
     if (!model) return;
     PlotForm1->ShowPreview(std::move(*model), value,
-                           [this](const SelectionResult& selection, double at) {
-                             SavePreview(selection, at);
+                           [this, run](const SelectionResult& selection, double at) {
+                             const std::string text = PlotForm1->Preview()->ValueText();
+                             SavePreview(run, selection, at, text);
                            });
   } catch (const std::bad_alloc&) {
     // Every file is as it was: the hand-off files are replaced whole or not.
-    Tell(QStringLiteral("Not enough memory to plot %1.").arg(run.input));
+    Tell(QStringLiteral("Not enough memory to plot %1.").arg(run->input));
   }
 }
 
-// "Save" in the plot: the previewed selection becomes the output file, its
-// figures the window's, and the plot shows it from the files again.
-void TForm1::SavePreview(const SelectionResult& selection, double value) {
-  if (run_under_way_ || !last_completed_) return;
-  PlottableRun& run = *last_completed_;
+// "Save" in the plot: the previewed selection of `run` becomes that run's
+// output file, its figures and value the window's, and the plot shows it
+// from the files again.
+void TForm1::SavePreview(const std::shared_ptr<PlottableRun>& run,
+                         const SelectionResult& selection, double value,
+                         const std::string& value_text) {
+  if (run_under_way_ || run != last_completed_ || !last_run_completed_) {
+    Tell(QStringLiteral("This preview is not of the last run; nothing was written."));
+    return;
+  }
   struct Shown final : RunObserver {
     void ShowMessage(const std::string& text) override { message = text; }
     void ShowStatistics(const StatisticsTexts& texts) override { figures = texts; }
@@ -655,16 +726,23 @@ void TForm1::SavePreview(const SelectionResult& selection, double value) {
     std::optional<StatisticsTexts> figures;
   } shown;
   RunRequest request;
-  request.input = ToPath(run.input);
-  request.output = ToPath(run.output);
-  request.choices = run.choices;
-  SaveSelection(request, selection, shown);
+  request.input = ToPath(run->input);
+  request.output = ToPath(run->output);
+  request.choices = run->choices;
+  ClearUpperVectorState();  // the toolkit's state, before reading the track
+  SaveSelection(request, selection, run->input_digest, shown);
   if (!shown.message.empty()) {
     Tell(QString::fromStdString(shown.message));
     return;
   }
   if (shown.figures) ShowStatistics(*shown.figures);
-  run.quality.reset();  // measured for the run's own selection
+  // The output now holds the selection of this value: the window's
+  // criterion says so, and a new plot previews from it.
+  run->value = value_text;
+  run->result = std::make_shared<const SelectionResult>(selection);
+  RadioGroup3->SetItemIndex(static_cast<int>(run->choices.criterion));
+  RadioGroup3Click();
+  Edit1->setText(QString::fromStdString(value_text));
   ShowPreview(value);
 }
 

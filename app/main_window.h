@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "app/user_dialogs.h"
 #include "plot/tracks_handoff.h"
 #include "run/processing_run.h"
 
@@ -20,6 +21,7 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QTimer;
 
 namespace oru {
 
@@ -36,10 +38,16 @@ class UserDialogs;
 // (BitBtn3 is "Go!"), and the handlers their names as slots.
 //
 // A run, reading and writing included, works on a worker thread; the window
-// shows its figures as they come and its messages when it has ended, and
-// stays usable meanwhile. "Go!" is "Stop" while a run works (Esc does the
-// same); the controls that could start another run or change the running
-// one are disabled. Closing the window during a run stops it first.
+// shows its figures as they come, from the selection's first iteration on,
+// beside "Go!" the step under way when it lasts over a second, and its
+// messages when it has ended, and stays usable meanwhile. "Go!" is "Stop"
+// while a run works (Esc does the same); the controls that could start
+// another run or change the running one are disabled. Closing the window
+// during a run stops it first.
+//
+// The plot's preview belongs to the run it shows: a new run ends it, and
+// refreshes an open plot when it completes; Save writes only that run's
+// selection, to that run's output.
 // The result of a run of a GIS or navigation file (or into one): its
 // tracks for the plot, and each track's rows for "Tracks of the Last Run".
 struct GisRunResult {
@@ -60,6 +68,8 @@ class TForm1 final : public QMainWindow {
   // Lines counted by the last run, 0 when it stopped before counting.
   std::int64_t LineCount() const { return line_count_; }
   bool RunUnderWay() const { return run_under_way_; }
+  // The step of the run under way (or of the last run) that it reported last.
+  RunPhase CurrentPhase() const { return phase_; }
   // Asks a run under way to stop (the "Stop" button and Esc).
   void StopRun();
   TAboutBox1* AboutBox() const { return AboutBox1; }
@@ -95,8 +105,10 @@ class TForm1 final : public QMainWindow {
   void FormClose();
   RunChoices ChosenChoices() const;
   std::array<RadioGroup*, 5> RadioGroups() const;
+  struct PlottableRun;
   void ShowPreview(double value);
-  void SavePreview(const SelectionResult& selection, double value);
+  void SavePreview(const std::shared_ptr<PlottableRun>& run, const SelectionResult& selection,
+                   double value, const std::string& value_text);
   void DisableForRun();
   void EnableAfterRun();
   // "Go!" with the GIS item as the input or the output format.
@@ -109,7 +121,10 @@ class TForm1 final : public QMainWindow {
   // Enables the buttons and their menu items from the one state they follow.
   void UpdateControls();
   void ShowStatistics(const StatisticsTexts& texts);
+  void ShowPhase(RunPhase phase);
   void RunEnded(const std::vector<std::string>& messages);
+  // The type filters of a file dialog for the chosen input format.
+  FileTypes DialogFileTypes(bool output) const;
   // A message box; the focus then goes back to the selection value.
   void Tell(const QString& text);
 
@@ -121,31 +136,41 @@ class TForm1 final : public QMainWindow {
   QString output_file_name_;
   RunChoices last_run_choices_;
   std::int64_t line_count_ = 0;
-  // What "Plot" shows: the files, choices and quality figures of the last
-  // run that wrote its output.
+  // What "Plot" shows: the files and choices of a run that wrote its
+  // output, and what the plot's preview selects other values from.
   struct PlottableRun {
     QString input;
     QString output;
     RunChoices choices;
-    std::optional<QualityTexts> quality;
-    // The selection value, and the record or the input that the plot's
-    // preview reads the selection for other values from.
+    // The selection value (of the selection in the output file), and the
+    // Douglas-Peucker selection kept or the optimal run's input.
     std::string value;
-    std::shared_ptr<const SelectionRecord> record;
+    std::shared_ptr<ResumableSelection> selection;
     std::shared_ptr<const SelectionInput> track;
+    std::shared_ptr<const SelectionResult> result;  // the selection in the output
+    std::size_t input_digest = 0;
     // A run of a GIS or navigation file: its tracks and their rows.
     std::shared_ptr<const GisRunResult> gis;
   };
   std::shared_ptr<GisRunResult> gis_run_;  // filled by a GIS run under way
   QDialog* tracks_view_ = nullptr;          // "Tracks of the Last Run", once opened
-  std::optional<PlottableRun> last_completed_;
+  std::shared_ptr<PlottableRun> last_completed_;
+  // Whether the last run that was started completed: only then does the
+  // plot preview its selection.
+  bool last_run_completed_ = false;
   PlottableRun running_;                  // the run under way, as started
   std::shared_ptr<RunOutcome> outcome_;  // filled by the run under way
 
   RunWorker* worker_;
   bool run_under_way_ = false;
-  bool run_ended_once_ = false;  // "Check" and "Plot" are usable from then on
+  // "Check" and "Plot" are usable once a run has ended other than by the
+  // user's stop.
+  bool run_ended_once_ = false;
+  bool stop_requested_ = false;  // the user stopped the run under way
   bool close_requested_ = false;
+  bool plot_follows_run_ = false;  // the plot was open when the run started
+  RunPhase phase_ = RunPhase::Reading;
+  QTimer* phase_timer_;  // shows the step under way once it lasts a second
   // Whether each radio group (1 to 5) was enabled when the run started.
   std::array<bool, 5> group_enabled_{};
   QPointer<QWidget> focus_before_run_;
@@ -165,6 +190,7 @@ class TForm1 final : public QMainWindow {
   QPushButton* BitBtn2;
   QLabel* StaticText2;
   QPushButton* BitBtn3;
+  QLabel* RunPhaseText;  // the step of the run under way
   QLineEdit* Edit2;
   QLineEdit* Edit3;
   QLineEdit* Edit4;
@@ -182,8 +208,10 @@ class TForm1 final : public QMainWindow {
   QAction* Exit1;
   QAction* Index1;
   QAction* About1;
-  // Options: the optimal selection instead of Douglas-Peucker, for the next run.
+  // Options: the optimal selection instead of Douglas-Peucker, for the next
+  // run; said beside the selection value while it is ticked.
   QAction* Optimal1;
+  QLabel* MethodText;
   TAboutBox1* AboutBox1;
   TPlotForm* PlotForm1;
 };

@@ -5,7 +5,7 @@
 // what message boxes and the print job carry.
 namespace oru::texts {
 
-inline constexpr char kWindowCaption[] = "oru3.4.1";
+inline constexpr char kWindowCaption[] = "oru 3.4.1";
 inline constexpr char kApplicationTitle[] = "ORU 3.4.1";
 inline constexpr char kPlaceName[] = "Example Harbour";
 inline constexpr char kReleaseMonth[] = "February 2010";

@@ -3,6 +3,8 @@
 #include <exception>
 #include <utility>
 
+#include "track/vector_state.h"
+
 namespace oru {
 
 RunWorker::RunWorker(QObject* parent) : QObject(parent) {}
@@ -23,6 +25,7 @@ bool RunWorker::Start(Job job) {
   // The first figures are due at once.
   last_due_ = std::chrono::steady_clock::now() - interval_;
   thread_ = std::thread([this, job = std::move(job)] {
+    ClearUpperVectorState();
     try {
       job(*this);
     } catch (const std::exception& error) {
@@ -39,12 +42,19 @@ void RunWorker::ShowMessage(const std::string& text) {
   messages_.push_back(text);
 }
 
+void RunWorker::ShowPhase(RunPhase phase) {
+  // Queued behind the figures already posted, ahead of the job's end.
+  QMetaObject::invokeMethod(this, [this, phase] { emit PhaseShown(phase); }, Qt::QueuedConnection);
+  ClearUpperVectorState();  // after the toolkit's code, before the job's
+}
+
 void RunWorker::ShowStatistics(const StatisticsTexts& texts) {
   const std::lock_guard lock(mutex_);
   figures_ = texts;
   if (figures_posted_) return;
   figures_posted_ = true;
   QMetaObject::invokeMethod(this, &RunWorker::DeliverFigures, Qt::QueuedConnection);
+  ClearUpperVectorState();  // after the toolkit's code, before the job's
 }
 
 bool RunWorker::ProgressDue() {

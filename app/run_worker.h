@@ -47,6 +47,8 @@ class RunWorker final : public QObject, private RunObserver {
   void SetProgressInterval(std::chrono::milliseconds interval) { interval_ = interval; }
 
  signals:
+  // On the GUI thread: the step the job begins.
+  void PhaseShown(oru::RunPhase phase);
   // On the GUI thread: the latest figures of the job.
   void FiguresShown(const oru::StatisticsTexts& texts);
   // On the GUI thread, after the job's thread has ended and its last
@@ -57,6 +59,7 @@ class RunWorker final : public QObject, private RunObserver {
  private:
   // RunObserver, on the job's thread.
   void ShowMessage(const std::string& text) override;
+  void ShowPhase(RunPhase phase) override;
   void ShowStatistics(const StatisticsTexts& texts) override;
   bool ProgressDue() override;
   bool StopRequested() override { return stop_requested_; }

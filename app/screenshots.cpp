@@ -2,12 +2,17 @@
 // run on a long geographic track and saves the main window while its
 // figures count up ("Stop" shown), then stops it; thins a plane track to 25
 // points through the main window as a user would (open, save as, Go!), then
-// saves the main window, the About dialog and the splash window as PNG.
+// saves the main window; thins the lines of a navigation file and saves
+// their plot; thins a geographic sample to 25 points, previews 6 in the
+// plot and saves them there, and saves the plot; then the About dialog and
+// the splash window, as PNG.
 //   oru-screenshots INPUT OUTPUT_TRACK PICTURE_DIRECTORY LONG_GEOGRAPHIC_TRACK
+//                   NAVIGATION_FILE NAVIGATION_OUTPUT GEOGRAPHIC_SAMPLE SAMPLE_OUTPUT
 
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QLabel>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QPointer>
@@ -19,6 +24,7 @@
 #include "app/about_box.h"
 #include "app/main_window.h"
 #include "plot/plot_form.h"
+#include "plot/preview_panel.h"
 #include "app/platform.h"
 #include "app/splash_window.h"
 #include "app/user_dialogs.h"
@@ -28,8 +34,8 @@ namespace {
 // Answers the file dialogs with the names set; a message is an error here.
 class AnsweringDialogs final : public oru::UserDialogs {
  public:
-  std::optional<QString> AskOpenFile(QWidget*) override { return input; }
-  std::optional<QString> AskSaveFile(QWidget*) override { return output; }
+  std::optional<QString> AskOpenFile(QWidget*, const oru::FileTypes&) override { return input; }
+  std::optional<QString> AskSaveFile(QWidget*, const oru::FileTypes&) override { return output; }
   void ShowMessage(QWidget*, const QString& text) override {
     std::fprintf(stderr, "message: %s\n", qPrintable(text));
     failed = true;
@@ -79,10 +85,11 @@ QString Absolute(const char* name) { return QFileInfo(QString::fromLocal8Bit(nam
 
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
-  if (argc != 7) {
+  if (argc != 9) {
     std::fprintf(stderr,
                  "usage: oru-screenshots INPUT OUTPUT_TRACK PICTURE_DIRECTORY "
-                 "LONG_GEOGRAPHIC_TRACK NAVIGATION_FILE NAVIGATION_OUTPUT\n");
+                 "LONG_GEOGRAPHIC_TRACK NAVIGATION_FILE NAVIGATION_OUTPUT GEOGRAPHIC_SAMPLE "
+                 "SAMPLE_OUTPUT\n");
     return 2;
   }
   const QDir pictures(QString::fromLocal8Bit(argv[3]));
@@ -117,7 +124,7 @@ int main(int argc, char** argv) {
   QObject::disconnect(counting);
 
   // A run to 25 points of the files `input` and `output` in `format`, and
-  // the window's picture after it.
+  // the window's picture after it when `picture` is given.
   auto run_and_save = [&](QRadioButton* format, const char* input, const char* output,
                           const char* picture) {
     dialogs.input = Absolute(input);
@@ -127,7 +134,8 @@ int main(int argc, char** argv) {
     open->click();
     save->click();
     go->click();
-    return WaitForRunEnd(form) && !dialogs.failed && Save(form, pictures, picture);
+    return WaitForRunEnd(form) && !dialogs.failed &&
+           (picture == nullptr || Save(form, pictures, picture));
   };
   if (!run_and_save(xy, argv[1], argv[2], "main_window.png")) return 1;
 
@@ -148,6 +156,34 @@ int main(int argc, char** argv) {
   plot_window.Redraw();
   for (int i = 0; i < 20; ++i) QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
   if (dialogs.failed || !Save(plot_window, pictures, "plot_gis.png")) return 1;
+  plot_window.hide();
+
+  // The geographic sample to 25 points, its plot on the track, 6 points
+  // previewed and saved: the plot then shows the saved selection and its
+  // quality figures, the main window its figures and value.
+  auto* oru_kvl = Find<QRadioButton>(form, "RadioGroup4Item0");
+  if (!oru_kvl || !run_and_save(oru_kvl, argv[7], argv[8], nullptr)) return 1;
+  plot->click();
+  plot_window.resize(1280, 800);
+  QCoreApplication::processEvents();
+  const auto sample = scene.AllPoints(plot_window.Setup());
+  const auto track = sample ? oru::TrackExtent(*sample) : std::nullopt;
+  if (!track) return 1;
+  scene.ZoomToDrag({track->XMin, track->YMin}, {track->XMax, track->YMax}, nullptr);
+  oru::PreviewPanel* preview = plot_window.Preview();
+  preview->Field()->setText(QStringLiteral("6"));
+  emit preview->Field()->editingFinished();
+  auto* save_preview = Find<QPushButton>(plot_window, "PreviewSave");
+  auto* quality = Find<QLabel>(plot_window, "QualityText");
+  if (!save_preview || !quality) return 1;
+  save_preview->click();
+  const QDeadlineTimer measured(60000);
+  while (!quality->text().contains(QStringLiteral("mean")) && !measured.hasExpired()) {
+    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+  }
+  plot_window.Redraw();
+  for (int i = 0; i < 20; ++i) QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+  if (dialogs.failed || !Save(plot_window, pictures, "plot_preview.png")) return 1;
   plot_window.hide();
 
   form.AboutBox()->show();

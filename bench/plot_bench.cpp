@@ -99,25 +99,25 @@ void BM_RepaintZoomedWithBlocks(benchmark::State& state) {
 BENCHMARK(BM_RepaintZoomedWithBlocks)->Unit(benchmark::kMillisecond)->Repetitions(9)->ReportAggregatesOnly(true);
 
 // The preview in the plot window: a value read from the record of the
-// survey's selection (the figures and the kept points), the kept points
-// drawn over a copy of the base picture (coastline and all points), as the
-// window does when the slider moves. range(0): points kept.
-std::shared_ptr<const oru::SelectionRecord> SurveyRecord() {
+// survey's selection kept to the end (the figures and the kept points), the
+// kept points drawn over a copy of the base picture (coastline and all
+// points), as the window does when the slider moves. range(0): points kept.
+std::shared_ptr<oru::ResumableSelection> SurveySelection() {
   Survey& s = TheSurvey();
-  static const auto record = [&] {
+  static const auto kept = [&] {
     oru::SelectionSettings settings;
     settings.calculation = oru::CalculationType::Planar;
     settings.input_format = oru::InputFormat::AsciiXY;
-    settings.wanted_count = static_cast<std::int64_t>(s.xs.size());
-    return std::make_shared<const oru::SelectionRecord>(
-        oru::RecordSelection(s.xs, s.ys, settings, nullptr));
+    auto selection = std::make_shared<oru::ResumableSelection>(s.xs, s.ys, settings);
+    selection->Select(-1.0, static_cast<std::int64_t>(s.xs.size()), nullptr);
+    return selection;
   }();
-  return record;
+  return kept;
 }
 
 // Only the selection and figures read from the record.
 void BM_PreviewRead(benchmark::State& state) {
-  const oru::PreviewModel model(SurveyRecord(), oru::Criterion::NumberOfPoints, 1000000);
+  const oru::PreviewModel model(SurveySelection(), oru::Criterion::NumberOfPoints, 1000000);
   for (auto _ : state) {
     const oru::SelectionResult result = model.ResultFor(static_cast<double>(state.range(0)));
     benchmark::DoNotOptimize(result.selected.data());
@@ -127,8 +127,8 @@ BENCHMARK(BM_PreviewRead)->Arg(10000)->Arg(1000000)->Unit(benchmark::kMillisecon
 
 void BM_PreviewRedraw(benchmark::State& state) {
   Survey& s = TheSurvey();
-  const auto record = SurveyRecord();
-  const oru::PreviewModel model(record, oru::Criterion::NumberOfPoints, record->n());
+  const auto selection = SurveySelection();
+  const oru::PreviewModel model(selection, oru::Criterion::NumberOfPoints, selection->n());
   oru::PlotScene scene;
   QImage base(1920, 1080, QImage::Format_RGB32);
   oru::RenderSceneBase(scene, s.setup, base, oru::PlotBackgroundColour(), {});
@@ -138,7 +138,7 @@ void BM_PreviewRedraw(benchmark::State& state) {
   for (auto _ : state) {
     const oru::SelectionResult result = model.ResultFor(static_cast<double>(state.range(0)));
     const oru::StatisticsTexts texts = oru::FormatStatistics(result.statistics);
-    oru::KeptLine(*all, result, record->n(), scene.preview);
+    oru::KeptLine(*all, result, selection->n(), scene.preview);
     picture = base;
     oru::RenderSceneTop(scene, s.setup, picture, oru::PlotBackgroundColour(), {});
     kept = result.statistics.count;

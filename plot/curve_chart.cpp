@@ -135,9 +135,16 @@ void DrawCurveChart(const std::vector<CurvePoint>& curve, std::int64_t chosen_co
   label += " points, ";
   cfmt::Fixed(label, chosen->largest_deviation, 0, 3);
   label += " m";
-  // Beside the line, on the side with room.
-  const std::int32_t label_x = x < (s.Left() + s.Right()) / 2 ? x + 6 : x - 6 - 7 * static_cast<std::int32_t>(label.size());
-  canvas.TextOut(label_x, s.Top() + 2, label);
+  // Beside the line, on the side with room, and never over the y axis's
+  // decade labels left of the plot area nor beyond the box.
+  const std::int32_t width = canvas.TextWidth(label);
+  const std::int32_t lowest = s.Left() + 2;
+  const std::int32_t highest = std::max(lowest, box.left + box.width - width);
+  const bool right_half = x >= (s.Left() + s.Right()) / 2;
+  std::int32_t label_x = right_half ? x - 6 - width : x + 6;
+  if (right_half && label_x < lowest) label_x = x + 6;
+  if (!right_half && label_x > highest) label_x = x - 6 - width;
+  canvas.TextOut(std::clamp(label_x, lowest, highest), s.Top() + 2, label);
 }
 
 }  // namespace oru

@@ -61,10 +61,14 @@ class Pen {
   bool colour_known_ = false;
 };
 
+bool Within(const PlotExtent& e, double x, double y) {
+  return x >= e.XMin && x <= e.XMax && y >= e.YMin && y <= e.YMax;
+}
+
 void CoastSegment(const CoastRecord& p0, const CoastRecord& p1, bool pen_up,
-                  const PlotViewport& view, Pen& pen) {
-  const bool in0 = view.Inside(p0.x, p0.y);
-  const bool in1 = view.Inside(p1.x, p1.y);
+                  const PlotViewport& view, const PlotExtent& clip, Pen& pen) {
+  const bool in0 = Within(clip, p0.x, p0.y);
+  const bool in1 = Within(clip, p1.x, p1.y);
   PlotPoint c[2];
   if (in0 && in1) {
     if (pen_up) {
@@ -81,7 +85,7 @@ void CoastSegment(const CoastRecord& p0, const CoastRecord& p1, bool pen_up,
     }
   } else if (in0) {
     if (p1.code == 3) return;
-    if (BorderCrossings(p0.x, p0.y, p1.x, p1.y, view.extent, c, 1) == 1) {
+    if (BorderCrossings(p0.x, p0.y, p1.x, p1.y, clip, c, 1) == 1) {
       pen.Move(view.ToPixel(p0.x, p0.y));
       pen.Line(view.ToPixel(c[0].x, c[0].y));
     }
@@ -90,13 +94,13 @@ void CoastSegment(const CoastRecord& p0, const CoastRecord& p1, bool pen_up,
       pen.Move(view.ToPixel(p1.x, p1.y));
       return;
     }
-    if (BorderCrossings(p0.x, p0.y, p1.x, p1.y, view.extent, c, 1) == 1) {
+    if (BorderCrossings(p0.x, p0.y, p1.x, p1.y, clip, c, 1) == 1) {
       pen.Move(view.ToPixel(c[0].x, c[0].y));
       pen.Line(view.ToPixel(p1.x, p1.y));
     }
   } else {
     if (p1.code == 3) return;
-    if (BorderCrossings(p0.x, p0.y, p1.x, p1.y, view.extent, c, 2) == 2) {
+    if (BorderCrossings(p0.x, p0.y, p1.x, p1.y, clip, c, 2) == 2) {
       pen.Move(view.ToPixel(c[0].x, c[0].y));
       pen.Line(view.ToPixel(c[1].x, c[1].y));
     }
@@ -112,11 +116,11 @@ void Apply(const CoastRecord& r, CoastRecord& slot) {
 }
 
 void PlotSegment(const TrackPoint2D& p0, const TrackPoint2D& p1, std::int32_t& mode, bool pen_up,
-                 const PlotViewport& view, Pen& pen) {
+                 const PlotViewport& view, const PlotExtent& clip, Pen& pen) {
   pen.Colour(p0.colour);
   if (p0.colour != p1.colour) mode = 3;
-  const bool in0 = view.Inside(p0.x, p0.y);
-  const bool in1 = view.Inside(p1.x, p1.y);
+  const bool in0 = Within(clip, p0.x, p0.y);
+  const bool in1 = Within(clip, p1.x, p1.y);
   // Line to a point for modes 0 to 2, a move for mode 3, nothing above.
   auto reach = [&](Pixel p) {
     if (mode <= 2) {
@@ -141,7 +145,7 @@ void PlotSegment(const TrackPoint2D& p0, const TrackPoint2D& p1, std::int32_t& m
     if (mode >= 2) pen.Marker(b);
     pen.Label(b, p1.label);
   } else if (in0) {
-    if (BorderCrossings(p0.x, p0.y, p1.x, p1.y, view.extent, c, 1) != 1) return;
+    if (BorderCrossings(p0.x, p0.y, p1.x, p1.y, clip, c, 1) != 1) return;
     const Pixel a = view.ToPixel(p0.x, p0.y);
     pen.Move(a);
     if (mode >= 2) pen.Marker(a);
@@ -151,7 +155,7 @@ void PlotSegment(const TrackPoint2D& p0, const TrackPoint2D& p1, std::int32_t& m
     reach(b);
     if (mode >= 2) pen.Marker(b);
   } else if (in1) {
-    if (BorderCrossings(p0.x, p0.y, p1.x, p1.y, view.extent, c, 1) != 1) return;
+    if (BorderCrossings(p0.x, p0.y, p1.x, p1.y, clip, c, 1) != 1) return;
     pen.Move(view.ToPixel(c[0].x, c[0].y));
     pen.Colour(p1.colour);
     const Pixel b = view.ToPixel(p1.x, p1.y);
@@ -159,7 +163,7 @@ void PlotSegment(const TrackPoint2D& p0, const TrackPoint2D& p1, std::int32_t& m
     if (mode >= 2) pen.Marker(b);
     pen.Label(b, p1.label);
   } else {
-    if (BorderCrossings(p0.x, p0.y, p1.x, p1.y, view.extent, c, 2) != 2) return;
+    if (BorderCrossings(p0.x, p0.y, p1.x, p1.y, clip, c, 2) != 2) return;
     pen.Move(view.ToPixel(c[0].x, c[0].y));
     pen.Colour(p1.colour);
     reach(view.ToPixel(c[1].x, c[1].y));
@@ -226,6 +230,7 @@ bool DrawMemo::FirstMarker(std::int32_t x, std::int32_t y, Rgb colour) {
 }
 
 void DrawCoastline(const CoastData& coast, const PlotViewport& view, Canvas& canvas) {
+  const PlotExtent clip = view.Visible();
   Pen pen(canvas, nullptr);
   pen.Colour(kGreen);
   const std::vector<CoastRecord>& r = coast.records;
@@ -245,7 +250,7 @@ void DrawCoastline(const CoastData& coast, const PlotViewport& view, Canvas& can
       if (++i >= r.size()) break;
       Apply(r[i], cur);
     }
-    CoastSegment(prev, cur, pen_up, view, pen);
+    CoastSegment(prev, cur, pen_up, view, clip, pen);
     pen_up = false;
     prev = cur;
   }
@@ -254,12 +259,13 @@ void DrawCoastline(const CoastData& coast, const PlotViewport& view, Canvas& can
 void DrawPlotSegment(const TrackPoint2D& p0, const TrackPoint2D& p1, std::int32_t& mode,
                      bool pen_up, const PlotViewport& view, Canvas& canvas, DrawMemo* memo) {
   Pen pen(canvas, memo);
-  PlotSegment(p0, p1, mode, pen_up, view, pen);
+  PlotSegment(p0, p1, mode, pen_up, view, view.Visible(), pen);
 }
 
 void DrawPlotFile(const PlotFileData& file, Rgb default_colour, const PlotViewport& view,
                   Canvas& canvas, DrawMemo* memo) {
   if (file.lines.empty()) return;
+  const PlotExtent clip = view.Visible();
   canvas.SetBrushColor(kSilver);
   Pen pen(canvas, memo);
   std::int32_t mode = 0;
@@ -269,7 +275,7 @@ void DrawPlotFile(const PlotFileData& file, Rgb default_colour, const PlotViewpo
   bool pen_up = true;
   for (std::size_t i = 1; i < file.lines.size(); ++i) {
     ApplyLine(file.lines[i], file, default_colour, cur, mode);
-    PlotSegment(prev, cur, mode, pen_up, view, pen);
+    PlotSegment(prev, cur, mode, pen_up, view, clip, pen);
     pen_up = false;
     prev = cur;
   }
@@ -371,8 +377,9 @@ bool BlockLabelsWanted(bool background_on, double bar_length, const std::string&
 void DrawBlockLabels(const BlockData& blocks, const PlotViewport& view, Canvas& canvas) {
   canvas.SetPenColor(kBlack);
   canvas.SetBrushHollow();
+  const PlotExtent clip = view.Visible();
   for (const BlockLabel& b : blocks.labels) {
-    if (!view.Inside(b.x, b.y)) continue;
+    if (!Within(clip, b.x, b.y)) continue;
     const Pixel p = view.ToPixel(b.x, b.y);
     canvas.TextOut(p.x - 5, p.y - 10, b.label);
   }

@@ -42,8 +42,9 @@ class DrawMemo {
 // The coastline: green lines through the records in file order. Code 3
 // starts a line (the pen moves there), code 2 or less continues it (a line
 // to the point), larger codes neither; segments are cut at the border of
-// the extent, and a segment that passes through the extent without a point
-// in it is drawn between its two crossings.
+// the drawing area (the extent fitted to it, with the margins of the fit:
+// PlotViewport::Visible), and a segment that passes through the area
+// without a point in it is drawn between its two crossings.
 void DrawCoastline(const CoastData& coast, const PlotViewport& view, Canvas& canvas);
 
 // A point of a plot file as the drawing sees it.
@@ -108,7 +109,7 @@ inline constexpr std::int32_t kPanelHeight = 41;
 // 50000 m and a coastline file whose path contains "NorthSea".
 bool BlockLabelsWanted(bool background_on, double bar_length, const std::string& coast_file);
 
-// Each label whose point lies inside the extent (edges included), in black
+// Each label whose point lies inside the drawing area (edges included), in black
 // with its top-left corner 5 pixels left of and 10 above the point.
 void DrawBlockLabels(const BlockData& blocks, const PlotViewport& view, Canvas& canvas);
 

@@ -25,6 +25,7 @@
 #include "plot/handoff.h"
 #include "plot/plot_image.h"
 #include "plot/preview_panel.h"
+#include "track/vector_state.h"
 
 namespace oru {
 
@@ -46,6 +47,7 @@ class PlotArea final : public QWidget {
   void mousePressEvent(QMouseEvent* e) override { form_->AreaMouseDown(e); }
   void mouseMoveEvent(QMouseEvent* e) override { form_->AreaMouseMove(e); }
   void mouseReleaseEvent(QMouseEvent* e) override { form_->AreaMouseUp(e); }
+  void keyPressEvent(QKeyEvent*) override { form_->AreaKeyPress(); }
 
  private:
   TPlotForm* form_;
@@ -156,6 +158,7 @@ void TPlotForm::BuildControls() {
   connect(BitBtn9, &QPushButton::clicked, this, &TPlotForm::BitBtn9Click);
   rubber_band_ = new QRubberBand(QRubberBand::Rectangle, area_);
   connect(preview_, &PreviewPanel::previewed, this, &TPlotForm::PreviewChanged);
+  connect(preview_, &PreviewPanel::qualityChanged, this, &TPlotForm::QualityChanged);
   connect(preview_, &PreviewPanel::saveRequested, this, [this] {
     if (save_preview_) save_preview_(preview_->Current(), preview_->Value());
   });
@@ -177,8 +180,8 @@ void TPlotForm::BuildMenu() {
 }
 
 bool TPlotForm::PlotRun(const QString& start_directory, const QString& input_file,
-                        const QString& output_file, const RunChoices& choices,
-                        const std::optional<QualityTexts>& quality) {
+                        const QString& output_file, const RunChoices& choices) {
+  ClearUpperVectorState();  // the toolkit's state, before the geodesy's work
   const HandoffChoices handoff{choices.datum, choices.input_format, choices.output_format};
   const std::filesystem::path dir = start_directory.toStdString();
   const HandoffOutcome outcome =
@@ -186,16 +189,17 @@ bool TPlotForm::PlotRun(const QString& start_directory, const QString& input_fil
   const std::string kind = std::to_string(static_cast<int>(choices.input_format)) + ' ' +
                            std::to_string(static_cast<int>(choices.datum));
   return ShowHandoff(outcome, dir, choices.input_format == InputFormat::AsciiXY,
-                     TrackIdentity(input_file, kind), quality);
+                     TrackIdentity(input_file, kind));
 }
 
 bool TPlotForm::PlotTracks(const QString& start_directory, const QString& input_file,
                            const std::vector<PlotTrack>& tracks) {
+  ClearUpperVectorState();
   const TracksHandoff texts = TracksHandoffTexts(tracks);
   const std::filesystem::path dir = start_directory.toStdString();
   const bool xy = !tracks.empty() && !tracks.front().geographic;
   return ShowHandoff(WriteHandoffFiles(dir, texts.all, texts.selected), dir, xy,
-                     TrackIdentity(input_file, xy ? "tracks x,y" : "tracks"), std::nullopt);
+                     TrackIdentity(input_file, xy ? "tracks x,y" : "tracks"));
 }
 
 // The file's name, its kind, size and time of last change: another track
@@ -210,8 +214,7 @@ std::string TPlotForm::TrackIdentity(const QString& input_file, const std::strin
 }
 
 bool TPlotForm::ShowHandoff(const HandoffOutcome& outcome, const std::filesystem::path& dir,
-                            bool xy_input, const std::string& track,
-                            const std::optional<QualityTexts>& quality) {
+                            bool xy_input, const std::string& track) {
   if (!outcome.written) {
     message_box_(parentWidget() != nullptr ? parentWidget() : this,
                  QString::fromStdString(outcome.message));
@@ -225,14 +228,8 @@ bool TPlotForm::ShowHandoff(const HandoffOutcome& outcome, const std::filesystem
   setWindowTitle(setup_.xy_input ? QStringLiteral("Plot of X, Y coordinates in metres")
                                  : QStringLiteral("Plot with datum WGS84 in Mercator-projection"));
   Label3->setText(setup_.xy_input ? QStringLiteral("X, Y:") : QStringLiteral("lat., lon.:"));
-  QualityText->setText(
-      quality ? QString::fromStdString("Deviation of all points: mean " + quality->mean +
-                                       " m, rms " + quality->rms + " m, 95th percentile " +
-                                       quality->p95 + " m.")
-              : QString());
   setup_.places.working_dir = dir;
-  scene_.preview.reset();
-  preview_->hide();
+  EndPreview();
   scene_.ForgetMessages();
   picture_current_ = false;
   if (isVisible()) {
@@ -242,6 +239,8 @@ bool TPlotForm::ShowHandoff(const HandoffOutcome& outcome, const std::filesystem
   } else {
     showMaximized();
   }
+  // Keys zoom out while the drawing area has the focus.
+  area_->setFocus();
   return true;
 }
 
@@ -256,8 +255,29 @@ void TPlotForm::ShowPreview(PreviewModel model, double run_value, SavePreview sa
   preview_->Start(std::move(model), run_value);
 }
 
+void TPlotForm::EndPreview() {
+  preview_->End();
+  preview_->hide();
+  save_preview_ = nullptr;
+  QualityText->clear();
+  if (scene_.preview) {
+    scene_.preview.reset();
+    Changed();
+  }
+}
+
+void TPlotForm::QualityChanged() {
+  const std::optional<QualityTexts>& quality = preview_->Quality();
+  QualityText->setText(
+      quality ? QString::fromStdString("Deviation of all points: mean " + quality->mean +
+                                       " m, rms " + quality->rms + " m, 95th percentile " +
+                                       quality->p95 + " m.")
+              : QStringLiteral("Deviation of all points: measuring ..."));
+}
+
 // Only the top layer is drawn again, over the kept base picture.
 void TPlotForm::PreviewChanged() {
+  ClearUpperVectorState();
   const auto all = scene_.AllPoints(setup_);
   if (!all || !KeptLine(*all, preview_->Current(), preview_->Current().statistics.n, scene_.preview)) {
     scene_.preview.reset();  // the selection file's points stay
@@ -272,6 +292,7 @@ void TPlotForm::PreviewChanged() {
 }
 
 void TPlotForm::Redraw() {
+  ClearUpperVectorState();
   const QSize size = area_->size().expandedTo(QSize(1, 1));
   if (base_.size() != size) base_ = QImage(size, QImage::Format_RGB32);
   std::vector<QString> told;
@@ -338,7 +359,7 @@ void TPlotForm::AreaMouseUp(QMouseEvent* event) {
   Changed();
 }
 
-void TPlotForm::keyPressEvent(QKeyEvent*) {
+void TPlotForm::AreaKeyPress() {
   scene_.ZoomOutAroundCursor();
   Changed();
 }

@@ -43,23 +43,25 @@ class TPlotForm final : public QMainWindow {
   ~TPlotForm() override;
 
   // "Plot": writes the hand-off files of the last run into the start
-  // directory and shows the window, with the run's quality figures (mean,
-  // rms and 95th percentile of every point's deviation) in the bottom panel
-  // when they are known; a message naming the file ("File fout: ...") and
-  // false when an input, output or hand-off file cannot be opened.
+  // directory and shows the window; a message naming the file ("File fout:
+  // ...") and false when an input, output or hand-off file cannot be opened.
   bool PlotRun(const QString& start_directory, const QString& input_file,
-               const QString& output_file, const RunChoices& choices,
-               const std::optional<QualityTexts>& quality = std::nullopt);
+               const QString& output_file, const RunChoices& choices);
   // The same for the tracks of a GIS or navigation file (`input_file`): every
   // track drawn, its kept points over it.
   bool PlotTracks(const QString& start_directory, const QString& input_file,
                   const std::vector<PlotTrack>& tracks);
 
   // Shows the preview under the plot (PlotRun hides it): the kept points
-  // follow the preview's value; `save` writes a previewed selection, given
-  // with the value that gave it.
+  // follow the preview's value, and the bottom panel shows the quality
+  // figures of the previewed selection (mean, rms and 95th percentile of
+  // every point's deviation) once they are measured; `save` writes a
+  // previewed selection, given with the value that gave it.
   using SavePreview = std::function<void(const SelectionResult&, double value)>;
   void ShowPreview(PreviewModel model, double run_value, SavePreview save);
+  // Ends the preview (its work stops, Save with it): the plot shows the
+  // files again.
+  void EndPreview();
   PreviewPanel* Preview() const { return preview_; }
 
   void SetMessageBox(MessageBox box) { message_box_ = std::move(box); }
@@ -85,13 +87,10 @@ class TPlotForm final : public QMainWindow {
   void Printplot1Click();
   void Close1Click();
 
- protected:
-  void keyPressEvent(QKeyEvent* event) override;
-
  private:
   static std::string TrackIdentity(const QString& input_file, const std::string& kind);
   bool ShowHandoff(const HandoffOutcome& outcome, const std::filesystem::path& dir, bool xy_input,
-                   const std::string& track, const std::optional<QualityTexts>& quality);
+                   const std::string& track);
   friend class PlotArea;
   void BuildControls();
   void BuildMenu();
@@ -99,6 +98,9 @@ class TPlotForm final : public QMainWindow {
   void Changed();  // the user changed the view: redraw, messages may be told again
   void AreaPaint(QPainter& painter);
   void PreviewChanged();
+  void QualityChanged();
+  // Any key typed while the drawing area has the focus zooms out.
+  void AreaKeyPress();
   void AreaMouseDown(QMouseEvent* event);
   void AreaMouseMove(QMouseEvent* event);
   void AreaMouseUp(QMouseEvent* event);
@@ -134,7 +136,7 @@ class TPlotForm final : public QMainWindow {
   QPushButton* BitBtn8;
   QPushButton* BitBtn9;
   QLabel* StaticText3;
-  QLabel* QualityText;  // the quality figures of the run plotted
+  QLabel* QualityText;  // the quality figures of the previewed selection
   PreviewPanel* preview_ = nullptr;
   SavePreview save_preview_;
 };

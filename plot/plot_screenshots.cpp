@@ -1,7 +1,8 @@
 // Renders the README's pictures of the plot window: the whole North Sea
 // after thinning the sample track to 25 points and plotting it, a zoom on
-// the track with the block numbers, the preview of 6 points on the track,
-// and a transit of the Suez Canal, outside the North Sea file's area.
+// the track with the block numbers, and a transit of the Suez Canal,
+// outside the North Sea file's area (the preview is rendered through the
+// main window by oru-screenshots).
 // Usage: oru-plot-screenshots SOURCE_DIR OUTPUT_DIR
 // (scripts/screenshots.sh style: offscreen or under Xvfb).
 
@@ -69,8 +70,6 @@ int main(int argc, char** argv) {
   request.input = input.toStdString();
   request.output = output.toStdString();
   request.selection_value = "25";
-  request.quality_figures = true;
-  request.record = true;
   const oru::RunOutcome run = oru::ProcessRun(request, quiet);
   if (!run.completed) return 1;
   oru::TPlotForm form;
@@ -78,7 +77,7 @@ int main(int argc, char** argv) {
   QDir::setCurrent(work);
   form.resize(1280, 800);
   oru::RunChoices choices;
-  if (!form.PlotRun(work, input, output, choices, run.quality)) return 1;
+  if (!form.PlotRun(work, input, output, choices)) return 1;
   form.showNormal();
   form.resize(1280, 800);
   auto* area = form.findChild<QWidget*>(QStringLiteral("PlotArea"));
@@ -108,32 +107,18 @@ int main(int argc, char** argv) {
   app.processEvents();
   if (!form.grab().save(out + QStringLiteral("/plot_zoom.png"))) return 1;
 
-  // The preview of 6 points, on the track with a margin.
-  const auto all = scene.AllPoints(form.Setup());
-  const auto view = all ? oru::TrackExtent(*all) : std::nullopt;
-  if (!view) return 1;
-  scene.ZoomToDrag({view->XMin, view->YMin}, {view->XMax, view->YMax}, nullptr);
-  form.ShowPreview(oru::PreviewModel(run.record, request.choices.criterion, run.line_count), 6.0,
-                   nullptr);
-  app.processEvents();
-  form.Redraw();
-  area->update();
-  app.processEvents();
-  if (!form.grab().save(out + QStringLiteral("/plot_preview.png"))) return 1;
-
   // The Suez Canal in a new plot window: it opens on the track, with the
   // world coastline.
   const QString suez = work + QStringLiteral("/suez.txt");
   WriteSuezTransit(suez.toStdString());
   request.input = suez.toStdString();
   request.selection_value = "30";
-  request.record = false;
   const oru::RunOutcome transit = oru::ProcessRun(request, quiet);
   if (!transit.completed) return 1;
   oru::TPlotForm canal;
   canal.SetMessageBox([](QWidget*, const QString& t) { std::cerr << t.toStdString() << '\n'; });
   canal.resize(1280, 800);
-  if (!canal.PlotRun(work, suez, output, choices, transit.quality)) return 1;
+  if (!canal.PlotRun(work, suez, output, choices)) return 1;
   canal.showNormal();
   canal.resize(1280, 800);
   app.processEvents();

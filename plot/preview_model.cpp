@@ -10,25 +10,33 @@
 
 namespace oru {
 
-PreviewModel::PreviewModel(std::shared_ptr<const SelectionRecord> record, Criterion criterion,
+// The lowest tolerance that a selection not yet taken to its end may be
+// previewed with, metres.
+constexpr double kLowestUnrecordedTolerance = 0.001;
+
+PreviewModel::PreviewModel(std::shared_ptr<ResumableSelection> selection, Criterion criterion,
                            std::int64_t line_count)
-    : record_(std::move(record)), criterion_(criterion), line_count_(line_count) {
+    : selection_(std::move(selection)), criterion_(criterion), line_count_(line_count) {
+  const SelectionRecord& record = selection_->Record();
   if (criterion_ == Criterion::NumberOfPoints) {
     low_ = 3.0;
-    high_ = std::max(3.0, static_cast<double>(record_->n()));
+    high_ = std::max(3.0, static_cast<double>(record.n()));
     return;
   }
   // A run stops at the first iteration at which the point added and every
   // point left lie within the tolerance: the larger of the two deviations
   // is the least tolerance that stops there. Above the first iteration's
-  // nothing changes; below the smallest above 0, only 0 would.
+  // nothing changes; below the smallest above 0, only 0 would. Where the
+  // record ends early, smaller tolerances down to a millimetre take the
+  // selection further.
   double lowest = std::numeric_limits<double>::infinity(), highest = 0.0;
-  for (const Addition& a : record_->Additions()) {
+  for (const Addition& a : record.Additions()) {
     const double stop = std::max(a.deviation, a.largest_deviation);
     if (stop > 0.0 && std::isfinite(stop)) lowest = std::min(lowest, stop);
   }
-  if (!record_->Additions().empty()) {
-    const Addition& first = record_->Additions().front();
+  if (!record.Complete()) lowest = std::min(lowest, kLowestUnrecordedTolerance);
+  if (!record.Additions().empty()) {
+    const Addition& first = record.Additions().front();
     highest = std::max(first.deviation, first.largest_deviation);
   }
   if (highest > 0.0 && std::isfinite(highest) && lowest <= highest) {
@@ -38,15 +46,34 @@ PreviewModel::PreviewModel(std::shared_ptr<const SelectionRecord> record, Criter
 }
 
 PreviewModel::PreviewModel(std::shared_ptr<const SelectionInput> input, Criterion criterion,
-                           std::int64_t line_count)
-    : input_(std::move(input)), criterion_(criterion), line_count_(line_count) {
+                           std::int64_t line_count, std::shared_ptr<const SelectionResult> run,
+                           double run_value)
+    : input_(std::move(input)),
+      run_(std::move(run)),
+      run_value_(run_value),
+      criterion_(criterion),
+      line_count_(line_count) {
   const auto n = static_cast<double>(input_->first.size());
-  low_ = criterion_ == Criterion::NumberOfPoints ? 3.0 : 0.001;
+  low_ = criterion_ == Criterion::NumberOfPoints ? 3.0 : kLowestUnrecordedTolerance;
   high_ = criterion_ == Criterion::NumberOfPoints ? std::max(3.0, n) : 10000.0;
 }
 
 std::vector<CurvePoint> PreviewModel::Curve() const {
-  return record_ ? record_->Curve() : std::vector<CurvePoint>{};
+  return selection_ ? selection_->Record().Curve() : std::vector<CurvePoint>{};
+}
+
+std::int64_t PreviewModel::CurveEnd() const {
+  return selection_ ? selection_->Record().Iterations() + 2 : 0;
+}
+
+bool PreviewModel::RecordFurther(std::int64_t count, SelectionObserver* observer) const {
+  if (!selection_ || selection_->Record().Complete()) return false;
+  selection_->Select(-std::numeric_limits<double>::infinity(), count, observer);
+  return true;
+}
+
+const void* PreviewModel::Source() const {
+  return selection_ ? static_cast<const void*>(selection_.get()) : input_.get();
 }
 
 double PreviewModel::ValueAt(int position) const {
@@ -76,23 +103,36 @@ std::string PreviewModel::ValueText(double value) const {
   return text;
 }
 
-SelectionResult PreviewModel::ResultFor(double value, SelectionObserver* observer) const {
-  double threshold = 0.0;
-  std::int64_t wanted = line_count_;
+double PreviewModel::Threshold(double value) const {
+  return criterion_ == Criterion::NumberOfPoints ? 0.0 : value;
+}
+
+std::int64_t PreviewModel::Wanted(double value) const {
   if (criterion_ == Criterion::NumberOfPoints) {
-    wanted = static_cast<std::int64_t>(std::clamp(value, 0.0, high_));
-  } else {
-    threshold = value;
+    return static_cast<std::int64_t>(std::clamp(value, 0.0, high_));
   }
-  if (input_) {
-    SelectionSettings settings = input_->settings;
-    settings.threshold = threshold;
-    settings.wanted_count = wanted;
-    return SelectPoints(input_->first, input_->second, settings, observer);
-  }
-  // The record runs to the end, so every value is answered.
-  const std::int64_t k = record_->StopIteration(threshold, wanted).value_or(record_->Iterations());
-  return record_->ResultAfter(k);
+  return line_count_;
+}
+
+std::optional<SelectionResult> PreviewModel::Known(double value) const {
+  if (selection_) return selection_->Recorded(Threshold(value), Wanted(value));
+  if (run_ && value == run_value_) return *run_;
+  return std::nullopt;
+}
+
+SelectionResult PreviewModel::ResultFor(double value, SelectionObserver* observer) const {
+  if (selection_) return selection_->Select(Threshold(value), Wanted(value), observer);
+  SelectionSettings settings = input_->settings;
+  settings.threshold = Threshold(value);
+  settings.wanted_count = Wanted(value);
+  return SelectPoints(input_->first, input_->second, settings, observer);
+}
+
+DeviationQuality PreviewModel::Quality(const SelectionResult& result,
+                                       SelectionObserver* observer) const {
+  if (selection_) return selection_->Quality(result.selected, observer);
+  return SelectionQuality(input_->first, input_->second, input_->settings, result.selected,
+                          observer);
 }
 
 bool KeptLine(const PlotFileData& all, const SelectionResult& result, std::int64_t n,

@@ -8,14 +8,25 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QSlider>
+#include <QTimer>
 #include <exception>
 #include <utility>
 
 #include "run/selection_value.h"
 #include "plot/plot_image.h"
 #include "plot/qpainter_canvas.h"
+#include "track/vector_state.h"
 
 namespace oru {
+namespace {
+
+// How long after a value shown at once the work nobody waits for (quality
+// figures, the selection taken further) starts, milliseconds: the plot
+// draws a million points in a few tenths of a second, on a core that the
+// work would otherwise share.
+constexpr int kQuietWorkDelay = 400;
+
+}  // namespace
 
 CurveView::CurveView(QWidget* parent) : QWidget(parent) {
   setObjectName(QStringLiteral("CurveView"));
@@ -82,27 +93,48 @@ void PreviewPanel::Start(PreviewModel model, double run_value) {
   busy_->hide();
   save_->setEnabled(true);
   chart_->SetCurve(model.Curve());
-  chart_->setVisible(model.Instant());
+  curve_end_ = model.CurveEnd();
+  chart_->setVisible(curve_end_ > 0);
   unit_->setText(model.criterion() == Criterion::NumberOfPoints ? QStringLiteral("points")
                                                                : QStringLiteral("m."));
   model_.emplace(std::move(model));
   Preview(run_value);
 }
 
+void PreviewPanel::End() {
+  StopBackground();
+  model_.reset();
+  busy_->hide();
+}
+
 bool PreviewPanel::Busy() const { return !busy_->isHidden(); }
 
+std::string PreviewPanel::ValueText() const {
+  return model_ ? model_->ValueText(value_) : std::string();
+}
+
 void PreviewPanel::Preview(double value) {
+  StopBackground();
   value_ = value;
   {
     const QSignalBlocker block(slider_);
     slider_->setValue(model_->PositionOf(value));
   }
   field_->setText(QString::fromStdString(model_->ValueText(value)));
-  if (model_->Instant()) {
-    Show(model_->ResultFor(value));
-  } else {
-    SelectInBackground(value);
+  if (std::optional<SelectionResult> known = model_->Known(value)) {
+    busy_->hide();
+    save_->setEnabled(true);
+    Show(*known);
+    // Nobody waits for the rest: the window draws first.
+    QTimer::singleShot(kQuietWorkDelay, this, [this, value, mine = latest_->load()] {
+      if (model_ && latest_->load() == mine) WorkInBackground(value, false);
+    });
+    return;
   }
+  busy_->show();
+  save_->setEnabled(false);
+  ShowQuality(std::nullopt);
+  WorkInBackground(value, true);
 }
 
 void PreviewPanel::Show(const SelectionResult& result) {
@@ -113,11 +145,25 @@ void PreviewPanel::Show(const SelectionResult& result) {
                                            " points, length " + t.length_after + " m."));
   chart_->Mark(current_.statistics.count);
   emit previewed();
+  const bool measured = measured_ && measured_->source == model_->Source() &&
+                        measured_->selected == current_.selected;
+  ShowQuality(measured ? std::optional(measured_->quality) : std::nullopt);
+}
+
+void PreviewPanel::ShowCurve(std::vector<CurvePoint> curve) {
+  curve_end_ = curve.empty() ? 0 : curve.back().count;
+  chart_->SetCurve(std::move(curve));
+  chart_->update();
+}
+
+void PreviewPanel::ShowQuality(std::optional<QualityTexts> quality) {
+  quality_ = std::move(quality);
+  emit qualityChanged();
 }
 
 namespace {
 
-// Stops a selection made again as soon as a newer one is asked for.
+// Stops the work under way as soon as a newer value is asked for.
 class Superseded final : public SelectionObserver {
  public:
   Superseded(std::shared_ptr<std::atomic<std::uint64_t>> latest, std::uint64_t mine)
@@ -133,27 +179,52 @@ class Superseded final : public SelectionObserver {
 
 }  // namespace
 
-// The selection runs on the panel's thread with copies of what it needs;
-// its result comes back as a queued call, taken only when no newer value
-// was asked for meanwhile. Save waits for it (the button is off).
-void PreviewPanel::SelectInBackground(double value) {
-  StopBackground();
+// The work runs on the panel's thread with copies of what it needs; its
+// results come back as queued calls, taken only when no newer value was
+// asked for meanwhile, and the record is only read on this thread while
+// the work may add to it: the curve comes back as a copy. Save waits for
+// the selection (the button is off), not for the rest.
+void PreviewPanel::WorkInBackground(double value, bool select) {
   const std::uint64_t mine = latest_->load();
-  busy_->show();
-  save_->setEnabled(false);
-  worker_ = std::thread([this, model = *model_, latest = latest_, mine, value] {
+  SelectionResult shown = select ? SelectionResult{} : current_;
+  const bool measured = !select && quality_.has_value();
+  worker_ = std::thread([this, model = *model_, latest = latest_, mine, value, select, measured,
+                         curve_end = curve_end_, shown = std::move(shown)]() mutable {
+    ClearUpperVectorState();
     Superseded observer(latest, mine);
-    try {
-      SelectionResult result = model.ResultFor(value, &observer);
+    auto post = [&](auto show) {
       QMetaObject::invokeMethod(
           this,
-          [this, latest, mine, result = std::move(result)] {
-            if (latest->load() != mine) return;
-            busy_->hide();
-            save_->setEnabled(true);
-            Show(result);
+          [latest, mine, show = std::move(show)]() mutable {
+            if (latest->load() == mine) show();
           },
           Qt::QueuedConnection);
+      ClearUpperVectorState();  // after the toolkit's code, before the work's
+    };
+    auto post_curve = [&] {
+      if (model.CurveEnd() == curve_end) return;
+      curve_end = model.CurveEnd();
+      post([this, curve = model.Curve()]() mutable { ShowCurve(std::move(curve)); });
+    };
+    try {
+      if (select) {
+        shown = model.ResultFor(value, &observer);
+        post_curve();
+        post([this, result = shown] {
+          busy_->hide();
+          save_->setEnabled(true);
+          Show(result);
+        });
+      }
+      if (!measured) {
+        const QualityTexts quality = FormatQuality(model.Quality(shown, &observer));
+        post([this, source = model.Source(), selected = std::move(shown.selected), quality] {
+          measured_ = Measured{source, selected, quality};
+          if (selected == current_.selected) ShowQuality(quality);
+        });
+      }
+      // Towards every point, the curve shown at each doubling.
+      while (model.RecordFurther(2 * model.CurveEnd(), &observer)) post_curve();
     } catch (const SelectionStopped&) {
       // A newer value took over.
     } catch (const std::exception&) {
@@ -162,8 +233,8 @@ void PreviewPanel::SelectInBackground(double value) {
   });
 }
 
-// Stops the selection under way, if any, and waits for its thread: the
-// next request, or the panel's end, finds none running.
+// Stops the work under way, if any, and waits for its thread: the next
+// request, or the panel's end, finds none running.
 void PreviewPanel::StopBackground() {
   ++*latest_;
   if (worker_.joinable()) worker_.join();

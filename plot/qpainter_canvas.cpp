@@ -47,6 +47,10 @@ void QPainterCanvas::LabelOut(std::int32_t x, std::int32_t y, const std::string&
   TextOut(x, y, text);
 }
 
+std::int32_t QPainterCanvas::TextWidth(const std::string& text) const {
+  return painter_.fontMetrics().horizontalAdvance(QString::fromStdString(text));
+}
+
 void QPainterCanvas::SetPenColor(Rgb colour) {
   pen_.setColor(ToQColor(colour));
   painter_.setPen(pen_);

@@ -23,6 +23,7 @@ class QPainterCanvas final : public Canvas {
   void Rectangle(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2) override;
   void TextOut(std::int32_t x, std::int32_t y, const std::string& text) override;
   void LabelOut(std::int32_t x, std::int32_t y, const std::string& text) override;
+  std::int32_t TextWidth(const std::string& text) const override;
   void SetPenColor(Rgb colour) override;
   void SetPenWidth(std::int32_t width) override;
   void SetPenMode(PenMode mode) override;

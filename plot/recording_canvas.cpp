@@ -27,6 +27,9 @@ void RecordingCanvas::TextOut(std::int32_t x, std::int32_t y, const std::string&
 void RecordingCanvas::LabelOut(std::int32_t x, std::int32_t y, const std::string& text) {
   calls.push_back(Join("label", {x, y}) + ' ' + text);
 }
+std::int32_t RecordingCanvas::TextWidth(const std::string& text) const {
+  return 7 * static_cast<std::int32_t>(text.size());
+}
 void RecordingCanvas::SetPenColor(Rgb colour) { calls.push_back(Join("pen", {colour})); }
 void RecordingCanvas::SetPenWidth(std::int32_t width) { calls.push_back(Join("width", {width})); }
 void RecordingCanvas::SetPenMode(PenMode mode) {

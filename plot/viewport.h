@@ -56,11 +56,9 @@ class PlotViewport {
 
   Pixel ToPixel(double x, double y) const;
   PlotPoint ToPlot(double px, double py) const;
-  // The plot rectangle covered by the whole drawing area.
+  // The plot rectangle covered by the whole drawing area: the extent and
+  // the margins that fitting it to the area's shape leaves.
   PlotExtent Visible() const;
-  bool Inside(double x, double y) const {
-    return x >= extent.XMin && x <= extent.XMax && y >= extent.YMin && y <= extent.YMax;
-  }
 
   // Buttons: pan by an eighth of the extent's width or height; zoom in
   // (each side an eighth inwards) and out (an eighth outwards).

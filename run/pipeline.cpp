@@ -28,6 +28,9 @@ class FiguresRelay final : public SelectionObserver {
   void OnProgress(const SelectionStatistics& figures) override {
     observer_.ShowStatistics(FormatStatistics(figures));
   }
+  void OnMeasuringDeviations() override {
+    if (figures_) observer_.ShowPhase(RunPhase::MeasuringDeviations);
+  }
 
  private:
   RunObserver& observer_;
@@ -47,7 +50,7 @@ ThinChoices ChoicesOf(const PipelineSettings& settings, std::optional<RunError>&
   choices.quality_figures = settings.quality_figures;
   choices.max_points = settings.max_points;
   choices.record = settings.record;
-  choices.ellipsoidic_record_limit = settings.ellipsoidic_record_limit;
+  choices.keep_selection = settings.keep_selection;
   if (settings.criterion == Criterion::MaximumDeviation) {
     const auto threshold = ParseMaximumDeviation(settings.value);
     if (!threshold) error = RunError{ErrorKind::Usage, NotAFloatMessage(settings.value)};
@@ -79,7 +82,7 @@ std::optional<RunError> CheckSettings(const PipelineSettings& settings, int& crs
 // written as survey text gives.
 std::optional<RunError> CheckSurveyOnly(const PipelineSettings& settings,
                                         const std::vector<FileReport>& files) {
-  if (!settings.keep_texts && !settings.record) return std::nullopt;
+  if (!settings.keep_texts && !settings.record && !settings.keep_selection) return std::nullopt;
   if (files.size() == 1 && files[0].read_format.survey && files[0].write_format.survey &&
       settings.output_dir.empty()) {
     return std::nullopt;
@@ -96,7 +99,6 @@ void Thin(FileJob& job, std::size_t t, const RunContext& context) {
   const bool keep = context.settings.keep_tracks || WritesFromCoordinates(job);
   FiguresRelay relay(context.observer, job.progress);
   try {
-    if (job.progress) context.observer.ShowStatistics(PrefilledStatistics(track.points));
     track.thinned = ThinTrack(keep ? track.first : std::move(track.first),
                               keep ? track.second : std::move(track.second), track.geographic,
                               track.datum, context.choices, &relay);
@@ -111,6 +113,11 @@ void Thin(FileJob& job, std::size_t t, const RunContext& context) {
     track.second = {};
   }
   if (job.unthinned.fetch_sub(1) == 1) Write(job, context);
+}
+
+// Whether the report hands back the tracks' kept points.
+bool KeepsTracks(const PipelineSettings& settings) {
+  return settings.keep_tracks || settings.keep_selection;
 }
 
 // What the report does not need goes once a file is written or has failed,
@@ -158,20 +165,23 @@ void WriteAndCommit(FileJob& job, const RunContext& context) {
 }
 
 void Write(FileJob& job, const RunContext& context) {
+  if (context.single) context.observer.ShowPhase(RunPhase::Writing);
   WriteAndCommit(job, context);
-  Release(job, context.settings.keep_tracks);
+  Release(job, KeepsTracks(context.settings));
 }
 
 // Reads the file, then hands its tracks to the pool before any other file
 // is read; the last track thinned writes the file.
 void Read(FileJob& job, const RunContext& context, TaskPool& pool) {
   FileReport& file = job.report;
-  // A file being read is read to its end (it may be a pipe that a writer
-  // waits on); of many files, those not begun are left alone.
+  // A file begun is loaded to its end (it may be a pipe that a writer waits
+  // on), though a stop may cut its parsing short; of many files, those not
+  // begun are left alone.
   if (!context.single && context.StopRequested()) {
     file.stopped = true;
     return;
   }
+  if (context.single) context.observer.ShowPhase(RunPhase::Reading);
   try {
     file.error = ReadInput(job, context);
   } catch (const std::bad_alloc&) {
@@ -193,6 +203,7 @@ void Read(FileJob& job, const RunContext& context, TaskPool& pool) {
     if (job.tracks[t].points > 0) to_thin.push_back(t);
   }
   job.progress = context.single && to_thin.size() == 1;
+  if (context.single && !to_thin.empty()) context.observer.ShowPhase(RunPhase::Selecting);
   if (to_thin.empty()) {
     Write(job, context);
     return;
@@ -204,7 +215,7 @@ void Read(FileJob& job, const RunContext& context, TaskPool& pool) {
 }
 
 // The report of a file that went through the run, with its tracks.
-FileReport Report(FileJob& job, bool keep_tracks) {
+FileReport Report(FileJob& job, bool keep_tracks, bool keep_selection) {
   FileReport file = std::move(job.report);
   if (file.error || file.stopped) return file;
   file.features_written = !WritesFromCoordinates(job);
@@ -218,14 +229,15 @@ FileReport Report(FileJob& job, bool keep_tracks) {
     report.capped = track.thinned.capped;
     report.note = std::move(track.thinned.note);
     report.record = std::move(track.thinned.record);
+    report.selection = std::move(track.thinned.selection);
     report.input = std::move(track.thinned.input);
     report.geographic = track.geographic;
     report.datum = track.datum;
     if (keep_tracks) {
       report.first = std::move(track.first);
       report.second = std::move(track.second);
-      report.kept = std::move(track.thinned.selected);
     }
+    if (keep_tracks || keep_selection) report.kept = std::move(track.thinned.selected);
   }
   return file;
 }
@@ -276,7 +288,7 @@ PipelineOutcome RunPipeline(const PipelineSettings& settings, RunObserver& obser
   for (auto& job : jobs) {
     outcome.stopped = outcome.stopped || job->report.stopped;
     if (settings.defer_commit && context.single) outcome.pending = std::move(job->pending);
-    outcome.files.push_back(Report(*job, settings.keep_tracks));
+    outcome.files.push_back(Report(*job, settings.keep_tracks, settings.keep_selection));
   }
   return outcome;
 }

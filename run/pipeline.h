@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -13,6 +14,7 @@
 #include "run/processing_run.h"
 #include "run/run_error.h"
 #include "track/deviation_quality.h"
+#include "track/resumable_selection.h"
 #include "track/run_settings.h"
 #include "track/selection_engine.h"
 #include "track/selection_record.h"
@@ -56,10 +58,12 @@ struct PipelineSettings {
   bool quality_figures = false;  // mean, rms and 95th percentile of all deviations
   bool keep_tracks = false;      // every track's coordinates and kept points (the plot)
   // A single survey track file written as survey text only: the record of
-  // the selection (ThinChoices::record), the texts of the input and the
-  // output (the plot's hand-off files).
+  // the selection to the end (ThinChoices::record), the selection kept for
+  // other values (ThinChoices::keep_selection) with the digest of the
+  // input's text, the texts of the input and the output (the plot's
+  // hand-off files).
   bool record = false;
-  std::int64_t ellipsoidic_record_limit = 0;
+  bool keep_selection = false;
   bool keep_texts = false;
   // With an output file: the output is made in full and handed back in
   // PipelineOutcome::pending instead of being put in place, so that the
@@ -80,14 +84,17 @@ struct TrackReport {
   std::optional<DeviationQuality> quality;
   bool capped = false;  // the limit on points decided (ThinChoices::max_points)
   std::string note;     // the optimal method's (TrackThinning::note)
-  // keep_tracks: the track (the engine's coordinates) and its kept points.
+  // keep_tracks: the track (the engine's coordinates); keep_tracks or
+  // keep_selection: its kept points (1-based, ascending).
   bool geographic = true;
   DatumChoice datum = DatumChoice::Wgs84;
   std::vector<double> first;
   std::vector<double> second;
   std::vector<std::int64_t> kept;
-  // record: the record of the selection, or its input.
+  // record: the record of the selection; keep_selection: the selection
+  // kept (Douglas-Peucker) or its input (the optimal method).
   std::shared_ptr<const SelectionRecord> record;
+  std::shared_ptr<ResumableSelection> selection;
   std::shared_ptr<const SelectionInput> input;
 };
 
@@ -115,6 +122,7 @@ struct FileReport {
   std::int64_t lines_skipped = -1;
   std::vector<std::int64_t> skipped_lines;
   std::int64_t line_count = 0;  // survey text files: lines counted
+  std::size_t input_digest = 0;  // keep_selection: InputDigest of the input's text
   std::string input_text;       // keep_texts: the input file and the output as written
   std::string output_text;
 };
@@ -137,10 +145,11 @@ struct PipelineOutcome {
 // and a failing file does not stop the others. Nothing is printed.
 //
 // The observer is asked whether to stop throughout, possibly from several
-// threads at once; a run of a single file of a single track also shows its
-// figures there as they come (only the end points kept first, then as the
-// selection proceeds, then the final ones), from one thread at a time. Its
-// ShowMessage is never called: errors are in the outcome.
+// threads at once. A run of a single file is shown its steps (reading,
+// selecting, measuring the deviations, writing); one of a single track also
+// its figures as they come (from the selection's first iteration on, then
+// the final ones), from one thread at a time. Its ShowMessage is never
+// called: errors are in the outcome.
 PipelineOutcome RunPipeline(const PipelineSettings& settings, RunObserver& observer);
 
 // The sums of every track's figures, with the largest deviation of all.

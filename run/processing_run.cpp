@@ -1,5 +1,6 @@
 #include "run/processing_run.h"
 
+#include <functional>
 #include <string>
 #include <utility>
 
@@ -7,6 +8,8 @@
 #include "run/pipeline.h"
 
 namespace oru {
+
+std::size_t InputDigest(std::string_view text) { return std::hash<std::string_view>{}(text); }
 
 std::string OutputNotWrittenMessage(const std::filesystem::path& output) {
   return "Output file " + output.string() + " could not be written.";
@@ -27,7 +30,7 @@ RunOutcome ProcessRun(const RunRequest& request, RunObserver& observer) {
   settings.value = request.selection_value;
   settings.quality_figures = request.quality_figures;
   settings.record = request.record;
-  settings.ellipsoidic_record_limit = request.ellipsoidic_record_limit;
+  settings.keep_selection = request.keep_selection;
   PipelineOutcome pipeline = RunPipeline(settings, observer);
 
   RunOutcome outcome;
@@ -51,8 +54,18 @@ RunOutcome ProcessRun(const RunRequest& request, RunObserver& observer) {
   if (track.quality) outcome.quality = FormatQuality(*track.quality);
   outcome.note = std::move(track.note);
   outcome.record = std::move(track.record);
+  outcome.selection = std::move(track.selection);
   outcome.input = std::move(track.input);
   outcome.kept = track.statistics.count;
+  outcome.input_digest = file->input_digest;
+  if (request.keep_selection) {
+    auto result = std::make_shared<SelectionResult>();
+    result->selected = std::move(track.kept);
+    result->max_deviation = track.statistics.largest_deviation;
+    result->statistics = track.statistics;
+    result->quality = track.quality;
+    outcome.result = std::move(result);
+  }
   return outcome;
 }
 

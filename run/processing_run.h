@@ -1,12 +1,15 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "track/deviation_quality.h"
+#include "track/resumable_selection.h"
 #include "track/run_settings.h"
 #include "track/selection_record.h"
 #include "track/statistics.h"
@@ -34,36 +37,49 @@ struct RunRequest {
   // quality figures (mean, rms, 95th percentile).
   bool quality_figures = false;
   // Whether to record the Douglas-Peucker selection to the end (the curve
-  // of deviation against points, and any other selection read from it),
-  // or, with the optimal method, to keep the run's input to select again.
+  // of deviation against points, and any other selection read from it); a
+  // record to the end costs several times the run (30 s against 6 s for a
+  // million ellipsoidic points).
   bool record = false;
-  // With `record`, an ellipsoidic track of more points than this is not
-  // recorded but kept to select again, as with the optimal method: its
-  // record to the end costs several times the run itself (30 s against 6 s
-  // for a million points). 0: no limit.
-  std::int64_t ellipsoidic_record_limit = 0;
+  // Whether to keep the selection for a preview of other values: a
+  // Douglas-Peucker run keeps its state (ResumableSelection), which reads
+  // the selections before its stop from its record and takes itself
+  // further for the others; an optimal run keeps its input to select again.
+  bool keep_selection = false;
+};
+
+// The steps of a run that can take long, as a window names them.
+enum class RunPhase {
+  Reading,              // loading and parsing the input file
+  Selecting,            // the selection, until its first figures
+  MeasuringDeviations,  // the quality figures
+  Writing,              // the output's text and file
 };
 
 // What a run shows while it works, and how it is asked to stop. The main
 // window implements it on its worker thread, handing figures and messages to
 // the window; the batch command with its streams and SIGINT. ShowMessage,
-// ShowStatistics and ProgressDue are called from one thread of the run at a
-// time; StopRequested may be asked from several of the pipeline's threads
-// at once.
+// ShowPhase, ShowStatistics and ProgressDue are called from one thread of
+// the run at a time; StopRequested may be asked from several of the
+// pipeline's threads at once.
 class RunObserver {
  public:
   virtual ~RunObserver() = default;
   // A message that ends the run ("Line 7 could not be read.").
   virtual void ShowMessage(const std::string& text) = 0;
-  // The seven statistics texts: pre-filled, then as the selection proceeds.
+  // The step the run begins, in the order of RunPhase (steps that a run
+  // does not take are left out).
+  virtual void ShowPhase(RunPhase) {}
+  // The seven statistics texts, from the selection's first iteration on.
   virtual void ShowStatistics(const StatisticsTexts& texts) = 0;
   // Whether figures should be shown now; asked after every iteration of the
   // selection and every few thousand points measured within one. Figures
   // shown within an iteration are those of the last completed one.
   virtual bool ProgressDue() { return false; }
   // True to end the run in order: nothing is written, and the run returns
-  // with `stopped` set. Asked between the steps and as often as ProgressDue
-  // within the selection; reading and writing a file are not cut short.
+  // with `stopped` set. Asked between the steps, every few thousand lines
+  // parsed and as often as ProgressDue within the selection; loading a file
+  // and writing one are not cut short.
   virtual bool StopRequested() { return false; }
 };
 
@@ -79,12 +95,23 @@ struct RunOutcome {
   // points": that fewer points reach the smallest largest deviation, or the
   // bracket that its search proved. Empty otherwise.
   std::string note;
-  // The record of the run's selection, or with the optimal method its
-  // input, when the request asked for it; the number of points kept.
+  // The record of the run's selection to the end, when the request asked
+  // for it (`record`); the selection kept (`keep_selection`): the
+  // Douglas-Peucker state, or with the optimal method the run's input; the
+  // number of points kept.
   std::shared_ptr<const SelectionRecord> record;
+  std::shared_ptr<ResumableSelection> selection;
   std::shared_ptr<const SelectionInput> input;
+  // With `keep_selection`: the run's own selection and figures.
+  std::shared_ptr<const SelectionResult> result;
   std::int64_t kept = 0;
+  // A digest of the input file's text as the run read it (InputDigest), so
+  // that a selection saved later is known to be of the same file.
+  std::size_t input_digest = 0;
 };
+
+// The digest of an input file's text that RunOutcome::input_digest holds.
+std::size_t InputDigest(std::string_view text);
 
 // The processing run behind "Go!" with a survey text file: the pipeline's
 // run (run/pipeline.h) of the input in its survey format into the output in

@@ -20,7 +20,7 @@ RunOutcome Stop(RunObserver& observer, RunOutcome outcome, std::string message) 
 }  // namespace
 
 RunOutcome SaveSelection(const RunRequest& request, const SelectionResult& selection,
-                         RunObserver& observer) {
+                         std::size_t input_digest, RunObserver& observer) {
   RunOutcome outcome;
   try {
     std::string text;
@@ -29,13 +29,14 @@ RunOutcome SaveSelection(const RunRequest& request, const SelectionResult& selec
       return Stop(observer, outcome,
                   "Input file " + request.input.string() + " could not be opened.");
     }
-    outcome.line_count = CountTrackLines(text);
-    TrackStore store(static_cast<std::size_t>(outcome.line_count));
-    const ReadOutcome read = ReadTrack(text, request.choices.input_format, store);
-    if (read.bad_line != 0 || read.points != selection.statistics.n) {
+    // The same text reads as the same track, the one the selection is of.
+    if (InputDigest(text) != input_digest) {
       return Stop(observer, outcome,
                   "The input file " + request.input.string() + " has changed since the run.");
     }
+    outcome.line_count = CountTrackLines(text);
+    TrackStore store(static_cast<std::size_t>(outcome.line_count));
+    ReadTrack(text, request.choices.input_format, store);
     std::string output_text;
     WriteTrack(output_text, store, selection.selected, request.choices.input_format,
                request.choices.output_format);

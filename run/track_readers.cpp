@@ -55,11 +55,17 @@ std::optional<RunError> ReadSurveyFile(FileJob& job, InputFormat format,
   if (const FileStatus loaded = LoadFile(file.input, text); !loaded) {
     return NotOpened(file.input, loaded.error);
   }
+  if (context.settings.keep_selection) file.input_digest = InputDigest(text);
   file.line_count = CountTrackLines(text);
   TrackStore& store = job.store.emplace(static_cast<std::size_t>(file.line_count));
-  const ReadOutcome read = ReadTrack(text, format, store);
+  const ReadOutcome read =
+      ReadTrack(text, format, store, [&context] { return context.StopRequested(); });
   if (context.settings.keep_texts) file.input_text = std::move(text);
   text = std::string();
+  if (read.stopped) {
+    file.stopped = true;
+    return std::nullopt;
+  }
   if (read.bad_line != 0) {
     return BadInput("Line " + std::to_string(read.bad_line) + " could not be read.");
   }

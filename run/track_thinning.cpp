@@ -1,6 +1,8 @@
 #include "run/track_thinning.h"
 
 #include <algorithm>
+#include <limits>
+#include <memory>
 #include <utility>
 
 #include "geodesy/datum.h"
@@ -49,24 +51,42 @@ SelectionSettings EngineSettings(bool geographic, DatumChoice datum, const ThinC
   return settings;
 }
 
-// The Douglas-Peucker selection recorded to the end, the run's own read
-// from it; the quality figures take one more measure of every point.
-TrackThinning Recorded(std::vector<double> first, std::vector<double> second,
-                       const SelectionSettings& settings, SelectionObserver* observer) {
-  auto record = std::make_shared<SelectionRecord>(
-      settings.quality_figures ? RecordSelection(first, second, settings, observer)
-                               : RecordSelection(std::move(first), std::move(second), settings,
-                                                 observer));
-  SelectionResult selection = *record->Read(settings);
-  if (settings.quality_figures) {
-    selection.quality =
-        SelectionQuality(std::move(first), std::move(second), settings, selection.selected);
-  }
+// Asks the caller's observer (may be null) whether to stop, and shows no
+// figures: for the record beyond the run's own selection.
+class StopOnly final : public SelectionObserver {
+ public:
+  explicit StopOnly(SelectionObserver* observer) : observer_(observer) {}
+  bool ProgressDue() override { return false; }
+  void OnProgress(const SelectionStatistics&) override {}
+  bool StopRequested() override { return observer_ != nullptr && observer_->StopRequested(); }
+
+ private:
+  SelectionObserver* observer_;
+};
+
+// The Douglas-Peucker selection kept as it goes: the run's own selection,
+// as SelectPoints makes it, its quality figures measured with the same
+// measure set, then, when asked for, the record to the end with its
+// figures not shown.
+TrackThinning Resumable(std::vector<double> first, std::vector<double> second,
+                        const SelectionSettings& settings, const ThinChoices& choices,
+                        SelectionObserver* observer) {
+  const auto n = static_cast<std::int64_t>(first.size());
+  auto kept =
+      std::make_shared<ResumableSelection>(std::move(first), std::move(second), settings, observer);
+  SelectionResult selection = kept->Select(settings.threshold, settings.wanted_count, observer);
+  if (settings.quality_figures) selection.quality = kept->Quality(selection.selected, observer);
   TrackThinning thinned;
+  if (choices.record) {
+    StopOnly quiet(observer);
+    kept->Select(-std::numeric_limits<double>::infinity(), n, &quiet);
+    thinned.record = std::make_shared<const SelectionRecord>(
+        choices.keep_selection ? kept->Record() : std::move(*kept).Record());
+  }
+  if (choices.keep_selection) thinned.selection = std::move(kept);
   thinned.selected = std::move(selection.selected);
   thinned.statistics = selection.statistics;
   thinned.quality = selection.quality;
-  thinned.record = std::move(record);
   return thinned;
 }
 
@@ -80,13 +100,11 @@ TrackThinning ThinTrack(std::vector<double> first, std::vector<double> second, b
   const bool by_deviation = choices.criterion == Criterion::MaximumDeviation;
   const std::int64_t wanted = by_deviation ? n : choices.wanted_count;
   const bool limited = choices.max_points > 0 && wanted > choices.max_points;
-  const bool too_dear_to_record = settings.calculation == CalculationType::Ellipsoidic &&
-                                  choices.ellipsoidic_record_limit > 0 &&
-                                  n > choices.ellipsoidic_record_limit;
-  if (choices.record && choices.method == SelectionMethod::DouglasPeucker && !too_dear_to_record) {
+  if ((choices.record || choices.keep_selection) &&
+      choices.method == SelectionMethod::DouglasPeucker) {
     settings.threshold = by_deviation ? choices.threshold : 0.0;
     settings.wanted_count = wanted;
-    return Recorded(std::move(first), std::move(second), settings, observer);
+    return Resumable(std::move(first), std::move(second), settings, choices, observer);
   }
 
   TrackThinning thinned;
@@ -95,7 +113,7 @@ TrackThinning ThinTrack(std::vector<double> first, std::vector<double> second, b
   auto select = [&](double threshold, std::int64_t count, bool last) {
     settings.threshold = threshold;
     settings.wanted_count = count;
-    if (choices.record) {
+    if (choices.keep_selection) {
       thinned.input = std::make_shared<const SelectionInput>(SelectionInput{first, second, settings});
     }
     return last ? SelectPoints(std::move(first), std::move(second), settings, observer)

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "track/deviation_quality.h"
+#include "track/resumable_selection.h"
 #include "track/run_settings.h"
 #include "track/selection_engine.h"
 #include "track/selection_record.h"
@@ -25,15 +26,16 @@ struct ThinChoices {
   // At most this many points a track (an ECDIS takes routes of a limited
   // number of waypoints); 0 for no limit, else at least 3.
   std::int64_t max_points = 0;
-  // Record the Douglas-Peucker selection to the end (any other count or
-  // tolerance is then read from the record: the preview, the curve), or,
-  // with the optimal method, keep the selection's input to select again.
-  // Not together with max_points.
+  // Record the Douglas-Peucker selection to the end (the curve of deviation
+  // against points); a record to the end costs several times the run (30 s
+  // against 6 s for a million ellipsoidic points). Not with the optimal
+  // method, nor together with max_points.
   bool record = false;
-  // With `record`, an ellipsoidic track of more points than this keeps its
-  // input instead of a record, which would cost several times the run (30 s
-  // against 6 s for a million points). 0: no limit.
-  std::int64_t ellipsoidic_record_limit = 0;
+  // Keep the selection for other counts and tolerances (the preview): the
+  // Douglas-Peucker selection's state, read or taken further later, or,
+  // with the optimal method, the selection's input to select again. Not
+  // together with max_points.
+  bool keep_selection = false;
 };
 
 struct TrackThinning {
@@ -49,8 +51,11 @@ struct TrackThinning {
   // bracket that its search proved ("The smallest largest deviation for at
   // most 10 points lies between 0.840 and 0.841 m; ..."). Empty otherwise.
   std::string note;
-  // With choices.record: the record, or the input kept to select again.
+  // With choices.record: the record to the end. With
+  // choices.keep_selection: the Douglas-Peucker selection kept, or the
+  // input kept to select again.
   std::shared_ptr<const SelectionRecord> record;
+  std::shared_ptr<ResumableSelection> selection;
   std::shared_ptr<const SelectionInput> input;
 };
 

@@ -27,7 +27,8 @@ work="${TMPDIR:-/tmp}/oru-tracks"
 rm -rf "$work"
 mkdir -p "$work"
 trap 'rm -rf "$work"' EXIT
-cp "$root/data/samples/survey_line_xy.txt" "$root/data/samples/survey_lines.p190" "$work/"
+cp "$root/data/samples/survey_line_xy.txt" "$root/data/samples/survey_lines.p190" \
+   "$root/data/samples/survey_line_oru.txt" "$work/"
 python3 "$root/bench/make_geo_track.py" 1000000 "$work/voyage.txt"
 
 # The plain Qt look at scale 1, whatever desktop settings the caller has.
@@ -35,7 +36,8 @@ env -u QT_QPA_PLATFORMTHEME -u QT_STYLE_OVERRIDE -u QT_SCALE_FACTOR \
     QT_QPA_PLATFORM=xcb QT_AUTO_SCREEN_SCALE_FACTOR=0 \
     xvfb-run --auto-servernum --server-args="-screen 0 1280x1024x24" \
     "$build/app/oru-screenshots" "$work/survey_line_xy.txt" "$work/survey_line_xy_25.txt" "$out" \
-    "$work/voyage.txt" "$work/survey_lines.p190" "$work/survey_lines_25.gpx"
+    "$work/voyage.txt" "$work/survey_lines.p190" "$work/survey_lines_25.gpx" \
+    "$work/survey_line_oru.txt" "$work/survey_line_oru_25.txt"
 env -u QT_QPA_PLATFORMTHEME -u QT_STYLE_OVERRIDE -u QT_SCALE_FACTOR \
     QT_QPA_PLATFORM=xcb QT_AUTO_SCREEN_SCALE_FACTOR=0 \
     xvfb-run --auto-servernum --server-args="-screen 0 1280x1024x24" \

@@ -233,13 +233,14 @@ class EllipsoidalSegmentMeasure::Pool {
 EllipsoidalSegmentMeasure::EllipsoidalSegmentMeasure(std::vector<double> latitudes,
                                                      std::vector<double> longitudes,
                                                      const DatumParams& datum, int threads,
-                                                     bool prune)
+                                                     bool prune, std::function<void()> poll)
     : lat_(std::move(latitudes)),
       lon_(std::move(longitudes)),
       datum_(static_cast<std::size_t>(threads >= 2 ? 2 : 1), datum),
       length_datum_(datum),
       prune_(prune) {
   if (datum_.size() == 2) pool_ = std::make_unique<Pool>();
+  SetPoll(std::move(poll));
   // Every point on the unit sphere, and the track length: every consecutive
   // pair solved once, summed in point order.
   const auto n = static_cast<std::int64_t>(std::min(lat_.size(), lon_.size()));
@@ -247,13 +248,22 @@ EllipsoidalSegmentMeasure::EllipsoidalSegmentMeasure(std::vector<double> latitud
   ReserveInHugePages(unit_, static_cast<std::size_t>(n));
   ReserveInHugePages(step_, steps);
   ReserveInHugePages(step_azimuth_, steps);
+  // Filling the room costs tens of milliseconds for a million points: a
+  // stop asked for meanwhile is taken between the arrays.
   unit_.resize(static_cast<std::size_t>(n));
+  Tick(1);
   step_.resize(steps);
   step_azimuth_.resize(steps);
+  Tick(1);
   Spread(n, kParallelBounds, [&](std::int64_t begin, std::int64_t end, int thread) {
     DatumParams& datum = datum_[static_cast<std::size_t>(thread)];
     Geodesic_Point here;
     for (std::int64_t i = begin; i < end; ++i) {
+      if (thread == 0) {
+        Tick(kPollBounds);
+      } else if (Abandoned()) {
+        return;
+      }
       const auto k = static_cast<std::size_t>(i);
       const double phi = DegreesToRadians(lat_[k]);
       const double lambda = DegreesToRadians(lon_[k]);
@@ -271,6 +281,7 @@ EllipsoidalSegmentMeasure::EllipsoidalSegmentMeasure(std::vector<double> latitud
       }
     }
   });
+  SetPoll({});
   if (n >= 2) {
     for (double s : step_) track_length_ += s;
   }
@@ -317,7 +328,11 @@ std::vector<double> EllipsoidalSegmentMeasure::LineDeviations(
   std::vector<double> deviations(lat_.size(), 0.0);
   Spread(n, kParallelBounds, [&](std::int64_t begin, std::int64_t end, int thread) {
     ForEachPointOfLine(selected, begin, end, [&](std::int64_t a, std::int64_t b, std::int64_t p) {
-      if (thread == 0) Tick(kPollExact);
+      if (thread == 0) {
+        Tick(kPollExact);
+      } else if (Abandoned()) {
+        return;
+      }
       deviations[static_cast<std::size_t>(p)] = Deviation(a, b, p, thread);
     });
   });
@@ -333,7 +348,11 @@ SegmentWinner EllipsoidalSegmentMeasure::ScanExact(std::int64_t a, std::int64_t 
   exact_.resize(static_cast<std::size_t>(count));
   Spread(count, kParallelExact, [&](std::int64_t begin, std::int64_t end, int thread) {
     for (std::int64_t k = begin; k < end; ++k) {
-      if (thread == 0) Tick(kPollExact);
+      if (thread == 0) {
+        Tick(kPollExact);
+      } else if (Abandoned()) {
+        return;
+      }
       exact_[static_cast<std::size_t>(k)] = Deviation(a, b, a + 1 + k, thread);
     }
   });
@@ -495,7 +514,11 @@ SegmentWinner EllipsoidalSegmentMeasure::ScanPruned(std::int64_t a, std::int64_t
     std::vector<Contender>& contenders = contenders_[static_cast<std::size_t>(thread)];
     AnchorRun run(line, ab);
     for (std::int64_t k = begin; k < end; ++k) {
-      if (thread == 0) Tick(kPollBounds);
+      if (thread == 0) {
+        Tick(kPollBounds);
+      } else if (Abandoned()) {
+        return;
+      }
       const std::int64_t p = a + 1 + k;
       if (p == seed) {
         run.Stop();
@@ -540,7 +563,11 @@ SegmentWinner EllipsoidalSegmentMeasure::ScanPruned(std::int64_t a, std::int64_t
     const auto size = static_cast<std::int64_t>(batch_.size());
     Spread(size, kParallelExact, [&](std::int64_t begin, std::int64_t end, int thread) {
       for (std::int64_t i = begin; i < end; ++i) {
-        if (thread == 0) Tick(kPollExact);
+        if (thread == 0) {
+          Tick(kPollExact);
+        } else if (Abandoned()) {
+          return;
+        }
         Measured& m = batch_[static_cast<std::size_t>(i)];
         m.deviation = Deviation(a, b, m.index, thread);
       }

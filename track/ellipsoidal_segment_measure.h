@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -147,8 +148,11 @@ class AnchorRun {
 // the answer does not.
 class EllipsoidalSegmentMeasure final : public SegmentMeasure {
  public:
+  // `poll` is called while the track's steps are solved, as SetPoll's
+  // function is later; it may stop the building by throwing.
   EllipsoidalSegmentMeasure(std::vector<double> latitudes, std::vector<double> longitudes,
-                            const DatumParams& datum, int threads = 2, bool prune = true);
+                            const DatumParams& datum, int threads = 2, bool prune = true,
+                            std::function<void()> poll = {});
   ~EllipsoidalSegmentMeasure() override;
 
   SegmentWinner FarthestPoint(std::int64_t a, std::int64_t b) override;

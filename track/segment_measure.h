@@ -1,6 +1,7 @@
 #pragma once
 
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <span>
@@ -53,20 +54,34 @@ class SegmentMeasure {
   // A function that long loops call now and then (every few thousand points
   // measured, on the calling thread only), so that the caller can show
   // progress or stop the work by throwing.
-  void SetPoll(std::function<void()> poll) { poll_ = std::move(poll); }
+  void SetPoll(std::function<void()> poll) {
+    poll_ = std::move(poll);
+    abandoned_.store(false, std::memory_order_relaxed);
+  }
 
  protected:
   // Calls the poll function every `every`-th time it is called.
   void Tick(std::int64_t every) {
     if (++ticks_ >= every) {
       ticks_ = 0;
-      if (poll_) poll_();
+      if (!poll_) return;
+      try {
+        poll_();
+      } catch (...) {
+        abandoned_.store(true, std::memory_order_relaxed);
+        throw;
+      }
     }
   }
+  // True once the poll function has thrown (until the next SetPoll): the
+  // work that other threads do for the same call is moot and may end at
+  // once, so that a stop waits for no thread.
+  bool Abandoned() const { return abandoned_.load(std::memory_order_relaxed); }
 
  private:
   std::function<void()> poll_;
   std::int64_t ticks_ = 0;
+  std::atomic<bool> abandoned_{false};
 };
 
 // Calls visit(a, b, p) for every point p in [begin, end) that is not

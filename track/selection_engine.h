@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <vector>
@@ -24,6 +26,9 @@ class SelectionObserver {
   virtual void OnProgress(const SelectionStatistics& figures) = 0;
   // True to end the selection: SelectPoints then throws SelectionStopped.
   virtual bool StopRequested() { return false; }
+  // The selection is made, and every point's deviation from it is measured
+  // next, for the quality figures.
+  virtual void OnMeasuringDeviations() {}
 };
 
 // Thrown by SelectPoints when its observer asked it to stop.
@@ -31,6 +36,11 @@ class SelectionStopped : public std::runtime_error {
  public:
   SelectionStopped() : std::runtime_error("the selection was stopped") {}
 };
+
+// A poll function for a measure set's long loops (SegmentMeasure::SetPoll)
+// that only asks `observer` (may be null) whether to stop, and throws
+// SelectionStopped when it should.
+std::function<void()> StopPoll(SelectionObserver* observer);
 
 // Where the optimal method's search for "Number of points" ended: the
 // smallest largest deviation of a selection of at most the wanted count lies
@@ -128,13 +138,32 @@ SelectionResult SelectPoints(std::vector<double> first, std::vector<double> seco
 // The quality figures of a selection (`selected`: 1-based point numbers,
 // ascending, the first 1 and the last n) over the track: every point's
 // deviation from its segment of the new line, measured with the measure
-// set of `settings` as SelectPoints measures it, summarised. Throws as
-// SelectPoints does.
+// set of `settings` as SelectPoints measures it, summarised. `observer`
+// (may be null) is only asked whether to stop (SelectionStopped). Throws
+// as SelectPoints does.
 DeviationQuality SelectionQuality(std::vector<double> first, std::vector<double> second,
                                   const SelectionSettings& settings,
-                                  const std::vector<std::int64_t>& selected);
+                                  const std::vector<std::int64_t>& selected,
+                                  SelectionObserver* observer = nullptr);
 
 class SegmentMeasure;
+
+// The measure set that SelectPoints measures with for `settings`, built
+// over the track: the ellipsoidal one on two threads, or the planar one,
+// after ProjectTrackToPlane for geographic input. `observer` (may be null)
+// is asked whether to stop while the ellipsoidal set solves the track's
+// steps (SelectionStopped). Throws as SelectPoints does.
+std::unique_ptr<SegmentMeasure> MakeMeasureSet(std::vector<double> first,
+                                               std::vector<double> second,
+                                               const SelectionSettings& settings,
+                                               SelectionObserver* observer);
+
+// The quality figures of a selection (1-based point numbers, as
+// SelectionResult::selected) measured with a set already built; `observer`
+// as SelectionQuality's.
+DeviationQuality MeasureQuality(SegmentMeasure& measure,
+                                const std::vector<std::int64_t>& point_numbers,
+                                SelectionObserver* observer);
 
 // The Douglas-Peucker selection above over a measure set already built for
 // the n points of a track (settings.method is not looked at).

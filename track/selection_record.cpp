@@ -4,84 +4,50 @@
 #include <limits>
 #include <utility>
 
+#include "track/resumable_selection.h"
+
 namespace oru {
 
-// Keeps every addition, and passes the figures on to the run's observer
-// until the run that the settings ask for would stop: the additions come
-// first in each iteration, so the rule is applied to each one as the engine
-// applies it.
-class SelectionRecord::Sink final : public AdditionSink, public SelectionObserver {
- public:
-  Sink(std::vector<Addition>& additions, const SelectionSettings& run, std::int64_t n,
-       SelectionObserver* observer)
-      : additions_(additions), run_(run), n_(n), observer_(observer) {}
+namespace {
 
-  void OnAddition(const Addition& a) override {
-    additions_.push_back(a);
-    if (stop_count_ != 0) return;
-    const std::int64_t count = Count();
-    if ((!(a.deviation > run_.threshold) && !(a.largest_deviation > run_.threshold)) ||
-        count >= run_.wanted_count || count >= n_) {
-      stop_count_ = count;
-    }
-  }
-  // The figures of the iterations up to the run's last one, whose figures
-  // are shown at once, as the engine shows its last; beyond it the last
-  // figures shown are shown again, so that an observer that handles its
-  // window's events when it shows figures keeps doing so to the end.
-  bool ProgressDue() override {
-    if (observer_ == nullptr) return false;
-    const bool last = stop_count_ != 0 && Count() == stop_count_;
-    return (last && !(shown_ && shown_->count == stop_count_)) || observer_->ProgressDue();
-  }
-  void OnProgress(const SelectionStatistics& figures) override {
-    if (observer_ == nullptr) return;
-    if (stop_count_ == 0 || figures.count <= stop_count_) shown_ = figures;
-    if (shown_) observer_->OnProgress(*shown_);
-  }
+// Asks the observer whether to stop, and shows it nothing.
+class StopOnly final : public SelectionObserver {
+ public:
+  explicit StopOnly(SelectionObserver* observer) : observer_(observer) {}
+  bool ProgressDue() override { return false; }
+  void OnProgress(const SelectionStatistics&) override {}
   bool StopRequested() override { return observer_ != nullptr && observer_->StopRequested(); }
 
  private:
-  std::vector<Addition>& additions_;
-  const SelectionSettings& run_;
-  std::int64_t n_;
-  std::int64_t Count() const { return static_cast<std::int64_t>(additions_.size()) + 2; }
-
   SelectionObserver* observer_;
-  std::int64_t stop_count_ = 0;  // points of the run's selection, 0 until it stops
-  std::optional<SelectionStatistics> shown_;
 };
+
+}  // namespace
+
+SelectionRecord::SelectionRecord(std::int64_t n, double full_length)
+    : n_(n), full_length_(full_length), rank_(static_cast<std::size_t>(n), kNotReached) {
+  if (n > 0) rank_.front() = rank_.back() = 0;
+}
+
+void SelectionRecord::Append(const Addition& a) {
+  additions_.push_back(a);
+  rank_[static_cast<std::size_t>(a.point)] = Iterations();
+  const double lowest =
+      stop_within_.empty() ? std::numeric_limits<double>::infinity() : stop_within_.back();
+  stop_within_.push_back(std::min(lowest, std::max(a.deviation, a.largest_deviation)));
+}
 
 SelectionRecord RecordSelection(std::vector<double> first, std::vector<double> second,
                                 const SelectionSettings& settings, SelectionObserver* observer,
                                 std::int64_t last_count) {
-  SelectionRecord record;
-  record.n_ = static_cast<std::int64_t>(first.size());
-  last_count = std::min(std::max<std::int64_t>(last_count, 3), record.n_);
-  record.additions_.reserve(static_cast<std::size_t>(std::max<std::int64_t>(last_count - 2, 0)));
-
+  ResumableSelection selection(std::move(first), std::move(second), settings, observer);
+  last_count = std::min(std::max<std::int64_t>(last_count, 3), selection.n());
+  selection.Select(settings.threshold, std::min(settings.wanted_count, last_count), observer);
   // No point deviates by less than -infinity, so the tolerance never stops
-  // the run; the order of the additions does not depend on it.
-  SelectionSettings run = settings;
-  run.method = SelectionMethod::DouglasPeucker;
-  run.threshold = -std::numeric_limits<double>::infinity();
-  run.wanted_count = last_count;
-  run.quality_figures = false;
-  SelectionRecord::Sink sink(record.additions_, settings, record.n_, observer);
-  const SelectionResult whole = SelectPoints(std::move(first), std::move(second), run, &sink, &sink);
-  record.full_length_ = whole.statistics.full_length;
-
-  record.rank_.assign(static_cast<std::size_t>(record.n_), SelectionRecord::kNotReached);
-  if (record.n_ > 0) record.rank_.front() = record.rank_.back() = 0;
-  record.stop_within_.reserve(record.additions_.size());
-  double lowest = std::numeric_limits<double>::infinity();
-  for (std::size_t k = 0; k < record.additions_.size(); ++k) {
-    const Addition& a = record.additions_[k];
-    record.rank_[static_cast<std::size_t>(a.point)] = static_cast<std::int64_t>(k) + 1;
-    lowest = std::min(lowest, std::max(a.deviation, a.largest_deviation));
-    record.stop_within_.push_back(lowest);
-  }
-  return record;
+  // the rest of the record.
+  StopOnly quiet(observer);
+  selection.Select(-std::numeric_limits<double>::infinity(), last_count, &quiet);
+  return std::move(selection).Record();
 }
 
 std::optional<std::int64_t> SelectionRecord::StopIteration(double threshold,

@@ -27,6 +27,8 @@ struct CurvePoint {
 // k + 2 points.
 class SelectionRecord {
  public:
+  SelectionRecord() = default;
+
   std::int64_t n() const { return n_; }
   std::int64_t Iterations() const { return static_cast<std::int64_t>(additions_.size()); }
   // True when the record reaches the end of the selection (every point).
@@ -68,10 +70,11 @@ class SelectionRecord {
   const std::vector<Addition>& Additions() const { return additions_; }
 
  private:
-  friend SelectionRecord RecordSelection(std::vector<double>, std::vector<double>,
-                                         const SelectionSettings&, SelectionObserver*,
-                                         std::int64_t);
-  class Sink;
+  friend class ResumableSelection;
+  // An empty record of a track of n points and its length (metres).
+  SelectionRecord(std::int64_t n, double full_length);
+  // The next addition of the selection.
+  void Append(const Addition& addition);
 
   std::int64_t n_ = 0;
   double full_length_ = 0.0;  // metres
@@ -88,8 +91,9 @@ class SelectionRecord {
 // with the same measure set for settings.calculation and datum) until it
 // holds `last_count` points or every point, whatever the method, and
 // records it. The observer sees the selection that `settings` asks for
-// (its threshold and wanted count) as SelectPoints shows it, and no figures
-// beyond where that selection stops; it is still asked whether to stop.
+// (its threshold and wanted count, up to `last_count` points) as
+// SelectPoints shows it, and no figures beyond where that selection stops;
+// it is still asked whether to stop.
 SelectionRecord RecordSelection(std::vector<double> first, std::vector<double> second,
                                 const SelectionSettings& settings, SelectionObserver* observer,
                                 std::int64_t last_count = INT64_MAX);

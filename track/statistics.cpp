@@ -109,15 +109,6 @@ StatisticsTexts FormatStatistics(const SelectionStatistics& figures) {
   return texts;
 }
 
-StatisticsTexts PrefilledStatistics(std::int64_t n) {
-  // The end points of the track; a track of one point has only one.
-  const std::int64_t kept = std::min<std::int64_t>(n, 2);
-  SelectionStatistics figures;
-  figures.n = n;
-  figures.count = kept;
-  return FormatStatistics(figures);
-}
-
 std::string StatisticsRows(const StatisticsTexts& t) {
   return "The maximum distance of the original line to the new line is: " + t.max_deviation +
          " m.\n" + "The number of points has decreased with " + t.point_reduction + " % from " +

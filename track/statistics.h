@@ -50,8 +50,6 @@ StatisticsTexts FormatStatistics(const SelectionStatistics& figures);
 //   The number of points has decreased with 98 % from 1290 to 25
 //   The length of the line has decreased  with 0 % from 5819 m. to 5792 m.
 std::string StatisticsRows(const StatisticsTexts& texts);
-// What the window shows before the engine starts: only the end points kept.
-StatisticsTexts PrefilledStatistics(std::int64_t n);
 
 // Fixed notation with `precision` significant digits and no decimals: the
 // exact binary value rounded once to a whole number, halves away from zero;

@@ -169,10 +169,15 @@ std::int64_t WalkLines(std::string_view text, bool n_ends_data, Take&& take) {
 }
 
 template <typename Parse>
-ReadOutcome ReadWith(std::string_view text, bool n_ends_data, TrackStore& store, Parse parse) {
+ReadOutcome ReadWith(std::string_view text, bool n_ends_data, TrackStore& store,
+                     const std::function<bool()>& stop, Parse parse) {
   ReadOutcome outcome;
   const std::size_t slots = store.size();
   outcome.points = WalkLines(text, n_ends_data, [&](std::string_view line, std::int64_t number) {
+    if (number % 65536 == 0 && stop && stop()) {
+      outcome.stopped = true;
+      return false;
+    }
     const auto slot = static_cast<std::size_t>(number - 1);
     if (slot < slots && parse(line, store, slot)) return true;
     outcome.bad_line = number;
@@ -187,14 +192,15 @@ std::int64_t CountTrackLines(std::string_view text) {
   return WalkLines(text, true, [](std::string_view, std::int64_t) { return true; });
 }
 
-ReadOutcome ReadTrack(std::string_view text, InputFormat format, TrackStore& store) {
+ReadOutcome ReadTrack(std::string_view text, InputFormat format, TrackStore& store,
+                      const std::function<bool()>& stop) {
   switch (format) {
     case InputFormat::OruKvl:
-      return ReadWith(text, false, store, OruLine);
+      return ReadWith(text, false, store, stop, OruLine);
     case InputFormat::AsciiDms:
-      return ReadWith(text, true, store, DmsLine);
+      return ReadWith(text, true, store, stop, DmsLine);
     case InputFormat::AsciiXY:
-      return ReadWith(text, true, store, XyLine);
+      return ReadWith(text, true, store, stop, XyLine);
   }
   return {};
 }

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string_view>
 
 #include "track/run_settings.h"
@@ -33,6 +34,7 @@ std::int64_t CountTrackLines(std::string_view text);
 struct ReadOutcome {
   std::int64_t points = 0;    // points read and stored (0: the file holds none)
   std::int64_t bad_line = 0;  // 1-based line that could not be read, or 0
+  bool stopped = false;       // `stop` ended the reading
 };
 
 // Parses the lines into store slots 0, 1, 2 ... in file order. Stops at the
@@ -40,8 +42,10 @@ struct ReadOutcome {
 // without storing anything of it. A point line beyond the store's slots is
 // reported as unreadable, so a store sized by CountTrackLines is never
 // outgrown: an "oru/kvl" line beginning with 'N' ends the count but not the
-// reading, and is then reported.
-ReadOutcome ReadTrack(std::string_view text, InputFormat format, TrackStore& store);
+// reading, and is then reported. `stop`, when given, is asked every 65,536
+// lines (some milliseconds) whether to end the reading there.
+ReadOutcome ReadTrack(std::string_view text, InputFormat format, TrackStore& store,
+                      const std::function<bool()>& stop = {});
 
 // One line of each format (the line's text without its line end) into slot
 // i < store.size(). False when the line does not parse; the slot is then

@@ -3,10 +3,14 @@
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QFile>
+#include <QFileDialog>
+#include <QMessageBox>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QTimer>
 #include <algorithm>
+#include <cmath>
+#include <cstdio>
 #include <clocale>
 #include <fstream>
 #include <new>
@@ -14,6 +18,7 @@
 
 #include "app/tests/window_fixture.h"
 #include "plot/plot_form.h"
+#include "plot/preview_panel.h"
 
 namespace oru::testing {
 namespace {
@@ -127,7 +132,19 @@ INSTANTIATE_TEST_SUITE_P(
                        t.RunWith(t.dir_.Write("in.txt", "52.1N, 4.5E\n"),
                                  t.dir_.path() / "out.txt");
                      },
-                     kAfterRun}),
+                     kAfterRun},
+        // A first run the user stopped enabled "Check" and "Plot", which
+        // had nothing to show.
+        EnablingCase{"FirstRunStopped",
+                     [](WindowTest& t) {
+                       const auto pipe = t.dir_.path() / "in.pipe";
+                       ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+                       t.StartRun(pipe, t.dir_.path() / "out.txt");
+                       t.Button("BitBtn3")->click();
+                       std::ofstream(pipe) << "52.1N, 4.5E\n52.2N, 4.6E\n";
+                       t.WaitForRunEnd();
+                     },
+                     {{"BitBtn2", true}, {"BitBtn3", true}, {"Save1", true}}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // ---- forced choices of the input format ------------------------------------
@@ -249,11 +266,13 @@ TEST_F(RunTest, ThinsAPlaneTrackAndShowsTheFigures) {
   EXPECT_TRUE(QFile::exists(start.filePath(QStringLiteral("Selectie.dat"))));
   EXPECT_TRUE(window_->PlotForm()->isVisible());
   // Its bottom panel summarises the deviations 0, 16.52, 13.22, 0, 0 m:
-  // mean 5.95 m, rms sqrt(447.6 / 5) = 9.46 m, 95th percentile 16.52 m.
+  // mean 5.95 m, rms sqrt(447.6 / 5) = 9.46 m, 95th percentile 16.52 m,
+  // once they are measured.
   const auto* quality = window_->PlotForm()->findChild<QLabel*>(QStringLiteral("QualityText"));
   ASSERT_NE(quality, nullptr);
-  EXPECT_EQ(quality->text(),
-            QStringLiteral("Deviation of all points: mean 6 m, rms 9 m, 95th percentile 17 m."));
+  const QString figures =
+      QStringLiteral("Deviation of all points: mean 6 m, rms 9 m, 95th percentile 17 m.");
+  EXPECT_TRUE(WaitUntil([&] { return quality->text() == figures; })) << quality->text().toStdString();
 }
 
 // Running out of memory in "Plot" aborted the program; now the window says
@@ -427,18 +446,23 @@ INSTANTIATE_TEST_SUITE_P(
 // The run works on the worker while the window handles its events: a timer
 // of the window fires while the run waits for its input (a pipe), the
 // figures count up in order, and only "Stop" of the run's controls is
-// enabled.
+// enabled. At "Go!" the rows of the run before stood for a while, then
+// "from 20000 to 2" until the selection's first figures: the rows are
+// cleared at once and show the figures of iterations only; a step that
+// lasts over a second is said beside "Go!".
 TEST_F(RunTest, FiguresCountUpWhileTheWindowStaysUsable) {
+  PlaneTrackRun("3", 1);
+  ASSERT_EQ(Figures()[3], QStringLiteral("3"));
   std::string track;
   for (int i = 0; i < 20000; ++i) {
     track += std::to_string(i) + " " + std::to_string((i * 7919) % 1009) + "\n";
   }
   window_->SetProgressInterval(std::chrono::milliseconds(0));
-  Choose("RadioGroup4", 2);
   Edit("Edit1")->setText(QStringLiteral("5000"));
   std::vector<int> counts;
   std::vector<States> states;
   QObject::connect(Edit("Edit5"), &QLineEdit::textChanged, [&](const QString& text) {
+    if (text.isEmpty()) return;
     counts.push_back(text.toInt());
     states.push_back(Enabled());
   });
@@ -446,14 +470,18 @@ TEST_F(RunTest, FiguresCountUpWhileTheWindowStaysUsable) {
   QTimer::singleShot(0, window_.get(), [&] { timer_fired_during_run = window_->RunUnderWay(); });
   const auto pipe = Pipe();
   StartRun(pipe, dir_.path() / "kept.txt");
+  EXPECT_EQ(Figures(), std::vector<QString>(7));
   EXPECT_EQ(Button("BitBtn3")->text(), QStringLiteral("Stop"));
   QCoreApplication::processEvents();
   EXPECT_TRUE(timer_fired_during_run);
+  EXPECT_TRUE(WaitUntil([&] { return Text("RunPhaseText") == "Reading the track ..."; }));
   std::ofstream(pipe) << track;  // the run reads its input only now
   WaitForRunEnd();
+  EXPECT_EQ(Text("RunPhaseText"), QString());
 
   ASSERT_GT(counts.size(), 1u);  // counted up, not only shown at the end
   EXPECT_EQ(counts.back(), 5000);
+  EXPECT_GE(counts.front(), 3);
   for (std::size_t i = 1; i < counts.size(); ++i) EXPECT_GE(counts[i], counts[i - 1]);
   const States running = With(kStartStates, {{"BitBtn1", false},
                                              {"BitBtn3", true},
@@ -466,6 +494,159 @@ TEST_F(RunTest, FiguresCountUpWhileTheWindowStaysUsable) {
                                              {"RadioGroup5", false}});
   EXPECT_EQ(states.front(), running);
   EXPECT_EQ(Button("BitBtn3")->text(), QStringLiteral("Go!"));
+}
+
+// ---- the plot's preview belongs to its run ------------------------------
+
+// A ship's track of 1,290 fixes, turning and weaving, unlike the sample.
+std::string ShipTrack() {
+  std::string track;
+  char line[48];
+  for (int i = 0; i < 1290; ++i) {
+    const double lat = 54.1 + 0.0004 * i + 0.002 * std::sin(i / 90.0);
+    const double lon = 4.2 + 0.0003 * i * std::cos(i / 400.0) + 0.0001 * std::sin(i / 7.0);
+    std::snprintf(line, sizeof line, "%.6fN, %.6fE\n", lat, lon);
+    track += line;
+  }
+  return track;
+}
+
+struct SecondRunCase {
+  const char* name;
+  bool optimal;  // the optimal method, or a GIS file when `gis`
+  bool gis;
+  Criterion criterion;
+  const char* saved;  // the value previewed and saved
+};
+
+class PreviewOfRunTest : public RunTest, public ::testing::WithParamInterface<SecondRunCase> {};
+
+// The sample thinned to 10 points and plotted, then, the plot left open,
+// another track thinned into another file: "Save" of 6 points in the plot
+// wrote the first run's selection over the second run's output. A new run
+// ends the plot's preview and a completed one brings its own: Save writes
+// what a run with the saved value on the second track writes (the optimal
+// one by a tolerance, which it finds far sooner than a count); a GIS file
+// has no preview at all. The first output is never touched again.
+TEST_P(PreviewOfRunTest, SaveWritesTheSelectionOfTheRunShown) {
+  const SecondRunCase& c = GetParam();
+  const auto t1 = dir_.path() / "t1.txt";
+  RunWith(std::filesystem::path(ORU_TEST_SOURCE_DIR) / "data/samples/survey_line_oru.txt", t1);
+  Button("BitBtnPlot")->click();
+  PreviewPanel* panel = window_->PlotForm()->Preview();
+  ASSERT_TRUE(panel->isVisible());
+  const std::string first_output = ReadAll(t1);
+
+  RunRequest fresh;
+  fresh.input = dir_.Write("second.txt", ShipTrack());
+  fresh.output = dir_.path() / "fresh.txt";
+  fresh.selection_value = c.saved;
+  fresh.choices.criterion = c.criterion;
+  Choose("RadioGroup3", static_cast<int>(c.criterion));
+  Edit("Edit1")->setText(QStringLiteral("10"));
+  auto t2 = dir_.path() / "t2.txt";
+  if (c.gis) {
+    Choose("RadioGroup4", 3);
+    fresh.input = dir_.Write("second.geojson", R"({"type": "FeatureCollection", "features": [
+{"type": "Feature", "properties": {}, "geometry": {"type": "LineString",
+ "coordinates": [[4.0, 52.0], [4.01, 52.002], [4.02, 52.0], [4.03, 52.004], [4.04, 52.0]]}}]})");
+    t2 = dir_.path() / "t2.geojson";
+  }
+  if (c.optimal) {
+    Action("Optimal1")->trigger();
+    fresh.method = SelectionMethod::Optimal;
+  }
+  StartRun(fresh.input, t2);
+  EXPECT_FALSE(panel->isVisible()) << "a new run ends the preview of the run before";
+  WaitForRunEnd();
+  EXPECT_TRUE(dialogs_.messages.isEmpty()) << dialogs_.messages.join('\n').toStdString();
+  EXPECT_TRUE(window_->PlotForm()->isVisible());
+  if (c.gis) {
+    EXPECT_FALSE(panel->isVisible());
+  } else {
+    ASSERT_TRUE(panel->isVisible());
+    panel->Field()->setText(QString::fromLatin1(c.saved));
+    emit panel->Field()->editingFinished();
+    ASSERT_TRUE(WaitUntil([&] { return !panel->Busy(); }));
+    window_->PlotForm()->findChild<QPushButton*>(QStringLiteral("PreviewSave"))->click();
+    RecordingObserver quiet;
+    const RunOutcome expected = ProcessRun(fresh, quiet);
+    ASSERT_TRUE(expected.completed);
+    EXPECT_EQ(ReadAll(t2), ReadAll(fresh.output));
+    EXPECT_EQ(Figures()[3], QString::fromStdString(expected.statistics->points_after));
+  }
+  EXPECT_EQ(ReadAll(t1), first_output);
+}
+
+INSTANTIATE_TEST_SUITE_P(MainWindow, PreviewOfRunTest,
+                         ::testing::Values(SecondRunCase{"DouglasPeucker", false, false,
+                                                         Criterion::NumberOfPoints, "6"},
+                                           SecondRunCase{"Optimal", true, false,
+                                                         Criterion::MaximumDeviation, "25"},
+                                           SecondRunCase{"GisFile", false, true,
+                                                         Criterion::NumberOfPoints, "6"}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// Opening the plot showed "Selecting ..." with Save off while the run's own
+// selection was made again (after an optimal run, or an ellipsoidic one of
+// more than 250,000 points), and each other value took as long as a run.
+// The plot opens on the run's own selection at once; a value beyond a
+// Douglas-Peucker run's own takes its selection further and shows what a
+// run with that value gives.
+TEST_F(RunTest, PlotOpensOnTheRunsOwnSelectionAtOnce) {
+  const auto track = dir_.Write("ship.txt", ShipTrack());
+  Action("Optimal1")->trigger();
+  Choose("RadioGroup3", 0);
+  Edit("Edit1")->setText(QStringLiteral("10"));
+  RunWith(track, dir_.path() / "optimal.txt");
+  Button("BitBtnPlot")->click();
+  PreviewPanel* panel = window_->PlotForm()->Preview();
+  auto* save = window_->PlotForm()->findChild<QPushButton*>(QStringLiteral("PreviewSave"));
+  EXPECT_FALSE(panel->Busy());
+  EXPECT_TRUE(save->isEnabled());
+  EXPECT_EQ(QString::fromStdString(FormatStatistics(panel->Current().statistics).points_after),
+            Figures()[3]);
+
+  Action("Optimal1")->trigger();
+  Choose("RadioGroup3", 1);
+  RunWith(track, dir_.path() / "kept.txt");  // the open plot follows
+  EXPECT_FALSE(panel->Busy());
+  EXPECT_EQ(panel->Current().statistics.count, 10);
+  panel->Field()->setText(QStringLiteral("200"));
+  emit panel->Field()->editingFinished();
+  ASSERT_TRUE(WaitUntil([&] { return !panel->Busy(); }));
+  RunRequest fresh;
+  fresh.input = track;
+  fresh.output = dir_.path() / "fresh.txt";
+  fresh.selection_value = "200";
+  RecordingObserver quiet;
+  const RunOutcome expected = ProcessRun(fresh, quiet);
+  ASSERT_TRUE(expected.completed);
+  const StatisticsTexts shown = FormatStatistics(panel->Current().statistics);
+  EXPECT_EQ(shown.points_after, expected.statistics->points_after);
+  EXPECT_EQ(shown.max_deviation, expected.statistics->max_deviation);
+  EXPECT_EQ(shown.length_after, expected.statistics->length_after);
+}
+
+// After a Save the plot's "Deviation of all points" went blank and the
+// main window's value stayed the run's: both now tell of the saved
+// selection. Saved 3 points of the small track: the deviations 0, 16.52,
+// 13.22, 0, 0 m give mean 5.95, rms 9.46, 95th percentile 16.52 m.
+TEST_F(RunTest, SaveShowsTheSavedSelectionEverywhere) {
+  PlaneTrackRun("4", 1);
+  Button("BitBtnPlot")->click();
+  PreviewPanel* panel = window_->PlotForm()->Preview();
+  panel->Field()->setText(QStringLiteral("3"));
+  emit panel->Field()->editingFinished();
+  ASSERT_TRUE(WaitUntil([&] { return !panel->Busy(); }));
+  window_->PlotForm()->findChild<QPushButton*>(QStringLiteral("PreviewSave"))->click();
+  EXPECT_EQ(Edit("Edit1")->text(), QStringLiteral("3"));
+  EXPECT_EQ(Figures()[3], QStringLiteral("3"));
+  const auto* quality = window_->PlotForm()->findChild<QLabel*>(QStringLiteral("QualityText"));
+  const QString figures =
+      QStringLiteral("Deviation of all points: mean 6 m, rms 9 m, 95th percentile 17 m.");
+  EXPECT_TRUE(WaitUntil([&] { return quality->text() == figures; }))
+      << quality->text().toStdString();
 }
 
 struct StopCase {
@@ -674,6 +855,88 @@ TEST_F(RunTest, EnterInTheSelectionValueStartsTheRun) {
   EXPECT_TRUE(window_->RunUnderWay());
   WaitForRunEnd();
   EXPECT_EQ(Figures()[3], QStringLiteral("3"));
+}
+
+// ---- words and dialogs ----------------------------------------------------
+
+// The window did not show that the next run is optimal, its title lacked
+// a blank, and its file dialogs offered no type filters.
+TEST_F(WindowTest, SaysTheMethodAndOffersTheFormatsInItsDialogs) {
+  EXPECT_EQ(window_->windowTitle(), QStringLiteral("oru 3.4.1"));
+  QLabel* method = Get<QLabel>("MethodText");
+  ASSERT_NE(method, nullptr);
+  EXPECT_TRUE(method->isHidden());
+  Action("Optimal1")->trigger();
+  EXPECT_FALSE(method->isHidden());
+  EXPECT_EQ(method->text(), QStringLiteral("fewest points (optimal)"));
+
+  Button("BitBtn1")->click();
+  const QStringList track_files = {QStringLiteral("Track files (*.txt *.dat)"),
+                                   QStringLiteral("All files (*)")};
+  ASSERT_EQ(dialogs_.open_types.size(), 1u);
+  EXPECT_EQ(dialogs_.open_types[0].filters, track_files);
+  Choose("RadioGroup4", 3);
+  dialogs_.open_answers.push_back(QStringLiteral("/data/a.gpx"));
+  Button("BitBtn1")->click();
+  Button("BitBtn2")->click();
+  // Every readable format in the open dialog (NMEA logs among them), every
+  // writable one in the save dialog (RTZ routes, not NMEA), whose chosen
+  // filter names the extension; all files last.
+  const QStringList& open = dialogs_.open_types[1].filters;
+  const QStringList& save = dialogs_.save_types[0].filters;
+  EXPECT_TRUE(open.front().startsWith(QStringLiteral("GIS and navigation files (*.gpx ")));
+  EXPECT_TRUE(open.contains(QStringLiteral("NMEA 0183 log (*.nmea *.nma *.log)")));
+  EXPECT_FALSE(save.contains(QStringLiteral("NMEA 0183 log (*.nmea *.nma *.log)")));
+  EXPECT_TRUE(save.contains(QStringLiteral("RTZ 1.1 route (*.rtz)")));
+  EXPECT_EQ(open.back(), QStringLiteral("All files (*)"));
+  EXPECT_EQ(save.back(), QStringLiteral("All files (*)"));
+  EXPECT_FALSE(dialogs_.open_types[1].extension_from_filter);
+  EXPECT_TRUE(dialogs_.save_types[0].extension_from_filter);
+}
+
+// The toolkit's dialogs, answered as a user would: each file dialog opens
+// in the folder of the file chosen last (they opened in the working folder
+// every time), with the filters asked for; a message box is wide enough
+// for its title ("No run to plot yet." made it too narrow).
+TEST_F(WindowTest, ToolkitDialogsRememberTheFolderAndFitTheirTitle) {
+  QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
+  QtUserDialogs dialogs;
+  std::filesystem::create_directory(dir_.path() / "tracks");
+  const auto chosen = dir_.Write("tracks/track.txt", kSmallTrack);
+  std::vector<QString> opened_in;
+  QStringList filters;
+  auto answer = [&](bool accept) {
+    QTimer::singleShot(0, [&, accept] {
+      auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+      ASSERT_NE(dialog, nullptr);
+      opened_in.push_back(dialog->directory().absolutePath());
+      filters = dialog->nameFilters();
+      if (!accept) return dialog->reject();
+      dialog->selectFile(Q(chosen));
+      QMetaObject::invokeMethod(dialog, "accept");
+    });
+  };
+  answer(true);
+  EXPECT_EQ(dialogs.AskOpenFile(window_.get(), {{QStringLiteral("Track files (*.txt *.dat)"),
+                                                 QStringLiteral("All files (*)")},
+                                                false}),
+            Q(chosen));
+  EXPECT_EQ(filters.size(), 2);
+  answer(false);
+  EXPECT_FALSE(dialogs.AskSaveFile(window_.get()).has_value());
+  ASSERT_EQ(opened_in.size(), 2u);
+  EXPECT_EQ(opened_in[1], Q(dir_.path() / "tracks"));
+
+  int width = 0, title_width = 0;
+  QTimer::singleShot(0, [&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    ASSERT_NE(box, nullptr);
+    width = box->width();
+    title_width = box->fontMetrics().horizontalAdvance(box->windowTitle());
+    box->accept();
+  });
+  dialogs.ShowMessage(window_.get(), QStringLiteral("No run to plot yet."));
+  EXPECT_GT(width, title_width + 100);
 }
 
 // ---- help, printing --------------------------------------------------------

@@ -18,6 +18,7 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "app/main_window.h"
 #include "app/platform.h"
@@ -42,8 +43,14 @@ void PrintTo(const Case& c, std::ostream* out) { *out << c.name; }
 // working directory where the "user" browsed to.
 class ScriptedDialogs final : public UserDialogs {
  public:
-  std::optional<QString> AskOpenFile(QWidget*) override { return Answer(open_answers); }
-  std::optional<QString> AskSaveFile(QWidget*) override { return Answer(save_answers); }
+  std::optional<QString> AskOpenFile(QWidget*, const FileTypes& types) override {
+    open_types.push_back(types);
+    return Answer(open_answers);
+  }
+  std::optional<QString> AskSaveFile(QWidget*, const FileTypes& types) override {
+    save_types.push_back(types);
+    return Answer(save_answers);
+  }
   void ShowMessage(QWidget*, const QString& text) override {
     if (before_message) before_message(text);
     messages << text;
@@ -54,6 +61,8 @@ class ScriptedDialogs final : public UserDialogs {
 
   std::deque<std::optional<QString>> open_answers;
   std::deque<std::optional<QString>> save_answers;
+  std::vector<FileTypes> open_types;  // what each dialog offered
+  std::vector<FileTypes> save_types;
   QString browse_to;
   QStringList messages;
   std::function<bool(QPrinter&)> choose_printer;
@@ -138,11 +147,18 @@ class WindowTest : public ::testing::Test {
   // Handles the window's events until the run on the worker has ended (a
   // minute at most, for slow sanitizer builds).
   void WaitForRunEnd() {
+    ASSERT_TRUE(WaitUntil([&] { return !window_->RunUnderWay(); }))
+        << "the run did not end within a minute";
+  }
+  // Handles the window's events until `done` holds, a minute at most;
+  // whether it does.
+  template <typename Done>
+  static bool WaitUntil(Done done) {
     const QDeadlineTimer deadline(60000);
-    while (window_->RunUnderWay() && !deadline.hasExpired()) {
+    while (!done() && !deadline.hasExpired()) {
       QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
     }
-    ASSERT_FALSE(window_->RunUnderWay()) << "the run did not end within a minute";
+    return done();
   }
 
   // The enabled state of every control the enabling rules are about.

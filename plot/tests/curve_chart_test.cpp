@@ -39,43 +39,58 @@ std::vector<CurvePoint> JaggedCurve() {
 }
 
 // Everything the chart draws stays in its box; the curve costs a bounded
-// number of calls; the chosen count is marked where the scale puts it.
+// number of calls; the chosen count is marked where the scale puts it, its
+// figures beside it within the plot area wherever it lies (they ran over
+// the y axis's decade labels when the count lay right of the middle).
 TEST(DrawCurveChart, StaysInItsBoxAndMarksTheChosenCount) {
   std::vector<std::vector<CurvePoint>> curves;
   for (const testing::TrackShape& t : testing::ManoeuvringTracks()) curves.push_back(CurveOf(t));
   curves.push_back(JaggedCurve());
   const ChartBox box{30, 40, 320, 200};
   for (const std::vector<CurvePoint>& curve : curves) {
-    const CurvePoint& chosen = curve[curve.size() / 3];
-    RecordingCanvas canvas;
-    DrawCurveChart(curve, chosen.count, box, canvas);
-    for (const std::string& call : canvas.calls) {
-      int x = 0, y = 0;
-      if (std::sscanf(call.c_str(), "%*s %d %d", &x, &y) != 2 || call.rfind("pen", 0) == 0 ||
-          call.rfind("brush", 0) == 0) {
-        continue;
-      }
-      EXPECT_TRUE(x >= box.left && x <= box.left + box.width && y >= box.top &&
-                  y <= box.top + box.height)
-          << call;
-    }
-    EXPECT_LE(canvas.Only("line").size(), static_cast<std::size_t>(4 * box.width + 64));
     const CurveChartScale s(curve, box);
-    const std::int32_t x = s.X(static_cast<double>(chosen.count));
-    const std::int32_t y = s.Y(chosen.largest_deviation);
-    const std::vector<std::string> marks = canvas.Only("ellipse");
-    ASSERT_EQ(marks.size(), 1u);
-    char expected[64];
-    std::snprintf(expected, sizeof expected, "ellipse %d %d %d %d", x - 3, y - 3, x + 4, y + 4);
-    EXPECT_EQ(marks[0], expected);
-    // The highest spike reaches the top of its column.
-    double highest = 0.0;
-    for (const CurvePoint& c : curve) highest = std::max(highest, c.largest_deviation);
-    char top[16];
-    std::snprintf(top, sizeof top, " %d", s.Y(highest));
-    bool reached = false;
-    for (const std::string& line : canvas.Only("line")) reached |= line.ends_with(top);
-    EXPECT_TRUE(reached);
+    // Left of the middle, just right of it, and at the right end.
+    const auto middle = std::find_if(curve.begin(), curve.end(), [&](const CurvePoint& c) {
+      return s.X(static_cast<double>(c.count)) > (s.Left() + s.Right()) / 2;
+    });
+    for (const CurvePoint& chosen : {curve[1], *middle, curve.back()}) {
+      RecordingCanvas canvas;
+      DrawCurveChart(curve, chosen.count, box, canvas);
+      for (const std::string& call : canvas.calls) {
+        int x = 0, y = 0;
+        if (std::sscanf(call.c_str(), "%*s %d %d", &x, &y) != 2 || call.rfind("pen", 0) == 0 ||
+            call.rfind("brush", 0) == 0) {
+          continue;
+        }
+        EXPECT_TRUE(x >= box.left && x <= box.left + box.width && y >= box.top &&
+                    y <= box.top + box.height)
+            << call;
+      }
+      EXPECT_LE(canvas.Only("line").size(), static_cast<std::size_t>(4 * box.width + 64));
+      const std::int32_t x = s.X(static_cast<double>(chosen.count));
+      const std::int32_t y = s.Y(chosen.largest_deviation);
+      const std::vector<std::string> marks = canvas.Only("ellipse");
+      ASSERT_EQ(marks.size(), 1u);
+      char expected[64];
+      std::snprintf(expected, sizeof expected, "ellipse %d %d %d %d", x - 3, y - 3, x + 4, y + 4);
+      EXPECT_EQ(marks[0], expected);
+      const std::vector<std::string> texts = canvas.Only("text");
+      const auto figures = std::find_if(texts.begin(), texts.end(), [](const std::string& t) {
+        return t.find(" points, ") != std::string::npos;
+      });
+      ASSERT_NE(figures, texts.end());
+      int label_x = 0;
+      ASSERT_EQ(std::sscanf(figures->c_str(), "text %d", &label_x), 1);
+      EXPECT_GT(label_x, s.Left()) << *figures;
+      // The highest spike reaches the top of its column.
+      double highest = 0.0;
+      for (const CurvePoint& c : curve) highest = std::max(highest, c.largest_deviation);
+      char top[16];
+      std::snprintf(top, sizeof top, " %d", s.Y(highest));
+      bool reached = false;
+      for (const std::string& line : canvas.Only("line")) reached |= line.ends_with(top);
+      EXPECT_TRUE(reached);
+    }
   }
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
@@ -21,6 +22,15 @@ namespace oru {
 namespace {
 
 namespace fs = std::filesystem;
+
+void WaitWhileBusy(const PreviewPanel& panel) {
+  QElapsedTimer waited;
+  waited.start();
+  while (panel.Busy() && waited.elapsed() < 30000) {
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+  }
+  ASSERT_FALSE(panel.Busy());
+}
 
 class PlotFormTest : public ::testing::Test {
  protected:
@@ -94,10 +104,11 @@ TEST_F(PlotFormTest, PreviewFollowsTheValueAndSavesIt) {
   s.calculation = CalculationType::Planar;
   s.input_format = InputFormat::AsciiXY;
   s.wanted_count = 300;
-  auto record = std::make_shared<SelectionRecord>(RecordSelection(x, y, s, nullptr));
+  auto kept = std::make_shared<ResumableSelection>(x, y, s);
+  kept->Select(0.0, 10, nullptr);
   ASSERT_TRUE(form->PlotRun(Path(""), Path("in.txt"), Path("out.txt"), xy));
   std::vector<std::int64_t> saved;
-  form->ShowPreview(PreviewModel(record, Criterion::NumberOfPoints, 300), 10.0,
+  form->ShowPreview(PreviewModel(kept, Criterion::NumberOfPoints, 300), 10.0,
                     [&](const SelectionResult& r, double) { saved.push_back(r.statistics.count); });
   form->Redraw();
   PreviewPanel* panel = form->Preview();
@@ -106,6 +117,9 @@ TEST_F(PlotFormTest, PreviewFollowsTheValueAndSavesIt) {
   for (const int points : {4, 25, 300}) {
     panel->Field()->setText(QString::number(points));
     emit panel->Field()->editingFinished();
+    // Beyond the run's 10 points the selection is taken further off the
+    // window's thread, unless the record got there first.
+    WaitWhileBusy(*panel);
     // Straight stretches end a run early: the points kept are the run's.
     const std::int64_t kept = SelectPoints(x, y, [&] {
       SelectionSettings wanted = s;
@@ -151,10 +165,7 @@ TEST(PreviewPanelOptimal, SelectsAgainOffTheWindowsThread) {
     emit panel.Field()->editingFinished();
   }
   EXPECT_FALSE(panel.findChild<QPushButton*>(QStringLiteral("PreviewSave"))->isEnabled());
-  QElapsedTimer waited;
-  waited.start();
-  while (panel.Busy() && waited.elapsed() < 30000) QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-  ASSERT_FALSE(panel.Busy());
+  WaitWhileBusy(panel);
   EXPECT_EQ(shown, 1);
   SelectionSettings settings = input->settings;
   settings.wanted_count = 31;
@@ -171,8 +182,8 @@ TEST_F(PlotFormTest, AnotherTrackOpensOnItselfTheSameTrackKeepsTheView) {
   const RunChoices geo;
   auto shows = [this](double x, double y) {
     form->Redraw();
-    const PlotViewport& v = form->Scene().view;
-    return v.Inside(x, y);
+    const PlotExtent v = form->Scene().view.Visible();
+    return x >= v.XMin && x <= v.XMax && y >= v.YMin && y <= v.YMax;
   };
   ASSERT_TRUE(form->PlotRun(Path(""), Path("in.txt"), Path("out.txt"), xy));
   EXPECT_TRUE(shows(566000.0, 5984000.0));
@@ -211,6 +222,79 @@ TEST_F(PlotFormTest, ReadOutFollowsAZoom) {
   const double after = x_text->text().toDouble();
   EXPECT_NE(after, before);
   EXPECT_NEAR(after, form->Scene().view.ToPlot(at.x(), at.y()).x, 0.01);
+}
+
+// The world coastline was drawn only within the columns of the extent,
+// whatever the drawing area showed beside it: on a tall narrow track (a
+// transit of the Suez Canal, far from the world file's first area) the
+// coast stopped at the same columns at every pan. Every visible part is
+// drawn: green on both sides of those columns, before and after panning
+// east and west.
+TEST_F(PlotFormTest, CoastlineIsDrawnOverTheWholeArea) {
+  std::ofstream(dir / "suez.txt") << "29.935N, 32.563E\n30.200N, 32.500E\n30.545N, 32.310E\n"
+                                     "30.870N, 32.320E\n31.265N, 32.312E\n";
+  std::ofstream(dir / "suez_out.txt") << "29.935N, 32.563E\n31.265N, 32.312E\n";
+  ASSERT_TRUE(form->PlotRun(Path(""), Path("suez.txt"), Path("suez_out.txt"), RunChoices{}));
+  auto green_beside_the_extent = [&](const char* button) {
+    if (button != nullptr) form->findChild<QPushButton*>(QLatin1String(button))->click();
+    form->Redraw();
+    const PlotViewport& view = form->Scene().view;
+    const int left = view.ToPixel(view.extent.XMin, view.extent.YMin).x;
+    const int right = view.ToPixel(view.extent.XMax, view.extent.YMin).x;
+    int beside_left = 0, beside_right = 0;
+    const QImage& picture = form->Picture();
+    for (int y = 0; y < picture.height(); ++y) {
+      for (int x = 0; x < picture.width(); ++x) {
+        if (picture.pixel(x, y) != qRgb(0, 128, 0)) continue;
+        beside_left += x < left - 2;
+        beside_right += x > right + 2;
+      }
+    }
+    return std::pair{beside_left, beside_right};
+  };
+  for (const char* pan : {static_cast<const char*>(nullptr), "BitBtn2", "BitBtn5", "BitBtn5"}) {
+    const auto [left, right] = green_beside_the_extent(pan);
+    EXPECT_GT(left, 50) << (pan ? pan : "on the track");
+    EXPECT_GT(right, 50) << (pan ? pan : "on the track");
+  }
+}
+
+// Keys typed in the preview's value field (Ctrl, Ctrl+A, Enter) reached the
+// plot, whose rule is that any key zooms out: confirming a value threw the
+// zoom away. Keys belong to the widget with the focus; on the drawing area
+// any key still zooms out.
+TEST_F(PlotFormTest, KeysInThePreviewFieldLeaveTheView) {
+  std::vector<double> x, y;
+  std::ofstream in(dir / "in.txt");
+  for (int i = 0; i < 50; ++i) {
+    x.push_back(565000.0 + 20.0 * i);
+    y.push_back(5983000.0 + (i % 7) * 30.0);
+    in << x.back() << ' ' << y.back() << '\n';
+  }
+  in.close();
+  SelectionSettings s;
+  s.calculation = CalculationType::Planar;
+  s.input_format = InputFormat::AsciiXY;
+  auto kept = std::make_shared<ResumableSelection>(x, y, s);
+  kept->Select(0.0, 10, nullptr);
+  ASSERT_TRUE(form->PlotRun(Path(""), Path("in.txt"), Path("out.txt"), xy));
+  form->ShowPreview(PreviewModel(kept, Criterion::NumberOfPoints, 50), 10.0, nullptr);
+  form->Redraw();
+  const PlotExtent before = form->Scene().view.extent;
+  QLineEdit* field = form->Preview()->Field();
+  field->setFocus();
+  for (const auto& [key, modifiers] : {std::pair{Qt::Key_Control, Qt::ControlModifier},
+                                       std::pair{Qt::Key_A, Qt::ControlModifier},
+                                       std::pair{Qt::Key_Return, Qt::NoModifier}}) {
+    QKeyEvent press(QEvent::KeyPress, key, modifiers);
+    QApplication::sendEvent(field, &press);
+  }
+  EXPECT_EQ(form->Scene().view.extent.XMin, before.XMin);
+  EXPECT_EQ(form->Scene().view.extent.XMax, before.XMax);
+  QWidget* area = form->findChild<QWidget*>(QStringLiteral("PlotArea"));
+  QKeyEvent key(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier);
+  QApplication::sendEvent(area, &key);
+  EXPECT_LT(form->Scene().view.extent.XMin, before.XMin);
 }
 
 }  // namespace

@@ -57,11 +57,12 @@ TEST(ProcessRun, ThinsAPlaneTrackAndWritesTheKeptPoints) {
   EXPECT_EQ(t.length_before, "41");
   EXPECT_EQ(t.length_after, "41");
 
-  // First the pre-filled figures (only the end points kept), then the final.
-  ASSERT_GE(observer.shown.size(), 2u);
-  EXPECT_EQ(observer.shown.front().points_after, "2");
-  EXPECT_EQ(observer.shown.front().point_reduction, "60");
-  EXPECT_EQ(observer.shown.back().points_after, "3");
+  // The steps in order, and figures only from the first iteration on (a
+  // window showed "from 5 to 2" until the selection's first figures came).
+  EXPECT_EQ(observer.phases,
+            (std::vector<RunPhase>{RunPhase::Reading, RunPhase::Selecting, RunPhase::Writing}));
+  ASSERT_FALSE(observer.shown.empty());
+  for (const StatisticsTexts& shown : observer.shown) EXPECT_EQ(shown.points_after, "3");
 }
 
 // A stop asked for at any question, from the first (after loading the file)
@@ -98,37 +99,43 @@ TEST(ProcessRun, StopAskedForAtAnyPointWritesNothing) {
   }
 }
 
-// A record for the preview: ellipsoidic tracks beyond the limit keep their
-// input to select again instead; plane tracks and shorter ones are recorded,
-// and either way the run's own selection is the same.
-TEST(ProcessRun, RecordsUnlessAnEllipsoidicTrackIsBeyondTheLimit) {
+// A run that keeps its selection for the preview: the Douglas-Peucker
+// state, which answers other values as runs with them, or with the optimal
+// method the run's input; the run's own selection is the same either way.
+TEST(ProcessRun, KeepsItsSelectionForOtherValues) {
   TempDir dir;
-  const std::string geographic = "52.0N, 4.0E\n52.01N, 4.02E\n52.0N, 4.04E\n52.02N, 4.06E\n";
-  struct Row {
-    CalculationType calculation;
-    std::int64_t limit;
-    bool recorded;
-  };
-  std::vector<std::string> outputs;
-  for (const Row& row : {Row{CalculationType::Ellipsoidic, 0, true},
-                         Row{CalculationType::Ellipsoidic, 4, true},
-                         Row{CalculationType::Ellipsoidic, 3, false},
-                         Row{CalculationType::Planar, 3, true}}) {
-    RunRequest request;
-    request.input = dir.Write("in.txt", geographic);
-    request.output = dir.path() / "out.txt";
-    request.choices.calculation = row.calculation;
-    request.selection_value.assign(1, '3');  // a literal here trips GCC 12's -Wrestrict
-    request.record = true;
-    request.ellipsoidic_record_limit = row.limit;
-    RecordingObserver observer;
-    const RunOutcome outcome = ProcessRun(request, observer);
-    ASSERT_TRUE(outcome.completed) << outcome.message;
-    EXPECT_EQ(outcome.record != nullptr, row.recorded);
-    EXPECT_EQ(outcome.input != nullptr, !row.recorded);
-    if (row.calculation == CalculationType::Ellipsoidic) outputs.push_back(ReadAll(request.output));
+  std::string track;
+  for (int i = 0; i < 400; ++i) {
+    track += std::to_string(52.0 + i * 1e-4) + "N, " + std::to_string(4.0 + (i % 17) * 1e-4) + "E\n";
   }
-  EXPECT_EQ(outputs[0], outputs[2]);
+  for (const SelectionMethod method : {SelectionMethod::DouglasPeucker, SelectionMethod::Optimal}) {
+    RunRequest request;
+    request.input = dir.Write("in.txt", track);
+    request.output = dir.path() / "out.txt";
+    request.selection_value = "20";
+    request.method = method;
+    RecordingObserver observer;
+    const RunOutcome plain = ProcessRun(request, observer);
+    const std::string plain_output = ReadAll(request.output);
+    request.keep_selection = true;
+    const RunOutcome kept = ProcessRun(request, observer);
+    ASSERT_TRUE(kept.completed) << kept.message;
+    EXPECT_EQ(ReadAll(request.output), plain_output);
+    EXPECT_EQ(kept.statistics->max_deviation, plain.statistics->max_deviation);
+    EXPECT_EQ(kept.input_digest, InputDigest(track));
+    EXPECT_EQ(kept.selection != nullptr, method == SelectionMethod::DouglasPeucker);
+    EXPECT_EQ(kept.input != nullptr, method == SelectionMethod::Optimal);
+    if (!kept.selection) continue;
+    request.keep_selection = false;
+    for (const char* value : {"5", "60"}) {
+      request.selection_value = value;
+      ASSERT_TRUE(ProcessRun(request, observer).completed);
+      const SelectionResult other = kept.selection->Select(0.0, std::stoi(value), nullptr);
+      EXPECT_EQ(other.statistics.count, std::stoi(value));
+      EXPECT_EQ(FormatStatistics(other.statistics).max_deviation,
+                observer.shown.back().max_deviation);
+    }
+  }
 }
 
 TEST(ProcessRun, MaximumDeviationRunsUntilTheLastPointLayWithinIt) {
@@ -145,11 +152,11 @@ TEST(ProcessRun, MaximumDeviationRunsUntilTheLastPointLayWithinIt) {
   EXPECT_EQ(ReadAll(request.output),
             "      0.00       0.00\n     20.00       0.50\n     30.00      -3.00\n"
             "     40.00       0.00\n");
-  // The figures count up: pre-filled 2 points, then 3 and 4.
-  ASSERT_GE(observer.shown.size(), 3u);
-  EXPECT_EQ(observer.shown[0].points_after, "2");
-  EXPECT_EQ(observer.shown[1].points_after, "3");
-  EXPECT_EQ(observer.shown[1].max_deviation, "2");
+  // The figures count up: 3 points, then 4.
+  ASSERT_GE(observer.shown.size(), 2u);
+  EXPECT_EQ(observer.shown[0].points_after, "3");
+  EXPECT_EQ(observer.shown[0].max_deviation, "2");
+  EXPECT_EQ(observer.shown.back().points_after, "4");
 }
 
 // The optimal method on the same five points: point 4 alone keeps points 2

@@ -45,11 +45,13 @@ class RecordingObserver : public RunObserver {
  public:
   explicit RecordingObserver(bool every_iteration = false) : every_iteration_(every_iteration) {}
   void ShowMessage(const std::string& text) override { messages.push_back(text); }
+  void ShowPhase(RunPhase phase) override { phases.push_back(phase); }
   void ShowStatistics(const StatisticsTexts& texts) override { shown.push_back(texts); }
   bool ProgressDue() override { return every_iteration_; }
   bool StopRequested() override { return ++stop_questions == stop_at; }
 
   std::vector<std::string> messages;
+  std::vector<RunPhase> phases;
   std::vector<StatisticsTexts> shown;
   int stop_at = 0;
   int stop_questions = 0;

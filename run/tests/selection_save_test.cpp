@@ -52,12 +52,14 @@ TEST(SaveSelection, WritesWhatARunWithThatValueWrites) {
     request.choices = {row.calculation, DatumChoice::Ed50, row.criterion, row.input, row.output};
     request.selection_value = "10";
     request.record = true;
+    request.keep_selection = true;  // with the input's digest
     RecordingObserver observer;
     const RunOutcome recorded = ProcessRun(request, observer);
     ASSERT_TRUE(recorded.record) << recorded.message;
 
     RunRequest fresh = request;
     fresh.record = false;
+    fresh.keep_selection = false;
     fresh.selection_value = row.value;
     fresh.output = dir.path() / "fresh.txt";
     const RunOutcome expected = ProcessRun(fresh, observer);
@@ -67,7 +69,8 @@ TEST(SaveSelection, WritesWhatARunWithThatValueWrites) {
     settings.threshold = row.criterion == Criterion::MaximumDeviation ? std::stod(row.value) : 0.0;
     settings.wanted_count = row.criterion == Criterion::MaximumDeviation ? recorded.line_count
                                                                          : std::stoll(row.value);
-    const RunOutcome saved = SaveSelection(request, *recorded.record->Read(settings), observer);
+    const RunOutcome saved = SaveSelection(request, *recorded.record->Read(settings),
+                                           recorded.input_digest, observer);
     ASSERT_TRUE(saved.completed) << saved.message;
     EXPECT_EQ(ReadAll(request.output), ReadAll(fresh.output));
     EXPECT_EQ(saved.statistics->max_deviation, expected.statistics->max_deviation);
@@ -77,29 +80,33 @@ TEST(SaveSelection, WritesWhatARunWithThatValueWrites) {
   }
 }
 
-// An input changed since the run no longer holds the points the selection
-// numbers: nothing is written.
+// An input changed since the run is not the track the selection is of:
+// nothing is written, also when it holds as many points as before (the
+// selection's point numbers were written from another track).
 TEST(SaveSelection, RefusesAnInputThatChangedSinceTheRun) {
-  TempDir dir;
-  RunRequest request;
-  request.input = dir.Write("in.txt", "0 0\n10 1\n20 0.5\n30 -3\n40 0\n");
-  request.output = dir.Write("out.txt", "earlier\n");
-  request.choices.input_format = InputFormat::AsciiXY;
-  request.choices.calculation = CalculationType::Planar;
-  request.choices.output_format = OutputFormat::Ascii;
-  request.selection_value.assign(1, '3');  // a literal here trips GCC 12's -Wrestrict
-  request.record = true;
-  RecordingObserver observer;
-  const RunOutcome recorded = ProcessRun(request, observer);
-  ASSERT_TRUE(recorded.record);
-  dir.Write("out.txt", "earlier\n");
-  dir.Write("in.txt", "0 0\n10 1\n20 0.5\n30 -3\n");
-  const RunOutcome saved = SaveSelection(request, recorded.record->ResultAfter(1), observer);
-  EXPECT_FALSE(saved.completed);
-  std::string message = "The input file ";
-  message.append(request.input.string()).append(" has changed since the run.");
-  EXPECT_EQ(saved.message, message);
-  EXPECT_EQ(ReadAll(request.output), "earlier\n");
+  for (const char* changed : {"0 0\n10 1\n20 0.5\n30 -3\n", "0 0\n10 1\n20 7.5\n30 -3\n40 0\n"}) {
+    TempDir dir;
+    RunRequest request;
+    request.input = dir.Write("in.txt", "0 0\n10 1\n20 0.5\n30 -3\n40 0\n");
+    request.output = dir.path() / "out.txt";
+    request.choices.input_format = InputFormat::AsciiXY;
+    request.choices.calculation = CalculationType::Planar;
+    request.choices.output_format = OutputFormat::Ascii;
+    request.selection_value.assign(1, '3');  // a literal here trips GCC 12's -Wrestrict
+    request.keep_selection = true;
+    RecordingObserver observer;
+    const RunOutcome run = ProcessRun(request, observer);
+    ASSERT_TRUE(run.selection);
+    dir.Write("out.txt", "earlier\n");
+    dir.Write("in.txt", changed);
+    const RunOutcome saved =
+        SaveSelection(request, run.selection->Record().ResultAfter(1), run.input_digest, observer);
+    EXPECT_FALSE(saved.completed);
+    std::string message = "The input file ";
+    message.append(request.input.string()).append(" has changed since the run.");
+    EXPECT_EQ(saved.message, message);
+    EXPECT_EQ(ReadAll(request.output), "earlier\n");
+  }
 }
 
 }  // namespace

@@ -303,9 +303,8 @@ TEST(EngineProgress, ShownOnlyWhenDueAndAlwaysOfACompletedIteration) {
 
 // A long track: each iteration measures hundreds of thousands of points, and
 // the figures of the iteration before are shown again meanwhile, to the last
-// bit (the new line's length summed as it stood before the split under way).
-// A stop asked for in the middle ends the selection by SelectionStopped, on
-// one thread and on two.
+// bit. A stop asked for in the middle ends the selection by SelectionStopped,
+// on one thread and on two.
 TEST(EngineProgress, CountsUpInsideLongIterationsAndStops) {
   TrackShape track{"long zig-zag", {}, {}};
   for (int i = 0; i < 300000; ++i) {

@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "track/resumable_selection.h"
 #include "track/tests/geo_shapes.h"
 #include "track/tests/recording_observer.h"
 #include "track/tests/track_shapes.h"
@@ -139,9 +140,8 @@ TEST(SelectionRecord, PartialRecordAnswersUpToItsCount) {
     RecordSelection(walk.lat, walk.lon, s, &seen, 40);
     SelectPoints(walk.lat, walk.lon, s, &run);
     ASSERT_LT(run.iterations.size(), 38u);
+    // Nothing is shown beyond the run's end.
     ASSERT_EQ(seen.iterations.size(), run.iterations.size()) << threshold;
-    // Beyond the run's end its last figures are shown again, never others.
-    EXPECT_GT(seen.repeats, 0);
     EXPECT_FALSE(seen.repeats_differ);
     for (std::size_t i = 0; i < run.iterations.size(); ++i) {
       EXPECT_TRUE(SameFigures(seen.iterations[i], run.iterations[i])) << i;
@@ -163,6 +163,60 @@ TEST(SelectionRecord, PartialRecordAnswersUpToItsCount) {
   for (std::int64_t i = 0; i < partial.n(); ++i) {
     const std::int64_t rank = partial.Ranks()[static_cast<std::size_t>(i)];
     EXPECT_EQ(rank, rank <= 38 ? whole.Ranks()[static_cast<std::size_t>(i)] : SelectionRecord::kNotReached);
+  }
+}
+
+// A selection kept and taken further, back and forth between counts and
+// tolerances, answers each as a fresh run, also after stops asked for in the
+// middle of its iterations (a preview's newer value stops the one before):
+// the stopped iteration is made again, the record holds every one up to it.
+TEST(ResumableSelection, TakenFurtherAfterStopsAnswersAsFreshRuns) {
+  std::vector<std::pair<std::string, SelectionSettings>> settings;
+  std::vector<std::pair<std::vector<double>, std::vector<double>>> tracks;
+  for (const testing::TrackShape& t : testing::ManoeuvringTracks()) {
+    settings.emplace_back(t.name, Xy());
+    tracks.emplace_back(t.first, t.second);
+  }
+  const testing::GeoTrack walk = testing::ShipWalk("walk", 3000, 54.0, 4.0, 7);
+  SelectionSettings ellipsoidic;
+  ellipsoidic.input_format = InputFormat::OruKvl;
+  ellipsoidic.datum = testing::Datum(kWgs84DatumString);
+  settings.emplace_back(walk.name, ellipsoidic);
+  tracks.emplace_back(walk.lat, walk.lon);
+  for (std::size_t t = 0; t < tracks.size(); ++t) {
+    SCOPED_TRACE(settings[t].first);
+    const auto& [first, second] = tracks[t];
+    SelectionSettings s = settings[t].second;
+    const auto n = static_cast<std::int64_t>(first.size());
+    ResumableSelection kept(first, second, s);
+    int stopped = 0;
+    // Targets in the order a user previews them, each stopped once before.
+    const std::pair<double, std::int64_t> targets[] = {
+        {0.0, 40}, {0.0, 12}, {5.0, n}, {0.0, n / 4}, {0.5, n}, {0.0, 30}, {-1.0, n}};
+    for (const auto& [threshold, wanted] : targets) {
+      s.threshold = threshold;
+      s.wanted_count = wanted;
+      testing::RecordingObserver stops(0, 2);
+      try {
+        kept.Select(threshold, wanted, &stops);
+      } catch (const SelectionStopped&) {
+        ++stopped;
+      }
+      const bool ahead = !kept.Recorded(threshold, wanted);
+      testing::RecordingObserver seen(0), fresh_seen(0);
+      const SelectionResult got = kept.Select(threshold, wanted, &seen);
+      const SelectionResult fresh = SelectPoints(first, second, s, &fresh_seen);
+      EXPECT_EQ(got.selected, fresh.selected) << threshold << ", " << wanted;
+      EXPECT_TRUE(SameFigures(got.statistics, fresh.statistics));
+      if (ahead) {
+        // The record holds every iteration made; the figures shown end as
+        // the fresh run's.
+        EXPECT_EQ(kept.Record().Iterations(), got.statistics.count - 2);
+        EXPECT_TRUE(SameFigures(seen.iterations.back(), fresh_seen.iterations.back()));
+      }
+    }
+    EXPECT_TRUE(kept.Record().Complete());
+    EXPECT_GT(stopped, 0);
   }
 }
 

@@ -72,25 +72,6 @@ TEST(LengthReduction, IsZeroWhereTheQuotientIsNot) {
   EXPECT_EQ(LengthReduction(0.5, 0.25), 50.0);
 }
 
-TEST(PrefilledStatistics, KeepsOnlyTheEndPoints) {
-  struct Row {
-    std::int64_t n;
-    const char* reduction;
-    const char* after;
-  };
-  for (const Row& r : {Row{3, "33", "2"}, Row{4, "50", "2"}, Row{1000, "99", "2"},
-                       Row{2, "0", "2"}, Row{1, "0", "1"}}) {
-    const StatisticsTexts t = PrefilledStatistics(r.n);
-    EXPECT_EQ(t.point_reduction, r.reduction) << r.n;
-    EXPECT_EQ(t.points_before, std::to_string(r.n));
-    EXPECT_EQ(t.points_after, r.after) << r.n;
-    EXPECT_EQ(t.max_deviation, "0");
-    EXPECT_EQ(t.length_reduction, "0");
-    EXPECT_EQ(t.length_before, "0");
-    EXPECT_EQ(t.length_after, "0");
-  }
-}
-
 // Mean, root mean square and the nearest-rank 95th percentile, the k-th
 // smallest of n with k = ceil(95 n / 100): the rows straddle the ranks where
 // k steps (n = 20 gives the 19th, n = 21 the 20th), and n = 11 and 12 are
