@@ -10,6 +10,7 @@
 
 #include "gis/gdal_support.h"
 #include "gis/gis_formats.h"
+#include "gis/grouped_rows_reader.h"
 #include "gis/line_parts.h"
 #include "gis/track_frame.h"
 
@@ -74,9 +75,18 @@ void AppendVertices(const OGRSimpleCurve& line, GisTrack& track) {
   }
 }
 
+void NoteIdentityColumns(OGRLayer& layer, GisReadOutcome& outcome) {
+  OGRFeatureDefn& fields = *layer.GetLayerDefn();
+  for (int i = 0; i < fields.GetFieldCount(); ++i) {
+    const char* name = fields.GetFieldDefn(i)->GetNameRef();
+    if (LooksLikeIdentityColumn(name)) outcome.identity_columns.emplace_back(name);
+  }
+}
+
 // Reads the tracks of one layer into `outcome`; false with outcome.error set
 // on a failure.
-bool ReadLayer(OGRLayer& layer, LayerRole role, bool csv, GisReadOutcome& outcome) {
+bool ReadLayer(OGRLayer& layer, LayerRole role, bool csv, const RowGrouping& rows,
+               GisReadOutcome& outcome) {
   const std::string where = "layer " + Quoted(layer.GetName());
   std::string error;
   std::optional<TrackFrame> frame = csv && layer.GetSpatialRef() == nullptr
@@ -86,6 +96,13 @@ bool ReadLayer(OGRLayer& layer, LayerRole role, bool csv, GisReadOutcome& outcom
     outcome.error = where + ": " + error;
     return false;
   }
+  if (rows.Active()) {
+    if (role == LayerRole::PointRows) return ReadGroupedRows(layer, *frame, rows, outcome);
+    outcome.error = where + " holds lines, not points in coordinate columns: no rows to take "
+                            "as tracks by a column or order by time";
+    return false;
+  }
+  if (role == LayerRole::PointRows) NoteIdentityColumns(layer, outcome);
   const std::size_t first_track = outcome.tracks.size();
   std::int64_t number = 0;
   layer.ResetReading();
@@ -136,7 +153,12 @@ bool ReadLayer(OGRLayer& layer, LayerRole role, bool csv, GisReadOutcome& outcom
 }  // namespace
 
 std::string TrackPlace(const GisTrack& track) {
-  std::string place = "layer " + Quoted(track.layer) + ", feature " + std::to_string(track.feature);
+  std::string place = "layer " + Quoted(track.layer);
+  if (!track.rows.empty()) {
+    if (!track.vessel.empty()) place += ", " + track.vessel;
+    return place + ", track " + std::to_string(track.part);
+  }
+  place += ", feature " + std::to_string(track.feature);
   if (track.part > 0) place += ", part " + std::to_string(track.part);
   if (!track.name.empty()) {
     place += ' ';
@@ -145,7 +167,8 @@ std::string TrackPlace(const GisTrack& track) {
   return place;
 }
 
-GisReadOutcome ReadGisTracks(const std::string& path, const GisFormat& format) {
+GisReadOutcome ReadGisTracks(const std::string& path, const GisFormat& format,
+                             const RowGrouping& rows) {
   GisReadOutcome outcome;
   if (auto refusal = RefusedByGdalGuard(path, format)) {
     outcome.error = "could not be opened as " + std::string(format.description) + ": " + *refusal;
@@ -165,7 +188,7 @@ GisReadOutcome ReadGisTracks(const std::string& path, const GisFormat& format) {
         !GpxFileMayHold(path, "rte")) {
       continue;
     }
-    if (!ReadLayer(*layer, role, std::strcmp(driver, "CSV") == 0, outcome)) {
+    if (!ReadLayer(*layer, role, std::strcmp(driver, "CSV") == 0, rows, outcome)) {
       outcome.tracks.clear();
       return outcome;
     }

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "gis/gis_track.h"
+#include "gis/point_row_tracks.h"
 
 namespace oru {
 
@@ -11,14 +12,20 @@ struct GisFormat;
 // Reads every track of a GIS file with GDAL's driver of `format`, in layer,
 // feature and part order. GPX files give their routes and track segments
 // (waypoints and the per-point layers are not tracks); CSV files with
-// coordinate columns give one track of their rows. The coordinates become
+// coordinate columns give one track of their rows, or with `rows` active
+// a track per vessel and time span (TracksOfRows). The coordinates become
 // the engine's as the layer's CRS decides (FrameOfCrs); CSV files hold no
 // CRS: WKT geometries and longitude/latitude columns are WGS84 degrees, X/Y
 // (easting/northing) columns metres.
 //
 // Fails, with `error` naming the layer and feature and quoting GDAL, when the
 // file cannot be opened or read, a CRS cannot be used, or a geographic track
-// has a latitude beyond +-90 or a longitude beyond +-180 degrees.
-GisReadOutcome ReadGisTracks(const std::string& path, const GisFormat& format);
+// has a latitude beyond +-90 or a longitude beyond +-180 degrees. Grouped
+// rows instead leave out (and count) rows without a position the engine can
+// measure, a vessel or a time; they fail on a layer that is no point rows,
+// a column that is missing, and a time that does not read (ParseRowTime),
+// or reads as a date-time where others are numbers or the other way round.
+GisReadOutcome ReadGisTracks(const std::string& path, const GisFormat& format,
+                             const RowGrouping& rows = {});
 
 }  // namespace oru

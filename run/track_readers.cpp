@@ -75,15 +75,21 @@ std::optional<RunError> ReadSurveyFile(FileJob& job, InputFormat format,
   return std::nullopt;
 }
 
-std::optional<RunError> ReadGisFile(FileJob& job) {
+std::optional<RunError> ReadGisFile(FileJob& job, const RunContext& context) {
   FileReport& file = job.report;
   // GDAL says little about a file it cannot open at all; the system says why.
   const int fd = ::open(file.input.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return NotOpened(file.input, errno);
   ::close(fd);
-  GisReadOutcome read = ReadGisTracks(file.input.string(), *file.read_format.gis);
+  const RowGrouping& rows = context.settings.rows;
+  GisReadOutcome read = ReadGisTracks(file.input.string(), *file.read_format.gis, rows);
   if (!read.error.empty()) return BadInput(std::move(read.error));
   file.features = read.skipped;
+  if (rows.Active()) {
+    file.rows_dropped = read.rows_dropped;
+    file.duplicates_dropped = read.duplicates;
+  }
+  file.identity_columns = std::move(read.identity_columns);
   for (GisTrack& source : read.tracks) {
     JobTrack& track = job.tracks.emplace_back();
     track.place = TrackPlace(source);
@@ -134,7 +140,7 @@ std::optional<RunError> ReadNavigationFile(FileJob& job, const RunContext& conte
 std::optional<RunError> ReadInput(FileJob& job, const RunContext& context) {
   const ReadFormat& format = job.report.read_format;
   if (format.survey) return ReadSurveyFile(job, *format.survey, context);
-  if (format.gis != nullptr) return ReadGisFile(job);
+  if (format.gis != nullptr) return ReadGisFile(job, context);
   return ReadNavigationFile(job, context);
 }
 
