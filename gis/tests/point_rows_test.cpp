@@ -101,6 +101,20 @@ TEST(TracksOfRows, VesselsTimeOrderTiesDuplicatesAndGaps) {
   for (const RowTrack& track : tracks.tracks) numbers.push_back(track.number);
   EXPECT_EQ(numbers, (std::vector<int>{1, 2, 1}));
 
+  // A burst of fixes of one second from several receivers: file order,
+  // however many (a sort that is not stable reorders large runs of ties).
+  std::vector<PointRow> burst;
+  std::vector<std::int64_t> numbers_in_file;
+  for (int i = 0; i < 100; ++i) {
+    burst.push_back(Fix(i + 1, 1, 100 + (i % 3 == 0 ? 0 : 1), 55.0 + i * 1e-5, 4.0));
+  }
+  for (int i = 0; i < 100; i += 3) numbers_in_file.push_back(i + 1);
+  for (int i = 0; i < 100; ++i) {
+    if (i % 3 != 0) numbers_in_file.push_back(i + 1);
+  }
+  EXPECT_EQ(TrackRows(burst, TracksOfRows(burst, true, std::nullopt)),
+            std::vector<std::vector<std::int64_t>>{numbers_in_file});
+
   // Unordered: file order within each vessel, nothing dropped, no split.
   const RowTracks unordered = TracksOfRows(rows, false, std::nullopt);
   EXPECT_EQ(TrackRows(rows, unordered),
