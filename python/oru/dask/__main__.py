@@ -105,8 +105,8 @@ def _thin(arguments, client):
         counts = thinned.map_partitions(_write_partition, staging, arguments.by,
                                         meta=pd.DataFrame(columns=_COUNTS, dtype="int64"))
         future = client.compute(counts)
-        distributed.progress(future)
-        print(file=sys.stderr)
+        distributed.progress(future)  # a bar on standard output
+        print()
         counts = future.result()
         for name in sorted(os.listdir(staging)):
             os.replace(os.path.join(staging, name), os.path.join(arguments.out, name))
