@@ -16,7 +16,8 @@ namespace {
 // is one, else seconds.
 QString GapText(std::int64_t ns) {
   constexpr std::int64_t kSecond = 1'000'000'000;
-  for (const auto& [unit, length] : {std::pair{"d", 86400 * kSecond}, std::pair{"h", 3600 * kSecond},
+  for (const auto& [unit, length] : {std::pair{"d", 86400 * kSecond},
+                                     std::pair{"h", 3600 * kSecond},
                                      std::pair{"min", 60 * kSecond}}) {
     if (ns % length == 0) return QString::number(ns / length) + QLatin1String(unit);
   }

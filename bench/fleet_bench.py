@@ -165,7 +165,8 @@ def main():
         peak = max(max(p for p, _ in r[3]) for r in results) / 2**20
         kinds = {k: median(r[2].get(k, 0.0) for r in results) for k in results[0][2]}
         top = ", ".join(f"{k} {v:.1f}" for k, v in sorted(kinds.items(), key=lambda kv: -kv[1]))
-        print(f"{workers:>8} {wall:>8.1f} {rates[workers]:>10,.0f} {cpu:>13.1f} {peak:>15.0f}   {top}")
+        print(f"{workers:>8} {wall:>8.1f} {rates[workers]:>10,.0f} {cpu:>13.1f} "
+              f"{peak:>15.0f}   {top}")
     print(f"2 workers against 1: {rates[2] / rates[1]:.2f} times the fixes per second")
     read, lines, simplify, points = (median(b[i] for b in baseline) for i in range(4))
     print(f"GeoPandas + shapely simplify (10 m as {METRES / 111_200.0:.2e} degrees): read "

@@ -14,9 +14,11 @@ namespace oru {
 // when the rows are grouped: gis/point_row_tracks.h).
 struct GisTrack {
   std::string layer;          // the layer's name
-  std::int64_t feature = 0;   // 1-based number of the feature in its layer (grouped rows: the first row)
-  int part = 0;               // 1-based part of a multi-part geometry; 0 for a single line
-                              // (grouped rows: the track's number within its vessel)
+  // 1-based number of the feature in its layer; grouped rows: of the first row.
+  std::int64_t feature = 0;
+  // 1-based part of a multi-part geometry, 0 for a single line; grouped rows:
+  // the track's number within its vessel.
+  int part = 0;
   std::string name;           // the feature's "name" attribute, if it has one
   // Grouped rows: the vessel ("mmsi '244000001'"; empty when the rows are
   // ordered only) and the 1-based row of each point, in track order.
@@ -40,7 +42,8 @@ struct GisSkipped {
 };
 
 struct GisReadOutcome {
-  std::vector<GisTrack> tracks;  // in layer, feature and part order; grouped rows by vessel, then time
+  // In layer, feature and part order; grouped rows by vessel, then time.
+  std::vector<GisTrack> tracks;
   GisSkipped skipped;
   // Grouped rows: rows left out for want of a usable position, vessel or
   // time, and rows that repeat a fix (RowTracks::duplicates).

@@ -28,12 +28,16 @@ class RowCollector {
     OGRFeatureDefn& fields = *layer_.GetLayerDefn();
     if (!grouping_.track_by.empty()) {
       vessel_field_ = fields.GetFieldIndex(grouping_.track_by.c_str());
-      if (vessel_field_ < 0) return Where() + " has no column " + Quoted(grouping_.track_by) + " to take tracks by";
+      if (vessel_field_ < 0) {
+        return Where() + " has no column " + Quoted(grouping_.track_by) + " to take tracks by";
+      }
       vessel_column_ = fields.GetFieldDefn(vessel_field_)->GetNameRef();
     }
     if (!grouping_.order_by.empty()) {
       time_field_ = fields.GetFieldIndex(grouping_.order_by.c_str());
-      if (time_field_ < 0) return Where() + " has no column " + Quoted(grouping_.order_by) + " to order the rows by";
+      if (time_field_ < 0) {
+        return Where() + " has no column " + Quoted(grouping_.order_by) + " to order the rows by";
+      }
       time_column_ = fields.GetFieldDefn(time_field_)->GetNameRef();
     }
     return std::nullopt;
@@ -44,23 +48,24 @@ class RowCollector {
     PointRow row;
     row.row = number;
     if (vessel_field_ >= 0) {
-      const char* value = feature.IsFieldSetAndNotNull(vessel_field_) ? feature.GetFieldAsString(vessel_field_) : "";
-      if (value[0] == '\0') return Drop();
+      const std::string value = TextOf(feature, vessel_field_);
+      if (value.empty()) return Drop();
       row.vessel = VesselNumber(value);
     }
     if (time_field_ >= 0) {
-      const std::string text = feature.IsFieldSetAndNotNull(time_field_) ? feature.GetFieldAsString(time_field_) : "";
+      const std::string text = TextOf(feature, time_field_);
       if (text.find_first_not_of(" \t") == std::string::npos) return Drop();
       const std::optional<RowTime> time = ParseRowTime(text);
-      const std::string where = Where() + ", row " + std::to_string(number) + ": column " + Quoted(time_column_);
+      const std::string where =
+          Where() + ", row " + std::to_string(number) + ": column " + Quoted(time_column_);
       if (!time) {
         return where + " holds " + Quoted(text) +
                ", which reads as no date-time (2024-05-01T12:00:00Z) and no number";
       }
       if (!time_kind_) time_kind_ = time->date_time;
       if (*time_kind_ != time->date_time) {
-        return where + " holds " + (time->date_time ? "the date-time " : "the number ") + Quoted(text) +
-               (time->date_time ? " among numbers" : " among date-times");
+        return where + " holds " + (time->date_time ? "the date-time " : "the number ") +
+               Quoted(text) + (time->date_time ? " among numbers" : " among date-times");
       }
       row.time = *time;
     }
@@ -68,7 +73,9 @@ class RowCollector {
     if (geometry == nullptr || wkbFlatten(geometry->getGeometryType()) != wkbPoint) return Drop();
     std::vector<double> x{geometry->toPoint()->getX()};
     std::vector<double> y{geometry->toPoint()->getY()};
-    if (!(std::isfinite(x[0]) && std::isfinite(y[0])) || ToEngineCoordinates(frame_, x, y)) return Drop();
+    if (!(std::isfinite(x[0]) && std::isfinite(y[0])) || ToEngineCoordinates(frame_, x, y)) {
+      return Drop();
+    }
     row.x = x[0];
     row.y = y[0];
     rows_.push_back(row);
@@ -86,7 +93,8 @@ class RowCollector {
       track.feature = rows_[source.members.front()].row;
       track.part = source.number;
       if (vessel_field_ >= 0) {
-        track.vessel = vessel_column_ + " " + Quoted(vessels_[static_cast<std::size_t>(source.vessel - 1)]);
+        const std::string& value = vessels_[static_cast<std::size_t>(source.vessel - 1)];
+        track.vessel = vessel_column_ + " " + Quoted(value);
       }
       track.geographic = frame_.geographic;
       track.datum = frame_.datum;
@@ -107,10 +115,16 @@ class RowCollector {
     return std::nullopt;
   }
 
+  // A field's text as written; empty when it is not set.
+  static std::string TextOf(OGRFeature& feature, int field) {
+    return feature.IsFieldSetAndNotNull(field) ? feature.GetFieldAsString(field) : "";
+  }
+
   // 1, 2, ... in order of first appearance.
-  std::int64_t VesselNumber(const char* value) {
-    const auto [at, added] = vessel_numbers_.try_emplace(value, static_cast<std::int64_t>(vessels_.size()) + 1);
-    if (added) vessels_.emplace_back(value);
+  std::int64_t VesselNumber(const std::string& value) {
+    const auto next = static_cast<std::int64_t>(vessels_.size()) + 1;
+    const auto [at, added] = vessel_numbers_.try_emplace(value, next);
+    if (added) vessels_.push_back(value);
     return at->second;
   }
 

@@ -89,9 +89,11 @@ std::optional<RowTime> ParseDateTime(std::string_view text) {
   std::int64_t offset = 0;
   if (!TakeZone(text, offset) || !text.empty()) return std::nullopt;
   using namespace std::chrono;
-  const year_month_day date{std::chrono::year(year), std::chrono::month(static_cast<unsigned>(month)),
+  const year_month_day date{std::chrono::year(year),
+                            std::chrono::month(static_cast<unsigned>(month)),
                             std::chrono::day(static_cast<unsigned>(day))};
-  if (!date.ok() || !(year >= 1678 && year <= 2261) || !(hour <= 23 && minute <= 59 && second <= 59)) {
+  if (!date.ok() || !(year >= 1678 && year <= 2261) ||
+      !(hour <= 23 && minute <= 59 && second <= 59)) {
     return std::nullopt;
   }
   const std::int64_t days = sys_days(date).time_since_epoch().count();

@@ -77,8 +77,8 @@ PipelineSettings SettingsOf(const FileArguments& a) {
 // Each track's place, output, whether the limit on points decided, the NMEA
 // lines passed over (-1 for other files), the CSV rows left out and the
 // repeated fixes (-1 and 0 for rows not grouped) and its figures
-// (FiguresTuple); and the notes of what was left aside. Errors are thrown as oru-cli says
-// them, naming the input where the message does not.
+// (FiguresTuple); and the notes of what was left aside. Errors are thrown
+// as oru-cli says them, naming the input where the message does not.
 py::tuple ThinFile(const FileArguments& arguments) {
   const PipelineSettings settings = SettingsOf(arguments);
   std::atomic<bool> stop{false};
@@ -103,7 +103,8 @@ py::tuple ThinFile(const FileArguments& arguments) {
     const std::string output = (track.own_file.empty() ? file.output : track.own_file).string();
     tracks.append(py::make_tuple(FileSystemText(track.place), FileSystemText(output),
                                  track.capped, file.lines_skipped, file.rows_dropped,
-                                 file.duplicates_dropped, FiguresTuple(track.statistics, track.quality, track.note)));
+                                 file.duplicates_dropped,
+                                 FiguresTuple(track.statistics, track.quality, track.note)));
   }
   py::list notes;
   for (const std::string& note : FileNotes(file)) notes.append(FileSystemText(note));

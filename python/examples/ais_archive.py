@@ -97,7 +97,7 @@ def archive(vessels=200, days=3, fixes_per_week=1000, seed=2024):
     fixes["lon"] = fixes["lon"].round(6)
     fixes["sog"] = fixes["sog"].round(1)
     fixes["cog"] = fixes["cog"].round(1)
-    fixes["seconds"] = fixes["seconds"].round()
+    fixes["seconds"] = np.floor(fixes["seconds"])  # whole seconds, within the days
     # Received twice by two stations; "not available" positions.
     twice = fixes.sample(frac=0.01, random_state=seed)
     fixes = pd.concat([fixes, twice], ignore_index=True)
