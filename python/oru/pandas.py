@@ -172,11 +172,15 @@ def _times(series, name):
         return series.to_numpy(dtype="datetime64[ns]").view(np.int64), True
     if pd.api.types.is_numeric_dtype(series.dtype) and not pd.api.types.is_bool_dtype(series.dtype):
         return series.to_numpy(dtype=np.float64, na_value=np.nan), False
-    text = series.where(series.astype(str).str.strip() != "")
     try:
-        parsed = pd.to_datetime(text, utc=True)
-    except (ValueError, TypeError) as error:
-        raise InputError(f"{name}: not date-times (ISO 8601) or numbers: {error}") from None
+        parsed = pd.to_datetime(series, utc=True)  # empty text and None as NaT
+    except (ValueError, TypeError):
+        # Blanks are no time either; looked for only when there is a failure.
+        blank = series.astype(str).str.strip() == ""
+        try:
+            parsed = pd.to_datetime(series.where(~blank), utc=True)
+        except (ValueError, TypeError) as error:
+            raise InputError(f"{name}: not date-times (ISO 8601) or numbers: {error}") from None
     return parsed.dt.tz_localize(None).to_numpy(dtype="datetime64[ns]").view(np.int64), True
 
 
