@@ -8,10 +8,11 @@ README's fleet example and bench/fleet_bench.py.
 Each vessel is seen in two to six sessions spread over the days: voyages at
 8 to 20 knots with a fix every 10 seconds and a few course changes,
 manoeuvres in port, and hours at anchor with a fix every 3 minutes swinging
-within tens of metres; between sessions it is out of range for hours. About one vessel in a hundred crosses the
-antimeridian. As receivers log them, each day's fixes are slightly out of
-order, one in a hundred is received twice, and one in two thousand carries
-AIS's "not available" position (91, 181). About 1,000 fixes a vessel a week.
+within tens of metres; between sessions it is out of range for hours.
+About one vessel in a hundred crosses the antimeridian. As receivers log
+them, each day's fixes are slightly out of order, one in a hundred is
+received twice, and one in two thousand carries AIS's "not available"
+position (91, 181). About 1,000 fixes a vessel a week.
 Columns: mmsi, timestamp (ISO 8601, UTC), lat, lon, sog (knots), cog
 (degrees), status ("under way", "at anchor")."""
 

@@ -30,14 +30,26 @@ def main(argv=None):
         print(f"oru.dask: {arguments.out} holds files already: give a new or empty folder",
               file=sys.stderr)
         return 1
+    made = not os.path.exists(arguments.out)
     try:
         with _client(arguments) as client:
             counts = _thin(arguments, client)
     except (oru.Error, OSError) as error:
+        _remove_if_made(arguments.out, made)
         print(f"oru.dask: {error}", file=sys.stderr)
         return 1
+    except KeyboardInterrupt:
+        _remove_if_made(arguments.out, made)
+        print(f"\noru.dask: stopped; nothing was written to {arguments.out}", file=sys.stderr)
+        return 130
     _print_summary(counts, arguments.out)
     return 0
+
+
+def _remove_if_made(folder, made):
+    """A run that failed leaves no folder it made (the files never reach it)."""
+    if made and os.path.isdir(folder) and not os.listdir(folder):
+        os.rmdir(folder)
 
 
 def _parser():
@@ -62,11 +74,16 @@ def _parser():
     thin.add_argument("--gap", help="begin a new track where a vessel's fixes lie more than "
                                     "this apart in time: 90s, 30min, 1.5h, 2d")
     criterion = thin.add_mutually_exclusive_group(required=True)
-    criterion.add_argument("--max-deviation", type=float, metavar="METRES")
-    criterion.add_argument("--points", type=int, metavar="N")
-    thin.add_argument("--method", default="douglas-peucker", choices=["douglas-peucker", "optimal"])
-    thin.add_argument("--calculation", default="ellipsoidic", choices=["ellipsoidic", "planar"])
-    thin.add_argument("--datum", default="wgs84", choices=["wgs84", "ed50"])
+    criterion.add_argument("--max-deviation", type=float, metavar="METRES",
+                           help="keep points until every fix left out lies within METRES of "
+                                "its track's thinned line")
+    criterion.add_argument("--points", type=int, metavar="N", help="keep N points a track")
+    thin.add_argument("--method", default="douglas-peucker", choices=["douglas-peucker", "optimal"],
+                      help="Douglas-Peucker (default), or the fewest points within METRES")
+    thin.add_argument("--calculation", default="ellipsoidic", choices=["ellipsoidic", "planar"],
+                      help="geodesics on the ellipsoid (default), or a transverse Mercator plane")
+    thin.add_argument("--datum", default="wgs84", choices=["wgs84", "ed50"],
+                      help="the datum of the coordinates (default wgs84, also for ETRS89)")
     thin.add_argument("--partitions", type=int, metavar="N",
                       help="output partitions (default: one per input partition)")
     where = thin.add_mutually_exclusive_group()
