@@ -112,6 +112,9 @@ std::vector<std::string> RunMessages(const PipelineOutcome& outcome) {
       messages.push_back(text);
       continue;
     }
+    for (const std::string& warning : file.warnings) {
+      messages.push_back(file.input.string() + ": " + Sentence(warning));
+    }
     for (std::string& note : RowsNotes(file)) messages.push_back(std::move(note));
     if (file.features.points + file.features.polygons + file.features.other > 0) {
       messages.push_back(FeaturesNotThinned(file));

@@ -18,6 +18,7 @@
 #include "cli/format_list.h"
 #include "cli/plot_step.h"
 #include "cli/run_report.h"
+#include "escaping/escapes.h"
 #include "run/pipeline.h"
 #include "trackio/file_io.h"
 #include "trackio/temporary_files.h"
@@ -62,7 +63,7 @@ class ConsoleObserver final : public oru::RunObserver {
 // A stop: its message on standard error, with the system's reason when a
 // file failed, and exit status 1.
 int Stop(const std::string& message, int system_error = 0) {
-  std::cerr << oru::WithSystemReason(message, system_error) << '\n';
+  std::cerr << oru::TerminalText(oru::WithSystemReason(message, system_error)) << '\n';
   return 1;
 }
 
@@ -83,7 +84,7 @@ bool PrintStatistics(const std::string& text) {
 
 // A usage error found by the run: exit status 2.
 int UsageError(const oru::RunError& error) {
-  std::cerr << "oru-cli: " << oru::CommandLineText(error) << '\n';
+  std::cerr << "oru-cli: " << oru::TerminalText(oru::CommandLineText(error)) << '\n';
   return 2;
 }
 
@@ -101,42 +102,44 @@ std::string SurveyStatistics(const oru::CliOptions& options, const oru::TrackRep
 }
 
 // A run of one input into one output file: every file it writes (the
-// output, the plot files, the picture) is first made in full and staged,
-// then the statistics are printed, and only then are the files put in
-// place, so that a run that fails anywhere before leaves every file as it
-// was.
+// output, the plot files, the picture, the curve) is first made in full and
+// staged; then what goes to devices is written, the statistics printed, and
+// only then are the files put in place, so that a run that fails anywhere
+// before leaves every file as it was.
 int RunOneFile(const oru::CliOptions& options, oru::PipelineOutcome& outcome) {
   oru::FileReport& file = outcome.files.front();
   if (outcome.stopped) return Interrupted();
   if (file.error) {
     if (file.error->kind == oru::ErrorKind::Usage) return UsageError(*file.error);
-    const std::string text = oru::CommandLineText(*file.error);
-    // The survey run's messages name their file themselves.
-    return Stop(file.read_format.survey ? text : file.input.string() + ": " + text);
+    // The survey run's messages are said as the window says them.
+    return Stop(file.read_format.survey ? oru::CommandLineText(*file.error)
+                                        : oru::FileErrorText(file));
   }
-  std::vector<oru::StagedTarget> staged;
+  oru::PendingOutputs& pending = outcome.pending;
   std::string error;
-  oru::PlotTexts plot;
   if (!options.plot_dir.empty() || !options.plot_image.empty()) {
     std::vector<std::string> notes;
     try {
-      error = oru::StagePlot(options, file, plot, staged, notes);
+      error = oru::StagePlot(options, file, pending, notes);
     } catch (const std::bad_alloc&) {
       error = "Not enough memory to make the plot of " + file.input.string() + ".";
     }
     for (const std::string& note : notes) std::cerr << note << '\n';
     if (!error.empty()) return Stop(error);
   }
-  oru::CurveTexts curve;
   try {
-    error = oru::StageCurve(options, file.tracks.front(), curve, staged);
+    // A GIS file of no track is written too (its other features as they
+    // are); it has no curve.
+    if (!file.tracks.empty()) error = oru::StageCurve(options, file.tracks.front(), pending);
   } catch (const std::bad_alloc&) {
     error = "Not enough memory to draw the curve of " + file.input.string() + ".";
   }
   if (!error.empty()) return Stop(error);
 
-  // Staged files not committed are removed as the run returns.
+  // Staged files not committed are removed as the run returns. Once a
+  // device is written, the run goes on to its end.
   if (oru::InterruptRequested()) return Interrupted();
+  if (const auto failed = pending.WriteDevices()) return Stop(oru::CommandLineText(*failed));
   int status = 0;
   errno = 0;
   if (file.read_format.survey) {
@@ -151,14 +154,7 @@ int RunOneFile(const oru::CliOptions& options, oru::PipelineOutcome& outcome) {
       return Stop("The statistics could not be written to standard output.", errno);
     }
   }
-  if (const auto failed = outcome.pending.Commit()) {
-    return Stop(oru::CommandLineText(*failed));
-  }
-  for (oru::StagedTarget& target : staged) {
-    if (const oru::FileStatus done = target.file.Commit(); !done) {
-      return Stop(target.failure, done.error);
-    }
-  }
+  if (const auto failed = pending.Commit()) return Stop(oru::CommandLineText(*failed));
   return status;
 }
 

@@ -5,28 +5,11 @@
 #include <vector>
 
 #include "cli/cli_options.h"
+#include "escaping/escapes.h"
 #include "run/file_notes.h"
 
 namespace oru {
 namespace {
-
-std::string JsonString(const std::string& text) {
-  std::string json = "\"";
-  for (const char c : text) {
-    if (c == '"' || c == '\\') {
-      json += '\\';
-      json += c;
-    } else if (static_cast<unsigned char>(c) < 0x20) {
-      static const char kHex[] = "0123456789abcdef";
-      json += "\\u00";
-      json += kHex[(c >> 4) & 0xf];
-      json += kHex[c & 0xf];
-    } else {
-      json += c;
-    }
-  }
-  return json + "\"";
-}
 
 // The statistics object with `keys` (already JSON, each ending in ", ") first.
 std::string JsonLine(const std::string& keys, const StatisticsTexts& texts, SelectionMethod method,
@@ -44,8 +27,8 @@ void PrintTrack(const FileReport& file, const TrackReport& track, bool json,
   const StatisticsTexts texts = FormatStatistics(track.statistics);
   const bool own_file = !track.own_file.empty();
   if (!json) {
-    out << file.input.string() << ", " << track.place;
-    if (own_file) out << " (" << track.own_file.string() << ")";
+    out << TerminalText(file.input.string()) << ", " << TerminalText(track.place);
+    if (own_file) out << " (" << TerminalText(track.own_file.string()) << ")";
     out << ":\n" << StatisticsRows(texts);
     if (track.capped) {
       out << "Capped at " << track.statistics.count << " points by --max-waypoints: the "
@@ -74,6 +57,12 @@ void PrintTrack(const FileReport& file, const TrackReport& track, bool json,
 
 }  // namespace
 
+std::string FileErrorText(const FileReport& file) {
+  const std::string text = CommandLineText(*file.error);
+  const std::string input = file.input.string();
+  return text.find(input) != std::string::npos ? text : input + ": " + text;
+}
+
 int PrintRunReport(const PipelineOutcome& outcome, bool json, SelectionMethod method,
                    bool summary, std::ostream& out, std::ostream& err) {
   std::int64_t tracks = 0;
@@ -82,18 +71,20 @@ int PrintRunReport(const PipelineOutcome& outcome, bool json, SelectionMethod me
   bool usage_only = true;
   for (const FileReport& file : outcome.files) {
     if (file.stopped) {
-      err << file.input.string() << ": stopped; nothing was written\n";
+      err << TerminalText(file.input.string()) << ": stopped before it was written\n";
       failed.push_back(file.input.string());
       continue;
     }
     if (file.error) {
-      err << (file.error->kind == ErrorKind::Usage ? "oru-cli: " : file.input.string() + ": ")
-          << CommandLineText(*file.error) << '\n';
+      err << TerminalText(file.error->kind == ErrorKind::Usage
+                              ? "oru-cli: " + CommandLineText(*file.error)
+                              : FileErrorText(file))
+          << '\n';
       usage_only = usage_only && file.error->kind == ErrorKind::Usage;
       failed.push_back(file.input.string());
       continue;
     }
-    for (const std::string& note : FileNotes(file)) err << note << '\n';
+    for (const std::string& note : FileNotes(file)) err << TerminalText(note) << '\n';
     lines_skipped += std::max<std::int64_t>(file.lines_skipped, 0);
     for (const TrackReport& track : file.tracks) PrintTrack(file, track, json, method, out);
     tracks += static_cast<std::int64_t>(file.tracks.size());
@@ -117,13 +108,19 @@ int PrintRunReport(const PipelineOutcome& outcome, bool json, SelectionMethod me
     }
   }
   if (outcome.stopped) {
-    err << kRunStoppedMessage << '\n';
+    // What a stopped run wrote, so that no one takes it for nothing.
+    if (written == 0) {
+      err << kRunStoppedMessage << '\n';
+    } else {
+      err << "Stopped; " << written << " of " << Count(static_cast<std::int64_t>(outcome.files.size()), "file")
+          << " were written, the others were not.\n";
+    }
     return 130;
   }
   if (failed.empty()) return 0;
   if (summary) {
     err << "oru-cli: " << failed.size() << " of " << outcome.files.size() << " files failed:";
-    for (const std::string& f : failed) err << ' ' << f;
+    for (const std::string& f : failed) err << ' ' << TerminalText(f);
     err << '\n';
   }
   return usage_only && written == 0 ? 2 : 1;

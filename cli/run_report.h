@@ -1,6 +1,7 @@
 #pragma once
 
 #include <ostream>
+#include <string>
 
 #include "run/pipeline.h"
 
@@ -18,6 +19,11 @@ namespace oru {
 // status: 0 when every file was written, 1 when any failed, 2 when every
 // failure was a usage error, 130 (a shell's status for SIGINT) when a stop
 // ended the run.
+// oru-cli's text of the error of `file` (CommandLineText), after the
+// input's name unless it names the file itself ("Input file a.gpx could
+// not be opened. ...", "Not enough memory to read a.nmea.").
+std::string FileErrorText(const FileReport& file);
+
 int PrintRunReport(const PipelineOutcome& outcome, bool json, SelectionMethod method,
                    bool summary, std::ostream& out, std::ostream& err);
 

@@ -15,6 +15,13 @@ void AppendHexByte(std::string& out, const char* prefix, char32_t c) {
 
 bool IsControl(char32_t c) { return c < 0x20 || (c >= 0x7F && c <= 0x9F); }
 
+// A character that XML 1.0 can hold (its production Char), else a blank.
+char32_t XmlHoldable(char32_t c) {
+  const bool holdable =
+      (c >= 0x20 || c == '\t' || c == '\n' || c == '\r') && c != 0xFFFE && c != 0xFFFF;
+  return holdable ? c : U' ';
+}
+
 }  // namespace
 
 void AppendXmlText(std::string& out, std::string_view text) {
@@ -25,13 +32,15 @@ void AppendXmlText(std::string& out, std::string_view text) {
       case '>': out += "&gt;"; break;
       case '"': out += "&quot;"; break;
       case '\'': out += "&apos;"; break;
-      default: {
-        const bool holdable = (c >= 0x20 || c == '\t' || c == '\n' || c == '\r') &&
-                              c != 0xFFFE && c != 0xFFFF;
-        AppendUtf8(out, holdable ? c : U' ');
-      }
+      default: AppendUtf8(out, XmlHoldable(c));
     }
   });
+}
+
+std::string XmlCharacters(std::string_view text) {
+  std::string out;
+  ForEachCodePoint(text, [&](char32_t c) { AppendUtf8(out, XmlHoldable(c)); });
+  return out;
 }
 
 std::string JsonString(std::string_view text) {

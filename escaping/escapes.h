@@ -15,6 +15,12 @@ namespace oru {
 // blanks.
 void AppendXmlText(std::string& out, std::string_view text);
 
+// For XML that a writer escapes itself (GDAL's GPX and KML drivers escape
+// the five reserved characters but pass every other byte): the text as
+// valid UTF-8 with the characters XML 1.0 cannot hold as blanks, as
+// AppendXmlText has them.
+std::string XmlCharacters(std::string_view text);
+
 // A JSON string (RFC 8259) with its quotes: '"' and '\' escaped, controls
 // as \u00XX (DEL too, which JSON allows but a terminal acts on).
 std::string JsonString(std::string_view text);

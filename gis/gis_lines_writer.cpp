@@ -29,8 +29,8 @@ std::string WriteGisLines(const GisLinesRequest& request) {
   CPLStringList options;
   if (request.format->driver == "CSV") options.SetNameValue("GEOMETRY", "AS_WKT");
   if (request.format->driver == "FlatGeobuf") options.SetNameValue("SPATIAL_INDEX", "NO");
-  OGRLayer* layer = target->CreateLayer(request.layer.c_str(), epsg != 0 ? &crs : nullptr,
-                                        wkbLineString, options.List());
+  OGRLayer* layer = target->CreateLayer(TextFor(*request.format, request.layer).c_str(),
+                                        epsg != 0 ? &crs : nullptr, wkbLineString, options.List());
   OGRFieldDefn name("name", OFTString);
   if (layer == nullptr || layer->CreateField(&name) != OGRERR_NONE) {
     return "the layer could not be created: " + GdalReason("GDAL gives no reason");
@@ -38,7 +38,7 @@ std::string WriteGisLines(const GisLinesRequest& request) {
   const bool transaction = target->StartTransaction() == OGRERR_NONE;
   for (const GisLine& line : *request.lines) {
     OGRFeatureUniquePtr feature(OGRFeature::CreateFeature(layer->GetLayerDefn()));
-    feature->SetField(0, line.name.c_str());
+    feature->SetField(0, TextFor(*request.format, line.name).c_str());
     OGRLineString geometry;
     geometry.setPoints(static_cast<int>(line.x.size()), line.x.data(), line.y.data());
     feature->SetGeometry(&geometry);

@@ -4,8 +4,11 @@
 #include <ogrsf_frmts.h>
 
 #include <array>
+#include <cmath>
 #include <cstring>
+#include <filesystem>
 #include <optional>
+#include <system_error>
 #include <utility>
 
 #include "gis/gdal_support.h"
@@ -13,6 +16,8 @@
 #include "gis/grouped_rows_reader.h"
 #include "gis/line_parts.h"
 #include "gis/track_frame.h"
+#include "trackio/file_io.h"
+#include "trackio/track_reader.h"
 
 namespace oru {
 namespace {
@@ -83,6 +88,19 @@ void NoteIdentityColumns(OGRLayer& layer, GisReadOutcome& outcome) {
   }
 }
 
+// Whether every vertex of the tracks lies within longitude and latitude
+// ranges (X within +-180, Y within +-90).
+bool AllWithinDegrees(const std::vector<GisTrack>& tracks, std::size_t first) {
+  for (std::size_t t = first; t < tracks.size(); ++t) {
+    for (std::size_t i = 0; i < tracks[t].first.size(); ++i) {
+      if (!(std::fabs(tracks[t].first[i]) <= 180.0 && std::fabs(tracks[t].second[i]) <= 90.0)) {
+        return false;
+      }
+    }
+  }
+  return true;
+}
+
 // Reads the tracks of one layer into `outcome`; false with outcome.error set
 // on a failure.
 bool ReadLayer(OGRLayer& layer, LayerRole role, bool csv, const RowGrouping& rows,
@@ -130,12 +148,25 @@ bool ReadLayer(OGRLayer& layer, LayerRole role, bool csv, const RowGrouping& row
                                                   NewTrack(layer, *feature, number, part, *frame));
                                               AppendVertices(line, outcome.tracks.back());
                                             });
-    if (lines == 0) CountSkipped(geometry, outcome.skipped);
+    if (lines > 0) continue;
+    // A line feature without a line (a GPX track without a segment) is a
+    // track without vertices, kept so that it is written as it was.
+    if (geometry != nullptr && wkbFlatten(geometry->getGeometryType()) == wkbMultiLineString) {
+      outcome.tracks.push_back(NewTrack(layer, *feature, number, 0, *frame));
+    } else {
+      CountSkipped(geometry, outcome.skipped);
+    }
   }
   if (CPLGetLastErrorType() == CE_Failure) {
     outcome.error = where + ", feature " + std::to_string(number + 1) + ": " +
                     GdalReason("the feature could not be read");
     return false;
+  }
+  if (!csv && NoCrs(layer.GetSpatialRef()) && first_track < outcome.tracks.size() &&
+      AllWithinDegrees(outcome.tracks, first_track)) {
+    outcome.warnings.push_back(where + " has no CRS, and its coordinates all lie within "
+                                       "longitude and latitude ranges: they are thinned as X, Y "
+                                       "in metres, not as degrees");
   }
   for (std::size_t i = first_track; i < outcome.tracks.size(); ++i) {
     GisTrack& track = outcome.tracks[i];
@@ -148,6 +179,26 @@ bool ReadLayer(OGRLayer& layer, LayerRole role, bool csv, const RowGrouping& row
     if (track.points == 0) ++outcome.skipped.empty_lines;
   }
   return true;
+}
+
+// A Shapefile's CRS is its .prj: one that GDAL could not read leaves the
+// layer without a CRS, and degrees would be thinned as metres. The error
+// that names the file, or nothing.
+std::optional<std::string> UnreadPrj(const std::string& path, GDALDataset& dataset) {
+  if (std::strcmp(dataset.GetDriverName(), "ESRI Shapefile") != 0 || dataset.GetLayerCount() != 1 ||
+      !NoCrs(dataset.GetLayer(0)->GetSpatialRef())) {
+    return std::nullopt;
+  }
+  for (const char* extension : {".prj", ".PRJ"}) {
+    const std::filesystem::path prj = std::filesystem::path(path).replace_extension(extension);
+    std::error_code ec;
+    if (!std::filesystem::exists(prj, ec)) continue;
+    std::string text;
+    const FileStatus loaded = LoadFile(prj, text);
+    return "the CRS in " + prj.string() + " could not be read: " +
+           (loaded ? std::string("it names no CRS that GDAL knows") : SystemReason(loaded.error));
+  }
+  return std::nullopt;
 }
 
 }  // namespace
@@ -170,17 +221,21 @@ std::string TrackPlace(const GisTrack& track) {
 GisReadOutcome ReadGisTracks(const std::string& path, const GisFormat& format,
                              const RowGrouping& rows) {
   GisReadOutcome outcome;
+  const std::string as = "could not be opened as " + std::string(format.title) + ": ";
   if (auto refusal = RefusedByGdalGuard(path, format)) {
-    outcome.error = "could not be opened as " + std::string(format.description) + ": " + *refusal;
+    outcome.error = as + *refusal;
     return outcome;
   }
   GDALDatasetUniquePtr dataset = OpenGisDataset(path, format);
   if (!dataset) {
-    outcome.error = "could not be opened as " + std::string(format.description) + ": " +
-                    GdalReason("GDAL gives no reason");
+    outcome.error = as + WhyNotOpened(path, format, GdalReason(""));
     return outcome;
   }
   const char* driver = dataset->GetDriverName();
+  if (auto refusal = UnreadPrj(path, *dataset)) {
+    outcome.error = *refusal;
+    return outcome;
+  }
   for (OGRLayer* layer : dataset->GetLayers()) {
     const LayerRole role = RoleOfLayer(driver, *layer);
     if (role == LayerRole::GpxPoints || role == LayerRole::Copied) continue;

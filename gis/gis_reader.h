@@ -19,12 +19,16 @@ struct GisFormat;
 // (easting/northing) columns metres.
 //
 // Fails, with `error` naming the layer and feature and quoting GDAL, when the
-// file cannot be opened or read, a CRS cannot be used, or a geographic track
-// has a latitude beyond +-90 or a longitude beyond +-180 degrees. Grouped
-// rows instead leave out (and count) rows without a position the engine can
-// measure, a vessel or a time; they fail on a layer that is no point rows,
-// a column that is missing, and a time that does not read (ParseRowTime),
-// or reads as a date-time where others are numbers or the other way round.
+// file cannot be opened or read, a CRS cannot be used or read (a Shapefile's
+// .prj that GDAL cannot read is no "no CRS"), a geographic track has a
+// latitude beyond +-90 or a longitude beyond +-180 degrees, or a plane one
+// a coordinate beyond PlaneCoordinateInRange. A layer without a CRS whose
+// tracks all lie within longitude and latitude ranges is thinned in metres
+// with a warning: it may be degrees whose CRS was lost. Grouped rows instead
+// leave out (and count) rows without a position the engine can measure, a
+// vessel or a time; they fail on a layer that is no point rows, a column
+// that is missing, and a time that does not read (ParseRowTime), or reads as
+// a date-time where others are numbers or the other way round.
 GisReadOutcome ReadGisTracks(const std::string& path, const GisFormat& format,
                              const RowGrouping& rows = {});
 

@@ -53,6 +53,7 @@ struct GisReadOutcome {
   // of vessels or tracks (LooksLikeIdentityColumn).
   std::vector<std::string> identity_columns;
   std::string error;  // why the file cannot be thinned: empty when it can
+  std::vector<std::string> warnings;  // what the user should know of how it was read
 };
 
 // "layer 'tracks', feature 3, part 2 'Morning walk'", or for grouped rows

@@ -29,7 +29,9 @@ struct TrackFrame {
 //   - geographic on any other datum, or in angular units other than degrees:
 //     transformed to WGS84 first, then as WGS84;
 //   - projected or local: plane X, Y, scaled to metres by the CRS's unit;
-//   - none: plane X, Y in metres (CAD drawings, CSV X/Y columns).
+//   - none: plane X, Y in metres (CAD drawings, CSV X/Y columns); so are
+//     GeoPackage's "Undefined geographic SRS" and "Undefined Cartesian SRS"
+//     (srs_id 0 and -1), which GDAL gives layers written without a CRS.
 // Nothing, with `error` set, for geocentric CRSs and CRSs that PROJ cannot
 // transform.
 std::optional<TrackFrame> FrameOfCrs(const OGRSpatialReference* srs, std::string& error);
@@ -43,5 +45,14 @@ std::optional<TrackFrame> FrameOfCrs(const OGRSpatialReference* srs, std::string
 // within +-180 degrees.
 std::optional<std::string> ToEngineCoordinates(const TrackFrame& frame, std::vector<double>& x,
                                                std::vector<double>& y);
+
+// Whether the CRS is none at all: null, empty, or one of GeoPackage's
+// undefined ones.
+bool NoCrs(const OGRSpatialReference* srs);
+
+// The transformation from `srs` to WGS84 longitude and latitude in degrees
+// (GIS order), or null, with `error` set, when PROJ knows none.
+std::unique_ptr<OGRCoordinateTransformation> TransformationToWgs84(const OGRSpatialReference& srs,
+                                                                   std::string& error);
 
 }  // namespace oru

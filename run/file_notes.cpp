@@ -5,6 +5,7 @@ namespace oru {
 std::vector<std::string> FileNotes(const FileReport& file) {
   std::vector<std::string> notes;
   const std::string input = file.input.string();
+  for (const std::string& warning : file.warnings) notes.push_back(input + ": " + warning);
   for (const std::string& layer : file.layers_left_out) {
     notes.push_back(input + ": left out " + layer);
   }

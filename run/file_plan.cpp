@@ -2,7 +2,6 @@
 // survey text defaults; the outputs' names; the usage errors that show
 // before anything is read.
 #include <algorithm>
-#include <set>
 #include <string>
 #include <system_error>
 #include <utility>
@@ -131,6 +130,17 @@ std::optional<RunError> CheckFormats(const PipelineSettings& settings, const Fil
   return std::nullopt;
 }
 
+// Whether a folder met within an input folder is left unread: the output
+// folder (a second run would thin the first one's outputs again), and
+// staging folders of runs under way (.oru-XXXXXX), which hold their
+// outputs half made.
+bool LeftUnread(const fs::directory_entry& entry, const PipelineSettings& settings) {
+  std::error_code ec;
+  if (!entry.is_directory(ec)) return false;
+  if (entry.path().filename().string().starts_with(".oru-")) return true;
+  return !settings.output_dir.empty() && SameFile(entry.path(), settings.output_dir);
+}
+
 // The inputs with the names of their outputs below the output folder;
 // folders opened when `recursive`.
 std::vector<std::pair<fs::path, fs::path>> InputFiles(const PipelineSettings& settings,
@@ -147,10 +157,15 @@ std::vector<std::pair<fs::path, fs::path>> InputFiles(const PipelineSettings& se
       return {};
     }
     std::vector<fs::path> found;
-    for (const auto& entry : fs::recursive_directory_iterator(name, ec)) {
-      if (!entry.is_regular_file(ec)) continue;
-      if (settings.input_format.empty() && !FormatOfExtension(entry.path().string()).read) continue;
-      found.push_back(entry.path());
+    for (auto entry = fs::recursive_directory_iterator(name, ec);
+         entry != fs::recursive_directory_iterator(); entry.increment(ec)) {
+      if (LeftUnread(*entry, settings)) {
+        entry.disable_recursion_pending();
+        continue;
+      }
+      if (!entry->is_regular_file(ec)) continue;
+      if (settings.input_format.empty() && !FormatOfExtension(entry->path().string()).read) continue;
+      found.push_back(entry->path());
     }
     std::sort(found.begin(), found.end());
     for (const fs::path& file : found) files.emplace_back(file, fs::relative(file, name, ec));
@@ -158,9 +173,53 @@ std::vector<std::pair<fs::path, fs::path>> InputFiles(const PipelineSettings& se
   return files;
 }
 
+bool IsShapefile(const GisFormat* format) {
+  return format != nullptr && format->driver == "ESRI Shapefile";
+}
+
+// Every name decided, before anything is read: an output must not land on
+// an input, its own or another's (a file of an input Shapefile's set
+// included), nor two outputs on one file (both are refused: which one
+// should win is no one's guess). Each error names both files.
+void CheckClashes(std::vector<FileReport>& files, RunNames& names) {
+  std::vector<Footprint> outputs(files.size());
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    const FileReport& file = files[i];
+    names.inputs.push_back(file.input);
+    names.input_files.Add(FootprintOf(file.input, IsShapefile(file.read_format.gis)), i);
+    if (file.error) continue;
+    outputs[i] = FootprintOf(file.output, IsShapefile(file.write_format.gis));
+    names.output_files.Add(outputs[i], i);
+  }
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    FileReport& file = files[i];
+    if (file.error) continue;
+    const std::string output = file.output.string();
+    const std::vector<std::size_t> inputs = names.input_files.Overlapping(outputs[i]);
+    std::vector<std::size_t> others = names.output_files.Overlapping(outputs[i]);
+    std::erase(others, i);
+    if (!inputs.empty()) {
+      const std::size_t j = inputs.front();
+      if (j == i && SameFile(file.input, file.output)) {
+        file.error = Usage("The output file " + output + " is the input file.");
+      } else if (j == i) {
+        file.error = Usage("The output file " + output + " would overwrite a file of the input " +
+                           file.input.string() + ".");
+      } else {
+        file.error = Usage("The output file " + output + " of " + file.input.string() +
+                           " would overwrite the input " + files[j].input.string() + ".");
+      }
+    } else if (!others.empty()) {
+      const auto [a, b] = std::minmax(i, others.front());
+      file.error = Usage(files[a].input.string() + " and " + files[b].input.string() +
+                         " would both be written to " + output + ".");
+    }
+  }
+}
+
 }  // namespace
 
-std::vector<FileReport> PlanFiles(const PipelineSettings& settings,
+std::vector<FileReport> PlanFiles(const PipelineSettings& settings, RunNames& names,
                                   std::optional<RunError>& error) {
   if (settings.inputs.empty() || settings.inputs.front().empty()) {
     error = Usage("No input file has been chosen.");
@@ -201,16 +260,26 @@ std::vector<FileReport> PlanFiles(const PipelineSettings& settings,
     file.error = CheckFormats(settings, file);
   }
   if (error) return {};
-  std::set<fs::path> outputs;
-  for (FileReport& file : files) {
-    if (file.error) continue;
-    if (SameFile(file.input, file.output)) {
-      file.error = Usage("The output file " + file.output.string() + " is the input file.");
-    } else if (!outputs.insert(fs::weakly_canonical(file.output)).second) {
-      file.error = Usage("another input is written to the same output " + file.output.string());
-    }
-  }
+  CheckClashes(files, names);
   return files;
+}
+
+std::optional<RunError> CheckOwnFile(const FileJob& job, const fs::path& file,
+                                     const RunContext& context) {
+  const Footprint print = FootprintOf(file, false);
+  const RunNames& names = context.names;
+  const std::string where = "The output file " + file.string() + " of " + job.report.input.string();
+  const std::vector<std::size_t> inputs = names.input_files.Overlapping(print);
+  if (!inputs.empty()) {
+    return Usage(where + " would overwrite the input " + names.inputs[inputs.front()].string() + ".");
+  }
+  std::vector<std::size_t> others = names.output_files.Overlapping(print);
+  std::erase(others, job.index);
+  if (!others.empty()) {
+    return Usage(where + " would overwrite the output of " + names.inputs[others.front()].string() +
+                 ".");
+  }
+  return std::nullopt;
 }
 
 std::optional<RunError> CheckTracks(const FileJob& job, const RunContext& context) {

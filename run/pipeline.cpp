@@ -240,7 +240,8 @@ PipelineOutcome RunPipeline(const PipelineSettings& settings, RunObserver& obser
   PipelineOutcome outcome;
   int crs_epsg = 0;
   if ((outcome.error = CheckSettings(settings, crs_epsg))) return outcome;
-  std::vector<FileReport> planned = PlanFiles(settings, outcome.error);
+  RunNames names;
+  std::vector<FileReport> planned = PlanFiles(settings, names, outcome.error);
   if (outcome.error) return outcome;
   if ((outcome.error = CheckSurveyOnly(settings, planned))) return outcome;
 
@@ -253,11 +254,13 @@ PipelineOutcome RunPipeline(const PipelineSettings& settings, RunObserver& obser
     outcome.error = std::move(value_error);
     return outcome;
   }
-  const RunContext context{settings, observer, choices, std::move(value_error), single, crs_epsg};
+  const RunContext context{settings, names, observer, choices, std::move(value_error), single,
+                           crs_epsg};
 
   std::vector<std::unique_ptr<FileJob>> jobs;
   for (FileReport& file : planned) {
     jobs.push_back(std::make_unique<FileJob>());
+    jobs.back()->index = jobs.size() - 1;
     jobs.back()->report = std::move(file);
   }
   {

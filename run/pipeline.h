@@ -111,6 +111,9 @@ struct FileReport {
   GisSkipped features;
   bool features_written = true;
   std::vector<std::string> layers_left_out;  // "layer 'x': why", of GIS outputs
+  // What the user should know of how the file was read ("layer 'x' has no
+  // CRS, ..."), written or not.
+  std::vector<std::string> warnings;
   // NMEA logs: lines that were no valid sentence, and the first few of their
   // numbers (-1: not an NMEA log).
   std::int64_t lines_skipped = -1;

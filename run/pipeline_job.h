@@ -10,15 +10,26 @@
 #include <vector>
 
 #include "gis/gis_track.h"
+#include "run/file_footprint.h"
 #include "run/pipeline.h"
 #include "run/track_thinning.h"
 #include "track/track_store.h"
 
 namespace oru {
 
+// What the run's names stand for: the files of every input and of every
+// output planned, so that no output lands on an input or on another output
+// (run/file_footprint.h). By file, in the order of the plan.
+struct RunNames {
+  std::vector<std::filesystem::path> inputs;
+  FootprintIndex input_files;
+  FootprintIndex output_files;  // of the files the plan did not refuse
+};
+
 // What every file of a run shares.
 struct RunContext {
   const PipelineSettings& settings;
+  const RunNames& names;
   RunObserver& observer;
   ThinChoices choices;
   // The selection value could not be converted: said after the single
@@ -48,6 +59,7 @@ struct JobTrack {
 
 // One input file on its way through reading, thinning and writing.
 struct FileJob {
+  std::size_t index = 0;  // in the plan
   FileReport report;  // input, output and formats from the plan, the rest as it goes
   std::vector<JobTrack> tracks;
   std::vector<GisTrack> gis_tracks;  // GIS files: where each track is, for GDAL's writer
@@ -60,11 +72,19 @@ struct FileJob {
   bool Failed() const { return report.error.has_value() || report.stopped; }
 };
 
-// The files of a run: every input (folders opened), its formats and its
-// output, with the usage errors found before anything is read. The run's
-// own usage error instead when the settings cannot run at all.
-std::vector<FileReport> PlanFiles(const PipelineSettings& settings,
+// The files of a run: every input (folders opened, the output folder and
+// staging folders left out), its formats and its output, with the usage
+// errors found before anything is read, clashes of names among them (an
+// output that is an input or a file of one, two outputs of one file), and
+// in `names` what the names stand for. The run's own usage error instead
+// when the settings cannot run at all.
+std::vector<FileReport> PlanFiles(const PipelineSettings& settings, RunNames& names,
                                   std::optional<RunError>& error);
+
+// A usage error when `file`, a file of its own for a track of `job`
+// (OUTPUT-K), would land on an input or on another file's output.
+std::optional<RunError> CheckOwnFile(const FileJob& job, const std::filesystem::path& file,
+                                     const RunContext& context);
 
 // Usage errors that show only once the file is read: more tracks than the
 // output can hold, plane tracks where routes need latitudes and longitudes.

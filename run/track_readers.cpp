@@ -26,16 +26,22 @@ RunError BadInput(std::string message) { return RunError{ErrorKind::BadInput, st
 
 // The geodesy library measures and projects only latitudes within +-90 and
 // longitudes within +-180 degrees; outside them it leaves its results unset,
+// and plane coordinates beyond PlaneCoordinateInRange give infinite figures,
 // so such a track is refused before any figure is computed from it. Point i
 // comes from line i + 1. The checks fail on NaN too.
-std::optional<std::string> OutOfRangeLine(const TrackStore& store, std::int64_t points) {
+std::optional<std::string> OutOfRangeLine(const TrackStore& store, std::int64_t points,
+                                          bool geographic) {
   for (std::int64_t i = 0; i < points; ++i) {
     const auto k = static_cast<std::size_t>(i);
-    if (!(store.first[k] >= -90.0 && store.first[k] <= 90.0)) {
-      return "Line " + std::to_string(i + 1) + ": latitude out of range.";
-    }
-    if (!(store.second[k] >= -180.0 && store.second[k] <= 180.0)) {
-      return "Line " + std::to_string(i + 1) + ": longitude out of range.";
+    const std::string line = "Line " + std::to_string(i + 1);
+    if (!geographic) {
+      if (!PlaneCoordinateInRange(store.first[k]) || !PlaneCoordinateInRange(store.second[k])) {
+        return line + ": coordinate out of range.";
+      }
+    } else if (!(store.first[k] >= -90.0 && store.first[k] <= 90.0)) {
+      return line + ": latitude out of range.";
+    } else if (!(store.second[k] >= -180.0 && store.second[k] <= 180.0)) {
+      return line + ": longitude out of range.";
     }
   }
   return std::nullopt;
@@ -57,8 +63,8 @@ std::optional<RunError> ReadSurveyFile(FileJob& job, InputFormat format,
     return BadInput("Line " + std::to_string(read.bad_line) + " could not be read.");
   }
   if (read.points == 0) return BadInput("Input file empty.");
-  if (IsGeographic(format)) {
-    if (auto refusal = OutOfRangeLine(store, read.points)) return BadInput(*refusal);
+  if (auto refusal = OutOfRangeLine(store, read.points, IsGeographic(format))) {
+    return BadInput(*refusal);
   }
   JobTrack& track = job.tracks.emplace_back();
   track.place = "track 1";
@@ -85,6 +91,7 @@ std::optional<RunError> ReadGisFile(FileJob& job, const RunContext& context) {
   GisReadOutcome read = ReadGisTracks(file.input.string(), *file.read_format.gis, rows);
   if (!read.error.empty()) return BadInput(std::move(read.error));
   file.features = read.skipped;
+  file.warnings = std::move(read.warnings);
   if (rows.Active()) {
     file.rows_dropped = read.rows_dropped;
     file.duplicates_dropped = read.duplicates;

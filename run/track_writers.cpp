@@ -43,6 +43,14 @@ fs::path NumberedFile(const fs::path& output, std::size_t k) {
   return file;
 }
 
+// The file of track t (0-based) of a file whose tracks are written to a
+// file each, checked against the run's other names.
+fs::path OwnFile(const FileJob& job, std::size_t t, const RunContext& context) {
+  fs::path file = NumberedFile(job.report.output, t + 1);
+  Take(CheckOwnFile(job, file, context));
+  return file;
+}
+
 // The tracks that are written: those with points.
 std::vector<std::size_t> TracksWithPoints(const FileJob& job) {
   std::vector<std::size_t> written;
@@ -81,6 +89,25 @@ class ToWgs84 {
   std::unique_ptr<ProjectedCrs> crs_;  // of this writer alone: PROJ's are not shared
 };
 
+// The staged output of a GIS format for GDAL's driver to write.
+StagedOutput& StageGisOutput(FileJob& job) {
+  std::optional<RunError> error;
+  StagedOutput* staged = job.pending.AddFolder(job.report.output, *job.report.write_format.gis, error);
+  Take(std::move(error));
+  return *staged;
+}
+
+// A GIS output is whole only when the driver said nothing went wrong and
+// no write, sync or close of its files failed; a failed write (a full
+// disk) is said with the system's reason, which the driver may not know.
+void CheckWritten(const FileJob& job, const StagedOutput& staged, std::string driver_error) {
+  if (const int error = staged.WriteError()) {
+    throw WriteFailure{
+        RunError{ErrorKind::File, OutputNotWrittenMessage(job.report.output), error}};
+  }
+  if (!driver_error.empty()) Fail(ErrorKind::File, std::move(driver_error));
+}
+
 // Routes are named after the input file, followed by the track's place
 // when there are several.
 Route RouteOf(const FileJob& job, const JobTrack& track, const ToWgs84& to_wgs84) {
@@ -112,7 +139,7 @@ void WriteRtz(FileJob& job, const RunContext& context) {
       Fail(ErrorKind::BadInput, job.report.input.string() + ", " + track.place +
                                     " has a single position; an RTZ route needs two");
     }
-    if (job.tracks.size() > 1) track.own_file = NumberedFile(job.report.output, t + 1);
+    if (job.tracks.size() > 1) track.own_file = OwnFile(job, t, context);
     Take(job.pending.AddText(track.own_file.empty() ? job.report.output : track.own_file,
                              RtzText(RouteOf(job, track, to_wgs84), legs)));
   }
@@ -144,44 +171,35 @@ void WriteLineFeatures(FileJob& job) {
     }
   }
   const GisFormat& format = *job.report.write_format.gis;
-  std::optional<RunError> error;
-  StagedOutput* staged =
-      job.pending.AddFolder(job.report.output, format.driver == "ESRI Shapefile", error);
-  Take(std::move(error));
+  StagedOutput& staged = StageGisOutput(job);
   GisLinesRequest request;
-  request.output = staged->StagedPath().string();
+  request.output = staged.GdalPath();
   request.format = &format;
   request.layer = Stem(job.report.input);
   request.geographic = job.tracks.front().geographic;
   request.datum = job.tracks.front().datum;
   request.plane_epsg = job.tracks.front().plane_epsg;
   request.lines = &lines;
-  if (std::string failed = WriteGisLines(request); !failed.empty()) {
-    Fail(ErrorKind::File, std::move(failed));
-  }
+  CheckWritten(job, staged, WriteGisLines(request));
 }
 
 // The input file again in a GIS format, with only the kept vertices.
 void WriteGisCopy(FileJob& job, const RunContext& context) {
   std::vector<std::vector<std::int64_t>> kept(job.tracks.size());
   for (std::size_t t = 0; t < kept.size(); ++t) kept[t] = std::move(job.tracks[t].thinned.selected);
-  const GisFormat& format = *job.report.write_format.gis;
-  std::optional<RunError> error;
-  StagedOutput* staged =
-      job.pending.AddFolder(job.report.output, format.driver == "ESRI Shapefile", error);
-  Take(std::move(error));
+  StagedOutput& staged = StageGisOutput(job);
   GisWriteRequest request;
   request.input = job.report.input.string();
   request.input_format = job.report.read_format.gis;
-  request.output = staged->StagedPath().string();
-  request.output_format = &format;
+  request.output = staged.GdalPath();
+  request.output_format = job.report.write_format.gis;
   request.tracks = &job.gis_tracks;
   request.kept = &kept;
   request.grouped_rows = context.settings.rows.Active();
   GisWriteOutcome written = WriteThinnedGisFile(request);
   job.report.layers_left_out = std::move(written.left_out);
   for (std::size_t t = 0; t < kept.size(); ++t) job.tracks[t].thinned.selected = std::move(kept[t]);
-  if (!written.error.empty()) Fail(ErrorKind::File, std::move(written.error));
+  CheckWritten(job, staged, std::move(written.error));
 }
 
 // The survey text of one track: survey input as it was read, other tracks
@@ -226,7 +244,7 @@ void WriteSurveyText(FileJob& job, const RunContext& context) {
     std::string text = SurveyText(job, job.tracks[t], context);
     if (context.settings.keep_texts) job.report.output_text = text;
     JobTrack& track = job.tracks[t];
-    if (written.size() > 1) track.own_file = NumberedFile(job.report.output, t + 1);
+    if (written.size() > 1) track.own_file = OwnFile(job, t, context);
     Take(job.pending.AddText(track.own_file.empty() ? job.report.output : track.own_file,
                              std::move(text)));
   }

@@ -1,5 +1,7 @@
 #include "cli/cli_options.h"
 #include "cli/curve_outputs.h"
+#include "cli/run_report.h"
+#include "escaping/utf8_text.h"
 
 #include <unistd.h>
 
@@ -203,6 +205,35 @@ TEST(PlotFileClash, NoPlotFileIsTheInputTheOutputOrAnother) {
     EXPECT_EQ(PlotFileClash(*options).value_or(""), message);
   }
   fs::remove_all(dir);
+}
+
+// Names from inputs (a Latin-1 file name, a P1/90 line name with an
+// escape sequence) once came out as invalid JSON and as commands to the
+// terminal: the JSON is valid UTF-8 with every control escaped, the text
+// shows them as \xXX.
+TEST(PrintRunReport, NamesFromInputsAreEscaped) {
+  PipelineOutcome outcome;
+  FileReport& written = outcome.files.emplace_back();
+  written.input = "S\xfc" "d.p190";  // Latin-1 u with diaeresis
+  written.tracks.emplace_back().place = "line 'A\x1b[2JB'";
+  written.tracks.back().statistics = {1.0, 3, 2, 10.0, 9.0};
+  FileReport& failed = outcome.files.emplace_back();
+  failed.input = "b\x07.p190";
+  failed.error = RunError{ErrorKind::BadInput, "Line 2: name '\x1b]0;x\x07' does not read."};
+  for (const bool json : {false, true}) {
+    std::ostringstream out;
+    std::ostringstream err;
+    EXPECT_EQ(PrintRunReport(outcome, json, SelectionMethod::DouglasPeucker, true, out, err), 1);
+    for (const std::string& text : {out.str(), err.str()}) {
+      EXPECT_EQ(ValidUtf8(text), text) << json;
+      EXPECT_EQ(text.find_first_of(std::string("\x1b\x07", 2)), std::string::npos) << text;
+    }
+    EXPECT_NE(out.str().find("S\xc3\xbc" "d.p190"), std::string::npos) << out.str();
+    EXPECT_NE(out.str().find(json ? "A\\u001b[2JB" : "A\\x1b[2JB"), std::string::npos) << out.str();
+    EXPECT_NE(err.str().find("b\\x07.p190: Line 2: name '\\x1b]0;x\\x07' does not read."),
+              std::string::npos)
+        << err.str();
+  }
 }
 
 // Every figure reads back to the same double; one line per count.

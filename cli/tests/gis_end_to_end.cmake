@@ -1,6 +1,7 @@
 # Runs oru-cli on GIS files as a user does: many files at once, their
 # results against one-at-a-time runs, failures, folders and formats.
-# Called by CTest with ORU_CLI and WORK_DIR.
+# Called by CTest with ORU_CLI, SOURCE_DIR, WORK_DIR and XMLLINT (empty when
+# the machine has none).
 file(REMOVE_RECURSE "${WORK_DIR}")
 file(MAKE_DIRECTORY "${WORK_DIR}/in/sub")
 
@@ -91,6 +92,7 @@ execute_process(
   COMMAND "${ORU_CLI}" --max-deviation 5 "${samples}/survey_line_oru.txt" "${WORK_DIR}/line.gpx"
   RESULT_VARIABLE code OUTPUT_VARIABLE out)
 expect_equal("exit code of survey text into GPX" "${code}" "0")
+expect_well_formed("${WORK_DIR}/line.gpx")
 string(REGEX MATCH "^The maximum distance[^\n]*\nThe number of points has decreased with [0-9]+ % from 1290 to ([0-9]+)\n" found "${out}")
 set(kept "${CMAKE_MATCH_1}")
 expect_match("survey statistics" "${kept}" "^[0-9]+$")
@@ -132,6 +134,13 @@ execute_process(COMMAND "${ORU_CLI}" "${WORK_DIR}/in/bad.geojson" "${WORK_DIR}/b
 expect_equal("exit code of a failed GIS run" "${code}" "1")
 expect_equal("standard output of a failed run" "${out}" "")
 expect_match("its error" "${err}" "^[^\n]*bad.geojson: could not be opened as GeoJSON")
+
+# A file of no track is written too, its point as it is (once a crash).
+file(WRITE "${WORK_DIR}/buoy.geojson" "{\"type\": \"FeatureCollection\", \"features\": [{\"type\": \"Feature\", \"properties\": {}, \"geometry\": {\"type\": \"Point\", \"coordinates\": [4, 52]}}]}")
+execute_process(COMMAND "${ORU_CLI}" "${WORK_DIR}/buoy.geojson" "${WORK_DIR}/buoy.gpkg"
+  RESULT_VARIABLE code OUTPUT_VARIABLE out ERROR_VARIABLE err)
+expect_equal("exit code of a file of no track: ${err}" "${code}" "0")
+expect_match("its total" "${out}" "^Total of 0 tracks in 1 file:")
 
 # 6. Many tracks into survey text: refused for one file, a file a track in
 # a folder.

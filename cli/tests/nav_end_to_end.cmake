@@ -55,6 +55,7 @@ expect_equal("exit code of the P1/90 run" "${code}" "0")
 expect_match("a line's statistics" "${out}"
   "two_lines_ed50.p190, line 'LINE-B', vessel reference point, vessel 1:\nThe maximum[^\n]*\nThe number of points has decreased with 25 % from 4 to 3\n")
 expect_golden("GPX routes" "${WORK_DIR}/two.gpx" two_lines_ed50_5m.gpx)
+expect_well_formed("${WORK_DIR}/two.gpx")
 execute_process(COMMAND "${ORU_CLI}" --points 3 "${WORK_DIR}/two.gpx" "${WORK_DIR}/back.gpx"
   RESULT_VARIABLE code OUTPUT_VARIABLE out)
 expect_equal("exit code of reading the routes back" "${code}" "0")
@@ -117,3 +118,28 @@ file(STRINGS "${WORK_DIR}/line.rtz" waypoints REGEX "<waypoint ")
 list(LENGTH waypoints count)
 expect_equal("waypoints of the GIS route" "${count}" "3")
 expect_valid_rtz("${WORK_DIR}/line.rtz")
+
+# 8. Line names that XML cannot hold as they are (a Latin-1 byte, a control
+# character, markup, a CDATA end, a reference to NUL): every XML output is
+# well-formed, written by hand (RTZ, GPX routes) or by GDAL (KML, and GPX
+# and KML again from a GeoPackage of the lines), and the JSON report too.
+foreach(output odd.rtz odd.gpx odd.kml odd.gpkg)
+  execute_process(COMMAND "${ORU_CLI}" --points 3 --json "${nav}/odd_names.p190" "${WORK_DIR}/${output}"
+    RESULT_VARIABLE code OUTPUT_VARIABLE json ERROR_VARIABLE err)
+  expect_equal("exit code of odd names into ${output}: ${err}" "${code}" "0")
+  # The first line is a JSON object (string(JSON) stops the script on any
+  # other text); its track is the Latin-1 name in UTF-8, ü two bytes.
+  string(REGEX MATCH "^[^\n]*" first "${json}")
+  string(JSON track GET "${first}" track)
+  expect_match("the first line's track" "${track}" "^line 'S..d.<&>\"'', centre of source")
+endforeach()
+foreach(output odd-copy.gpx odd-copy.kml)
+  execute_process(COMMAND "${ORU_CLI}" --points 3 "${WORK_DIR}/odd.gpkg" "${WORK_DIR}/${output}"
+    RESULT_VARIABLE code ERROR_VARIABLE err)
+  expect_equal("exit code of the odd names' GeoPackage into ${output}: ${err}" "${code}" "0")
+endforeach()
+foreach(xml odd-1.rtz odd-2.rtz odd.gpx odd.kml odd-copy.gpx odd-copy.kml)
+  expect_well_formed("${WORK_DIR}/${xml}")
+endforeach()
+file(READ "${WORK_DIR}/odd.kml" kml)
+expect_match("a Latin-1 name in UTF-8, the control character a blank" "${kml}" "line 'S..d <&>")

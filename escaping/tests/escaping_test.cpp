@@ -13,6 +13,7 @@ struct Row {
   const char* what;
   std::string in;
   std::string utf8, xml, json, terminal;
+  std::string xml_characters = {};  // XmlCharacters: as utf8 when empty
 };
 
 // Each row: bytes as they come from a file, and what each writer makes of
@@ -28,6 +29,7 @@ TEST_P(TextRows, EachWriterGetsTextItCanHold) {
   EXPECT_EQ(xml, r.xml);
   EXPECT_EQ(JsonString(r.in), "\"" + r.json + "\"");
   EXPECT_EQ(TerminalText(r.in), r.terminal);
+  EXPECT_EQ(XmlCharacters(r.in), r.xml_characters.empty() ? r.utf8 : r.xml_characters);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -36,7 +38,7 @@ INSTANTIATE_TEST_SUITE_P(
         Row{"Ascii", "Line L1001", "Line L1001", "Line L1001", "Line L1001", "Line L1001"},
         Row{"Reserved", "a<b & \"c\" 'd'>\\", "a<b & \"c\" 'd'>\\",
             "a&lt;b &amp; &quot;c&quot; &apos;d&apos;&gt;\\", "a<b & \\\"c\\\" 'd'>\\\\",
-            "a<b & \"c\" 'd'>\\"},
+            "a<b & \"c\" 'd'>\\", "a<b & \"c\" 'd'>\\"},
         Row{"Utf8KeptAsItIs", "S\xC3\xBC" "d \xE2\x82\xAC \xF0\x9F\x9A\xA2",
             "S\xC3\xBC" "d \xE2\x82\xAC \xF0\x9F\x9A\xA2", "S\xC3\xBC" "d \xE2\x82\xAC \xF0\x9F\x9A\xA2",
             "S\xC3\xBC" "d \xE2\x82\xAC \xF0\x9F\x9A\xA2", "S\xC3\xBC" "d \xE2\x82\xAC \xF0\x9F\x9A\xA2"},
@@ -55,9 +57,9 @@ INSTANTIATE_TEST_SUITE_P(
             "\xC3\xB4\\x90\\x80\\x80"},
         Row{"Controls", std::string("a\tb\nc\x1b[2Jd\x7f") + '\0', std::string("a\tb\nc\x1b[2Jd\x7f") + '\0',
             "a\tb\nc [2Jd\x7f ", "a\\u0009b\\u000ac\\u001b[2Jd\\u007f\\u0000",
-            "a\\x09b\\x0ac\\x1b[2Jd\\x7f\\x00"},
+            "a\\x09b\\x0ac\\x1b[2Jd\\x7f\\x00", "a\tb\nc [2Jd\x7f "},
         Row{"NotCharactersInXml", "\xEF\xBF\xBE\xEF\xBF\xBF", "\xEF\xBF\xBE\xEF\xBF\xBF", "  ",
-            "\xEF\xBF\xBE\xEF\xBF\xBF", "\xEF\xBF\xBE\xEF\xBF\xBF"}),
+            "\xEF\xBF\xBE\xEF\xBF\xBF", "\xEF\xBF\xBE\xEF\xBF\xBF", "  "}),
     [](const auto& info) { return std::string(info.param.what); });
 
 // Whatever the bytes, the result is well-formed UTF-8 and left as it is by a

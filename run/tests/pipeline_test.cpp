@@ -9,6 +9,7 @@
 #include <ogrsf_frmts.h>
 
 #include <atomic>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -398,6 +399,27 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{"UnreadableGisFile", "in.geojson", "out.txt", NoChoice, ErrorKind::BadInput,
                 Remedy::None, "could not be opened as GeoJSON", false}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// A GIS output that cannot be made says why in the survey run's words,
+// with the system's reason (once "no temporary folder could be made beside
+// the output" and "could not be put in place", without one).
+TEST(Pipeline, GisOutputsThatCannotBeWrittenSayWhy) {
+  TempDir dir;
+  const fs::path in = GpxFile(dir);
+  fs::create_directory(dir.path() / "folder.gpkg");
+  const std::pair<fs::path, int> rows[] = {{dir.path() / "missing" / "out.gpkg", ENOENT},
+                                           {dir.path() / "folder.gpkg", EISDIR}};
+  for (const auto& [output, error] : rows) {
+    const PipelineOutcome outcome = RunOf(Settings(in, output));
+    ASSERT_TRUE(outcome.files[0].error) << output;
+    EXPECT_EQ(outcome.files[0].error->kind, ErrorKind::File);
+    EXPECT_EQ(outcome.files[0].error->message,
+              "Output file " + output.string() + " could not be written.");
+    EXPECT_EQ(outcome.files[0].error->system_error, error) << output;
+  }
+  EXPECT_TRUE(fs::is_directory(dir.path() / "folder.gpkg"));
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), {}), 2) << "nothing written";
+}
 
 // The command line's run of one file: the output made in full and put in
 // place by the caller, with the texts the plot reads.
