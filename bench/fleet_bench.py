@@ -7,7 +7,7 @@ written once to FOLDER) on a LocalCluster of worker processes:
     30 minutes, write the kept fixes) with 1 and with 2 workers, and the
     ratio;
   - where the workers' time goes: their tasks' durations summed by kind
-    (reading CSV, the shuffle, thinning and writing), from Dask's task
+    (reading CSV, the shuffles, thinning, writing), from Dask's task
     stream;
   - each worker's peak resident memory, and its processor seconds, which
     others' work on a shared machine disturbs less than wall seconds;
@@ -68,8 +68,9 @@ def make_archive(folder, vessels, days):
 
 # The command's tasks by the name Dask gives them (key_split of the key):
 # reading a block of CSV fused with the numbering of its rows, thinning a
-# partition fused with writing it; the rest is the shuffle by vessel.
-_KINDS = {"numbered": "read CSV", "write_partition": "thin and write"}
+# partition of whole vessels, writing a range of vessels; the rest is the
+# shuffle by vessel and the moving of the kept fixes into vessel ranges.
+_KINDS = {"numbered": "read CSV", "thin_partition": "thin", "write_partition": "write"}
 
 
 def _worker_figures():

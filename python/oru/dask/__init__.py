@@ -30,6 +30,7 @@ import dask
 import distributed
 import numpy as np
 import pandas as pd
+from dask.dataframe.shuffle import rearrange_by_column
 from dask.dataframe.utils import make_meta
 
 import oru
@@ -40,6 +41,9 @@ from oru._errors import FileError, InputError
 # then the row within it), so that fixes of equal times keep input order
 # through the shuffle.
 _ORDER_COLUMNS = ("_oru_partition", "_oru_row")
+# The column that numbers each kept fix's range of vessels: Dask's shuffle
+# takes a column of this name as the partition numbers, and hashes others.
+_RANGE_COLUMN = "_partitions"
 
 
 def thin_tracks(ddf, *, by="mmsi", time="timestamp", lat="lat", lon="lon", gap=None,
@@ -47,12 +51,13 @@ def thin_tracks(ddf, *, by="mmsi", time="timestamp", lat="lat", lon="lon", gap=N
                 method="douglas-peucker", npartitions=None):
     """Thin every vessel's tracks in a Dask DataFrame of fixes.
 
-    The fixes are shuffled by vessel, so that each output partition holds
-    whole vessels, then thinned there by ``oru.pandas.thin_tracks``. The
-    input's partitions may hold any mix of vessels and times (a CSV file a
-    day read with ``dask.dataframe.read_csv``); fixes of equal times keep
-    the order of the input's partitions and rows, so the result does not
-    depend on the partitioning or the number of workers.
+    The fixes are shuffled by vessel, so that each partition holds whole
+    vessels, and thinned there by ``oru.pandas.thin_tracks``; the kept fixes
+    are then moved so that each partition holds a range of vessels, in
+    vessel order. The input's partitions may hold any mix of vessels and
+    times (a CSV file a day read with ``dask.dataframe.read_csv``); fixes of
+    equal times keep the order of the input's partitions and rows, so the
+    result does not depend on the partitioning or the number of workers.
 
     Parameters
     ----------
@@ -67,9 +72,9 @@ def thin_tracks(ddf, *, by="mmsi", time="timestamp", lat="lat", lon="lon", gap=N
     -------
     dask.dataframe.DataFrame
         Lazy: the kept fixes with every column, their index labels and the
-        column ``track``. Each partition is in vessel, then time order;
-        computed and stably sorted by ``by``, the result equals
-        ``oru.pandas.thin_tracks`` of ``ddf.compute()`` row for row.
+        column ``track``. Computed, it equals ``oru.pandas.thin_tracks`` of
+        ``ddf.compute()`` row for row: its partitions, one after the other,
+        are in vessel, then time order.
 
     Raises
     ------
@@ -77,9 +82,20 @@ def thin_tracks(ddf, *, by="mmsi", time="timestamp", lat="lat", lon="lon", gap=N
         At once, for a missing column or a bad criterion or ``gap``; times
         that do not read when computed.
     """
-    options = oru.pandas.thin_options(max_deviation, points, calculation, datum, method)
+    thinned = thinned_by_vessel(ddf, (by, time, lat, lon), gap, npartitions,
+                                max_deviation=max_deviation, points=points,
+                                calculation=calculation, datum=datum, method=method)
+    return in_vessel_order(thinned, by)
+
+
+def thinned_by_vessel(ddf, columns, gap, npartitions, **criterion):
+    """``thin_tracks`` but for the order of its partitions: each holds whole
+    vessels (those the shuffle's hash puts there) in vessel, then time
+    order, and carries the ``attrs`` of ``oru.pandas.thin_tracks``, with
+    ``rows_in``, the fixes it was given."""
+    options = oru.pandas.thin_options(**criterion)
     gap = oru.pandas.gap_nanoseconds(gap)
-    columns = (by, time, lat, lon)
+    by = columns[0]
     for column in columns:
         if column not in ddf.columns:
             raise InputError(f"no column {column!r} in the DataFrame (its columns: "
@@ -94,6 +110,21 @@ def thin_tracks(ddf, *, by="mmsi", time="timestamp", lat="lat", lon="lon", gap=N
                                 shuffle="tasks")
     meta = empty.assign(**{oru.pandas.TRACK_COLUMN: np.int64(0)})
     return shuffled.map_partitions(_thin_partition, columns, gap, options, meta=meta)
+
+
+def in_vessel_order(thinned, by):
+    """The partitions of ``thinned_by_vessel`` rearranged so that partition
+    k holds the k-th range of vessels, about as many kept fixes each: one
+    after the other they are in vessel, then time order. The ranges come
+    from the kept fixes' vessels, counted when the thinning is done, so
+    the input is read once and the result stays lazy."""
+    counts = thinned[by].map_partitions(_vessel_counts)
+    bounds = dask.delayed(_range_bounds)(counts.to_delayed(), thinned.npartitions)
+    ranged = thinned.map_partitions(_range_numbered, by, bounds,
+                                    meta=thinned._meta.assign(**{_RANGE_COLUMN: np.int64(0)}))
+    ranged = rearrange_by_column(ranged, _RANGE_COLUMN, npartitions=thinned.npartitions,
+                                 shuffle="tasks")
+    return ranged.map_partitions(_vessel_sorted, by, meta=thinned._meta)
 
 
 def thin_files(paths, output_dir, **options):
@@ -189,6 +220,35 @@ def _numbered(df, partition_info=None):
     number = partition_info["number"] if partition_info else 0
     return df.assign(**{_ORDER_COLUMNS[0]: np.int64(number),
                         _ORDER_COLUMNS[1]: np.arange(len(df), dtype=np.int64)})
+
+
+def _vessel_counts(vessels):
+    return vessels.value_counts(sort=False)
+
+
+def _range_bounds(counts, ranges):
+    """The first vessel of ranges 1, 2, ... (sorted as pandas sorts them),
+    so that each range holds about as many fixes. The partitions' vessels
+    are apart: their counts need no summing."""
+    counts = pd.concat(counts).sort_index()
+    if counts.empty:
+        return counts.index.to_numpy()
+    cumulative = counts.to_numpy().cumsum()
+    share = np.arange(1, ranges) * cumulative[-1] / ranges
+    firsts = np.minimum(np.searchsorted(cumulative, share, side="right"), len(counts) - 1)
+    return counts.index.to_numpy()[firsts]
+
+
+def _range_numbered(df, by, bounds):
+    ranges = np.searchsorted(bounds, df[by].to_numpy(), side="right").astype(np.int64)
+    return df.assign(**{_RANGE_COLUMN: ranges})
+
+
+def _vessel_sorted(df, by):
+    """A stable sort by vessel: a vessel's fixes all come from one partition
+    of ``thinned_by_vessel``, in their order there."""
+    vessels = pd.factorize(df[by], sort=True)[0]
+    return df.iloc[np.argsort(vessels, kind="stable")].drop(columns=_RANGE_COLUMN)
 
 
 def _thin_partition(df, columns, gap, options):

@@ -17,7 +17,7 @@ import pandas as pd
 import oru
 import oru.dask
 
-# The figures of one output partition, summed into the summary.
+# The figures of a partition of whole vessels, summed into the summary.
 _COUNTS = ["fixes_in", "fixes_kept", "tracks", "vessels", "rows_dropped", "duplicates_dropped"]
 
 
@@ -64,7 +64,8 @@ def _parser():
                     "in the order of the files, sorted by name, and their rows), drops "
                     "duplicates and rows without a usable position, vessel or time, splits "
                     "tracks at gaps, thins each track and writes the kept rows, every column "
-                    "and a column 'track', to OUT/part-NNNNN.csv.")
+                    "and a column 'track', to OUT/part-NNNNN.csv: the files one after the "
+                    "other are in vessel, then time order.")
     thin.add_argument("files", help="the CSV files: a name or a glob pattern ('ais/*.csv')")
     thin.add_argument("--out", required=True, help="a new or empty folder for the kept fixes")
     thin.add_argument("--by", default="mmsi", help="the column of the vessels (mmsi)")
@@ -111,20 +112,22 @@ def _thin(arguments, client):
     """Thins into a staging folder inside OUT, then moves the files out of
     it: OUT gets every file or none."""
     fixes = dd.read_csv(arguments.files, dtype={arguments.by: "object"}, assume_missing=True)
-    thinned = oru.dask.thin_tracks(
-        fixes, by=arguments.by, time=arguments.time, lat=arguments.lat, lon=arguments.lon,
-        gap=arguments.gap, max_deviation=arguments.max_deviation, points=arguments.points,
-        method=arguments.method, calculation=arguments.calculation, datum=arguments.datum,
-        npartitions=arguments.partitions)
+    thinned = oru.dask.thinned_by_vessel(
+        fixes, (arguments.by, arguments.time, arguments.lat, arguments.lon), arguments.gap,
+        arguments.partitions, max_deviation=arguments.max_deviation, points=arguments.points,
+        method=arguments.method, calculation=arguments.calculation, datum=arguments.datum)
     os.makedirs(arguments.out, exist_ok=True)
     staging = tempfile.mkdtemp(prefix=".oru-", dir=arguments.out)
     try:
-        counts = thinned.map_partitions(_write_partition, staging, arguments.by,
+        counts = thinned.map_partitions(_counts, arguments.by,
                                         meta=pd.DataFrame(columns=_COUNTS, dtype="int64"))
-        future = client.compute(counts)
-        distributed.progress(future)  # a bar on standard output
+        written = oru.dask.in_vessel_order(thinned, arguments.by).map_partitions(
+            _write_partition, staging, meta=pd.DataFrame(columns=["rows"], dtype="int64"))
+        futures = client.compute([counts, written])
+        distributed.progress(futures)  # a bar on standard output
         print()
-        counts = future.result()
+        counts = futures[0].result()
+        futures[1].result()
         for name in sorted(os.listdir(staging)):
             os.replace(os.path.join(staging, name), os.path.join(arguments.out, name))
     finally:
@@ -132,13 +135,18 @@ def _thin(arguments, client):
     return counts.sum()
 
 
-def _write_partition(thinned, folder, by, partition_info=None):
-    number = partition_info["number"] if partition_info else 0
-    thinned.to_csv(os.path.join(folder, f"part-{number:05d}.csv"), index=False)
+def _counts(thinned, by):
+    """The figures of a partition of whole vessels."""
     tracks = len(thinned[[by, oru.pandas.TRACK_COLUMN]].drop_duplicates())
     figures = [thinned.attrs.get("rows_in", 0), len(thinned), tracks, thinned[by].nunique(),
                thinned.attrs.get("rows_dropped", 0), thinned.attrs.get("duplicates_dropped", 0)]
     return pd.DataFrame([figures], columns=_COUNTS, dtype="int64")
+
+
+def _write_partition(thinned, folder, partition_info=None):
+    number = partition_info["number"] if partition_info else 0
+    thinned.to_csv(os.path.join(folder, f"part-{number:05d}.csv"), index=False)
+    return pd.DataFrame({"rows": [len(thinned)]}, dtype="int64")
 
 
 def _print_summary(counts, out):
