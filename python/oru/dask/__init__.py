@@ -18,8 +18,10 @@ Examples
 >>> frame = dask.dataframe.from_pandas(fixes, npartitions=2)
 >>> thinned = oru.dask.thin_tracks(frame, max_deviation=100, method="optimal")
 >>> thinned = thinned.compute(scheduler="sync")
->>> sorted(thinned.index.tolist())
-[0, 1, 3, 4]
+>>> thinned.index.tolist()
+[0, 4, 1, 3]
+>>> thinned.equals(oru.pandas.thin_tracks(fixes, max_deviation=100, method="optimal"))
+True
 """
 
 import glob
@@ -82,13 +84,13 @@ def thin_tracks(ddf, *, by="mmsi", time="timestamp", lat="lat", lon="lon", gap=N
         At once, for a missing column or a bad criterion or ``gap``; times
         that do not read when computed.
     """
-    thinned = thinned_by_vessel(ddf, (by, time, lat, lon), gap, npartitions,
+    thinned = _thinned_by_vessel(ddf, (by, time, lat, lon), gap, npartitions,
                                 max_deviation=max_deviation, points=points,
                                 calculation=calculation, datum=datum, method=method)
-    return in_vessel_order(thinned, by)
+    return _in_vessel_order(thinned, by)
 
 
-def thinned_by_vessel(ddf, columns, gap, npartitions, **criterion):
+def _thinned_by_vessel(ddf, columns, gap, npartitions, **criterion):
     """``thin_tracks`` but for the order of its partitions: each holds whole
     vessels (those the shuffle's hash puts there) in vessel, then time
     order, and carries the ``attrs`` of ``oru.pandas.thin_tracks``, with
@@ -112,8 +114,8 @@ def thinned_by_vessel(ddf, columns, gap, npartitions, **criterion):
     return shuffled.map_partitions(_thin_partition, columns, gap, options, meta=meta)
 
 
-def in_vessel_order(thinned, by):
-    """The partitions of ``thinned_by_vessel`` rearranged so that partition
+def _in_vessel_order(thinned, by):
+    """The partitions of ``_thinned_by_vessel`` rearranged so that partition
     k holds the k-th range of vessels, about as many kept fixes each: one
     after the other they are in vessel, then time order. The ranges come
     from the kept fixes' vessels, counted when the thinning is done, so
@@ -246,7 +248,7 @@ def _range_numbered(df, by, bounds):
 
 def _vessel_sorted(df, by):
     """A stable sort by vessel: a vessel's fixes all come from one partition
-    of ``thinned_by_vessel``, in their order there."""
+    of ``_thinned_by_vessel``, in their order there."""
     vessels = pd.factorize(df[by], sort=True)[0]
     return df.iloc[np.argsort(vessels, kind="stable")].drop(columns=_RANGE_COLUMN)
 

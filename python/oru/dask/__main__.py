@@ -112,7 +112,7 @@ def _thin(arguments, client):
     """Thins into a staging folder inside OUT, then moves the files out of
     it: OUT gets every file or none."""
     fixes = dd.read_csv(arguments.files, dtype={arguments.by: "object"}, assume_missing=True)
-    thinned = oru.dask.thinned_by_vessel(
+    thinned = oru.dask._thinned_by_vessel(
         fixes, (arguments.by, arguments.time, arguments.lat, arguments.lon), arguments.gap,
         arguments.partitions, max_deviation=arguments.max_deviation, points=arguments.points,
         method=arguments.method, calculation=arguments.calculation, datum=arguments.datum)
@@ -121,7 +121,7 @@ def _thin(arguments, client):
     try:
         counts = thinned.map_partitions(_counts, arguments.by,
                                         meta=pd.DataFrame(columns=_COUNTS, dtype="int64"))
-        written = oru.dask.in_vessel_order(thinned, arguments.by).map_partitions(
+        written = oru.dask._in_vessel_order(thinned, arguments.by).map_partitions(
             _write_partition, staging, meta=pd.DataFrame(columns=["rows"], dtype="int64"))
         futures = client.compute([counts, written])
         distributed.progress(futures)  # a bar on standard output
