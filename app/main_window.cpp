@@ -35,6 +35,7 @@
 #include "app/platform.h"
 #include "app/product_texts.h"
 #include "app/radio_group.h"
+#include "app/row_grouping_dialog.h"
 #include "app/run_messages.h"
 #include "app/run_worker.h"
 #include "run/file_formats.h"
@@ -378,6 +379,8 @@ void TForm1::BuildMenu() {
   Exit1 = item(File1, "Exit1", "&Exit", &TForm1::Exit1Click);
   QMenu* Options1 = menuBar()->addMenu(QStringLiteral("&Options"));
   Options1->setObjectName(QStringLiteral("Options1"));
+  CsvRows1 = item(Options1, "CsvRows1", "CSV Rows as &Tracks ...", &TForm1::CsvRows1Click);
+  CsvRows1->setCheckable(true);
   Optimal1 = Options1->addAction(QStringLiteral("Fewest points (optimal)"));
   Optimal1->setObjectName(QStringLiteral("Optimal1"));
   Optimal1->setCheckable(true);
@@ -578,6 +581,10 @@ void TForm1::StartGisRun() {
   if (EditCrs->isEnabled() && !EditCrs->text().trimmed().isEmpty()) {
     settings.crs = "EPSG:" + EditCrs->text().trimmed().toStdString();
   }
+  const std::optional<ReadFormat> read = FormatOfExtension(settings.inputs[0].string()).read;
+  if (input == kGisFormat && read && read->gis && read->gis->driver == "CSV") {
+    settings.rows = csv_rows_;
+  }
   settings.keep_tracks = true;
   last_run_choices_ = choices;
   line_count_ = 0;
@@ -607,6 +614,12 @@ void TForm1::StartGisRun() {
     }
     observer.ShowStatistics(FormatStatistics(TotalStatistics(run)));
   });
+}
+
+void TForm1::CsvRows1Click() {
+  RowGroupingDialog dialog(csv_rows_, dialogs_, this);
+  if (dialog.exec() == QDialog::Accepted) csv_rows_ = dialog.Rows();
+  CsvRows1->setChecked(csv_rows_.Active());
 }
 
 void TForm1::Tracks1Click() {

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/user_dialogs.h"
+#include "gis/point_row_tracks.h"
 #include "plot/tracks_handoff.h"
 #include "run/processing_run.h"
 
@@ -94,6 +95,7 @@ class TForm1 final : public QMainWindow {
   void Exit1Click();
   void Index1Click();
   void About1Click();
+  void CsvRows1Click();
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -130,6 +132,8 @@ class TForm1 final : public QMainWindow {
 
   UserDialogs& dialogs_;
   Launcher& launcher_;
+  // Options > CSV Rows as Tracks: how the GIS item takes CSV point rows.
+  RowGrouping csv_rows_;
 
   QString start_directory_;
   QString input_file_name_;
@@ -204,6 +208,7 @@ class TForm1 final : public QMainWindow {
   QAction* Open1;
   QAction* Save1;
   QAction* Tracks1;
+  QAction* CsvRows1;  // Options: ticked while CSV rows are grouped
   QAction* PrintScreen1;
   QAction* Exit1;
   QAction* Index1;

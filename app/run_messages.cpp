@@ -53,6 +53,29 @@ std::string FeaturesNotThinned(const FileReport& file) {
                                 : ": left out, since survey text and routes hold tracks only.");
 }
 
+// Grouped CSV rows left out, and a column that may name the tracks of
+// rows taken as one.
+std::vector<std::string> RowsNotes(const FileReport& file) {
+  std::vector<std::string> notes;
+  const std::string input = file.input.string();
+  if (file.rows_dropped > 0) {
+    notes.push_back(Count(file.rows_dropped, "row", "rows") + " of " + input +
+                    " had no position that can be measured, no vessel or no time, and " +
+                    (file.rows_dropped == 1 ? "was" : "were") + " left out.");
+  }
+  if (file.duplicates_dropped > 0) {
+    notes.push_back(Count(file.duplicates_dropped, "row", "rows") + " of " + input +
+                    " repeated the vessel, time and position of an earlier row, and " +
+                    (file.duplicates_dropped == 1 ? "was" : "were") + " left out.");
+  }
+  for (const std::string& column : file.identity_columns) {
+    notes.push_back("All rows of " + input + " were thinned as one track, and its column '" +
+                    column + "' reads like the identity of vessels or tracks: Options > CSV "
+                    "Rows as Tracks takes a track per value.");
+  }
+  return notes;
+}
+
 }  // namespace
 
 std::string WindowText(const RunError& error) {
@@ -92,6 +115,7 @@ std::vector<std::string> RunMessages(const PipelineOutcome& outcome) {
     for (const std::string& warning : file.warnings) {
       messages.push_back(file.input.string() + ": " + Sentence(warning));
     }
+    for (std::string& note : RowsNotes(file)) messages.push_back(std::move(note));
     if (file.features.points + file.features.polygons + file.features.other > 0) {
       messages.push_back(FeaturesNotThinned(file));
     }

@@ -114,6 +114,22 @@ BENCHMARK(BM_EllipsoidicFast)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 
+// Short tracks, as a fleet's archive holds tens of thousands of them: the
+// wall and processor time of one ellipsoidic thinning within 10 m.
+void BM_ShortTracks(benchmark::State& state) {
+  const GeoTrack t = ShipWalk(static_cast<std::size_t>(state.range(0)), 54);
+  const auto s = Settings(oru::CalculationType::Ellipsoidic, oru::InputFormat::OruKvl, 10.0,
+                          state.range(0));
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(oru::SelectPoints(t.lat, t.lon, s, nullptr).selected.data());
+  }
+}
+BENCHMARK(BM_ShortTracks)
+    ->Arg(10)->Arg(100)->Arg(300)->Arg(1000)->Arg(3000)->Arg(10000)
+    ->Unit(benchmark::kMicrosecond)
+    ->UseRealTime()
+    ->MeasureProcessCPUTime();
+
 // The record of the whole selection (every point ranked, the curve to the
 // end) on the same walk, in the same run as the fast engine.
 void BM_EllipsoidicRecord(benchmark::State& state) {

@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "gis/row_times.h"
 #include "run/selection_value.h"
 #include "plot/handoff.h"
 #include "trackio/file_io.h"
@@ -49,6 +50,7 @@ std::string CliUsage() {
          "               [--plot-dir DIR]\n"
          "               [--plot-image FILE.png [--plot-size WxH] [--plot-extent track|coast]]\n"
          "               [--curve FILE.csv] [--curve-image FILE.png]\n"
+         "               [--track-by COLUMN] [--order-by COLUMN [--gap DURATION]]\n"
          "               INPUT OUTPUT\n"
          "       oru-cli [OPTIONS] [--recursive] [--jobs N] INPUT... --output-dir DIR\n"
          "\n"
@@ -92,6 +94,16 @@ std::string CliUsage() {
          "                   with --max-deviation the deviation reached is reported\n"
          "  --p190-grid      thin P1/90 grid eastings and northings, not latitudes\n"
          "                   and longitudes\n"
+         "  --track-by COLUMN  CSV point rows (AIS fixes, say): a track per value of\n"
+         "                   COLUMN (mmsi), not one of all rows; rows without a\n"
+         "                   position that can be measured, a value or a time are left\n"
+         "                   out and counted\n"
+         "  --order-by COLUMN  put each track's rows in the order of the times in\n"
+         "                   COLUMN (ISO 8601 date-times or numbers; equal times keep\n"
+         "                   file order); rows repeating a vessel, time and position\n"
+         "                   are left out\n"
+         "  --gap DURATION   begin a new track where two rows of a vessel lie more than\n"
+         "                   DURATION apart: 90s, 30min, 1.5h, 2d (with --order-by)\n"
          "  --list-formats   print the formats\n"
          "  --help           print this text\n"
          "Every line feature, NMEA source and P1/90 line and vessel is a track, thinned\n"
@@ -211,6 +223,23 @@ std::optional<CliOptions> ParseCliArguments(const std::vector<std::string>& args
       settings.max_points = *most;
     } else if (arg == "--p190-grid") {
       settings.p190_grid = true;
+    } else if (arg == "--track-by" || arg == "--order-by") {
+      const std::string* v = value();
+      if (!v) return std::nullopt;
+      if (v->empty()) {
+        error = arg + " needs the name of a column";
+        return std::nullopt;
+      }
+      (arg == "--track-by" ? settings.rows.track_by : settings.rows.order_by) = *v;
+    } else if (arg == "--gap") {
+      const std::string* v = value();
+      if (!v) return std::nullopt;
+      settings.rows.gap = ParseDuration(*v);
+      if (!settings.rows.gap) {
+        error = "--gap needs a duration above zero, such as 90s, 30min, 1.5h or 2d, not '" +
+                *v + "'";
+        return std::nullopt;
+      }
     } else if (arg == "--plot-dir" || arg == "--plot-image") {
       const std::string* v = value();
       if (!v) return std::nullopt;
@@ -265,6 +294,10 @@ std::optional<CliOptions> ParseCliArguments(const std::vector<std::string>& args
   }
   if (settings.record && settings.method == SelectionMethod::Optimal) {
     error = "--curve and --curve-image follow the Douglas-Peucker order; not with --method optimal";
+    return std::nullopt;
+  }
+  if (settings.rows.gap && settings.rows.order_by.empty()) {
+    error = "--gap splits tracks at gaps in time: give --order-by, the column of times, too";
     return std::nullopt;
   }
   if (plot_size_given && options.plot_image.empty()) {

@@ -46,6 +46,10 @@ void PrintTrack(const FileReport& file, const TrackReport& track, bool json,
   if (file.lines_skipped >= 0) {
     keys += "\"lines_skipped\": " + std::to_string(file.lines_skipped) + ", ";
   }
+  if (file.rows_dropped >= 0) {
+    keys += "\"rows_dropped\": " + std::to_string(file.rows_dropped) +
+            ", \"duplicates_dropped\": " + std::to_string(file.duplicates_dropped) + ", ";
+  }
   if (track.capped) keys += "\"capped\": true, ";
   out << JsonLine(keys, texts, method,
                   track.quality ? std::optional(FormatQuality(*track.quality)) : std::nullopt);

@@ -8,6 +8,7 @@
 #include "gis/gis_lines_writer.h"
 #include "gis/gis_track.h"
 #include "gis/gis_writer.h"
+#include "gis/point_row_tracks.h"
 
 namespace oru {
 
@@ -22,9 +23,10 @@ class ProjectedCrs;
 struct GdalEntry {
   // Changed with any change of this table or of the types it passes, so
   // that a stale shared object is refused rather than called.
-  static constexpr int kVersion = 1;
+  static constexpr int kVersion = 2;
   int version = kVersion;
-  GisReadOutcome (*read_gis_tracks)(const std::string& path, const GisFormat& format);
+  GisReadOutcome (*read_gis_tracks)(const std::string& path, const GisFormat& format,
+                                    const RowGrouping& rows);
   GisWriteOutcome (*write_thinned_gis_file)(const GisWriteRequest& request);
   std::string (*write_gis_lines)(const GisLinesRequest& request);
   std::unique_ptr<ProjectedCrs> (*projected_crs)(std::string_view text, std::string& error);

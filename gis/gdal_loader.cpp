@@ -37,8 +37,9 @@ const Loaded& Gdal() {
 
 }  // namespace
 
-GisReadOutcome ReadGisTracks(const std::string& path, const GisFormat& format) {
-  if (const GdalEntry* gdal = Gdal().entry) return gdal->read_gis_tracks(path, format);
+GisReadOutcome ReadGisTracks(const std::string& path, const GisFormat& format,
+                             const RowGrouping& rows) {
+  if (const GdalEntry* gdal = Gdal().entry) return gdal->read_gis_tracks(path, format, rows);
   GisReadOutcome outcome;
   outcome.error = Gdal().error;
   return outcome;

@@ -13,6 +13,7 @@
 
 #include "gis/gdal_support.h"
 #include "gis/gis_formats.h"
+#include "gis/grouped_rows_reader.h"
 #include "gis/line_parts.h"
 #include "gis/track_frame.h"
 #include "trackio/file_io.h"
@@ -79,6 +80,14 @@ void AppendVertices(const OGRSimpleCurve& line, GisTrack& track) {
   }
 }
 
+void NoteIdentityColumns(OGRLayer& layer, GisReadOutcome& outcome) {
+  OGRFeatureDefn& fields = *layer.GetLayerDefn();
+  for (int i = 0; i < fields.GetFieldCount(); ++i) {
+    const char* name = fields.GetFieldDefn(i)->GetNameRef();
+    if (LooksLikeIdentityColumn(name)) outcome.identity_columns.emplace_back(name);
+  }
+}
+
 // Whether every vertex of the tracks lies within longitude and latitude
 // ranges (X within +-180, Y within +-90).
 bool AllWithinDegrees(const std::vector<GisTrack>& tracks, std::size_t first) {
@@ -94,7 +103,8 @@ bool AllWithinDegrees(const std::vector<GisTrack>& tracks, std::size_t first) {
 
 // Reads the tracks of one layer into `outcome`; false with outcome.error set
 // on a failure.
-bool ReadLayer(OGRLayer& layer, LayerRole role, bool csv, GisReadOutcome& outcome) {
+bool ReadLayer(OGRLayer& layer, LayerRole role, bool csv, const RowGrouping& rows,
+               GisReadOutcome& outcome) {
   const std::string where = "layer " + Quoted(layer.GetName());
   std::string error;
   std::optional<TrackFrame> frame = csv && layer.GetSpatialRef() == nullptr
@@ -104,6 +114,13 @@ bool ReadLayer(OGRLayer& layer, LayerRole role, bool csv, GisReadOutcome& outcom
     outcome.error = where + ": " + error;
     return false;
   }
+  if (rows.Active()) {
+    if (role == LayerRole::PointRows) return ReadGroupedRows(layer, *frame, rows, outcome);
+    outcome.error = where + " holds lines, not points in coordinate columns: no rows to take "
+                            "as tracks by a column or order by time";
+    return false;
+  }
+  if (role == LayerRole::PointRows) NoteIdentityColumns(layer, outcome);
   const std::size_t first_track = outcome.tracks.size();
   std::int64_t number = 0;
   layer.ResetReading();
@@ -186,7 +203,8 @@ std::optional<std::string> UnreadPrj(const std::string& path, GDALDataset& datas
 
 }  // namespace
 
-GisReadOutcome ReadGisTracks(const std::string& path, const GisFormat& format) {
+GisReadOutcome ReadGisTracks(const std::string& path, const GisFormat& format,
+                             const RowGrouping& rows) {
   GisReadOutcome outcome;
   const std::string as = "could not be opened as " + std::string(format.title) + ": ";
   if (auto refusal = RefusedByGdalGuard(path, format)) {
@@ -210,7 +228,7 @@ GisReadOutcome ReadGisTracks(const std::string& path, const GisFormat& format) {
         !GpxFileMayHold(path, "rte")) {
       continue;
     }
-    if (!ReadLayer(*layer, role, std::strcmp(driver, "CSV") == 0, outcome)) {
+    if (!ReadLayer(*layer, role, std::strcmp(driver, "CSV") == 0, rows, outcome)) {
       outcome.tracks.clear();
       return outcome;
     }

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "gis/gis_track.h"
+#include "gis/point_row_tracks.h"
 
 namespace oru {
 
@@ -11,7 +12,8 @@ struct GisFormat;
 // Reads every track of a GIS file with GDAL's driver of `format`, in layer,
 // feature and part order. GPX files give their routes and track segments
 // (waypoints and the per-point layers are not tracks); CSV files with
-// coordinate columns give one track of their rows. The coordinates become
+// coordinate columns give one track of their rows, or with `rows` active
+// a track per vessel and time span (TracksOfRows). The coordinates become
 // the engine's as the layer's CRS decides (FrameOfCrs); CSV files hold no
 // CRS: WKT geometries and longitude/latitude columns are WGS84 degrees, X/Y
 // (easting/northing) columns metres.
@@ -22,7 +24,12 @@ struct GisFormat;
 // latitude beyond +-90 or a longitude beyond +-180 degrees, or a plane one
 // a coordinate beyond PlaneCoordinateInRange. A layer without a CRS whose
 // tracks all lie within longitude and latitude ranges is thinned in metres
-// with a warning: it may be degrees whose CRS was lost.
-GisReadOutcome ReadGisTracks(const std::string& path, const GisFormat& format);
+// with a warning: it may be degrees whose CRS was lost. Grouped rows instead
+// leave out (and count) rows without a position the engine can measure, a
+// vessel or a time; they fail on a layer that is no point rows, a column
+// that is missing, and a time that does not read (ParseRowTime), or reads as
+// a date-time where others are numbers or the other way round.
+GisReadOutcome ReadGisTracks(const std::string& path, const GisFormat& format,
+                             const RowGrouping& rows = {});
 
 }  // namespace oru

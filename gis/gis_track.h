@@ -10,12 +10,20 @@ namespace oru {
 
 // One line of a GIS file, thinned on its own: a LineString, a part of a
 // MultiLineString (a GPX track segment), a GPX route, or the rows of a CSV
-// file with coordinate columns.
+// file with coordinate columns (all of them, or those of one vessel's track
+// when the rows are grouped: gis/point_row_tracks.h).
 struct GisTrack {
   std::string layer;          // the layer's name
-  std::int64_t feature = 0;   // 1-based number of the feature in its layer
-  int part = 0;               // 1-based part of a multi-part geometry; 0 for a single line
+  // 1-based number of the feature in its layer; grouped rows: of the first row.
+  std::int64_t feature = 0;
+  // 1-based part of a multi-part geometry, 0 for a single line; grouped rows:
+  // the track's number within its vessel.
+  int part = 0;
   std::string name;           // the feature's "name" attribute, if it has one
+  // Grouped rows: the vessel ("mmsi '244000001'"; empty when the rows are
+  // ordered only) and the 1-based row of each point, in track order.
+  std::string vessel;
+  std::vector<std::int64_t> rows;
   bool geographic = false;    // degrees; false: plane metres
   DatumChoice datum = DatumChoice::Wgs84;
   std::int64_t points = 0;    // vertices as read
@@ -34,14 +42,23 @@ struct GisSkipped {
 };
 
 struct GisReadOutcome {
-  std::vector<GisTrack> tracks;  // in layer, feature and part order
+  // In layer, feature and part order; grouped rows by vessel, then time.
+  std::vector<GisTrack> tracks;
   GisSkipped skipped;
+  // Grouped rows: rows left out for want of a usable position, vessel or
+  // time, and rows that repeat a fix (RowTracks::duplicates).
+  std::int64_t rows_dropped = 0;
+  std::int64_t duplicates = 0;
+  // Rows read as one track: the columns whose names read like an identity
+  // of vessels or tracks (LooksLikeIdentityColumn).
+  std::vector<std::string> identity_columns;
   std::string error;  // why the file cannot be thinned: empty when it can
   std::vector<std::string> warnings;  // what the user should know of how it was read
 };
 
-// "layer 'tracks', feature 3, part 2 'Morning walk'": where a track is, for
-// messages and statistics.
+// "layer 'tracks', feature 3, part 2 'Morning walk'", or for grouped rows
+// "layer 'ais', mmsi '244000001', track 2": where a track is, for messages
+// and statistics.
 std::string TrackPlace(const GisTrack& track);
 
 }  // namespace oru

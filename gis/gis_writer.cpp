@@ -328,7 +328,7 @@ class ThinnedFileWriter {
     for (auto& feature : *plan.source) {
       ++number;
       if (!empty.empty()) WriteEmptyTracks(target, empty, feature->GetFieldAsInteger64(track_fid) + 1);
-      if (!Keep(plan, *feature, rows)) continue;
+      if (!Keep(plan, number, *feature, rows)) continue;
       OGRFeatureUniquePtr out(OGRFeature::CreateFeature(layer->GetLayerDefn()));
       if (out->SetFrom(feature.get(), fields.data(), TRUE) != OGRERR_NONE) {
         Fail(where + ", feature " + std::to_string(number) + ": attributes", "not copied");
@@ -412,9 +412,19 @@ class ThinnedFileWriter {
           source_fid_(plan.source->GetLayerDefn()->GetFieldIndex(route_ ? "route_fid"
                                                                          : "track_fid")),
           source_segment_(route_ ? -1 : plan.source->GetLayerDefn()->GetFieldIndex("track_seg_id")) {
-      if (plan.role == LayerRole::PointRows) {
+      if (plan.role == LayerRole::PointRows && writer.request_.grouped_rows) {
+        MarkKeptRows(plan.source->GetName());
+      } else if (plan.role == LayerRole::PointRows) {
         track_ = writer.TrackIndex({plan.source->GetName(), 1, 0}).value_or(kNoTrack);
       }
+    }
+
+    // Grouped CSV rows (GisTrack::rows): whether row `number` was kept of
+    // its track; rows of no track (left out, repeated fixes) are not.
+    bool Grouped() const { return writer_.request_.grouped_rows; }
+    bool KeepRow(std::int64_t number) const {
+      return number < static_cast<std::int64_t>(kept_rows_.size()) &&
+             kept_rows_[static_cast<std::size_t>(number)];
     }
 
     // GPX points: the feature's track (track_fid, track_seg_id or route_fid).
@@ -459,6 +469,20 @@ class ThinnedFileWriter {
     }
 
    private:
+    void MarkKeptRows(const std::string& layer) {
+      const std::vector<GisTrack>& tracks = *writer_.request_.tracks;
+      for (std::size_t t = 0; t < tracks.size(); ++t) {
+        if (tracks[t].layer != layer || tracks[t].rows.empty()) continue;
+        for (const std::int64_t k : (*writer_.request_.kept)[t]) {
+          const std::int64_t row = tracks[t].rows[static_cast<std::size_t>(k - 1)];
+          if (row >= static_cast<std::int64_t>(kept_rows_.size())) {
+            kept_rows_.resize(static_cast<std::size_t>(row) + 1, false);
+          }
+          kept_rows_[static_cast<std::size_t>(row)] = true;
+        }
+      }
+    }
+
     const ThinnedFileWriter& writer_;
     bool route_;
     int name_field_;
@@ -472,6 +496,7 @@ class ThinnedFileWriter {
     std::size_t track_ = kNoTrack;
     std::int64_t vertex_ = 0;
     std::size_t next_kept_ = 0;
+    std::vector<bool> kept_rows_;  // by row number
   };
 
   std::optional<std::size_t> TrackIndex(const TrackKey& key) const {
@@ -482,12 +507,14 @@ class ThinnedFileWriter {
 
   // Whether a source feature is written at all: the kept points of GPX
   // point layers and CSV rows (every other feature is).
-  bool Keep(const LayerPlan& plan, const OGRFeature& feature, RowFilter& rows) const {
+  bool Keep(const LayerPlan& plan, std::int64_t number, const OGRFeature& feature,
+            RowFilter& rows) const {
     if (plan.role == LayerRole::GpxPoints) {
       rows.EnterGpxPoint(feature);
       return rows.KeepNext();
     }
     if (plan.role != LayerRole::PointRows) return true;
+    if (rows.Grouped()) return rows.KeepRow(number);
     const OGRGeometry* geometry = feature.GetGeometryRef();
     if (geometry == nullptr || wkbFlatten(geometry->getGeometryType()) != wkbPoint) return !ToGpx();
     return rows.KeepNext();

@@ -20,6 +20,9 @@ struct GisWriteRequest {
   const std::vector<GisTrack>* tracks = nullptr;  // ReadGisTracks' tracks of `input`
   // Per track, the 1-based numbers of the vertices kept, ascending.
   const std::vector<std::vector<std::int64_t>>* kept = nullptr;
+  // The point rows of CSV input were read grouped (RowGrouping): only the
+  // kept rows of the tracks are written, in file order.
+  bool grouped_rows = false;
 };
 
 struct GisWriteOutcome {
@@ -34,7 +37,8 @@ struct GisWriteOutcome {
 // into GPX they are written through GDAL's track_points/route_points layers,
 // into other formats as a layer beside the lines. Formats of one layer a
 // file get the layer that holds the tracks; GPX gets point layers as
-// waypoints and line layers as tracks, and cannot hold polygons.
+// waypoints and line layers as tracks, and cannot hold polygons; grouped
+// CSV rows go to formats other than GPX only.
 GisWriteOutcome WriteThinnedGisFile(const GisWriteRequest& request);
 
 }  // namespace oru

@@ -2,8 +2,10 @@
 
 #include <atomic>
 #include <cstdint>
+#include <optional>
 #include <string>
 
+#include "gis/row_times.h"
 #include "python/figures.h"
 #include "python/interrupts.h"
 #include "python/python_errors.h"
@@ -44,6 +46,9 @@ struct FileArguments {
   std::int64_t max_points = 0;
   std::string crs;
   bool p190_grid = false;
+  std::string track_by;
+  std::string order_by;
+  std::int64_t gap = 0;  // nanoseconds; 0: none
 };
 
 PipelineSettings SettingsOf(const FileArguments& a) {
@@ -62,14 +67,18 @@ PipelineSettings SettingsOf(const FileArguments& a) {
   settings.max_points = a.max_points;
   settings.crs = a.crs;
   settings.p190_grid = a.p190_grid;
+  settings.rows.track_by = a.track_by;
+  settings.rows.order_by = a.order_by;
+  if (a.gap > 0) settings.rows.gap = a.gap;
   settings.quality_figures = true;
   return settings;
 }
 
 // Each track's place, output, whether the limit on points decided, the NMEA
-// lines passed over (-1 for other files) and its figures (FiguresTuple);
-// and the notes of what was left aside. Errors are thrown as oru-cli says
-// them, naming the input where the message does not.
+// lines passed over (-1 for other files), the CSV rows left out and the
+// repeated fixes (-1 and 0 for rows not grouped) and its figures
+// (FiguresTuple); and the notes of what was left aside. Errors are thrown
+// as oru-cli says them, naming the input where the message does not.
 py::tuple ThinFile(const FileArguments& arguments) {
   const PipelineSettings settings = SettingsOf(arguments);
   std::atomic<bool> stop{false};
@@ -93,7 +102,8 @@ py::tuple ThinFile(const FileArguments& arguments) {
   for (const TrackReport& track : file.tracks) {
     const std::string output = (track.own_file.empty() ? file.output : track.own_file).string();
     tracks.append(py::make_tuple(FileSystemText(track.place), FileSystemText(output),
-                                 track.capped, file.lines_skipped,
+                                 track.capped, file.lines_skipped, file.rows_dropped,
+                                 file.duplicates_dropped,
                                  FiguresTuple(track.statistics, track.quality, track.note)));
   }
   py::list notes;
@@ -104,15 +114,21 @@ py::tuple ThinFile(const FileArguments& arguments) {
 }  // namespace
 
 void AddFileThinning(py::module_& module) {
+  // oru-cli's --gap: the nanoseconds of a duration's text, or None.
+  module.def("parse_duration", [](const std::string& text) -> py::object {
+    const std::optional<std::int64_t> ns = ParseDuration(text);
+    return ns ? py::object(py::int_(*ns)) : py::object(py::none());
+  });
   module.def(
       "thin_file",
       [](std::string input, std::string output, std::string output_dir, std::string input_format,
          std::string output_format, bool optimal, int calculation, int datum, bool by_deviation,
-         std::string value, std::int64_t max_points, std::string crs, bool p190_grid) {
+         std::string value, std::int64_t max_points, std::string crs, bool p190_grid,
+         std::string track_by, std::string order_by, std::int64_t gap) {
         return ThinFile({std::move(input), std::move(output), std::move(output_dir),
                          std::move(input_format), std::move(output_format), optimal, calculation,
                          datum, by_deviation, std::move(value), max_points, std::move(crs),
-                         p190_grid});
+                         p190_grid, std::move(track_by), std::move(order_by), gap});
       });
 }
 

@@ -5,7 +5,8 @@
 namespace oru::python {
 
 // Adds to the module thin_file(), the pipeline's run of one track file,
-// which oru.thin_file calls with its keywords checked and converted.
+// which oru.thin_file calls with its keywords checked and converted, and
+// parse_duration(), which reads a gap between tracks as oru-cli does.
 void AddFileThinning(pybind11::module_& module);
 
 }  // namespace oru::python

@@ -14,6 +14,21 @@ std::vector<std::string> FileNotes(const FileReport& file) {
                     (file.lines_skipped == 1 ? " line" : " lines") +
                     " passed over: not valid NMEA sentences");
   }
+  if (file.rows_dropped > 0) {
+    notes.push_back(input + ": " + std::to_string(file.rows_dropped) +
+                    (file.rows_dropped == 1 ? " row" : " rows") +
+                    " left out: no position that can be measured, no vessel or no time");
+  }
+  if (file.duplicates_dropped > 0) {
+    notes.push_back(input + ": " + std::to_string(file.duplicates_dropped) +
+                    (file.duplicates_dropped == 1 ? " row" : " rows") +
+                    " left out: the same vessel, time and position as an earlier row");
+  }
+  for (const std::string& column : file.identity_columns) {
+    notes.push_back(input + ": all rows are taken as one track, and column '" + column +
+                    "' reads like the identity of vessels or tracks: group the rows by it "
+                    "to take a track per value");
+  }
   const GisSkipped& features = file.features;
   if (features.points + features.polygons + features.other > 0) {
     notes.push_back(input +

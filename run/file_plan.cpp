@@ -115,6 +115,14 @@ std::optional<RunError> CheckFormats(const PipelineSettings& settings, const Fil
                      " hold latitudes and longitudes",
                  Remedy::Crs);
   }
+  if (settings.rows.Active() && !(read.gis != nullptr && read.gis->driver == "CSV")) {
+    return Usage("rows are taken as tracks by a column or ordered by time in CSV files of "
+                 "point rows, and " + input + " is no CSV file");
+  }
+  if (settings.rows.Active() && write.IsGpx()) {
+    return Usage("GPX takes the rows of a CSV file as one track; rows taken as tracks by a "
+                 "column or ordered by time go to the other formats");
+  }
   if (read.survey && write.survey && (settings.max_points != 0 || settings.p190_grid)) {
     return Usage("the limit on points and P1/90 grid coordinates are for GIS, navigation and "
                  "route files, not for survey text written as survey text");

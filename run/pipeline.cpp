@@ -69,6 +69,10 @@ std::optional<RunError> CheckSettings(const PipelineSettings& settings, int& crs
     return RunError{ErrorKind::Usage, "a limit of " + std::to_string(settings.max_points) +
                                           " points a track is below 3, the fewest a route keeps"};
   }
+  if (settings.rows.gap && settings.rows.order_by.empty()) {
+    return RunError{ErrorKind::Usage,
+                    "a gap in time between tracks needs the column of times to order the rows by"};
+  }
   if (!settings.crs.empty()) {
     std::string error;
     const auto crs = ProjectedCrs::FromText(settings.crs, error);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "gis/gis_track.h"
+#include "gis/point_row_tracks.h"
 #include "run/file_formats.h"
 #include "run/pending_outputs.h"
 #include "run/processing_run.h"
@@ -48,6 +49,9 @@ struct PipelineSettings {
   std::string value = "10";  // metres or a number of points, as typed
   std::int64_t max_points = 0;  // at most this many points a track (3 or more); 0: no limit
   bool p190_grid = false;       // P1/90 files: grid eastings and northings, not degrees
+  // CSV files of point rows (AIS fixes): a track per vessel and time span
+  // instead of one of all rows. Only CSV inputs, not into GPX.
+  RowGrouping rows;
   // "EPSG:N": the projected CRS of the X, Y tracks of survey text and P1/90
   // grid coordinates, written with GIS outputs and transformed to WGS84 for
   // routes. Empty: such tracks have no CRS (and cannot be routes).
@@ -121,6 +125,12 @@ struct FileReport {
   // numbers (-1: not an NMEA log).
   std::int64_t lines_skipped = -1;
   std::vector<std::int64_t> skipped_lines;
+  // CSV rows read grouped (PipelineSettings::rows): rows left out for want
+  // of a position, vessel or time (-1: not read grouped), and repeated fixes.
+  std::int64_t rows_dropped = -1;
+  std::int64_t duplicates_dropped = 0;
+  // CSV rows read as one track: columns named like an identity of vessels.
+  std::vector<std::string> identity_columns;
   std::int64_t line_count = 0;  // survey text files: lines counted
   std::size_t input_digest = 0;  // keep_selection: InputDigest of the input's text
   std::string input_text;       // keep_texts: the input file and the output as written

@@ -88,27 +88,33 @@ std::optional<RunError> ReadSurveyFile(FileJob& job, InputFormat format,
   return std::nullopt;
 }
 
-std::optional<RunError> ReadGisFile(FileJob& job) {
+std::optional<RunError> ReadGisFile(FileJob& job, const RunContext& context) {
   FileReport& file = job.report;
   // GDAL says little about a file it cannot open at all; the system says why.
   const int fd = ::open(file.input.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return NotOpened(file.input, errno);
   ::close(fd);
   // GPX files that the streaming reader takes give what GDAL would give
-  // them, without loading GDAL; it leaves every other file to GDAL. Into
+  // them, without loading GDAL (rows grouped into tracks are GDAL's); it leaves every other file to GDAL. Into
   // GPX, where their points lie is kept for the writer.
   const GisFormat& format = *file.read_format.gis;
   std::optional<GisReadOutcome> fast;
-  if (format.driver == "GPX") {
+  const RowGrouping& rows = context.settings.rows;
+  if (format.driver == "GPX" && !rows.Active()) {
     const bool to_gpx = file.write_format.gis != nullptr && file.write_format.gis->driver == "GPX";
     if (to_gpx) job.gpx_places.emplace();
     fast = ReadGpxTracks(file.input.string(), to_gpx ? &*job.gpx_places : nullptr);
     if (!fast) job.gpx_places.reset();
   }
-  GisReadOutcome read = fast ? std::move(*fast) : ReadGisTracks(file.input.string(), format);
+  GisReadOutcome read = fast ? std::move(*fast) : ReadGisTracks(file.input.string(), format, rows);
   if (!read.error.empty()) return BadInput(std::move(read.error));
   file.features = read.skipped;
   file.warnings = std::move(read.warnings);
+  if (rows.Active()) {
+    file.rows_dropped = read.rows_dropped;
+    file.duplicates_dropped = read.duplicates;
+  }
+  file.identity_columns = std::move(read.identity_columns);
   for (GisTrack& source : read.tracks) {
     JobTrack& track = job.tracks.emplace_back();
     track.place = TrackPlace(source);
@@ -159,7 +165,7 @@ std::optional<RunError> ReadNavigationFile(FileJob& job, const RunContext& conte
 std::optional<RunError> ReadInput(FileJob& job, const RunContext& context) {
   const ReadFormat& format = job.report.read_format;
   if (format.survey) return ReadSurveyFile(job, *format.survey, context);
-  if (format.gis != nullptr) return ReadGisFile(job);
+  if (format.gis != nullptr) return ReadGisFile(job, context);
   return ReadNavigationFile(job, context);
 }
 

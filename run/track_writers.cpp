@@ -196,7 +196,7 @@ bool WriteStreamedGpx(FileJob& job, const std::vector<std::vector<std::int64_t>>
 }
 
 // The input file again in a GIS format, with only the kept vertices.
-void WriteGisCopy(FileJob& job) {
+void WriteGisCopy(FileJob& job, const RunContext& context) {
   std::vector<std::vector<std::int64_t>> kept(job.tracks.size());
   for (std::size_t t = 0; t < kept.size(); ++t) kept[t] = std::move(job.tracks[t].thinned.selected);
   if (WriteStreamedGpx(job, kept)) {
@@ -211,6 +211,7 @@ void WriteGisCopy(FileJob& job) {
   request.output_format = job.report.write_format.gis;
   request.tracks = &job.gis_tracks;
   request.kept = &kept;
+  request.grouped_rows = context.settings.rows.Active();
   GisWriteOutcome written = WriteThinnedGisFile(request);
   job.report.layers_left_out = std::move(written.left_out);
   for (std::size_t t = 0; t < kept.size(); ++t) job.tracks[t].thinned.selected = std::move(kept[t]);
@@ -281,7 +282,7 @@ std::optional<RunError> WriteOutputs(FileJob& job, const RunContext& context) {
     if (write.survey) {
       WriteSurveyText(job, context);
     } else if (read.gis != nullptr && write.gis != nullptr) {
-      WriteGisCopy(job);
+      WriteGisCopy(job, context);
     } else if (write.IsRtz()) {
       WriteRtz(job, context);
     } else if (write.IsGpx()) {

@@ -14,6 +14,7 @@ packages=(
   libxml2-utils dpkg-dev file ccache
   python3-dev pybind11-dev python3-numpy python3-pytest
   python3-geopandas python3-shapely python3-matplotlib
+  python3-pandas python3-dask python3-distributed
 )
 
 missing=()

@@ -76,7 +76,12 @@ std::unique_ptr<SegmentMeasure> MakeMeasureSet(std::vector<double> first,
     throw std::invalid_argument("SelectPoints: coordinate sequences of different lengths");
   }
   const auto n = static_cast<std::int64_t>(first.size());
-  const int threads = std::thread::hardware_concurrency() >= 2 ? 2 : 1;
+  // The measure's helper thread pays on long tracks only: on a short one,
+  // starting it and handing it halves of tiny sweeps costs more than the
+  // track's measures (bench/ellipsoidal_bench, BM_ShortTracks). Tracks are
+  // thinned the same on one thread as on two.
+  constexpr std::int64_t kTwoThreadPoints = 1024;
+  const int threads = std::thread::hardware_concurrency() >= 2 && n >= kTwoThreadPoints ? 2 : 1;
   if (settings.calculation == CalculationType::Ellipsoidic) {
     if (!IsGeographic(settings.input_format)) {
       throw std::invalid_argument("SelectPoints: X, Y metres are measured in the plane only");

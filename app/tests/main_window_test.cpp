@@ -1,6 +1,7 @@
 #include <sys/stat.h>
 
 #include <QCloseEvent>
+#include <QDialogButtonBox>
 #include <QKeyEvent>
 #include <QFile>
 #include <QFileDialog>
@@ -368,6 +369,48 @@ TEST_F(RunTest, SurveyTrackIntoAFileNamedAsARoute) {
   const QString route = QString::fromStdString(ReadAll(dir_.path() / "track.rtz"));
   EXPECT_EQ(route.count(QStringLiteral("<waypoint ")), 5);
   EXPECT_EQ(Figures()[3], QStringLiteral("5"));
+}
+
+// AIS fixes of two vessels, interleaved and out of time order, through
+// Options > CSV Rows as Tracks: a track per vessel and time span, the row
+// without a position said and left out, every kept row written whole.
+TEST_F(RunTest, TakesCsvRowsAsTheTracksOfTheirVessels) {
+  QTimer::singleShot(0, window_.get(), [] {
+    QWidget* dialog = QApplication::activeModalWidget();
+    ASSERT_NE(dialog, nullptr);
+    dialog->findChild<QLineEdit*>(QStringLiteral("TrackBy"))->setText(QStringLiteral("mmsi"));
+    dialog->findChild<QLineEdit*>(QStringLiteral("OrderBy"))->setText(QStringLiteral("time"));
+    dialog->findChild<QLineEdit*>(QStringLiteral("Gap"))->setText(QStringLiteral("1h"));
+    dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+  });
+  Action("CsvRows1")->trigger();
+  EXPECT_TRUE(Action("CsvRows1")->isChecked());
+  Choose("RadioGroup4", 3);
+  Choose("RadioGroup3", 1);
+  Edit("Edit1")->setText(QStringLiteral("3"));
+  const auto input = dir_.Write("fixes.csv",
+                                "mmsi,time,lat,lon,sog\n"
+                                "7,2024-05-01T00:02:00Z,54.002,3.0,11\n"
+                                "9,2024-05-01T00:00:00Z,55.0,4.0,5\n"
+                                "7,2024-05-01T00:00:00Z,54.0,3.0,10\n"
+                                "9,2024-05-01T00:01:00Z,91,181,5\n"
+                                "7,2024-05-01T00:01:00Z,54.001,3.001,12\n"
+                                "7,2024-05-01T03:00:00Z,54.1,3.1,13\n"
+                                "9,2024-05-01T00:02:00Z,55.002,4.0,6\n"
+                                "7,2024-05-01T03:01:00Z,54.101,3.1,14\n");
+  const auto output = dir_.path() / "kept.csv";
+  RunWith(input, output);
+  ASSERT_EQ(dialogs_.messages.size(), 1) << dialogs_.messages.join('\n').toStdString();
+  EXPECT_TRUE(dialogs_.messages[0].startsWith(QStringLiteral("1 row of ")));
+  EXPECT_EQ(Figures()[2], QStringLiteral("7"));
+  const QString tracks = [&] {
+    Action("Tracks1")->trigger();
+    return window_->findChild<QPlainTextEdit*>(QStringLiteral("TracksText"))->toPlainText();
+  }();
+  for (const char* place : {"mmsi '7', track 1:", "mmsi '7', track 2:", "mmsi '9', track 1:"}) {
+    EXPECT_TRUE(tracks.contains(QLatin1String(place))) << place;
+  }
+  EXPECT_EQ(QString::fromStdString(ReadAll(output)).count('\n'), 8);
 }
 
 struct GisMessageCase {

@@ -242,17 +242,19 @@ struct Thinned {
   const GisFormat* format;
   GisReadOutcome read;
   std::vector<std::vector<std::int64_t>> kept;
+  bool grouped = false;
 
   std::string WriteAs(const std::filesystem::path& output, const char* format_name) const {
     return WriteThinnedGisFile({input.string(), format, output.string(),
-                                GisFormatByName(format_name), &read.tracks, &kept})
+                                GisFormatByName(format_name), &read.tracks, &kept, grouped})
         .error;
   }
 };
 
 template <typename Thin>
-Thinned ReadAndThin(const std::filesystem::path& path, const GisFormat& format, Thin thin) {
-  Thinned t{path, &format, ReadGisTracks(path.string(), format), {}};
+Thinned ReadAndThin(const std::filesystem::path& path, const GisFormat& format, Thin thin,
+                    const RowGrouping& rows = {}) {
+  Thinned t{path, &format, ReadGisTracks(path.string(), format, rows), {}, rows.Active()};
   for (const GisTrack& track : t.read.tracks) t.kept.push_back(thin(track));
   return t;
 }
@@ -412,6 +414,97 @@ TEST(GisCsv, RowsWithCoordinateColumnsAreOneTrack) {
   const std::string out = ReadText(folder / "out.gpx");
   EXPECT_NE(out.find("<trkpt lat=\"52.005\" lon=\"3.9995\">"), std::string::npos) << out;
   EXPECT_NE(out.find("<time>2024-05-01T10:00:15Z</time>"), std::string::npos) << out;
+}
+
+// AIS fixes of two vessels, interleaved and out of time order, grouped by
+// vessel and ordered by time: a track per vessel and time span, numbered in
+// time order; rows without a usable position, vessel or time and a repeated
+// fix left out and counted; the kept rows written whole, in file order.
+TEST(GisCsv, RowsGroupedByVesselAreATrackEachWrittenInFileOrder) {
+  TempFolder folder;
+  WriteText(folder / "ais.csv",
+            "mmsi,timestamp,lat,lon,sog\n"
+            "244000002,2024-05-01T00:05:00Z,55.0,4.0,5\n"        // row 1
+            "244000001,2024-05-01T00:02:00Z,54.002,3.0,11\n"     // 2
+            "244000001,2024-05-01T00:00:00Z,54.0,3.0,10\n"       // 3
+            "244000002,2024-05-01T00:06:00Z,91,181,5\n"          // 4: AIS's "not available"
+            "244000001,2024-05-01T00:01:00Z,54.001,3.001,12\n"   // 5
+            ",2024-05-01T00:01:00Z,54.5,3.5,1\n"                 // 6: no vessel
+            "244000001,2024-05-01T00:01:00Z,54.001,3.001,12\n"   // 7: repeats 5
+            "244000001,2024-05-01T02:00:00Z,54.1,3.1,13\n"       // 8: after 2 h
+            "244000002,,55.1,4.1,6\n"                            // 9: no time
+            "244000002,2024-05-01T00:07:00Z,55.002,4.0,6\n");    // 10
+  RowGrouping rows;
+  rows.track_by = "mmsi";
+  rows.order_by = "timestamp";
+  rows.gap = std::int64_t{3600} * 1'000'000'000;
+  const auto first_and_last = [](const GisTrack& track) {
+    return std::vector<std::int64_t>{1, track.points};
+  };
+  Thinned t = ReadAndThin(folder / "ais.csv", *GisFormatByName("csv"), first_and_last, rows);
+  ASSERT_EQ(t.read.error, "");
+  std::vector<std::string> places;
+  std::vector<std::vector<std::int64_t>> track_rows;
+  for (const GisTrack& track : t.read.tracks) {
+    places.push_back(TrackPlace(track));
+    track_rows.push_back(track.rows);
+  }
+  EXPECT_EQ(places, (std::vector<std::string>{"layer 'ais', mmsi '244000002', track 1",
+                                              "layer 'ais', mmsi '244000001', track 1",
+                                              "layer 'ais', mmsi '244000001', track 2"}));
+  EXPECT_EQ(track_rows, (std::vector<std::vector<std::int64_t>>{{1, 10}, {3, 5, 2}, {8}}));
+  EXPECT_EQ(t.read.tracks[1].first, (std::vector<double>{54.0, 54.001, 54.002}));  // latitudes
+  EXPECT_EQ(t.read.rows_dropped, 3);
+  EXPECT_EQ(t.read.duplicates, 1);
+  EXPECT_TRUE(t.read.identity_columns.empty());
+  t.kept[2] = {1};
+  ASSERT_EQ(t.WriteAs(folder / "out.csv", "csv"), "");
+  EXPECT_EQ(ReadText(folder / "out.csv"),
+            "mmsi,timestamp,lat,lon,sog\n"
+            "244000002,2024-05-01T00:05:00Z,55,4,5\n"
+            "244000001,2024-05-01T00:02:00Z,54.002,3,11\n"
+            "244000001,2024-05-01T00:00:00Z,54,3,10\n"
+            "244000001,2024-05-01T02:00:00Z,54.1,3.1,13\n"
+            "244000002,2024-05-01T00:07:00Z,55.002,4,6\n");
+
+  // Read as one track, the file names the column that may part it.
+  EXPECT_EQ(ReadGisTracks((folder / "ais.csv").string(), *GisFormatByName("csv")).error,
+            "layer 'ais', feature 1: point 4: latitude out of range.");
+  WriteText(folder / "one.csv", "MMSI,lat,lon\n1,54,3\n2,55,4\n");
+  EXPECT_EQ(ReadGisTracks((folder / "one.csv").string(), *GisFormatByName("csv")).identity_columns,
+            std::vector<std::string>{"MMSI"});
+}
+
+// What the grouping cannot use stops the file, naming the layer and row.
+TEST(GisCsv, GroupingRefusesWhatItCannotOrder) {
+  struct Row {
+    const char* text;
+    const char* track_by;
+    const char* order_by;
+    const char* message;
+  };
+  const Row rows[] = {
+      {"id,t,lat,lon\n1,5,54,3\n", "mmsi", "", "layer 'in' has no column 'mmsi' to take tracks by"},
+      {"id,t,lat,lon\n1,5,54,3\n", "id", "time", "layer 'in' has no column 'time' to order"},
+      {"id,t,lat,lon\n1,5,54,3\n1,noon,54,3\n", "id", "t",
+       "layer 'in', row 2: column 't' holds 'noon', which reads as no date-time"},
+      {"id,t,lat,lon\n1,5,54,3\n1,2024-05-01,54,3\n", "id", "t",
+       "row 2: column 't' holds the date-time '2024-05-01' among numbers"},
+      {"id,WKT\n1,\"LINESTRING (3 54,4 55)\"\n", "id", "",
+       "layer 'in' holds lines, not points in coordinate columns"},
+  };
+  TempFolder folder;
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.text);
+    WriteText(folder / "in.csv", row.text);
+    RowGrouping grouping;
+    grouping.track_by = row.track_by;
+    grouping.order_by = row.order_by;
+    const GisReadOutcome read =
+        ReadGisTracks((folder / "in.csv").string(), *GisFormatByName("csv"), grouping);
+    EXPECT_NE(read.error.find(row.message), std::string::npos) << read.error;
+    EXPECT_TRUE(read.tracks.empty());
+  }
 }
 
 // DXF drawings have no CRS: their polylines are plane tracks in metres.

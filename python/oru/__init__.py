@@ -17,7 +17,8 @@ thin_file
     Thin the tracks of a file into another file, as oru-cli does.
 
 The module ``oru.geopandas`` thins the lines of GeoSeries and
-GeoDataFrames. Errors are ``oru.Error``: ``oru.InputError`` (a
+GeoDataFrames, ``oru.pandas`` the fixes of many vessels in a DataFrame
+(AIS), and ``oru.dask`` the same on a Dask cluster. Errors are ``oru.Error``: ``oru.InputError`` (a
 ``ValueError``) or ``oru.FileError`` (an ``OSError``).
 """
 
@@ -208,7 +209,7 @@ def curve_xy(x, y):
 def thin_file(input, output=None, *, output_dir=None, max_deviation=None, points=None,
               calculation="ellipsoidic", datum="wgs84", method="douglas-peucker",
               max_waypoints=None, input_format=None, output_format=None, crs=None,
-              p190_grid=False):
+              p190_grid=False, track_by=None, order_by=None, gap=None):
     """Thin the tracks of a file into another file, as oru-cli does.
 
     Every format oru-cli reads (survey text, GPX, GeoPackage, Shapefile,
@@ -241,6 +242,15 @@ def thin_file(input, output=None, *, output_dir=None, max_deviation=None, points
         tracks.
     p190_grid : bool
         Thin P1/90 files' grid eastings and northings instead of degrees.
+    track_by, order_by : str, optional
+        CSV files of point rows (AIS fixes): a track per value of the
+        column ``track_by``, each in the order of the times in the column
+        ``order_by`` (ISO 8601 date-times or numbers), as oru-cli's
+        ``--track-by`` and ``--order-by``; ``oru.pandas.thin_tracks`` keeps
+        the same rows.
+    gap : str, datetime.timedelta or pandas.Timedelta, optional
+        With ``order_by``: a new track begins where a vessel's rows lie more
+        than this apart in time ("30min", or seconds as a number).
 
     Returns
     -------
@@ -248,7 +258,10 @@ def thin_file(input, output=None, *, output_dir=None, max_deviation=None, points
         One dict a track, in file order: ``file`` (the input), ``track``
         (where it is in the file, as oru-cli names it), ``output`` (the file
         it went to), ``capped`` (whether ``max_waypoints`` decided),
-        ``lines_skipped`` (NMEA logs only) and the figures of ``Result``.
+        ``lines_skipped`` (NMEA logs only), ``rows_dropped`` and
+        ``duplicates_dropped`` (grouped CSV rows only: rows left out for
+        want of a position, vessel or time, and repeated fixes) and the
+        figures of ``Result``.
 
     Raises
     ------
@@ -276,6 +289,21 @@ def thin_file(input, output=None, *, output_dir=None, max_deviation=None, points
     >>> stats["track"], stats["points_after"]
     ('track 1', 3)
     """
+    tracks, notes = _run_file(input, output, output_dir=output_dir, max_deviation=max_deviation,
+                              points=points, calculation=calculation, datum=datum, method=method,
+                              max_waypoints=max_waypoints, input_format=input_format,
+                              output_format=output_format, crs=crs, p190_grid=p190_grid,
+                              track_by=track_by, order_by=order_by, gap=gap)
+    for note in notes:
+        warnings.warn(note, stacklevel=2)
+    return tracks
+
+
+def _run_file(input, output=None, *, output_dir=None, max_deviation=None, points=None,
+              calculation="ellipsoidic", datum="wgs84", method="douglas-peucker",
+              max_waypoints=None, input_format=None, output_format=None, crs=None,
+              p190_grid=False, track_by=None, order_by=None, gap=None):
+    """``thin_file``'s run: (its list of dicts, the notes it warns of)."""
     if (output is None) == (output_dir is None):
         raise InputError("give exactly one of output (a file) and output_dir (a folder)")
     by_deviation, metres, count = _options.criterion(max_deviation, points)
@@ -291,10 +319,9 @@ def thin_file(input, output=None, *, output_dir=None, max_deviation=None, points
         _options.choice("calculation", calculation, _options.CALCULATIONS),
         _options.choice("datum", datum, _options.DATUMS),
         by_deviation, repr(metres) if by_deviation else str(min(count, 2**31 - 1)),
-        limit, crs or "", bool(p190_grid))
-    for note in notes:
-        warnings.warn(note, stacklevel=2)
-    return [_track_dict(os.fspath(input), *track) for track in tracks]
+        limit, crs or "", bool(p190_grid), track_by or "", order_by or "",
+        _options.duration("gap", gap) or 0)
+    return [_track_dict(os.fspath(input), *track) for track in tracks], list(notes)
 
 
 def _thin(arrays, geographic, max_deviation, points, calculation, datum, method):
@@ -312,9 +339,12 @@ def _path(path):
     return b"" if path is None else os.fsencode(path)
 
 
-def _track_dict(input, place, output, capped, lines_skipped, figures):
+def _track_dict(input, place, output, capped, lines_skipped, rows_dropped, duplicates, figures):
     track = {"file": input, "track": place, "output": output, "capped": capped}
     if lines_skipped >= 0:
         track["lines_skipped"] = lines_skipped
+    if rows_dropped >= 0:
+        track["rows_dropped"] = rows_dropped
+        track["duplicates_dropped"] = duplicates
     track.update(zip(FIGURES, figures))
     return track

@@ -4,10 +4,12 @@ Every check raises ``InputError`` (a ``ValueError``) naming the argument,
 or ``TypeError`` for a value of the wrong kind.
 """
 
+import datetime
 import operator
 
 import numpy as np
 
+from oru import _oru
 from oru._errors import InputError
 
 CALCULATIONS = ("ellipsoidic", "planar")
@@ -82,3 +84,35 @@ def criterion(max_deviation, points):
     if not 0.0 <= metres < float("inf"):
         raise InputError(f"max_deviation={metres!r}: a finite number of metres, 0 or more")
     return True, metres, 0
+
+
+def duration(name, value):
+    """A gap in time as nanoseconds (an int above 0), or None for None.
+
+    Takes oru-cli's text ("90s", "30min", "1.5h", "2d", or seconds), a
+    ``datetime.timedelta`` or ``pandas.Timedelta``, a ``numpy.timedelta64``
+    or a number of seconds.
+    """
+    if value is None:
+        return None
+    if isinstance(value, str):
+        ns = _oru.parse_duration(value)
+        if ns is None:
+            raise InputError(f"{name}={value!r}: a duration above zero such as "
+                             "'90s', '30min', '1.5h' or '2d'")
+        return ns
+    if isinstance(value, np.timedelta64):
+        ns = int(value.astype("timedelta64[ns]").astype(np.int64))
+    elif hasattr(value, "value") and isinstance(value, datetime.timedelta):
+        ns = int(value.value)  # pandas.Timedelta: nanoseconds
+    elif isinstance(value, datetime.timedelta):
+        ns = ((value.days * 86400 + value.seconds) * 1_000_000 + value.microseconds) * 1000
+    elif isinstance(value, (int, float, np.integer, np.floating)) and not isinstance(value, bool):
+        if not np.isfinite(value):
+            raise InputError(f"{name}={value!r}: a finite number of seconds")
+        ns = round(value * 1e9)
+    else:
+        raise TypeError(f"{name}: a duration (a Timedelta, '30min' or seconds), not {value!r}")
+    if ns <= 0:
+        raise InputError(f"{name}={value!r}: a duration above zero")
+    return ns
