@@ -71,8 +71,8 @@ EllipsoidalShortcuts::PlanePoint EllipsoidalShortcuts::Project(const Frame& f, s
           std::sqrt(dx * dx + dy * dy + dz * dz)};
 }
 
-EllipsoidalShortcuts::Bounds EllipsoidalShortcuts::PlaneBounds(PlanePoint b, PlanePoint p) const {
-  const Bounds unbounded{-kInf, kInf};
+EllipsoidalShortcuts::PointBounds EllipsoidalShortcuts::PlaneBounds(PlanePoint b, PlanePoint p) const {
+  const PointBounds unbounded{-kInf, kInf};
   const double length = std::hypot(b.east, b.north);
   const double d_a = std::hypot(p.east, p.north);
   const double s = std::max(b.chord, p.chord);
@@ -91,40 +91,68 @@ EllipsoidalShortcuts::Bounds EllipsoidalShortcuts::PlaneBounds(PlanePoint b, Pla
   return {h - slop_h, upper};
 }
 
-EllipsoidalShortcuts::Bounds EllipsoidalShortcuts::DeviationBounds(std::int64_t i, std::int64_t j,
+EllipsoidalShortcuts::PointBounds EllipsoidalShortcuts::DeviationBounds(std::int64_t i, std::int64_t j,
                                                                    std::int64_t k) const {
   if (!(Usable(i) && Usable(j) && Usable(k))) return {-kInf, kInf};
   const Frame f = FrameAt(i);
   return PlaneBounds(Project(f, i, j), Project(f, i, k));
 }
 
-void EllipsoidalShortcuts::Candidates(std::int64_t i, double tolerance,
-                                      std::vector<std::int64_t>& ends) const {
-  const auto n = static_cast<std::int64_t>(geocentric_.size());
-  ends.clear();
-  if (i + 1 >= n) return;
-  ends.push_back(i + 1);
-  if (!Usable(i)) {
-    for (std::int64_t k = i + 2; k < n; ++k) ends.push_back(k);
+void EllipsoidalShortcuts::Open(std::int64_t i, double tolerance) {
+  start_ = i;
+  tolerance_ = tolerance;
+  start_usable_ = Usable(i);
+  frame_ = FrameAt(i);
+}
+
+void EllipsoidalShortcuts::ConstrainByPoint(DirectionWedge& wedge, std::int64_t k) const {
+  if (!Usable(k)) return;
+  const PlanePoint p = Project(frame_, start_, k);
+  if (p.chord <= kMaxReach) {
+    wedge.Constrain(p.east, p.north, tolerance_ + Slop(p.chord) + kRoundingSlack * p.chord);
+  }
+}
+
+void EllipsoidalShortcuts::ConstrainByBlock(DirectionWedge& wedge, Block b) const {
+  const std::int64_t begin = BlockBegin(b), end = BlockEnd(b, Size());
+  if (b.level == 0) {
+    for (std::int64_t k = begin; k < end; ++k) ConstrainByPoint(wedge, k);
     return;
   }
-  const Frame f = FrameAt(i);
-  DirectionWedge wedge(/*axial=*/true);
-  for (std::int64_t k = i + 1; k < n; ++k) {
-    const PlanePoint p = Project(f, i, k);
-    const double r = p.chord;
-    if (k > i + 1) {
-      if (wedge.Empty()) break;
-      // On the doubled circle the direction's slack doubles too.
-      const double slack = 2.0 * Turn(std::hypot(p.east, p.north));
-      if (!(r <= kMaxReach && slack < 0.5) || wedge.MayContainWithin(p.east, p.north, slack)) {
-        ends.push_back(k);
-      }
-    }
-    if (Usable(k) && r <= kMaxReach) {
-      wedge.Constrain(p.east, p.north, tolerance + Slop(r) + kRoundingSlack * r);
-    }
+  for (const std::int64_t k : {begin, begin + (end - begin) / 2, end - 1}) ConstrainByPoint(wedge, k);
+}
+
+bool EllipsoidalShortcuts::EndMayBeValid(const DirectionWedge& before, std::int64_t k) const {
+  const PlanePoint p = Project(frame_, start_, k);
+  // On the doubled circle the direction's slack doubles too.
+  const double slack = 2.0 * Turn(std::hypot(p.east, p.north));
+  return !(p.chord <= kMaxReach && slack < 0.5) ||
+         before.MayContainWithin(p.east, p.north, slack);
+}
+
+double EllipsoidalShortcuts::EndsLower(Block, const DirectionWedge& before) {
+  return before.Empty() ? std::numeric_limits<double>::infinity() : 0.0;
+}
+
+ShortcutBounds EllipsoidalShortcuts::Bounds(std::int64_t j, double) {
+  const double t = tolerance_;
+  const std::int64_t i = start_;
+  if (j - i < 2) return {true, 0.0, 0.0};
+  const bool bounded = Usable(i) && Usable(j);
+  const PlanePoint b = Project(frame_, i, j);
+  double lower = 0.0, upper = 0.0;
+  for (std::int64_t k = i + 1; k < j; ++k) {
+    const PointBounds bounds =
+        bounded && Usable(k) ? PlaneBounds(b, Project(frame_, i, k)) : PointBounds{-kInf, kInf};
+    lower = std::max(lower, bounds.lower);
+    upper = std::max(upper, bounds.upper);
   }
+  if (lower > t) return {false, lower, upper};
+  if (!(upper <= t)) {
+    if (Weight(i, j, t, t).kind == WeightAnswer::Kind::kAbove) return {false, lower, upper};
+    upper = t;
+  }
+  return {true, lower, upper};
 }
 
 WeightAnswer EllipsoidalShortcuts::Weight(std::int64_t i, std::int64_t j, double low, double high) {
@@ -135,8 +163,8 @@ WeightAnswer EllipsoidalShortcuts::Weight(std::int64_t i, std::int64_t j, double
   contenders_.clear();
   double largest_lower = -kInf;
   for (std::int64_t k = i + 1; k < j; ++k) {
-    const Bounds bounds =
-        bounded && Usable(k) ? PlaneBounds(b, Project(f, i, k)) : Bounds{-kInf, kInf};
+    const PointBounds bounds =
+        bounded && Usable(k) ? PlaneBounds(b, Project(f, i, k)) : PointBounds{-kInf, kInf};
     largest_lower = std::max(largest_lower, bounds.lower);
     if (!(bounds.upper <= low)) contenders_.push_back({bounds.upper, k});
   }

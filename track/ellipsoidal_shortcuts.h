@@ -60,18 +60,30 @@ class EllipsoidalShortcuts final : public ShortcutOracle {
   explicit EllipsoidalShortcuts(EllipsoidalSegmentMeasure& measure, const DatumParams& datum);
 
   SegmentMeasure& Measure() override { return measure_; }
-  void Candidates(std::int64_t i, double tolerance, std::vector<std::int64_t>& ends) const override;
+  std::int64_t Size() const override { return static_cast<std::int64_t>(geocentric_.size()); }
   WeightAnswer Weight(std::int64_t i, std::int64_t j, double low, double high) override;
+
+  void Open(std::int64_t i, double tolerance) override;
+  bool Directed() const override { return start_usable_; }
+  DirectionWedge FreeWedge() const override { return DirectionWedge(/*axial=*/true); }
+  void ConstrainByPoint(DirectionWedge& wedge, std::int64_t k) const override;
+  void ConstrainByBlock(DirectionWedge& wedge, Block b) const override;
+  bool EndMayBeValid(const DirectionWedge& before, std::int64_t k) const override;
+  std::span<const std::int64_t> Unbounded() const override { return {}; }
+  double EndsLower(Block b, const DirectionWedge& before) override;
+  double EndLower(std::int64_t) override { return 0.0; }
+  std::int64_t Findings() const override { return 0; }
+  ShortcutBounds Bounds(std::int64_t j, double width) override;
 
   // Exact measures taken by Weight so far (for tests and benchmarks).
   std::int64_t ExactMeasures() const { return exact_measures_; }
 
   // The bounds of the deviation of point k from the segment i-j, from the
   // tangent plane at i.
-  struct Bounds {
+  struct PointBounds {
     double lower, upper;  // metres; -inf and +inf when unbounded
   };
-  Bounds DeviationBounds(std::int64_t i, std::int64_t j, std::int64_t k) const;
+  PointBounds DeviationBounds(std::int64_t i, std::int64_t j, std::int64_t k) const;
 
  private:
   struct Frame {
@@ -90,10 +102,15 @@ class EllipsoidalShortcuts final : public ShortcutOracle {
   bool Usable(std::int64_t k) const;
   Frame FrameAt(std::int64_t i) const;
   PlanePoint Project(const Frame& f, std::int64_t i, std::int64_t k) const;
-  Bounds PlaneBounds(PlanePoint b, PlanePoint p) const;
+  PointBounds PlaneBounds(PlanePoint b, PlanePoint p) const;
 
   EllipsoidalSegmentMeasure& measure_;
   std::vector<Geocentric> geocentric_;  // metres
+  // The open start.
+  std::int64_t start_ = 0;
+  double tolerance_ = 0.0;
+  bool start_usable_ = false;
+  Frame frame_{};
   DatumParams datum_;                   // for the exact measures and azimuths
   std::int64_t exact_measures_ = 0;
   struct Contender {
