@@ -53,6 +53,15 @@ class DirectionWedge {
  public:
   explicit DirectionWedge(bool axial = false) : axial_(axial) {}
 
+  // A ray wedge resumed from its state: the first arc's centre e and the
+  // boundaries lo and hi, as a scan in vector lanes left it.
+  static DirectionWedge Resumed(double ex, double ey, double lo_x, double lo_y, double hi_x,
+                                double hi_y) {
+    DirectionWedge wedge;
+    wedge.Start({ex, ey}, {lo_x, lo_y}, {hi_x, hi_y});
+    return wedge;
+  }
+
   // Back to every direction, for a new start point.
   void Reset() {
     constrained_ = false;

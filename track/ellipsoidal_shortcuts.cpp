@@ -122,6 +122,17 @@ void EllipsoidalShortcuts::ConstrainByBlock(DirectionWedge& wedge, Block b) cons
   for (const std::int64_t k : {begin, begin + (end - begin) / 2, end - 1}) ConstrainByPoint(wedge, k);
 }
 
+std::int64_t EllipsoidalShortcuts::WalkPoints(DirectionWedge& wedge, std::int64_t begin,
+                                              std::int64_t end,
+                                              std::vector<std::int64_t>& ends) const {
+  for (std::int64_t k = begin; k < end; ++k) {
+    if (k == start_ + 1 || EndMayBeValid(wedge, k)) ends.push_back(k);
+    ConstrainByPoint(wedge, k);
+    if (wedge.Empty()) return k + 1;
+  }
+  return end;
+}
+
 bool EllipsoidalShortcuts::EndMayBeValid(const DirectionWedge& before, std::int64_t k) const {
   const PlanePoint p = Project(frame_, start_, k);
   // On the doubled circle the direction's slack doubles too.

@@ -68,6 +68,8 @@ class EllipsoidalShortcuts final : public ShortcutOracle {
   DirectionWedge FreeWedge() const override { return DirectionWedge(/*axial=*/true); }
   void ConstrainByPoint(DirectionWedge& wedge, std::int64_t k) const override;
   void ConstrainByBlock(DirectionWedge& wedge, Block b) const override;
+  std::int64_t WalkPoints(DirectionWedge& wedge, std::int64_t begin, std::int64_t end,
+                          std::vector<std::int64_t>& ends) const override;
   bool EndMayBeValid(const DirectionWedge& before, std::int64_t k) const override;
   std::span<const std::int64_t> Unbounded() const override { return {}; }
   double EndsLower(Block b, const DirectionWedge& before) override;

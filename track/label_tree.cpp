@@ -20,13 +20,15 @@ void LabelTree::Set(std::int64_t j, std::int64_t hops, double worst) {
   for (std::int64_t k = index << kLeafShift; k < end; ++k) {
     least = Lesser(least, points_[static_cast<std::size_t>(k)]);
   }
-  levels_[0][static_cast<std::size_t>(index)] = least;
-  for (std::size_t l = 1; l < levels_.size(); ++l) {
-    const std::vector<Least>& below = levels_[l - 1];
+  for (std::size_t l = 0;; ++l) {
+    Least& kept = levels_[l][static_cast<std::size_t>(index)];
+    if (kept.hops == least.hops && kept.worst == least.worst) return;  // nothing above changes
+    kept = least;
+    if (l + 1 == levels_.size()) return;
+    const std::vector<Least>& below = levels_[l];
     const auto left = static_cast<std::size_t>(index & ~std::int64_t{1});
     least = left + 1 < below.size() ? Lesser(below[left], below[left + 1]) : below[left];
     index >>= 1;
-    levels_[l][static_cast<std::size_t>(index)] = least;
   }
 }
 

@@ -46,6 +46,15 @@ PlanarBlocks::Range PlanarBlocks::Linear(const Box& box, double w1, double w2) {
   return {(lo - err) / box.q, (hi + err) / box.q};
 }
 
+void PlanarBlocks::SetCorners(Box& box) {
+  for (int k = 0; k < 4; ++k) {
+    const double a = (k & 1) != 0 ? box.a_hi : box.a_lo;
+    const double b = (k & 2) != 0 ? box.b_hi : box.b_lo;
+    box.corner_x[k] = (a * box.ux - b * box.uy) / box.q;
+    box.corner_y[k] = (a * box.uy + b * box.ux) / box.q;
+  }
+}
+
 PlanarBlocks::PlanarBlocks(const std::vector<double>& x, const std::vector<double>& y,
                            const std::vector<char>& tame)
     : n_(static_cast<std::int64_t>(x.size())) {
@@ -120,6 +129,7 @@ void PlanarBlocks::MeasureLeafPair(const std::vector<double>& x, const std::vect
   box.a_hi = a_hi + margin;
   box.b_lo = b_lo - margin;
   box.b_hi = b_hi + margin;
+  SetCorners(box);
   boxed_[Slot(b)] = 1;
 }
 
@@ -177,6 +187,7 @@ void PlanarBlocks::JoinHalves(const std::vector<double>& x, const std::vector<do
     box.y_lo = std::min(box.y_lo, h.y_lo);
     box.y_hi = std::max(box.y_hi, h.y_hi);
   }
+  SetCorners(box);
   boxed_[Slot(b)] = 1;
 }
 

@@ -40,6 +40,10 @@ class PlanarBlocks {
     double q;                       // |u|^2 as computed, 2^-400 or more
     double a_lo, a_hi, b_lo, b_hi;  // metres^2
     double x_lo, x_hi, y_lo, y_hi;  // metres: the extent of the points
+    // The corners (alpha u + beta u') / |u|^2 from O, for alpha in {a_lo,
+    // a_hi} (bit 0 of the index) and beta in {b_lo, b_hi} (bit 1), with
+    // u' = (-u2, u1); as computed.
+    double corner_x[4], corner_y[4];  // metres
   };
 
   // The range of w . (P - O) over the points P of a box's block, for certain.
@@ -66,6 +70,7 @@ class PlanarBlocks {
   }
   void MeasureLeafPair(const std::vector<double>& x, const std::vector<double>& y,
                        const std::vector<char>& tame, Block b);
+  static void SetCorners(Box& box);
   void JoinHalves(const std::vector<double>& x, const std::vector<double>& y, Block b);
   void ChooseRepresentatives(const std::vector<double>& x, const std::vector<double>& y,
                              std::span<const std::int64_t> points, Block b);

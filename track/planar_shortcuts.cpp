@@ -22,6 +22,12 @@ constexpr double kRayRelative = 0x1p-46;
 constexpr double kRayFloor = 0x1p-530;
 constexpr double kUnderflow = 0x1p-1000;
 constexpr int kWitnesses = 8;
+// Blocks up to this level (64 points) are scored point by point when they
+// are opened: a vector sweep costs less than their boxes.
+constexpr int kScoredLevel = 1;
+// Work (points scored, and eight per point measured exactly) that a
+// weight may cost to be found exactly for a label.
+constexpr std::int64_t kExactBudget = 512;
 
 // Bounds of PlanarDeviation from a point's score s (planar_segment_measure.cpp).
 double LowerOf(double s, double la) {
@@ -136,84 +142,120 @@ void PlanarShortcuts::Score(const Segment& s, std::int64_t begin, std::int64_t e
   search.point_upper = std::max(search.point_upper, UpperOf(best, s.la));
 }
 
-void PlanarShortcuts::Enter(const Segment& s, Block b, Search& search) {
-  if (b.level == 0) {
+void PlanarShortcuts::Enter(const Segment& s, Block b, double floor, bool keep, Search& search) {
+  if (b.level <= kScoredLevel) {
     Score(s, BlockBegin(b), BlockEnd(b, n_), search);
     return;
   }
-  for (const std::int64_t r : blocks_.Representatives(b)) {
-    const auto k = static_cast<std::size_t>(r);
-    const double lower = LowerOf(oru::Score(s.f, x_[k], y_[k]), s.la);
-    if (lower > search.lower) {
-      search.lower = lower;
-      search.witness = r;
+  const double upper = BlockUpper(s, b);
+  if (upper > floor) {
+    for (const std::int64_t r : blocks_.Representatives(b)) {
+      const auto k = static_cast<std::size_t>(r);
+      const double lower = LowerOf(oru::Score(s.f, x_[k], y_[k]), s.la);
+      if (lower > search.lower) {
+        search.lower = lower;
+        search.witness = r;
+      }
     }
+  } else if (!keep) {
+    return;
   }
-  pending_.push_back({BlockUpper(s, b), b});
+  pending_.push_back({upper, b});
   std::push_heap(pending_.begin(), pending_.end(),
                  [](const Pending& p, const Pending& q) { return p.upper < q.upper; });
 }
 
-WeightAnswer PlanarShortcuts::Classify(const Segment& s, double low, double high) {
-  if (s.j - s.i < 2) return oru::Classify(0.0, low, high);
-  if (!s.bounded) return oru::Classify(measure_.FarthestPoint(s.i, s.j).deviation, low, high);
+bool PlanarShortcuts::Classify(const Segment& s, double low, double high, std::int64_t budget,
+                               WeightAnswer& answer, std::int64_t& farthest) {
+  farthest = -1;
+  if (s.j - s.i < 2) {
+    answer = oru::Classify(0.0, low, high);
+    return true;
+  }
+  if (!s.bounded) {
+    const SegmentWinner w = measure_.FarthestPoint(s.i, s.j);
+    answer = oru::Classify(w.deviation, low, high);
+    return true;
+  }
   // Every point whose upper bound exceeds max(low, the largest lower bound)
   // may set the weight above low; the others cannot (that largest lower
-  // bound belongs to a point that is measured, or is at most low).
+  // bound belongs to a point that is measured, or is at most low). Scoring
+  // a point costs one of the budget, measuring one exactly eight.
   auto later = [](const Pending& p, const Pending& q) { return p.upper < q.upper; };
   Search search;
+  std::int64_t spent = 0;
   pending_.clear();
   contenders_.clear();
   auto collect = [&](std::int64_t begin, std::int64_t end) {
     Score(s, begin, end, search);
+    spent += end - begin;
     const double floor = std::max(low, search.lower);
     for (std::int64_t k = begin; k < end; ++k) {
       const double score = scores_[k - begin];
       if (UpperOf(score, s.la) > floor) contenders_.push_back({score, k});
     }
   };
+  auto enter = [&](Block b) {
+    if (b.level <= kScoredLevel) {
+      collect(BlockBegin(b), BlockEnd(b, n_));
+    } else {
+      Enter(s, b, std::max(low, search.lower), false, search);
+      spent += PlanarBlocks::kRepresentatives;
+    }
+  };
   ForEachPiece(
-      s.i + 1, s.j, top_level_, [&](std::int64_t k) { collect(k, k + 1); },
-      [&](Block b) {
-        if (b.level == 0) {
-          collect(BlockBegin(b), BlockEnd(b, n_));
-        } else {
-          Enter(s, b, search);
-        }
-      });
+      s.i + 1, s.j, top_level_, [&](std::int64_t k) { collect(k, k + 1); }, enter);
   while (!pending_.empty() && search.lower <= high) {
+    if (budget >= 0 && spent > budget) return false;
     const Pending top = pending_.front();
     if (top.upper <= std::max(low, search.lower)) break;
     std::pop_heap(pending_.begin(), pending_.end(), later);
     pending_.pop_back();
     for (int side = 0; side < 2; ++side) {
       const Block child = ChildBlock(top.block, side);
-      if (BlockBegin(child) >= n_) continue;
-      if (child.level == 0) {
-        collect(BlockBegin(child), BlockEnd(child, n_));
-      } else {
-        Enter(s, child, search);
-      }
+      if (BlockBegin(child) < n_) enter(child);
     }
   }
-  if (search.lower > high) return {WeightAnswer::Kind::kAbove, 0.0};
+  if (search.lower > high) {
+    answer = {WeightAnswer::Kind::kAbove, 0.0};
+    farthest = search.witness;
+    return true;
+  }
   std::sort(contenders_.begin(), contenders_.end(),
             [](const Contender& p, const Contender& q) { return p.score > q.score; });
   double largest = 0.0;
   for (const Contender& c : contenders_) {
     if (UpperOf(c.score, s.la) <= std::max(low, largest)) break;
+    if (budget >= 0 && (spent += 8) > budget) return false;
     const auto k = static_cast<std::size_t>(c.index);
     if (OnAxisBetween(s, x_[k], y_[k])) continue;  // exactly 0
     const auto a = static_cast<std::size_t>(s.i), e = static_cast<std::size_t>(s.j);
     const double d = PlanarDeviation(x_[a], y_[a], x_[e], y_[e], x_[k], y_[k]);
-    if (d > largest) largest = d;
-    if (largest > high) return {WeightAnswer::Kind::kAbove, 0.0};
+    if (d > largest) {
+      largest = d;
+      farthest = c.index;
+    }
+    if (largest > high) {
+      answer = {WeightAnswer::Kind::kAbove, 0.0};
+      return true;
+    }
   }
-  return largest > low ? oru::Classify(largest, low, high) : WeightAnswer{};
+  answer = largest > low ? oru::Classify(largest, low, high) : WeightAnswer{};
+  return true;
 }
 
 WeightAnswer PlanarShortcuts::Weight(std::int64_t i, std::int64_t j, double low, double high) {
-  return Classify(SegmentOf(i, j), low, high);
+  WeightAnswer answer;
+  std::int64_t farthest;
+  Classify(SegmentOf(i, j), low, high, -1, answer, farthest);
+  return answer;
+}
+
+void PlanarShortcuts::AddWitness(std::int64_t w) {
+  if (w < 0 || std::find(witnesses_.begin(), witnesses_.end(), w) != witnesses_.end()) return;
+  if (witnesses_.size() == kWitnesses) witnesses_.erase(witnesses_.begin());
+  witnesses_.push_back(w);
+  ++findings_;
 }
 
 ShortcutBounds PlanarShortcuts::Bounds(std::int64_t j, double width) {
@@ -224,12 +266,25 @@ ShortcutBounds PlanarShortcuts::Bounds(std::int64_t j, double width) {
     const double w = measure_.FarthestPoint(start_, j).deviation;
     return {w <= t, w, w};
   }
+  WeightAnswer answer;
+  std::int64_t farthest;
+  // Weights are sought exactly where that costs little: labels made of exact
+  // weights settle ties between routes at once.
+  if (width < kInf && Classify(s, -kInf, t, kExactBudget, answer, farthest)) {
+    AddWitness(farthest);
+    if (answer.kind == WeightAnswer::Kind::kAbove) return {false, t, kInf};
+    return {true, answer.value, answer.value};
+  }
   auto later = [](const Pending& p, const Pending& q) { return p.upper < q.upper; };
   Search search;
   pending_.clear();
+  // Representatives serve to show a shortcut invalid; those of blocks that
+  // cannot hold a point beyond the tolerance are left alone when only
+  // validity is asked.
+  const double floor = width < kInf ? -kInf : t;
   ForEachPiece(
       start_ + 1, j, top_level_, [&](std::int64_t k) { Score(s, k, k + 1, search); },
-      [&](Block b) { Enter(s, b, search); });
+      [&](Block b) { Enter(s, b, floor, true, search); });
   // Blocks are opened, largest bound first, until validity is decided and
   // no block can raise the upper bound by more than `width` above the
   // lower one.
@@ -246,19 +301,15 @@ ShortcutBounds PlanarShortcuts::Bounds(std::int64_t j, double width) {
     pending_.pop_back();
     for (int side = 0; side < 2; ++side) {
       const Block child = ChildBlock(b, side);
-      if (BlockBegin(child) < n_) Enter(s, child, search);
+      if (BlockBegin(child) < n_) Enter(s, child, floor, true, search);
     }
   }
   double upper = std::max(search.point_upper, pending_.empty() ? 0.0 : pending_.front().upper);
-  if (search.witness >= 0 && search.lower > 0.0 &&
-      std::find(witnesses_.begin(), witnesses_.end(), search.witness) == witnesses_.end()) {
-    if (witnesses_.size() == kWitnesses) witnesses_.erase(witnesses_.begin());
-    witnesses_.push_back(search.witness);
-    ++findings_;
-  }
+  if (search.lower > 0.0) AddWitness(search.witness);
   if (search.lower > t) return {false, search.lower, upper};
   if (!(upper <= t)) {
-    if (Classify(s, t, t).kind == WeightAnswer::Kind::kAbove) return {false, search.lower, upper};
+    Classify(s, t, t, -1, answer, farthest);
+    if (answer.kind == WeightAnswer::Kind::kAbove) return {false, search.lower, upper};
     upper = t;
   }
   return {true, search.lower, upper};
@@ -291,10 +342,44 @@ void PlanarShortcuts::ConstrainByBlock(DirectionWedge& wedge, Block b) const {
   for (const std::int64_t r : blocks_.Representatives(b)) ConstrainByPoint(wedge, r);
 }
 
+std::int64_t PlanarShortcuts::WalkPoints(DirectionWedge& wedge, std::int64_t begin,
+                                         std::int64_t end, std::vector<std::int64_t>& ends) const {
+  for (std::int64_t k = begin; k < end; ++k) {
+    if (!Tame(k)) {
+      ends.push_back(k);
+      continue;
+    }
+    const auto p = static_cast<std::size_t>(k);
+    const double vx = x_[p] - ax_, vy = y_[p] - ay_;
+    if (k == start_ + 1 || wedge.MayContain(vx, vy)) ends.push_back(k);
+    wedge.Constrain(vx, vy, tolerance_ + kRelativeSlack * Norm1(vx, vy) + kAbsoluteSlack);
+    if (wedge.Empty()) return k + 1;
+  }
+  return end;
+}
+
 bool PlanarShortcuts::EndMayBeValid(const DirectionWedge& before, std::int64_t k) const {
   if (!Tame(k)) return true;
   const auto p = static_cast<std::size_t>(k);
   return before.MayContain(x_[p] - ax_, y_[p] - ay_);
+}
+
+bool PlanarShortcuts::ScanNear(std::int64_t first, int count, std::int64_t steps, double tolerance,
+                               NearScan* scans) {
+  if (!wild_.empty()) return false;
+  static_assert(kRayLanes == kNearStarts);
+  ScanRayLanes(x_, y_, n_, first, count, steps, tolerance, kRelativeSlack, kAbsoluteSlack, lanes_);
+  for (int l = 0; l < count; ++l) {
+    RayLane& lane = lanes_[l];
+    NearScan& scan = scans[l];
+    scan.ends.swap(lane.ends);
+    scan.open = lane.open;
+    scan.next = lane.next;
+    scan.wedge = lane.constrained ? DirectionWedge::Resumed(lane.ex, lane.ey, lane.lo_x, lane.lo_y,
+                                                            lane.hi_x, lane.hi_y)
+                                  : DirectionWedge();
+  }
+  return true;
 }
 
 PlanarShortcuts::Span PlanarShortcuts::SpanOf(const PlanarBlocks::Box& box) const {
@@ -314,14 +399,12 @@ PlanarShortcuts::Span PlanarShortcuts::SpanOf(const PlanarBlocks::Box& box) cons
   double c1[4], c2[4];
   double r1 = 0.0, r2 = 0.0;
   for (int k = 0; k < 4; ++k) {
-    const double a = (k & 1) != 0 ? box.a_hi : box.a_lo;
-    const double b = (k & 2) != 0 ? box.b_hi : box.b_lo;
-    c1[k] = d1 + (a * box.ux - b * box.uy) / box.q;
-    c2[k] = d2 + (a * box.uy + b * box.ux) / box.q;
+    c1[k] = d1 + box.corner_x[k];
+    c2[k] = d2 + box.corner_y[k];
     r1 += c1[k];
     r2 += c2[k];
   }
-  double t_lo = kInf, t_hi = -kInf, near = kInf, far = 0.0;
+  double t_lo = kInf, t_hi = -kInf, near2 = kInf, far2 = 0.0;
   bool ahead = true;
   for (int k = 0; k < 4; ++k) {
     const double dot = r1 * c1[k] + r2 * c2[k];
@@ -329,10 +412,11 @@ PlanarShortcuts::Span PlanarShortcuts::SpanOf(const PlanarBlocks::Box& box) cons
     const double t = (r1 * c2[k] - r2 * c1[k]) / dot;
     t_lo = std::min(t_lo, t);
     t_hi = std::max(t_hi, t);
-    const double distance = std::sqrt(c1[k] * c1[k] + c2[k] * c2[k]);
-    near = std::min(near, distance);
-    far = std::max(far, distance);
+    const double distance2 = c1[k] * c1[k] + c2[k] * c2[k];
+    near2 = std::min(near2, distance2);
+    far2 = std::max(far2, distance2);
   }
+  const double near = std::sqrt(near2), far = std::sqrt(far2);
   span.far = far * (1.0 + kRelativeSlack) + 2.0 * e;
   if (!ahead || !(near > 8.0 * e)) return span;
   const double turn = 2.0 * e / near;

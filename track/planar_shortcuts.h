@@ -7,6 +7,7 @@
 #include "track/planar_blocks.h"
 #include "track/planar_scores.h"
 #include "track/planar_segment_measure.h"
+#include "track/ray_lanes.h"
 #include "track/shortcut_oracle.h"
 
 namespace oru {
@@ -59,10 +60,16 @@ class PlanarShortcuts final : public ShortcutOracle {
   DirectionWedge FreeWedge() const override { return DirectionWedge(); }
   void ConstrainByPoint(DirectionWedge& wedge, std::int64_t k) const override;
   void ConstrainByBlock(DirectionWedge& wedge, Block b) const override;
+  std::int64_t WalkPoints(DirectionWedge& wedge, std::int64_t begin, std::int64_t end,
+                          std::vector<std::int64_t>& ends) const override;
   bool EndMayBeValid(const DirectionWedge& before, std::int64_t k) const override;
   std::span<const std::int64_t> Unbounded() const override { return wild_; }
   double EndsLower(Block b, const DirectionWedge& before) override;
   double EndLower(std::int64_t j) override;
+  // Eight starts at once in vector lanes (ScanRayLanes) when every point
+  // lies within the bound's range.
+  bool ScanNear(std::int64_t first, int count, std::int64_t steps, double tolerance,
+                NearScan* scans) override;
   std::int64_t Findings() const override { return findings_; }
   ShortcutBounds Bounds(std::int64_t j, double width) override;
 
@@ -95,11 +102,20 @@ class PlanarShortcuts final : public ShortcutOracle {
   bool Tame(std::int64_t k) const { return tame_[static_cast<std::size_t>(k)] != 0; }
   bool WildBetween(std::int64_t i, std::int64_t j) const;
   Segment SegmentOf(std::int64_t i, std::int64_t j) const;
-  WeightAnswer Classify(const Segment& s, double low, double high);
+  // Where the segment's weight lies against low <= high, and the point
+  // measured farthest (-1 if none); false when that would cost more than
+  // `budget` (-1: no limit).
+  bool Classify(const Segment& s, double low, double high, std::int64_t budget,
+                WeightAnswer& answer, std::int64_t& farthest);
+  void AddWitness(std::int64_t w);
   double BlockUpper(const Segment& s, Block b) const;
   bool OnAxisBetween(const Segment& s, double p1, double p2) const;
   void Score(const Segment& s, std::int64_t begin, std::int64_t end, Search& search);
-  void Enter(const Segment& s, Block b, Search& search);
+  // Bounds block b's points for the search: an upper bound of their
+  // deviations and, where it exceeds `floor`, lower bounds from its
+  // representatives; the block waits to be opened unless its bound is at
+  // most `floor` and it need not be `kept`.
+  void Enter(const Segment& s, Block b, double floor, bool keep, Search& search);
   Span SpanOf(const PlanarBlocks::Box& box) const;
   double WitnessLower(const Span& span, std::int64_t w) const;
 
@@ -127,7 +143,8 @@ class PlanarShortcuts final : public ShortcutOracle {
     std::int64_t index;
   };
   std::vector<Contender> contenders_;
-  double scores_[kLeafPoints];
+  double scores_[kLeafPoints << 3];  // a block of kScoredLevel
+  RayLane lanes_[kNearStarts];
 };
 
 }  // namespace oru

@@ -13,6 +13,8 @@ constexpr double kInf = std::numeric_limits<double>::infinity();
 // The labels' weight bounds are sought to a part in 2^20 of the tolerance:
 // routes closer than that are told apart by ExactWorst, where needed.
 constexpr double kWidth = 0x1p-20;
+// The first stretch of every walk, scanned for several starts at once.
+constexpr std::int64_t kNearSteps = 128;
 
 }  // namespace
 
@@ -45,15 +47,28 @@ void ShortcutLabeller::AddWedge(const DirectionWedge& wedge) { wedges_.push_back
 
 // ---- The walk -------------------------------------------------------------
 
+const NearScan* ShortcutLabeller::Near(std::int64_t i, double tolerance) {
+  const std::int64_t first = i & ~std::int64_t{ShortcutOracle::kNearStarts - 1};
+  if (near_first_ != first || near_tolerance_ != tolerance) {
+    const auto count =
+        static_cast<int>(std::min<std::int64_t>(ShortcutOracle::kNearStarts, n_ - 1 - first));
+    if (!oracle_.ScanNear(first, count, kNearSteps, tolerance, near_)) return nullptr;
+    near_first_ = first;
+    near_tolerance_ = tolerance;
+  }
+  return &near_[i - first];
+}
+
 void ShortcutLabeller::Walk(std::int64_t i, double tolerance) {
   oracle_.Open(i, tolerance);
   start_ = i;
   pieces_.clear();
   wedges_.clear();
+  near_ends_.clear();
   auto end_piece = [&](std::int64_t k) {
     Item item{};
     item.begin = k;
-    item.block = {-1, k};
+    item.block = {kEnd, k};
     item.wedge = -1;
     pieces_.push_back(item);
   };
@@ -74,21 +89,36 @@ void ShortcutLabeller::Walk(std::int64_t i, double tolerance) {
   // block that closes it is tried again by halves, and a leaf point by
   // point, up to the point that closes it.
   DirectionWedge wedge = oracle_.FreeWedge();
-  auto step = [&](std::int64_t k) {
-    if (k == i + 1 || oracle_.EndMayBeValid(wedge, k)) end_piece(k);
-    oracle_.ConstrainByPoint(wedge, k);
-    return !wedge.Empty();
-  };
   std::int64_t p = i + 1;
   bool open = true;
-  while (open && p < n_ && (p & (kLeafPoints - 1)) != 0) open = step(p++);
+  if (const NearScan* near = Near(i, tolerance)) {
+    // The first stretch, scanned with the neighbouring starts: one piece.
+    near_ends_ = near->ends;
+    if (!near_ends_.empty()) {
+      Item item{};
+      item.begin = near_ends_.front();
+      item.block = {kList, 0};
+      item.wedge = -1;
+      pieces_.push_back(item);
+    }
+    open = near->open;
+    p = near->next;
+    wedge = near->wedge;
+  }
+  auto walk_points = [&](std::int64_t end) {
+    listed_.clear();
+    p = oracle_.WalkPoints(wedge, p, end, listed_);
+    for (const std::int64_t k : listed_) end_piece(k);
+    open = !wedge.Empty();
+  };
+  if (open) walk_points(std::min(n_, (p + kLeafPoints - 1) & ~(kLeafPoints - 1)));
   int cap = 0;
   while (open && p < n_) {
     const int level = AlignedLevel(p, std::min(cap, top_level_));
     const Block b{level, p >> (kLeafShift + level)};
     const std::int64_t end = BlockEnd(b, n_);
     if (level == 0) {
-      while (open && p < end) open = step(p++);
+      walk_points(end);
       cap = 1;
       continue;
     }
@@ -121,9 +151,58 @@ void ShortcutLabeller::PushEnd(std::int64_t j) {
   item.base = with_worst_ ? worst_lower_[k] : 0.0;
   item.lower = item.base;
   item.begin = j;
-  item.block = {-1, j};
+  item.block = {kEnd, j};
   item.wedge = -1;
   item.findings = -1;  // its lower bound is asked for when it comes up
+  Push(item);
+}
+
+void ShortcutLabeller::PushListGroup(std::int64_t least) {
+  // The near ends with the fewest hops from `least` on (in the group search,
+  // the hops sought): counting hops only, as one item; else one end at a
+  // time, least lower worst first, from a heap of them.
+  std::int64_t hops = LabelTree::kUnlabelled;
+  for (const std::int64_t j : near_ends_) {
+    const std::int64_t h = hops_[static_cast<std::size_t>(j)];
+    if (h >= least && h < hops) hops = h;
+  }
+  if (hops == LabelTree::kUnlabelled || (target_ >= 0 && hops != target_)) return;
+  list_hops_ = hops;
+  if (!with_worst_) {
+    Item item{};
+    item.hops = hops;
+    item.begin = near_ends_.front();
+    item.block = {kList, 0};
+    item.wedge = -1;
+    item.bounded = true;  // nothing to refresh
+    Push(item);
+    return;
+  }
+  list_group_.clear();
+  for (const std::int64_t j : near_ends_) {
+    if (hops_[static_cast<std::size_t>(j)] == hops) list_group_.push_back(j);
+  }
+  std::make_heap(list_group_.begin(), list_group_.end(), LaterEnd{this});
+  PushListTop();
+}
+
+bool ShortcutLabeller::LaterEnd::operator()(std::int64_t a, std::int64_t b) const {
+  const double x = labeller->worst_lower_[static_cast<std::size_t>(a)];
+  const double y = labeller->worst_lower_[static_cast<std::size_t>(b)];
+  return x != y ? x > y : a > b;
+}
+
+void ShortcutLabeller::PushListTop() {
+  if (list_group_.empty()) return;
+  const std::int64_t j = list_group_.front();
+  Item item{};
+  item.hops = list_hops_;
+  item.base = worst_lower_[static_cast<std::size_t>(j)];
+  item.lower = item.base;
+  item.begin = j;
+  item.block = {kList, 0};
+  item.wedge = -1;
+  item.bounded = true;
   Push(item);
 }
 
@@ -145,8 +224,49 @@ void ShortcutLabeller::PushBlock(Block b, int wedge) {
   Push(item);
 }
 
+void ShortcutLabeller::RankPieces() {
+  waiting_ = LabelTree::kUnlabelled;
+  for (Item& piece : pieces_) {
+    if (piece.block.level == kList) {
+      piece.hops = LabelTree::kUnlabelled;
+      for (const std::int64_t j : near_ends_) {
+        piece.hops = std::min(piece.hops, hops_[static_cast<std::size_t>(j)]);
+      }
+    } else {
+      piece.hops = piece.block.level < 0 ? hops_[static_cast<std::size_t>(piece.begin)]
+                                         : tree_.Of(piece.block).hops;
+    }
+    waiting_ = std::min(waiting_, piece.hops);
+  }
+}
+
+bool ShortcutLabeller::Ready() {
+  // Pieces join the queue a hop count at a time, in track order, once the
+  // queue holds nothing with fewer hops.
+  while (waiting_ != LabelTree::kUnlabelled &&
+         (queue_.empty() || waiting_ <= queue_.front().hops)) {
+    const std::int64_t hops = waiting_;
+    waiting_ = LabelTree::kUnlabelled;
+    for (Item& piece : pieces_) {
+      if (piece.hops == hops) {
+        if (piece.block.level == kList) {
+          PushListGroup(target_ >= 0 ? target_ : hops);
+        } else if (piece.block.level < 0) {
+          PushEnd(piece.begin);
+        } else {
+          PushBlock(piece.block, piece.wedge);
+        }
+        piece.hops = LabelTree::kUnlabelled;
+      } else {
+        waiting_ = std::min(waiting_, piece.hops);
+      }
+    }
+  }
+  return !queue_.empty();
+}
+
 bool ShortcutLabeller::Refresh(Item& item) {
-  if (item.bounded || item.findings == oracle_.Findings()) return true;
+  if (item.bounded || item.findings == oracle_.Findings()) return true;  // lists are bounded
   const double bound =
       item.block.level < 0
           ? oracle_.EndLower(item.begin)
@@ -166,6 +286,17 @@ bool ShortcutLabeller::Refresh(Item& item) {
 
 void ShortcutLabeller::Expand(const Item& item) {
   const Block b = item.block;
+  if (b.level == kList) {  // bounding the worst: the group's next end
+    std::pop_heap(list_group_.begin(), list_group_.end(), LaterEnd{this});
+    PushEnd(list_group_.back());
+    list_group_.pop_back();
+    if (!list_group_.empty()) {
+      PushListTop();
+    } else if (target_ < 0) {
+      PushListGroup(list_hops_ + 1);
+    }
+    return;
+  }
   if (b.level > 0) {
     const Block first = ChildBlock(b, 0), second = ChildBlock(b, 1);
     PushBlock(first, item.wedge);
@@ -181,12 +312,14 @@ void ShortcutLabeller::Expand(const Item& item) {
     }
     return;
   }
-  DirectionWedge wedge =
-      item.wedge >= 0 ? wedges_[static_cast<std::size_t>(item.wedge)] : oracle_.FreeWedge();
+  // A leaf: its ends, each unless the wedge before the leaf rules it out
+  // (the leaf's own points would narrow it a little more, at a cost).
   const std::int64_t end = BlockEnd(b, n_);
   for (std::int64_t k = BlockBegin(b); k < end; ++k) {
-    if (item.wedge < 0 || k == start_ + 1 || oracle_.EndMayBeValid(wedge, k)) PushEnd(k);
-    if (item.wedge >= 0) oracle_.ConstrainByPoint(wedge, k);
+    if (item.wedge < 0 || k == start_ + 1 ||
+        oracle_.EndMayBeValid(wedges_[static_cast<std::size_t>(item.wedge)], k)) {
+      PushEnd(k);
+    }
   }
 }
 
@@ -194,13 +327,7 @@ void ShortcutLabeller::LabelStart(std::int64_t i) {
   Walk(i, tolerance_);
   target_ = -1;
   queue_.clear();
-  for (const Item& piece : pieces_) {
-    if (piece.block.level < 0) {
-      PushEnd(piece.begin);
-    } else {
-      PushBlock(piece.block, piece.wedge);
-    }
-  }
+  RankPieces();
   // Best first: the fewest hops, then (with the worst) the least lower
   // bound of a route through the end. Among the ends with the fewest hops
   // of any valid one, a route's weight lies within [max(worst lower, w
@@ -208,12 +335,24 @@ void ShortcutLabeller::LabelStart(std::int64_t i) {
   // least upper bound found cannot lower either bound of i's worst.
   std::int64_t best = LabelTree::kUnlabelled;
   double lower = kInf, upper = kInf;
-  while (!queue_.empty()) {
+  while (Ready()) {
     Item item = Pop();
     if (item.hops > best) break;
     if (item.hops == best && !(item.lower < upper)) break;
     if (!Refresh(item)) continue;
-    if (item.block.level >= 0) {
+    if (item.block.level == kList && !with_worst_) {
+      // Any valid end with these hops will do: the nearest first.
+      for (const std::int64_t j : near_ends_) {
+        if (hops_[static_cast<std::size_t>(j)] == item.hops && oracle_.Bounds(j, kInf).valid) {
+          best = item.hops;
+          break;
+        }
+      }
+      if (best != LabelTree::kUnlabelled) break;
+      PushListGroup(item.hops + 1);
+      continue;
+    }
+    if (item.block.level != kEnd) {
       Expand(item);
       continue;
     }
@@ -282,18 +421,12 @@ double ShortcutLabeller::SearchGroup(std::int64_t i, double limit, Visit visit) 
   Walk(i, tolerance_);
   target_ = hops_[static_cast<std::size_t>(i)] - 1;
   queue_.clear();
-  for (const Item& piece : pieces_) {
-    if (piece.block.level < 0) {
-      PushEnd(piece.begin);
-    } else {
-      PushBlock(piece.block, piece.wedge);
-    }
-  }
-  while (!queue_.empty()) {
+  RankPieces();
+  while (Ready()) {
     Item item = Pop();
     if (!(item.lower < limit)) break;
     if (!Refresh(item)) continue;
-    if (item.block.level >= 0) {
+    if (item.block.level != kEnd) {
       Expand(item);
       continue;
     }
@@ -393,6 +526,7 @@ std::vector<std::int64_t> ShortcutLabeller::LowestRoute(double weight) {
   };
   std::vector<Item> pieces;
   std::vector<DirectionWedge> wedges;
+  std::vector<std::int64_t> near;
   std::vector<Place> places;
   std::int64_t i = 0;
   while (i < n_ - 1) {
@@ -400,6 +534,7 @@ std::vector<std::int64_t> ShortcutLabeller::LowestRoute(double weight) {
     Walk(i, weight);
     pieces = pieces_;  // ExactWorst below walks from other starts
     wedges = wedges_;
+    near = near_ends_;
     auto fits = [&](std::int64_t j) {
       const auto k = static_cast<std::size_t>(j);
       if (hops_[k] != target || worst_lower_[k] > weight) return false;
@@ -412,7 +547,11 @@ std::vector<std::int64_t> ShortcutLabeller::LowestRoute(double weight) {
     };
     std::int64_t next = -1;
     for (const Item& piece : pieces) {
-      if (piece.block.level < 0) {
+      if (piece.block.level == kList) {
+        for (std::size_t c = 0; c < near.size() && next < 0; ++c) {
+          if (fits(near[c])) next = near[c];
+        }
+      } else if (piece.block.level == kEnd) {
         if (fits(piece.begin)) next = piece.begin;
       } else {
         // The piece's ends in track order, blocks that hold no end that can

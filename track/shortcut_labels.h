@@ -62,21 +62,38 @@ class ShortcutLabeller {
     std::int64_t hops;      // fewest hops among its ends
     double lower;           // metres: lower bound of their routes' weights
     std::int64_t begin;     // first point
-    Block block;            // level -1: a single end, block.index
+    Block block;            // level kEnd: a single end, block.index; kList: the
+                            // near ends with list_hops_ hops (list_group_'s first
+                            // when the worst is bounded)
     int wedge;              // index into wedges_, -1 when the start is not directed
     double base;            // metres: the part of `lower` from the labels
     std::int64_t findings;  // the oracle's Findings() when `lower` was found
     bool bounded;           // an end whose weight bounds are in lo, hi
     double lo, hi;
   };
+  static constexpr int kEnd = -1;
+  static constexpr int kList = -2;
   static bool Later(const Item& a, const Item& b);
 
   void Walk(std::int64_t i, double tolerance);
   void AddWedge(const DirectionWedge& wedge);
+  const NearScan* Near(std::int64_t i, double tolerance);
   void PushEnd(std::int64_t j);
+  void PushListGroup(std::int64_t least);
+  void PushListTop();
+  // Orders list_group_ as a heap, the least lower worst first.
+  struct LaterEnd {
+    const ShortcutLabeller* labeller;
+    bool operator()(std::int64_t a, std::int64_t b) const;
+  };
   void PushBlock(Block b, int wedge);
   void Push(Item item);
   Item Pop();
+  // Finds the fewest hops of each piece of the walk; Ready brings into the
+  // queue those that may come before the queue's first item and says
+  // whether an item is left.
+  void RankPieces();
+  bool Ready();
   bool Refresh(Item& item);
   void Expand(const Item& item);
   void LabelStart(std::int64_t i);
@@ -99,8 +116,17 @@ class ShortcutLabeller {
   std::int64_t start_ = 0;
   std::int64_t target_ = -1;  // the hops sought, or -1 for the fewest
   std::vector<Item> pieces_;  // the walk's ends and blocks, in track order
+  std::int64_t waiting_ = 0;  // the fewest hops of the pieces not yet queued
   std::vector<DirectionWedge> wedges_;
-  std::vector<Item> queue_;  // a heap, least first
+  std::vector<std::int64_t> near_ends_;   // the open start's ends of its near scan
+  std::int64_t list_hops_ = 0;            // the hops of the near ends queued
+  std::vector<std::int64_t> list_group_;  // those of them not queued yet, a heap
+  // The near scans of kNearStarts starts from near_first_.
+  NearScan near_[ShortcutOracle::kNearStarts];
+  std::int64_t near_first_ = -1;
+  double near_tolerance_ = 0.0;
+  std::vector<std::int64_t> listed_;  // scratch of the walk
+  std::vector<Item> queue_;           // a heap, least first
 };
 
 }  // namespace oru

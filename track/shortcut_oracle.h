@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <span>
+#include <vector>
 
 #include "track/direction_wedge.h"
 #include "track/segment_measure.h"
@@ -22,6 +23,16 @@ struct WeightAnswer {
 struct ShortcutBounds {
   bool valid = false;
   double lower = 0.0, upper = 0.0;  // metres: lower <= w <= upper; upper <= tolerance when valid
+};
+
+// The first stretch of a start's ends, found for several starts at once: the
+// candidate ends among the points scanned, ascending, and, when the wedge is
+// still open with points after them, the wedge and the next point.
+struct NearScan {
+  std::vector<std::int64_t> ends;
+  bool open = false;
+  std::int64_t next = 0;
+  DirectionWedge wedge;
 };
 
 // What the optimal selection asks of a measure set. A shortcut from point i
@@ -63,6 +74,13 @@ class ShortcutOracle {
   // narrow it by a subset of its points only.
   virtual void ConstrainByPoint(DirectionWedge& wedge, std::int64_t k) const = 0;
   virtual void ConstrainByBlock(DirectionWedge& wedge, Block b) const = 0;
+  // Walks the points begin, ..., end - 1 after the start in order: lists
+  // each in `ends` unless the wedge of the points before it rules it out
+  // (the start's next point is always listed), then narrows the wedge by
+  // it; stops after a point that empties the wedge. Returns the point
+  // after the last one walked.
+  virtual std::int64_t WalkPoints(DirectionWedge& wedge, std::int64_t begin, std::int64_t end,
+                                  std::vector<std::int64_t>& ends) const = 0;
   // False only when the shortcut to end k (> i + 1) is certainly invalid,
   // given the wedge narrowed by (some of) the points between.
   virtual bool EndMayBeValid(const DirectionWedge& before, std::int64_t k) const = 0;
@@ -76,6 +94,15 @@ class ShortcutOracle {
   virtual double EndsLower(Block b, const DirectionWedge& before) = 0;
   // The same for one end j.
   virtual double EndLower(std::int64_t j) = 0;
+  // The ends of the starts first, ..., first + count - 1 (count at most
+  // kNearStarts, first + count < n) among the next `steps` points of each,
+  // for `tolerance`, as WalkPoints would list them (or more); false when
+  // this set does not scan several starts at once.
+  static constexpr int kNearStarts = 8;
+  virtual bool ScanNear(std::int64_t /*first*/, int /*count*/, std::int64_t /*steps*/,
+                        double /*tolerance*/, NearScan* /*scans*/) {
+    return false;
+  }
   // Changes whenever EndsLower and EndLower may give more than before.
   virtual std::int64_t Findings() const = 0;
   // Bounds of w(i, j), about `width` (metres) apart where that costs
