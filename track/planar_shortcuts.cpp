@@ -365,14 +365,16 @@ bool PlanarShortcuts::EndMayBeValid(const DirectionWedge& before, std::int64_t k
 }
 
 bool PlanarShortcuts::ScanNear(std::int64_t first, int count, std::int64_t steps, double tolerance,
-                               NearScan* scans) {
+                               NearScan* scans) const {
   if (!wild_.empty()) return false;
   static_assert(kRayLanes == kNearStarts);
-  ScanRayLanes(x_, y_, n_, first, count, steps, tolerance, kRelativeSlack, kAbsoluteSlack, lanes_);
+  RayLane lanes[kRayLanes];
+  for (int l = 0; l < count; ++l) lanes[l].ends.swap(scans[l].ends);  // their room, reused
+  ScanRayLanes(x_, y_, n_, first, count, steps, tolerance, kRelativeSlack, kAbsoluteSlack, lanes);
   for (int l = 0; l < count; ++l) {
-    RayLane& lane = lanes_[l];
+    const RayLane& lane = lanes[l];
     NearScan& scan = scans[l];
-    scan.ends.swap(lane.ends);
+    scan.ends.swap(lanes[l].ends);
     scan.open = lane.open;
     scan.next = lane.next;
     scan.wedge = lane.constrained ? DirectionWedge::Resumed(lane.ex, lane.ey, lane.lo_x, lane.lo_y,

@@ -69,7 +69,7 @@ class PlanarShortcuts final : public ShortcutOracle {
   // Eight starts at once in vector lanes (ScanRayLanes) when every point
   // lies within the bound's range.
   bool ScanNear(std::int64_t first, int count, std::int64_t steps, double tolerance,
-                NearScan* scans) override;
+                NearScan* scans) const override;
   std::int64_t Findings() const override { return findings_; }
   ShortcutBounds Bounds(std::int64_t j, double width) override;
 
@@ -144,7 +144,6 @@ class PlanarShortcuts final : public ShortcutOracle {
   };
   std::vector<Contender> contenders_;
   double scores_[kLeafPoints << 3];  // a block of kScoredLevel
-  RayLane lanes_[kNearStarts];
 };
 
 }  // namespace oru

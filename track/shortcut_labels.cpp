@@ -48,6 +48,7 @@ void ShortcutLabeller::AddWedge(const DirectionWedge& wedge) { wedges_.push_back
 // ---- The walk -------------------------------------------------------------
 
 const NearScan* ShortcutLabeller::Near(std::int64_t i, double tolerance) {
+  if (scans_ != nullptr) return scans_->Of(i);
   const std::int64_t first = i & ~std::int64_t{ShortcutOracle::kNearStarts - 1};
   if (near_first_ != first || near_tolerance_ != tolerance) {
     const auto count =
@@ -404,10 +405,18 @@ void ShortcutLabeller::Label(double tolerance, bool with_worst) {
   tree_ = LabelTree(n_);
   if (n_ == 0) return;
   tree_.Set(n_ - 1, 0, 0.0);
-  for (std::int64_t i = n_ - 2; i >= 0; --i) {
-    if (poll_ && i % kPollPoints == 0) poll_();
-    LabelStart(i);
+  NearScans scans(oracle_, n_, kNearSteps, tolerance);
+  scans_ = &scans;
+  try {
+    for (std::int64_t i = n_ - 2; i >= 0; --i) {
+      if (poll_ && i % kPollPoints == 0) poll_();
+      LabelStart(i);
+    }
+  } catch (...) {
+    scans_ = nullptr;
+    throw;
   }
+  scans_ = nullptr;
 }
 
 // ---- Exact worst labels ----------------------------------------------------

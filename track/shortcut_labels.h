@@ -6,6 +6,7 @@
 
 #include "track/direction_wedge.h"
 #include "track/label_tree.h"
+#include "track/near_scans.h"
 #include "track/shortcut_oracle.h"
 
 namespace oru {
@@ -121,7 +122,8 @@ class ShortcutLabeller {
   std::vector<std::int64_t> near_ends_;   // the open start's ends of its near scan
   std::int64_t list_hops_ = 0;            // the hops of the near ends queued
   std::vector<std::int64_t> list_group_;  // those of them not queued yet, a heap
-  // The near scans of kNearStarts starts from near_first_.
+  NearScans* scans_ = nullptr;            // those of a label pass, scanned ahead
+  // Else the near scans of kNearStarts starts from near_first_.
   NearScan near_[ShortcutOracle::kNearStarts];
   std::int64_t near_first_ = -1;
   double near_tolerance_ = 0.0;

@@ -97,10 +97,11 @@ class ShortcutOracle {
   // The ends of the starts first, ..., first + count - 1 (count at most
   // kNearStarts, first + count < n) among the next `steps` points of each,
   // for `tolerance`, as WalkPoints would list them (or more); false when
-  // this set does not scan several starts at once.
+  // this set does not scan several starts at once. Two threads may call it
+  // at once.
   static constexpr int kNearStarts = 8;
   virtual bool ScanNear(std::int64_t /*first*/, int /*count*/, std::int64_t /*steps*/,
-                        double /*tolerance*/, NearScan* /*scans*/) {
+                        double /*tolerance*/, NearScan* /*scans*/) const {
     return false;
   }
   // Changes whenever EndsLower and EndLower may give more than before.
