@@ -71,7 +71,8 @@ EllipsoidalShortcuts::PlanePoint EllipsoidalShortcuts::Project(const Frame& f, s
           std::sqrt(dx * dx + dy * dy + dz * dz)};
 }
 
-EllipsoidalShortcuts::PointBounds EllipsoidalShortcuts::PlaneBounds(PlanePoint b, PlanePoint p) const {
+EllipsoidalShortcuts::PointBounds EllipsoidalShortcuts::PlaneBounds(PlanePoint b,
+                                                                    PlanePoint p) const {
   const PointBounds unbounded{-kInf, kInf};
   const double length = std::hypot(b.east, b.north);
   const double d_a = std::hypot(p.east, p.north);
@@ -91,8 +92,9 @@ EllipsoidalShortcuts::PointBounds EllipsoidalShortcuts::PlaneBounds(PlanePoint b
   return {h - slop_h, upper};
 }
 
-EllipsoidalShortcuts::PointBounds EllipsoidalShortcuts::DeviationBounds(std::int64_t i, std::int64_t j,
-                                                                   std::int64_t k) const {
+EllipsoidalShortcuts::PointBounds EllipsoidalShortcuts::DeviationBounds(std::int64_t i,
+                                                                        std::int64_t j,
+                                                                        std::int64_t k) const {
   if (!(Usable(i) && Usable(j) && Usable(k))) return {-kInf, kInf};
   const Frame f = FrameAt(i);
   return PlaneBounds(Project(f, i, j), Project(f, i, k));
@@ -119,7 +121,8 @@ void EllipsoidalShortcuts::ConstrainByBlock(DirectionWedge& wedge, Block b) cons
     for (std::int64_t k = begin; k < end; ++k) ConstrainByPoint(wedge, k);
     return;
   }
-  for (const std::int64_t k : {begin, begin + (end - begin) / 2, end - 1}) ConstrainByPoint(wedge, k);
+  for (const std::int64_t k : {begin, begin + (end - begin) / 2, end - 1})
+    ConstrainByPoint(wedge, k);
 }
 
 std::int64_t EllipsoidalShortcuts::WalkPoints(DirectionWedge& wedge, std::int64_t begin,
@@ -137,18 +140,18 @@ bool EllipsoidalShortcuts::EndMayBeValid(const DirectionWedge& before, std::int6
   const PlanePoint p = Project(frame_, start_, k);
   // On the doubled circle the direction's slack doubles too.
   const double slack = 2.0 * Turn(std::hypot(p.east, p.north));
-  return !(p.chord <= kMaxReach && slack < 0.5) ||
-         before.MayContainWithin(p.east, p.north, slack);
+  return !(p.chord <= kMaxReach && slack < 0.5) || before.MayContainWithin(p.east, p.north, slack);
 }
 
 double EllipsoidalShortcuts::EndsLower(Block, const DirectionWedge& before) {
   return before.Empty() ? std::numeric_limits<double>::infinity() : 0.0;
 }
 
-ShortcutBounds EllipsoidalShortcuts::Bounds(std::int64_t j, double) {
+ShortcutBounds EllipsoidalShortcuts::Bounds(std::int64_t j, double, bool decide) {
+  using Validity = ShortcutBounds::Validity;
   const double t = tolerance_;
   const std::int64_t i = start_;
-  if (j - i < 2) return {true, 0.0, 0.0};
+  if (j - i < 2) return {Validity::kValid, 0.0, 0.0};
   const bool bounded = Usable(i) && Usable(j);
   const PlanePoint b = Project(frame_, i, j);
   double lower = 0.0, upper = 0.0;
@@ -158,12 +161,15 @@ ShortcutBounds EllipsoidalShortcuts::Bounds(std::int64_t j, double) {
     lower = std::max(lower, bounds.lower);
     upper = std::max(upper, bounds.upper);
   }
-  if (lower > t) return {false, lower, upper};
+  if (lower > t) return {Validity::kInvalid, lower, upper};
   if (!(upper <= t)) {
-    if (Weight(i, j, t, t).kind == WeightAnswer::Kind::kAbove) return {false, lower, upper};
+    if (!decide) return {Validity::kOpen, lower, upper};
+    if (Weight(i, j, t, t).kind == WeightAnswer::Kind::kAbove) {
+      return {Validity::kInvalid, lower, upper};
+    }
     upper = t;
   }
-  return {true, lower, upper};
+  return {Validity::kValid, lower, upper};
 }
 
 WeightAnswer EllipsoidalShortcuts::Weight(std::int64_t i, std::int64_t j, double low, double high) {

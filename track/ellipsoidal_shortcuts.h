@@ -75,7 +75,7 @@ class EllipsoidalShortcuts final : public ShortcutOracle {
   double EndsLower(Block b, const DirectionWedge& before) override;
   double EndLower(std::int64_t) override { return 0.0; }
   std::int64_t Findings() const override { return 0; }
-  ShortcutBounds Bounds(std::int64_t j, double width) override;
+  ShortcutBounds Bounds(std::int64_t j, double width, bool decide) override;
 
   // Exact measures taken by Weight so far (for tests and benchmarks).
   std::int64_t ExactMeasures() const { return exact_measures_; }

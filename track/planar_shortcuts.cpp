@@ -39,6 +39,15 @@ double UpperOf(double s, double la) {
 
 double Norm1(double v1, double v2) { return std::fabs(v1) + std::fabs(v2); }
 
+// How far a box's corner, computed as (O - A) + corner, may lie from its
+// exact place, per coordinate: the corner (alpha u + beta u') / |u|^2 and the
+// sums within 32u of the magnitudes involved.
+double CornerError(const PlanarBlocks::Box& box, double d1, double d2) {
+  const double alpha = std::max(std::fabs(box.a_lo), std::fabs(box.a_hi));
+  const double beta = std::max(std::fabs(box.b_lo), std::fabs(box.b_hi));
+  return 0x1p-48 * (Norm1(d1, d2) + (alpha + beta) * Norm1(box.ux, box.uy) / box.q) + kUnderflow;
+}
+
 // A lower bound of the distance of v from the ray along s (both from A).
 double RayDistanceLower(double v1, double v2, double s1, double s2) {
   const double dot = s1 * v1 + s2 * v2;
@@ -101,13 +110,14 @@ double PlanarShortcuts::BlockUpper(const Segment& s, Block b) const {
        OnAxisBetween(s, box.x_lo, box.y_hi))) {
     return 0.0;
   }
-  // Why this bounds every point's PlanarDeviation. With a = B - A (exact),
-  // its distance from the segment is at most the distance from the line,
-  // |a x (P - A)| / |a|, plus how far its foot lies beyond the nearer end,
-  // max(0, -a.(P - A), a.(P - A) - |a|^2) / |a|. Both products are linear in
-  // P: a fixed term from O plus PlanarBlocks::Linear of the box. The rounded
-  // a, O - A, |a|^2 and |a| move them by a few u of the magnitudes that
-  // 2^-44 (|cross| + |dot|) / |a| and 2^-50 |a|^2 cover. Then
+  // Why this bounds every point's PlanarDeviation. The distance from the
+  // segment is a convex function of the point, largest over the box at a
+  // corner; a corner's distance from the segment is at most its distance
+  // from the point A + tau (B - A) for any tau in [0, 1], here its foot's,
+  // rounded and clamped. Each corner is computed within e of its exact place
+  // per coordinate (SpanOf), and then its distance from that point within
+  // 4u of |c| and of |B - A| (the rounded B - A, the product and the
+  // difference): 2e and 2^-45 of the magnitudes cover both. Then
   //     PlanarDeviation <= distance from the segment (1 + K) + K |a| + 2^-535:
   // where it takes the line (both rounded tests pass) it is h (1 +- 5u) +-
   // 5.2e-15 |P - A| and |P - A| <= (1 + 8.1u) |a| + (1 + 4.1u) h (steps 2
@@ -116,16 +126,16 @@ double PlanarShortcuts::BlockUpper(const Segment& s, Block b) const {
   // the segment when a rounded test failed but the foot lies on the segment.
   // With 2K for K as the score bound is evaluated.
   const double d1 = box.ox - f.a1, d2 = box.oy - f.a2;
-  const PlanarBlocks::Range cross = PlanarBlocks::Linear(box, -f.ab2, f.ab1);
-  const PlanarBlocks::Range dot = PlanarBlocks::Linear(box, f.ab1, f.ab2);
-  const double shift = 0x1p-50 * Norm1(f.ab1, f.ab2) * Norm1(d1, d2) + kUnderflow;
-  const double c0 = f.ab1 * d2 - f.ab2 * d1, p0 = f.ab1 * d1 + f.ab2 * d2;
-  const double c_lo = cross.lo + c0 - shift, c_hi = cross.hi + c0 + shift;
-  const double p_lo = dot.lo + p0 - shift, p_hi = dot.hi + p0 + shift;
-  const double c_max = std::max(std::fabs(c_lo), std::fabs(c_hi));
-  const double p_max = std::max(std::fabs(p_lo), std::fabs(p_hi));
-  const double beyond = std::max({0.0, -p_lo, p_hi - f.l2 * (1.0 - 0x1p-50)});
-  const double distance = (c_max + beyond + 0x1p-44 * (c_max + p_max)) / s.la;
+  double far2 = 0.0;
+  for (int k = 0; k < 4; ++k) {
+    const double c1 = d1 + box.corner_x[k], c2 = d2 + box.corner_y[k];
+    const double tau = std::clamp((c1 * f.ab1 + c2 * f.ab2) / f.l2, 0.0, 1.0);
+    const double r1 = c1 - tau * f.ab1, r2 = c2 - tau * f.ab2;
+    far2 = std::max(far2, r1 * r1 + r2 * r2);
+  }
+  const double e = CornerError(box, d1, d2);
+  const double distance =
+      (std::sqrt(far2) + 2.0 * e) * (1.0 + kMargin) + kMargin * Norm1(f.ab1, f.ab2);
   return distance * (1.0 + kMargin) + kMargin * s.la + kFloor;
 }
 
@@ -258,13 +268,14 @@ void PlanarShortcuts::AddWitness(std::int64_t w) {
   ++findings_;
 }
 
-ShortcutBounds PlanarShortcuts::Bounds(std::int64_t j, double width) {
+ShortcutBounds PlanarShortcuts::Bounds(std::int64_t j, double width, bool decide) {
   const Segment s = SegmentOf(start_, j);
   const double t = tolerance_;
-  if (j - start_ < 2) return {true, 0.0, 0.0};
+  using Validity = ShortcutBounds::Validity;
+  if (j - start_ < 2) return {Validity::kValid, 0.0, 0.0};
   if (!s.bounded) {
     const double w = measure_.FarthestPoint(start_, j).deviation;
-    return {w <= t, w, w};
+    return {w <= t ? Validity::kValid : Validity::kInvalid, w, w};
   }
   WeightAnswer answer;
   std::int64_t farthest;
@@ -272,8 +283,8 @@ ShortcutBounds PlanarShortcuts::Bounds(std::int64_t j, double width) {
   // weights settle ties between routes at once.
   if (width < kInf && Classify(s, -kInf, t, kExactBudget, answer, farthest)) {
     AddWitness(farthest);
-    if (answer.kind == WeightAnswer::Kind::kAbove) return {false, t, kInf};
-    return {true, answer.value, answer.value};
+    if (answer.kind == WeightAnswer::Kind::kAbove) return {Validity::kInvalid, t, kInf};
+    return {Validity::kValid, answer.value, answer.value};
   }
   auto later = [](const Pending& p, const Pending& q) { return p.upper < q.upper; };
   Search search;
@@ -292,9 +303,11 @@ ShortcutBounds PlanarShortcuts::Bounds(std::int64_t j, double width) {
     const double top = pending_.empty() ? 0.0 : pending_.front().upper;
     const double upper = std::max(search.point_upper, top);
     const bool decided = upper <= t || search.lower > t;
-    if (pending_.empty() ||
-        (decided && top <= std::max(search.point_upper, search.lower + width))) {
-      break;
+    if (pending_.empty()) break;
+    if (decided) {
+      if (top <= std::max(search.point_upper, search.lower + width)) break;
+    } else if (search.point_upper > t) {
+      break;  // points scored already reach beyond t: only measures decide
     }
     const Block b = pending_.front().block;
     std::pop_heap(pending_.begin(), pending_.end(), later);
@@ -306,13 +319,16 @@ ShortcutBounds PlanarShortcuts::Bounds(std::int64_t j, double width) {
   }
   double upper = std::max(search.point_upper, pending_.empty() ? 0.0 : pending_.front().upper);
   if (search.lower > 0.0) AddWitness(search.witness);
-  if (search.lower > t) return {false, search.lower, upper};
+  if (search.lower > t) return {Validity::kInvalid, search.lower, upper};
   if (!(upper <= t)) {
+    if (!decide) return {Validity::kOpen, search.lower, upper};
     Classify(s, t, t, -1, answer, farthest);
-    if (answer.kind == WeightAnswer::Kind::kAbove) return {false, search.lower, upper};
+    if (answer.kind == WeightAnswer::Kind::kAbove) {
+      return {Validity::kInvalid, search.lower, upper};
+    }
     upper = t;
   }
-  return {true, search.lower, upper};
+  return {Validity::kValid, search.lower, upper};
 }
 
 // ---- The ends of a start ------------------------------------------------
@@ -394,10 +410,7 @@ PlanarShortcuts::Span PlanarShortcuts::SpanOf(const PlanarBlocks::Box& box) cons
   // (1 + t^2) times that; 2^-40 (1 + |t|) covers the tangents' rounding.
   Span span{false, 0.0, 0.0, 0.0, 0.0, kInf};
   const double d1 = box.ox - ax_, d2 = box.oy - ay_;
-  const double alpha = std::max(std::fabs(box.a_lo), std::fabs(box.a_hi));
-  const double beta = std::max(std::fabs(box.b_lo), std::fabs(box.b_hi));
-  const double e =
-      0x1p-48 * (Norm1(d1, d2) + (alpha + beta) * Norm1(box.ux, box.uy) / box.q) + kUnderflow;
+  const double e = CornerError(box, d1, d2);
   double c1[4], c2[4];
   double r1 = 0.0, r2 = 0.0;
   for (int k = 0; k < 4; ++k) {

@@ -71,7 +71,7 @@ class PlanarShortcuts final : public ShortcutOracle {
   bool ScanNear(std::int64_t first, int count, std::int64_t steps, double tolerance,
                 NearScan* scans) const override;
   std::int64_t Findings() const override { return findings_; }
-  ShortcutBounds Bounds(std::int64_t j, double width) override;
+  ShortcutBounds Bounds(std::int64_t j, double width, bool decide) override;
 
  private:
   // A shortcut being weighed.

@@ -276,6 +276,9 @@ bool ShortcutLabeller::Refresh(Item& item) {
                                               : oracle_.FreeWedge());
   item.findings = oracle_.Findings();
   if (bound == kInf) return false;
+  // Counting hops, the order among items of as many hops does not matter:
+  // the bound only rules out items, once.
+  if (!with_worst_) return !(bound > tolerance_);
   const double lower = std::max(item.base, bound);
   if (lower > item.lower) {
     item.lower = lower;
@@ -325,6 +328,7 @@ void ShortcutLabeller::Expand(const Item& item) {
 }
 
 void ShortcutLabeller::LabelStart(std::int64_t i) {
+  using Validity = ShortcutBounds::Validity;
   Walk(i, tolerance_);
   target_ = -1;
   queue_.clear();
@@ -334,8 +338,27 @@ void ShortcutLabeller::LabelStart(std::int64_t i) {
   // of any valid one, a route's weight lies within [max(worst lower, w
   // lower), max(worst upper, w upper)]; ends whose lower bound reaches the
   // least upper bound found cannot lower either bound of i's worst.
+  //
+  // An end whose validity its bounds leave open is measured exactly only if
+  // no end of its hops turns out certainly valid: it waits behind them
+  // (lower +infinity). Else it may still be valid, and its lower bound
+  // counts in i's lower one (kept in `open_lower` per hop count).
   std::int64_t best = LabelTree::kUnlabelled;
   double lower = kInf, upper = kInf;
+  std::int64_t open_hops = -1;
+  double open_lower = kInf;
+  auto defer = [&](const Item& item, double route_lower) {
+    Item waiting = item;
+    waiting.bounded = false;
+    waiting.decide = true;
+    waiting.lower = kInf;
+    Push(waiting);
+    if (item.hops != open_hops) {
+      open_hops = item.hops;
+      open_lower = kInf;
+    }
+    open_lower = std::min(open_lower, route_lower);
+  };
   while (Ready()) {
     Item item = Pop();
     if (item.hops > best) break;
@@ -344,9 +367,19 @@ void ShortcutLabeller::LabelStart(std::int64_t i) {
     if (item.block.level == kList && !with_worst_) {
       // Any valid end with these hops will do: the nearest first.
       for (const std::int64_t j : near_ends_) {
-        if (hops_[static_cast<std::size_t>(j)] == item.hops && oracle_.Bounds(j, kInf).valid) {
+        if (hops_[static_cast<std::size_t>(j)] != item.hops) continue;
+        const Validity v = oracle_.Bounds(j, kInf, false).validity;
+        if (v == Validity::kValid) {
           best = item.hops;
           break;
+        }
+        if (v == Validity::kOpen) {
+          Item end{};
+          end.hops = item.hops;
+          end.begin = j;
+          end.block = {kEnd, j};
+          end.wedge = -1;
+          defer(end, 0.0);
         }
       }
       if (best != LabelTree::kUnlabelled) break;
@@ -360,8 +393,13 @@ void ShortcutLabeller::LabelStart(std::int64_t i) {
     const std::int64_t j = item.begin;
     const auto k = static_cast<std::size_t>(j);
     if (!item.bounded) {
-      const ShortcutBounds b = oracle_.Bounds(j, with_worst_ ? kWidth * tolerance_ : kInf);
-      if (!b.valid) continue;
+      const ShortcutBounds b =
+          oracle_.Bounds(j, with_worst_ ? kWidth * tolerance_ : kInf, item.decide);
+      if (b.validity == Validity::kInvalid) continue;
+      if (b.validity == Validity::kOpen) {
+        defer(item, std::max(worst_lower_[k], b.lower));
+        continue;
+      }
       if (!with_worst_) {
         best = item.hops;
         break;
@@ -386,6 +424,7 @@ void ShortcutLabeller::LabelStart(std::int64_t i) {
   if (best == LabelTree::kUnlabelled) {
     throw std::logic_error("ShortcutLabeller: no valid shortcut");  // i + 1 always is
   }
+  if (open_hops == best) lower = std::min(lower, open_lower);
   const auto at = static_cast<std::size_t>(i);
   hops_[at] = best + 1;
   if (with_worst_) {
@@ -440,8 +479,8 @@ double ShortcutLabeller::SearchGroup(std::int64_t i, double limit, Visit visit) 
       continue;
     }
     if (!item.bounded) {
-      const ShortcutBounds b = oracle_.Bounds(item.begin, kWidth * tolerance_);
-      if (!b.valid) continue;
+      const ShortcutBounds b = oracle_.Bounds(item.begin, kWidth * tolerance_, false);
+      if (b.validity == ShortcutBounds::Validity::kInvalid) continue;  // open: may be valid
       item.bounded = true;
       item.lo = b.lower;
       item.hi = b.upper;

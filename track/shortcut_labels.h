@@ -70,6 +70,7 @@ class ShortcutLabeller {
     double base;            // metres: the part of `lower` from the labels
     std::int64_t findings;  // the oracle's Findings() when `lower` was found
     bool bounded;           // an end whose weight bounds are in lo, hi
+    bool decide;            // an end whose validity its bounds left open
     double lo, hi;
   };
   static constexpr int kEnd = -1;

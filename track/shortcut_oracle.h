@@ -19,9 +19,12 @@ struct WeightAnswer {
 };
 
 // Bounds of the weight of one shortcut from the open start, and whether it
-// is valid for the open tolerance (decided exactly).
+// is valid for the open tolerance: certainly, certainly not, or not known
+// (when it was not asked to be decided and the bounds straddle the
+// tolerance).
 struct ShortcutBounds {
-  bool valid = false;
+  enum class Validity { kValid, kInvalid, kOpen };
+  Validity validity = Validity::kInvalid;
   double lower = 0.0, upper = 0.0;  // metres: lower <= w <= upper; upper <= tolerance when valid
 };
 
@@ -107,8 +110,9 @@ class ShortcutOracle {
   // Changes whenever EndsLower and EndLower may give more than before.
   virtual std::int64_t Findings() const = 0;
   // Bounds of w(i, j), about `width` (metres) apart where that costs
-  // little, and whether the shortcut is valid for the tolerance.
-  virtual ShortcutBounds Bounds(std::int64_t j, double width) = 0;
+  // little, and whether the shortcut is valid for the tolerance, measured
+  // exactly where needed when `decide`.
+  virtual ShortcutBounds Bounds(std::int64_t j, double width, bool decide) = 0;
 };
 
 // The answer for a known weight w.
