@@ -26,7 +26,6 @@
 #include <clocale>
 #include <exception>
 #include <new>
-#include <sstream>
 
 #include "app/about_box.h"
 #include "app/artwork.h"
@@ -34,7 +33,10 @@
 #include "app/platform.h"
 #include "app/product_texts.h"
 #include "app/radio_group.h"
+#include "app/run_messages.h"
 #include "app/run_worker.h"
+#include "run/file_formats.h"
+#include "run/pipeline.h"
 #include "run/selection_save.h"
 #include "run/selection_value.h"
 #include "app/user_dialogs.h"
@@ -43,10 +45,15 @@
 namespace oru {
 namespace {
 
-// The input and output formats' item for the formats of the batch command
-// (GIS files through GDAL, NMEA, P1/90, RTZ): the chosen file's extension
-// names the format.
+// The input and output formats' item for GIS and navigation files (GIS
+// files through GDAL, NMEA, P1/90, RTZ): the chosen file's extension names
+// the format.
 constexpr int kGisFormat = 3;
+constexpr int kPlaneFormat = 2;  // the input format "ASCII  X, Y        [m]"
+
+// The names of the survey text formats of the input and output items.
+constexpr const char* kInputFormatNames[] = {"oru", "dms", "xy"};
+constexpr const char* kOutputFormatNames[] = {"oru", "ascii", "kel"};
 
 // Ellipsoidic tracks up to this many points are recorded for the plot's
 // preview (about 4 s for 250,000 points on a two-core machine); longer ones
@@ -189,7 +196,6 @@ void TForm1::BuildControls() {
       QStringLiteral("RadioGroup5"), QStringLiteral("Output format"),
       {QStringLiteral("oru/kvl"), QStringLiteral("ASCII"), QStringLiteral("Kel"), kGisItem}, 0,
       client);
-  RadioGroup5->Item(kGisFormat)->setEnabled(false);  // follows the input's item
   RadioGroup3 = new RadioGroup(
       QStringLiteral("RadioGroup3"), QStringLiteral("Selection Criterion"),
       {QStringLiteral("Maximum deviation"), QStringLiteral("Number of points")}, 1, client);
@@ -208,6 +214,18 @@ void TForm1::BuildControls() {
   criterion->addWidget(Edit1);
   criterion->addWidget(StaticText3);
   criterion->addStretch();
+
+  auto* crs_label = TextLabel("LabelCrs", QStringLiteral("CRS of X, Y tracks:  EPSG:"), client);
+  EditCrs = new QLineEdit(client);
+  EditCrs->setObjectName(QStringLiteral("EditCrs"));
+  EditCrs->setFixedWidth(97);
+  EditCrs->setToolTip(QStringLiteral("The projected CRS of the X, Y coordinates, written with "
+                                     "GIS files; routes need it (25831: ETRS89 / UTM 31N)"));
+  EditCrs->setEnabled(false);
+  auto* crs = new QHBoxLayout;
+  crs->addStretch();
+  crs->addWidget(crs_label);
+  crs->addWidget(EditCrs);
 
   auto* groups = new QGridLayout;
   groups->setHorizontalSpacing(18);
@@ -290,6 +308,7 @@ void TForm1::BuildControls() {
   layout->setSpacing(8);
   layout->addWidget(Bevel1);
   layout->addLayout(groups);
+  layout->addLayout(crs);
   layout->addSpacing(6);
   layout->addLayout(files);
   layout->addLayout(statistics);
@@ -298,6 +317,7 @@ void TForm1::BuildControls() {
 
   connect(RadioGroup3, &RadioGroup::ItemChosen, this, &TForm1::RadioGroup3Click);
   connect(RadioGroup4, &RadioGroup::ItemChosen, this, &TForm1::RadioGroup4Click);
+  connect(RadioGroup5, &RadioGroup::ItemChosen, this, &TForm1::RadioGroup5Click);
   connect(BitBtn1, &QPushButton::clicked, this, &TForm1::BitBtn1Click);
   connect(BitBtn2, &QPushButton::clicked, this, &TForm1::BitBtn2Click);
   connect(BitBtn3, &QPushButton::clicked, this, &TForm1::BitBtn3Click);
@@ -354,6 +374,7 @@ void TForm1::BitBtn1Click() {
     StaticText1->setText(*chosen);
     StaticText1->setToolTip(*chosen);
     input_file_name_ = *chosen;
+    FollowExtension(RadioGroup4, *chosen, true);
   }
   UpdateControls();
   QDir::setCurrent(start_directory_);
@@ -364,6 +385,7 @@ void TForm1::BitBtn2Click() {
     StaticText2->setText(*chosen);
     StaticText2->setToolTip(*chosen);
     output_file_name_ = *chosen;
+    FollowExtension(RadioGroup5, *chosen, false);
   }
   UpdateControls();
   QDir::setCurrent(start_directory_);
@@ -378,7 +400,7 @@ RunChoices TForm1::ChosenChoices() const {
   choices.criterion = static_cast<Criterion>(RadioGroup3->ItemIndex());
   // The GIS item names no survey format: the formats keep their defaults,
   // which such a run never reads.
-  if (RadioGroup4->ItemIndex() != kGisFormat) {
+  if (RadioGroup4->ItemIndex() != kGisFormat && RadioGroup5->ItemIndex() != kGisFormat) {
     choices.input_format = static_cast<InputFormat>(RadioGroup4->ItemIndex());
     choices.output_format = static_cast<OutputFormat>(RadioGroup5->ItemIndex());
   }
@@ -444,7 +466,7 @@ void TForm1::BitBtn3Click() {
     StopRun();
     return;
   }
-  if (RadioGroup4->ItemIndex() == kGisFormat) {
+  if (RadioGroup4->ItemIndex() == kGisFormat || RadioGroup5->ItemIndex() == kGisFormat) {
     StartGisRun();
     return;
   }
@@ -477,44 +499,66 @@ void TForm1::BitBtn3Click() {
 }
 
 void TForm1::StartGisRun() {
-  CliOptions options;
-  options.inputs = {ToPath(input_file_name_).string()};
-  options.request.input = ToPath(input_file_name_);
-  options.request.output = ToPath(output_file_name_);
-  options.request.choices = ChosenChoices();
-  options.request.selection_value = Edit1->text().toStdString();
-  options.request.method =
+  PipelineSettings settings;
+  settings.inputs = {ToPath(input_file_name_)};
+  settings.output = ToPath(output_file_name_);
+  const int input = RadioGroup4->ItemIndex();
+  const int output = RadioGroup5->ItemIndex();
+  // The GIS item takes the format the file's extension names; a name that
+  // names none is said before anything is read.
+  if (input == kGisFormat && !FormatOfExtension(settings.inputs[0].string()).read) {
+    Tell(QStringLiteral("The name of the input file %1 names no GIS or navigation format "
+                        "(.gpx, .gpkg, .shp, .geojson, .json, .kml, .fgb, .csv, .dxf, .nmea, "
+                        ".nma, .log, .p190, .p1): choose its format or rename it.")
+             .arg(input_file_name_));
+    return;
+  }
+  if (output == kGisFormat && !FormatOfExtension(settings.output.string()).write) {
+    Tell(QStringLiteral("The name of the output file %1 names no GIS or route format that is "
+                        "written (.gpx, .gpkg, .shp, .geojson, .kml, .fgb, .csv, .rtz).")
+             .arg(output_file_name_));
+    return;
+  }
+  if (input != kGisFormat) settings.input_format = kInputFormatNames[input];
+  if (output != kGisFormat) settings.output_format = kOutputFormatNames[output];
+  const RunChoices choices = ChosenChoices();
+  settings.calculation = choices.calculation;
+  settings.datum = RadioGroup2->ItemIndex() == 1 ? DatumChoice::Ed50 : DatumChoice::Wgs84;
+  settings.criterion = choices.criterion;
+  settings.value = Edit1->text().toStdString();
+  settings.method =
       Optimal1->isChecked() ? SelectionMethod::Optimal : SelectionMethod::DouglasPeucker;
-  last_run_choices_ = options.request.choices;
+  if (EditCrs->isEnabled() && !EditCrs->text().trimmed().isEmpty()) {
+    settings.crs = "EPSG:" + EditCrs->text().trimmed().toStdString();
+  }
+  settings.keep_tracks = true;
+  last_run_choices_ = choices;
   line_count_ = 0;
-  running_ = PlottableRun{input_file_name_, output_file_name_, options.request.choices,
-                          std::nullopt, options.request.selection_value, nullptr, nullptr,
-                          nullptr};
+  running_ = PlottableRun{input_file_name_, output_file_name_, choices, std::nullopt,
+                          settings.value, nullptr, nullptr, nullptr};
   auto outcome = std::make_shared<RunOutcome>();
   auto gis = std::make_shared<GisRunResult>();
   outcome_ = outcome;
   gis_run_ = gis;
   run_under_way_ = true;
   DisableForRun();
-  worker_->Start([options, outcome, gis](RunObserver& observer) {
-    BatchExtras extras;
-    extras.keep_tracks = true;
-    // The worker's stop request is an atomic flag: safe from any thread.
-    extras.stop_requested = [&observer] { return observer.StopRequested(); };
-    std::ostringstream report;
-    std::ostringstream errors;
+  worker_->Start([settings, outcome, gis](RunObserver& observer) {
+    PipelineOutcome run;
     try {
-      gis->batch = RunBatch(options, extras, report, errors);
+      run = RunPipeline(settings, observer);
     } catch (const std::bad_alloc&) {
-      observer.ShowMessage("Not enough memory to thin " + options.request.input.string() + ".");
+      observer.ShowMessage("Not enough memory to thin " + settings.inputs[0].string() + ".");
       return;
     }
-    gis->report = report.str();
-    outcome->completed = gis->batch.status == 0 && !gis->batch.stopped;
-    if (outcome->completed) observer.ShowStatistics(FormatStatistics(gis->batch.total));
-    std::string said = errors.str();
-    if (!said.empty() && said.back() == '\n') said.pop_back();
-    if (!said.empty() && !gis->batch.stopped) observer.ShowMessage(said);
+    for (const std::string& message : RunMessages(run)) observer.ShowMessage(message);
+    outcome->completed = !run.error && !run.stopped && !run.files.front().error;
+    if (!outcome->completed) return;
+    gis->tracks_text = TracksText(run);
+    for (TrackReport& track : run.files.front().tracks) {
+      gis->plotted.push_back(PlotTrack{track.geographic, track.datum, std::move(track.first),
+                                       std::move(track.second), std::move(track.kept)});
+    }
+    observer.ShowStatistics(FormatStatistics(TotalStatistics(run)));
   });
 }
 
@@ -533,7 +577,7 @@ void TForm1::Tracks1Click() {
     tracks_view_->resize(640, 420);
   }
   tracks_view_->findChild<QPlainTextEdit*>()->setPlainText(
-      QString::fromStdString(last_completed_->gis->report));
+      QString::fromStdString(last_completed_->gis->tracks_text));
   tracks_view_->show();
   tracks_view_->raise();
 }
@@ -579,7 +623,7 @@ void TForm1::ShowPreview(double value) {
   const PlottableRun& run = *last_completed_;
   try {
     if (run.gis) {
-      PlotForm1->PlotTracks(start_directory_, run.input, run.gis->batch.plotted);
+      PlotForm1->PlotTracks(start_directory_, run.input, run.gis->plotted);
       return;
     }
     if (!PlotForm1->PlotRun(start_directory_, run.input, run.output, run.choices, run.quality)) {
@@ -631,31 +675,56 @@ void TForm1::RadioGroup3Click() {
 
 void TForm1::RadioGroup4Click() {
   const int format = RadioGroup4->ItemIndex();
-  RadioGroup5->Item(kGisFormat)->setEnabled(format == kGisFormat);
   if (format == kGisFormat) {
     // The file's extension names its format, and its CRS the datum; the
-    // output is a GIS or navigation file too.
+    // output is a GIS or navigation file too unless another is chosen.
     RadioGroup1->setEnabled(true);
-    RadioGroup2->SetItemIndex(-1);
-    RadioGroup2->setEnabled(false);
+    RadioGroup5->setEnabled(true);
     RadioGroup5->SetItemIndex(kGisFormat);
-    RadioGroup5->setEnabled(false);
-  } else if (format == 2) {
+  } else if (format == kPlaneFormat) {
     // Plane coordinates: metres are only ever measured in the plane, have
     // no datum and are written as they were read.
     RadioGroup1->SetItemIndex(1);
     RadioGroup1->setEnabled(false);
-    RadioGroup2->SetItemIndex(-1);
-    RadioGroup2->setEnabled(false);
     RadioGroup5->SetItemIndex(1);
     RadioGroup5->setEnabled(false);
   } else if (format == 0 || format == 1) {
     RadioGroup1->SetItemIndex(0);
     RadioGroup1->setEnabled(true);
     RadioGroup2->SetItemIndex(0);
-    RadioGroup2->setEnabled(true);
     RadioGroup5->setEnabled(true);
     RadioGroup5->SetItemIndex(format);
+  }
+  // An output named as a GIS or route file is written as one.
+  if (!output_file_name_.isEmpty()) FollowExtension(RadioGroup5, output_file_name_, false);
+  EnableDatumAndCrs();
+}
+
+void TForm1::RadioGroup5Click() { EnableDatumAndCrs(); }
+
+// The datum names the datum of survey text, read or written: none between
+// GIS files (their CRS says it) and none for plane coordinates. The CRS
+// field is for X, Y tracks written to GIS and route files.
+void TForm1::EnableDatumAndCrs() {
+  const int input = RadioGroup4->ItemIndex();
+  const bool gis_output = RadioGroup5->ItemIndex() == kGisFormat;
+  const bool datum = input != kPlaneFormat && !(input == kGisFormat && gis_output);
+  if (datum && RadioGroup2->ItemIndex() < 0) RadioGroup2->SetItemIndex(0);
+  if (!datum) RadioGroup2->SetItemIndex(-1);
+  RadioGroup2->setEnabled(datum);
+  EditCrs->setEnabled(input == kPlaneFormat && gis_output);
+}
+
+void TForm1::FollowExtension(RadioGroup* group, const QString& file, bool input) {
+  const ExtensionFormat format = FormatOfExtension(ToPath(file).string());
+  const bool named = input ? format.read.has_value() : format.write.has_value();
+  if (named && group->ItemIndex() != kGisFormat) {
+    group->SetItemIndex(kGisFormat);
+  } else if (!named && group->ItemIndex() == kGisFormat) {
+    // Survey text again, as the input format chooses it.
+    const int from = RadioGroup4->ItemIndex();
+    const int survey = input || from == 0 || from == kGisFormat ? 0 : 1;
+    group->SetItemIndex(survey);
   }
 }
 

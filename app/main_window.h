@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/batch_run.h"
+#include "plot/tracks_handoff.h"
 #include "run/processing_run.h"
 
 class QAction;
@@ -40,11 +40,11 @@ class UserDialogs;
 // stays usable meanwhile. "Go!" is "Stop" while a run works (Esc does the
 // same); the controls that could start another run or change the running
 // one are disabled. Closing the window during a run stops it first.
-// The result of a run of a GIS or navigation file: its totals and tracks,
-// and the rows of each track as oru-cli prints them.
+// The result of a run of a GIS or navigation file (or into one): its
+// tracks for the plot, and each track's rows for "Tracks of the Last Run".
 struct GisRunResult {
-  BatchOutcome batch;
-  std::string report;
+  std::vector<PlotTrack> plotted;
+  std::string tracks_text;
 };
 
 class TForm1 final : public QMainWindow {
@@ -77,6 +77,7 @@ class TForm1 final : public QMainWindow {
   void Tracks1Click();
   void RadioGroup3Click();
   void RadioGroup4Click();
+  void RadioGroup5Click();
   void Open1Click();
   void Save1Click();
   void PrintScreen1Click();
@@ -98,8 +99,13 @@ class TForm1 final : public QMainWindow {
   void SavePreview(const SelectionResult& selection, double value);
   void DisableForRun();
   void EnableAfterRun();
-  // "Go!" with the GIS item: the batch command's run of one file.
+  // "Go!" with the GIS item as the input or the output format.
   void StartGisRun();
+  // The formats that the names of the chosen files say: the GIS item for
+  // the extension of a GIS or navigation format.
+  void FollowExtension(RadioGroup* group, const QString& file, bool input);
+  // The datum and the CRS field, as the input and output formats ask.
+  void EnableDatumAndCrs();
   // Enables the buttons and their menu items from the one state they follow.
   void UpdateControls();
   void ShowStatistics(const StatisticsTexts& texts);
@@ -152,6 +158,8 @@ class TForm1 final : public QMainWindow {
   QGroupBox* RadioGroup6;
   QLineEdit* Edit1;
   QLabel* StaticText3;
+  // The projected CRS of X, Y tracks written to GIS and route files.
+  QLineEdit* EditCrs;
   QPushButton* BitBtn1;
   QLabel* StaticText1;
   QPushButton* BitBtn2;

@@ -11,21 +11,15 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 #include <memory>
-#include <sstream>
 #include <utility>
 
 #include "app/platform.h"
+#include "app/run_messages.h"
 #include "app/run_worker.h"
 #include "app/user_dialogs.h"
-#include "cli/batch_run.h"
+#include "run/pipeline.h"
 
 namespace oru {
-
-// What the batch command printed.
-struct NavRouteDialog::BatchReport {
-  std::ostringstream out;
-  std::ostringstream err;
-};
 
 namespace {
 
@@ -135,29 +129,30 @@ void NavRouteDialog::Go() {
     dialogs_.ShowMessage(this, QStringLiteral("A route keeps at least 3 waypoints."));
     return;
   }
-  CliOptions options;
-  options.inputs = {ToPath(input_).string()};
-  options.request.input = ToPath(input_);
-  options.request.output = ToPath(output_);
-  options.request.choices.criterion =
+  PipelineSettings settings;
+  settings.inputs = {ToPath(input_)};
+  settings.output = ToPath(output_);
+  settings.criterion =
       by_deviation_->isChecked() ? Criterion::MaximumDeviation : Criterion::NumberOfPoints;
-  options.request.choices.calculation =
+  settings.calculation =
       planar_->isChecked() ? CalculationType::Planar : CalculationType::Ellipsoidic;
-  options.request.selection_value = value_->text().toStdString();
-  options.max_waypoints = cap;
-  options.p190_grid = p190_grid_->isChecked();
+  settings.value = value_->text().toStdString();
+  settings.max_points = cap;
+  settings.p190_grid = p190_grid_->isChecked();
 
-  // The run owns its inputs and its report, which outlives the dialog.
-  report_ = std::make_shared<BatchReport>();
+  // The run owns its settings; its report outlives the dialog.
+  report_ = std::make_shared<std::string>();
   SetRunning(true);
-  worker_->Start([options, report = report_](RunObserver&) {
-    RunGisCommand(options, report->out, report->err);
+  worker_->Start([settings, report = report_](RunObserver& observer) {
+    const PipelineOutcome outcome = RunPipeline(settings, observer);
+    for (const std::string& message : RunMessages(outcome)) *report += message + "\n\n";
+    *report += TracksText(outcome);
   });
 }
 
 void NavRouteDialog::RunFinished(const std::vector<std::string>& messages) {
   SetRunning(false);
-  std::string text = report_->err.str() + report_->out.str();
+  std::string text = *report_;
   for (const std::string& message : messages) text += message + '\n';
   dialogs_.ShowMessage(this, QString::fromStdString(text).trimmed());
   emit RunEnded();

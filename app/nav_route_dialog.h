@@ -21,9 +21,9 @@ class UserDialogs;
 // Thins the tracks of an NMEA 0183 log or a UKOOA P1/90 file (or a GIS file)
 // into routes for the bridge: an RTZ or GPX file, or line features, by the
 // output's extension, with at most "Maximum waypoints" points a track. The
-// run is the batch command's (cli/batch_run.h) on the windows' worker thread; the
-// dialog shows its figures, the lines passed over and any failure in a
-// message when it ends. The main window's survey formats are not touched.
+// run (run/pipeline.h) works on the windows' worker thread; the dialog shows
+// its figures, the lines passed over and any failure in a message when it
+// ends. The main window's survey formats are not touched.
 class NavRouteDialog final : public QDialog {
   Q_OBJECT
 
@@ -53,8 +53,7 @@ class NavRouteDialog final : public QDialog {
   QString input_;
   QString output_;
   bool running_ = false;
-  struct BatchReport;
-  std::shared_ptr<BatchReport> report_;  // of the last run
+  std::shared_ptr<std::string> report_;  // of the last run, in the dialog's words
   RunWorker* worker_;
   QLabel* input_name_;
   QLabel* output_name_;

@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "geodesy/c_number_format.h"
+#include "numbertext/c_number_format.h"
 #include "plot/handoff.h"
 #include "plot/plot_image.h"
 #include "plot/preview_model.h"

@@ -1,6 +1,5 @@
 #include "cli/cli_options.h"
 
-#include <array>
 #include <filesystem>
 #include <string_view>
 #include <utility>
@@ -10,35 +9,9 @@
 #include "plot/handoff.h"
 #include "trackio/file_io.h"
 
-#include "gis/gis_formats.h"
-#include "navformats/nav_formats.h"
 
 namespace oru {
 namespace {
-
-template <typename Enum>
-using Names = std::array<std::pair<std::string_view, Enum>, 3>;
-
-constexpr Names<InputFormat> kInputFormats{{{"oru", InputFormat::OruKvl},
-                                            {"dms", InputFormat::AsciiDms},
-                                            {"xy", InputFormat::AsciiXY}}};
-constexpr Names<OutputFormat> kOutputFormats{{{"oru", OutputFormat::OruKvl},
-                                              {"ascii", OutputFormat::Ascii},
-                                              {"kel", OutputFormat::Kel}}};
-
-template <typename Enum, std::size_t N>
-std::optional<Enum> Lookup(const std::array<std::pair<std::string_view, Enum>, N>& names,
-                           std::string_view word) {
-  for (const auto& [name, value] : names) {
-    if (name == word) return value;
-  }
-  return std::nullopt;
-}
-
-// The output format that the main window chooses for an input format.
-OutputFormat DefaultOutputFormat(InputFormat input) {
-  return input == InputFormat::OruKvl ? OutputFormat::OruKvl : OutputFormat::Ascii;
-}
 
 // "WIDTHxHEIGHT" with whole numbers of 1 to 20000.
 bool ParsePlotSize(const std::string& text, int& width, int& height) {
@@ -69,7 +42,7 @@ bool ParsePlotSize(const std::string& text, int& width, int& height) {
 }  // namespace
 
 std::string CliUsage() {
-  return "usage: oru-cli [--input-format oru|dms|xy] [--output-format oru|ascii|kel]\n"
+  return "usage: oru-cli [--input-format FORMAT] [--output-format FORMAT]\n"
          "               [--datum wgs84|ed50] [--calculation ellipsoidic|planar]\n"
          "               [--method douglas-peucker|optimal]\n"
          "               [--max-deviation METRES | --points N] [--json]\n"
@@ -77,21 +50,29 @@ std::string CliUsage() {
          "               [--plot-image FILE.png [--plot-size WxH] [--plot-extent track|coast]]\n"
          "               [--curve FILE.csv] [--curve-image FILE.png]\n"
          "               INPUT OUTPUT\n"
+         "       oru-cli [OPTIONS] [--recursive] [--jobs N] INPUT... --output-dir DIR\n"
          "\n"
-         "Thins the track in INPUT and writes the kept points to OUTPUT.\n"
+         "Thins the tracks in INPUT and writes the kept points to OUTPUT.\n"
          "  --input-format   oru (decimal degrees with hemisphere letters, default),\n"
-         "                   dms (degrees, minutes, seconds) or xy (plane metres)\n"
-         "  --output-format  oru, ascii or kel; by default oru for oru input and\n"
-         "                   ascii otherwise; xy tracks are always written as X, Y\n"
-         "  --datum          wgs84 (WGS84/ETRS89, default) or ed50\n"
-         "  --calculation    ellipsoidic (default) or planar; xy tracks are planar\n"
+         "                   dms (degrees, minutes, seconds) or xy (plane metres);\n"
+         "                   gpx, gpkg, shp, geojson, kml, fgb, csv, dxf, nmea, p190\n"
+         "  --output-format  oru, ascii or kel; gpx, gpkg, shp, geojson, kml, fgb, csv,\n"
+         "                   rtz. By default a file's extension names its format, and\n"
+         "                   files whose extension names none are survey text: oru\n"
+         "                   input, and output oru after oru input, ascii after dms;\n"
+         "                   xy tracks and other plane tracks are written as X, Y\n"
+         "  --datum          wgs84 (WGS84/ETRS89, default) or ed50: the datum of survey\n"
+         "                   text, read or written\n"
+         "  --calculation    ellipsoidic (default) or planar; plane tracks are planar\n"
          "  --method         douglas-peucker (default) or optimal: the fewest points\n"
          "                   within METRES, or the least deviation for N points (found\n"
          "                   to the last bit, or else to within 1 mm, as a note says)\n"
          "  --max-deviation  keep points until every point left out lies within METRES\n"
          "  --points         keep N points (default 10)\n"
-         "  --json           print the statistics as one JSON object, with the mean,\n"
-         "                   rms and 95th percentile of all points' deviations\n"
+         "  --json           print the statistics as JSON, with the mean, rms and 95th\n"
+         "                   percentile of all points' deviations\n"
+         "  --crs EPSG:N     the projected CRS of xy tracks (and P1/90 grid coordinates),\n"
+         "                   written with GIS outputs; routes need it\n"
          "  --plot-dir DIR   write the plot window's files AllePunten.dat and\n"
          "                   Selectie.dat of the run into DIR\n"
          "  --plot-image FILE.png  draw what the plot window shows after the run\n"
@@ -101,16 +82,10 @@ std::string CliUsage() {
          "  --curve FILE.csv points kept, largest deviation and length (metres) for\n"
          "                   every number of points, from one run to the end\n"
          "  --curve-image FILE.png  that curve drawn log-log, the run's choice marked\n"
-         "  --help           print this text\n"
-         "\n"
-         "GIS and navigation files, and many tracks at once:\n"
-         "  oru-cli [OPTIONS] INPUT.gpx OUTPUT.gpkg\n"
-         "  oru-cli [OPTIONS] INPUT.nmea OUTPUT.rtz\n"
-         "  oru-cli [OPTIONS] [--recursive] [--jobs N] INPUT... --output-dir DIR\n"
-         "  --input-format,  also gpx, gpkg, shp, geojson, kml, fgb, csv and dxf (read\n"
-         "  --output-format  only), nmea and p190 (read only), rtz (write only); by\n"
-         "                   default from the file's extension\n"
-         "  --output-dir DIR write each input, thinned, into DIR under its own name\n"
+         "                   (the plot and the curve: a survey track file into survey\n"
+         "                   text)\n"
+         "  --output-dir DIR write each input, thinned, into DIR under its own name (a\n"
+         "                   file a track for survey text and RTZ of several tracks)\n"
          "  --recursive      folders given as INPUT give their GIS and navigation files\n"
          "  --jobs N         thin on N threads (default: one per core)\n"
          "  --max-waypoints N  keep at most N points a track (routes for an ECDIS);\n"
@@ -118,17 +93,17 @@ std::string CliUsage() {
          "  --p190-grid      thin P1/90 grid eastings and northings, not latitudes\n"
          "                   and longitudes\n"
          "  --list-formats   print the formats\n"
+         "  --help           print this text\n"
          "Every line feature, NMEA source and P1/90 line and vessel is a track, thinned\n"
          "on its own; geographic CRSs on datums other than WGS84/ETRS89 and ED50 are\n"
-         "transformed to WGS84 first. NMEA and P1/90 tracks are written to GPX and\n"
-         "RTZ as routes, to the other formats as line features.\n";
+         "transformed to WGS84 first. Tracks of survey text, NMEA and P1/90 files are\n"
+         "written to GPX and RTZ as routes, to the other GIS formats as line features.\n";
 }
 
 std::optional<CliOptions> ParseCliArguments(const std::vector<std::string>& args,
                                             std::string& error) {
   CliOptions options;
-  RunChoices& choices = options.request.choices;
-  std::optional<OutputFormat> output_format;
+  PipelineSettings& settings = options.settings;
   bool criterion_given = false;
   bool plot_size_given = false;
   bool plot_extent_given = false;
@@ -152,9 +127,20 @@ std::optional<CliOptions> ParseCliArguments(const std::vector<std::string>& args
       const std::string* v = value();
       if (!v) return false;
       criterion_given = true;
-      choices.criterion = chosen;
-      options.request.selection_value = *v;
+      settings.criterion = chosen;
+      settings.value = *v;
       return true;
+    };
+    // A whole number of `least` to 10^digits - 1 for `option`.
+    auto whole = [&](std::size_t digits, long least, const char* range) -> std::optional<long> {
+      const std::string* v = value();
+      if (!v) return std::nullopt;
+      if (v->empty() || v->size() > digits ||
+          v->find_first_not_of("0123456789") != std::string::npos || std::stol(*v) < least) {
+        error = arg + " needs a whole number of " + range;
+        return std::nullopt;
+      }
+      return std::stol(*v);
     };
 
     if (options_ended) {
@@ -164,38 +150,21 @@ std::optional<CliOptions> ParseCliArguments(const std::vector<std::string>& args
     } else if (arg == "--help" || arg == "-h") {
       options.help = true;
       return options;
+    } else if (arg == "--list-formats") {
+      options.list_formats = true;
+      return options;
     } else if (arg == "--json") {
       options.json = true;
-      options.request.quality_figures = true;
-    } else if (arg == "--input-format") {
+      settings.quality_figures = true;
+    } else if (arg == "--input-format" || arg == "--output-format") {
       const std::string* v = value();
       if (!v) return std::nullopt;
-      const auto format = Lookup(kInputFormats, *v);
-      const NavFormat* nav = NavFormatByName(*v);
-      if (format) {
-        choices.input_format = *format;
-        options.survey_format_named = true;
-      } else if (GisFormatByName(*v) != nullptr || (nav != nullptr && nav->readable)) {
-        options.batch_input_format = *v;
-      } else {
-        error = "unknown input format '" + *v + "'";
+      const bool input = arg == "--input-format";
+      if (input ? !ReadFormatNamed(*v) : !WriteFormatNamed(*v)) {
+        error = std::string("unknown ") + (input ? "input" : "output") + " format '" + *v + "'";
         return std::nullopt;
       }
-    } else if (arg == "--output-format") {
-      const std::string* v = value();
-      if (!v) return std::nullopt;
-      const GisFormat* gis = GisFormatByName(*v);
-      const NavFormat* nav = NavFormatByName(*v);
-      if ((gis != nullptr && gis->writable) || (nav != nullptr && !nav->readable)) {
-        options.batch_output_format = *v;
-        continue;
-      }
-      output_format = Lookup(kOutputFormats, *v);
-      if (!output_format) {
-        error = "unknown output format '" + *v + "'";
-        return std::nullopt;
-      }
-      options.survey_format_named = true;
+      (input ? settings.input_format : settings.output_format) = *v;
     } else if (arg == "--datum") {
       const std::string* v = value();
       if (!v) return std::nullopt;
@@ -203,7 +172,7 @@ std::optional<CliOptions> ParseCliArguments(const std::vector<std::string>& args
         error = "unknown datum '" + *v + "'";
         return std::nullopt;
       }
-      choices.datum = *v == "ed50" ? DatumChoice::Ed50 : DatumChoice::Wgs84;
+      settings.datum = *v == "ed50" ? DatumChoice::Ed50 : DatumChoice::Wgs84;
     } else if (arg == "--calculation") {
       const std::string* v = value();
       if (!v) return std::nullopt;
@@ -211,37 +180,8 @@ std::optional<CliOptions> ParseCliArguments(const std::vector<std::string>& args
         error = "unknown calculation '" + *v + "'";
         return std::nullopt;
       }
-      choices.calculation =
+      settings.calculation =
           *v == "planar" ? CalculationType::Planar : CalculationType::Ellipsoidic;
-    } else if (arg == "--list-formats") {
-      options.list_formats = true;
-      return options;
-    } else if (arg == "--recursive") {
-      options.recursive = true;
-    } else if (arg == "--output-dir") {
-      const std::string* v = value();
-      if (!v) return std::nullopt;
-      options.output_dir = *v;
-    } else if (arg == "--jobs") {
-      const std::string* v = value();
-      if (!v) return std::nullopt;
-      if (v->empty() || v->size() > 4 || v->find_first_not_of("0123456789") != std::string::npos ||
-          std::stoi(*v) < 1) {
-        error = "--jobs needs a whole number of 1 to 9999";
-        return std::nullopt;
-      }
-      options.jobs = static_cast<unsigned>(std::stoi(*v));
-    } else if (arg == "--max-waypoints") {
-      const std::string* v = value();
-      if (!v) return std::nullopt;
-      if (v->empty() || v->size() > 9 || v->find_first_not_of("0123456789") != std::string::npos ||
-          std::stol(*v) < 3) {
-        error = "--max-waypoints needs a whole number of 3 to 999999999";
-        return std::nullopt;
-      }
-      options.max_waypoints = std::stol(*v);
-    } else if (arg == "--p190-grid") {
-      options.p190_grid = true;
     } else if (arg == "--method") {
       const std::string* v = value();
       if (!v) return std::nullopt;
@@ -249,17 +189,38 @@ std::optional<CliOptions> ParseCliArguments(const std::vector<std::string>& args
         error = "unknown method '" + *v + "'";
         return std::nullopt;
       }
-      options.request.method =
+      settings.method =
           *v == "optimal" ? SelectionMethod::Optimal : SelectionMethod::DouglasPeucker;
+    } else if (arg == "--crs") {
+      const std::string* v = value();
+      if (!v) return std::nullopt;
+      settings.crs = *v;
+    } else if (arg == "--recursive") {
+      settings.recursive = true;
+    } else if (arg == "--output-dir") {
+      const std::string* v = value();
+      if (!v) return std::nullopt;
+      settings.output_dir = *v;
+    } else if (arg == "--jobs") {
+      const auto jobs = whole(4, 1, "1 to 9999");
+      if (!jobs) return std::nullopt;
+      settings.jobs = static_cast<unsigned>(*jobs);
+    } else if (arg == "--max-waypoints") {
+      const auto most = whole(9, 3, "3 to 999999999");
+      if (!most) return std::nullopt;
+      settings.max_points = *most;
+    } else if (arg == "--p190-grid") {
+      settings.p190_grid = true;
     } else if (arg == "--plot-dir" || arg == "--plot-image") {
       const std::string* v = value();
       if (!v) return std::nullopt;
       (arg == "--plot-dir" ? options.plot_dir : options.plot_image) = *v;
+      settings.keep_texts = true;
     } else if (arg == "--curve" || arg == "--curve-image") {
       const std::string* v = value();
       if (!v) return std::nullopt;
       (arg == "--curve" ? options.curve : options.curve_image) = *v;
-      options.request.record = true;
+      settings.record = true;
     } else if (arg == "--plot-extent") {
       const std::string* v = value();
       if (!v) return std::nullopt;
@@ -289,21 +250,20 @@ std::optional<CliOptions> ParseCliArguments(const std::vector<std::string>& args
     }
   }
 
-  if (!options.output_dir.empty()) {
+  if (!settings.output_dir.empty()) {
     if (files.empty()) {
       error = "give at least one INPUT with --output-dir";
       return std::nullopt;
     }
-    options.inputs = files;
+    settings.inputs.assign(files.begin(), files.end());
   } else if (files.size() != 2) {
     error = "give one INPUT and one OUTPUT file";
     return std::nullopt;
   } else {
-    options.inputs = {files[0]};
-    options.request.input = files[0];
-    options.request.output = files[1];
+    settings.inputs = {files[0]};
+    settings.output = files[1];
   }
-  if (options.request.record && options.request.method == SelectionMethod::Optimal) {
+  if (settings.record && settings.method == SelectionMethod::Optimal) {
     error = "--curve and --curve-image follow the Douglas-Peucker order; not with --method optimal";
     return std::nullopt;
   }
@@ -317,19 +277,12 @@ std::optional<CliOptions> ParseCliArguments(const std::vector<std::string>& args
   }
   // The value is converted as the run converts it, but before any file is
   // read, so that a mistyped value costs no time.
-  const std::string& value = options.request.selection_value;
-  if (choices.criterion == Criterion::MaximumDeviation) {
-    if (!ParseMaximumDeviation(value)) error = NotAFloatMessage(value);
-  } else if (!ParseNumberOfPoints(value)) {
-    error = NotAnIntegerMessage(value);
+  if (settings.criterion == Criterion::MaximumDeviation) {
+    if (!ParseMaximumDeviation(settings.value)) error = NotAFloatMessage(settings.value);
+  } else if (!ParseNumberOfPoints(settings.value)) {
+    error = NotAnIntegerMessage(settings.value);
   }
   if (!error.empty()) return std::nullopt;
-  choices.output_format = output_format.value_or(DefaultOutputFormat(choices.input_format));
-  if (choices.input_format == InputFormat::AsciiXY) {
-    // As the main window forces for plane coordinates.
-    choices.calculation = CalculationType::Planar;
-    choices.output_format = OutputFormat::Ascii;
-  }
   return options;
 }
 
@@ -337,7 +290,8 @@ std::optional<std::string> PlotFileClash(const CliOptions& options) {
   // Every file the command writes, with how a message names it; the input
   // comes first, since it is only read.
   std::vector<std::pair<std::filesystem::path, std::string>> files = {
-      {options.request.input, "the input file"}, {options.request.output, "the output file"}};
+      {options.settings.inputs.front(), "the input file"},
+      {options.settings.output, "the output file"}};
   if (!options.plot_image.empty()) files.push_back({options.plot_image, "the plot picture"});
   if (!options.curve.empty()) files.push_back({options.curve, "the curve file"});
   if (!options.curve_image.empty()) files.push_back({options.curve_image, "the curve picture"});
@@ -364,14 +318,6 @@ std::optional<std::string> PlotFileClash(const CliOptions& options) {
 
 const char* MethodName(SelectionMethod method) {
   return method == SelectionMethod::Optimal ? "optimal" : "douglas-peucker";
-}
-
-std::string StatisticsRows(const StatisticsTexts& t) {
-  return "The maximum distance of the original line to the new line is: " + t.max_deviation +
-         " m.\n" + "The number of points has decreased with " + t.point_reduction + " % from " +
-         t.points_before + " to " + t.points_after + "\n" +
-         "The length of the line has decreased  with " + t.length_reduction + " % from " +
-         t.length_before + " m. to " + t.length_after + " m.\n";
 }
 
 std::string StatisticsJson(const StatisticsTexts& t, SelectionMethod method,

@@ -1,19 +1,20 @@
 #pragma once
 
-#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "run/processing_run.h"
+#include "run/pipeline.h"
 #include "track/statistics.h"
 
 namespace oru {
 
 struct CliOptions {
-  RunRequest request;
+  // Everything the run itself is told (run/pipeline.h).
+  PipelineSettings settings;
   bool json = false;
   bool help = false;
+  bool list_formats = false;  // --list-formats
   std::string plot_dir;    // --plot-dir: where the plot's hand-off files go
   std::string plot_image;  // --plot-image: the plot as a PNG file
   std::string curve;        // --curve: deviation and length for every count, CSV
@@ -21,19 +22,6 @@ struct CliOptions {
   bool plot_on_track = true;  // --plot-extent track|coast
   int plot_width = 1920;   // --plot-size WIDTHxHEIGHT, pixels
   int plot_height = 1080;
-  // GIS and navigation files, many tracks at once (cli/batch_run.h).
-  std::vector<std::string> inputs;  // every INPUT
-  std::string output_dir;           // --output-dir: one output per input there
-  bool recursive = false;           // --recursive: folders give their files
-  unsigned jobs = 0;                // --jobs: worker threads; 0 for one per core
-  bool list_formats = false;        // --list-formats
-  // --input-format or --output-format with the name of a GIS format
-  // (gis/gis_formats.h) or a navigation format (navformats/nav_formats.h).
-  std::string batch_input_format;
-  std::string batch_output_format;
-  bool survey_format_named = false;  // either with a survey format's name
-  std::int64_t max_waypoints = 0;    // --max-waypoints: points a track at most; 0 no limit
-  bool p190_grid = false;            // --p190-grid: P1/90 grid eastings and northings
 };
 
 // Parses the batch command's arguments (without the program name). Returns
@@ -49,9 +37,6 @@ std::string CliUsage();
 // ("The plot picture in.txt is the input file."), or nothing.
 std::optional<std::string> PlotFileClash(const CliOptions& options);
 
-// The three statistics rows of the main window, labels and values joined by
-// single blanks, each ended by a line feed.
-std::string StatisticsRows(const StatisticsTexts& texts);
 // The method's name on the command line: "douglas-peucker" or "optimal".
 const char* MethodName(SelectionMethod method);
 

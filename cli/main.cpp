@@ -1,5 +1,5 @@
-// oru-cli: thins a track file from the command line through the same
-// processing run as the main window, and prints the window's statistics.
+// oru-cli: thins track files from the command line through the same run as
+// the main window (run/pipeline.h), and prints the window's statistics.
 
 #include <unistd.h>
 
@@ -9,14 +9,17 @@
 #include <cstdio>
 #include <iostream>
 #include <new>
+#include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
 
-#include "run/processing_run.h"
-#include "cli/batch_run.h"
 #include "cli/cli_options.h"
-#include "cli/format_choice.h"
+#include "cli/format_list.h"
 #include "cli/plot_step.h"
+#include "cli/run_report.h"
+#include "escaping/escapes.h"
+#include "run/pipeline.h"
 #include "trackio/file_io.h"
 #include "trackio/temporary_files.h"
 
@@ -60,7 +63,7 @@ class ConsoleObserver final : public oru::RunObserver {
 // A stop: its message on standard error, with the system's reason when a
 // file failed, and exit status 1.
 int Stop(const std::string& message, int system_error = 0) {
-  std::cerr << oru::WithSystemReason(message, system_error) << '\n';
+  std::cerr << oru::TerminalText(oru::WithSystemReason(message, system_error)) << '\n';
   return 1;
 }
 
@@ -79,63 +82,106 @@ bool PrintStatistics(const std::string& text) {
   return std::fflush(stdout) == 0 && ok && std::ferror(stdout) == 0;
 }
 
-// The run: every file it writes (the output, the plot files, the picture)
-// is first made in full and staged, then the statistics are printed, and
+// A usage error found by the run: exit status 2.
+int UsageError(const oru::RunError& error) {
+  std::cerr << "oru-cli: " << oru::TerminalText(oru::CommandLineText(error)) << '\n';
+  return 2;
+}
+
+// The figures of a survey track file as the main window shows them: its
+// three rows (and the optimal method's note), or one JSON object.
+std::string SurveyStatistics(const oru::CliOptions& options, const oru::TrackReport& track) {
+  const oru::StatisticsTexts texts = oru::FormatStatistics(track.statistics);
+  if (options.json) {
+    return oru::StatisticsJson(
+        texts, options.settings.method,
+        track.quality ? std::optional(oru::FormatQuality(*track.quality)) : std::nullopt,
+        track.note);
+  }
+  return oru::StatisticsRows(texts) + (track.note.empty() ? "" : track.note + "\n");
+}
+
+// A run of one input into one output file: every file it writes (the
+// output, the plot files, the picture, the curve) is first made in full and
+// staged; then what goes to devices is written, the statistics printed, and
 // only then are the files put in place, so that a run that fails anywhere
 // before leaves every file as it was.
-int Run(const oru::CliOptions& options) {
-  if (auto clash = oru::PlotFileClash(options)) return Stop(*clash);
-  const bool plotting = !options.plot_dir.empty() || !options.plot_image.empty();
-  std::string input_text;
-  std::string output_text;
-  oru::RunOutcome outcome;
-  {
-    ConsoleObserver observer(isatty(STDERR_FILENO) == 1);
-    outcome = oru::PrepareRun(options.request, observer, output_text,
-                              plotting ? &input_text : nullptr);
-  }
+int RunOneFile(const oru::CliOptions& options, oru::PipelineOutcome& outcome) {
+  oru::FileReport& file = outcome.files.front();
   if (outcome.stopped) return Interrupted();
-  if (!outcome.completed) return Stop(outcome.message, outcome.system_error);
-
-  std::vector<oru::StagedTarget> staged;
-  std::string error = oru::StageTarget(staged, options.request.output, output_text,
-                                       oru::OutputNotWrittenMessage(options.request.output));
-  if (!error.empty()) return Stop(error);
-  oru::PlotTexts plot;
-  if (plotting) {
+  if (file.error) {
+    if (file.error->kind == oru::ErrorKind::Usage) return UsageError(*file.error);
+    // The survey run's messages are said as the window says them.
+    return Stop(file.read_format.survey ? oru::CommandLineText(*file.error)
+                                        : oru::FileErrorText(file));
+  }
+  oru::PendingOutputs& pending = outcome.pending;
+  std::string error;
+  if (!options.plot_dir.empty() || !options.plot_image.empty()) {
     std::vector<std::string> notes;
     try {
-      error = oru::StagePlot(options, input_text, output_text, plot, staged, notes);
+      error = oru::StagePlot(options, file, pending, notes);
     } catch (const std::bad_alloc&) {
-      error = "Not enough memory to make the plot of " + options.request.input.string() + ".";
+      error = "Not enough memory to make the plot of " + file.input.string() + ".";
     }
     for (const std::string& note : notes) std::cerr << note << '\n';
     if (!error.empty()) return Stop(error);
   }
-
-  oru::CurveTexts curve;
   try {
-    error = oru::StageCurve(options, outcome, curve, staged);
+    // A GIS file of no track is written too (its other features as they
+    // are); it has no curve.
+    if (!file.tracks.empty()) error = oru::StageCurve(options, file.tracks.front(), pending);
   } catch (const std::bad_alloc&) {
-    error = "Not enough memory to draw the curve of " + options.request.input.string() + ".";
+    error = "Not enough memory to draw the curve of " + file.input.string() + ".";
   }
   if (!error.empty()) return Stop(error);
 
-  // Staged files not committed are removed as the run returns.
+  // Staged files not committed are removed as the run returns. Once a
+  // device is written, the run goes on to its end.
   if (oru::InterruptRequested()) return Interrupted();
-  const std::string note = outcome.note.empty() ? "" : outcome.note + "\n";
-  if (!PrintStatistics(options.json ? oru::StatisticsJson(*outcome.statistics,
-                                                          options.request.method, outcome.quality,
-                                                          outcome.note)
-                                    : oru::StatisticsRows(*outcome.statistics) + note)) {
-    return Stop("The statistics could not be written to standard output.", errno);
-  }
-  for (oru::StagedTarget& target : staged) {
-    if (const oru::FileStatus done = target.file.Commit(); !done) {
-      return Stop(target.failure, done.error);
+  if (const auto failed = pending.WriteDevices()) return Stop(oru::CommandLineText(*failed));
+  int status = 0;
+  errno = 0;
+  if (file.read_format.survey) {
+    if (!PrintStatistics(SurveyStatistics(options, file.tracks.front()))) {
+      return Stop("The statistics could not be written to standard output.", errno);
+    }
+  } else {
+    std::ostringstream text;
+    status = oru::PrintRunReport(outcome, options.json, options.settings.method, false, text,
+                                 std::cerr);
+    if (!PrintStatistics(text.str())) {
+      return Stop("The statistics could not be written to standard output.", errno);
     }
   }
-  return 0;
+  if (const auto failed = pending.Commit()) return Stop(oru::CommandLineText(*failed));
+  return status;
+}
+
+int Run(const oru::CliOptions& options) {
+  const bool one_file = options.settings.output_dir.empty();
+  if (one_file) {
+    if (auto clash = oru::PlotFileClash(options)) return Stop(*clash);
+  }
+  oru::PipelineSettings settings = options.settings;
+  settings.defer_commit = one_file;
+  oru::PipelineOutcome outcome;
+  {
+    ConsoleObserver observer(isatty(STDERR_FILENO) == 1);
+    outcome = oru::RunPipeline(settings, observer);
+  }
+  if (outcome.error) {
+    if (outcome.error->kind == oru::ErrorKind::Usage) return UsageError(*outcome.error);
+    return Stop(oru::CommandLineText(*outcome.error));
+  }
+  if (one_file) return RunOneFile(options, outcome);
+  std::ostringstream text;
+  const int status =
+      oru::PrintRunReport(outcome, options.json, settings.method, true, text, std::cerr);
+  if (!PrintStatistics(text.str())) {
+    return Stop("The statistics could not be written to standard output.", errno);
+  }
+  return status;
 }
 
 }  // namespace
@@ -156,27 +202,14 @@ int main(int argc, char** argv) {
     std::cout << oru::FormatList();
     return 0;
   }
-  if (options->request.record && oru::IsBatchCommand(*options)) {
-    std::cerr << "oru-cli: --curve and --curve-image are for survey track files\n\n"
-              << oru::CliUsage();
-    return 2;
-  }
   // Temporary files go with the process on SIGTERM and SIGHUP; SIGINT stops
   // the run in order, a second SIGINT ends it at once.
   oru::InstallTemporaryFileCleanup();
   oru::InstallStopOnInterrupt();
-  if (oru::IsBatchCommand(*options)) {
-    return oru::RunGisCommand(*options, std::cout, std::cerr, oru::InterruptRequested);
-  }
-  if (options->max_waypoints != 0 || options->p190_grid) {
-    std::cerr << "oru-cli: --max-waypoints and --p190-grid are for GIS and navigation files\n\n"
-              << oru::CliUsage();
-    return 2;
-  }
   try {
     return Run(*options);
   } catch (const std::bad_alloc&) {
     // The run and the plot say what they were doing; this is the rest.
-    return Stop("Not enough memory to thin " + options->request.input.string() + ".");
+    return Stop("Not enough memory to thin " + options->settings.inputs.front().string() + ".");
   }
 }

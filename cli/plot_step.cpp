@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <array>
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
@@ -19,6 +20,9 @@ namespace oru {
 namespace {
 
 namespace fs = std::filesystem;
+
+// The two hand-off files of a plot: their names and texts.
+using HandoffTexts = std::array<std::pair<const char*, const std::string*>, 2>;
 
 #ifdef ORU_HAVE_PLOT_IMAGE
 // A new folder of the run's own (mkdtemp: a name no one else has, mode
@@ -64,15 +68,15 @@ class PrivateFolder {
   int error_ = 0;
 };
 
-// The picture's PNG bytes into texts.png; empty, or why there is none.
-std::string DrawPicture(const CliOptions& options, PlotTexts& texts,
-                        std::vector<std::string>& notes) {
+// The picture's PNG bytes into `png` from the hand-off texts; empty, or
+// why there is none.
+std::string DrawPicture(const CliOptions& options, bool xy_input, const HandoffTexts& texts,
+                        std::string& png, std::vector<std::string>& notes) {
   PrivateFolder folder;
   if (folder.error() != 0) {
     return WithSystemReason("No temporary folder to draw in.", folder.error());
   }
-  for (const auto& [name, text] : {std::pair{kAllPointsFile, &texts.all_points.text},
-                                   std::pair{kSelectedPointsFile, &texts.selected_points.text}}) {
+  for (const auto& [name, text] : texts) {
     if (const FileStatus written = folder.Write(name, *text); !written) {
       return WithSystemReason("Plot file " + (folder.path() / name).string() +
                                   " could not be written.",
@@ -89,11 +93,11 @@ std::string DrawPicture(const CliOptions& options, PlotTexts& texts,
   request.handoff_dir = folder.path();
   request.width = options.plot_width;
   request.height = options.plot_height;
-  request.xy_input = options.request.choices.input_format == InputFormat::AsciiXY;
+  request.xy_input = xy_input;
   request.open_on_track = options.plot_on_track;
   std::error_code ec;
   request.places = DefaultLookupPlaces(fs::canonical("/proc/self/exe", ec).parent_path());
-  const std::string error = RenderPlotImage(request, notes, texts.png);
+  const std::string error = RenderPlotImage(request, notes, png);
   if (error.empty()) return {};
   return "The plot picture " + options.plot_image + " could not be drawn: " + error + ".";
 }
@@ -102,7 +106,8 @@ std::string DrawCurve(const std::vector<CurvePoint>& curve, std::int64_t chosen,
   return RenderCurveImage(curve, chosen, 800, 500, png);
 }
 #else
-std::string DrawPicture(const CliOptions&, PlotTexts&, std::vector<std::string>&) {
+std::string DrawPicture(const CliOptions&, bool, const HandoffTexts&, std::string&,
+                        std::vector<std::string>&) {
   return "This build draws no pictures (built without Qt).";
 }
 
@@ -111,56 +116,58 @@ std::string DrawCurve(const std::vector<CurvePoint>&, std::int64_t, std::string&
 }
 #endif
 
-}  // namespace
-
-std::string StageTarget(std::vector<StagedTarget>& staged, const fs::path& path,
-                        std::string_view content, std::string failure) {
-  StagedTarget target{StagedFile(), std::move(failure)};
-  if (const FileStatus status = target.file.Stage(path, content); !status) {
-    return WithSystemReason(target.failure, status.error);
-  }
-  staged.push_back(std::move(target));
-  return {};
+// Stages `content` for `path` in `pending`; empty, or the failure text with
+// the system's reason.
+std::string Stage(PendingOutputs& pending, const fs::path& path, std::string content,
+                  std::string failure) {
+  const auto error = pending.AddText(path, std::move(content), std::move(failure));
+  return error ? WithSystemReason(error->message, error->system_error) : std::string();
 }
 
-std::string StagePlot(const CliOptions& options, std::string_view input_text,
-                      std::string_view output_text, PlotTexts& texts,
-                      std::vector<StagedTarget>& staged, std::vector<std::string>& notes) {
-  const RunChoices& c = options.request.choices;
-  const HandoffChoices choices{c.datum, c.input_format, c.output_format};
-  texts.all_points = AllPointsText(input_text, choices);
-  texts.selected_points = SelectedPointsText(output_text, choices);
+}  // namespace
+
+std::string StagePlot(const CliOptions& options, const FileReport& file, PendingOutputs& pending,
+                      std::vector<std::string>& notes) {
+  const HandoffChoices choices{options.settings.datum, *file.read_format.survey,
+                               *file.write_format.survey};
+  const HandoffText all_points = AllPointsText(file.input_text, choices);
+  const HandoffText selected_points = SelectedPointsText(file.output_text, choices);
+  const HandoffTexts texts = {std::pair{kAllPointsFile, &all_points.text},
+                              std::pair{kSelectedPointsFile, &selected_points.text}};
   if (!options.plot_dir.empty()) {
-    for (const auto& [name, text] : {std::pair{kAllPointsFile, &texts.all_points.text},
-                                     std::pair{kSelectedPointsFile, &texts.selected_points.text}}) {
+    for (const auto& [name, text] : texts) {
       const fs::path path = fs::path(options.plot_dir) / name;
       std::string error =
-          StageTarget(staged, path, *text, "Plot file " + path.string() + " could not be written.");
+          Stage(pending, path, *text, "Plot file " + path.string() + " could not be written.");
       if (!error.empty()) return error;
     }
   }
   if (options.plot_image.empty()) return {};
-  if (std::string error = DrawPicture(options, texts, notes); !error.empty()) return error;
-  return StageTarget(staged, options.plot_image, texts.png,
-                     "Plot picture " + options.plot_image + " could not be written.");
+  const bool xy_input = file.read_format.survey == InputFormat::AsciiXY;
+  std::string png;
+  if (std::string error = DrawPicture(options, xy_input, texts, png, notes); !error.empty()) {
+    return error;
+  }
+  return Stage(pending, options.plot_image, std::move(png),
+               "Plot picture " + options.plot_image + " could not be written.");
 }
 
-std::string StageCurve(const CliOptions& options, const RunOutcome& outcome, CurveTexts& texts,
-                       std::vector<StagedTarget>& staged) {
-  if (!outcome.record) return {};
-  const std::vector<CurvePoint> curve = outcome.record->Curve();
+std::string StageCurve(const CliOptions& options, const TrackReport& track,
+                       PendingOutputs& pending) {
+  if (!track.record) return {};
+  const std::vector<CurvePoint> curve = track.record->Curve();
   if (!options.curve.empty()) {
-    texts.csv = CurveCsv(curve);
-    std::string error = StageTarget(staged, options.curve, texts.csv,
-                                    "Curve file " + options.curve + " could not be written.");
+    std::string error = Stage(pending, options.curve, CurveCsv(curve),
+                              "Curve file " + options.curve + " could not be written.");
     if (!error.empty()) return error;
   }
   if (options.curve_image.empty()) return {};
-  if (std::string error = DrawCurve(curve, outcome.kept, texts.png); !error.empty()) {
+  std::string png;
+  if (std::string error = DrawCurve(curve, track.statistics.count, png); !error.empty()) {
     return "The curve picture " + options.curve_image + " could not be drawn: " + error + ".";
   }
-  return StageTarget(staged, options.curve_image, texts.png,
-                     "Curve picture " + options.curve_image + " could not be written.");
+  return Stage(pending, options.curve_image, std::move(png),
+               "Curve picture " + options.curve_image + " could not be written.");
 }
 
 }  // namespace oru

@@ -1,6 +1,6 @@
 #include "geodesy/datum.h"
 
-#include "geodesy/c_number_scan.h"
+#include "numbertext/c_number_scan.h"
 #include "geodesy/error_codes.h"
 
 namespace oru {

@@ -9,7 +9,7 @@
 #include <utility>
 
 #include "geodesy/angles.h"
-#include "geodesy/c_number_scan.h"
+#include "numbertext/c_number_scan.h"
 #include "geodesy/detail.h"
 #include "geodesy/error_codes.h"
 

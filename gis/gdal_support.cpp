@@ -5,7 +5,9 @@
 #include <cpl_string.h>
 #include <cpl_vsi.h>
 
+#include <algorithm>
 #include <mutex>
+#include <string>
 #include <vector>
 
 #include "gis/gis_formats.h"
@@ -68,7 +70,115 @@ bool ScanFile(const std::string& path, std::size_t overlap, Block&& block) {
   return true;
 }
 
+// The first `n` bytes of the file (fewer when it is shorter).
+std::string Head(const std::string& path, std::size_t n) {
+  std::string head;
+  ScanFile(path, 0, [&](std::string_view text) {
+    head.assign(text.substr(0, n));
+    return true;
+  });
+  return head;
+}
+
+// The text after a UTF-8 byte order mark and blanks.
+std::string_view Content(std::string_view text) {
+  if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
+  const std::size_t first = text.find_first_not_of(" \t\r\n");
+  return first == std::string_view::npos ? std::string_view() : text.substr(first);
+}
+
+// The name of the root element of an XML text (without a namespace
+// prefix): past the declaration, comments and the document type.
+std::string RootElement(std::string_view xml) {
+  while (xml.starts_with("<?") || xml.starts_with("<!")) {
+    const std::string_view close = xml.starts_with("<!--") ? "-->" : ">";
+    const std::size_t end = xml.find(close);
+    if (end == std::string_view::npos) return {};
+    xml = Content(xml.substr(end + close.size()));
+  }
+  if (!xml.starts_with('<')) return {};
+  std::string_view name = xml.substr(1, xml.find_first_of(" \t\r\n/>") - 1);
+  if (const std::size_t colon = name.find(':'); colon != std::string_view::npos) {
+    name.remove_prefix(colon + 1);
+  }
+  return std::string(name);
+}
+
+// The deepest nesting of brackets outside strings in a JSON file.
+std::size_t JsonDepth(const std::string& path) {
+  std::size_t depth = 0;
+  std::size_t deepest = 0;
+  bool in_string = false;
+  bool escaped = false;
+  ScanFile(path, 0, [&](std::string_view text) {
+    for (const char c : text) {
+      if (in_string) {
+        in_string = escaped || c != '"';
+        escaped = !escaped && c == '\\';
+      } else if (c == '"') {
+        in_string = true;
+      } else if (c == '{' || c == '[') {
+        deepest = std::max(deepest, ++depth);
+      } else if ((c == '}' || c == ']') && depth > 0) {
+        --depth;
+      }
+    }
+    return false;
+  });
+  return deepest;
+}
+
+// What the first bytes of a file say against its format; empty when they
+// say nothing.
+std::string AgainstFormat(const std::string& path, const GisFormat& format) {
+  const std::string head = Head(path, 1 << 16);
+  if (head.empty()) return "the file is empty";
+  const std::string_view content = Content(head);
+  const std::string_view driver = format.driver;
+  if (driver == "GPX" || driver == "LIBKML") {
+    if (!content.starts_with('<')) return "it is not XML";
+    const std::string root = RootElement(content);
+    const std::string wanted = driver == "GPX" ? "gpx" : "kml";
+    if (!root.empty() && root != wanted) {
+      return "its root element is <" + root + ">, not <" + wanted + ">";
+    }
+  } else if (driver == "GeoJSON") {
+    if (!content.starts_with('{')) return "it is not JSON";
+    // GDAL's JSON parser reads at most 1024 levels.
+    if (JsonDepth(path) > 1023) return "it is nested deeper than the 1024 levels of brackets that GDAL reads";
+  } else if (driver == "GPKG") {
+    if (!head.starts_with(std::string_view("SQLite format 3\0", 16))) {
+      return "it is not an SQLite database, as a GeoPackage is";
+    }
+  } else if (driver == "FlatGeobuf") {
+    if (!head.starts_with("fgb")) return "it does not begin with FlatGeobuf's signature";
+  } else if (driver == "ESRI Shapefile") {
+    // The file code 9994, big-endian.
+    if (!head.starts_with(std::string_view("\0\0\x27\x0A", 4))) {
+      return "it does not begin with a Shapefile's header";
+    }
+    for (const char* extension : {".shx", ".SHX"}) {
+      if (VSIStatBufL stat; VSIStatL(CPLResetExtension(path.c_str(), extension + 1), &stat) == 0) {
+        return {};
+      }
+    }
+    return std::string("its index ") + CPLResetExtension(path.c_str(), "shx") + " is missing";
+  } else if (driver == "DXF") {
+    if (!content.starts_with('0') && !head.starts_with("AutoCAD Binary DXF")) {
+      return "it is not a DXF file";
+    }
+  }
+  return {};
+}
+
 }  // namespace
+
+std::string WhyNotOpened(const std::string& path, const GisFormat& format,
+                         const std::string& gdal_reason) {
+  if (std::string against = AgainstFormat(path, format); !against.empty()) return against;
+  if (!gdal_reason.empty()) return gdal_reason;
+  return "it does not read as " + std::string(format.title);
+}
 
 bool GpxFileMayHold(const std::string& path, std::string_view element) {
   auto is_end = [](char c) {

@@ -23,6 +23,15 @@ std::string GdalReason(const char* fallback);
 // with the reason in GdalReason.
 GDALDatasetUniquePtr OpenGisDataset(const std::string& path, const GisFormat& format);
 
+// Why GDAL's driver of `format` could not open `path`, in the user's words
+// where the file's first bytes show it: "the file is empty", "it is not
+// XML", "its root element is <html>, not <gpx>", "it is not an SQLite
+// database, as a GeoPackage is", "it is nested deeper than the 1024 levels
+// of brackets that GDAL reads", ...; else GDAL's reason `gdal_reason`, or
+// "it does not read as <title>" when GDAL gave none.
+std::string WhyNotOpened(const std::string& path, const GisFormat& format,
+                         const std::string& gdal_reason);
+
 // Whether a GPX file may hold elements named `element` ("wpt", "rte"): false
 // only when no "<element" or ":element" followed by '>', '/' or a blank
 // occurs in it. GDAL's GPX driver parses the whole file for each of its

@@ -1,24 +1,29 @@
 #include "gis/gis_formats.h"
 
 #include <array>
+#include <string>
 
+#include "escaping/escapes.h"
+#include "escaping/utf8_text.h"
 #include "trackio/file_io.h"
 
 namespace oru {
 namespace {
 
 constexpr std::array<GisFormat, 8> kFormats{{
-    {"gpx", "GPX", ".gpx", "GPX 1.0/1.1: tracks, track segments and routes", true, true},
-    {"gpkg", "GPKG", ".gpkg", "OGC GeoPackage", true, true},
-    {"shp", "ESRI Shapefile", ".shp", "ESRI Shapefile (.shp with .shx, .dbf, .prj)", true, false},
-    {"geojson", "GeoJSON", ".geojson .json", "GeoJSON", true, false},
-    {"kml", "LIBKML", ".kml", "Keyhole Markup Language", true, true},
-    {"fgb", "FlatGeobuf", ".fgb", "FlatGeobuf", true, false},
+    {"gpx", "GPX", ".gpx", "GPX 1.0/1.1: tracks, track segments and routes", "GPX", true, true,
+     true, true},
+    {"gpkg", "GPKG", ".gpkg", "OGC GeoPackage", "GeoPackage", true, true},
+    {"shp", "ESRI Shapefile", ".shp", "ESRI Shapefile (.shp with .shx, .dbf, .prj)", "Shapefile",
+     true, false},
+    {"geojson", "GeoJSON", ".geojson .json", "GeoJSON", "GeoJSON", true, false, true},
+    {"kml", "LIBKML", ".kml", "Keyhole Markup Language", "KML", true, true, true, true},
+    {"fgb", "FlatGeobuf", ".fgb", "FlatGeobuf", "FlatGeobuf", true, false},
     {"csv", "CSV", ".csv",
      "comma-separated values: WKT geometry, or one point a row in longitude/latitude "
      "(or X/Y) columns",
-     true, false},
-    {"dxf", "DXF", ".dxf", "AutoCAD DXF (read only)", false, false},
+     "CSV", true, false},
+    {"dxf", "DXF", ".dxf", "AutoCAD DXF (read only)", "DXF", false, false},
 }};
 
 }  // namespace
@@ -41,6 +46,19 @@ const GisFormat* GisFormatOfPath(std::string_view path) {
 
 std::string_view WrittenExtension(const GisFormat& format) {
   return format.extensions.substr(0, format.extensions.find(' '));
+}
+
+std::string TextFor(const GisFormat& format, std::string_view text) {
+  if (!format.xml) return ValidUtf8(text);
+  std::string fit = XmlCharacters(text);
+  // libkml writes a text with markup characters as one CDATA section, which
+  // its first "]]>" would end: the '>' is set apart.
+  if (format.driver == "LIBKML") {
+    for (std::size_t at = 0; (at = fit.find("]]>", at)) != std::string::npos; at += 4) {
+      fit.insert(at + 2, 1, ' ');
+    }
+  }
+  return fit;
 }
 
 }  // namespace oru

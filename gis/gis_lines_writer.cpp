@@ -6,12 +6,11 @@
 
 #include "gis/gdal_support.h"
 #include "gis/gis_formats.h"
-#include "gis/staged_output.h"
 
 namespace oru {
-namespace {
 
-std::string Create(const GisLinesRequest& request, const std::string& path) {
+std::string WriteGisLines(const GisLinesRequest& request) {
+  const std::string& path = request.output;
   RegisterGisDrivers();
   GDALDriver* driver =
       GetGDALDriverManager()->GetDriverByName(std::string(request.format->driver).c_str());
@@ -20,15 +19,18 @@ std::string Create(const GisLinesRequest& request, const std::string& path) {
   GDALDatasetUniquePtr target(driver->Create(path.c_str(), 0, 0, 0, GDT_Unknown, nullptr));
   if (!target) return "the output could not be created: " + GdalReason("GDAL gives no reason");
   OGRSpatialReference crs;
-  if (request.geographic) {
-    crs.importFromEPSG(request.datum == DatumChoice::Ed50 ? 4230 : 4326);
-    crs.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);  // longitude, latitude
+  const int epsg = request.geographic ? (request.datum == DatumChoice::Ed50 ? 4230 : 4326)
+                                      : request.plane_epsg;
+  if (epsg != 0 && crs.importFromEPSG(epsg) != OGRERR_NONE) {
+    return "the CRS EPSG:" + std::to_string(epsg) + " could not be made: " +
+           GdalReason("PROJ gives no reason");
   }
+  crs.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);  // longitude or easting first
   CPLStringList options;
   if (request.format->driver == "CSV") options.SetNameValue("GEOMETRY", "AS_WKT");
   if (request.format->driver == "FlatGeobuf") options.SetNameValue("SPATIAL_INDEX", "NO");
-  OGRLayer* layer = target->CreateLayer(request.layer.c_str(), request.geographic ? &crs : nullptr,
-                                        wkbLineString, options.List());
+  OGRLayer* layer = target->CreateLayer(TextFor(*request.format, request.layer).c_str(),
+                                        epsg != 0 ? &crs : nullptr, wkbLineString, options.List());
   OGRFieldDefn name("name", OFTString);
   if (layer == nullptr || layer->CreateField(&name) != OGRERR_NONE) {
     return "the layer could not be created: " + GdalReason("GDAL gives no reason");
@@ -36,7 +38,7 @@ std::string Create(const GisLinesRequest& request, const std::string& path) {
   const bool transaction = target->StartTransaction() == OGRERR_NONE;
   for (const GisLine& line : *request.lines) {
     OGRFeatureUniquePtr feature(OGRFeature::CreateFeature(layer->GetLayerDefn()));
-    feature->SetField(0, line.name.c_str());
+    feature->SetField(0, TextFor(*request.format, line.name).c_str());
     OGRLineString geometry;
     geometry.setPoints(static_cast<int>(line.x.size()), line.x.data(), line.y.data());
     feature->SetGeometry(&geometry);
@@ -52,20 +54,6 @@ std::string Create(const GisLinesRequest& request, const std::string& path) {
   target.reset();  // closing writes what the driver still holds
   if (CPLGetLastErrorType() == CE_Failure) {
     return "the output could not be finished: " + GdalReason("GDAL gives no reason");
-  }
-  return {};
-}
-
-}  // namespace
-
-std::string WriteGisLines(const GisLinesRequest& request) {
-  StagedOutput staged(request.output);
-  if (!staged.Ready()) return "no temporary folder could be made beside the output";
-  if (std::string error = Create(request, staged.StagedPath().string()); !error.empty()) {
-    return error;
-  }
-  if (!staged.Commit(request.format->driver == "ESRI Shapefile")) {
-    return "the output could not be put in place";
   }
   return {};
 }

@@ -4,14 +4,19 @@
 #include <ogrsf_frmts.h>
 
 #include <array>
+#include <cmath>
 #include <cstring>
+#include <filesystem>
 #include <optional>
+#include <system_error>
 #include <utility>
 
 #include "gis/gdal_support.h"
 #include "gis/gis_formats.h"
 #include "gis/line_parts.h"
 #include "gis/track_frame.h"
+#include "trackio/file_io.h"
+#include "trackio/track_reader.h"
 
 namespace oru {
 namespace {
@@ -52,47 +57,6 @@ TrackFrame FrameOfCsvLayer(OGRLayer& layer, LayerRole role) {
   return frame;
 }
 
-// Turns the X, Y read into `track` (held in first, second) into the engine's
-// coordinates, or says why it cannot.
-std::optional<std::string> ToEngineCoordinates(const TrackFrame& frame, GisTrack& track) {
-  std::vector<double>& x = track.first;
-  std::vector<double>& y = track.second;
-  const std::size_t n = x.size();
-  if (frame.to_wgs84) {
-    std::vector<int> success(n, FALSE);
-    CPLErrorReset();
-    if (n > 0 && !frame.to_wgs84->Transform(n, x.data(), y.data(), nullptr, success.data())) {
-      for (std::size_t i = 0; i < n; ++i) {
-        if (!success[i]) {
-          return "point " + std::to_string(i + 1) +
-                 ": no transformation to WGS 84: " + GdalReason("outside the CRS's area");
-        }
-      }
-    }
-  }
-  if (!frame.geographic) {
-    for (std::size_t i = 0; i < n; ++i) {
-      x[i] *= frame.metres_per_unit;
-      y[i] *= frame.metres_per_unit;
-    }
-    return std::nullopt;
-  }
-  // first: latitude, second: longitude.
-  if (frame.to_wgs84 || !frame.latitude_first) std::swap(x, y);
-  track.datum = frame.datum;
-  // The geodesy library measures only latitudes within +-90 and longitudes
-  // within +-180 degrees; the checks fail on NaN too.
-  for (std::size_t i = 0; i < n; ++i) {
-    if (!(track.first[i] >= -90.0 && track.first[i] <= 90.0)) {
-      return "point " + std::to_string(i + 1) + ": latitude out of range.";
-    }
-    if (!(track.second[i] >= -180.0 && track.second[i] <= 180.0)) {
-      return "point " + std::to_string(i + 1) + ": longitude out of range.";
-    }
-  }
-  return std::nullopt;
-}
-
 GisTrack NewTrack(OGRLayer& layer, const OGRFeature& feature, std::int64_t number, int part,
                   const TrackFrame& frame) {
   GisTrack track;
@@ -113,6 +77,19 @@ void AppendVertices(const OGRSimpleCurve& line, GisTrack& track) {
     line.getPoints(track.first.data() + old, sizeof(double), track.second.data() + old,
                    sizeof(double));
   }
+}
+
+// Whether every vertex of the tracks lies within longitude and latitude
+// ranges (X within +-180, Y within +-90).
+bool AllWithinDegrees(const std::vector<GisTrack>& tracks, std::size_t first) {
+  for (std::size_t t = first; t < tracks.size(); ++t) {
+    for (std::size_t i = 0; i < tracks[t].first.size(); ++i) {
+      if (!(std::fabs(tracks[t].first[i]) <= 180.0 && std::fabs(tracks[t].second[i]) <= 90.0)) {
+        return false;
+      }
+    }
+  }
+  return true;
 }
 
 // Reads the tracks of one layer into `outcome`; false with outcome.error set
@@ -154,23 +131,57 @@ bool ReadLayer(OGRLayer& layer, LayerRole role, bool csv, GisReadOutcome& outcom
                                                   NewTrack(layer, *feature, number, part, *frame));
                                               AppendVertices(line, outcome.tracks.back());
                                             });
-    if (lines == 0) CountSkipped(geometry, outcome.skipped);
+    if (lines > 0) continue;
+    // A line feature without a line (a GPX track without a segment) is a
+    // track without vertices, kept so that it is written as it was.
+    if (geometry != nullptr && wkbFlatten(geometry->getGeometryType()) == wkbMultiLineString) {
+      outcome.tracks.push_back(NewTrack(layer, *feature, number, 0, *frame));
+    } else {
+      CountSkipped(geometry, outcome.skipped);
+    }
   }
   if (CPLGetLastErrorType() == CE_Failure) {
     outcome.error = where + ", feature " + std::to_string(number + 1) + ": " +
                     GdalReason("the feature could not be read");
     return false;
   }
+  if (!csv && NoCrs(layer.GetSpatialRef()) && first_track < outcome.tracks.size() &&
+      AllWithinDegrees(outcome.tracks, first_track)) {
+    outcome.warnings.push_back(where + " has no CRS, and its coordinates all lie within "
+                                       "longitude and latitude ranges: they are thinned as X, Y "
+                                       "in metres, not as degrees");
+  }
   for (std::size_t i = first_track; i < outcome.tracks.size(); ++i) {
     GisTrack& track = outcome.tracks[i];
     track.points = static_cast<std::int64_t>(track.first.size());
-    if (auto refusal = ToEngineCoordinates(*frame, track)) {
+    if (auto refusal = ToEngineCoordinates(*frame, track.first, track.second)) {
       outcome.error = TrackPlace(track) + ": " + *refusal;
       return false;
     }
+    track.datum = frame->datum;
     if (track.points == 0) ++outcome.skipped.empty_lines;
   }
   return true;
+}
+
+// A Shapefile's CRS is its .prj: one that GDAL could not read leaves the
+// layer without a CRS, and degrees would be thinned as metres. The error
+// that names the file, or nothing.
+std::optional<std::string> UnreadPrj(const std::string& path, GDALDataset& dataset) {
+  if (std::strcmp(dataset.GetDriverName(), "ESRI Shapefile") != 0 || dataset.GetLayerCount() != 1 ||
+      !NoCrs(dataset.GetLayer(0)->GetSpatialRef())) {
+    return std::nullopt;
+  }
+  for (const char* extension : {".prj", ".PRJ"}) {
+    const std::filesystem::path prj = std::filesystem::path(path).replace_extension(extension);
+    std::error_code ec;
+    if (!std::filesystem::exists(prj, ec)) continue;
+    std::string text;
+    const FileStatus loaded = LoadFile(prj, text);
+    return "the CRS in " + prj.string() + " could not be read: " +
+           (loaded ? std::string("it names no CRS that GDAL knows") : SystemReason(loaded.error));
+  }
+  return std::nullopt;
 }
 
 }  // namespace
@@ -187,17 +198,21 @@ std::string TrackPlace(const GisTrack& track) {
 
 GisReadOutcome ReadGisTracks(const std::string& path, const GisFormat& format) {
   GisReadOutcome outcome;
+  const std::string as = "could not be opened as " + std::string(format.title) + ": ";
   if (auto refusal = RefusedByGdalGuard(path, format)) {
-    outcome.error = "could not be opened as " + std::string(format.description) + ": " + *refusal;
+    outcome.error = as + *refusal;
     return outcome;
   }
   GDALDatasetUniquePtr dataset = OpenGisDataset(path, format);
   if (!dataset) {
-    outcome.error = "could not be opened as " + std::string(format.description) + ": " +
-                    GdalReason("GDAL gives no reason");
+    outcome.error = as + WhyNotOpened(path, format, GdalReason(""));
     return outcome;
   }
   const char* driver = dataset->GetDriverName();
+  if (auto refusal = UnreadPrj(path, *dataset)) {
+    outcome.error = *refusal;
+    return outcome;
+  }
   for (OGRLayer* layer : dataset->GetLayers()) {
     const LayerRole role = RoleOfLayer(driver, *layer);
     if (role == LayerRole::GpxPoints || role == LayerRole::Copied) continue;

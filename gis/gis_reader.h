@@ -17,8 +17,12 @@ struct GisFormat;
 // (easting/northing) columns metres.
 //
 // Fails, with `error` naming the layer and feature and quoting GDAL, when the
-// file cannot be opened or read, a CRS cannot be used, or a geographic track
-// has a latitude beyond +-90 or a longitude beyond +-180 degrees.
+// file cannot be opened or read, a CRS cannot be used or read (a Shapefile's
+// .prj that GDAL cannot read is no "no CRS"), a geographic track has a
+// latitude beyond +-90 or a longitude beyond +-180 degrees, or a plane one
+// a coordinate beyond PlaneCoordinateInRange. A layer without a CRS whose
+// tracks all lie within longitude and latitude ranges is thinned in metres
+// with a warning: it may be degrees whose CRS was lost.
 GisReadOutcome ReadGisTracks(const std::string& path, const GisFormat& format);
 
 }  // namespace oru

@@ -37,6 +37,7 @@ struct GisReadOutcome {
   std::vector<GisTrack> tracks;  // in layer, feature and part order
   GisSkipped skipped;
   std::string error;  // why the file cannot be thinned: empty when it can
+  std::vector<std::string> warnings;  // what the user should know of how it was read
 };
 
 // "layer 'tracks', feature 3, part 2 'Morning walk'": where a track is, for

@@ -5,14 +5,16 @@
 #include <ogrsf_frmts.h>
 
 #include <filesystem>
+#include <limits>
 #include <map>
+#include <memory>
 #include <optional>
 #include <tuple>
 
 #include "gis/gdal_support.h"
 #include "gis/gis_formats.h"
 #include "gis/line_parts.h"
-#include "gis/staged_output.h"
+#include "gis/track_frame.h"
 
 namespace oru {
 namespace {
@@ -27,6 +29,8 @@ struct LayerPlan {
   OGRwkbGeometryType type = wkbUnknown;
   CPLStringList options;
   bool gpx_track_rows = false;  // CSV rows written as one GPX track
+  // GPX: the layer's CRS to WGS84, for layers on any other.
+  std::shared_ptr<OGRCoordinateTransformation> to_wgs84;
 };
 
 using TrackKey = std::tuple<std::string, std::int64_t, int>;  // layer, feature, part
@@ -63,19 +67,12 @@ class ThinnedFileWriter {
 
   GisWriteOutcome Write() {
     GisWriteOutcome outcome;
-    StagedOutput staged(request_.output);
-    if (!staged.Ready()) {
-      outcome.error = "no temporary folder could be made beside the output";
-      return outcome;
-    }
     try {
       source_ = OpenGisDataset(request_.input, *request_.input_format);
       if (!source_) Fail("the input could not be opened again", "GDAL gives no reason");
       const std::vector<LayerPlan> plans = PlanLayers();
-      WriteLayers(plans, staged.StagedPath());
-      if (!staged.Commit(request_.output_format->driver == "ESRI Shapefile")) {
-        throw WriteFailure{"the output could not be put in place"};
-      }
+      RefusePlaneWithoutCrs(plans);
+      WriteLayers(plans, request_.output);
     } catch (const WriteFailure& failure) {
       outcome.error = failure.message;
     }
@@ -94,7 +91,7 @@ class ThinnedFileWriter {
     LayerPlan plan;
     plan.source = &layer;
     plan.role = role;
-    plan.name = layer.GetName();
+    plan.name = TextFor(*request_.output_format, layer.GetName());
     plan.type = layer.GetGeomType();
     const std::string_view driver = request_.output_format->driver;
     if (driver == "CSV") {
@@ -170,7 +167,43 @@ class ThinnedFileWriter {
       }
     }
     for (LayerPlan& plan : lines) points.push_back(std::move(plan));
+    for (LayerPlan& plan : points) ToWgs84(plan);
     return points;
+  }
+
+  // Formats of longitudes and latitudes cannot hold X, Y without a CRS
+  // (GeoJSON and KML would be read back as degrees): such a layer is
+  // refused before anything is written.
+  void RefusePlaneWithoutCrs(const std::vector<LayerPlan>& plans) const {
+    if (!request_.output_format->degrees_only) return;
+    for (const LayerPlan& plan : plans) {
+      if (!NoCrs(plan.source->GetSpatialRef())) continue;
+      for (const GisTrack& t : *request_.tracks) {
+        if (t.layer == plan.source->GetName() && !t.geographic) {
+          throw WriteFailure{"layer " + Quoted(plan.source->GetName()) +
+                             " holds X, Y coordinates without a CRS, and " +
+                             std::string(request_.output_format->title) +
+                             " holds latitudes and longitudes"};
+        }
+      }
+    }
+  }
+
+  // GPX holds longitudes and latitudes on WGS84 only: a layer on another
+  // CRS is transformed (the KML driver does so itself; GeoJSON names the
+  // CRS).
+  void ToWgs84(LayerPlan& plan) const {
+    const OGRSpatialReference* srs = plan.source->GetSpatialRef();
+    if (plan.role == LayerRole::GpxPoints || NoCrs(srs)) return;
+    const std::string where = "layer " + Quoted(plan.source->GetName());
+    std::string error;
+    const std::optional<TrackFrame> frame = FrameOfCrs(srs, error);
+    if (frame && frame->geographic && frame->datum == DatumChoice::Wgs84 && !frame->to_wgs84 &&
+        !frame->latitude_first) {
+      return;
+    }
+    plan.to_wgs84 = TransformationToWgs84(*srs, error);
+    if (!plan.to_wgs84) throw WriteFailure{where + ": " + error};
   }
 
   bool HasPointLayerFor(const std::string& lines) const {
@@ -221,25 +254,93 @@ class ThinnedFileWriter {
     if (CPLGetLastErrorType() == CE_Failure) Fail("the output could not be finished", "GDAL gives no reason");
   }
 
+  // GPX tracks without a point have no track points to be written
+  // through: their features of the input's tracks layer, by number, to be
+  // written as they are among the others.
+  std::map<std::int64_t, OGRFeatureUniquePtr> EmptyGpxTracks(const LayerPlan& plan) const {
+    std::map<std::int64_t, OGRFeatureUniquePtr> empty;
+    OGRLayer* tracks = source_->GetLayerByName("tracks");
+    if (!ToGpx() || plan.role != LayerRole::GpxPoints || plan.name != "track_points" ||
+        tracks == nullptr) {
+      return empty;
+    }
+    std::map<std::int64_t, bool> has_points;
+    for (const GisTrack& t : *request_.tracks) {
+      if (t.layer == "tracks") has_points[t.feature] = has_points[t.feature] || t.points > 0;
+    }
+    for (const auto& [feature, points] : has_points) {
+      if (!points) empty[feature] = nullptr;
+    }
+    if (empty.empty()) return empty;
+    std::int64_t number = 0;
+    tracks->ResetReading();
+    for (auto& feature : *tracks) {
+      if (const auto found = empty.find(++number); found != empty.end()) {
+        found->second.reset(feature->Clone());
+      }
+    }
+    return empty;
+  }
+
+  // Writes the empty tracks numbered below `before` (and takes them out).
+  void WriteEmptyTracks(GDALDataset& target, std::map<std::int64_t, OGRFeatureUniquePtr>& empty,
+                        std::int64_t before) {
+    while (!empty.empty() && empty.begin()->first < before) {
+      const OGRFeatureUniquePtr track = std::move(empty.begin()->second);
+      empty.erase(empty.begin());
+      if (!track) continue;
+      OGRLayer& source = *source_->GetLayerByName("tracks");
+      const std::string where = "layer 'tracks'";
+      if (empty_tracks_ == nullptr) {
+        OGRSpatialReference wgs84;
+        wgs84.SetWellKnownGeogCS("WGS84");
+        wgs84.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
+        empty_tracks_ = target.CreateLayer("tracks", &wgs84, wkbMultiLineString, nullptr);
+        if (empty_tracks_ == nullptr) Fail(where + " could not be created", "GDAL gives no reason");
+        empty_track_fields_ = MapFields(source, *empty_tracks_, where);
+      }
+      OGRFeatureUniquePtr out(OGRFeature::CreateFeature(empty_tracks_->GetLayerDefn()));
+      CPLErrorReset();
+      if (out->SetFrom(track.get(), empty_track_fields_.data(), TRUE) != OGRERR_NONE ||
+          (FitTexts(*out), empty_tracks_->CreateFeature(out.get()) != OGRERR_NONE)) {
+        Fail(where + ", an empty track could not be written", "GDAL gives no reason");
+      }
+    }
+  }
+
   void WriteLayer(GDALDataset& target, const LayerPlan& plan) {
     const std::string where = "layer " + Quoted(plan.name.c_str());
     CPLErrorReset();
     CPLStringList options(plan.options);
-    OGRLayer* layer = target.CreateLayer(plan.name.c_str(), plan.source->GetSpatialRef(),
-                                         plan.type, options.List());
+    OGRSpatialReference wgs84;
+    wgs84.SetWellKnownGeogCS("WGS84");
+    wgs84.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
+    OGRLayer* layer = target.CreateLayer(
+        plan.name.c_str(), plan.to_wgs84 ? &wgs84 : plan.source->GetSpatialRef(), plan.type,
+        options.List());
     if (layer == nullptr) Fail(where + " could not be created", "GDAL gives no reason");
     const std::vector<int> fields = MapFields(*plan.source, *layer, where);
     RowFilter rows(*this, plan, *layer->GetLayerDefn());
+    std::map<std::int64_t, OGRFeatureUniquePtr> empty = EmptyGpxTracks(plan);
+    const int track_fid = plan.source->GetLayerDefn()->GetFieldIndex("track_fid");
     plan.source->ResetReading();
     std::int64_t number = 0;
     for (auto& feature : *plan.source) {
       ++number;
+      if (!empty.empty()) WriteEmptyTracks(target, empty, feature->GetFieldAsInteger64(track_fid) + 1);
       if (!Keep(plan, *feature, rows)) continue;
       OGRFeatureUniquePtr out(OGRFeature::CreateFeature(layer->GetLayerDefn()));
       if (out->SetFrom(feature.get(), fields.data(), TRUE) != OGRERR_NONE) {
         Fail(where + ", feature " + std::to_string(number) + ": attributes", "not copied");
       }
+      FitTexts(*out);
       if (!Shape(plan, number, *out, rows)) continue;
+      OGRGeometry* geometry = out->GetGeometryRef();
+      if (plan.to_wgs84 && geometry != nullptr &&
+          geometry->transform(plan.to_wgs84.get()) != OGRERR_NONE) {
+        Fail(where + ", feature " + std::to_string(number) + ": no transformation to WGS 84",
+             "outside the CRS's area");
+      }
       CPLErrorReset();
       if (layer->CreateFeature(out.get()) != OGRERR_NONE) {
         Fail(where + ", feature " + std::to_string(number) + " could not be written",
@@ -248,6 +349,27 @@ class ThinnedFileWriter {
     }
     if (CPLGetLastErrorType() == CE_Failure) {
       Fail(where + ", feature " + std::to_string(number + 1) + " could not be read", "GDAL gives no reason");
+    }
+    WriteEmptyTracks(target, empty, std::numeric_limits<std::int64_t>::max());
+  }
+
+  // The feature's texts as the output format can hold them (TextFor).
+  void FitTexts(OGRFeature& feature) const {
+    const GisFormat& format = *request_.output_format;
+    for (int i = 0; i < feature.GetFieldCount(); ++i) {
+      if (!feature.IsFieldSetAndNotNull(i)) continue;
+      const OGRFieldType type = feature.GetFieldDefnRef(i)->GetType();
+      if (type == OFTString) {
+        const char* text = feature.GetFieldAsString(i);
+        const std::string fit = TextFor(format, text);
+        if (fit != text) feature.SetField(i, fit.c_str());
+      } else if (type == OFTStringList) {
+        CPLStringList list;
+        for (char** item = feature.GetFieldAsStringList(i); item != nullptr && *item != nullptr; ++item) {
+          list.AddString(TextFor(format, *item).c_str());
+        }
+        feature.SetField(i, list.List());
+      }
     }
   }
 
@@ -259,11 +381,13 @@ class ThinnedFileWriter {
       OGRFieldDefn& field = *defn.GetFieldDefn(i);
       // A CSV file's WKT column is its geometry, no attribute.
       if (request_.input_format->driver == "CSV" && EQUAL(field.GetNameRef(), "WKT")) continue;
-      int index = target.GetLayerDefn()->GetFieldIndex(field.GetNameRef());
+      OGRFieldDefn named(&field);
+      named.SetName(TextFor(*request_.output_format, field.GetNameRef()).c_str());
+      int index = target.GetLayerDefn()->GetFieldIndex(named.GetNameRef());
       if (index < 0) {
         const int before = target.GetLayerDefn()->GetFieldCount();
         CPLErrorReset();
-        if (target.CreateField(&field, TRUE) != OGRERR_NONE) {
+        if (target.CreateField(&named, TRUE) != OGRERR_NONE) {
           Fail(where + ", field " + Quoted(field.GetNameRef()) + " could not be created",
                "GDAL gives no reason");
         }
@@ -323,7 +447,9 @@ class ThinnedFileWriter {
     void Name(OGRFeature& out) const {
       if (track_ == kNoTrack || name_field_ < 0 || next_kept_ != 1) return;
       const std::string& name = (*writer_.request_.tracks)[track_].name;
-      if (!name.empty()) out.SetField(name_field_, name.c_str());
+      if (!name.empty()) {
+        out.SetField(name_field_, TextFor(*writer_.request_.output_format, name).c_str());
+      }
     }
 
     // CSV rows into GPX: one track of one segment.
@@ -428,6 +554,8 @@ class ThinnedFileWriter {
 
   const GisWriteRequest& request_;
   std::map<TrackKey, std::size_t> track_of_;
+  OGRLayer* empty_tracks_ = nullptr;  // GPX: the tracks layer of the tracks without points
+  std::vector<int> empty_track_fields_;
   GDALDatasetUniquePtr source_;
   std::vector<std::string> left_out_;
 };

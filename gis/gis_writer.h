@@ -13,6 +13,8 @@ struct GisFormat;
 struct GisWriteRequest {
   std::string input;
   const GisFormat* input_format = nullptr;
+  // Where the driver makes the output: a name that does not exist yet (the
+  // run's staging folder beside the real output, StagedOutput).
   std::string output;
   const GisFormat* output_format = nullptr;  // a writable format
   const std::vector<GisTrack>* tracks = nullptr;  // ReadGisTracks' tracks of `input`
@@ -33,10 +35,6 @@ struct GisWriteOutcome {
 // into other formats as a layer beside the lines. Formats of one layer a
 // file get the layer that holds the tracks; GPX gets point layers as
 // waypoints and line layers as tracks, and cannot hold polygons.
-//
-// The files are built in a directory beside the output and renamed into
-// place only when complete (CommitStagedFiles): a failed run leaves the
-// output as it was.
 GisWriteOutcome WriteThinnedGisFile(const GisWriteRequest& request);
 
 }  // namespace oru

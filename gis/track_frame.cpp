@@ -3,10 +3,13 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 #include <cpl_conv.h>
+#include <cpl_error.h>
 
 #include "gis/gdal_support.h"
+#include "trackio/track_reader.h"
 
 namespace oru {
 namespace {
@@ -81,9 +84,34 @@ OGRSpatialReference TrustedSource(const OGRSpatialReference& srs) {
 
 }  // namespace
 
+bool NoCrs(const OGRSpatialReference* srs) {
+  if (srs == nullptr || srs->IsEmpty()) return true;
+  const char* name = srs->GetName();
+  return srs->GetAuthorityName(nullptr) == nullptr && name != nullptr &&
+         (std::strcmp(name, "Undefined geographic SRS") == 0 ||
+          std::strcmp(name, "Undefined Cartesian SRS") == 0);
+}
+
+std::unique_ptr<OGRCoordinateTransformation> TransformationToWgs84(const OGRSpatialReference& srs,
+                                                                   std::string& error) {
+  OGRSpatialReference wgs84;
+  wgs84.SetWellKnownGeogCS("WGS84");
+  wgs84.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
+  CPLErrorReset();
+  const OGRSpatialReference source = TrustedSource(srs);
+  if (source.IsEmpty()) {
+    error = "the CRS cannot be read";
+    return nullptr;
+  }
+  std::unique_ptr<OGRCoordinateTransformation> transformation(
+      OGRCreateCoordinateTransformation(&source, &wgs84));
+  if (!transformation) error = "no transformation to WGS 84: " + GdalReason("PROJ knows none");
+  return transformation;
+}
+
 std::optional<TrackFrame> FrameOfCrs(const OGRSpatialReference* srs, std::string& error) {
   TrackFrame frame;
-  if (srs == nullptr || srs->IsEmpty()) return frame;
+  if (NoCrs(srs)) return frame;
   if (srs->IsGeocentric()) {
     error = "geocentric coordinates cannot be thinned as a track";
     return std::nullopt;
@@ -101,21 +129,47 @@ std::optional<TrackFrame> FrameOfCrs(const OGRSpatialReference* srs, std::string
     frame.latitude_first = LatitudeFirst(*srs);
     return frame;
   }
-  OGRSpatialReference wgs84;
-  wgs84.SetWellKnownGeogCS("WGS84");
-  wgs84.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
-  CPLErrorReset();
-  const OGRSpatialReference source = TrustedSource(*srs);
-  if (source.IsEmpty()) {
-    error = "the CRS cannot be read";
-    return std::nullopt;
-  }
-  frame.to_wgs84.reset(OGRCreateCoordinateTransformation(&source, &wgs84));
-  if (!frame.to_wgs84) {
-    error = "no transformation to WGS 84: " + GdalReason("PROJ knows none");
-    return std::nullopt;
-  }
+  frame.to_wgs84 = TransformationToWgs84(*srs, error);
+  if (!frame.to_wgs84) return std::nullopt;
   return frame;
+}
+
+std::optional<std::string> ToEngineCoordinates(const TrackFrame& frame, std::vector<double>& x,
+                                               std::vector<double>& y) {
+  const std::size_t n = x.size();
+  if (frame.to_wgs84) {
+    std::vector<int> success(n, FALSE);
+    CPLErrorReset();
+    if (n > 0 && !frame.to_wgs84->Transform(n, x.data(), y.data(), nullptr, success.data())) {
+      for (std::size_t i = 0; i < n; ++i) {
+        if (!success[i]) {
+          return "point " + std::to_string(i + 1) +
+                 ": no transformation to WGS 84: " + GdalReason("outside the CRS's area");
+        }
+      }
+    }
+  }
+  if (!frame.geographic) {
+    for (std::size_t i = 0; i < n; ++i) {
+      x[i] *= frame.metres_per_unit;
+      y[i] *= frame.metres_per_unit;
+      if (!PlaneCoordinateInRange(x[i]) || !PlaneCoordinateInRange(y[i])) {
+        return "point " + std::to_string(i + 1) + ": coordinate out of range.";
+      }
+    }
+    return std::nullopt;
+  }
+  // x: latitude, y: longitude. The checks fail on NaN too.
+  if (frame.to_wgs84 || !frame.latitude_first) std::swap(x, y);
+  for (std::size_t i = 0; i < n; ++i) {
+    if (!(x[i] >= -90.0 && x[i] <= 90.0)) {
+      return "point " + std::to_string(i + 1) + ": latitude out of range.";
+    }
+    if (!(y[i] >= -180.0 && y[i] <= 180.0)) {
+      return "point " + std::to_string(i + 1) + ": longitude out of range.";
+    }
+  }
+  return std::nullopt;
 }
 
 }  // namespace oru

@@ -1,5 +1,6 @@
 #include "navformats/gpx_route_writer.h"
 
+#include "escaping/escapes.h"
 #include "navformats/civil_time.h"
 #include "navformats/nav_track.h"
 #include "navformats/xml_text.h"
@@ -12,7 +13,7 @@ std::string GpxRouteText(const std::vector<Route>& routes) {
       "<gpx xmlns=\"http://www.topografix.com/GPX/1/1\" version=\"1.1\" creator=\"ORU\">\n";
   for (const Route& route : routes) {
     out += "  <rte>\n    <name>";
-    AppendXmlEscaped(out, route.name);
+    AppendXmlText(out, route.name);
     out += "</name>\n";
     for (std::size_t i = 0; i < route.lat.size(); ++i) {
       out += "    <rtept ";

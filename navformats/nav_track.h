@@ -9,6 +9,10 @@
 
 namespace oru {
 
+// How many of the lines passed over a reader names by number: enough to
+// find the kind of fault in an editor, few enough for a message.
+inline constexpr std::size_t kSkippedLinesNamed = 5;
+
 // A time that a format does not give.
 inline constexpr std::int64_t kNoTime = std::numeric_limits<std::int64_t>::min();
 
@@ -33,8 +37,10 @@ struct NavTrack {
 
 struct NavReadOutcome {
   std::vector<NavTrack> tracks;  // in order of their first position
-  // Lines that are not valid sentences or records and were passed over.
+  // Lines that are not valid sentences or records and were passed over,
+  // and the numbers (1-based) of the first kSkippedLinesNamed of them.
   std::int64_t lines_skipped = 0;
+  std::vector<std::int64_t> skipped_lines;
   // Why the file cannot be thinned, naming the line ("Line 12: ..."); empty
   // when it can. A file without a single position says "Input file empty.".
   std::string error;

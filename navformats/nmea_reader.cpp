@@ -1,11 +1,13 @@
 #include "navformats/nmea_reader.h"
 
+#include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdint>
 #include <string>
 #include <utility>
 
-#include "geodesy/c_number_scan.h"
+#include "numbertext/c_number_scan.h"
 #include "navformats/civil_time.h"
 #include "trackio/text_lines.h"
 
@@ -30,6 +32,14 @@ using Fields = std::array<std::string_view, kMaxFields>;
 constexpr std::int64_t kHalfDayMs = 12LL * 3600 * 1000;
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Days of a month of the Gregorian calendar: a date such as 31 April or
+// 29 February 2023 names no day, and is not read as the day after.
+int DaysInMonth(int year, int month) {
+  constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+  return month == 2 && leap ? 29 : kDays[month - 1];
+}
 
 int HexValue(char c) {
   if (IsDigit(c)) return c - '0';
@@ -69,9 +79,10 @@ bool SplitVerified(std::string_view text, Fields& fields, std::size_t& n) {
 
 // "ddmm.mm" (latitude, max_degrees 90) or "dddmm.mm" (longitude, 180): at
 // least three digits before an optional point and its decimals; minutes
-// below 60. Signed degrees by the hemisphere letter (positive, negative).
+// below 60. Signed degrees by the hemisphere letter (positive, negative),
+// and the field's resolution: a unit of its last decimal, in minutes.
 bool ReadAngle(std::string_view field, std::string_view letter, char positive, char negative,
-               double max_degrees, double& degrees) {
+               double max_degrees, double& degrees, double& resolution) {
   std::size_t whole = 0;
   while (whole < field.size() && IsDigit(field[whole])) ++whole;
   if (whole < 3) return false;
@@ -91,6 +102,8 @@ bool ReadAngle(std::string_view field, std::string_view letter, char positive, c
   const double v = whole_degrees + minutes / 60.0;
   if (!(minutes < 60.0 && v <= max_degrees)) return false;
   degrees = letter[0] == negative ? -v : v;
+  resolution = 1.0;
+  for (std::size_t i = whole + 1; i < field.size(); ++i) resolution /= 10.0;
   return true;
 }
 
@@ -133,8 +146,9 @@ bool ReadDate(std::string_view field, std::int32_t& day) {
   const int dd = (field[0] - '0') * 10 + (field[1] - '0');
   const int mo = (field[2] - '0') * 10 + (field[3] - '0');
   const int yy = (field[4] - '0') * 10 + (field[5] - '0');
-  if (dd < 1 || dd > 31 || mo < 1 || mo > 12) return false;
-  day = DaysFromCivil(yy >= 80 ? 1900 + yy : 2000 + yy, mo, dd);
+  const int year = yy >= 80 ? 1900 + yy : 2000 + yy;
+  if (mo < 1 || mo > 12 || dd < 1 || dd > DaysInMonth(year, mo)) return false;
+  day = DaysFromCivil(year, mo, dd);
   return true;
 }
 
@@ -143,6 +157,7 @@ struct Fix {
   bool valid = false;  // a fix to take; false for a valid sentence without one
   double lat = 0.0;
   double lon = 0.0;
+  double resolution = 0.0;    // minutes: the coarser of the two fields'
   std::int64_t tod = -1;      // milliseconds of the day, -1 unknown
   std::int32_t day = kNoDay;  // days since 1970 (RMC)
 };
@@ -151,8 +166,10 @@ struct Fix {
 bool ReadPosition(std::string_view lat, std::string_view ns, std::string_view lon,
                   std::string_view ew, Fix& fix) {
   if (lat.empty() && lon.empty()) return true;  // no position: not a fix
-  fix.valid = ReadAngle(lat, ns, 'N', 'S', 90.0, fix.lat) &&
-              ReadAngle(lon, ew, 'E', 'W', 180.0, fix.lon);
+  double lat_resolution = 0.0, lon_resolution = 0.0;
+  fix.valid = ReadAngle(lat, ns, 'N', 'S', 90.0, fix.lat, lat_resolution) &&
+              ReadAngle(lon, ew, 'E', 'W', 180.0, fix.lon, lon_resolution);
+  fix.resolution = std::max(lat_resolution, lon_resolution);
   return fix.valid;
 }
 
@@ -193,7 +210,17 @@ struct TrackState {
   std::vector<std::int32_t> day;
   std::int32_t rmc_day = kNoDay;  // date and time of the last RMC with a date
   std::int64_t rmc_tod = -1;
+  double last_resolution = 0.0;   // minutes, of the last fix taken
 };
+
+// Whether a fix tells the position of the track's last fix: the same
+// coordinates at the precision of the coarser of the two sentences (GGA,
+// RMC and GLL of one epoch may carry different numbers of decimals).
+bool SamePlace(const TrackState& s, const Fix& fix) {
+  const double half_unit = 0.5 * std::max(s.last_resolution, fix.resolution) + 1e-9;  // minutes
+  return std::fabs(s.track.first.back() - fix.lat) * 60.0 <= half_unit &&
+         std::fabs(s.track.second.back() - fix.lon) * 60.0 <= half_unit;
+}
 
 void Add(TrackState& s, const Fix& fix, std::int64_t line) {
   const bool dated = fix.day != kNoDay && fix.tod >= 0;
@@ -202,7 +229,7 @@ void Add(TrackState& s, const Fix& fix, std::int64_t line) {
     s.rmc_tod = fix.tod;
   }
   if (!s.tod.empty()) {
-    const bool same_epoch = fix.tod >= 0 && s.tod.back() == fix.tod;
+    const bool same_epoch = fix.tod >= 0 && s.tod.back() == fix.tod && SamePlace(s, fix);
     const bool same_place =
         fix.tod < 0 && s.track.first.back() == fix.lat && s.track.second.back() == fix.lon;
     if (same_epoch || same_place) {
@@ -215,6 +242,7 @@ void Add(TrackState& s, const Fix& fix, std::int64_t line) {
     day = s.rmc_day + (fix.tod + kHalfDayMs < s.rmc_tod ? 1 : 0);
   }
   if (s.tod.empty()) s.track.first_line = line;
+  s.last_resolution = fix.resolution;
   s.track.first.push_back(fix.lat);
   s.track.second.push_back(fix.lon);
   s.tod.push_back(fix.tod);
@@ -293,6 +321,9 @@ NavReadOutcome ReadNmeaTracks(std::string_view text) {
     Fix fix;
     if (!ReadSentence(line, source, fix)) {
       ++outcome.lines_skipped;
+      if (outcome.skipped_lines.size() < kSkippedLinesNamed) {
+        outcome.skipped_lines.push_back(line_number);
+      }
       return true;
     }
     if (!fix.valid) return true;

@@ -20,9 +20,12 @@ namespace oru {
 //   checksum differs is not valid.
 // - Invalid fixes are passed over: GGA with quality 0, RMC or GLL with
 //   status V, and sentences whose position fields are empty.
-// - A fix with the time of the previous fix of its track (GGA, RMC and GLL
-//   of one epoch) is taken once, the first; so is a fix without a time at
-//   the position of the previous one.
+// - A fix with the time and the position of the previous fix of its track
+//   (GGA, RMC and GLL of one epoch), the position compared at the precision
+//   of the coarser sentence, is taken once, the first; so is a fix without a
+//   time at the position of the previous one. Fixes of one time stamp at
+//   different places are all kept, in file order.
+// - A date that names no day (31 April, 29 February 2023) does not read.
 // - Times: RMC gives the date; GGA and GLL fixes take the date of the RMC
 //   before them (the next day once their time of day falls more than twelve
 //   hours below that RMC's, past midnight), or of the first RMC after them.

@@ -7,7 +7,8 @@
 #include <utility>
 #include <vector>
 
-#include "geodesy/c_number_scan.h"
+#include "escaping/escapes.h"
+#include "numbertext/c_number_scan.h"
 #include "trackio/text_lines.h"
 
 namespace oru {
@@ -134,6 +135,16 @@ std::optional<DatumChoice> DatumOfName(std::string_view data) {
   return std::nullopt;
 }
 
+// Text of the file in a message, between quotes: its bytes shown as they
+// are where they are printable, else as \xXX, so that a NUL or an escape
+// sequence neither ends nor hides the quote (escaping/escapes.h).
+std::string Quoted(std::string_view text) {
+  std::string quoted(1, '\'');
+  quoted += TerminalText(text);
+  quoted += '\'';
+  return quoted;
+}
+
 std::string FirstWord(std::string_view data) {
   while (!data.empty() && data.front() == ' ') data.remove_prefix(1);
   return std::string(data.substr(0, data.find(' ')));
@@ -199,15 +210,15 @@ void ReadHeader(std::string_view record, HeaderDatum& header) {
   }
   header.datum = DatumOfName(data);
   if (!header.datum) {
-    header.unknown.append("'").append(FirstWord(data)).append("' of the H").append(type);
+    header.unknown.append(Quoted(FirstWord(data))).append(" of the H").append(type);
     header.unknown.append(" record");
   }
 }
 
 std::string DoesNotRead(std::int64_t line, Columns c, std::string_view field) {
   return "Line " + std::to_string(line) + ": " + c.name + " (columns " +
-         std::to_string(c.first) + "-" + std::to_string(c.last) + ") '" + std::string(field) +
-         "' does not read.";
+         std::to_string(c.first) + "-" + std::to_string(c.last) + ") " + Quoted(field) +
+         " does not read.";
 }
 
 }  // namespace
@@ -230,8 +241,8 @@ NavReadOutcome ReadP190Tracks(std::string_view text, const P190Choices& choices)
     }
     if (id == 'R' || id == 'X') return true;
     if (RecordDescription(id) == nullptr) {
-      outcome.error = "Line " + std::to_string(line) + ": '" + std::string(1, id) +
-                      "' begins no P1/90 record.";
+      outcome.error = "Line " + std::to_string(line) + ": " + Quoted(std::string(1, id)) +
+                      " begins no P1/90 record.";
       return false;
     }
     const std::size_t needed = choices.grid ? kNorthing.last : kLongitude.last;

@@ -8,19 +8,19 @@
 
 namespace oru {
 
-bool ToWgs84(DatumChoice datum, double& lat, double& lon) {
-  if (datum != DatumChoice::Ed50) return true;
-  DatumParams ed50{};
-  DatumParams wgs84{};
-  ed50.text = kEd50DatumString;
-  wgs84.text = kWgs84DatumString;
-  Read_Datum(ed50);
-  Read_Datum(wgs84);
+bool ShiftDatum(DatumChoice from, DatumChoice to, double& lat, double& lon) {
+  if (from == to) return true;
+  DatumParams source{};
+  DatumParams target{};
+  source.text = DatumString(from);
+  target.text = DatumString(to);
+  Read_Datum(source);
+  Read_Datum(target);
   constexpr double kRadians = std::numbers::pi / 180.0;
   LatLon p{};
   p.lat_rad = lat * kRadians;
   p.lon_rad = lon * kRadians;
-  if (LatLon_To_DMS(p) != 0 || Datum_Trans(ed50, p, wgs84, p) != 0) return false;
+  if (LatLon_To_DMS(p) != 0 || Datum_Trans(source, p, target, p) != 0) return false;
   lat = p.lat_rad / kRadians;
   lon = p.lon_rad / kRadians;
   return true;

@@ -24,9 +24,10 @@ struct Route {
 // does).
 enum class LegGeometry { Orthodrome, Loxodrome };
 
-// Geographic degrees on `datum` to WGS84 in place, ED50 through
-// Datum_Trans (geodesy/transformation.h); WGS84 stays as it is. False when
-// the transformation fails.
-bool ToWgs84(DatumChoice datum, double& lat, double& lon);
+// Geographic degrees on datum `from` to datum `to` in place (WGS84 and
+// ED50: the three-parameter shift of the ED50 datum string through
+// Datum_Trans, geodesy/transformation.h); nothing moves when the two are the
+// same. False when the transformation fails.
+bool ShiftDatum(DatumChoice from, DatumChoice to, double& lat, double& lon);
 
 }  // namespace oru

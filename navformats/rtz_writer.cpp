@@ -1,5 +1,6 @@
 #include "navformats/rtz_writer.h"
 
+#include "escaping/escapes.h"
 #include "navformats/xml_text.h"
 
 namespace oru {
@@ -10,7 +11,7 @@ std::string RtzText(const Route& route, LegGeometry legs) {
       "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
       "<route xmlns=\"http://www.cirm.org/RTZ/1/1\" version=\"1.1\">\n"
       "  <routeInfo routeName=\"";
-  AppendXmlEscaped(out, route.name);
+  AppendXmlText(out, route.name);
   out += "\"/>\n  <waypoints>\n";
   for (std::size_t i = 0; i < route.lat.size(); ++i) {
     out += "    <waypoint id=\"";

@@ -5,7 +5,7 @@
 #include <limits>
 #include <string>
 
-#include "geodesy/c_number_format.h"
+#include "numbertext/c_number_format.h"
 
 namespace oru {
 namespace {

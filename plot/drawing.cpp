@@ -3,7 +3,7 @@
 #include <cmath>
 #include <limits>
 
-#include "geodesy/c_number_format.h"
+#include "numbertext/c_number_format.h"
 #include "geodesy/datum.h"
 #include "geodesy/geod_base.h"
 

@@ -6,8 +6,8 @@
 #include <numbers>
 
 #include "geodesy/angles.h"
-#include "geodesy/c_number_format.h"
-#include "geodesy/c_number_scan.h"
+#include "numbertext/c_number_format.h"
+#include "numbertext/c_number_scan.h"
 #include "geodesy/error_codes.h"
 #include "geodesy/projections.h"
 #include "geodesy/read_latlon.h"

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <system_error>
 
-#include "geodesy/c_number_scan.h"
+#include "numbertext/c_number_scan.h"
 #include "trackio/file_io.h"
 #include "trackio/text_lines.h"
 

@@ -16,7 +16,7 @@ namespace oru {
 // number file (blokmerca.nrs). All positions are plot metres (Mercator on
 // WGS84, see handoff.h). Lines are taken whole, however long, and end at
 // LF, CR LF or a lone CR (trackio/text_lines.h). Numbers are read as
-// the C library's "C" locale reads them (geodesy/c_number_scan.h).
+// the C library's "C" locale reads them (numbertext/c_number_scan.h).
 
 // One line of a hand-off file, "%lf %lf %d %d %s": X, Y, colour, mode,
 // label. Only the first `fields` values were converted; the others are

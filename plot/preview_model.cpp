@@ -5,7 +5,7 @@
 #include <limits>
 #include <utility>
 
-#include "geodesy/c_number_format.h"
+#include "numbertext/c_number_format.h"
 #include "plot/handoff.h"
 
 namespace oru {

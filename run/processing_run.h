@@ -46,8 +46,10 @@ struct RunRequest {
 
 // What a run shows while it works, and how it is asked to stop. The main
 // window implements it on its worker thread, handing figures and messages to
-// the window; the batch command with its streams and SIGINT. Every function
-// is called on the thread of the run.
+// the window; the batch command with its streams and SIGINT. ShowMessage,
+// ShowStatistics and ProgressDue are called from one thread of the run at a
+// time; StopRequested may be asked from several of the pipeline's threads
+// at once.
 class RunObserver {
  public:
   virtual ~RunObserver() = default;
@@ -84,29 +86,18 @@ struct RunOutcome {
   std::int64_t kept = 0;
 };
 
-// The processing run behind "Go!": reads the input track, selects the points
-// to keep and writes them to the output file, replacing it whole only when
-// everything succeeded. Every stop leaves the output file as it was and is
-// reported once through observer.ShowMessage, except a stop the observer
-// asked for (kRunStoppedMessage in `message`).
-// A run that runs out of memory stops with "Not enough memory to ..." and
-// what it was doing.
+// The processing run behind "Go!" with a survey text file: the pipeline's
+// run (run/pipeline.h) of the input in its survey format into the output in
+// its survey format, whatever their names, replacing the output whole only
+// when everything succeeded. Every stop leaves the output file as it was and
+// is reported once through observer.ShowMessage, except a stop the observer
+// asked for (kRunStoppedMessage in `message`). A run that runs out of
+// memory stops with "Not enough memory to ..." and what it was doing.
 RunOutcome ProcessRun(const RunRequest& request, RunObserver& observer);
-
-// The run without its last step, for callers that replace several files
-// together: everything ProcessRun does up to the output file's text, which
-// goes to `output_text`; no file is written, and `completed` says that the
-// text is ready. When `input_text` is given, the input file's text is kept
-// there too (the plot of the run reads it again).
-RunOutcome PrepareRun(const RunRequest& request, RunObserver& observer, std::string& output_text,
-                      std::string* input_text = nullptr);
 
 inline constexpr const char* kRunStoppedMessage = "Stopped; nothing was written.";
 
 // "Output file <path> could not be written."
 std::string OutputNotWrittenMessage(const std::filesystem::path& output);
-
-// The datum string of a choice of the window's "Geodetic datum".
-const char* DatumString(DatumChoice datum);
 
 }  // namespace oru

@@ -12,6 +12,8 @@ packages=(
   libgeographiclib-dev libproj-dev
   libgdal-dev gdal-bin gpsbabel
   libxml2-utils dpkg-dev file ccache
+  python3-dev pybind11-dev python3-numpy python3-pytest
+  python3-geopandas python3-shapely python3-matplotlib
 )
 
 missing=()

@@ -7,15 +7,12 @@
 //   oru-cli --calculation ellipsoidic --points 25 INPUT OUTPUT
 // does. Built by hand against the libraries of a build with tests on:
 //   g++ -std=c++20 -O2 -ffp-contract=off -I. tools/make_ellipsoidal_golden.cpp \
-//     build/track/libtrack_reference.a build/cli/libcli_options.a \
-//     build/run/librun.a build/gis/libgis_formats.a build/navformats/libnavformats.a \
-//     build/trackio/libtrackio.a build/track/libtrack.a build/geodesy/libgeodesy.a \
-//     -lGeographicLib -lpthread
+//     build/track/libtrack_reference.a build/trackio/libtrackio.a build/track/libtrack.a \
+//     build/geodesy/libgeodesy.a build/numbertext/libnumbertext.a -lGeographicLib -lpthread
 
 #include <cstdio>
 #include <string>
 
-#include "cli/cli_options.h"
 #include "geodesy/datum.h"
 #include "track/statistics.h"
 #include "track/tests/reference_engine.h"

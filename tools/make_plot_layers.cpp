@@ -26,8 +26,8 @@
 #include <iostream>
 #include <string>
 
-#include "geodesy/c_number_format.h"
-#include "geodesy/c_number_scan.h"
+#include "numbertext/c_number_format.h"
+#include "numbertext/c_number_scan.h"
 #include "geodesy/datum.h"
 #include "geodesy/projections.h"
 

@@ -19,6 +19,11 @@ enum class OutputFormat : int { OruKvl = 0, Ascii = 1, Kel = 2 };
 // number of points).
 enum class SelectionMethod : int { DouglasPeucker = 0, Optimal = 1 };
 
+// The datum string of a choice of the window's "Geodetic datum".
+inline const char* DatumString(DatumChoice datum) {
+  return datum == DatumChoice::Ed50 ? kEd50DatumString : kWgs84DatumString;
+}
+
 // What the selection engine needs besides the two coordinate sequences.
 struct SelectionSettings {
   SelectionMethod method = SelectionMethod::DouglasPeucker;

@@ -118,4 +118,12 @@ StatisticsTexts PrefilledStatistics(std::int64_t n) {
   return FormatStatistics(figures);
 }
 
+std::string StatisticsRows(const StatisticsTexts& t) {
+  return "The maximum distance of the original line to the new line is: " + t.max_deviation +
+         " m.\n" + "The number of points has decreased with " + t.point_reduction + " % from " +
+         t.points_before + " to " + t.points_after + "\n" +
+         "The length of the line has decreased  with " + t.length_reduction + " % from " +
+         t.length_before + " m. to " + t.length_after + " m.\n";
+}
+
 }  // namespace oru

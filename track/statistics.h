@@ -43,6 +43,13 @@ double LengthReduction(double full_length, double new_length);
 inline constexpr double kShortestPrintedLength = 0.5;  // metres
 
 StatisticsTexts FormatStatistics(const SelectionStatistics& figures);
+
+// The three statistics rows of the main window as text, labels and values
+// joined by single blanks, each ended by a line feed:
+//   The maximum distance of the original line to the new line is: 4 m.
+//   The number of points has decreased with 98 % from 1290 to 25
+//   The length of the line has decreased  with 0 % from 5819 m. to 5792 m.
+std::string StatisticsRows(const StatisticsTexts& texts);
 // What the window shows before the engine starts: only the end points kept.
 StatisticsTexts PrefilledStatistics(std::int64_t n);
 

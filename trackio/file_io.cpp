@@ -131,7 +131,8 @@ void StagedFile::Discard() noexcept {
   content_ = {};
 }
 
-FileStatus StagedFile::Stage(const fs::path& path, std::string_view content) {
+FileStatus StagedFile::Stage(const fs::path& path, std::string_view content,
+                             const fs::path& temporaries) {
   Discard();
   fs::path target;
   if (const int error = ResolveLinks(path, target)) return {error};
@@ -154,13 +155,14 @@ FileStatus StagedFile::Stage(const fs::path& path, std::string_view content) {
   if (exists && st.st_nlink > 1) return open_for_writing(Mode::Rewrite);
 
   const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
-  std::string pattern = (folder / ".oru-XXXXXX").string();
+  const bool in_staging = !temporaries.empty() && temporaries.parent_path() == folder;
+  std::string pattern = ((in_staging ? temporaries : folder) / ".oru-XXXXXX").string();
   int fd = -1;
   {
     // No signal between the temporary's creation and its registration.
     SignalsHeld held;
     fd = ::mkostemp(pattern.data(), O_CLOEXEC);
-    if (fd >= 0) RegisterTemporaryFile(pattern.c_str());
+    if (fd >= 0 && !in_staging) RegisterTemporaryFile(pattern.c_str());
   }
   if (fd < 0) {
     // A writable file in a folder that is not: written in place.
@@ -230,15 +232,24 @@ FileStatus WriteFileAtomically(const fs::path& path, std::string_view content) {
   return file.Commit();
 }
 
-std::filesystem::path MakeStagingDirectory(const std::filesystem::path& path) {
-  // A short name in the target's folder, so that any legal file name can be
-  // staged; registered for removal on SIGINT, SIGTERM and SIGHUP.
-  const fs::path folder = path.has_parent_path() ? path.parent_path() : fs::path(".");
+StagingFolder::StagingFolder(const fs::path& beside) {
+  const fs::path folder = beside.has_parent_path() ? beside.parent_path() : fs::path(".");
   std::string pattern = (folder / ".oru-XXXXXX").string();
+  // No signal between the folder's creation and its registration.
   SignalsHeld held;
-  if (::mkdtemp(pattern.data()) == nullptr) return {};
-  RegisterTemporaryFile(pattern.c_str());
-  return pattern;
+  if (::mkdtemp(pattern.data()) == nullptr) {
+    error_ = errno;
+    return;
+  }
+  path_ = pattern;
+  RegisterTemporaryFolder(path_.c_str());
+}
+
+StagingFolder::~StagingFolder() {
+  if (path_.empty()) return;
+  std::error_code ec;
+  fs::remove_all(path_, ec);
+  UnregisterTemporaryFile(path_.c_str());
 }
 
 fs::path LinkTarget(const fs::path& path) {
@@ -246,18 +257,17 @@ fs::path LinkTarget(const fs::path& path) {
   return ResolveLinks(path, target) == 0 ? target : path;
 }
 
-bool CommitStagedFiles(const std::filesystem::path& staging, const std::filesystem::path& path) {
+int CommitStagedFiles(const fs::path& staging, const fs::path& main, const fs::path& path) {
   std::error_code ec;
-  std::vector<fs::path> files;
+  std::vector<std::pair<fs::path, fs::path>> moves;  // from, to
   for (const fs::directory_entry& entry : fs::directory_iterator(staging, ec)) {
-    if (entry.path().filename() != path.filename()) files.push_back(entry.path());
+    const fs::path name = entry.path().filename();
+    if (name != main) moves.emplace_back(entry.path(), path.parent_path() / name);
   }
-  files.push_back(staging / path.filename());
-  bool ok = !ec;
-  for (const fs::path& file : files) {
-    const fs::path destination = path.parent_path() / file.filename();
-    // A file replaced keeps its mode and, where the system allows, its
-    // owner and group: a private output stays private.
+  if (ec) return ec.value();
+  moves.emplace_back(staging / main, path);
+  for (const auto& [file, destination] : moves) {
+    // A private output stays private.
     struct stat st {};
     if (::stat(destination.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
       if (::chown(file.c_str(), st.st_uid, st.st_gid) != 0) {
@@ -265,22 +275,32 @@ bool CommitStagedFiles(const std::filesystem::path& staging, const std::filesyst
       }
       ::chmod(file.c_str(), st.st_mode & 07777);
     }
-    ok = ok && std::rename(file.c_str(), destination.c_str()) == 0;
+    if (std::rename(file.c_str(), destination.c_str()) != 0) return errno;
   }
-  fs::remove_all(staging, ec);
-  UnregisterTemporaryFile(staging.c_str());
-  return ok;
+  return 0;
 }
 
-bool SameFile(const fs::path& a, const fs::path& b) {
+fs::path ResolvedPath(const fs::path& path) {
   std::error_code ec;
-  if (fs::equivalent(a, b, ec)) return true;
-  const auto ca = fs::weakly_canonical(a, ec);
-  if (ec) return false;
-  const auto cb = fs::weakly_canonical(b, ec);
-  if (ec) return false;
-  return ca == cb;
+  const fs::path absolute = fs::absolute(LinkTarget(path), ec);
+  const fs::path resolved = fs::weakly_canonical(absolute, ec);
+  return (ec ? absolute : resolved).lexically_normal();
 }
+
+FileIdentity IdentityOf(const fs::path& path) {
+  FileIdentity identity;
+  struct stat st {};
+  if (::stat(path.c_str(), &st) == 0) {
+    identity.exists = true;
+    identity.device = st.st_dev;
+    identity.inode = st.st_ino;
+    return identity;
+  }
+  identity.path = ResolvedPath(path).string();
+  return identity;
+}
+
+bool SameFile(const fs::path& a, const fs::path& b) { return IdentityOf(a) == IdentityOf(b); }
 
 bool PathHasExtension(const fs::path& path, std::string_view extensions) {
   const std::string extension = path.extension().string();

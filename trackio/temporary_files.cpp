@@ -1,5 +1,7 @@
 #include "trackio/temporary_files.h"
 
+#include <dirent.h>
+#include <fcntl.h>
 #include <pthread.h>
 #include <unistd.h>
 
@@ -10,12 +12,14 @@
 namespace oru {
 namespace {
 
-// A run stages at most a handful of files at once (output, picture, two
-// plot files); 16 slots leave room for several threads.
-constexpr int kSlots = 16;
+// A run stages a handful of files and folders at once a thread (output,
+// picture, two plot files; a staging folder per output folder); 64 slots
+// leave room for many threads.
+constexpr int kSlots = 64;
 
-// Slot states: free, being filled by RegisterTemporaryFile, holding a path.
-enum : int { kFree = 0, kFilling = 1, kHeld = 2 };
+// Slot states: free, being filled by Register, holding the path of a file
+// or of a folder that is emptied.
+enum : int { kFree = 0, kFilling = 1, kFile = 2, kFolder = 3 };
 
 static_assert(std::atomic<int>::is_always_lock_free, "the signal handler needs lock-free atomics");
 
@@ -43,24 +47,56 @@ extern "C" void RequestStopOrEnd(int signal_number) {
   if (interrupt_requested.exchange(true)) RemoveAndReraise(signal_number);
 }
 
-}  // namespace
-
-bool RegisterTemporaryFile(const char* path) noexcept {
+bool Register(const char* path, int kind) noexcept {
   const std::size_t length = std::strlen(path);
   if (length >= PATH_MAX) return false;
   for (int i = 0; i < kSlots; ++i) {
     int expected = kFree;
     if (!g_state[i].compare_exchange_strong(expected, kFilling)) continue;
     std::memcpy(g_path[i], path, length + 1);
-    g_state[i].store(kHeld);
+    g_state[i].store(kind);
     return true;
   }
   return false;
 }
 
+// Removes every file of the folder `path` (not the folders in it) with
+// open, getdents64, unlinkat and close only, which take no lock and
+// allocate nothing. Each pass reads the folder from its start, since
+// removing names while reading may hide others from the same pass.
+void EmptyFolder(const char* path) noexcept {
+  const int fd = ::open(path, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0) return;
+  alignas(struct dirent64) char buffer[4096];
+  for (int pass = 0; pass < 8; ++pass) {
+    bool removed = false;
+    ::lseek(fd, 0, SEEK_SET);
+    for (;;) {
+      const ssize_t got = ::getdents64(fd, buffer, sizeof buffer);
+      if (got <= 0) break;
+      for (ssize_t at = 0; at < got;) {
+        const auto* entry = reinterpret_cast<const struct dirent64*>(buffer + at);
+        at += entry->d_reclen;
+        const char* name = entry->d_name;
+        if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0) continue;
+        removed = ::unlinkat(fd, name, 0) == 0 || removed;
+      }
+    }
+    if (!removed) break;
+  }
+  ::close(fd);
+}
+
+}  // namespace
+
+bool RegisterTemporaryFile(const char* path) noexcept { return Register(path, kFile); }
+
+bool RegisterTemporaryFolder(const char* path) noexcept { return Register(path, kFolder); }
+
 void UnregisterTemporaryFile(const char* path) noexcept {
   for (int i = 0; i < kSlots; ++i) {
-    if (g_state[i].load() == kHeld && std::strcmp(g_path[i], path) == 0) {
+    const int state = g_state[i].load();
+    if ((state == kFile || state == kFolder) && std::strcmp(g_path[i], path) == 0) {
       g_state[i].store(kFree);
       return;
     }
@@ -68,13 +104,17 @@ void UnregisterTemporaryFile(const char* path) noexcept {
 }
 
 void RemoveTemporaryFiles() noexcept {
-  // Files first, then the folders they emptied (each call fails harmlessly
-  // on the other kind).
+  // Files first, then the folders emptied, then the folders themselves
+  // (rmdir fails harmlessly on a file, unlink on a folder).
   for (int i = 0; i < kSlots; ++i) {
-    if (g_state[i].load() == kHeld) ::unlink(g_path[i]);
+    if (g_state[i].load() == kFile) ::unlink(g_path[i]);
   }
   for (int i = 0; i < kSlots; ++i) {
-    if (g_state[i].load() == kHeld) ::rmdir(g_path[i]);
+    if (g_state[i].load() == kFolder) EmptyFolder(g_path[i]);
+  }
+  for (int i = 0; i < kSlots; ++i) {
+    const int state = g_state[i].load();
+    if (state == kFile || state == kFolder) ::rmdir(g_path[i]);
   }
 }
 

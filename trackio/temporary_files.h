@@ -14,9 +14,14 @@ namespace oru {
 // then not change). False when the table is full or the path is longer than
 // a slot; the file is then simply not removed on a signal.
 bool RegisterTemporaryFile(const char* path) noexcept;
-// Forgets `path` (no effect when it was not registered).
+// Records a folder that is removed with every file in it (a staging folder
+// in which GDAL's drivers make files of their own choosing); folders within
+// it are not entered. Otherwise as RegisterTemporaryFile.
+bool RegisterTemporaryFolder(const char* path) noexcept;
+// Forgets `path`, a file or folder (no effect when it was not registered).
 void UnregisterTemporaryFile(const char* path) noexcept;
-// Removes every registered file, then every registered folder that is then
+// Removes every registered file, then the files in every folder registered
+// with RegisterTemporaryFolder, then every registered folder that is then
 // empty. Async-signal-safe: for signal handlers, also for a later handler
 // that only asks a run to stop.
 void RemoveTemporaryFiles() noexcept;

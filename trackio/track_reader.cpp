@@ -4,7 +4,7 @@
 #include <cstring>
 #include <limits>
 
-#include "geodesy/c_number_scan.h"
+#include "numbertext/c_number_scan.h"
 #include "trackio/text_lines.h"
 
 namespace oru {
@@ -209,6 +209,19 @@ bool ParseDmsLine(std::string_view line, TrackStore& store, std::size_t i) {
 
 bool ParseXyLine(std::string_view line, TrackStore& store, std::size_t i) {
   return XyLine(line, store, i);
+}
+
+void StoreDegrees(TrackStore& store, std::size_t i, double lat, double lon) {
+  const bool south = lat < 0.0;
+  const bool west = lon < 0.0;
+  store.lat_as_read[i] = std::fabs(lat);
+  store.lat_hemisphere[i] = south ? 'S' : 'N';
+  store.lon_as_read[i] = std::fabs(lon);
+  store.lon_hemisphere[i] = west ? 'W' : 'E';
+  SplitDegrees(store.lat_as_read[i], south, store.first[i], store.lat_degrees[i],
+               store.lat_minutes[i], store.lat_seconds[i]);
+  SplitDegrees(store.lon_as_read[i], west, store.second[i], store.lon_degrees[i],
+               store.lon_minutes[i], store.lon_seconds[i]);
 }
 
 }  // namespace oru

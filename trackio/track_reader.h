@@ -67,4 +67,19 @@ bool ParseDmsLine(std::string_view line, TrackStore& store, std::size_t i);
 // "ASCII  X, Y        [m]", "%lf %lf": X and Y in metres.
 bool ParseXyLine(std::string_view line, TrackStore& store, std::size_t i);
 
+// Plane coordinates (X, Y in metres) that a run can measure: within
+// +-1e12 m a double holds a coordinate to better than 0.2 mm (its spacing
+// there is 2^-13 m), and the squares and sums of coordinate differences in
+// the deviation and length measures stay finite, which they do not for
+// 1e300. 1e12 m is seven times the distance to the sun: no survey lies
+// beyond. False for NaN too.
+inline bool PlaneCoordinateInRange(double v) { return v >= -1e12 && v <= 1e12; }
+
+// Slot i < store.size() as an "oru/kvl" line of the signed latitude and
+// longitude (degrees, north and east positive) fills it: the magnitudes with
+// the letters 'N' or 'S' (below 0) and 'E' or 'W', and the degrees, minutes
+// and seconds split from them. For tracks of other formats written in the
+// survey text formats.
+void StoreDegrees(TrackStore& store, std::size_t i, double lat, double lon);
+
 }  // namespace oru

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <string_view>
 
-#include "geodesy/c_number_format.h"
+#include "numbertext/c_number_format.h"
 
 namespace oru {
 namespace {

@@ -167,10 +167,11 @@ INSTANTIATE_TEST_SUITE_P(
                       ForcedCase{"PlaneToDms", {2, 1}, {0, true}, {0, true}, {1, true}},
                       ForcedCase{"ToDms", {1}, {0, true}, {0, true}, {1, true}},
                       ForcedCase{"DmsToOru", {1, 0}, {0, true}, {0, true}, {0, true}},
-                      // The file's CRS names the datum; the output is such a file too.
-                      ForcedCase{"ToGis", {3}, {1, true}, {-1, false}, {3, false}},
+                      // The file's CRS names the datum; the output is such a file
+                      // too, or survey text if chosen.
+                      ForcedCase{"ToGis", {3}, {1, true}, {-1, false}, {3, true}},
                       ForcedCase{"GisToOru", {3, 0}, {0, true}, {0, true}, {0, true}},
-                      ForcedCase{"PlaneToGis", {2, 3}, {1, true}, {-1, false}, {3, false}}),
+                      ForcedCase{"PlaneToGis", {2, 3}, {1, true}, {-1, false}, {3, true}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(WindowTest, ChoosingTheSameInputFormatAgainKeepsTheUsersChoices) {
@@ -292,7 +293,7 @@ TEST_F(RunTest, OptimalMenuItemChoosesTheMethodOfTheNextRun) {
 // track's rows in "Tracks of the Last Run", both tracks in the plot.
 TEST_F(RunTest, ThinsEveryTrackOfAGisFile) {
   Choose("RadioGroup4", 3);
-  EXPECT_FALSE(Group("RadioGroup5")->Item(3)->isEnabled() && Group("RadioGroup5")->isEnabled());
+  EXPECT_EQ(Group("RadioGroup5")->ItemIndex(), 3);
   Choose("RadioGroup3", 1);
   Edit("Edit1")->setText(QStringLiteral("3"));
   const auto input = dir_.Write(
@@ -314,7 +315,7 @@ TEST_F(RunTest, ThinsEveryTrackOfAGisFile) {
   const auto* rows = window_->findChild<QPlainTextEdit*>(QStringLiteral("TracksText"));
   ASSERT_NE(rows, nullptr);
   EXPECT_TRUE(rows->toPlainText().contains(QStringLiteral("feature 2")));
-  EXPECT_TRUE(rows->toPlainText().contains(QStringLiteral("Total of 2 tracks in 1 files")));
+  EXPECT_TRUE(rows->toPlainText().contains(QStringLiteral("\nTotal of 2 tracks:\n")));
 
   Button("BitBtnPlot")->click();
   EXPECT_TRUE(dialogs_.messages.isEmpty()) << dialogs_.messages.join('\n').toStdString();
@@ -329,6 +330,99 @@ TEST_F(RunTest, ThinsEveryTrackOfAGisFile) {
       ReadAll(start.filePath(QStringLiteral("Selectie.dat")).toStdString());
   EXPECT_EQ(std::count(selected.begin(), selected.end(), '\n'), 6);
 }
+
+// A survey track into a file named as a route: the output format follows the
+// name, and X, Y tracks go there through the CRS entered for them.
+TEST_F(RunTest, SurveyTrackIntoAFileNamedAsARoute) {
+  Choose("RadioGroup4", 2);
+  EXPECT_FALSE(Edit("EditCrs")->isEnabled());
+  dialogs_.open_answers.push_back(Q(dir_.Write("track.txt", kSmallTrack)));
+  dialogs_.save_answers.push_back(Q(dir_.path() / "track.rtz"));
+  Button("BitBtn1")->click();
+  Button("BitBtn2")->click();
+  EXPECT_EQ(Group("RadioGroup5")->ItemIndex(), 3);
+  ASSERT_TRUE(Edit("EditCrs")->isEnabled());
+  Edit("EditCrs")->setText(QStringLiteral("32631"));
+  Button("BitBtn3")->click();
+  WaitForRunEnd();
+  EXPECT_TRUE(dialogs_.messages.isEmpty()) << dialogs_.messages.join('\n').toStdString();
+  const QString route = QString::fromStdString(ReadAll(dir_.path() / "track.rtz"));
+  EXPECT_EQ(route.count(QStringLiteral("<waypoint ")), 5);
+  EXPECT_EQ(Figures()[3], QStringLiteral("5"));
+}
+
+struct GisMessageCase {
+  const char* name;
+  std::function<void(RunTest&)> act;
+  QString message;  // how the one message begins; "%1" stands for the test's folder
+};
+
+class GisMessageTest : public RunTest, public ::testing::WithParamInterface<GisMessageCase> {};
+
+// Runs of GIS and navigation files, and into them, say what went wrong in
+// the window's words: which lines were passed over, what to change in the
+// window; nothing of the command line's options, totals or summaries.
+TEST_P(GisMessageTest, SaysItInTheWindowsWords) {
+  GetParam().act(*this);
+  ASSERT_EQ(dialogs_.messages.size(), 1) << dialogs_.messages.join('\n').toStdString();
+  const QString& said = dialogs_.messages[0];
+  EXPECT_TRUE(said.startsWith(GetParam().message.arg(Q(dir_.path())))) << said.toStdString();
+  for (const char* command_line : {"--", "oru-cli", "Total of", " files", "give "}) {
+    EXPECT_FALSE(said.contains(QLatin1String(command_line))) << command_line;
+  }
+}
+
+constexpr const char* kTwoLines = R"({"type": "FeatureCollection", "features": [
+{"type": "Feature", "properties": {}, "geometry": {"type": "LineString",
+ "coordinates": [[4.0, 52.0], [4.01, 52.002], [4.02, 52.0]]}},
+{"type": "Feature", "properties": {}, "geometry": {"type": "LineString",
+ "coordinates": [[5.0, 53.0], [5.0, 53.01], [5.002, 53.02]]}}]})";
+
+INSTANTIATE_TEST_SUITE_P(
+    MainWindow, GisMessageTest,
+    ::testing::Values(
+        GisMessageCase{"BrokenGisFile",
+                       [](RunTest& t) {
+                         t.RunWith(t.dir_.Write("bad.geojson", "{\"type\": \"Feature"),
+                                   t.dir_.path() / "out.gpkg");
+                       },
+                       "%1/bad.geojson: Could not be opened as GeoJSON: "},
+        GisMessageCase{"NmeaLinesPassedOver",
+                       [](RunTest& t) {
+                         const auto log = t.dir_.path() / "ship.nmea";
+                         std::filesystem::copy_file(
+                             std::filesystem::path(ORU_TEST_SOURCE_DIR) / "cli/tests/nav/ship.nmea",
+                             log);
+                         t.RunWith(log, t.dir_.path() / "ship.gpx");
+                       },
+                       "2 lines of %1/ship.nmea are no valid NMEA sentences and were passed "
+                       "over: lines 7 and 13."},
+        GisMessageCase{"ManyTracksIntoSurveyText",
+                       [](RunTest& t) {
+                         t.RunWith(t.dir_.Write("lines.geojson", kTwoLines),
+                                   t.dir_.path() / "out.txt");
+                       },
+                       "%1/lines.geojson holds 2 tracks, and a survey text file holds one. "
+                       "Choose \"GIS or navigation file\" as the output format"},
+        GisMessageCase{"XyIntoRtzWithoutItsCrs",
+                       [](RunTest& t) {
+                         t.Choose("RadioGroup4", 2);
+                         t.RunWith(t.dir_.Write("track.txt", kSmallTrack),
+                                   t.dir_.path() / "out.rtz");
+                       },
+                       "%1/track.txt holds X, Y coordinates, and RTZ routes hold latitudes and "
+                       "longitudes. Enter the EPSG code"},
+        GisMessageCase{"GisItemForAFileOfNoGisFormat",
+                       [](RunTest& t) {
+                         t.dialogs_.open_answers.push_back(Q(t.dir_.Write("track.txt", kSmallTrack)));
+                         t.dialogs_.save_answers.push_back(Q(t.dir_.path() / "out.gpkg"));
+                         t.Button("BitBtn1")->click();
+                         t.Button("BitBtn2")->click();
+                         t.Choose("RadioGroup4", 3);
+                         t.Button("BitBtn3")->click();
+                       },
+                       "The name of the input file %1/track.txt names no GIS or navigation format"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // The run works on the worker while the window handles its events: a timer
 // of the window fires while the run waits for its input (a pipe), the

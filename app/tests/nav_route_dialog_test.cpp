@@ -33,8 +33,15 @@ TEST(NavRouteDialog, ThinsALogIntoACappedRouteAndSaysWhatItDid) {
   while (!ended) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
   EXPECT_FALSE(dialog.RunUnderWay());
   ASSERT_EQ(dialogs.messages.size(), 1);
-  EXPECT_TRUE(dialogs.messages[0].contains(QStringLiteral("2 lines passed over")));
-  EXPECT_TRUE(dialogs.messages[0].contains(QStringLiteral("Capped at 3 points")));
+  // In the dialog's words: the lines passed over by number, the cap by the
+  // name of its field; nothing of the command line's.
+  EXPECT_TRUE(dialogs.messages[0].startsWith(
+      "2 lines of " + Q(log) + " are no valid NMEA sentences and were passed over: lines 7 and "
+      "13.\n"))
+      << dialogs.messages[0].toStdString();
+  EXPECT_TRUE(dialogs.messages[0].contains(
+      QStringLiteral("Capped at 3 points by \"Maximum waypoints\": the maximum distance")));
+  EXPECT_FALSE(dialogs.messages[0].contains(QStringLiteral("--")));
   EXPECT_TRUE(std::filesystem::exists(route));
 
   // Two waypoints cannot be a thinned route: said before any run.

@@ -1,5 +1,7 @@
 #include "cli/cli_options.h"
 #include "cli/curve_outputs.h"
+#include "cli/run_report.h"
+#include "escaping/utf8_text.h"
 
 #include <unistd.h>
 
@@ -15,53 +17,66 @@ namespace {
 
 struct ArgsRow {
   std::vector<std::string> args;
+  std::string input_format, output_format;  // names, as given
   CalculationType calculation;
   DatumChoice datum;
   Criterion criterion;
-  InputFormat input;
-  OutputFormat output;
   const char* value;
   SelectionMethod method = SelectionMethod::DouglasPeucker;
 };
 
-TEST(ParseCliArguments, ChoicesFollowTheMainWindow) {
+// The options become the run's settings as they are; the formats the run
+// takes from names and extensions are its own (run/tests/pipeline_test.cpp).
+TEST(ParseCliArguments, OptionsBecomeTheRunsSettings) {
   using C = CalculationType;
-  using I = InputFormat;
-  using O = OutputFormat;
   const ArgsRow rows[] = {
       // The window's starting state.
-      {{"in", "out"}, C::Ellipsoidic, DatumChoice::Wgs84, Criterion::NumberOfPoints, I::OruKvl,
-       O::OruKvl, "10"},
-      // DMS input writes "ASCII" unless told otherwise.
-      {{"--input-format", "dms", "in", "out"}, C::Ellipsoidic, DatumChoice::Wgs84,
-       Criterion::NumberOfPoints, I::AsciiDms, O::Ascii, "10"},
-      {{"--input-format", "dms", "--output-format", "kel", "in", "out"}, C::Ellipsoidic,
-       DatumChoice::Wgs84, Criterion::NumberOfPoints, I::AsciiDms, O::Kel, "10"},
-      // X, Y tracks are planar and written as plane coordinates, whatever is asked.
-      {{"--input-format", "xy", "--calculation", "ellipsoidic", "--output-format", "kel",
-        "--max-deviation", "2.5", "in", "out"},
-       C::Planar, DatumChoice::Wgs84, Criterion::MaximumDeviation, I::AsciiXY, O::Ascii, "2.5"},
-      {{"in", "--datum", "ed50", "--calculation", "planar", "--points", "-3", "out"}, C::Planar,
-       DatumChoice::Ed50, Criterion::NumberOfPoints, I::OruKvl, O::OruKvl, "-3"},
-      {{"--json", "--", "-in", "-out"}, C::Ellipsoidic, DatumChoice::Wgs84,
-       Criterion::NumberOfPoints, I::OruKvl, O::OruKvl, "10"},
-      {{"--method", "optimal", "--max-deviation", "1", "in", "out"}, C::Ellipsoidic,
-       DatumChoice::Wgs84, Criterion::MaximumDeviation, I::OruKvl, O::OruKvl, "1",
-       SelectionMethod::Optimal},
+      {{"in", "out"}, "", "", C::Ellipsoidic, DatumChoice::Wgs84, Criterion::NumberOfPoints, "10"},
+      {{"--input-format", "dms", "--output-format", "kel", "in", "out"}, "dms", "kel",
+       C::Ellipsoidic, DatumChoice::Wgs84, Criterion::NumberOfPoints, "10"},
+      {{"--input-format", "xy", "--max-deviation", "2.5", "in", "out"}, "xy", "", C::Ellipsoidic,
+       DatumChoice::Wgs84, Criterion::MaximumDeviation, "2.5"},
+      {{"in", "--datum", "ed50", "--calculation", "planar", "--points", "-3", "out"}, "", "",
+       C::Planar, DatumChoice::Ed50, Criterion::NumberOfPoints, "-3"},
+      {{"--json", "--", "-in", "-out"}, "", "", C::Ellipsoidic, DatumChoice::Wgs84,
+       Criterion::NumberOfPoints, "10"},
+      {{"--method", "optimal", "--max-deviation", "1", "in", "out"}, "", "", C::Ellipsoidic,
+       DatumChoice::Wgs84, Criterion::MaximumDeviation, "1", SelectionMethod::Optimal},
+      {{"--input-format", "p190", "--output-format", "rtz", "in", "out"}, "p190", "rtz",
+       C::Ellipsoidic, DatumChoice::Wgs84, Criterion::NumberOfPoints, "10"},
   };
   for (const ArgsRow& row : rows) {
     std::string error;
     const auto options = ParseCliArguments(row.args, error);
     ASSERT_TRUE(options.has_value()) << error;
-    const RunChoices& c = options->request.choices;
-    EXPECT_EQ(c.calculation, row.calculation);
-    EXPECT_EQ(c.datum, row.datum);
-    EXPECT_EQ(c.criterion, row.criterion);
-    EXPECT_EQ(c.input_format, row.input);
-    EXPECT_EQ(c.output_format, row.output);
-    EXPECT_EQ(options->request.selection_value, row.value);
-    EXPECT_EQ(options->request.method, row.method);
+    const PipelineSettings& s = options->settings;
+    EXPECT_EQ(s.input_format, row.input_format);
+    EXPECT_EQ(s.output_format, row.output_format);
+    EXPECT_EQ(s.calculation, row.calculation);
+    EXPECT_EQ(s.datum, row.datum);
+    EXPECT_EQ(s.criterion, row.criterion);
+    EXPECT_EQ(s.value, row.value);
+    EXPECT_EQ(s.method, row.method);
+    ASSERT_EQ(s.inputs.size(), 1u);
+    EXPECT_EQ(s.inputs[0].string().back(), 'n');  // "in" or "-in", wherever it stands
+    EXPECT_EQ(s.output, row.args.back());
   }
+  std::string error;
+  const auto o = ParseCliArguments({"--input-format", "gpx", "--output-format", "gpkg", "--jobs",
+                                    "3", "--recursive", "a", "b", "--output-dir", "out", "c",
+                                    "--p190-grid", "--max-waypoints", "500", "--crs",
+                                    "EPSG:25831"},
+                                   error);
+  ASSERT_TRUE(o) << error;
+  EXPECT_EQ(o->settings.jobs, 3u);
+  EXPECT_TRUE(o->settings.recursive);
+  EXPECT_EQ(o->settings.output_dir, "out");
+  EXPECT_TRUE(o->settings.output.empty());
+  EXPECT_EQ(o->settings.inputs, (std::vector<std::filesystem::path>{"a", "b", "c"}));
+  EXPECT_EQ(o->settings.max_points, 500);
+  EXPECT_TRUE(o->settings.p190_grid);
+  EXPECT_EQ(o->settings.crs, "EPSG:25831");
+  EXPECT_TRUE(ParseCliArguments({"--list-formats"}, error)->list_formats);
 }
 
 TEST(ParseCliArguments, RefusesWhatItCannotUse) {
@@ -70,12 +85,14 @@ TEST(ParseCliArguments, RefusesWhatItCannotUse) {
       {"in"},
       {"in", "out", "third"},
       {"--input-format", "gpx2", "in", "out"},
+      {"--input-format", "ascii", "in", "out"},  // an output format
       {"--output-format", "svg", "in", "out"},
       {"--output-format", "dxf", "in", "out"},  // read only
       {"--output-format", "nmea", "in", "out"},
       {"--input-format", "rtz", "in", "out"},  // write only
       {"--max-waypoints", "2", "in", "out"},  // the engine keeps three at least
       {"--max-waypoints", "1e3", "in", "out"},
+      {"--crs", "in", "out"},
       {"--output-dir", "out"},
       {"--jobs", "0", "in", "out"},
       {"--jobs", "2x", "in", "out"},
@@ -135,7 +152,8 @@ TEST(ParseCliArguments, PlotOptions) {
   EXPECT_EQ(o->plot_width, 640);
   EXPECT_EQ(o->plot_height, 20000);
   EXPECT_TRUE(o->plot_on_track);
-  EXPECT_FALSE(o->request.record);
+  EXPECT_FALSE(o->settings.record);
+  EXPECT_TRUE(o->settings.keep_texts);
   const auto coast = ParseCliArguments({"--plot-image", "p.png", "--plot-extent", "coast", "in", "out"}, error);
   ASSERT_TRUE(coast) << error;
   EXPECT_FALSE(coast->plot_on_track);
@@ -143,7 +161,7 @@ TEST(ParseCliArguments, PlotOptions) {
   ASSERT_TRUE(c) << error;
   EXPECT_EQ(c->curve, "c.csv");
   EXPECT_EQ(c->curve_image, "c.png");
-  EXPECT_TRUE(c->request.record);
+  EXPECT_TRUE(c->settings.record);
   const auto d = ParseCliArguments({"in", "out"}, error);
   ASSERT_TRUE(d);
   EXPECT_TRUE(d->plot_dir.empty());
@@ -189,33 +207,33 @@ TEST(PlotFileClash, NoPlotFileIsTheInputTheOutputOrAnother) {
   fs::remove_all(dir);
 }
 
-TEST(ParseCliArguments, GisFormatsAndManyFiles) {
-  std::string error;
-  const auto o = ParseCliArguments({"--input-format", "gpx", "--output-format", "gpkg", "--jobs",
-                                    "3", "--recursive", "a", "b", "--output-dir", "out", "c"},
-                                   error);
-  ASSERT_TRUE(o) << error;
-  EXPECT_EQ(o->batch_input_format, "gpx");
-  EXPECT_EQ(o->batch_output_format, "gpkg");
-  EXPECT_EQ(o->jobs, 3u);
-  EXPECT_TRUE(o->recursive);
-  EXPECT_EQ(o->output_dir, "out");
-  EXPECT_EQ(o->inputs, (std::vector<std::string>{"a", "b", "c"}));
-  // The survey formats keep their names and stay the default.
-  const auto survey = ParseCliArguments({"--input-format", "dms", "in", "out"}, error);
-  ASSERT_TRUE(survey);
-  EXPECT_TRUE(survey->batch_input_format.empty());
-  EXPECT_EQ(survey->request.choices.input_format, InputFormat::AsciiDms);
-  EXPECT_TRUE(ParseCliArguments({"--list-formats"}, error)->list_formats);
-  const auto nav = ParseCliArguments(
-      {"--input-format", "p190", "--p190-grid", "--output-format", "rtz", "--max-waypoints",
-       "500", "in", "out"},
-      error);
-  ASSERT_TRUE(nav) << error;
-  EXPECT_EQ(nav->batch_input_format, "p190");
-  EXPECT_EQ(nav->batch_output_format, "rtz");
-  EXPECT_EQ(nav->max_waypoints, 500);
-  EXPECT_TRUE(nav->p190_grid);
+// Names from inputs (a Latin-1 file name, a P1/90 line name with an
+// escape sequence) once came out as invalid JSON and as commands to the
+// terminal: the JSON is valid UTF-8 with every control escaped, the text
+// shows them as \xXX.
+TEST(PrintRunReport, NamesFromInputsAreEscaped) {
+  PipelineOutcome outcome;
+  FileReport& written = outcome.files.emplace_back();
+  written.input = "S\xfc" "d.p190";  // Latin-1 u with diaeresis
+  written.tracks.emplace_back().place = "line 'A\x1b[2JB'";
+  written.tracks.back().statistics = {1.0, 3, 2, 10.0, 9.0};
+  FileReport& failed = outcome.files.emplace_back();
+  failed.input = "b\x07.p190";
+  failed.error = RunError{ErrorKind::BadInput, "Line 2: name '\x1b]0;x\x07' does not read."};
+  for (const bool json : {false, true}) {
+    std::ostringstream out;
+    std::ostringstream err;
+    EXPECT_EQ(PrintRunReport(outcome, json, SelectionMethod::DouglasPeucker, true, out, err), 1);
+    for (const std::string& text : {out.str(), err.str()}) {
+      EXPECT_EQ(ValidUtf8(text), text) << json;
+      EXPECT_EQ(text.find_first_of(std::string("\x1b\x07", 2)), std::string::npos) << text;
+    }
+    EXPECT_NE(out.str().find("S\xc3\xbc" "d.p190"), std::string::npos) << out.str();
+    EXPECT_NE(out.str().find(json ? "A\\u001b[2JB" : "A\\x1b[2JB"), std::string::npos) << out.str();
+    EXPECT_NE(err.str().find("b\\x07.p190: Line 2: name '\\x1b]0;x\\x07' does not read."),
+              std::string::npos)
+        << err.str();
+  }
 }
 
 // Every figure reads back to the same double; one line per count.

@@ -10,3 +10,11 @@ function(expect_match what text regex)
     message(FATAL_ERROR "${what}: no match for ${regex} in\n${text}")
   endif()
 endfunction()
+# An XML output is well-formed (xmllint --noout), when the machine has
+# xmllint (XMLLINT set).
+function(expect_well_formed file)
+  if(XMLLINT)
+    execute_process(COMMAND "${XMLLINT}" --noout "${file}" RESULT_VARIABLE code ERROR_VARIABLE err)
+    expect_equal("xmllint on ${file}: ${err}" "${code}" "0")
+  endif()
+endfunction()

@@ -1,6 +1,7 @@
 # Runs oru-cli on GIS files as a user does: many files at once, their
 # results against one-at-a-time runs, failures, folders and formats.
-# Called by CTest with ORU_CLI and WORK_DIR.
+# Called by CTest with ORU_CLI, SOURCE_DIR, WORK_DIR and XMLLINT (empty when
+# the machine has none).
 file(REMOVE_RECURSE "${WORK_DIR}")
 file(MAKE_DIRECTORY "${WORK_DIR}/in/sub")
 
@@ -84,11 +85,76 @@ execute_process(COMMAND "${ORU_CLI}" --list-formats RESULT_VARIABLE code OUTPUT_
 expect_equal("exit code of --list-formats" "${code}" "0")
 expect_match("formats" "${list}" "fgb +\\.fgb +FlatGeobuf\n")
 
-# 5. A survey format named keeps the survey run, whatever the files are called.
-# (20, 0) lies 80/sqrt(916) = 2.6 m from the line of the ends, (10, 3) 1.7 m.
+# 5. The extension decides wherever it names a format, for survey text too.
+set(samples "${SOURCE_DIR}/data/samples")
+# Survey text into a .gpx file: GPX routes that read back.
+execute_process(
+  COMMAND "${ORU_CLI}" --max-deviation 5 "${samples}/survey_line_oru.txt" "${WORK_DIR}/line.gpx"
+  RESULT_VARIABLE code OUTPUT_VARIABLE out)
+expect_equal("exit code of survey text into GPX" "${code}" "0")
+expect_well_formed("${WORK_DIR}/line.gpx")
+string(REGEX MATCH "^The maximum distance[^\n]*\nThe number of points has decreased with [0-9]+ % from 1290 to ([0-9]+)\n" found "${out}")
+set(kept "${CMAKE_MATCH_1}")
+expect_match("survey statistics" "${kept}" "^[0-9]+$")
+execute_process(COMMAND "${ORU_CLI}" --points 100000 "${WORK_DIR}/line.gpx" "${WORK_DIR}/back.gpkg"
+  RESULT_VARIABLE code OUTPUT_VARIABLE out)
+expect_equal("exit code of the route read back" "${code}" "0")
+expect_match("route read back" "${out}"
+  "layer 'routes', feature 1 'survey_line_oru':\n[^\n]*\nThe number of points has decreased with 0 % from ${kept} to ${kept}\n")
+# The ship's log into survey text: oru/kvl by default, and with the formats named.
+foreach(named "" "--output-format;oru" "--input-format;nmea;--output-format;oru")
+  execute_process(COMMAND "${ORU_CLI}" --max-deviation 20 ${named} "${samples}/survey_run.nmea"
+                          "${WORK_DIR}/log.txt" RESULT_VARIABLE code ERROR_VARIABLE err)
+  expect_equal("exit code of the log into survey text (${named})" "${code}" "0")
+  file(STRINGS "${WORK_DIR}/log.txt" first LIMIT_COUNT 1)
+  expect_match("oru/kvl line (${named})" "${first}" "^[0-9 ][0-9]\\.[0-9]+N, +[0-9]+\\.[0-9]+E$")
+endforeach()
+# X, Y text into RTZ: refused without its CRS, nothing written; a route with it.
+execute_process(
+  COMMAND "${ORU_CLI}" --input-format xy --max-deviation 1 "${samples}/survey_line_xy.txt"
+          "${WORK_DIR}/xy.rtz" RESULT_VARIABLE code ERROR_VARIABLE err)
+expect_equal("exit code of X, Y into RTZ" "${code}" "2")
+expect_match("why" "${err}" "^oru-cli: [^\n]*survey_line_xy.txt holds X, Y coordinates, and RTZ routes hold latitudes and longitudes: give --crs EPSG:N")
+execute_process(
+  COMMAND "${ORU_CLI}" --input-format xy --crs EPSG:25831 --max-deviation 1
+          "${samples}/survey_line_xy.txt" "${WORK_DIR}/xy.rtz" RESULT_VARIABLE code)
+expect_equal("exit code of X, Y into RTZ with --crs" "${code}" "0")
+file(READ "${WORK_DIR}/xy.rtz" rtz)
+expect_match("RTZ of X, Y" "${rtz}" "<position lat=\"53\\.99125925\" lon=\"3\\.99143903\"/>")
+# A format named wins over the extension, as in GDAL.
 file(WRITE "${WORK_DIR}/survey.csv" "0 0\n10 3\n20 0\n30 4\n")
-execute_process(COMMAND "${ORU_CLI}" --input-format xy --points 3 "${WORK_DIR}/survey.csv"
-                        "${WORK_DIR}/survey-out.gpx" RESULT_VARIABLE code)
-expect_equal("exit code of a survey run into a .gpx name" "${code}" "0")
+execute_process(COMMAND "${ORU_CLI}" --input-format xy --output-format ascii --points 3
+                        "${WORK_DIR}/survey.csv" "${WORK_DIR}/survey-out.gpx" RESULT_VARIABLE code)
+expect_equal("exit code of survey text named into a .gpx name" "${code}" "0")
 file(READ "${WORK_DIR}/survey-out.gpx" kept)
 expect_equal("survey output" "${kept}" "      0.00       0.00\n     20.00       0.00\n     30.00       4.00\n")
+# A run that fails prints no statistics of nothing.
+execute_process(COMMAND "${ORU_CLI}" "${WORK_DIR}/in/bad.geojson" "${WORK_DIR}/bad-out.gpkg"
+  RESULT_VARIABLE code OUTPUT_VARIABLE out ERROR_VARIABLE err)
+expect_equal("exit code of a failed GIS run" "${code}" "1")
+expect_equal("standard output of a failed run" "${out}" "")
+expect_match("its error" "${err}" "^[^\n]*bad.geojson: could not be opened as GeoJSON")
+
+# A file of no track is written too, its point as it is (once a crash).
+file(WRITE "${WORK_DIR}/buoy.geojson" "{\"type\": \"FeatureCollection\", \"features\": [{\"type\": \"Feature\", \"properties\": {}, \"geometry\": {\"type\": \"Point\", \"coordinates\": [4, 52]}}]}")
+execute_process(COMMAND "${ORU_CLI}" "${WORK_DIR}/buoy.geojson" "${WORK_DIR}/buoy.gpkg"
+  RESULT_VARIABLE code OUTPUT_VARIABLE out ERROR_VARIABLE err)
+expect_equal("exit code of a file of no track: ${err}" "${code}" "0")
+expect_match("its total" "${out}" "^Total of 0 tracks in 1 file:")
+
+# 6. Many tracks into survey text: refused for one file, a file a track in
+# a folder.
+execute_process(COMMAND "${ORU_CLI}" ${criterion} "${WORK_DIR}/in/a.geojson" "${WORK_DIR}/a.txt"
+  RESULT_VARIABLE code ERROR_VARIABLE err)
+expect_equal("exit code of many tracks into survey text" "${code}" "2")
+expect_match("how many" "${err}" "a.geojson holds 3 tracks, and a survey text file holds one: --output-dir DIR writes")
+execute_process(
+  COMMAND "${ORU_CLI}" ${criterion} --output-format kel --output-dir "${WORK_DIR}/kel"
+          "${WORK_DIR}/in/a.geojson" RESULT_VARIABLE code OUTPUT_VARIABLE out)
+expect_equal("exit code of many tracks into a folder" "${code}" "0")
+foreach(k 1 2 3)
+  if(NOT EXISTS "${WORK_DIR}/kel/a-${k}.txt")
+    message(FATAL_ERROR "no kel/a-${k}.txt")
+  endif()
+endforeach()
+expect_match("a track's file" "${out}" "feature 2, part 2 'pair' \\([^)]*kel/a-3.txt\\):\n")

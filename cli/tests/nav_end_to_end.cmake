@@ -55,27 +55,33 @@ expect_equal("exit code of the P1/90 run" "${code}" "0")
 expect_match("a line's statistics" "${out}"
   "two_lines_ed50.p190, line 'LINE-B', vessel reference point, vessel 1:\nThe maximum[^\n]*\nThe number of points has decreased with 25 % from 4 to 3\n")
 expect_golden("GPX routes" "${WORK_DIR}/two.gpx" two_lines_ed50_5m.gpx)
+expect_well_formed("${WORK_DIR}/two.gpx")
 execute_process(COMMAND "${ORU_CLI}" --points 3 "${WORK_DIR}/two.gpx" "${WORK_DIR}/back.gpx"
   RESULT_VARIABLE code OUTPUT_VARIABLE out)
 expect_equal("exit code of reading the routes back" "${code}" "0")
-expect_match("routes read back" "${out}" "Total of 2 tracks in 1 files:")
+expect_match("routes read back" "${out}" "Total of 2 tracks in 1 file:")
 
-# 4. Grid coordinates as line features; a route of them cannot be, and
-# writes nothing.
+# 4. Grid coordinates as line features without a CRS, or with the one
+# named; routes of them need it, and nothing is written without.
 execute_process(
-  COMMAND "${ORU_CLI}" --p190-grid --points 3 "${nav}/two_lines_ed50.p190" "${WORK_DIR}/grid.geojson"
+  COMMAND "${ORU_CLI}" --p190-grid --points 3 "${nav}/two_lines_ed50.p190" "${WORK_DIR}/grid.csv"
   RESULT_VARIABLE code)
 expect_equal("exit code of the grid run" "${code}" "0")
-file(READ "${WORK_DIR}/grid.geojson" grid)
-expect_match("grid line" "${grid}" "\"name\": \"line 'LINE-A', centre of source, vessel 1, source 1\" }, \"geometry\": { \"type\": \"LineString\", \"coordinates\": \\[ \\[ 500000.0, 5929300.0 \\]")
+file(READ "${WORK_DIR}/grid.csv" grid)
+expect_match("grid line" "${grid}" "\"LINESTRING \\(500000 5929300,[^\n]*\",\"line 'LINE-A', centre of source, vessel 1, source 1\"\n")
 execute_process(
   COMMAND "${ORU_CLI}" --p190-grid "${nav}/two_lines_ed50.p190" "${WORK_DIR}/grid.rtz"
   RESULT_VARIABLE code ERROR_VARIABLE err)
-expect_equal("exit code of grid routes" "${code}" "1")
-expect_match("why" "${err}" "is in plane coordinates; routes hold latitudes and longitudes")
+expect_equal("exit code of grid routes" "${code}" "2")
+expect_match("why" "${err}" "two_lines_ed50.p190 holds X, Y coordinates, and RTZ routes hold latitudes and longitudes: give --crs")
 if(EXISTS "${WORK_DIR}/grid.rtz" OR EXISTS "${WORK_DIR}/grid-1.rtz")
-  message(FATAL_ERROR "a failed run wrote a route")
+  message(FATAL_ERROR "a refused run wrote a route")
 endif()
+execute_process(
+  COMMAND "${ORU_CLI}" --p190-grid --crs EPSG:25831 --points 3 "${nav}/two_lines_ed50.p190"
+          "${WORK_DIR}/grid.rtz" RESULT_VARIABLE code OUTPUT_VARIABLE out)
+expect_equal("exit code of grid routes with their CRS" "${code}" "0")
+expect_valid_rtz("${WORK_DIR}/grid-2.rtz")
 
 # 5. A malformed record names its line; a log without a fix is empty.
 file(READ "${nav}/two_lines_ed50.p190" p190)
@@ -112,3 +118,28 @@ file(STRINGS "${WORK_DIR}/line.rtz" waypoints REGEX "<waypoint ")
 list(LENGTH waypoints count)
 expect_equal("waypoints of the GIS route" "${count}" "3")
 expect_valid_rtz("${WORK_DIR}/line.rtz")
+
+# 8. Line names that XML cannot hold as they are (a Latin-1 byte, a control
+# character, markup, a CDATA end, a reference to NUL): every XML output is
+# well-formed, written by hand (RTZ, GPX routes) or by GDAL (KML, and GPX
+# and KML again from a GeoPackage of the lines), and the JSON report too.
+foreach(output odd.rtz odd.gpx odd.kml odd.gpkg)
+  execute_process(COMMAND "${ORU_CLI}" --points 3 --json "${nav}/odd_names.p190" "${WORK_DIR}/${output}"
+    RESULT_VARIABLE code OUTPUT_VARIABLE json ERROR_VARIABLE err)
+  expect_equal("exit code of odd names into ${output}: ${err}" "${code}" "0")
+  # The first line is a JSON object (string(JSON) stops the script on any
+  # other text); its track is the Latin-1 name in UTF-8, ü two bytes.
+  string(REGEX MATCH "^[^\n]*" first "${json}")
+  string(JSON track GET "${first}" track)
+  expect_match("the first line's track" "${track}" "^line 'S..d.<&>\"'', centre of source")
+endforeach()
+foreach(output odd-copy.gpx odd-copy.kml)
+  execute_process(COMMAND "${ORU_CLI}" --points 3 "${WORK_DIR}/odd.gpkg" "${WORK_DIR}/${output}"
+    RESULT_VARIABLE code ERROR_VARIABLE err)
+  expect_equal("exit code of the odd names' GeoPackage into ${output}: ${err}" "${code}" "0")
+endforeach()
+foreach(xml odd-1.rtz odd-2.rtz odd.gpx odd.kml odd-copy.gpx odd-copy.kml)
+  expect_well_formed("${WORK_DIR}/${xml}")
+endforeach()
+file(READ "${WORK_DIR}/odd.kml" kml)
+expect_match("a Latin-1 name in UTF-8, the control character a blank" "${kml}" "line 'S..d <&>")

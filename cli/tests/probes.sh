@@ -16,7 +16,8 @@ sample="$source_dir/data/samples/survey_line_xy.txt"
 
 work="$(mktemp -d)"
 chmod 755 "$work"  # another user's probes read from here
-trap 'rm -rf "$work"' EXIT
+mounted=""  # small file systems of the probes, unmounted at the end
+trap 'for m in $mounted; do umount "$m"; done; rm -rf "$work"' EXIT
 passed=0
 failed=0
 skipped=0
@@ -62,9 +63,112 @@ if [ "$(id -u)" = 0 ]; then
   run in.txt full
   check "a full device fails with the reason" [ "$status" = 1 -a -c full ]
   check "its message" said "Output file full could not be written. No space left on device."
+  # A side file on a full device: the output is not replaced, since every
+  # file is written before the first is put in place.
+  mkdir plots && mknod plots/AllePunten.dat c 1 7
+  sides=("--curve full" "--plot-dir plots")
+  [ "$pictures" = ON ] && sides+=("--curve-image full")
+  for side in "${sides[@]}"; do
+    # shellcheck disable=SC2086
+    run $side in.txt out.txt
+    check "$side: fails" [ "$status" = 1 ]
+    check "$side: says why" grep -q "could not be written. No space left on device.$" std.err
+    check "$side: no statistics of a failed run" [ ! -s std.out ]
+    check "$side: the output is as it was" holds out.txt "earlier output"
+  done
 else
   skip "making device nodes needs root"
 fi
+
+# 1b. GIS files and routes onto devices and FIFOs: written there, never
+# replaced; a full device fails with the reason; a Shapefile, several
+# files, cannot go to one.
+begin gis-devices
+geo="$source_dir/data/samples/survey_line_oru.txt"
+if [ "$(id -u)" = 0 ]; then
+  for format in gpx gpkg kml geojson fgb csv rtz; do
+    rm -f null full && mknod null c 1 3 && mknod full c 1 7
+    "$cli" --output-format "$format" "$geo" null >std.out 2>std.err
+    status=$?
+    check "$format onto a device stays a device" [ "$status" = 0 -a -c null ]
+    "$cli" --output-format "$format" "$geo" full >std.out 2>std.err
+    status=$?
+    check "$format onto a full device fails" [ "$status" = 1 -a -c full ]
+    check "$format: its message" grep -q "^Output file full could not be written. No space left on device.$" std.err
+  done
+  "$cli" --output-format shp "$geo" null >std.out 2>std.err
+  status=$?
+  check "a Shapefile onto a device is refused" [ "$status" = 1 -a -c null ]
+else
+  skip "making device nodes needs root"
+fi
+mkfifo fifo
+timeout 20 cat fifo > from-fifo &
+timeout 20 "$cli" --output-format kml "$geo" fifo >std.out 2>std.err
+status=$?
+wait
+check "a KML output into a FIFO" [ "$status" = 0 -a -p fifo ]
+check "holds the KML" grep -q "<kml" from-fifo
+check "no temporary is left" no_temporaries
+
+# 1c. A full file system: an output that does not fit fails with the
+# reason, leaves the earlier one as it was and nothing half-written; a
+# batch that fills the folder writes whole files or none.
+begin full-disk
+mkdir small
+if [ "$(id -u)" = 0 ] && mount -t tmpfs -o size=64k oru-probe small 2>/dev/null; then
+  mounted="$PWD/small"
+  head -c 56000 /dev/zero > small/filler  # 8 KiB left: less than any output below
+  for format in gpx gpkg shp kml geojson fgb csv rtz oru; do
+    printf 'earlier\n' > "small/out.$format"
+    "$cli" --points 100000 --output-format "$format" "$geo" "small/out.$format" >std.out 2>std.err
+    status=$?
+    check "$format: exit 1" [ "$status" = 1 ]
+    check "$format: says why" grep -q "could not be written. No space left on device.$" std.err
+    check "$format: the earlier output is intact" holds "small/out.$format" earlier
+    check "$format: nothing half-written is left" no_temporaries small
+    rm -f "small/out.$format"
+  done
+  umount small
+  mount -t tmpfs -o size=256k oru-probe small  # room for three of the six outputs
+  mkdir many
+  "$cli" --points 100000 "$geo" many/line1.gpx >std.out 2>std.err
+  for k in 2 3 4 5 6; do cp many/line1.gpx "many/line$k.gpx"; done
+  "$cli" --points 100000 --recursive --output-dir big many >std.out 2>std.err
+  "$cli" --points 100000 --recursive --output-dir small many >std.out 2>std.err
+  status=$?
+  check "a batch that fills its folder fails" [ "$status" = 1 ]
+  check "and says why" grep -q "No space left on device" std.err
+  whole=0
+  for written in small/*.gpx; do cmp -s "$written" "big/${written#small/}" && whole=$((whole + 1)); done
+  check "what it wrote is whole" [ "$whole" -ge 1 -a "$whole" = "$(ls small | wc -l)" ]
+  check "nothing half-written is left" no_temporaries small
+  umount small && mounted=""
+else
+  skip "mounting a small file system needs root"
+fi
+
+# 1d. Outputs never land on inputs: not through a link in the output
+# folder, not when the output folder lies in the input folder (nor is it
+# read as input by the next run).
+begin links
+mkdir -p in/sub out
+"$cli" --points 100000 "$geo" in/a.gpx >std.out 2>std.err
+cp in/a.gpx in/sub/b.gpx
+cp in/a.gpx kept.gpx
+ln -s ../in/sub/b.gpx out/a.gpx
+"$cli" --output-dir out in/a.gpx in/sub/b.gpx >std.out 2>std.err
+status=$?
+check "a link to another input: that file is refused" [ "$status" = 1 ]
+check "naming both" grep -q "^oru-cli: The output file out/a.gpx of in/a.gpx would overwrite the input in/sub/b.gpx.$" std.err
+check "the input is intact" cmp -s kept.gpx in/sub/b.gpx
+for time in first second; do
+  "$cli" --recursive --output-dir in/out in >std.out 2>std.err
+  status=$?
+  check "$time run into a folder inside the input folder" [ "$status" = 0 ]
+  check "$time run reads the two inputs only" grep -q "^Total of 2 tracks in 2 files:$" std.out
+done
+check "the inputs are intact" cmp -s kept.gpx in/a.gpx
 
 # 2. The plot files are never the input, the output or each other.
 begin plot-clash
@@ -80,6 +184,14 @@ check "and stays as it was" cmp -s in.txt D/AllePunten.dat
 run --plot-dir D in.txt D/Selectie.dat
 check "a plot file is not the output" [ "$status" = 1 -a ! -e D/Selectie.dat ]
 check "the input is intact" cmp -s "$sample" in.txt
+# One new file under two spellings is one file.
+for pair in "--curve d2/../new.txt|new.txt" "--curve ./c.csv --curve-image c.csv|new.txt" \
+            "--plot-image p.png --curve-image $PWD/p.png|new.txt"; do
+  mkdir -p d2
+  # shellcheck disable=SC2086
+  run ${pair%|*} in.txt "${pair#*|}"
+  check "refused: $pair" [ "$status" = 1 -a ! -e new.txt -a ! -e c.csv -a ! -e p.png ]
+done
 
 # 3. The picture is drawn in a private folder; nothing else in the
 # temporary directory is touched.
@@ -183,6 +295,73 @@ else
   check "no temporary is left" no_temporaries
 fi
 
+# 7c. Signals during a GIS run: SIGTERM and SIGHUP while GDAL's driver
+# fills its staging folder take the folder with what is in it; SIGINT stops
+# in order. The earlier output stays as it was.
+# gpx_track FILE N: a GPX track of N points along a meridian with a sway.
+gpx_track() {
+  awk -v n="$2" 'BEGIN {
+    print "<?xml version=\"1.0\"?><gpx version=\"1.1\" creator=\"probe\"><trk><name>big</name><trkseg>"
+    for (i = 0; i < n; i++) printf "<trkpt lat=\"%.7f\" lon=\"%.7f\"><ele>%d</ele></trkpt>\n", 54 + i * 1e-5, 4 + 0.001 * sin(i / 50), i % 7
+    print "</trkseg></trk></gpx>" }' > "$1"
+}
+# Long enough for the signal to come while the output is staged; under
+# AddressSanitizer every step is slower.
+track_points=16000
+[ "$sanitized" = ON ] && track_points=4000
+for signal in INT TERM HUP; do
+  begin "gis-signal-$signal"
+  gpx_track big.gpx "$track_points"
+  printf 'earlier output\n' > out.gpkg
+  env --default-signal="$signal" "$cli" --calculation planar --points $((track_points / 2)) big.gpx \
+    out.gpkg >std.out 2>std.err &
+  pid=$!
+  for _ in $(seq 1000); do
+    [ -n "$(find . -name '.oru-*')" ] && break
+    sleep 0.01
+  done
+  sleep 0.1
+  kill -s "$signal" "$pid"
+  wait "$pid"
+  status=$?
+  check "no staging folder is left" no_temporaries
+  # SIGTERM and SIGHUP after the output was put in place end the process
+  # all the same: then it is the new one, whole (a rename is).
+  if [ "$status" = 0 ] || ! holds out.gpkg "earlier output"; then
+    check "or the new output, whole" [ "$(head -c 15 out.gpkg)" = "SQLite format 3" ]
+    skip "the run put its output in place before the signal"
+    continue
+  fi
+  check "ended by SIG$signal" [ "$status" = $((128 + $(kill -l "$signal"))) ]
+  [ "$signal" = INT ] && check "says nothing was written" said "Stopped; nothing was written."
+done
+
+# 7d. A batch stopped half way says what it wrote; what it wrote is whole.
+begin batch-stop
+mkdir in
+gpx_track in/a.gpx 2000
+for name in b c d e; do gpx_track "in/$name.gpx" 8000; done
+env --default-signal=INT "$cli" --jobs 1 --calculation planar --points 4000 --output-format gpkg --output-dir out \
+  in/a.gpx in/b.gpx in/c.gpx in/d.gpx in/e.gpx >std.out 2>std.err &
+pid=$!
+for _ in $(seq 1000); do
+  [ -e out/a.gpkg ] && break
+  sleep 0.01
+done
+kill -s INT "$pid"
+wait "$pid"
+status=$?
+if [ "$status" = 0 ]; then
+  skip "the run ended before the signal"
+else
+  check "stopped by SIGINT" [ "$status" = 130 ]
+  written=$(ls out/*.gpkg | wc -l)
+  check "says how many of the five were written" \
+    grep -q "^Stopped; $written of 5 files were written, the others were not.$" std.err
+  check "names a file not written" grep -q "^in/e.gpx: stopped before it was written$" std.err
+  check "no staging folder is left" no_temporaries
+fi
+
 # 8. The longest legal file name can be written.
 begin long-name
 long="$(printf 'n%.0s' $(seq 255))"
@@ -208,9 +387,11 @@ begin memory
 if [ "$sanitized" = ON ]; then
   skip "a memory limit cannot hold AddressSanitizer's shadow memory"
 else
-  (ulimit -v 1000000 && exec "$cli" --input-format xy /dev/zero out.txt) >std.out 2>std.err
-  status=$?
-  check "a huge input" said "Not enough memory to read /dev/zero."
+  for format in xy nmea p190; do
+    (ulimit -v 1000000 && exec "$cli" --input-format "$format" /dev/zero out.txt) >std.out 2>std.err
+    status=$?
+    check "a huge $format input" said "Not enough memory to read /dev/zero."
+  done
 fi
 if [ "$sanitized" != ON ] && ! no_pictures; then
   (ulimit -v 1000000 && exec "$cli" --input-format xy --plot-image p.png --plot-size 20000x20000 \
@@ -229,6 +410,17 @@ if [ -c /dev/full ]; then
   status=$?
   check "exit 1" [ "$status" = 1 ]
   check "nothing replaced" holds out.txt "earlier output"
+  # GIS and navigation runs, one file and many.
+  for output in out.gpkg out.rtz "--output-format gpx --output-dir many"; do
+    printf 'earlier output\n' > out.gpkg
+    # shellcheck disable=SC2086
+    "$cli" "$source_dir/data/samples/survey_run.nmea" $output >/dev/full 2>std.err
+    status=$?
+    check "$output: exit 1" [ "$status" = 1 ]
+    check "$output: says why" grep -q "^The statistics could not be written to standard output. No space left on device.$" std.err
+  done
+  check "nothing replaced" holds out.gpkg "earlier output"
+  check "nothing written" [ ! -e out.rtz ]
 else
   skip "no /dev/full"
 fi

@@ -9,7 +9,6 @@
 #include "gis/gis_reader.h"
 #include "gis/gis_writer.h"
 #include "gis/tests/gis_test_files.h"
-#include "gis/track_thinning.h"
 #include "track/selection_engine.h"
 
 namespace oru {
@@ -24,12 +23,25 @@ using testing::WriteText;
 
 constexpr double kDeviation = 2.0;  // metres
 
-ThinChoices Planar2m() {
-  ThinChoices choices;
-  choices.calculation = CalculationType::Planar;
-  choices.criterion = Criterion::MaximumDeviation;
-  choices.threshold = kDeviation;
-  return choices;
+// The vertices a run keeps of a track read: the engine's selection with the
+// calculation on the track's datum, as the run makes it.
+std::vector<std::int64_t> Kept(const GisTrack& track, CalculationType calculation,
+                               double threshold, std::int64_t wanted) {
+  SelectionSettings settings;
+  settings.input_format = track.geographic ? InputFormat::OruKvl : InputFormat::AsciiXY;
+  settings.calculation = track.geographic ? calculation : CalculationType::Planar;
+  settings.threshold = threshold;
+  settings.wanted_count = wanted;
+  if (track.geographic) {
+    settings.datum.text = DatumString(track.datum);
+    Read_Datum(settings.datum);
+  }
+  return SelectPoints(track.first, track.second, settings, nullptr).selected;
+}
+
+// Planar within 2 m.
+std::vector<std::int64_t> Planar2m(const GisTrack& track) {
+  return Kept(track, CalculationType::Planar, kDeviation, track.points);
 }
 
 OGRSpatialReference Wgs84() {
@@ -143,7 +155,7 @@ TEST(GisRoundTrip, EveryFormatKeepsWhatItCanHold) {
     for (std::size_t i = 0; i < made.size(); ++i) {
       EXPECT_TRUE(read.tracks[i].geographic);
       EXPECT_EQ(read.tracks[i].feature, static_cast<std::int64_t>(i + 1));
-      kept.push_back(ThinTrack(read.tracks[i], Planar2m()).selected);
+      kept.push_back(Planar2m(read.tracks[i]));
       EXPECT_EQ(kept.back(), KeptOf(made[i].vertices));
       EXPECT_LT(kept.back().size(), made[i].vertices.size() / 2);
     }
@@ -219,11 +231,9 @@ constexpr const char* kHandheldGpx = R"(<?xml version="1.0" encoding="UTF-8"?>
 </gpx>
 )";
 
-ThinChoices FourPoints() {
-  ThinChoices choices;
-  choices.criterion = Criterion::NumberOfPoints;
-  choices.wanted_count = 4;
-  return choices;
+// Four points, ellipsoidic.
+std::vector<std::int64_t> FourPoints(const GisTrack& track) {
+  return Kept(track, CalculationType::Ellipsoidic, 0.0, 4);
 }
 
 // A file read and its tracks thinned, ready to be written in any format.
@@ -240,10 +250,10 @@ struct Thinned {
   }
 };
 
-Thinned ReadAndThin(const std::filesystem::path& path, const GisFormat& format,
-                    const ThinChoices& choices) {
+template <typename Thin>
+Thinned ReadAndThin(const std::filesystem::path& path, const GisFormat& format, Thin thin) {
   Thinned t{path, &format, ReadGisTracks(path.string(), format), {}};
-  for (GisTrack& track : t.read.tracks) t.kept.push_back(ThinTrack(track, choices).selected);
+  for (const GisTrack& track : t.read.tracks) t.kept.push_back(thin(track));
   return t;
 }
 
@@ -253,7 +263,7 @@ TEST(GisGpx, ThinnedGpxMatchesItsGoldenFile) {
   TempFolder folder;
   WriteText(folder / "in.gpx", kHandheldGpx);
   const GisFormat& gpx = *GisFormatByName("gpx");
-  Thinned t = ReadAndThin(folder / "in.gpx", gpx, FourPoints());
+  Thinned t = ReadAndThin(folder / "in.gpx", gpx, FourPoints);
   ASSERT_EQ(t.read.error, "");
   ASSERT_EQ(t.read.tracks.size(), 3u);
   EXPECT_EQ(TrackPlace(t.read.tracks[0]), "layer 'routes', feature 1 'Out'");
@@ -286,7 +296,7 @@ TEST(GisGpx, ThinnedGpxMatchesItsGoldenFile) {
 TEST(GisGpx, CrossesToAndFromOtherFormats) {
   TempFolder folder;
   WriteText(folder / "in.gpx", kHandheldGpx);
-  Thinned t = ReadAndThin(folder / "in.gpx", *GisFormatByName("gpx"), FourPoints());
+  Thinned t = ReadAndThin(folder / "in.gpx", *GisFormatByName("gpx"), FourPoints);
   ASSERT_EQ(t.WriteAs(folder / "t.gpkg", "gpkg"), "");
   GDALDatasetUniquePtr back = OpenForCheck(folder / "t.gpkg");
   ASSERT_TRUE(back);
@@ -298,15 +308,78 @@ TEST(GisGpx, CrossesToAndFromOtherFormats) {
   EXPECT_EQ(second->GetFieldAsDouble("speed"), 3.4);
   EXPECT_EQ(second->GetFieldAsDouble("ele"), 1.8);
 
-  Thinned again = ReadAndThin(folder / "t.gpkg", *GisFormatByName("gpkg"), FourPoints());
+  Thinned again = ReadAndThin(folder / "t.gpkg", *GisFormatByName("gpkg"), FourPoints);
   ASSERT_EQ(again.read.error, "");
   ASSERT_EQ(again.read.tracks.size(), 3u);  // the route and the two segments
   ASSERT_EQ(again.WriteAs(folder / "back.gpx", "gpx"), "");
-  Thinned gpx_again = ReadAndThin(folder / "back.gpx", *GisFormatByName("gpx"), FourPoints());
+  Thinned gpx_again = ReadAndThin(folder / "back.gpx", *GisFormatByName("gpx"), FourPoints);
   ASSERT_EQ(gpx_again.read.error, "");
   std::int64_t points_back = 0;
   for (const GisTrack& track : gpx_again.read.tracks) points_back += track.points;
   EXPECT_EQ(points_back, 4 + 4 + 3);
+}
+
+// Tracks without a point, with an empty segment or none, keep their place,
+// name and elements (GPX to GPX once dropped them: four tracks in, two out).
+TEST(GisGpx, EmptyTracksAreKeptAsTheyWere) {
+  TempFolder folder;
+  WriteText(folder / "four.gpx",
+            "<?xml version=\"1.0\"?><gpx version=\"1.1\" creator=\"t\">"
+            "<trk><name>Korita</name><trkseg><trkpt lat=\"45.1\" lon=\"14.1\"/>"
+            "<trkpt lat=\"45.11\" lon=\"14.12\"/><trkpt lat=\"45.12\" lon=\"14.11\"/></trkseg></trk>"
+            "<trk><name>Empty segment</name><trkseg></trkseg></trk>"
+            "<trk><name>No segment</name><desc>nothing here</desc></trk>"
+            "<trk><name>Zbevnica</name><trkseg><trkpt lat=\"45.2\" lon=\"14.1\"/>"
+            "<trkpt lat=\"45.21\" lon=\"14.12\"/><trkpt lat=\"45.22\" lon=\"14.11\"/></trkseg></trk>"
+            "</gpx>");
+  Thinned t = ReadAndThin(folder / "four.gpx", *GisFormatByName("gpx"), FourPoints);
+  ASSERT_EQ(t.read.error, "");
+  for (const char* format : {"gpx", "gpkg"}) {
+    const auto output = folder / ("out." + std::string(format));
+    ASSERT_EQ(t.WriteAs(output, format), "") << format;
+    GDALDatasetUniquePtr back = OpenForCheck(output);
+    ASSERT_TRUE(back);
+    std::vector<std::string> names;
+    for (auto& track : *back->GetLayerByName("tracks")) names.push_back(track->GetFieldAsString("name"));
+    EXPECT_EQ(names, (std::vector<std::string>{"Korita", "Empty segment", "No segment", "Zbevnica"}))
+        << format;
+  }
+  EXPECT_NE(ReadText(folder / "out.gpx").find("<desc>nothing here</desc>"), std::string::npos);
+}
+
+// GPX holds WGS84 degrees: a projected layer is transformed (once every
+// feature failed, "Latitude 5983004 is invalid"); X, Y without a CRS are
+// refused by every format of degrees before anything is written. Reference:
+// PROJ 9 (gdaltransform -s_srs EPSG:25831 -t_srs EPSG:4326) of 565000.99 E
+// 5983004.11 N.
+TEST(GisGpx, ProjectedLayersGoOnWgs84AndXyWithoutCrsIsRefused) {
+  TempFolder folder;
+  WriteText(folder / "utm.geojson",
+            R"({"type":"FeatureCollection","crs":{"type":"name","properties":{"name":"EPSG:25831"}},)"
+            R"("features":[{"type":"Feature","properties":{"name":"line"},"geometry":{"type":)"
+            R"("LineString","coordinates":[[565000.99,5983004.11],[565100,5983200],[565400,5983300]]}}]})");
+  Thinned utm = ReadAndThin(folder / "utm.geojson", *GisFormatByName("geojson"), FourPoints);
+  ASSERT_EQ(utm.read.error, "");
+  ASSERT_EQ(utm.WriteAs(folder / "utm.gpx", "gpx"), "");
+  GDALDatasetUniquePtr back = OpenForCheck(folder / "utm.gpx");
+  ASSERT_TRUE(back);
+  OGRFeatureUniquePtr line(back->GetLayerByName("tracks")->GetNextFeature());
+  ASSERT_TRUE(line);
+  const OGRLineString& first = *line->GetGeometryRef()->toMultiLineString()->getGeometryRef(0);
+  EXPECT_NEAR(first.getX(0), 3.99143902762843, 1e-9);
+  EXPECT_NEAR(first.getY(0), 53.9912592501128, 1e-9);
+
+  WriteText(folder / "plane.csv", "x,y\n0,0\n10,5\n20,0\n");
+  Thinned plane = ReadAndThin(folder / "plane.csv", *GisFormatByName("csv"), FourPoints);
+  ASSERT_EQ(plane.read.error, "");
+  for (const char* format : {"gpx", "kml", "geojson"}) {
+    const auto output = folder / ("plane." + std::string(format));
+    EXPECT_NE(plane.WriteAs(output, format).find(
+                  "layer 'plane' holds X, Y coordinates without a CRS, and "),
+              std::string::npos)
+        << format;
+    EXPECT_FALSE(std::filesystem::exists(output)) << format;
+  }
 }
 
 // CSV rows with longitude/latitude columns are one geographic track; the
@@ -322,7 +395,7 @@ TEST(GisCsv, RowsWithCoordinateColumnsAreOneTrack) {
   }
   WriteText(folder / "in.csv", csv);
   const GisFormat& format = *GisFormatByName("csv");
-  Thinned t = ReadAndThin(folder / "in.csv", format, FourPoints());
+  Thinned t = ReadAndThin(folder / "in.csv", format, FourPoints);
   ASSERT_EQ(t.read.error, "");
   ASSERT_EQ(t.read.tracks.size(), 1u);
   EXPECT_TRUE(t.read.tracks[0].geographic);
@@ -355,12 +428,54 @@ TEST(GisDxf, PolylinesAreReadAsPlaneTracks) {
     feature->SetGeometry(&line);
     ASSERT_EQ(layer->CreateFeature(feature.get()), OGRERR_NONE);
   }
-  Thinned t = ReadAndThin(folder / "in.dxf", *GisFormatByName("dxf"), Planar2m());
+  Thinned t = ReadAndThin(folder / "in.dxf", *GisFormatByName("dxf"), Planar2m);
   ASSERT_EQ(t.read.error, "");
   ASSERT_EQ(t.read.tracks.size(), 1u);
   EXPECT_FALSE(t.read.tracks[0].geographic);
   EXPECT_EQ(t.read.tracks[0].points, 2 * 38 + 40);
   EXPECT_LT(t.kept[0].size(), 40u);
+}
+
+// A Shapefile's .prj that GDAL cannot read once left degrees thinned as
+// metres (100 points to 3, length "0 m") without a word: it is an error
+// naming the file. Without a .prj, a layer whose coordinates all lie within
+// longitude and latitude ranges is thinned in metres with a warning; one
+// in metres gets none.
+TEST(GisCrs, AnUnreadablePrjIsAnErrorAndDegreesWithoutCrsAWarning) {
+  TempFolder folder;
+  RegisterGisDrivers();
+  auto shapefile = [&](const char* name, double x0, double y0, double per_metre) {
+    GDALDatasetUniquePtr ds(GetGDALDriverManager()->GetDriverByName("ESRI Shapefile")
+                                ->Create((folder / name).c_str(), 0, 0, 0, GDT_Unknown, nullptr));
+    OGRSpatialReference srs = Wgs84();
+    OGRLayer* layer = ds->CreateLayer("lines", &srs, wkbLineString, nullptr);
+    OGRFeatureUniquePtr feature(OGRFeature::CreateFeature(layer->GetLayerDefn()));
+    OGRLineString line;
+    for (const Vertex& v : testing::SurveyTrackMetres(0.0, 0.0, 2)) {
+      line.addPoint(x0 + v.x * per_metre, y0 + v.y * per_metre);
+    }
+    feature->SetGeometry(&line);
+    EXPECT_EQ(layer->CreateFeature(feature.get()), OGRERR_NONE);
+  };
+  const GisFormat& shp = *GisFormatByName("shp");
+  shapefile("degrees.shp", 4.0, 52.0, 1e-5);
+  WriteText(folder / "degrees.prj", "GEOGCS[\"broken");
+  const std::string prj = (folder / "degrees.prj").string();
+  EXPECT_EQ(ReadGisTracks((folder / "degrees.shp").string(), shp).error,
+            "the CRS in " + prj + " could not be read: it names no CRS that GDAL knows");
+  std::filesystem::remove(prj);
+  const GisReadOutcome degrees = ReadGisTracks((folder / "degrees.shp").string(), shp);
+  ASSERT_EQ(degrees.error, "");
+  ASSERT_EQ(degrees.warnings.size(), 1u);
+  EXPECT_EQ(degrees.warnings[0].find("layer 'degrees' has no CRS, and its coordinates all lie "
+                                     "within longitude and latitude ranges"),
+            0u);
+
+  shapefile("metres.shp", 512000.0, 5800000.0, 1.0);
+  std::filesystem::remove(folder / "metres.prj");
+  const GisReadOutcome metres = ReadGisTracks((folder / "metres.shp").string(), shp);
+  ASSERT_EQ(metres.error, "");
+  EXPECT_TRUE(metres.warnings.empty());
 }
 
 // Projected coordinates in US survey feet: the tolerance stays metres on the
@@ -384,7 +499,7 @@ TEST(GisCrs, FeetAreThinnedInMetres) {
     feature->SetGeometry(&line);
     ASSERT_EQ(layer->CreateFeature(feature.get()), OGRERR_NONE);
   }
-  Thinned t = ReadAndThin(path, *GisFormatByName("gpkg"), Planar2m());
+  Thinned t = ReadAndThin(path, *GisFormatByName("gpkg"), Planar2m);
   ASSERT_EQ(t.read.error, "");
   EXPECT_FALSE(t.read.tracks[0].geographic);
   EXPECT_NEAR(static_cast<double>(t.kept[0].size()), 24.0, 2.0);
@@ -418,8 +533,29 @@ TEST(GisFailures, BadInputIsRefusedAndNothingIsWritten) {
        R"({"type":"FeatureCollection","features":[{"type":"Feature","properties":{},)"
        R"("geometry":{"type":"LineString","coordinates":[[190,52],[4,53]]}}]})",
        "point 1: longitude out of range."},
+      // Projected coordinates whose differences overflow: once infinite figures.
+      {"geojson",
+       R"({"type":"FeatureCollection","crs":{"type":"name","properties":{"name":"EPSG:25831"}},)"
+       R"("features":[{"type":"Feature","properties":{},)"
+       R"("geometry":{"type":"LineString","coordinates":[[0,0],[1e300,5],[20,0]]}}]})",
+       "layer 'in', feature 1: point 2: coordinate out of range."},
       {"kml", "<kml><Document><Placemark><LineString><coordinates>1,2 3,4", "could not be opened"},
-      {"csv", "", "could not be opened"},
+      // Files that GDAL opens without a word of why: said in the user's words.
+      {"csv", "", "could not be opened as CSV: the file is empty"},
+      {"gpx", "hello, world\n", "could not be opened as GPX: it is not XML"},
+      {"gpx", "<?xml version=\"1.0\"?>\n<!-- saved --><html><body/></html>",
+       "could not be opened as GPX: its root element is <html>, not <gpx>"},
+      {"gpkg", "", "could not be opened as GeoPackage: the file is empty"},
+      {"gpkg", "name,lat,lon\n", "GeoPackage: it is not an SQLite database, as a GeoPackage is"},
+      {"geojson",
+       R"({"type":"FeatureCollection","features":)" + std::string(1100, '[') +
+           std::string(1100, ']') + "}",
+       "could not be opened as GeoJSON: it is nested deeper than the 1024 levels of brackets"},
+      {"fgb", "junk", "could not be opened as FlatGeobuf: it does not begin with FlatGeobuf's"},
+      {"shp", "junk", "could not be opened as Shapefile: it does not begin with a Shapefile's"},
+      {"shp", std::string("\0\0\x27\x0A", 4) + std::string(96, '\0'),
+       "could not be opened as Shapefile: its index "},
+      {"dxf", "junk", "could not be opened as DXF: it is not a DXF file"},
       // GDAL 3.6's DXF reader would never return from this file.
       {"dxf", std::string("  0\nSECTION\n  2\nENTITIES\n\0\0  0\nENDSEC\n  0\nEOF\n", 38),
        "byte 26 is a NUL"},
@@ -436,19 +572,13 @@ TEST(GisFailures, BadInputIsRefusedAndNothingIsWritten) {
   }
 }
 
-TEST(GisFailures, WriterLeavesTheOldOutputWhenItCannotWrite) {
+TEST(GisFailures, WriterSaysWhatTheFormatCannotHold) {
   TempFolder folder;
   // Two layers of lines cannot go into one GeoJSON file.
   WriteText(folder / "in.gpx", kHandheldGpx);
-  Thinned t = ReadAndThin(folder / "in.gpx", *GisFormatByName("gpx"), FourPoints());
-  WriteText(folder / "out.geojson", "old");
+  Thinned t = ReadAndThin(folder / "in.gpx", *GisFormatByName("gpx"), FourPoints);
   const std::string error = t.WriteAs(folder / "out.geojson", "geojson");
   EXPECT_NE(error.find("tracks in 2 layers"), std::string::npos) << error;
-  EXPECT_EQ(ReadText(folder / "out.geojson"), "old");
-  std::size_t files = 0;
-  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder / ""))
-    ++files;
-  EXPECT_EQ(files, 2u);  // no temporary left behind
 
   // Points, polygons and features without geometry are counted and copied.
   const std::string feature = R"({"type":"Feature","properties":{},"geometry":)";
@@ -458,7 +588,7 @@ TEST(GisFailures, WriterLeavesTheOldOutputWhenItCannotWrite) {
                 R"({"type":"Polygon","coordinates":[[[4,52],[5,52],[5,53],[4,52]]]}},)" + feature +
                 R"({"type":"MultiLineString","coordinates":[[[4,52],[4.1,52.05]],[[5,52],[5,53]]]}},)" +
                 feature + "null}]}");
-  Thinned mixed = ReadAndThin(folder / "mixed.geojson", *GisFormatByName("geojson"), FourPoints());
+  Thinned mixed = ReadAndThin(folder / "mixed.geojson", *GisFormatByName("geojson"), FourPoints);
   ASSERT_EQ(mixed.read.error, "");
   EXPECT_EQ(mixed.read.tracks.size(), 2u);
   EXPECT_EQ(mixed.read.skipped.points, 1);

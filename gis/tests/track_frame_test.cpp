@@ -54,10 +54,16 @@ TEST(FrameOfCrs, AuthorityAxisOrderAndOtherCases) {
   OGRSpatialReference authority;
   authority.importFromEPSG(4326);
   EXPECT_TRUE(FrameOfCrs(&authority, error)->latitude_first);
-  // No CRS: plane metres (CAD drawings, CSV X/Y columns).
+  // No CRS: plane metres (CAD drawings, CSV X/Y columns); so is the
+  // "Undefined geographic SRS" that GDAL gives a GeoPackage layer written
+  // without a CRS (once read as degrees: X, Y "out of range").
   const std::optional<TrackFrame> none = FrameOfCrs(nullptr, error);
   ASSERT_TRUE(none);
   EXPECT_FALSE(none->geographic);
+  OGRSpatialReference undefined;
+  undefined.SetGeogCS("Undefined geographic SRS", "unknown", "unknown", 6378137, 298.257223563);
+  ASSERT_TRUE(FrameOfCrs(&undefined, error));
+  EXPECT_FALSE(FrameOfCrs(&undefined, error)->geographic);
   // Geocentric coordinates are no track.
   const OGRSpatialReference geocentric = Epsg(4978);
   EXPECT_FALSE(FrameOfCrs(&geocentric, error));

@@ -58,6 +58,15 @@ TEST(NmeaReader, OneLineAtATime) {
        false, -lat, -lon},
       {"RMC status V", Sentence("GPRMC,123519,V,4807.038,N,01131.324,E,,,230394,,"), false,
        false},
+      // Dates that name no day are refused, not read as the day after.
+      {"RMC of 31 April", Sentence("GPRMC,123519,A,4807.038,N,01131.324,E,,,310494,,"), false,
+       true},
+      {"RMC of 29 February 2023",
+       Sentence("GPRMC,123519,A,4807.038,N,01131.324,E,,,290223,,"), false, true},
+      {"RMC of 29 February 2024",
+       Sentence("GPRMC,123519,A,4807.038,N,01131.324,E,,,290224,,"), true, false, lat, lon},
+      {"RMC of 29 February 2100",
+       Sentence("GPRMC,123519,A,4807.038,N,01131.324,E,,,290200,,"), true, false, lat, lon},
       {"RMC status lower-case a", Sentence("GPRMC,123519,a,4807.038,N,01131.324,E,,,230394,,"),
        false, true},
       {"GLL, time and status", Sentence("GPGLL,4807.038,N,01131.324,E,123519,A"), true, false,
@@ -123,6 +132,7 @@ TEST(NmeaReader, EpochsTimesAndTracks) {
       Sentence("GPGLL,5500.000,N,00700.000,E,000001,A") + "\r\n";
   const NavReadOutcome read = ReadNmeaTracks(log);
   EXPECT_EQ(read.lines_skipped, 1);
+  EXPECT_EQ(read.skipped_lines, std::vector<std::int64_t>{5});
   ASSERT_EQ(read.tracks.size(), 2u);
   const NavTrack& a = read.tracks[0];
   EXPECT_EQ(a.label, "no source given");
@@ -139,6 +149,38 @@ TEST(NmeaReader, EpochsTimesAndTracks) {
   EXPECT_EQ(read.tracks[1].label, "source 'B'");
   EXPECT_EQ(read.tracks[1].first_line, 11);
   EXPECT_TRUE(read.tracks[1].times.empty());  // no RMC in its track
+}
+
+// Every line passed over is counted; the first five are named.
+TEST(NmeaReader, NamesTheFirstLinesPassedOver) {
+  std::string log = Sentence("GPGLL,5400.000,N,00700.000,E,000001,A") + "\n";
+  for (int i = 0; i < 7; ++i) log += "noise\n\n";
+  const NavReadOutcome read = ReadNmeaTracks(log);
+  EXPECT_EQ(read.lines_skipped, 7);
+  EXPECT_EQ(read.skipped_lines, (std::vector<std::int64_t>{2, 4, 6, 8, 10}));
+}
+
+// Sentences of one time stamp are one fix where they tell one position at
+// the precision of the coarser of them (a GGA of five decimals and an RMC of
+// three); fixes of one time stamp at different places are all kept, in file
+// order.
+TEST(NmeaReader, OneTimeStampManyPlaces) {
+  const std::string log =
+      Sentence("GPGGA,120000,5400.00012,N,00700.00049,E,1,08,0.9,1.0,M,46.9,M,,") + "\n" +
+      Sentence("GPRMC,120000,A,5400.000,N,00700.000,E,5.0,90.0,070326,,") + "\n" +
+      Sentence("GPGGA,120000,5400.100,N,00700.000,E,1,08,0.9,1.0,M,46.9,M,,") + "\n" +
+      Sentence("GPGGA,120000,5400.200,N,00700.000,E,1,08,0.9,1.0,M,46.9,M,,") + "\n" +
+      Sentence("GPGLL,5400.1005,N,00700.0000,E,120000,A") + "\n";
+  const NavReadOutcome read = ReadNmeaTracks(log);
+  ASSERT_EQ(read.tracks.size(), 1u);
+  const NavTrack& t = read.tracks[0];
+  ASSERT_EQ(t.first.size(), 4u);
+  EXPECT_DOUBLE_EQ(t.first[0], 54.0 + 0.00012 / 60.0);
+  EXPECT_DOUBLE_EQ(t.first[1], 54.0 + 0.1 / 60.0);
+  EXPECT_DOUBLE_EQ(t.first[2], 54.0 + 0.2 / 60.0);
+  EXPECT_DOUBLE_EQ(t.first[3], 54.0 + 0.1005 / 60.0);
+  ASSERT_EQ(t.times.size(), 4u);
+  EXPECT_EQ(IsoUtcTime(t.times[3]), "2026-03-07T12:00:00Z");
 }
 
 // A GGA before the first RMC takes that RMC's date, the day before when it

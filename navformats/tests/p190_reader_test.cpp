@@ -110,6 +110,11 @@ TEST(P190Reader, RefusalsNameTheLine) {
        "Line 2: latitude (columns 26-35) '520724.44E' does not read."},
       {"decimal comma in the easting", with([](Position& p) { p.east = " 512345,6"; }), true,
        "Line 2: easting (columns 47-55) ' 512345,6' does not read."},
+      // A NUL or an escape sequence in a field once ended or hid the quote.
+      {"NUL in the latitude", with([](Position& p) { p.lat[2] = '\0'; }), false,
+       "Line 2: latitude (columns 26-35) '52\\x00724.44N' does not read."},
+      {"escape in the easting", with([](Position& p) { p.east = "\x1b[2J45678"; }), true,
+       "Line 2: easting (columns 47-55) '\\x1b[2J45678' does not read."},
       {"record cut short", kWgs84 + Record({}).substr(0, 40) + "\n", false,
        "Line 2: the position record ends before column 46."},
       {"unknown record", kWgs84 + "K" + Record({}).substr(1), false,

@@ -247,7 +247,13 @@ INSTANTIATE_TEST_SUITE_P(
                 kPlanar, kPoints, "10", "Line 2: longitude out of range."},
         StopRow{"WesternLongitudeBeyond180", "52.5N,  4.25E\n1N, 2E\n3N, 180.5W\n",
                 InputFormat::OruKvl, CalculationType::Ellipsoidic, kDeviation, "1",
-                "Line 3: longitude out of range."}),
+                "Line 3: longitude out of range."},
+        // Plane coordinates whose differences overflow once gave infinite
+        // deviations and lengths.
+        StopRow{"PlaneCoordinateOf1e300", "0 0\n1e300 5\n10 1e308\n20 0\n", kXY, kPlanar,
+                kPoints, "3", "Line 2: coordinate out of range."},
+        StopRow{"PlaneCoordinateBeyond1e12", "0 0\n10 1\n20 -1.0000001e12\n", kXY, kPlanar,
+                kDeviation, "1", "Line 3: coordinate out of range."}),
     [](const auto& info) { return info.param.name; });
 
 // Geographic tracks are thinned by both calculations on both datums; the
@@ -335,21 +341,6 @@ TEST(ProcessRun, RunningOutOfMemoryStopsTheRun) {
             std::vector<std::string>{"Not enough memory to thin the track of " +
                                      request.input.string() + "."});
   EXPECT_EQ(ReadAll(request.output), "earlier output\n");
-}
-
-// The batch command's half of the run writes nothing and hands over the
-// texts that ProcessRun would have written and the plot reads.
-TEST(ProcessRun, PrepareRunWritesNothing) {
-  TempDir dir;
-  const RunRequest request = XyRequest(dir, kFivePoints, kPoints, "3");
-  RecordingObserver observer;
-  std::string output_text;
-  std::string input_text;
-  ASSERT_TRUE(PrepareRun(request, observer, output_text, &input_text).completed);
-  EXPECT_FALSE(std::filesystem::exists(request.output));
-  EXPECT_EQ(input_text, kFivePoints);
-  ASSERT_TRUE(ProcessRun(request, observer).completed);
-  EXPECT_EQ(ReadAll(request.output), output_text);
 }
 
 TEST(ProcessRun, TracksOfOneOrTwoPointsAreWrittenUnchanged) {

@@ -90,9 +90,9 @@ TEST(SaveSelection, RefusesAnInputThatChangedSinceTheRun) {
   request.selection_value.assign(1, '3');  // a literal here trips GCC 12's -Wrestrict
   request.record = true;
   RecordingObserver observer;
-  std::string output_text;
-  const RunOutcome recorded = PrepareRun(request, observer, output_text);
+  const RunOutcome recorded = ProcessRun(request, observer);
   ASSERT_TRUE(recorded.record);
+  dir.Write("out.txt", "earlier\n");
   dir.Write("in.txt", "0 0\n10 1\n20 0.5\n30 -3\n");
   const RunOutcome saved = SaveSelection(request, recorded.record->ResultAfter(1), observer);
   EXPECT_FALSE(saved.completed);

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <filesystem>
@@ -26,9 +27,9 @@ namespace fs = std::filesystem;
 class FileIoTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("oru-file-io-" + std::to_string(::getpid()) + "-" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    std::replace(name.begin(), name.end(), '/', '-');  // parameterized: "Name/3"
+    dir_ = fs::temp_directory_path() / ("oru-file-io-" + std::to_string(::getpid()) + "-" + name);
     fs::remove_all(dir_);
     fs::create_directories(dir_);
   }
@@ -85,11 +86,13 @@ TEST_F(FileIoTest, StagedFilesGoThroughLinksAndKeepTheMode) {
   fs::create_symlink("lines.shp", dir_ / "link.shp");
   const fs::path output = LinkTarget(dir_ / "link.shp");
   EXPECT_EQ(output, target);
-  const fs::path staging = MakeStagingDirectory(output);
-  ASSERT_FALSE(staging.empty());
-  std::ofstream(staging / "lines.shp") << "new\n";
-  std::ofstream(staging / "lines.dbf") << "table\n";
-  ASSERT_TRUE(CommitStagedFiles(staging, output));
+  {
+    const StagingFolder staging(output);
+    ASSERT_FALSE(staging.path().empty());
+    std::ofstream(staging.path() / "lines.shp") << "new\n";
+    std::ofstream(staging.path() / "lines.dbf") << "table\n";
+    ASSERT_EQ(CommitStagedFiles(staging.path(), "lines.shp", output), 0);
+  }
   EXPECT_TRUE(fs::is_symlink(dir_ / "link.shp"));
   EXPECT_EQ(Read(dir_ / "link.shp"), "new\n");
   EXPECT_EQ(Read(dir_ / "lines.dbf"), "table\n");
@@ -144,6 +147,48 @@ TEST_F(FileIoTest, AFifoIsWrittenNotReplaced) {
   EXPECT_TRUE(fs::is_fifo(fifo));
 }
 
+// Two names of one file, existing or new, are one file however spelled; a
+// clash between an output and a side file hides behind such spellings.
+struct Spelling {
+  const char* a;  // relative to the test's folder, which is the working one;
+  const char* b;  // "$/" stands for the folder's absolute name
+  bool same;
+};
+void PrintTo(const Spelling& s, std::ostream* os) { *os << s.a << " and " << s.b; }
+
+class SameFileTest : public FileIoTest, public ::testing::WithParamInterface<Spelling> {};
+
+TEST_P(SameFileTest, ComparesIdentitiesAndResolvedNames) {
+  fs::create_directory(dir_ / "d");
+  Write("old.txt", "x");
+  fs::create_hard_link(dir_ / "old.txt", dir_ / "hard.txt");
+  fs::create_symlink("old.txt", dir_ / "link.txt");
+  fs::create_symlink("made.txt", dir_ / "dangling");
+  fs::create_symlink("d", dir_ / "dl");
+  auto named = [&](std::string name) {
+    return name.starts_with("$/") ? (dir_ / name.substr(2)) : fs::path(name);
+  };
+  const fs::path before = fs::current_path();
+  fs::current_path(dir_);
+  const bool same = SameFile(named(GetParam().a), named(GetParam().b));
+  fs::current_path(before);
+  EXPECT_EQ(same, GetParam().same) << GetParam().a << " and " << GetParam().b;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    FileIo, SameFileTest,
+    ::testing::Values(
+        // New names: a relative one against the same made absolute or
+        // walked through a folder and back (once taken as two files).
+        Spelling{"./new.txt", "new.txt", true}, Spelling{"d/../new.txt", "new.txt", true},
+        Spelling{"$/new.txt", "new.txt", true}, Spelling{"dl/new.txt", "d/new.txt", true},
+        Spelling{"dangling", "made.txt", true},  // the file the link would create
+        Spelling{"new.txt", "New.txt", false}, Spelling{"new.txt", "d/new.txt", false},
+        // Existing files: hard and symbolic links; an existing file is never
+        // a new one.
+        Spelling{"hard.txt", "$/old.txt", true}, Spelling{"link.txt", "./old.txt", true},
+        Spelling{"old.txt", "d/old.txt", false}, Spelling{"dangling", "old.txt", false}));
+
 // A process ended by SIGINT, SIGTERM or SIGHUP takes its registered
 // temporaries with it and still ends by that signal.
 TEST_F(FileIoTest, SignalsRemoveRegisteredTemporaries) {
@@ -151,16 +196,23 @@ TEST_F(FileIoTest, SignalsRemoveRegisteredTemporaries) {
     const fs::path temporary = Write("partial", "half a track");
     const fs::path folder = dir_ / "private";
     fs::create_directory(folder);
+    // A staging folder with the files a GDAL driver made in it (once left
+    // behind with them).
     EXPECT_EXIT(
         {
           InstallTemporaryFileCleanup();
           RegisterTemporaryFile(folder.c_str());
           RegisterTemporaryFile(temporary.c_str());
+          const StagingFolder staging(dir_ / "out.shp");
+          for (const char* name : {"out.shp", "out.shx", "out.dbf"}) {
+            std::ofstream(staging.path() / name) << "part of a layer";
+          }
           std::raise(signal_number);
         },
         ::testing::KilledBySignal(signal_number), "");
     EXPECT_FALSE(fs::exists(temporary));
     EXPECT_FALSE(fs::exists(folder));
+    EXPECT_EQ(Entries(), 0u) << "the staging folder is gone";
   }
   // Unregistered paths are left alone.
   const fs::path kept = Write("kept", "x");

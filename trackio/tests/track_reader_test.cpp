@@ -9,8 +9,10 @@
 #include <random>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
-#include "geodesy/tests/text_test_support.h"
+#include "numbertext/tests/text_test_support.h"
 
 namespace oru {
 namespace {
@@ -569,6 +571,29 @@ TEST(ReaderAgainstSscanf, OruLines) {
     if (HasFailure()) return;
   }
   EXPECT_GT(parsed, 500);
+}
+
+// Tracks of other formats written as survey text: a slot stored from signed
+// degrees is the slot that their "oru/kvl" line, printed in full, reads into.
+TEST(StoreDegrees, FillsTheSlotAsItsOruLineReads) {
+  std::mt19937_64 random(29);
+  std::uniform_real_distribution<double> lat(-90.0, 90.0);
+  std::uniform_real_distribution<double> lon(-180.0, 180.0);
+  std::vector<std::pair<double, double>> points = {{0.0, 0.0}, {-0.0, -0.0}, {90.0, -180.0},
+                                                   {-90.0, 180.0}, {52.5, -0.5}};
+  for (int k = 0; k < 2000; ++k) points.emplace_back(lat(random), lon(random));
+  for (const auto& [a, b] : points) {
+    char line[96];
+    std::snprintf(line, sizeof line, "%.17g%c, %.17g%c", std::fabs(a), a < 0.0 ? 'S' : 'N',
+                  std::fabs(b), b < 0.0 ? 'W' : 'E');
+    if (std::strchr(line, 'e') != nullptr) continue;  // the format has no exponents
+    TrackStore read(1);
+    ASSERT_TRUE(ParseOruLine(line, read, 0)) << line;
+    TrackStore stored(1);
+    StoreDegrees(stored, 0, a, b);
+    SCOPED_TRACE(line);
+    ExpectSameSlot(stored, 0, read, 0);
+  }
 }
 
 }  // namespace

@@ -1,0 +1,132 @@
+#include "run/track_thinning.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "geodesy/datum.h"
+#include "numbertext/c_number_format.h"
+
+namespace oru {
+namespace {
+
+// Metres to the millimetre, as "0.840".
+std::string Millimetres(double metres) {
+  std::string text;
+  cfmt::Fixed(text, metres, 0, 3);
+  return text;
+}
+
+// The optimal method's note on a "Number of points" run (TrackThinning::note).
+std::string OptimalNote(const SelectionResult& selection, std::int64_t wanted) {
+  const std::string kept = std::to_string(selection.statistics.count);
+  const std::string most = std::to_string(std::max<std::int64_t>(wanted, 2));
+  if (selection.bracket && !selection.bracket->exact) {
+    return "The smallest largest deviation for at most " + most + " points lies between " +
+           Millimetres(selection.bracket->lower) + " and " + Millimetres(selection.bracket->upper) +
+           " m; these " + kept + " points reach " + Millimetres(selection.bracket->upper) + " m.";
+  }
+  if (selection.statistics.count < wanted && selection.statistics.count < selection.statistics.n) {
+    return kept + " points reach the smallest largest deviation for at most " + most +
+           " points (" + Millimetres(selection.max_deviation) + " m); more would not lower it.";
+  }
+  return "";
+}
+
+SelectionSettings EngineSettings(bool geographic, DatumChoice datum, const ThinChoices& choices) {
+  SelectionSettings settings;
+  if (geographic) {
+    settings.input_format = InputFormat::OruKvl;
+    settings.calculation = choices.calculation;
+    settings.datum.text = DatumString(datum);
+    Read_Datum(settings.datum);
+  } else {
+    // Metres are never measured as degrees: plane tracks are always planar.
+    settings.input_format = InputFormat::AsciiXY;
+    settings.calculation = CalculationType::Planar;
+  }
+  settings.method = choices.method;
+  settings.quality_figures = choices.quality_figures;
+  return settings;
+}
+
+// The Douglas-Peucker selection recorded to the end, the run's own read
+// from it; the quality figures take one more measure of every point.
+TrackThinning Recorded(std::vector<double> first, std::vector<double> second,
+                       const SelectionSettings& settings, SelectionObserver* observer) {
+  auto record = std::make_shared<SelectionRecord>(
+      settings.quality_figures ? RecordSelection(first, second, settings, observer)
+                               : RecordSelection(std::move(first), std::move(second), settings,
+                                                 observer));
+  SelectionResult selection = *record->Read(settings);
+  if (settings.quality_figures) {
+    selection.quality =
+        SelectionQuality(std::move(first), std::move(second), settings, selection.selected);
+  }
+  TrackThinning thinned;
+  thinned.selected = std::move(selection.selected);
+  thinned.statistics = selection.statistics;
+  thinned.quality = selection.quality;
+  thinned.record = std::move(record);
+  return thinned;
+}
+
+}  // namespace
+
+TrackThinning ThinTrack(std::vector<double> first, std::vector<double> second, bool geographic,
+                        DatumChoice datum, const ThinChoices& choices,
+                        SelectionObserver* observer) {
+  SelectionSettings settings = EngineSettings(geographic, datum, choices);
+  const auto n = static_cast<std::int64_t>(first.size());
+  const bool by_deviation = choices.criterion == Criterion::MaximumDeviation;
+  const std::int64_t wanted = by_deviation ? n : choices.wanted_count;
+  const bool limited = choices.max_points > 0 && wanted > choices.max_points;
+  const bool too_dear_to_record = settings.calculation == CalculationType::Ellipsoidic &&
+                                  choices.ellipsoidic_record_limit > 0 &&
+                                  n > choices.ellipsoidic_record_limit;
+  if (choices.record && choices.method == SelectionMethod::DouglasPeucker && !too_dear_to_record) {
+    settings.threshold = by_deviation ? choices.threshold : 0.0;
+    settings.wanted_count = wanted;
+    return Recorded(std::move(first), std::move(second), settings, observer);
+  }
+
+  TrackThinning thinned;
+  // The last selection takes the coordinates; one that may be followed by
+  // another works on copies.
+  auto select = [&](double threshold, std::int64_t count, bool last) {
+    settings.threshold = threshold;
+    settings.wanted_count = count;
+    if (choices.record) {
+      thinned.input = std::make_shared<const SelectionInput>(SelectionInput{first, second, settings});
+    }
+    return last ? SelectPoints(std::move(first), std::move(second), settings, observer)
+                : SelectPoints(first, second, settings, observer);
+  };
+  SelectionResult result;
+  if (choices.method == SelectionMethod::Optimal) {
+    // The optimal search takes one criterion: the tolerance, then, if that
+    // needs more points than the limit allows, the limit as the count.
+    if (by_deviation) {
+      result = select(choices.threshold, n, !limited);
+      thinned.capped = limited && result.statistics.count > choices.max_points;
+      if (thinned.capped) result = select(0.0, choices.max_points, true);
+    } else {
+      thinned.capped = limited;
+      result = select(0.0, limited ? choices.max_points : wanted, true);
+      thinned.note = OptimalNote(result, settings.wanted_count);
+    }
+  } else {
+    result = select(by_deviation ? choices.threshold : 0.0, limited ? choices.max_points : wanted,
+                    true);
+    // By deviation the limit decided only when the threshold was not
+    // reached with the points it allowed.
+    const SelectionStatistics& s = result.statistics;
+    thinned.capped = limited && s.count == choices.max_points && s.count < s.n &&
+                     (!by_deviation || s.largest_deviation > choices.threshold);
+  }
+  thinned.selected = std::move(result.selected);
+  thinned.statistics = result.statistics;
+  thinned.quality = result.quality;
+  return thinned;
+}
+
+}  // namespace oru
