@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "track/representatives.h"
+
 namespace oru {
 namespace {
 
@@ -13,14 +15,6 @@ constexpr double kProductSlack = 0x1p-50;  // 8u
 constexpr double kLinearSlack = 0x1p-48;   // 32u
 constexpr double kUnderflow = 0x1p-1000;
 constexpr double kMinSquaredChord = 0x1p-400;  // shorter chords give the first axis
-
-// Counter-clockwise turn of o-a-b (plain rounding: representatives need none).
-double Turn(const std::vector<double>& x, const std::vector<double>& y, std::int64_t o,
-            std::int64_t a, std::int64_t b) {
-  const auto i = static_cast<std::size_t>(o), j = static_cast<std::size_t>(a),
-             k = static_cast<std::size_t>(b);
-  return (x[j] - x[i]) * (y[k] - y[i]) - (y[j] - y[i]) * (x[k] - x[i]);
-}
 
 }  // namespace
 
@@ -193,37 +187,16 @@ void PlanarBlocks::JoinHalves(const std::vector<double>& x, const std::vector<do
 
 void PlanarBlocks::ChooseRepresentatives(const std::vector<double>& x, const std::vector<double>& y,
                                          std::span<const std::int64_t> points, Block b) {
-  // The convex hull by Andrew's monotone chain.
-  constexpr std::size_t kMost = std::max<std::size_t>(2 * kLeafPoints, 2 * kRepresentatives);
-  std::int64_t sorted[kMost];
-  std::int64_t hull[2 * kMost];  // the chains may hold every point twice
-  const std::size_t m = points.size();
-  std::copy(points.begin(), points.end(), sorted);
-  std::sort(sorted, sorted + m, [&](std::int64_t p, std::int64_t q) {
-    const auto i = static_cast<std::size_t>(p), j = static_cast<std::size_t>(q);
-    return x[i] != x[j] ? x[i] < x[j] : (y[i] != y[j] ? y[i] < y[j] : p < q);
-  });
-  std::size_t h = 0;
-  for (std::size_t k = 0; k < m; ++k) {  // lower chain
-    while (h >= 2 && !(Turn(x, y, hull[h - 2], hull[h - 1], sorted[k]) > 0.0)) --h;
-    hull[h++] = sorted[k];
+  double px[2 * kRepresentatives > 2 * kLeafPoints ? 2 * kRepresentatives : 2 * kLeafPoints];
+  double py[sizeof px / sizeof px[0]];
+  for (std::size_t k = 0; k < points.size(); ++k) {
+    px[k] = x[static_cast<std::size_t>(points[k])];
+    py[k] = y[static_cast<std::size_t>(points[k])];
   }
-  const std::size_t lower = h + 1;
-  for (std::size_t k = m; k-- > 1;) {  // upper chain, back to the first point
-    while (h >= lower && !(Turn(x, y, hull[h - 2], hull[h - 1], sorted[k - 1]) > 0.0)) --h;
-    hull[h++] = sorted[k - 1];
-  }
-  if (h > 1) --h;  // the first point closes the chain
-  // Spread along the track: ascending point numbers, then every so many.
-  std::sort(hull, hull + h);
-  h = static_cast<std::size_t>(std::unique(hull, hull + h) - hull);
   const std::size_t slot = Slot(b);
-  std::int64_t* out = representatives_.data() + slot * kRepresentatives;
-  const std::size_t kept = std::min<std::size_t>(h, kRepresentatives);
-  for (std::size_t k = 0; k < kept; ++k) {
-    out[k] = hull[kept < 2 ? 0 : k * (h - 1) / (kept - 1)];
-  }
-  counts_[slot] = kept;
+  counts_[slot] =
+      oru::ChooseRepresentatives(points, {px, points.size()}, {py, points.size()}, kRepresentatives,
+                                 representatives_.data() + slot * kRepresentatives);
 }
 
 }  // namespace oru
