@@ -7,6 +7,7 @@
 #include <random>
 #include <string>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include "geodesy/datum.h"
@@ -208,6 +209,48 @@ TEST(EllipsoidalShortcutBounds, HoldOnScatteredPoints) {
     }
   }
   EXPECT_GT(bounded, 3800);  // all but the polar rows
+}
+
+// Weights and validity through the blocks of long tracks (boxes and bounds
+// of every level up to a whole track) against the measure's own farthest
+// point, on shortcuts of a few to thousands of points: a box that missed a
+// point, or a block bound below one of its points' deviations, would answer
+// below the measure. Tolerances at the weight and one ulp either side.
+TEST(EllipsoidalShortcutBounds, WeightsThroughBlocksAgreeWithTheMeasure) {
+  std::vector<GeoTrack> tracks = testing::ScalableGeoTracks(2000);
+  tracks.push_back(testing::ShipWalk("walk across the antimeridian", 2000, 60.0, 179.99, 45));
+  tracks.push_back(testing::ShipWalk("walk towards the pole", 2000, 88.7, 10.0, 46));
+  std::mt19937_64 random(47);
+  for (const GeoTrack& t : tracks) {
+    SCOPED_TRACE(t.name);
+    const DatumParams datum = Datum(t.datum);
+    const auto n = static_cast<std::int64_t>(t.lat.size());
+    EllipsoidalSegmentMeasure measure(t.lat, t.lon, datum, 1);
+    EllipsoidalShortcuts shortcuts(measure, datum);
+    for (int k = 0; k < 40; ++k) {
+      const std::int64_t span = std::int64_t{2} << (k % 11);  // 2 to 2048 points
+      const std::int64_t i = std::uniform_int_distribution<std::int64_t>(
+          0, std::max<std::int64_t>(0, n - 1 - span))(random);
+      const std::int64_t j = std::min(n - 1, i + span);
+      const double w = measure.FarthestPoint(i, j).deviation;
+      SCOPED_TRACE("shortcut " + std::to_string(i) + "-" + std::to_string(j));
+      const double below = std::nextafter(w, -1.0), above = std::nextafter(w, 1e300);
+      for (const auto& [low, high] : {std::pair{0.0, 1e300}, {below, above}, {below, below},
+                                     {w, w}, {0.5 * w, 0.9 * w}}) {
+        const WeightAnswer got = shortcuts.Weight(i, j, low, high);
+        const WeightAnswer want = Classify(w, low, high);
+        EXPECT_EQ(got.kind, want.kind);
+        EXPECT_EQ(got.value, want.value);
+      }
+      for (const double tolerance : {below, w, above}) {
+        if (!(tolerance >= 0.0)) continue;
+        shortcuts.Open(i, tolerance);
+        const ShortcutBounds b = shortcuts.Bounds(j, std::numeric_limits<double>::infinity(), true);
+        EXPECT_EQ(b.validity == ShortcutBounds::Validity::kValid, w <= tolerance);
+        EXPECT_LE(b.lower, w);
+      }
+    }
+  }
 }
 
 // On a ship's walk of thousands of fixes (several blocks of scans, two
