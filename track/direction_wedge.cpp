@@ -13,6 +13,20 @@ DirectionWedge::Side DirectionWedge::SideOf(Vec b) const {
   return Side::kUnsure;  // also NaN
 }
 
+bool DirectionWedge::MayMeetArc(double lo_x, double lo_y, double hi_x, double hi_y) const {
+  if (empty_) return false;
+  if (!constrained_) return true;
+  const Vec from = Mapped({lo_x, lo_y}), to = Mapped({hi_x, hi_y});
+  if (SideOf(from) != Side::kInside || SideOf(to) != Side::kInside) return true;
+  auto guard = [](Vec a, Vec b) {
+    return kEdgeGuard * (std::fabs(a.x) + std::fabs(a.y)) * (std::fabs(b.x) + std::fabs(b.y));
+  };
+  // The arc ends clockwise of lo_, or starts counter-clockwise of hi_.
+  if (Cross(lo_, to) < -guard(lo_, to)) return false;
+  if (Cross(from, hi_) < -guard(from, hi_)) return false;
+  return true;
+}
+
 void DirectionWedge::Start(Vec v, Vec lo, Vec hi) {
   e_ = Mapped(v);
   e_norm_ = std::sqrt(e_.x * e_.x + e_.y * e_.y);

@@ -53,6 +53,15 @@ class DirectionWedge {
  public:
   explicit DirectionWedge(bool axial = false) : axial_(axial) {}
 
+  // A ray wedge resumed from its state: the first arc's centre e and the
+  // boundaries lo and hi, as a scan in vector lanes left it.
+  static DirectionWedge Resumed(double ex, double ey, double lo_x, double lo_y, double hi_x,
+                                double hi_y) {
+    DirectionWedge wedge;
+    wedge.Start({ex, ey}, {lo_x, lo_y}, {hi_x, hi_y});
+    return wedge;
+  }
+
   // Back to every direction, for a new start point.
   void Reset() {
     constrained_ = false;
@@ -87,6 +96,15 @@ class DirectionWedge {
     const bool before_hi = !(Cross(m, hi_) < -hi_slack);
     return past_lo & before_hi;
   }
+
+  // False only when no direction of the arc that turns counter-clockwise
+  // from (lo_x, lo_y) to (hi_x, hi_y) can lie in the wedge: the arc, less
+  // than a half circle (a quarter in axial mode), and the wedge then lie in
+  // the half-plane about the first arc's centre, where they are ordered by
+  // the signs of cross products; an arc that reaches out of that half-plane
+  // may meet the wedge. A guard band of 2^-40 radians about every boundary
+  // covers the rounding of the cross products.
+  bool MayMeetArc(double lo_x, double lo_y, double hi_x, double hi_y) const;
 
   // Intersects the wedge with the arc of point (vx, vy) (metres from A) for
   // tolerance t (metres, > 0).

@@ -21,6 +21,14 @@ constexpr double kMaxReach = 1.0e6;         // metres from A
 constexpr double kMinLength = 1e-3;         // metres: shorter shortcuts are measured
 constexpr double kMaxLatitude = 89.0;       // degrees
 constexpr double kRoundingSlack = 0x1p-40;  // relative: the wedge's own rounding
+constexpr double kBoxRounding = 1e-6;       // metres: the boxes' plane images, rounded
+constexpr double kPi = 3.14159265358979323846;
+// Blocks up to this level (16 points) are bounded point by point when opened.
+constexpr int kScoredLevel = 1;
+// More contenders than this are left to the measure set's own search.
+constexpr std::size_t kManyContenders = 32;
+
+int TopLevel(std::int64_t n) { return BlockLevels(n) - 1; }
 
 double Slop(double s) { return kMeasureSlop + s * (s / kRadius) * (s / kRadius); }
 
@@ -30,27 +38,47 @@ double Turn(double length) {
 
 }  // namespace
 
-EllipsoidalShortcuts::EllipsoidalShortcuts(EllipsoidalSegmentMeasure& measure,
-                                           const DatumParams& datum)
-    : measure_(measure), datum_(datum) {
-  const std::vector<double>& lat = measure_.Latitudes();
-  const std::vector<double>& lon = measure_.Longitudes();
-  const double e2 = datum_.f * (2.0 - datum_.f);
-  geocentric_.resize(lat.size());
+namespace {
+
+std::vector<EllipsoidalBlocks::Point> GeocentricPoints(const EllipsoidalSegmentMeasure& measure,
+                                                       const DatumParams& datum) {
+  const std::vector<double>& lat = measure.Latitudes();
+  const std::vector<double>& lon = measure.Longitudes();
+  const double e2 = datum.f * (2.0 - datum.f);
+  std::vector<EllipsoidalBlocks::Point> points(lat.size());
   for (std::size_t k = 0; k < lat.size(); ++k) {
     const double phi = DegreesToRadians(lat[k]);
     const double lambda = DegreesToRadians(lon[k]);
     const double sin_phi = std::sin(phi);
-    const double nu = datum_.a / std::sqrt(1.0 - e2 * sin_phi * sin_phi);
-    geocentric_[k] = {nu * std::cos(phi) * std::cos(lambda), nu * std::cos(phi) * std::sin(lambda),
-                      nu * (1.0 - e2) * sin_phi};
+    const double nu = datum.a / std::sqrt(1.0 - e2 * sin_phi * sin_phi);
+    points[k] = {nu * std::cos(phi) * std::cos(lambda), nu * std::cos(phi) * std::sin(lambda),
+                 nu * (1.0 - e2) * sin_phi};
   }
+  return points;
 }
 
+std::vector<char> UsablePoints(const EllipsoidalSegmentMeasure& measure) {
+  const std::vector<double>& lat = measure.Latitudes();
+  const std::vector<double>& lon = measure.Longitudes();
+  std::vector<char> usable(lat.size());
+  for (std::size_t k = 0; k < lat.size(); ++k) {
+    usable[k] = std::fabs(lat[k]) <= kMaxLatitude && std::fabs(lon[k]) <= 180.0;  // not NaN
+  }
+  return usable;
+}
+
+}  // namespace
+
+EllipsoidalShortcuts::EllipsoidalShortcuts(EllipsoidalSegmentMeasure& measure,
+                                           const DatumParams& datum)
+    : measure_(measure),
+      geocentric_(GeocentricPoints(measure, datum)),
+      usable_(UsablePoints(measure)),
+      blocks_(geocentric_, usable_),
+      datum_(datum) {}
+
 bool EllipsoidalShortcuts::Usable(std::int64_t k) const {
-  const auto i = static_cast<std::size_t>(k);
-  return std::fabs(measure_.Latitudes()[i]) <= kMaxLatitude &&
-         std::fabs(measure_.Longitudes()[i]) <= 180.0;  // false for NaN
+  return usable_[static_cast<std::size_t>(k)] != 0;
 }
 
 EllipsoidalShortcuts::Frame EllipsoidalShortcuts::FrameAt(std::int64_t i) const {
@@ -71,8 +99,9 @@ EllipsoidalShortcuts::PlanePoint EllipsoidalShortcuts::Project(const Frame& f, s
           std::sqrt(dx * dx + dy * dy + dz * dz)};
 }
 
-EllipsoidalShortcuts::Bounds EllipsoidalShortcuts::PlaneBounds(PlanePoint b, PlanePoint p) const {
-  const Bounds unbounded{-kInf, kInf};
+EllipsoidalShortcuts::PointBounds EllipsoidalShortcuts::PlaneBounds(PlanePoint b,
+                                                                    PlanePoint p) const {
+  const PointBounds unbounded{-kInf, kInf};
   const double length = std::hypot(b.east, b.north);
   const double d_a = std::hypot(p.east, p.north);
   const double s = std::max(b.chord, p.chord);
@@ -91,73 +120,249 @@ EllipsoidalShortcuts::Bounds EllipsoidalShortcuts::PlaneBounds(PlanePoint b, Pla
   return {h - slop_h, upper};
 }
 
-EllipsoidalShortcuts::Bounds EllipsoidalShortcuts::DeviationBounds(std::int64_t i, std::int64_t j,
-                                                                   std::int64_t k) const {
+EllipsoidalShortcuts::PointBounds EllipsoidalShortcuts::DeviationBounds(std::int64_t i,
+                                                                        std::int64_t j,
+                                                                        std::int64_t k) const {
   if (!(Usable(i) && Usable(j) && Usable(k))) return {-kInf, kInf};
   const Frame f = FrameAt(i);
   return PlaneBounds(Project(f, i, j), Project(f, i, k));
 }
 
-void EllipsoidalShortcuts::Candidates(std::int64_t i, double tolerance,
-                                      std::vector<std::int64_t>& ends) const {
-  const auto n = static_cast<std::int64_t>(geocentric_.size());
-  ends.clear();
-  if (i + 1 >= n) return;
-  ends.push_back(i + 1);
-  if (!Usable(i)) {
-    for (std::int64_t k = i + 2; k < n; ++k) ends.push_back(k);
-    return;
-  }
-  const Frame f = FrameAt(i);
-  DirectionWedge wedge(/*axial=*/true);
-  for (std::int64_t k = i + 1; k < n; ++k) {
-    const PlanePoint p = Project(f, i, k);
-    const double r = p.chord;
-    if (k > i + 1) {
-      if (wedge.Empty()) break;
-      // On the doubled circle the direction's slack doubles too.
-      const double slack = 2.0 * Turn(std::hypot(p.east, p.north));
-      if (!(r <= kMaxReach && slack < 0.5) || wedge.MayContainWithin(p.east, p.north, slack)) {
-        ends.push_back(k);
-      }
-    }
-    if (Usable(k) && r <= kMaxReach) {
-      wedge.Constrain(p.east, p.north, tolerance + Slop(r) + kRoundingSlack * r);
-    }
+void EllipsoidalShortcuts::Open(std::int64_t i, double tolerance) {
+  start_ = i;
+  tolerance_ = tolerance;
+  start_usable_ = Usable(i);
+  frame_ = FrameAt(i);
+}
+
+void EllipsoidalShortcuts::ConstrainByPoint(DirectionWedge& wedge, std::int64_t k) const {
+  if (!Usable(k)) return;
+  const PlanePoint p = Project(frame_, start_, k);
+  if (p.chord <= kMaxReach) {
+    wedge.Constrain(p.east, p.north, tolerance_ + Slop(p.chord) + kRoundingSlack * p.chord);
   }
 }
 
-WeightAnswer EllipsoidalShortcuts::Weight(std::int64_t i, std::int64_t j, double low, double high) {
-  if (j - i < 2) return Classify(0.0, low, high);
-  const bool bounded = Usable(i) && Usable(j);
-  const Frame f = FrameAt(i);
-  const PlanePoint b = Project(f, i, j);
-  contenders_.clear();
-  double largest_lower = -kInf;
-  for (std::int64_t k = i + 1; k < j; ++k) {
-    const Bounds bounds =
-        bounded && Usable(k) ? PlaneBounds(b, Project(f, i, k)) : Bounds{-kInf, kInf};
-    largest_lower = std::max(largest_lower, bounds.lower);
-    if (!(bounds.upper <= low)) contenders_.push_back({bounds.upper, k});
+void EllipsoidalShortcuts::ConstrainByBlock(DirectionWedge& wedge, Block b) const {
+  if (b.level == 0) {
+    for (std::int64_t k = BlockBegin(b); k < BlockEnd(b, Size()); ++k) ConstrainByPoint(wedge, k);
+    return;
   }
-  // Some point lies beyond `high` beyond doubt.
-  if (largest_lower > high) return {WeightAnswer::Kind::kAbove, 0.0};
+  for (const std::int64_t r : blocks_.Representatives(b)) ConstrainByPoint(wedge, r);
+}
+
+std::int64_t EllipsoidalShortcuts::WalkPoints(DirectionWedge& wedge, std::int64_t begin,
+                                              std::int64_t end,
+                                              std::vector<std::int64_t>& ends) const {
+  for (std::int64_t k = begin; k < end; ++k) {
+    if (k == start_ + 1 || EndMayBeValid(wedge, k)) ends.push_back(k);
+    ConstrainByPoint(wedge, k);
+    if (wedge.Empty()) return k + 1;
+  }
+  return end;
+}
+
+bool EllipsoidalShortcuts::EndMayBeValid(const DirectionWedge& before, std::int64_t k) const {
+  const PlanePoint p = Project(frame_, start_, k);
+  // On the doubled circle the direction's slack doubles too.
+  const double slack = 2.0 * Turn(std::hypot(p.east, p.north));
+  return !(p.chord <= kMaxReach && slack < 0.5) || before.MayContainWithin(p.east, p.north, slack);
+}
+
+double EllipsoidalShortcuts::EndsLower(Block, const DirectionWedge& before) {
+  return before.Empty() ? std::numeric_limits<double>::infinity() : 0.0;
+}
+
+EllipsoidalShortcuts::Segment EllipsoidalShortcuts::SegmentOf(std::int64_t i,
+                                                              std::int64_t j) const {
+  Segment s{i, j, FrameAt(i), {}, Usable(i) && Usable(j)};
+  s.b = Project(s.f, i, j);
+  return s;
+}
+
+EllipsoidalShortcuts::PointBounds EllipsoidalShortcuts::PointBoundsOf(const Segment& s,
+                                                                      std::int64_t k) const {
+  if (!(s.bounded && Usable(k))) return {-kInf, kInf};
+  return PlaneBounds(s.b, Project(s.f, s.i, k));
+}
+
+double EllipsoidalShortcuts::BlockUpper(const Segment& s, Block b) const {
+  if (!s.bounded || b.level == 0 || !blocks_.HasBox(b)) return kInf;
+  const EllipsoidalBlocks::Box& box = blocks_.BoxOf(b);
+  const double length = std::hypot(s.b.east, s.b.north);
+  if (!(length >= kMinLength)) return kInf;
+  // The derivation in the header.
+  const Geocentric& a = geocentric_[static_cast<std::size_t>(s.i)];
+  const double dx = box.centre.x - a.x, dy = box.centre.y - a.y, dz = box.centre.z - a.z;
+  const Frame& f = s.f;
+  const double c_east = dx * f.ex + dy * f.ey + dz * f.ez;
+  const double c_north = dx * f.nx + dy * f.ny + dz * f.nz;
+  const double n_east = -s.b.north / length, n_north = s.b.east / length;  // unit normal
+  const double u_east = s.b.east / length, u_north = s.b.north / length;   // unit direction
+  double across = std::fabs(n_east * c_east + n_north * c_north);
+  double along_spread = 0.0, spread = 0.0, reach = 0.0;
+  for (int k = 0; k < 3; ++k) {
+    const EllipsoidalBlocks::Point& axis = box.axis[k];
+    const double g_east = axis.x * f.ex + axis.y * f.ey + axis.z * f.ez;
+    const double g_north = axis.x * f.nx + axis.y * f.ny + axis.z * f.nz;
+    across += box.half[k] * std::fabs(n_east * g_east + n_north * g_north);
+    along_spread += box.half[k] * std::fabs(u_east * g_east + u_north * g_north);
+    spread += box.half[k] * std::hypot(g_east, g_north);
+    reach += box.half[k] * box.half[k];
+  }
+  const double chord = std::sqrt(dx * dx + dy * dy + dz * dz) + std::sqrt(reach);
+  const double s_max = std::max(s.b.chord, chord);
+  if (!(s_max <= kMaxReach)) return kInf;
+  const double slop = Slop(s_max);
+  const double slop_h = slop + Turn(length) * chord;
+  const double along = u_east * c_east + u_north * c_north;
+  const double u_lo = along - along_spread, u_hi = along + along_spread;
+  bool obtuse = false;
+  if (u_lo > 0.0 && u_hi < length) {
+    const double nearest = std::min(u_lo, length - u_hi);
+    const double margin = kCarryAngle / nearest + (s_max / kRadius) * (s_max / kRadius) + 1e-9;
+    obtuse = margin < 1.0 && std::atan(across / u_lo) + std::atan(across / (length - u_hi)) +
+                                     margin * (1.0 + 1e-6) + 1e-9 <
+                                 0.5 * kPi;
+  }
+  double upper = across + slop_h;
+  if (!obtuse) {
+    const double to_b = std::hypot(c_east - s.b.east, c_north - s.b.north) + spread;
+    upper = std::max(upper, std::min(chord, to_b) + slop);
+  }
+  return upper + kBoxRounding;
+}
+
+void EllipsoidalShortcuts::Score(const Segment& s, std::int64_t begin, std::int64_t end,
+                                 double floor, bool collect, Search& search) {
+  for (std::int64_t k = begin; k < end; ++k) {
+    const PointBounds bounds = PointBoundsOf(s, k);
+    search.lower = std::max(search.lower, bounds.lower);
+    search.point_upper = std::max(search.point_upper, bounds.upper);
+    if (collect && bounds.upper > floor) contenders_.push_back({bounds.upper, k});
+  }
+}
+
+void EllipsoidalShortcuts::Enter(const Segment& s, Block b, double floor, bool keep, bool collect,
+                                 Search& search) {
+  if (b.level <= kScoredLevel) {
+    Score(s, BlockBegin(b), BlockEnd(b, Size()), floor, collect, search);
+    return;
+  }
+  const double upper = BlockUpper(s, b);
+  if (upper > floor) {
+    for (const std::int64_t r : blocks_.Representatives(b)) {
+      search.lower = std::max(search.lower, PointBoundsOf(s, r).lower);
+    }
+  } else if (!keep) {
+    return;
+  }
+  pending_.push_back({upper, b});
+  std::push_heap(pending_.begin(), pending_.end(),
+                 [](const Pending& p, const Pending& q) { return p.upper < q.upper; });
+}
+
+WeightAnswer EllipsoidalShortcuts::Classify(const Segment& s, double low, double high) {
+  if (s.j - s.i < 2) return oru::Classify(0.0, low, high);
+  // As PlanarShortcuts::Classify: every point whose upper bound exceeds
+  // max(low, the largest lower bound) is a contender; the blocks left whole
+  // hold none. Where an exact weight is wanted (low below high), many
+  // contenders are left to the measure set's own search (its tighter
+  // bounds, both threads); a decision against one tolerance measures them
+  // one by one, for the first above it ends the search.
+  auto later = [](const Pending& p, const Pending& q) { return p.upper < q.upper; };
+  Search search;
+  pending_.clear();
+  contenders_.clear();
+  ForEachPiece(
+      s.i + 1, s.j, TopLevel(Size()),
+      [&](std::int64_t k) { Score(s, k, k + 1, std::max(low, search.lower), true, search); },
+      [&](Block b) { Enter(s, b, std::max(low, search.lower), false, true, search); });
+  while (!pending_.empty() && search.lower <= high) {
+    const Pending top = pending_.front();
+    if (top.upper <= std::max(low, search.lower)) break;
+    std::pop_heap(pending_.begin(), pending_.end(), later);
+    pending_.pop_back();
+    for (int side = 0; side < 2; ++side) {
+      const Block child = ChildBlock(top.block, side);
+      if (BlockBegin(child) < Size()) {
+        Enter(s, child, std::max(low, search.lower), false, true, search);
+      }
+    }
+  }
+  if (search.lower > high) return {WeightAnswer::Kind::kAbove, 0.0};
   std::sort(contenders_.begin(), contenders_.end(), [](const Contender& x, const Contender& y) {
     return x.upper != y.upper ? x.upper > y.upper : x.index < y.index;
   });
+  std::size_t live = 0;
+  while (live < contenders_.size() && contenders_[live].upper > std::max(low, search.lower)) ++live;
+  if (live > kManyContenders && low < high) {
+    return oru::Classify(measure_.FarthestPoint(s.i, s.j).deviation, low, high);
+  }
   const std::vector<double>& lat = measure_.Latitudes();
   const std::vector<double>& lon = measure_.Longitudes();
-  const auto a = static_cast<std::size_t>(i), e = static_cast<std::size_t>(j);
+  const auto a = static_cast<std::size_t>(s.i), e = static_cast<std::size_t>(s.j);
   double largest = 0.0;  // of the deviations measured; NaN never counts
-  for (const Contender& c : contenders_) {
-    if (c.upper <= std::max(largest, low)) break;  // no point left can matter
-    const auto p = static_cast<std::size_t>(c.index);
+  for (std::size_t c = 0; c < live; ++c) {
+    if (contenders_[c].upper <= std::max(largest, low)) break;  // no point left can matter
+    const auto p = static_cast<std::size_t>(contenders_[c].index);
     const double d = EllipsoidalDeviation(lat[a], lon[a], lat[e], lon[e], lat[p], lon[p], datum_);
     ++exact_measures_;
     if (d > largest) largest = d;
     if (largest > high) return {WeightAnswer::Kind::kAbove, 0.0};
   }
-  return Classify(largest, low, high);
+  return oru::Classify(largest, low, high);
+}
+
+WeightAnswer EllipsoidalShortcuts::Weight(std::int64_t i, std::int64_t j, double low, double high) {
+  return Classify(SegmentOf(i, j), low, high);
+}
+
+ShortcutBounds EllipsoidalShortcuts::Bounds(std::int64_t j, double width, bool decide) {
+  using Validity = ShortcutBounds::Validity;
+  const double t = tolerance_;
+  if (j - start_ < 2) return {Validity::kValid, 0.0, 0.0};
+  const Segment s = SegmentOf(start_, j);
+  auto later = [](const Pending& p, const Pending& q) { return p.upper < q.upper; };
+  Search search;
+  pending_.clear();
+  const double floor = width < kInf ? -kInf : t;
+  // Bounds are never closer than twice the slop: no finer width is sought.
+  width = std::max(width, 2.0 * kMeasureSlop);
+  ForEachPiece(
+      start_ + 1, j, TopLevel(Size()),
+      [&](std::int64_t k) { Score(s, k, k + 1, floor, false, search); },
+      [&](Block b) { Enter(s, b, floor, true, false, search); });
+  // As PlanarShortcuts::Bounds.
+  for (;;) {
+    const double top = pending_.empty() ? 0.0 : pending_.front().upper;
+    const double upper = std::max(search.point_upper, top);
+    const bool decided = upper <= t || search.lower > t;
+    if (pending_.empty()) break;
+    if (decided) {
+      if (top <= std::max(search.point_upper, search.lower + width)) break;
+    } else if (search.point_upper > t) {
+      break;
+    }
+    const Block b = pending_.front().block;
+    std::pop_heap(pending_.begin(), pending_.end(), later);
+    pending_.pop_back();
+    for (int side = 0; side < 2; ++side) {
+      const Block child = ChildBlock(b, side);
+      if (BlockBegin(child) < Size()) Enter(s, child, floor, true, false, search);
+    }
+  }
+  double upper = std::max(search.point_upper, pending_.empty() ? 0.0 : pending_.front().upper);
+  const double lower = std::max(0.0, search.lower);
+  if (lower > t) return {Validity::kInvalid, lower, upper};
+  if (!(upper <= t)) {
+    if (!decide) return {Validity::kOpen, lower, upper};
+    if (Classify(s, t, t).kind == WeightAnswer::Kind::kAbove) {
+      return {Validity::kInvalid, lower, upper};
+    }
+    upper = t;
+  }
+  return {Validity::kValid, lower, upper};
 }
 
 }  // namespace oru

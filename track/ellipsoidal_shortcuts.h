@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "geodesy/datum.h"
+#include "track/ellipsoidal_blocks.h"
 #include "track/ellipsoidal_segment_measure.h"
 #include "track/shortcut_oracle.h"
 
@@ -55,32 +56,57 @@ namespace oru {
 //             then takes the perpendicular), else
 //             max(h' + slop_h, min(|P'|, |P'B'|) + slop(s)).
 // Only points whose bounds straddle what the answer needs are measured.
+//
+// Blocks (EllipsoidalBlocks). A block's points lie in a box in space, which
+// the plane at A takes to a zonogon about its centre's image c' with the
+// images g_k of the box's axes, times its half-extents e_k: so h' is at most
+// |n . c'| + sum e_k |n . g_k| (n the unit normal of A'B'), |P'| and the
+// chord at most |X_c - X_A| + |e|, |P'B'| at most |c' - B'| + sum e_k |g_k|,
+// and the distance along A'B' within u = b . c' +- sum e_k |b . g_k| (b the
+// unit direction of A'B'). Where 0 < u and u < |A'B'| the angle at every P'
+// is at least pi - atan(h'/u) - atan(h'/(|A'B'| - u)), and each point's
+// margin above at most 0.03 m / min(u, |A'B'| - u) + (s / R)^2: a block whose
+// least angle exceeds a right angle by more than that takes the
+// perpendicular's bound at every point. The block's bound is the largest of
+// its points' upper bounds above, plus a micrometre for the rounding.
 class EllipsoidalShortcuts final : public ShortcutOracle {
  public:
   explicit EllipsoidalShortcuts(EllipsoidalSegmentMeasure& measure, const DatumParams& datum);
 
   SegmentMeasure& Measure() override { return measure_; }
-  void Candidates(std::int64_t i, double tolerance, std::vector<std::int64_t>& ends) const override;
+  std::int64_t Size() const override { return static_cast<std::int64_t>(geocentric_.size()); }
   WeightAnswer Weight(std::int64_t i, std::int64_t j, double low, double high) override;
+
+  void Open(std::int64_t i, double tolerance) override;
+  bool Directed() const override { return start_usable_; }
+  DirectionWedge FreeWedge() const override { return DirectionWedge(/*axial=*/true); }
+  void ConstrainByPoint(DirectionWedge& wedge, std::int64_t k) const override;
+  void ConstrainByBlock(DirectionWedge& wedge, Block b) const override;
+  std::int64_t WalkPoints(DirectionWedge& wedge, std::int64_t begin, std::int64_t end,
+                          std::vector<std::int64_t>& ends) const override;
+  bool EndMayBeValid(const DirectionWedge& before, std::int64_t k) const override;
+  std::span<const std::int64_t> Unbounded() const override { return {}; }
+  double EndsLower(Block b, const DirectionWedge& before) override;
+  double EndLower(std::int64_t) override { return 0.0; }
+  std::int64_t Findings() const override { return 0; }
+  ShortcutBounds Bounds(std::int64_t j, double width, bool decide) override;
 
   // Exact measures taken by Weight so far (for tests and benchmarks).
   std::int64_t ExactMeasures() const { return exact_measures_; }
 
   // The bounds of the deviation of point k from the segment i-j, from the
   // tangent plane at i.
-  struct Bounds {
+  struct PointBounds {
     double lower, upper;  // metres; -inf and +inf when unbounded
   };
-  Bounds DeviationBounds(std::int64_t i, std::int64_t j, std::int64_t k) const;
+  PointBounds DeviationBounds(std::int64_t i, std::int64_t j, std::int64_t k) const;
 
  private:
   struct Frame {
     double ex, ey, ez;  // east at the point, unit
     double nx, ny, nz;  // north
   };
-  struct Geocentric {
-    double x, y, z;
-  };
+  using Geocentric = EllipsoidalBlocks::Point;
   // Where a point lies in the tangent plane at a start (metres east and
   // north of it).
   struct PlanePoint {
@@ -90,17 +116,52 @@ class EllipsoidalShortcuts final : public ShortcutOracle {
   bool Usable(std::int64_t k) const;
   Frame FrameAt(std::int64_t i) const;
   PlanePoint Project(const Frame& f, std::int64_t i, std::int64_t k) const;
-  Bounds PlaneBounds(PlanePoint b, PlanePoint p) const;
+  PointBounds PlaneBounds(PlanePoint b, PlanePoint p) const;
 
-  EllipsoidalSegmentMeasure& measure_;
-  std::vector<Geocentric> geocentric_;  // metres
-  DatumParams datum_;                   // for the exact measures and azimuths
-  std::int64_t exact_measures_ = 0;
+  // A shortcut being weighed: its end in the plane at its start.
+  struct Segment {
+    std::int64_t i, j;
+    Frame f;
+    PlanePoint b;
+    bool bounded;  // both ends within the bounds' range
+  };
+  // The state of one search of a segment's points.
+  struct Search {
+    double lower = 0.0;        // largest lower bound of a point's deviation
+    double point_upper = 0.0;  // largest upper bound of the points bounded one by one
+  };
+  struct Pending {
+    double upper;  // metres
+    Block block;
+  };
   struct Contender {
     double upper;
     std::int64_t index;
   };
-  std::vector<Contender> contenders_;  // scratch of Weight
+  Segment SegmentOf(std::int64_t i, std::int64_t j) const;
+  PointBounds PointBoundsOf(const Segment& s, std::int64_t k) const;
+  double BlockUpper(const Segment& s, Block b) const;
+  // Bounds the points [begin, end) one by one; those above `floor` become
+  // contenders when `collect`.
+  void Score(const Segment& s, std::int64_t begin, std::int64_t end, double floor, bool collect,
+             Search& search);
+  // Bounds block b for a search (as PlanarShortcuts::Enter).
+  void Enter(const Segment& s, Block b, double floor, bool keep, bool collect, Search& search);
+  WeightAnswer Classify(const Segment& s, double low, double high);
+
+  EllipsoidalSegmentMeasure& measure_;
+  std::vector<Geocentric> geocentric_;  // metres
+  std::vector<char> usable_;
+  EllipsoidalBlocks blocks_;
+  // The open start.
+  std::int64_t start_ = 0;
+  double tolerance_ = 0.0;
+  bool start_usable_ = false;
+  Frame frame_{};
+  DatumParams datum_;  // for the exact measures and azimuths
+  std::int64_t exact_measures_ = 0;
+  std::vector<Contender> contenders_;  // scratch of the searches
+  std::vector<Pending> pending_;
 };
 
 }  // namespace oru

@@ -35,68 +35,65 @@ class OptimalSearch {
  public:
   OptimalSearch(ShortcutOracle& oracle, std::int64_t n, const SelectionSettings& settings,
                 SelectionObserver* observer)
-      : oracle_(oracle), n_(n), settings_(settings), observer_(observer) {
+      : oracle_(oracle),
+        n_(n),
+        settings_(settings),
+        observer_(observer),
+        labeller_(oracle, [this] { Poll(); }) {
     // No selection stands before the end: while the search works the
     // figures stay those of the line through the first and the last point,
     // shown again now and then so that a window stays alive.
-    const SelectionStatistics waiting{0.0, n, std::min<std::int64_t>(n, 2), 0.0, 0.0, 0, 0.0};
-    poll_ = [this, waiting] {
-      if (observer_ == nullptr) return;
-      if (observer_->StopRequested()) throw SelectionStopped();
-      if (observer_->ProgressDue()) observer_->OnProgress(waiting);
-    };
+    waiting_ = {0.0, n, std::min<std::int64_t>(n, 2), 0.0, 0.0, 0, 0.0};
   }
 
-  // The labels for tolerance d, with the lightest routes.
-  ShortcutLabels Labels(double d) {
-    return LabelPoints(oracle_, n_, d, /*with_worst=*/true, poll_);
+  // The fewest points for tolerance d.
+  std::int64_t Count(double d) {
+    labeller_.Label(d, /*with_worst=*/false);
+    return labeller_.Hops(0) + 1;
   }
 
-  // The lightest of the routes with the fewest points for the labels'
-  // tolerance, lowest point numbers first.
-  Route Lightest(const ShortcutLabels& labels) {
+  // The lightest of the routes with the fewest points for tolerance d,
+  // lowest point numbers first.
+  Route Lightest(double d) {
+    labeller_.Label(d, /*with_worst=*/true);
     Route route;
-    route.weight = labels.worst[0];
-    route.points = LowestRoute(oracle_, labels, route.weight);
+    route.weight = labeller_.ExactWorst(0);
+    route.points = labeller_.LowestRoute(route.weight);
     return route;
   }
 
-  // "Number of points": the search described in the header. Each trial
-  // labels every point with its lightest routes as well, so that the route
-  // of the bracket's upper end needs no pass of its own.
+  // "Number of points": the search described in the header.
   Route ForCount(std::int64_t wanted, ToleranceBracket& bracket) {
     const std::int64_t n_wanted = std::max<std::int64_t>(wanted, 2);
     // Tolerance 0 first: when it needs no more than N points, nothing is
     // lighter.
-    ShortcutLabels hi_labels = Labels(0.0);
-    if (Count(hi_labels) <= n_wanted) {
+    if (Count(0.0) <= n_wanted) {
       bracket = {0.0, 0.0, true};
-      return Lightest(hi_labels);
+      return Lightest(0.0);
     }
     double lo = 0.0;
-    double hi = UpperStart(n_wanted);  // not labelled yet: at most N points
-    hi_labels = {};
+    double hi = UpperStart(n_wanted);  // not counted yet: at most N points
+    std::int64_t hi_count = -1;        // the count of hi, once known
     int same_side = 0;  // trials in a row on the same side of the bracket
     int last_side = -1;
     for (;;) {
-      while (!(Labelled(hi_labels) && Count(hi_labels) == n_wanted) && !Narrow(lo, hi)) {
+      while (hi_count != n_wanted && !Narrow(lo, hi)) {
         const double t = NextTrial(trials_, lo, hi, n_wanted, same_side >= 3);
-        ShortcutLabels labels = Labels(t);
-        const std::int64_t count = Count(labels);
+        const std::int64_t count = Count(t);
         trials_.push_back({t, count});
         const int side = count <= n_wanted ? 1 : 0;
         same_side = side == last_side ? same_side + 1 : 1;
         last_side = side;
         if (side == 1) {
           hi = t;
-          hi_labels = std::move(labels);
+          hi_count = count;
         } else {
           lo = t;
         }
       }
-      if (!Labelled(hi_labels)) hi_labels = Labels(hi);
-      const Route route = Lightest(hi_labels);
-      if (Count(hi_labels) == n_wanted) {
+      const Route route = Lightest(hi);
+      hi_count = static_cast<std::int64_t>(route.points.size());
+      if (hi_count == n_wanted) {
         bracket = {lo, route.weight, true};
         return route;
       }
@@ -104,15 +101,15 @@ class OptimalSearch {
       // would have more points than this one's. (Its weight is above 0: the
       // tolerance 0 needs more than N points.)
       const double below = std::nextafter(route.weight, 0.0);
-      ShortcutLabels labels = Labels(below);
-      if (Count(labels) > n_wanted) {
+      const std::int64_t count = Count(below);
+      if (count > n_wanted) {
         bracket = {below, route.weight, true};
         return route;
       }
       hi = below;
-      hi_labels = std::move(labels);
-      if (Narrow(lo, hi) && Count(hi_labels) != n_wanted) {
-        const Route lighter = Lightest(hi_labels);
+      hi_count = count;
+      if (Narrow(lo, hi) && hi_count != n_wanted) {
+        const Route lighter = Lightest(hi);
         bracket = {lo, lighter.weight, false};
         return lighter;
       }
@@ -120,6 +117,12 @@ class OptimalSearch {
   }
 
  private:
+  void Poll() {
+    if (observer_ == nullptr) return;
+    if (observer_->StopRequested()) throw SelectionStopped();
+    if (observer_->ProgressDue()) observer_->OnProgress(waiting_);
+  }
+
   // A tolerance that N points certainly reach: the Douglas-Peucker
   // selection's largest deviation for N points (at least 3), or the weight
   // of the line through the first and the last point for 2.
@@ -173,14 +176,12 @@ class OptimalSearch {
     return std::clamp(t, lo + 0.05 * width, hi - 0.05 * width);
   }
 
-  static bool Labelled(const ShortcutLabels& labels) { return !labels.hops.empty(); }
-  static std::int64_t Count(const ShortcutLabels& labels) { return labels.hops[0] + 1; }
-
   ShortcutOracle& oracle_;
   std::int64_t n_;
   const SelectionSettings& settings_;
   SelectionObserver* observer_;
-  std::function<void()> poll_;
+  SelectionStatistics waiting_;
+  ShortcutLabeller labeller_;
   std::vector<Trial> trials_;  // decisions of the search for a count
 };
 
@@ -203,7 +204,7 @@ SelectionResult SelectOptimal(ShortcutOracle& oracle, std::int64_t n,
     result.bracket = bracket;
   } else {
     OptimalSearch search(oracle, n, settings, observer);
-    route = search.Lightest(search.Labels(settings.threshold));
+    route = search.Lightest(settings.threshold);
   }
 
   double new_length = 0.0;

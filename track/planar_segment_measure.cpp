@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
 #include <stdexcept>
 #include <utility>
 
@@ -130,26 +129,6 @@ bool PlanarSegmentMeasure::BoundHolds(std::int64_t a, std::int64_t b) const {
 
 SegmentWinner PlanarSegmentMeasure::FarthestPoint(std::int64_t a, std::int64_t b) {
   return BoundHolds(a, b) ? ScanBounded(a, b) : ScanExact(a, b);
-}
-
-PlanarSegmentMeasure::Bounds PlanarSegmentMeasure::BoundLargest(std::int64_t a, std::int64_t b) {
-  constexpr double kInf = std::numeric_limits<double>::infinity();
-  if (!BoundHolds(a, b)) return {-kInf, kInf};
-  const double* x = first_.data();
-  const double* y = second_.data();
-  const SegmentFrame f = MakeSegmentFrame(x[a], y[a], x[b], y[b]);
-  if (!(f.l2 >= kMinSquaredLength)) return {-kInf, kInf};
-  const double la = std::sqrt(f.l2);
-  double best_score = -1.0;
-  for (std::int64_t start = a + 1; start < b; start += kBlock) {
-    const auto m = static_cast<int>(std::min<std::int64_t>(kBlock, b - start));
-    best_score = std::max(best_score, ScoreBlock(f, x + start, y + start, m, scores_.data()));
-  }
-  // lo and hi with 2K, as ContenderScore evaluates them; the largest
-  // deviation is at least 0.0.
-  const double root = std::sqrt(best_score) / la;
-  return {std::max(0.0, root * (1.0 - kMargin) - kMargin * la - kFloor),
-          std::max(0.0, root * (1.0 + kMargin) + kMargin * la + kFloor)};
 }
 
 SegmentWinner PlanarSegmentMeasure::ScanExact(std::int64_t a, std::int64_t b) {

@@ -29,15 +29,6 @@ class PlanarSegmentMeasure final : public SegmentMeasure {
   std::vector<double> LineDeviations(std::span<const std::int64_t> selected) override;
   void Prefetch(std::int64_t a, std::int64_t p, std::int64_t b) const override;
 
-  // Bounds of FarthestPoint(a, b).deviation (a + 2 <= b) from the cheap
-  // scores alone, by the bound derived in the .cpp: the largest score s of
-  // the segment's points gives lo(s) <= the largest deviation <= hi(s).
-  // {-inf, +inf} for segments outside the bound's range.
-  struct Bounds {
-    double lower, upper;  // metres
-  };
-  Bounds BoundLargest(std::int64_t a, std::int64_t b);
-
   // The coordinates measured (metres).
   const std::vector<double>& First() const { return first_; }
   const std::vector<double>& Second() const { return second_; }

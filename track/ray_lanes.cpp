@@ -47,8 +47,8 @@ constexpr MaskLane kNoSign = 0x7fffffffffffffffLL;
 #undef ORU_RAY_LANES_FUNCTION
 #endif
 
-using Kernel = void (*)(const double*, const double*, std::int64_t, std::int64_t, int, double,
-                        double, double, std::vector<std::int64_t>*);
+using Kernel = void (*)(const double*, const double*, std::int64_t, std::int64_t, int, std::int64_t,
+                        double, double, double, RayLane*);
 
 // The widest instruction set the processor has.
 Kernel Chosen() {
@@ -70,10 +70,10 @@ Kernel Chosen() {
 }  // namespace
 
 void ScanRayLanes(const double* x, const double* y, std::int64_t n, std::int64_t first, int count,
-                  double tolerance, double relative_slack, double absolute_slack,
-                  std::vector<std::int64_t>* ends) {
+                  std::int64_t steps, double tolerance, double relative_slack,
+                  double absolute_slack, RayLane* lanes) {
   static const Kernel kernel = Chosen();
-  kernel(x, y, n, first, count, tolerance, relative_slack, absolute_slack, ends);
+  kernel(x, y, n, first, count, steps, tolerance, relative_slack, absolute_slack, lanes);
 }
 
 }  // namespace oru

@@ -3,132 +3,643 @@
 #include <algorithm>
 #include <limits>
 #include <stdexcept>
-
-#include "track/candidate_scans.h"
+#include <utility>
 
 namespace oru {
 namespace {
 
 constexpr std::int64_t kPollPoints = 1024;
-
-struct Candidate {
-  double worst;
-  std::int64_t end;
-};
-
-// Among the candidate ends from i with the fewest hops, the one through
-// which a route is lightest; ends with fewer hops are tried first and left
-// when none of their shortcuts is valid.
-class Labeller {
- public:
-  Labeller(ShortcutOracle& oracle, ShortcutLabels& labels, double tolerance, bool with_worst)
-      : oracle_(oracle), labels_(labels), d_(tolerance), with_worst_(with_worst) {}
-
-  void Label(std::int64_t i, const std::vector<std::int64_t>& ends) {
-    std::int64_t tried_below = -1;  // every hop count up to this one failed
-    for (;;) {
-      // The ends with the fewest hops above those tried, in one pass: the
-      // group starts again whenever fewer hops turn up. From the farthest
-      // end back, since hops mostly fall along a track.
-      std::int64_t fewest = std::numeric_limits<std::int64_t>::max();
-      group_.clear();
-      for (auto e = ends.rbegin(); e != ends.rend(); ++e) {
-        const std::int64_t j = *e;
-        const auto k = static_cast<std::size_t>(j);
-        const std::int64_t h = labels_.hops[k];
-        if (h <= tried_below || h > fewest) continue;
-        if (h < fewest) {
-          fewest = h;
-          group_.clear();
-        }
-        group_.push_back({with_worst_ ? labels_.worst[k] : 0.0, j});
-      }
-      if (group_.empty()) {
-        throw std::logic_error("LabelPoints: no valid shortcut");  // i + 1 always is
-      }
-      if (with_worst_ ? Lightest(i) : AnyValid(i)) {
-        labels_.hops[static_cast<std::size_t>(i)] = fewest + 1;
-        return;
-      }
-      tried_below = fewest;
-    }
-  }
-
- private:
-  bool AnyValid(std::int64_t i) {
-    for (const Candidate& c : group_) {
-      if (oracle_.Weight(i, c.end, d_, d_).kind == WeightAnswer::Kind::kAtMost) return true;
-    }
-    return false;
-  }
-
-  // The lightest route through the group, max(worst[j], w(i, j)), taken in
-  // order of worst[j]: once that reaches the lightest found, no later end
-  // can do better.
-  bool Lightest(std::int64_t i) {
-    // A heap, not a sort: mostly the first end settles it.
-    auto later = [](const Candidate& x, const Candidate& y) {
-      return x.worst != y.worst ? x.worst > y.worst : x.end > y.end;
-    };
-    std::make_heap(group_.begin(), group_.end(), later);
-    bool found = false;
-    double lightest = 0.0;
-    for (auto end = group_.end(); end != group_.begin(); --end) {
-      std::pop_heap(group_.begin(), end, later);
-      const Candidate& c = *(end - 1);
-      if (found && !(c.worst < lightest)) break;
-      const WeightAnswer a = oracle_.Weight(i, c.end, c.worst, found ? lightest : d_);
-      if (a.kind == WeightAnswer::Kind::kAbove) continue;
-      const double route = a.kind == WeightAnswer::Kind::kAtMost ? c.worst : a.value;
-      if (!found || route < lightest) lightest = route;
-      found = true;
-    }
-    if (found) labels_.worst[static_cast<std::size_t>(i)] = lightest;
-    return found;
-  }
-
-  ShortcutOracle& oracle_;
-  ShortcutLabels& labels_;
-  double d_;
-  bool with_worst_;
-  std::vector<Candidate> group_;
-};
+constexpr double kInf = std::numeric_limits<double>::infinity();
+// The labels' weight bounds are sought to a part in 2^20 of the tolerance:
+// routes closer than that are told apart by ExactWorst, where needed.
+constexpr double kWidth = 0x1p-20;
+// The first stretch of every walk, scanned for several starts at once.
+constexpr std::int64_t kNearSteps = 128;
 
 }  // namespace
 
-ShortcutLabels LabelPoints(ShortcutOracle& oracle, std::int64_t n, double tolerance,
-                           bool with_worst, const std::function<void()>& poll) {
-  ShortcutLabels labels;
-  labels.hops.assign(static_cast<std::size_t>(n), 0);
-  if (with_worst) labels.worst.assign(static_cast<std::size_t>(n), 0.0);
-  Labeller labeller(oracle, labels, tolerance, with_worst);
-  CandidateScans scans(oracle, n, tolerance);
-  for (std::int64_t i = n - 2; i >= 0; --i) {
-    if (poll && i % kPollPoints == 0) poll();
-    labeller.Label(i, scans.Ends(i));
-  }
-  return labels;
+ShortcutLabeller::ShortcutLabeller(ShortcutOracle& oracle, std::function<void()> poll)
+    : oracle_(oracle),
+      n_(oracle.Size()),
+      top_level_(BlockLevels(oracle.Size()) - 1),
+      poll_(std::move(poll)),
+      tree_(oracle.Size()) {}
+
+bool ShortcutLabeller::Later(const Item& a, const Item& b) {
+  if (a.hops != b.hops) return a.hops > b.hops;
+  if (a.lower != b.lower) return a.lower > b.lower;
+  return a.begin > b.begin;
 }
 
-std::vector<std::int64_t> LowestRoute(ShortcutOracle& oracle, const ShortcutLabels& labels,
-                                      double weight) {
-  const auto n = static_cast<std::int64_t>(labels.hops.size());
-  std::vector<std::int64_t> route;
-  if (n == 0) return route;
-  route.push_back(0);
-  std::vector<std::int64_t> ends;
-  std::int64_t i = 0;
-  while (i < n - 1) {
-    oracle.Candidates(i, weight, ends);
-    const std::int64_t hops_after = labels.hops[static_cast<std::size_t>(i)] - 1;
-    std::int64_t next = -1;
-    for (const std::int64_t j : ends) {
-      const auto k = static_cast<std::size_t>(j);
-      if (labels.hops[k] == hops_after && labels.worst[k] <= weight &&
-          oracle.Weight(i, j, weight, weight).kind == WeightAnswer::Kind::kAtMost) {
-        next = j;
+void ShortcutLabeller::Push(Item item) {
+  queue_.push_back(item);
+  std::push_heap(queue_.begin(), queue_.end(), Later);
+}
+
+ShortcutLabeller::Item ShortcutLabeller::Pop() {
+  std::pop_heap(queue_.begin(), queue_.end(), Later);
+  const Item item = queue_.back();
+  queue_.pop_back();
+  return item;
+}
+
+void ShortcutLabeller::AddWedge(const DirectionWedge& wedge) { wedges_.push_back(wedge); }
+
+// ---- The walk -------------------------------------------------------------
+
+const NearScan* ShortcutLabeller::Near(std::int64_t i, double tolerance) {
+  if (scans_ != nullptr) return scans_->Of(i);
+  const std::int64_t first = i & ~std::int64_t{ShortcutOracle::kNearStarts - 1};
+  if (near_first_ != first || near_tolerance_ != tolerance) {
+    const auto count =
+        static_cast<int>(std::min<std::int64_t>(ShortcutOracle::kNearStarts, n_ - 1 - first));
+    if (!oracle_.ScanNear(first, count, kNearSteps, tolerance, near_)) return nullptr;
+    near_first_ = first;
+    near_tolerance_ = tolerance;
+  }
+  return &near_[i - first];
+}
+
+void ShortcutLabeller::Walk(std::int64_t i, double tolerance) {
+  oracle_.Open(i, tolerance);
+  start_ = i;
+  pieces_.clear();
+  wedges_.clear();
+  near_ends_.clear();
+  auto end_piece = [&](std::int64_t k) {
+    Item item{};
+    item.begin = k;
+    item.block = {kEnd, k};
+    item.wedge = -1;
+    pieces_.push_back(item);
+  };
+  auto block_piece = [&](Block b, int wedge) {
+    Item item{};
+    item.begin = BlockBegin(b);
+    item.block = b;
+    item.wedge = wedge;
+    pieces_.push_back(item);
+  };
+  if (!oracle_.Directed()) {
+    ForEachPiece(i + 1, n_, top_level_, end_piece, [&](Block b) { block_piece(b, -1); });
+    return;
+  }
+  // Ends one by one, each listed unless the wedge of the points before it
+  // rules it out; then the next block as a whole, each block twice as long
+  // as the one before, while its representatives leave the wedge open; a
+  // block that closes it is tried again by halves, and a leaf point by
+  // point, up to the point that closes it.
+  DirectionWedge wedge = oracle_.FreeWedge();
+  std::int64_t p = i + 1;
+  bool open = true;
+  if (const NearScan* near = Near(i, tolerance)) {
+    // The first stretch, scanned with the neighbouring starts: one piece.
+    near_ends_ = near->ends;
+    if (!near_ends_.empty()) {
+      Item item{};
+      item.begin = near_ends_.front();
+      item.block = {kList, 0};
+      item.wedge = -1;
+      pieces_.push_back(item);
+    }
+    open = near->open;
+    p = near->next;
+    wedge = near->wedge;
+  }
+  auto walk_points = [&](std::int64_t end) {
+    listed_.clear();
+    p = oracle_.WalkPoints(wedge, p, end, listed_);
+    for (const std::int64_t k : listed_) end_piece(k);
+    open = !wedge.Empty();
+  };
+  if (open) walk_points(std::min(n_, (p + kLeafPoints - 1) & ~(kLeafPoints - 1)));
+  int cap = 0;
+  while (open && p < n_) {
+    const int level = AlignedLevel(p, std::min(cap, top_level_));
+    const Block b{level, p >> (kLeafShift + level)};
+    const std::int64_t end = BlockEnd(b, n_);
+    if (level == 0) {
+      walk_points(end);
+      cap = 1;
+      continue;
+    }
+    DirectionWedge after = wedge;
+    oracle_.ConstrainByBlock(after, b);
+    if (after.Empty()) {
+      cap = level - 1;
+      continue;
+    }
+    AddWedge(wedge);
+    block_piece(b, static_cast<int>(wedges_.size()) - 1);
+    wedge = after;
+    p = end;
+    cap = level + 1;
+  }
+  // Beyond the point that closed the wedge only unbounded ends may be valid.
+  const std::int64_t reach = open ? n_ - 1 : p - 1;
+  for (const std::int64_t k : oracle_.Unbounded()) {
+    if (k > reach) end_piece(k);
+  }
+}
+
+// ---- The search among the ends -------------------------------------------
+
+void ShortcutLabeller::PushEnd(std::int64_t j) {
+  const auto k = static_cast<std::size_t>(j);
+  if (target_ >= 0 && hops_[k] != target_) return;
+  Item item{};
+  item.hops = hops_[k];
+  item.base = with_worst_ ? worst_lower_[k] : 0.0;
+  item.lower = item.base;
+  item.begin = j;
+  item.block = {kEnd, j};
+  item.wedge = -1;
+  item.findings = -1;  // its lower bound is asked for when it comes up
+  Push(item);
+}
+
+void ShortcutLabeller::PushListGroup(std::int64_t least) {
+  // The near ends with the fewest hops from `least` on (in the group search,
+  // the hops sought): counting hops only, as one item; else one end at a
+  // time, least lower worst first, from a heap of them.
+  std::int64_t hops = LabelTree::kUnlabelled;
+  for (const std::int64_t j : near_ends_) {
+    const std::int64_t h = hops_[static_cast<std::size_t>(j)];
+    if (h >= least && h < hops) hops = h;
+  }
+  if (hops == LabelTree::kUnlabelled || (target_ >= 0 && hops != target_)) return;
+  list_hops_ = hops;
+  if (!with_worst_) {
+    Item item{};
+    item.hops = hops;
+    item.begin = near_ends_.front();
+    item.block = {kList, 0};
+    item.wedge = -1;
+    item.bounded = true;  // nothing to refresh
+    Push(item);
+    return;
+  }
+  list_group_.clear();
+  for (const std::int64_t j : near_ends_) {
+    if (hops_[static_cast<std::size_t>(j)] == hops) list_group_.push_back(j);
+  }
+  std::make_heap(list_group_.begin(), list_group_.end(), LaterEnd{this});
+  PushListTop();
+}
+
+bool ShortcutLabeller::LaterEnd::operator()(std::int64_t a, std::int64_t b) const {
+  const double x = labeller->worst_lower_[static_cast<std::size_t>(a)];
+  const double y = labeller->worst_lower_[static_cast<std::size_t>(b)];
+  return x != y ? x > y : a > b;
+}
+
+void ShortcutLabeller::PushListTop() {
+  if (list_group_.empty()) return;
+  const std::int64_t j = list_group_.front();
+  Item item{};
+  item.hops = list_hops_;
+  item.base = worst_lower_[static_cast<std::size_t>(j)];
+  item.lower = item.base;
+  item.begin = j;
+  item.block = {kList, 0};
+  item.wedge = -1;
+  item.bounded = true;
+  Push(item);
+}
+
+void ShortcutLabeller::PushBlock(Block b, int wedge) {
+  const LabelTree::Least least = tree_.Of(b);
+  if (least.hops == LabelTree::kUnlabelled) return;
+  if (target_ >= 0 && least.hops > target_) return;
+  Item item{};
+  item.hops = target_ >= 0 ? target_ : least.hops;
+  item.base = with_worst_ && least.hops == item.hops ? least.worst : 0.0;
+  item.begin = BlockBegin(b);
+  item.block = b;
+  item.wedge = wedge;
+  const double bound = oracle_.EndsLower(
+      b, wedge >= 0 ? wedges_[static_cast<std::size_t>(wedge)] : oracle_.FreeWedge());
+  if (bound == kInf) return;
+  item.lower = std::max(item.base, bound);
+  item.findings = oracle_.Findings();
+  Push(item);
+}
+
+void ShortcutLabeller::RankPieces() {
+  waiting_ = LabelTree::kUnlabelled;
+  for (Item& piece : pieces_) {
+    if (piece.block.level == kList) {
+      piece.hops = LabelTree::kUnlabelled;
+      for (const std::int64_t j : near_ends_) {
+        piece.hops = std::min(piece.hops, hops_[static_cast<std::size_t>(j)]);
+      }
+    } else {
+      piece.hops = piece.block.level < 0 ? hops_[static_cast<std::size_t>(piece.begin)]
+                                         : tree_.Of(piece.block).hops;
+    }
+    waiting_ = std::min(waiting_, piece.hops);
+  }
+}
+
+bool ShortcutLabeller::Ready() {
+  // Pieces join the queue a hop count at a time, in track order, once the
+  // queue holds nothing with fewer hops.
+  while (waiting_ != LabelTree::kUnlabelled &&
+         (queue_.empty() || waiting_ <= queue_.front().hops)) {
+    const std::int64_t hops = waiting_;
+    waiting_ = LabelTree::kUnlabelled;
+    for (Item& piece : pieces_) {
+      if (piece.hops == hops) {
+        if (piece.block.level == kList) {
+          PushListGroup(target_ >= 0 ? target_ : hops);
+        } else if (piece.block.level < 0) {
+          PushEnd(piece.begin);
+        } else {
+          PushBlock(piece.block, piece.wedge);
+        }
+        piece.hops = LabelTree::kUnlabelled;
+      } else {
+        waiting_ = std::min(waiting_, piece.hops);
+      }
+    }
+  }
+  return !queue_.empty();
+}
+
+bool ShortcutLabeller::Refresh(Item& item) {
+  if (item.bounded || item.findings == oracle_.Findings()) return true;  // lists are bounded
+  const double bound =
+      item.block.level < 0
+          ? oracle_.EndLower(item.begin)
+          : oracle_.EndsLower(item.block, item.wedge >= 0
+                                              ? wedges_[static_cast<std::size_t>(item.wedge)]
+                                              : oracle_.FreeWedge());
+  item.findings = oracle_.Findings();
+  if (bound == kInf) return false;
+  // Counting hops, the order among items of as many hops does not matter:
+  // the bound only rules out items, once.
+  if (!with_worst_) return !(bound > tolerance_);
+  const double lower = std::max(item.base, bound);
+  if (lower > item.lower) {
+    item.lower = lower;
+    Push(item);
+    return false;
+  }
+  return true;
+}
+
+void ShortcutLabeller::Expand(const Item& item) {
+  const Block b = item.block;
+  if (b.level == kList) {  // bounding the worst: the group's next end
+    std::pop_heap(list_group_.begin(), list_group_.end(), LaterEnd{this});
+    PushEnd(list_group_.back());
+    list_group_.pop_back();
+    if (!list_group_.empty()) {
+      PushListTop();
+    } else if (target_ < 0) {
+      PushListGroup(list_hops_ + 1);
+    }
+    return;
+  }
+  if (b.level > 0) {
+    const Block first = ChildBlock(b, 0), second = ChildBlock(b, 1);
+    PushBlock(first, item.wedge);
+    if (BlockBegin(second) < n_) {
+      int wedge = item.wedge;
+      if (wedge >= 0) {
+        DirectionWedge narrowed = wedges_[static_cast<std::size_t>(wedge)];
+        oracle_.ConstrainByBlock(narrowed, first);
+        AddWedge(narrowed);
+        wedge = static_cast<int>(wedges_.size()) - 1;
+      }
+      PushBlock(second, wedge);
+    }
+    return;
+  }
+  // A leaf: its ends, each unless the wedge before the leaf rules it out
+  // (the leaf's own points would narrow it a little more, at a cost).
+  const std::int64_t end = BlockEnd(b, n_);
+  for (std::int64_t k = BlockBegin(b); k < end; ++k) {
+    if (item.wedge < 0 || k == start_ + 1 ||
+        oracle_.EndMayBeValid(wedges_[static_cast<std::size_t>(item.wedge)], k)) {
+      PushEnd(k);
+    }
+  }
+}
+
+void ShortcutLabeller::LabelStart(std::int64_t i) {
+  using Validity = ShortcutBounds::Validity;
+  Walk(i, tolerance_);
+  target_ = -1;
+  queue_.clear();
+  RankPieces();
+  // Best first: the fewest hops, then (with the worst) the least lower
+  // bound of a route through the end. Among the ends with the fewest hops
+  // of any valid one, a route's weight lies within [max(worst lower, w
+  // lower), max(worst upper, w upper)]; ends whose lower bound reaches the
+  // least upper bound found cannot lower either bound of i's worst.
+  //
+  // An end whose validity its bounds leave open is measured exactly only if
+  // no end of its hops turns out certainly valid: it waits behind them
+  // (lower +infinity). Else it may still be valid, and its lower bound
+  // counts in i's lower one (kept in `open_lower` per hop count).
+  std::int64_t best = LabelTree::kUnlabelled;
+  double lower = kInf, upper = kInf;
+  std::int64_t open_hops = -1;
+  double open_lower = kInf;
+  auto defer = [&](const Item& item, double route_lower) {
+    Item waiting = item;
+    waiting.bounded = false;
+    waiting.decide = true;
+    waiting.lower = kInf;
+    Push(waiting);
+    if (item.hops != open_hops) {
+      open_hops = item.hops;
+      open_lower = kInf;
+    }
+    open_lower = std::min(open_lower, route_lower);
+  };
+  while (Ready()) {
+    Item item = Pop();
+    if (item.hops > best) break;
+    if (item.hops == best && !(item.lower < upper)) break;
+    if (!Refresh(item)) continue;
+    if (item.block.level == kList && !with_worst_) {
+      // Any valid end with these hops will do: the nearest first.
+      for (const std::int64_t j : near_ends_) {
+        if (hops_[static_cast<std::size_t>(j)] != item.hops) continue;
+        const Validity v = oracle_.Bounds(j, kInf, false).validity;
+        if (v == Validity::kValid) {
+          best = item.hops;
+          break;
+        }
+        if (v == Validity::kOpen) {
+          Item end{};
+          end.hops = item.hops;
+          end.begin = j;
+          end.block = {kEnd, j};
+          end.wedge = -1;
+          defer(end, 0.0);
+        }
+      }
+      if (best != LabelTree::kUnlabelled) break;
+      PushListGroup(item.hops + 1);
+      continue;
+    }
+    if (item.block.level != kEnd) {
+      Expand(item);
+      continue;
+    }
+    const std::int64_t j = item.begin;
+    const auto k = static_cast<std::size_t>(j);
+    if (!item.bounded) {
+      const ShortcutBounds b =
+          oracle_.Bounds(j, with_worst_ ? kWidth * tolerance_ : kInf, item.decide);
+      if (b.validity == Validity::kInvalid) continue;
+      if (b.validity == Validity::kOpen) {
+        defer(item, std::max(worst_lower_[k], b.lower));
+        continue;
+      }
+      if (!with_worst_) {
+        best = item.hops;
         break;
       }
+      item.bounded = true;
+      item.lo = b.lower;
+      item.hi = b.upper;
+      const double raised = std::max(item.base, b.lower);
+      if (raised > item.lower) {
+        item.lower = raised;
+        Push(item);
+        continue;
+      }
+    }
+    if (item.hops < best) {
+      best = item.hops;
+      lower = upper = kInf;
+    }
+    lower = std::min(lower, std::max(worst_lower_[k], item.lo));
+    upper = std::min(upper, std::max(worst_upper_[k], item.hi));
+  }
+  if (best == LabelTree::kUnlabelled) {
+    throw std::logic_error("ShortcutLabeller: no valid shortcut");  // i + 1 always is
+  }
+  if (open_hops == best) lower = std::min(lower, open_lower);
+  const auto at = static_cast<std::size_t>(i);
+  hops_[at] = best + 1;
+  if (with_worst_) {
+    worst_lower_[at] = lower;
+    worst_upper_[at] = upper;
+  }
+  tree_.Set(i, best + 1, with_worst_ ? lower : 0.0);
+}
+
+void ShortcutLabeller::Label(double tolerance, bool with_worst) {
+  tolerance_ = tolerance;
+  with_worst_ = with_worst;
+  const auto n = static_cast<std::size_t>(n_);
+  hops_.assign(n, 0);
+  worst_lower_.assign(n, 0.0);
+  worst_upper_.assign(n, 0.0);
+  tree_ = LabelTree(n_);
+  if (n_ == 0) return;
+  tree_.Set(n_ - 1, 0, 0.0);
+  NearScans scans(oracle_, n_, kNearSteps, tolerance);
+  scans_ = &scans;
+  try {
+    for (std::int64_t i = n_ - 2; i >= 0; --i) {
+      if (poll_ && i % kPollPoints == 0) poll_();
+      LabelStart(i);
+    }
+  } catch (...) {
+    scans_ = nullptr;
+    throw;
+  }
+  scans_ = nullptr;
+}
+
+// ---- Exact worst labels ----------------------------------------------------
+
+template <typename Visit>
+double ShortcutLabeller::SearchGroup(std::int64_t i, double limit, Visit visit) {
+  // The valid ends j of i with hops(i) - 1 hops, least lower bound first,
+  // while that bound lies below `limit`, which visit(j, lo, hi, limit) may
+  // lower (it returns the new limit); lo and hi bound w(i, j). Returns the
+  // final limit.
+  Walk(i, tolerance_);
+  target_ = hops_[static_cast<std::size_t>(i)] - 1;
+  queue_.clear();
+  RankPieces();
+  while (Ready()) {
+    Item item = Pop();
+    if (!(item.lower < limit)) break;
+    if (!Refresh(item)) continue;
+    if (item.block.level != kEnd) {
+      Expand(item);
+      continue;
+    }
+    if (!item.bounded) {
+      const ShortcutBounds b = oracle_.Bounds(item.begin, kWidth * tolerance_, false);
+      if (b.validity == ShortcutBounds::Validity::kInvalid) continue;  // open: may be valid
+      item.bounded = true;
+      item.lo = b.lower;
+      item.hi = b.upper;
+      const double raised = std::max(item.base, b.lower);
+      if (raised > item.lower) {
+        item.lower = raised;
+        Push(item);
+        continue;
+      }
+    }
+    limit = visit(item.begin, item.lo, item.hi, limit);
+  }
+  target_ = -1;
+  return limit;
+}
+
+bool ShortcutLabeller::Exact(std::int64_t j) const {
+  const auto k = static_cast<std::size_t>(j);
+  return worst_lower_[k] == worst_upper_[k];
+}
+
+void ShortcutLabeller::SetWorst(std::int64_t j, double lower, double upper) {
+  const auto k = static_cast<std::size_t>(j);
+  worst_lower_[k] = lower;
+  worst_upper_[k] = upper;
+  tree_.Set(j, hops_[k], lower);
+}
+
+double ShortcutLabeller::ExactWorst(std::int64_t root) {
+  // worst(i) = min over the valid ends j with hops(i) - 1 hops of
+  // max(worst(j), w(i, j)). Those whose lower bound reaches worst_upper(i)
+  // cannot set it; of the others, worst(j) is needed exactly unless the
+  // lower bound of w(i, j) reaches worst_upper(j) (then the route's weight
+  // is w(i, j)). Points whose ends need resolving wait on a stack (no
+  // recursion: a route may have a hundred thousand shortcuts).
+  std::vector<std::int64_t> stack{root}, needed;
+  std::int64_t rounds = 0;
+  while (!stack.empty()) {
+    if (poll_ && ++rounds % 64 == 0) poll_();
+    const std::int64_t i = stack.back();
+    if (Exact(i)) {
+      stack.pop_back();
+      continue;
+    }
+    const double limit = worst_upper_[static_cast<std::size_t>(i)];
+    needed.clear();
+    SearchGroup(i, limit, [&](std::int64_t j, double lo, double, double current) {
+      if (!Exact(j) && lo < worst_upper_[static_cast<std::size_t>(j)]) needed.push_back(j);
+      return current;
+    });
+    if (!needed.empty()) {
+      stack.insert(stack.end(), needed.begin(), needed.end());
+      continue;
+    }
+    // Every end that can set worst(i) is exact now, or its route's weight
+    // is its shortcut's; an end that the search above passed by cannot
+    // reach below `limit` at all.
+    const double best =
+        SearchGroup(i, limit, [&](std::int64_t j, double lo, double, double current) {
+          const auto k = static_cast<std::size_t>(j);
+          const double high = std::min(current, tolerance_);
+          double route = kInf;
+          if (Exact(j)) {
+            const double worst = worst_lower_[k];
+            if (!(worst < current)) return current;
+            const WeightAnswer a = oracle_.Weight(i, j, worst, high);
+            if (a.kind == WeightAnswer::Kind::kAbove) return current;
+            route = a.kind == WeightAnswer::Kind::kAtMost ? worst : a.value;
+          } else if (lo >= worst_upper_[k]) {
+            const WeightAnswer a = oracle_.Weight(i, j, -kInf, high);
+            if (a.kind == WeightAnswer::Kind::kAbove) return current;
+            route = a.value;
+          }
+          return std::min(current, route);
+        });
+    stack.pop_back();
+    SetWorst(i, best, best);
+  }
+  return worst_lower_[static_cast<std::size_t>(root)];
+}
+
+// ---- The route ------------------------------------------------------------
+
+std::vector<std::int64_t> ShortcutLabeller::LowestRoute(double weight) {
+  std::vector<std::int64_t> route;
+  if (n_ == 0) return route;
+  route.push_back(0);
+  struct Place {
+    Block block;
+    int wedge;
+  };
+  std::vector<Item> pieces;
+  std::vector<DirectionWedge> wedges;
+  std::vector<std::int64_t> near;
+  std::vector<Place> places;
+  std::int64_t i = 0;
+  while (i < n_ - 1) {
+    const std::int64_t target = hops_[static_cast<std::size_t>(i)] - 1;
+    Walk(i, weight);
+    pieces = pieces_;  // ExactWorst below walks from other starts
+    wedges = wedges_;
+    near = near_ends_;
+    auto fits = [&](std::int64_t j) {
+      const auto k = static_cast<std::size_t>(j);
+      if (hops_[k] != target || worst_lower_[k] > weight) return false;
+      if (!(worst_upper_[k] <= weight)) {
+        const bool within = ExactWorst(j) <= weight;
+        oracle_.Open(i, weight);
+        if (!within) return false;
+      }
+      return oracle_.Weight(i, j, weight, weight).kind == WeightAnswer::Kind::kAtMost;
+    };
+    std::int64_t next = -1;
+    for (const Item& piece : pieces) {
+      if (piece.block.level == kList) {
+        for (std::size_t c = 0; c < near.size() && next < 0; ++c) {
+          if (fits(near[c])) next = near[c];
+        }
+      } else if (piece.block.level == kEnd) {
+        if (fits(piece.begin)) next = piece.begin;
+      } else {
+        // The piece's ends in track order, blocks that hold no end that can
+        // continue such a route left whole.
+        places.assign(1, {piece.block, piece.wedge});
+        while (!places.empty() && next < 0) {
+          const Place place = places.back();
+          places.pop_back();
+          const LabelTree::Least least = tree_.Of(place.block);
+          if (least.hops > target || (least.hops == target && least.worst > weight)) continue;
+          const DirectionWedge before = place.wedge >= 0
+                                            ? wedges[static_cast<std::size_t>(place.wedge)]
+                                            : oracle_.FreeWedge();
+          if (oracle_.EndsLower(place.block, before) > weight) continue;
+          if (place.block.level > 0) {
+            const Block first = ChildBlock(place.block, 0), second = ChildBlock(place.block, 1);
+            if (BlockBegin(second) < n_) {
+              int wedge = place.wedge;
+              if (wedge >= 0) {
+                DirectionWedge narrowed = before;
+                oracle_.ConstrainByBlock(narrowed, first);
+                wedges.push_back(narrowed);
+                wedge = static_cast<int>(wedges.size()) - 1;
+              }
+              places.push_back({second, wedge});
+            }
+            places.push_back({first, place.wedge});
+            continue;
+          }
+          DirectionWedge wedge = before;
+          const std::int64_t end = BlockEnd(place.block, n_);
+          for (std::int64_t k = BlockBegin(place.block); k < end && next < 0; ++k) {
+            if ((place.wedge < 0 || k == i + 1 || oracle_.EndMayBeValid(wedge, k)) && fits(k)) {
+              next = k;
+            }
+            if (place.wedge >= 0) oracle_.ConstrainByPoint(wedge, k);
+          }
+        }
+      }
+      if (next >= 0) break;
     }
     if (next < 0) throw std::logic_error("LowestRoute: the labels promise a route");
     route.push_back(next);

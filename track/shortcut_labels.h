@@ -4,6 +4,9 @@
 #include <functional>
 #include <vector>
 
+#include "track/direction_wedge.h"
+#include "track/label_tree.h"
+#include "track/near_scans.h"
 #include "track/shortcut_oracle.h"
 
 namespace oru {
@@ -12,28 +15,121 @@ namespace oru {
 // to the last; its weight is the largest weight of its shortcuts, which is
 // the largest deviation of any point left out from its segment.
 //
-// Labels of every point (store index) for one tolerance d >= 0, found from
+// Labels of every point p (store index) for one tolerance d >= 0, found from
 // the last point back (a shortest-path search over the valid shortcuts of
 // an acyclic graph: a point's label depends only on the labels after it):
-//   hops[p]:  the fewest shortcuts from p to the last point;
-//   worst[p]: the smallest weight of a route from p to the last point with
-//             hops[p] shortcuts (only when asked for; else empty).
-// The shortcuts tried at p are the oracle's candidates from p; those that
-// cannot change p's label are never measured.
-struct ShortcutLabels {
-  std::vector<std::int64_t> hops;
-  std::vector<double> worst;
+//   hops(p):  the fewest shortcuts from p to the last point;
+//   worst(p): the smallest weight of a route from p to the last point with
+//             hops(p) shortcuts (only when asked for).
+// worst(p) is kept as bounds, from bounds of the weights involved, and made
+// exact only where a result needs it (ExactWorst): on a straight track the
+// weight of every shortcut is rounding noise, which no bound tells apart
+// and which only the route chosen in the end needs exactly.
+//
+// The ends tried from p are found through the blocks of the track: a walk
+// along the track from p narrows the wedge of directions that a valid
+// shortcut from p can take, by whole blocks at once (their representative
+// points) where the wedge survives them, point by point where it empties;
+// the walk ends where it empties. The ends up to there are searched best
+// first, whole blocks at once, by the fewest hops among them (LabelTree)
+// and lower bounds of their routes' weights (the labels' and the oracle's),
+// so that blocks that cannot change p's label are never opened and the
+// shortcuts that cannot are never measured.
+class ShortcutLabeller {
+ public:
+  // `poll` is called every few thousand points (it may throw to stop).
+  ShortcutLabeller(ShortcutOracle& oracle, std::function<void()> poll);
+
+  // Labels every point for `tolerance` (metres, >= 0); with `with_worst`
+  // also bounds the worst of each.
+  void Label(double tolerance, bool with_worst);
+
+  // The fewest shortcuts from point i to the last one.
+  std::int64_t Hops(std::int64_t i) const { return hops_[static_cast<std::size_t>(i)]; }
+
+  // worst(i), exactly (after Label with_worst).
+  double ExactWorst(std::int64_t i);
+
+  // The route with Hops(0) shortcuts and a weight of at most `weight` (at
+  // least ExactWorst(0)) whose point numbers come first in lexicographic
+  // order: from each point the lowest next point that can still finish such
+  // a route. Store indexes, ascending, from 0 to n - 1.
+  std::vector<std::int64_t> LowestRoute(double weight);
+
+ private:
+  // Something to search among the ends of the open start: one end, or a
+  // block of them with the wedge of the points before it.
+  struct Item {
+    std::int64_t hops;      // fewest hops among its ends
+    double lower;           // metres: lower bound of their routes' weights
+    std::int64_t begin;     // first point
+    Block block;            // level kEnd: a single end, block.index; kList: the
+                            // near ends with list_hops_ hops (list_group_'s first
+                            // when the worst is bounded)
+    int wedge;              // index into wedges_, -1 when the start is not directed
+    double base;            // metres: the part of `lower` from the labels
+    std::int64_t findings;  // the oracle's Findings() when `lower` was found
+    bool bounded;           // an end whose weight bounds are in lo, hi
+    bool decide;            // an end whose validity its bounds left open
+    double lo, hi;
+  };
+  static constexpr int kEnd = -1;
+  static constexpr int kList = -2;
+  static bool Later(const Item& a, const Item& b);
+
+  void Walk(std::int64_t i, double tolerance);
+  void AddWedge(const DirectionWedge& wedge);
+  const NearScan* Near(std::int64_t i, double tolerance);
+  void PushEnd(std::int64_t j);
+  void PushListGroup(std::int64_t least);
+  void PushListTop();
+  // Orders list_group_ as a heap, the least lower worst first.
+  struct LaterEnd {
+    const ShortcutLabeller* labeller;
+    bool operator()(std::int64_t a, std::int64_t b) const;
+  };
+  void PushBlock(Block b, int wedge);
+  void Push(Item item);
+  Item Pop();
+  // Finds the fewest hops of each piece of the walk; Ready brings into the
+  // queue those that may come before the queue's first item and says
+  // whether an item is left.
+  void RankPieces();
+  bool Ready();
+  bool Refresh(Item& item);
+  void Expand(const Item& item);
+  void LabelStart(std::int64_t i);
+  template <typename Visit>
+  double SearchGroup(std::int64_t i, double limit, Visit visit);
+  bool Exact(std::int64_t j) const;
+  void SetWorst(std::int64_t j, double lower, double upper);
+
+  ShortcutOracle& oracle_;
+  std::int64_t n_;
+  int top_level_;
+  std::function<void()> poll_;
+  double tolerance_ = 0.0;
+  bool with_worst_ = false;
+  std::vector<std::int64_t> hops_;
+  std::vector<double> worst_lower_, worst_upper_;  // metres
+  LabelTree tree_;
+
+  // The search of the open start.
+  std::int64_t start_ = 0;
+  std::int64_t target_ = -1;  // the hops sought, or -1 for the fewest
+  std::vector<Item> pieces_;  // the walk's ends and blocks, in track order
+  std::int64_t waiting_ = 0;  // the fewest hops of the pieces not yet queued
+  std::vector<DirectionWedge> wedges_;
+  std::vector<std::int64_t> near_ends_;   // the open start's ends of its near scan
+  std::int64_t list_hops_ = 0;            // the hops of the near ends queued
+  std::vector<std::int64_t> list_group_;  // those of them not queued yet, a heap
+  NearScans* scans_ = nullptr;            // those of a label pass, scanned ahead
+  // Else the near scans of kNearStarts starts from near_first_.
+  NearScan near_[ShortcutOracle::kNearStarts];
+  std::int64_t near_first_ = -1;
+  double near_tolerance_ = 0.0;
+  std::vector<std::int64_t> listed_;  // scratch of the walk
+  std::vector<Item> queue_;           // a heap, least first
 };
-
-// `poll` is called every few thousand points (it may throw to stop).
-ShortcutLabels LabelPoints(ShortcutOracle& oracle, std::int64_t n, double tolerance,
-                           bool with_worst, const std::function<void()>& poll);
-
-// The route with labels.hops[0] shortcuts and a weight of at most `weight`
-// (at least labels.worst[0]) whose point numbers come first in lexicographic
-// order: from each point the lowest next point that can still finish such a
-// route. Store indexes, ascending, from 0 to n - 1. Needs labels with worst.
-std::vector<std::int64_t> LowestRoute(ShortcutOracle& oracle, const ShortcutLabels& labels,
-                                      double weight);
 
 }  // namespace oru

@@ -118,6 +118,63 @@ GeoTrack FixesBehindEndsAcrossNorth() {
   return t;
 }
 
+std::vector<GeoTrack> ScalableGeoTracks(int n) {
+  std::vector<GeoTrack> tracks;
+  {  // From 36N 5W eastwards, a course that changes by a few degrees every 20
+     // to 60 km and wanders a little between.
+    GeoTrack t{"voyage, fixes 1.5 m apart", {}, {}};
+    std::mt19937_64 random(23);
+    std::normal_distribution<double> wander(0.0, 0.0004);
+    std::uniform_real_distribution<double> leg(20000.0, 60000.0), turn(-0.08, 0.08);
+    double east = 0.0, north = 0.0, heading = 1.45, to_turn = leg(random);
+    for (int i = 0; i < n; ++i) {
+      PushMetres(t, 36.0, -5.0, east, north);
+      to_turn -= 1.5;
+      if (to_turn < 0.0) {
+        heading += turn(random);
+        to_turn = leg(random);
+      }
+      heading += wander(random);
+      east += 1.5 * std::sin(heading);
+      north += 1.5 * std::cos(heading);
+    }
+    tracks.push_back(t);
+  }
+  tracks.push_back(ShipWalk("ship walk", n, 54.0, 4.0, 21));
+  {
+    GeoTrack t{"collinear in degrees, 1.4 m apart", {}, {}};
+    for (int i = 0; i < n; ++i) {
+      t.lat.push_back(54.0 + i * 1e-5);
+      t.lon.push_back(4.0 + i * 1.3e-5);
+    }
+    tracks.push_back(t);
+  }
+  tracks.push_back(SlowShipWithNoise("slow ship with GPS noise", n, 0.3, 2.0, 22));
+  {
+    GeoTrack t = SwitchbackHike(n / 8, 24);
+    while (static_cast<int>(t.lat.size()) < n) {  // the hike again, a little further east
+      const GeoTrack more = SwitchbackHike(n / 8, 25 + static_cast<unsigned>(t.lat.size()));
+      for (std::size_t k = 0; k < more.lat.size(); ++k) {
+        t.lat.push_back(more.lat[k]);
+        t.lon.push_back(more.lon[k] + 0.05);
+      }
+    }
+    t.lat.resize(static_cast<std::size_t>(n));
+    t.lon.resize(static_cast<std::size_t>(n));
+    tracks.push_back(t);
+  }
+  {
+    const TrackShape course = SmoothCourse(n);
+    GeoTrack t{course.name, {}, {}};
+    for (int i = 0; i < n; ++i) {
+      PushMetres(t, 46.0, 7.0, course.first[static_cast<std::size_t>(i)],
+                 course.second[static_cast<std::size_t>(i)]);
+    }
+    tracks.push_back(t);
+  }
+  return tracks;
+}
+
 std::vector<GeoTrack> AwkwardTracks() {
   std::vector<GeoTrack> tracks;
   tracks.push_back(ShipWalk("ship walk 54N 4E", 40, 54.0, 4.0, 1));

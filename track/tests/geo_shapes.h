@@ -45,4 +45,12 @@ GeoTrack FixesBehindEndsAcrossNorth();
 // and the manoeuvring tracks near 54N).
 std::vector<GeoTrack> AwkwardTracks();
 
+// One geographic track of n points (n >= 100) of every shape, for measuring
+// how the selections scale with the number of points: a ship's voyage of
+// fixes 1.5 m apart, a ship's walk of 10 to 50 m steps, fixes 1.4 m apart on
+// a line of constant steps in latitude and longitude, a slow ship with GPS
+// noise, a switchback hike, and the smooth course of ScalableTracks with
+// fixes 6.5 cm apart near 46N.
+std::vector<GeoTrack> ScalableGeoTracks(int n);
+
 }  // namespace oru::testing

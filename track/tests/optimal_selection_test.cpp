@@ -7,10 +7,10 @@
 #include <random>
 #include <string>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include "geodesy/datum.h"
-#include "track/candidate_scans.h"
 #include "track/ellipsoidal_measures.h"
 #include "track/ellipsoidal_shortcuts.h"
 #include "track/optimal_selection.h"
@@ -164,38 +164,6 @@ TEST(OptimalSelection, StopsWhenAsked) {
   EXPECT_THROW(SelectPoints(t.first, t.second, s, &stopper), SelectionStopped);
 }
 
-// The candidate lists that a label pass reads, scanned ahead on a second
-// thread in blocks and, in the plane, eight starts at a time in vector lanes,
-// are the oracle's own scans of each start: on a ship's track long enough
-// for several blocks, and on a track whose lists overflow a block (a ship
-// lying still, every fix within the tolerance of every other), whose starts
-// are then scanned again one by one.
-TEST(CandidateScans, ListsAreTheOraclesOwnScans) {
-  std::mt19937_64 random(43);
-  std::normal_distribution<double> noise(0.0, 0.3);
-  std::vector<double> x, y, still_x, still_y;
-  double heading = 0.3;
-  for (int i = 0; i < 3000; ++i) {
-    heading += 0.002 * std::sin(i / 150.0);
-    x.push_back((x.empty() ? 0.0 : x.back()) + 2.5 * std::sin(heading) + noise(random));
-    y.push_back((y.empty() ? 0.0 : y.back()) + 2.5 * std::cos(heading) + noise(random));
-    still_x.push_back(noise(random) * 0.1);
-    still_y.push_back(noise(random) * 0.1);
-  }
-  for (const auto& [first, second, tolerance] :
-       {std::tuple{x, y, 1.0}, std::tuple{x, y, 8.0}, std::tuple{still_x, still_y, 2.0}}) {
-    PlanarSegmentMeasure measure(first, second);
-    PlanarShortcuts shortcuts(measure);
-    const auto n = static_cast<std::int64_t>(first.size());
-    CandidateScans scans(shortcuts, n, tolerance);
-    std::vector<std::int64_t> own;
-    for (std::int64_t i = n - 2; i >= 0; --i) {
-      shortcuts.Candidates(i, tolerance, own);
-      ASSERT_EQ(scans.Ends(i), own) << "start " << i << ", tolerance " << tolerance;
-    }
-  }
-}
-
 // The ellipsoidal shortcuts' bounds and filter against the measure, on
 // points scattered about segments of 10 m to 1000 km in every direction:
 // the deviation lies within the bounds, and the filter keeps the shortcut
@@ -225,21 +193,64 @@ TEST(EllipsoidalShortcutBounds, HoldOnScatteredPoints) {
           EllipsoidalSegmentMeasure measure({a1, p1, b1}, {wrap(a2), p2, wrap(b2)}, datum, 1);
           EllipsoidalShortcuts shortcuts(measure, datum);
           const double exact = EllipsoidalDeviation(a1, wrap(a2), b1, wrap(b2), p1, p2, datum);
-          const EllipsoidalShortcuts::Bounds bounds = shortcuts.DeviationBounds(0, 2, 1);
+          const EllipsoidalShortcuts::PointBounds bounds = shortcuts.DeviationBounds(0, 2, 1);
           const std::string where = std::to_string(a1) + " " + std::to_string(wrap(a2)) + " " +
                                     std::to_string(b1) + " " + std::to_string(wrap(b2)) + " " +
                                     std::to_string(p1) + " " + std::to_string(p2);
           ASSERT_LE(bounds.lower, exact) << where;
           ASSERT_GE(bounds.upper, exact) << where;
           if (bounds.upper < std::numeric_limits<double>::infinity()) ++bounded;
-          std::vector<std::int64_t> ends;
-          shortcuts.Candidates(0, exact, ends);
-          ASSERT_NE(std::find(ends.begin(), ends.end(), 2), ends.end()) << where;
+          shortcuts.Open(0, exact);
+          DirectionWedge wedge = shortcuts.FreeWedge();
+          shortcuts.ConstrainByPoint(wedge, 1);
+          ASSERT_TRUE(shortcuts.EndMayBeValid(wedge, 2)) << where;
         }
       }
     }
   }
   EXPECT_GT(bounded, 3800);  // all but the polar rows
+}
+
+// Weights and validity through the blocks of long tracks (boxes and bounds
+// of every level up to a whole track) against the measure's own farthest
+// point, on shortcuts of a few to thousands of points: a box that missed a
+// point, or a block bound below one of its points' deviations, would answer
+// below the measure. Tolerances at the weight and one ulp either side.
+TEST(EllipsoidalShortcutBounds, WeightsThroughBlocksAgreeWithTheMeasure) {
+  std::vector<GeoTrack> tracks = testing::ScalableGeoTracks(2000);
+  tracks.push_back(testing::ShipWalk("walk across the antimeridian", 2000, 60.0, 179.99, 45));
+  tracks.push_back(testing::ShipWalk("walk towards the pole", 2000, 88.7, 10.0, 46));
+  std::mt19937_64 random(47);
+  for (const GeoTrack& t : tracks) {
+    SCOPED_TRACE(t.name);
+    const DatumParams datum = Datum(t.datum);
+    const auto n = static_cast<std::int64_t>(t.lat.size());
+    EllipsoidalSegmentMeasure measure(t.lat, t.lon, datum, 1);
+    EllipsoidalShortcuts shortcuts(measure, datum);
+    for (int k = 0; k < 40; ++k) {
+      const std::int64_t span = std::int64_t{2} << (k % 11);  // 2 to 2048 points
+      const std::int64_t i = std::uniform_int_distribution<std::int64_t>(
+          0, std::max<std::int64_t>(0, n - 1 - span))(random);
+      const std::int64_t j = std::min(n - 1, i + span);
+      const double w = measure.FarthestPoint(i, j).deviation;
+      SCOPED_TRACE("shortcut " + std::to_string(i) + "-" + std::to_string(j));
+      const double below = std::nextafter(w, -1.0), above = std::nextafter(w, 1e300);
+      for (const auto& [low, high] : {std::pair{0.0, 1e300}, {below, above}, {below, below},
+                                     {w, w}, {0.5 * w, 0.9 * w}}) {
+        const WeightAnswer got = shortcuts.Weight(i, j, low, high);
+        const WeightAnswer want = Classify(w, low, high);
+        EXPECT_EQ(got.kind, want.kind);
+        EXPECT_EQ(got.value, want.value);
+      }
+      for (const double tolerance : {below, w, above}) {
+        if (!(tolerance >= 0.0)) continue;
+        shortcuts.Open(i, tolerance);
+        const ShortcutBounds b = shortcuts.Bounds(j, std::numeric_limits<double>::infinity(), true);
+        EXPECT_EQ(b.validity == ShortcutBounds::Validity::kValid, w <= tolerance);
+        EXPECT_LE(b.lower, w);
+      }
+    }
+  }
 }
 
 // On a ship's walk of thousands of fixes (several blocks of scans, two

@@ -1,5 +1,6 @@
 #include "track/tests/track_shapes.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <random>
@@ -177,6 +178,72 @@ TrackShape BeyondTheEnds() {
   return t;
 }
 
+TrackShape RandomPoints(unsigned seed, int n) {
+  std::mt19937_64 random(seed);
+  std::uniform_real_distribution<double> place(0.0, 1000.0);
+  TrackShape t{"random points in a square of 1 km", {}, {}};
+  for (int i = 0; i < n; ++i) {
+    t.first.push_back(place(random));
+    t.second.push_back(place(random));
+  }
+  return t;
+}
+
+// Loops of 40, 15 and 70 m radius, again and again, 240 m of straight
+// course before each.
+TrackShape RepeatedLoops(int n) {
+  TrackShape t{"course with loops", {}, {}};
+  constexpr double kPi = 3.141592653589793;
+  constexpr int kPerLoop = 24;
+  double x = 0.0;
+  for (int loop = 0; static_cast<int>(t.first.size()) < n; ++loop) {
+    const double radius = (loop % 3 == 0) ? 40.0 : (loop % 3 == 1 ? 15.0 : 70.0);
+    for (int i = 0; i < 20; ++i, x += 12.0) {
+      t.first.push_back(x);
+      t.second.push_back(0.0);
+    }
+    for (int i = 0; i < kPerLoop; ++i) {
+      const double theta = 2.0 * kPi * i / kPerLoop;
+      t.first.push_back(x + radius * std::sin(theta));
+      t.second.push_back(radius - radius * std::cos(theta));
+    }
+  }
+  t.first.resize(static_cast<std::size_t>(n));
+  t.second.resize(static_cast<std::size_t>(n));
+  return t;
+}
+
+// A ship at 4 to 6 knots logged every second: a slowly wandering heading
+// with a course change every half hour or so, sampled with 0.3 m of position
+// noise, in UTM-like coordinates.
+TrackShape Voyage(unsigned seed, int n) {
+  std::mt19937_64 random(seed);
+  std::normal_distribution<double> wander(0.0, 0.0005);  // rad/s per step
+  std::normal_distribution<double> noise(0.0, 0.3);      // metres
+  std::uniform_real_distribution<double> course(-2.0, 2.0);
+  std::uniform_int_distribution<int> leg(600, 3000);  // seconds between course changes
+  TrackShape t{"voyage logged every second", {}, {}};
+  double x = 450000.0, y = 6200000.0, heading = 0.7, rate = 0.0, speed = 2.5;
+  double turn_left = 0.0;
+  int next_change = leg(random);
+  for (int i = 0; i < n; ++i) {
+    t.first.push_back(x + noise(random));
+    t.second.push_back(y + noise(random));
+    if (--next_change == 0) {
+      turn_left = course(random);
+      next_change = leg(random);
+    }
+    const double turn = std::clamp(turn_left, -0.02, 0.02);  // at most ~1 degree a second
+    turn_left -= turn;
+    rate = 0.98 * rate + wander(random);
+    heading += rate + turn;
+    speed = std::clamp(speed + 0.01 * noise(random), 2.0, 3.0);
+    x += speed * std::sin(heading);
+    y += speed * std::cos(heading);
+  }
+  return t;
+}
+
 TrackShape WithValue(TrackShape t, std::string name, std::size_t index, bool first, double value) {
   t.name = std::move(name);
   (first ? t.first : t.second)[index] = value;
@@ -188,6 +255,36 @@ TrackShape WithValue(TrackShape t, std::string name, std::size_t index, bool fir
 std::vector<TrackShape> ManoeuvringTracks() {
   return {GrowingZigZag(90), TurningBack(5, 120), Loops(24), AnchorDrift(6, 150),
           BeyondTheEnds()};
+}
+
+TrackShape SmoothCourse(int n) {
+  TrackShape t{"smooth course, fixes 6.5 cm apart", {}, {}};
+  constexpr double kStep = 0.065, kPi = 3.141592653589793;
+  double x = 0.0, y = 0.0, heading = 0.4;
+  for (int i = 0; i < n; ++i) {
+    t.first.push_back(x);
+    t.second.push_back(y);
+    heading += kStep * std::sin(2.0 * kPi * i * kStep / 3000.0) / 400.0;
+    x += kStep * std::sin(heading);
+    y += kStep * std::cos(heading);
+  }
+  return t;
+}
+
+std::vector<TrackShape> ScalableTracks(int n) {
+  std::vector<TrackShape> tracks;
+  tracks.push_back(Collinear("collinear along an axis, 1 m apart", n, 0.0, 1.0, 500000.0, 6e6));
+  tracks.push_back(Collinear("collinear, steps that round", n, 0.42, 0.56, 1e5, 2e5));
+  tracks.push_back(SmoothCourse(n));
+  tracks.push_back(RandomWalk("random walk", 11, n, 10.0));
+  tracks.push_back(RandomPoints(12, n));
+  tracks.push_back(GrowingZigZag(n));
+  tracks.push_back(RepeatedLoops(n));
+  tracks.push_back(AnchorDrift(6, n - 20));
+  tracks.push_back(TurningBack(5, n));
+  tracks.push_back(Spiral(n, 3.0));
+  tracks.push_back(Voyage(13, n));
+  return tracks;
 }
 
 std::vector<TrackShape> GeneratedTracks() {

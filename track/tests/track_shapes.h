@@ -25,4 +25,17 @@ std::vector<TrackShape> ManoeuvringTracks();
 // non-finite coordinates, and tracks of one to three points.
 std::vector<TrackShape> GeneratedTracks();
 
+// One track of n points (n >= 100) of every shape, for measuring how the
+// selections scale with the number of points: collinear along an axis at
+// 1 m, collinear with steps that round, a smooth course with fixes 6.5 cm
+// apart, a random walk, random points in a square, the zig-zag of changing
+// amplitude, a course with loops, drift at anchor, a ship turning back over
+// its track, a spiral, and a ship's voyage logged every second.
+std::vector<TrackShape> ScalableTracks(int n);
+
+// A course that curves gently and smoothly (a radius of 400 m at the
+// tightest, an S-bend every 3 km), n fixes 6.5 cm apart: a bicycle's or a
+// survey vessel's densely logged track.
+TrackShape SmoothCourse(int n);
+
 }  // namespace oru::testing

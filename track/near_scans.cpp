@@ -1,23 +1,26 @@
-#include "track/candidate_scans.h"
+#include "track/near_scans.h"
 
 #include <algorithm>
 #include <chrono>
-#include <utility>
 
 namespace oru {
 namespace {
 
-constexpr int kOpen = 0;      // not scanned yet
-constexpr int kKept = 1;      // scanned, its list held in the block
-constexpr int kLeftOver = 2;  // scanned, but its list did not fit
+constexpr int kOpen = 0;     // not scanned yet
+constexpr int kScanned = 1;  // scanned, in the block
+constexpr int kFailed = 2;   // the scan threw (out of memory, say): the caller scans it again
 
 }  // namespace
 
-CandidateScans::CandidateScans(const ShortcutOracle& oracle, std::int64_t n, double tolerance)
-    : oracle_(oracle), n_(n), tolerance_(tolerance) {
+NearScans::NearScans(ShortcutOracle& oracle, std::int64_t n, std::int64_t steps, double tolerance)
+    : oracle_(oracle), n_(n), steps_(steps), tolerance_(tolerance) {
+  // Whether the oracle scans starts at once at all: one start tells.
+  NearScan probe;
+  supported_ = n_ >= 2 && oracle_.ScanNear(n_ - 2, 1, steps_, tolerance_, &probe);
+  if (!supported_) return;
   for (Block& b : blocks_) {
     b.state = std::make_unique<std::atomic<int>[]>(static_cast<std::size_t>(kBlockStarts));
-    b.ends.resize(static_cast<std::size_t>(kBlockStarts));
+    b.scans.resize(static_cast<std::size_t>(kBlockStarts));
   }
   Prepare(blocks_[0], std::max<std::int64_t>(0, n_ - 1 - kBlockStarts), n_ - 1);
   const std::int64_t next_high = blocks_[0].low;
@@ -28,7 +31,7 @@ CandidateScans::CandidateScans(const ShortcutOracle& oracle, std::int64_t n, dou
   }
 }
 
-CandidateScans::~CandidateScans() {
+NearScans::~NearScans() {
   if (!helper_.joinable()) return;
   {
     std::lock_guard lock(mutex_);
@@ -38,44 +41,33 @@ CandidateScans::~CandidateScans() {
   helper_.join();
 }
 
-void CandidateScans::Prepare(Block& block, std::int64_t low, std::int64_t high) {
+void NearScans::Prepare(Block& block, std::int64_t low, std::int64_t high) {
   block.low = low;
   block.high = high;
   for (std::int64_t k = 0; k < high - low; ++k) {
     block.state[static_cast<std::size_t>(k)].store(kOpen, std::memory_order_relaxed);
   }
-  block.ends_held.store(0, std::memory_order_relaxed);
   block.next_claim.store(high, std::memory_order_release);
 }
 
-bool CandidateScans::ScanSome(Block& block, Scratch& scratch) {
-  constexpr int kClaim = ShortcutOracle::kBlockStarts;
+bool NearScans::ScanSome(Block& block) {
+  constexpr int kClaim = ShortcutOracle::kNearStarts;
   const std::int64_t top = block.next_claim.fetch_sub(kClaim, std::memory_order_acq_rel);
   if (top <= block.low) return false;
   const std::int64_t first = std::max(block.low, top - kClaim);
   const auto count = static_cast<int>(top - first);
+  std::atomic<int>* state = block.state.get() + (first - block.low);
   try {
-    oracle_.CandidatesOfBlock(first, count, tolerance_, scratch);
-  } catch (...) {  // out of memory, say: the caller scans them again and sees
-    for (int l = 0; l < count; ++l) {
-      block.state[static_cast<std::size_t>(first + l - block.low)].store(kLeftOver);
-    }
+    oracle_.ScanNear(first, count, steps_, tolerance_, block.scans.data() + (first - block.low));
+  } catch (...) {
+    for (int l = 0; l < count; ++l) state[l].store(kFailed, std::memory_order_release);
     throw;
   }
-  for (int l = 0; l < count; ++l) {
-    const auto k = static_cast<std::size_t>(first + l - block.low);
-    const auto size = static_cast<std::int64_t>(scratch[l].size());
-    if (block.ends_held.fetch_add(size, std::memory_order_relaxed) + size <= kBlockEnds) {
-      std::swap(block.ends[k], scratch[l]);  // the block keeps the list, the scanner a spare
-      block.state[k].store(kKept, std::memory_order_release);
-    } else {
-      block.state[k].store(kLeftOver, std::memory_order_release);
-    }
-  }
+  for (int l = 0; l < count; ++l) state[l].store(kScanned, std::memory_order_release);
   return true;
 }
 
-void CandidateScans::Serve() {
+void NearScans::Serve() {
   for (;;) {
     Block* block = nullptr;
     {
@@ -87,10 +79,10 @@ void CandidateScans::Serve() {
       working_ = block;
     }
     try {
-      while (!quit_.load(std::memory_order_relaxed) && ScanSome(*block, helper_scratch_)) {
+      while (!quit_.load(std::memory_order_relaxed) && ScanSome(*block)) {
       }
     } catch (...) {
-      // The start it failed on is left over; the caller meets the failure.
+      // The starts it failed on are marked; the caller scans them again.
     }
     {
       std::lock_guard lock(mutex_);
@@ -100,7 +92,8 @@ void CandidateScans::Serve() {
   }
 }
 
-const std::vector<std::int64_t>& CandidateScans::Ends(std::int64_t i) {
+const NearScan* NearScans::Of(std::int64_t i) {
+  if (!supported_) return nullptr;
   if (i < blocks_[current_].low) {
     // On to the next block, which the helper has been scanning; the one
     // left behind is made ready for the block after it.
@@ -123,14 +116,15 @@ const std::vector<std::int64_t>& CandidateScans::Ends(std::int64_t i) {
   // helper may be off its core for a long while.
   auto waited_since = std::chrono::steady_clock::time_point{};
   while (block.state[k].load(std::memory_order_acquire) == kOpen) {
-    if (ScanSome(block, own_)) continue;
+    if (ScanSome(block)) continue;
     const auto now = std::chrono::steady_clock::now();
     if (waited_since == std::chrono::steady_clock::time_point{}) waited_since = now;
     if (now - waited_since > kPatience) break;
   }
-  if (block.state[k].load(std::memory_order_acquire) == kKept) return block.ends[k];
-  oracle_.Candidates(i, tolerance_, left_over_);
-  return left_over_;
+  if (block.state[k].load(std::memory_order_acquire) == kScanned) return &block.scans[k];
+  // Failed, or still in the helper's hands: scanned again here, alone.
+  oracle_.ScanNear(i, 1, steps_, tolerance_, &own_);
+  return &own_;
 }
 
 }  // namespace oru

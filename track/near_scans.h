@@ -1,0 +1,71 @@
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "track/shortcut_oracle.h"
+
+namespace oru {
+
+// The near scans (ShortcutOracle::ScanNear) of every start of a label pass,
+// which asks for them from the last start down to the first: a second
+// thread (where the machine has one) scans the starts ahead, block by
+// block, while the caller works on the current block, and the caller scans
+// what is not ready yet itself.
+class NearScans {
+ public:
+  // Scans the next `steps` points of each start for `tolerance`.
+  NearScans(ShortcutOracle& oracle, std::int64_t n, std::int64_t steps, double tolerance);
+  ~NearScans();
+  NearScans(const NearScans&) = delete;
+  NearScans& operator=(const NearScans&) = delete;
+
+  // The near scan of start i, valid until the next call; null when the
+  // oracle scans no starts at once. Starts must be asked for in descending
+  // order, from n - 2.
+  const NearScan* Of(std::int64_t i);
+
+ private:
+  static constexpr std::int64_t kBlockStarts = 512;
+  // How long the caller waits for a start that the helper is scanning.
+  static constexpr std::chrono::microseconds kPatience{20};
+
+  // One block of starts [low, high), claimed from the top down.
+  struct Block {
+    std::int64_t low = 0, high = 0;
+    std::atomic<std::int64_t> next_claim{0};    // the next start to claim is next_claim - 1
+    std::unique_ptr<std::atomic<int>[]> state;  // per start: 0 open, 1 scanned, 2 failed
+    std::vector<NearScan> scans;
+  };
+
+  void Prepare(Block& block, std::int64_t low, std::int64_t high);
+  // Claims and scans the next starts of the block (kNearStarts at most);
+  // false when none is left.
+  bool ScanSome(Block& block);
+  void Serve();
+
+  ShortcutOracle& oracle_;
+  std::int64_t n_;
+  std::int64_t steps_;
+  double tolerance_;
+  bool supported_;
+  Block blocks_[2];
+  int current_ = 0;  // the block that holds the start asked for last
+  NearScan own_;     // the caller's scan of a start the helper failed on
+
+  // The helper thread, which scans the block after the current one.
+  std::mutex mutex_;
+  std::condition_variable wake_;
+  Block* posted_ = nullptr;   // the block for the helper to take next
+  Block* working_ = nullptr;  // the block the helper scans
+  std::atomic<bool> quit_{false};
+  std::thread helper_;  // last: started once the members it uses exist
+};
+
+}  // namespace oru
