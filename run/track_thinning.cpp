@@ -51,19 +51,6 @@ SelectionSettings EngineSettings(bool geographic, DatumChoice datum, const ThinC
   return settings;
 }
 
-// Asks the caller's observer (may be null) whether to stop, and shows no
-// figures: for the record beyond the run's own selection.
-class StopOnly final : public SelectionObserver {
- public:
-  explicit StopOnly(SelectionObserver* observer) : observer_(observer) {}
-  bool ProgressDue() override { return false; }
-  void OnProgress(const SelectionStatistics&) override {}
-  bool StopRequested() override { return observer_ != nullptr && observer_->StopRequested(); }
-
- private:
-  SelectionObserver* observer_;
-};
-
 // The Douglas-Peucker selection kept as it goes: the run's own selection,
 // as SelectPoints makes it, its quality figures measured with the same
 // measure set, then, when asked for, the record to the end with its

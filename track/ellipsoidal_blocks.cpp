@@ -26,12 +26,7 @@ EllipsoidalBlocks::EllipsoidalBlocks(const std::vector<Point>& points,
                                      const std::vector<char>& usable)
     : points_(points), n_(static_cast<std::int64_t>(points.size())) {
   const int levels = BlockLevels(n_);
-  std::int64_t slots = 0;
-  offsets_.assign(static_cast<std::size_t>(levels), 0);
-  for (int l = 1; l < levels; ++l) {
-    offsets_[static_cast<std::size_t>(l)] = slots;
-    slots += BlockCount(n_, l);
-  }
+  const std::int64_t slots = BlockSlotOffsets(n_, offsets_);
   boxes_.resize(static_cast<std::size_t>(slots));
   boxed_.assign(static_cast<std::size_t>(slots), 0);
   representatives_.resize(static_cast<std::size_t>(slots) * kRepresentatives);

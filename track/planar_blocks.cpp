@@ -53,12 +53,7 @@ PlanarBlocks::PlanarBlocks(const std::vector<double>& x, const std::vector<doubl
                            const std::vector<char>& tame)
     : n_(static_cast<std::int64_t>(x.size())) {
   const int levels = BlockLevels(n_);
-  std::int64_t slots = 0;
-  offsets_.assign(static_cast<std::size_t>(levels), 0);
-  for (int l = 1; l < levels; ++l) {
-    offsets_[static_cast<std::size_t>(l)] = slots;
-    slots += BlockCount(n_, l);
-  }
+  const std::int64_t slots = BlockSlotOffsets(n_, offsets_);
   boxes_.resize(static_cast<std::size_t>(slots));
   boxed_.assign(static_cast<std::size_t>(slots), 0);
   representatives_.resize(static_cast<std::size_t>(slots) * kRepresentatives);

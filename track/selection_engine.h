@@ -31,6 +31,19 @@ class SelectionObserver {
   virtual void OnMeasuringDeviations() {}
 };
 
+// Passes on only the stop requests of `observer` (may be null) and shows no
+// figures: for selections taken beyond the one a user watches.
+class StopOnly final : public SelectionObserver {
+ public:
+  explicit StopOnly(SelectionObserver* observer) : observer_(observer) {}
+  bool ProgressDue() override { return false; }
+  void OnProgress(const SelectionStatistics&) override {}
+  bool StopRequested() override { return observer_ != nullptr && observer_->StopRequested(); }
+
+ private:
+  SelectionObserver* observer_;
+};
+
 // Thrown by SelectPoints when its observer asked it to stop.
 class SelectionStopped : public std::runtime_error {
  public:

@@ -8,22 +8,6 @@
 
 namespace oru {
 
-namespace {
-
-// Asks the observer whether to stop, and shows it nothing.
-class StopOnly final : public SelectionObserver {
- public:
-  explicit StopOnly(SelectionObserver* observer) : observer_(observer) {}
-  bool ProgressDue() override { return false; }
-  void OnProgress(const SelectionStatistics&) override {}
-  bool StopRequested() override { return observer_ != nullptr && observer_->StopRequested(); }
-
- private:
-  SelectionObserver* observer_;
-};
-
-}  // namespace
-
 SelectionRecord::SelectionRecord(std::int64_t n, double full_length)
     : n_(n), full_length_(full_length), rank_(static_cast<std::size_t>(n), kNotReached) {
   if (n > 0) rank_.front() = rank_.back() = 0;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <vector>
 
 namespace oru {
 
@@ -36,6 +37,20 @@ inline int BlockLevels(std::int64_t n) {
   int levels = 1;
   while (BlockCount(n, levels - 1) > 1) ++levels;
   return levels;
+}
+
+// The slots of the blocks of levels 1 and up laid out level by level in one
+// array: offsets[l] is the first slot of level l (offsets[0], for the leaves,
+// unused); returns the number of slots.
+inline std::int64_t BlockSlotOffsets(std::int64_t n, std::vector<std::int64_t>& offsets) {
+  const int levels = BlockLevels(n);
+  offsets.assign(static_cast<std::size_t>(levels), 0);
+  std::int64_t slots = 0;
+  for (int l = 1; l < levels; ++l) {
+    offsets[static_cast<std::size_t>(l)] = slots;
+    slots += BlockCount(n, l);
+  }
+  return slots;
 }
 
 // The highest level, at most `cap`, whose block containing point p starts
