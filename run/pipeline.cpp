@@ -25,8 +25,10 @@ class FiguresRelay final : public SelectionObserver {
   FiguresRelay(RunObserver& observer, bool figures) : observer_(observer), figures_(figures) {}
   bool ProgressDue() override { return figures_ && observer_.ProgressDue(); }
   bool StopRequested() override { return observer_.StopRequested(); }
+  // The engine shows a selection's last figures without asking; a track of
+  // many, thinned beside others on the task pool, must not show them.
   void OnProgress(const SelectionStatistics& figures) override {
-    observer_.ShowStatistics(FormatStatistics(figures));
+    if (figures_) observer_.ShowStatistics(FormatStatistics(figures));
   }
   void OnMeasuringDeviations() override {
     if (figures_) observer_.ShowPhase(RunPhase::MeasuringDeviations);

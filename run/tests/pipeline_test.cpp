@@ -423,6 +423,20 @@ TEST(Pipeline, GisOutputsThatCannotBeWrittenSayWhy) {
 
 // The command line's run of one file: the output made in full and put in
 // place by the caller, with the texts the plot reads.
+// Figures are shown for a run's single track only: the tracks of a file of
+// several are thinned on the task pool's threads at once, and the observer
+// takes one thread at a time.
+TEST(Pipeline, TracksOfAFileOfSeveralShowNoFigures) {
+  TempDir dir;
+  PipelineSettings settings = Settings(GpxFile(dir), {});
+  settings.output_dir = dir.path() / "out";
+  RecordingObserver observer(true);
+  const PipelineOutcome outcome = RunPipeline(settings, observer);
+  ASSERT_FALSE(outcome.files[0].error);
+  EXPECT_EQ(outcome.files[0].tracks.size(), 2u);
+  EXPECT_TRUE(observer.shown.empty());
+}
+
 TEST(Pipeline, DeferredOutputIsPutInPlaceByTheCaller) {
   TempDir dir;
   const fs::path in = SurveyFile(dir, "in.txt", "oru");

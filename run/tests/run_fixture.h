@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -54,7 +55,7 @@ class RecordingObserver : public RunObserver {
   std::vector<RunPhase> phases;
   std::vector<StatisticsTexts> shown;
   int stop_at = 0;
-  int stop_questions = 0;
+  std::atomic<int> stop_questions = 0;  // asked from the pipeline's threads at once
 
  private:
   bool every_iteration_;
