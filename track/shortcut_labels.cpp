@@ -336,8 +336,14 @@ void ShortcutLabeller::LabelStart(std::int64_t i) {
   // Best first: the fewest hops, then (with the worst) the least lower
   // bound of a route through the end. Among the ends with the fewest hops
   // of any valid one, a route's weight lies within [max(worst lower, w
-  // lower), max(worst upper, w upper)]; ends whose lower bound reaches the
-  // least upper bound found cannot lower either bound of i's worst.
+  // lower), max(worst upper, w upper)]. The first valid end taken bounds
+  // i's worst: no end after it has a lower bound below its own, so the
+  // lower bound is final, and the upper one is no wider than the end's own
+  // bounds (so widths never grow along a route). Searching on for a lower
+  // upper bound would bound every end of a run of ties, whose routes share
+  // one weight up to the width of their bounds (on the ellipsoid tens of
+  // centimetres): that search grew with the square of the shortcuts'
+  // length. ExactWorst resolves exactly where a result needs it.
   //
   // An end whose validity its bounds leave open is measured exactly only if
   // no end of its hops turns out certainly valid: it waits behind them
@@ -361,8 +367,6 @@ void ShortcutLabeller::LabelStart(std::int64_t i) {
   };
   while (Ready()) {
     Item item = Pop();
-    if (item.hops > best) break;
-    if (item.hops == best && !(item.lower < upper)) break;
     if (!Refresh(item)) continue;
     if (item.block.level == kList && !with_worst_) {
       // Any valid end with these hops will do: the nearest first.
@@ -414,12 +418,10 @@ void ShortcutLabeller::LabelStart(std::int64_t i) {
         continue;
       }
     }
-    if (item.hops < best) {
-      best = item.hops;
-      lower = upper = kInf;
-    }
-    lower = std::min(lower, std::max(worst_lower_[k], item.lo));
-    upper = std::min(upper, std::max(worst_upper_[k], item.hi));
+    best = item.hops;
+    lower = std::max(worst_lower_[k], item.lo);
+    upper = std::max(worst_upper_[k], item.hi);
+    break;
   }
   if (best == LabelTree::kUnlabelled) {
     throw std::logic_error("ShortcutLabeller: no valid shortcut");  // i + 1 always is
