@@ -72,10 +72,13 @@ class GpxParser {
       if (first && (size == 0 || static_cast<char*>(buffer)[0] != '<')) return std::nullopt;
       const bool last = size == 0;
       file_size_ += size;
-      if (XML_ParseBuffer(parser_.get(), static_cast<int>(size), last) != XML_STATUS_OK ||
-          unsupported_) {
-        return std::nullopt;
+      const bool parsed = XML_ParseBuffer(parser_.get(), static_cast<int>(size), last) == XML_STATUS_OK;
+      if (!refusal_.empty()) {
+        GisReadOutcome refused;
+        refused.error = refusal_;
+        return refused;
       }
+      if (!parsed || unsupported_) return std::nullopt;
       if (last) break;
     }
     // The stretch after the last element is as long as the others may be.
@@ -225,12 +228,20 @@ class GpxParser {
 
   // A point of a segment or route; lat and lon as the engine keeps them.
   void AddPoint(const char** attributes, GisTrack& line) {
+    const char* lat_text = nullptr;
+    const char* lon_text = nullptr;
+    for (int i = 0; attributes[i] != nullptr; i += 2) {
+      if (std::strcmp(attributes[i], "lat") == 0) lat_text = attributes[i + 1];
+      if (std::strcmp(attributes[i], "lon") == 0) lon_text = attributes[i + 1];
+    }
+    // GDAL reads a coordinate with no number at its start as 0 and puts the
+    // point off the coast of Africa without a word: such a file is refused.
+    if (lat_text != nullptr && NoNumberAtStart(lat_text)) return Refuse("latitude", lat_text);
+    if (lon_text != nullptr && NoNumberAtStart(lon_text)) return Refuse("longitude", lon_text);
     std::optional<double> lat;
     std::optional<double> lon;
-    for (int i = 0; attributes[i] != nullptr; i += 2) {
-      if (std::strcmp(attributes[i], "lat") == 0) lat = Number(attributes[i + 1]);
-      if (std::strcmp(attributes[i], "lon") == 0) lon = Number(attributes[i + 1]);
-    }
+    if (lat_text != nullptr) lat = Number(lat_text);
+    if (lon_text != nullptr) lon = Number(lon_text);
     // The checks fail on NaN too.
     if (!(lat && lon && *lat >= -90.0 && *lat <= 90.0 && *lon >= -180.0 && *lon <= 180.0)) {
       return Unsupported();
@@ -238,6 +249,25 @@ class GpxParser {
     ++line.points;
     line.first.push_back(*lat);
     line.second.push_back(*lon);
+  }
+
+  // Whether C's strtod, which GDAL's CPLAtof calls, reads no number at the
+  // start of the text ("x", "", "--1"), after blanks and a sign.
+  static bool NoNumberAtStart(const char* text) {
+    while (*text == ' ' || *text == '\t' || *text == '\n' || *text == '\r') ++text;
+    if (*text == '+' || *text == '-') ++text;
+    double value = 0.0;
+    const char* end = text + std::strlen(text);
+    return std::from_chars(text, end, value).ptr == text;
+  }
+
+  void Refuse(const char* coordinate, std::string_view text) {
+    constexpr std::size_t kShown = 40;  // bytes of the text quoted
+    const std::string shown =
+        text.size() > kShown ? std::string(text.substr(0, kShown)) + "..." : std::string(text);
+    refusal_ = "Line " + std::to_string(XML_GetCurrentLineNumber(parser_.get())) + ": a point's " +
+               coordinate + " \"" + shown + "\" is not a number.";
+    Unsupported();
   }
 
   // A plain decimal number ("-4.25", "1e-3"), read as GDAL's CPLAtof reads
@@ -308,6 +338,7 @@ class GpxParser {
   std::unique_ptr<std::remove_pointer_t<XML_Parser>, ParserFree> parser_;
   PointHook hook_;
   bool unsupported_ = false;
+  std::string refusal_;  // why the file is refused, when it is
   bool root_seen_ = false;
   int depth_ = 0;
   XML_Index last_boundary_ = 0;

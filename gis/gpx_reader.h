@@ -47,6 +47,9 @@ struct GpxPointPlaces {
 // twice or in the <extensions>, or long stretches of text without markup
 // (which GDAL's driver refuses as corrupt).
 //
+// A point whose lat or lon attribute holds no number at all ("x", ""),
+// which GDAL reads as 0, is refused: the outcome's error names its line.
+//
 // With `places`, where each point lies is kept there too (24 bytes a point).
 std::optional<GisReadOutcome> ReadGpxTracks(const std::string& path,
                                             GpxPointPlaces* places = nullptr);

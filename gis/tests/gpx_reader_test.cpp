@@ -148,7 +148,6 @@ std::vector<Case> Cases() {
       {"a blank before a number", OneTrack("<trkpt lat=\" 52\" lon=\"4\"/>"), false},
       {"a plus sign", OneTrack("<trkpt lat=\"+52\" lon=\"4\"/>"), false},
       {"no longitude", OneTrack("<trkpt lat=\"52\"/>"), false},
-      {"an empty latitude", OneTrack("<trkpt lat=\"\" lon=\"4\"/>"), false},
       {"not a number", OneTrack("<trkpt lat=\"nan\" lon=\"4\"/>"), false},
       {"not well-formed", Gpx("<trk><trkseg>" + kPoint + "</trk>"), false},
       {"cut short", Gpx(Track(hike, 100)).substr(0, 900), false},
@@ -345,6 +344,40 @@ TEST(GpxWriter, LeavesAFileChangedSinceItWasReadToGdal) {
   EXPECT_TRUE(ThinnedGpxText(input.string(), places, kept).has_value());
   testing::WriteText(input, "<!-- -->" + OneTrack(kPoint));
   EXPECT_FALSE(ThinnedGpxText(input.string(), places, kept).has_value());
+}
+
+// A coordinate with no number at its start, which GDAL reads as 0, is
+// refused with its line; one that starts with a number GDAL reads is left to
+// GDAL as before.
+TEST(GpxReaderCoordinates, RefusesACoordinateWithoutANumber) {
+  struct Row {
+    const char* lat;
+    const char* lon;
+    const char* error;  // nullptr: left to GDAL
+  };
+  const Row rows[] = {
+      {"x", "4.25", "Line 4: a point's latitude \"x\" is not a number."},
+      {"", "4.25", "Line 4: a point's latitude \"\" is not a number."},
+      {" -", "4.25", "Line 4: a point's latitude \" -\" is not a number."},
+      {"52.5", "east", "Line 4: a point's longitude \"east\" is not a number."},
+      {"52.5abc", "4.25", nullptr},
+      {" 52.5", "4.25", nullptr},
+      {"+52.5", "4.25", nullptr},
+      {"nan", "4.25", nullptr},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(std::string(row.lat) + " " + row.lon);
+    const std::string text = std::string("<?xml version=\"1.0\"?>\n<gpx version=\"1.1\">\n") +
+                             "<trk><trkseg>\n" + kPoint + "<trkpt lat=\"" + row.lat +
+                             "\" lon=\"" + row.lon + "\"/>\n</trkseg></trk>\n</gpx>\n";
+    const std::optional<GisReadOutcome> read = ReadGpxText(text);
+    if (row.error == nullptr) {
+      EXPECT_FALSE(read.has_value());
+    } else {
+      ASSERT_TRUE(read.has_value());
+      EXPECT_EQ(read->error, row.error);
+    }
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, GpxReader, ::testing::ValuesIn(Cases()),
