@@ -195,7 +195,7 @@ class Walker {
       if (!features_seen || geometry_seen || properties_seen || coordinates_seen) Refuse();
       if (name_seen && name.empty()) Refuse();
       layer.name = name_seen ? name : file_stem;
-      layer.crs_member = crs_seen;
+      layer.names_crs84 = crs_seen;
       return;
     }
     if (features_seen || name_seen || !(feature || geometry)) Refuse();
@@ -206,7 +206,7 @@ class Walker {
       CheckShape(single.geometry);
     }
     layer.name = file_stem;
-    layer.crs_member = true;
+    layer.names_crs84 = crs_seen;
     Deliver(single);
   }
 
@@ -215,14 +215,15 @@ class Walker {
     if (!with_geometry_) {
       GeoJsonGeometry type_only;
       type_only.type = feature.geometry.type;
+      type_only.has_z = feature.geometry.has_z;
       feature.geometry = std::move(type_only);
     }
     if (!feature_(feature)) Refuse();
   }
 
   // {"type": "name", "properties": {"name": "urn:ogc:def:crs:OGC:1.3:CRS84"}}
-  // and nothing else: GDAL's name of the CRS a file without a "crs" member
-  // is read in, which its writer gives every layer on WGS84 it names.
+  // and nothing else: GDAL's name of the CRS that a file without a "crs"
+  // member is read in too.
   static void Crs84(od::value value) {
     bool type_seen = false, properties_seen = false;
     for (auto field : value.get_object()) {

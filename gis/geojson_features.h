@@ -72,27 +72,23 @@ class PaddedText {
   bool failed_ = false;
 };
 
-// The one layer GDAL reads from a GeoJSON file.
+// The one layer GDAL reads of a GeoJSON file.
 struct GeoJsonLayer {
   std::string name;  // "name" of a FeatureCollection, else the file's name without extension
-  // Whether GDAL's writer names the layer's CRS in a "crs" member: for a
-  // Feature or a bare geometry at the root, and for a collection whose
-  // own "crs" member names OGC's CRS84 (WGS84 longitude, latitude), the
-  // one "crs" member read here.
-  bool crs_member = false;
+  bool names_crs84 = false;  // the collection's "crs" member names OGC's CRS84
 };
 
 // Walks the features of a GeoJSON text (a FeatureCollection, a Feature or
 // a bare geometry at the root), calling `feature` for each in order, with
-// its geometry only when `with_geometry`; what GDAL makes of the layer
-// goes to `layer`. False,
+// its geometry only when `with_geometry` (else its type and has_z only).
+// What GDAL makes of the layer goes to `layer`. False,
 // part way through maybe, when the text holds anything that GDAL's driver
 // may read otherwise than described here: JSON that does not parse, a
-// "crs" member, members given twice, unknown or odd types, positions other
-// than two or three plain numbers, a "crs" member other than CRS84's at the
-// root, empty arrays other than lines or parts
-// of lines, keys of properties that differ from others or from "name" only
-// in case, and so on.
+// "crs" member other than CRS84's at the root, feature ids, members given
+// twice, unknown or odd types (GeometryCollection among them), positions
+// other than two or three plain numbers, empty arrays other than lines or
+// parts of lines, keys of properties that differ from others or from
+// "name" only in case, and so on.
 bool WalkGeoJson(const PaddedText& text, const std::string& file_stem, bool with_geometry,
                  GeoJsonLayer& layer, const std::function<bool(GeoJsonFeature&)>& feature);
 

@@ -11,8 +11,9 @@ namespace oru {
 // Reads the tracks of a GeoJSON file with simdjson, without GDAL: the same
 // tracks GDAL's GeoJSON driver gives through ReadGisTracks, in the same
 // order, as WGS84 latitudes and longitudes in degrees (a file without a
-// "crs" member, or with one naming OGC's CRS84, is WGS84 to GDAL). One layer, named by the collection's
-// "name" member or else after the file (its name without the extension);
+// "crs" member, or with one naming OGC's CRS84, is WGS84 to GDAL). One
+// layer, named by the collection's "name" member or else after the file
+// (its name without the extension);
 // features numbered from 1 in file order, a bare Feature or geometry at the
 // root being feature 1; a LineString is part 0, the lines of a
 // MultiLineString parts 1, 2, ... (empty ones among them), a

@@ -35,23 +35,60 @@ bool IsIdKey(const std::string& key) {
 }
 
 // The layer's fields, in the order their keys first appear; false when
-// one cannot be written here.
+// one cannot be written here. GDAL orders the fields so that every
+// feature's keys keep their order, which may differ from the order first
+// seen: taken here only where it cannot, each feature giving its keys in
+// that order, and a new key only after all those known before it.
 bool AddFields(const GeoJsonFeature& feature, std::vector<Field>& fields) {
+  std::size_t known = 0;  // keys of the feature known before it
+  std::size_t next = 0;   // where the next known key must lie, or beyond
+  const std::size_t before = fields.size();
   for (const GeoJsonProperty& property : feature.properties) {
     if (property.kind == GeoJsonKind::Other || IsIdKey(property.key) ||
         (property.kind == GeoJsonKind::String && MayReadAsDate(property.text))) {
       return false;
     }
-    Field* field = nullptr;
-    for (Field& known : fields) {
-      if (known.key == property.key) field = &known;
+    std::size_t i = 0;
+    while (i < fields.size() && fields[i].key != property.key) ++i;
+    if (i == fields.size()) {
+      if (known != before) return false;
+      fields.push_back(Field{property.key, GeoJsonKind::Null});
+    } else if (i < next) {
+      return false;
+    } else if (i < before) {
+      ++known;
     }
-    if (field == nullptr) field = &fields.emplace_back(Field{property.key, GeoJsonKind::Null});
-    field->kind = Merged(field->kind, property.kind);
-    if (field->kind == GeoJsonKind::Other) return false;
+    next = i + 1;
+    fields[i].kind = Merged(fields[i].kind, property.kind);
+    if (fields[i].kind == GeoJsonKind::Other) return false;
   }
   return true;
 }
+
+// The geometry type GDAL gives the layer: one type when all geometries
+// have it (with Z when any has), none when they mix.
+class LayerGeometry {
+ public:
+  void Add(const GeoJsonGeometry& geometry) {
+    if (geometry.type == GeoJsonType::None) return;
+    if (type_ == GeoJsonType::None) type_ = geometry.type;
+    mixed_ = mixed_ || type_ != geometry.type;
+    z_ = z_ || geometry.has_z;
+  }
+  // The name of the CRS GDAL's writer gives the layer: the one the file
+  // was read in, WGS84 longitude and latitude (OGC's CRS84), and with
+  // heights (EPSG 4979) where GDAL took the file for three-dimensional
+  // geometries of one type without a "crs" member.
+  const char* Crs(const GeoJsonLayer& layer) const {
+    return z_ && !mixed_ && !layer.names_crs84 ? "urn:ogc:def:crs:EPSG::4979"
+                                               : "urn:ogc:def:crs:OGC:1.3:CRS84";
+  }
+
+ private:
+  GeoJsonType type_ = GeoJsonType::None;
+  bool mixed_ = false;
+  bool z_ = false;
+};
 
 // A text as json-c writes it: quotes, backslashes and control characters
 // escaped (in lower-case hexadecimal), and '/' too where `slash`.
@@ -150,20 +187,23 @@ void AppendCoordinate(std::string& out, double value) {
   out += s;
 }
 
-// A real attribute as GDAL prints it: 17 significant digits, or down to
-// 14 where they end in a run of six zeros or nines after the point; ".0"
-// added to whole numbers.
+// A real attribute as GDAL prints it: 17 significant digits, or 16 to 14
+// where 17 end in a run of six zeros or nines after the point and fewer
+// give a point without one; ".0" added to whole numbers.
 void AppendReal(std::string& out, double value) {
   char text[64];
-  auto print = [&](int digits) {
+  // Prints with `digits`; whether the text has a point and no such run.
+  auto tidy = [&](int digits) {
     std::snprintf(text, sizeof text, "%.*g", digits, value);
     const char* dot = std::strchr(text, '.');
-    return dot != nullptr && (std::strstr(dot, "999999") != nullptr || std::strstr(dot, "000000") != nullptr);
+    return dot == nullptr ||
+           (std::strstr(dot, "999999") == nullptr && std::strstr(dot, "000000") == nullptr);
   };
-  if (print(17)) {
-    bool tidy = false;
-    for (int digits = 16; digits >= 14 && !tidy; --digits) tidy = !print(digits);
-    if (!tidy) print(17);
+  auto tidy_with_point = [&](int digits) { return tidy(digits) && std::strchr(text, '.') != nullptr; };
+  if (!tidy(17)) {
+    bool found = false;
+    for (int digits = 16; digits >= 14 && !found; --digits) found = tidy_with_point(digits);
+    if (!found) tidy(17);
   }
   out += text;
   if (std::strchr(text, '.') == nullptr && std::strchr(text, 'e') == nullptr) out += ".0";
@@ -330,8 +370,11 @@ std::optional<std::string> ThinnedGeoJsonText(const std::string& path,
   const std::string stem = std::filesystem::path(path).stem().string();
   GeoJsonLayer layer;
   std::vector<Field> fields;
-  if (!WalkGeoJson(text, stem, false, layer,
-                   [&](GeoJsonFeature& feature) { return AddFields(feature, fields); })) {
+  LayerGeometry geometry;
+  if (!WalkGeoJson(text, stem, false, layer, [&](GeoJsonFeature& feature) {
+        geometry.Add(feature.geometry);
+        return AddFields(feature, fields);
+      })) {
     return std::nullopt;
   }
   std::size_t points = 0;
@@ -340,12 +383,9 @@ std::optional<std::string> ThinnedGeoJsonText(const std::string& path,
   out.reserve(points * 48 + 4096);
   out += "{\n\"type\": \"FeatureCollection\",\n\"name\": ";
   AppendString(out, layer.name, true);
-  out += ",\n";
-  if (layer.crs_member) {
-    out += "\"crs\": { \"type\": \"name\", \"properties\": { \"name\": "
-           "\"urn:ogc:def:crs:OGC:1.3:CRS84\" } },\n";
-  }
-  out += "\"features\": [\n";
+  out += ",\n\"crs\": { \"type\": \"name\", \"properties\": { \"name\": \"";
+  out += geometry.Crs(layer);
+  out += "\" } },\n\"features\": [\n";
   FeatureWriter writer(fields, tracks, kept, out);
   if (!WalkGeoJson(text, stem, true, layer,
                    [&](GeoJsonFeature& feature) { return writer.Write(feature); }) ||
