@@ -139,6 +139,23 @@ std::string_view StringOf(od::value value) {
   return value.get_string();
 }
 
+// The members GDAL looks for, whatever their case ("Geometry" is a
+// geometry to it): another case of one is refused.
+std::string_view Member(std::string_view key) {
+  static constexpr std::string_view kMembers[] = {"type", "features", "geometry", "geometries",
+                                                  "properties", "coordinates", "crs", "name",
+                                                  "id", "bbox"};
+  for (const std::string_view member : kMembers) {
+    if (key.size() != member.size() || key == member) continue;
+    bool same = true;
+    for (std::size_t i = 0; i < key.size() && same; ++i) {
+      same = std::tolower(static_cast<unsigned char>(key[i])) == member[i];
+    }
+    if (same) Refuse();
+  }
+  return key;
+}
+
 // Marks a member as seen; a member given twice is refused (json-c keeps
 // the last, simdjson finds the first).
 void Once(bool& seen) {
@@ -153,13 +170,13 @@ class Walker {
 
   void Root(od::object root, const std::string& file_stem, GeoJsonLayer& layer) {
     bool type_seen = false, features_seen = false, name_seen = false, geometry_seen = false,
-         properties_seen = false, coordinates_seen = false, crs_seen = false;
+         properties_seen = false, coordinates_seen = false, crs_seen = false, foreign = false;
     std::string type;
     std::string name;
     GeoJsonFeature single;
     single.number = 1;
     for (auto field : root) {
-      const std::string_view key = field.unescaped_key();
+      const std::string_view key = Member(field.unescaped_key());
       od::value value = field.value();
       if (key == "type") {
         Once(type_seen);
@@ -182,9 +199,10 @@ class Walker {
       } else if (key == "crs") {
         Once(crs_seen);
         Crs84(value);
-      } else if (key == "geometries") {
+      } else if (key == "geometries" || key == "id") {
         Refuse();
       } else {
+        foreign = true;
         Consume(value);
       }
     }
@@ -199,7 +217,7 @@ class Walker {
       return;
     }
     if (features_seen || name_seen || !(feature || geometry)) Refuse();
-    if (feature && coordinates_seen) Refuse();
+    if (feature && (coordinates_seen || (foreign && !properties_seen))) Refuse();
     if (geometry) {
       if (geometry_seen || properties_seen || !coordinates_seen) Refuse();
       single.geometry.type = *geometry;
@@ -227,7 +245,7 @@ class Walker {
   static void Crs84(od::value value) {
     bool type_seen = false, properties_seen = false;
     for (auto field : value.get_object()) {
-      const std::string_view key = field.unescaped_key();
+      const std::string_view key = Member(field.unescaped_key());
       od::value member = field.value();
       if (key == "type") {
         Once(type_seen);
@@ -236,7 +254,7 @@ class Walker {
         Once(properties_seen);
         bool name_seen = false;
         for (auto property : member.get_object()) {
-          if (std::string_view(property.unescaped_key()) != "name") Refuse();
+          if (Member(property.unescaped_key()) != "name") Refuse();
           Once(name_seen);
           if (StringOf(property.value()) != "urn:ogc:def:crs:OGC:1.3:CRS84") Refuse();
         }
@@ -259,9 +277,9 @@ class Walker {
   }
 
   void Feature(od::object object, GeoJsonFeature& feature) {
-    bool type_seen = false, geometry_seen = false, properties_seen = false;
+    bool type_seen = false, geometry_seen = false, properties_seen = false, foreign = false;
     for (auto field : object) {
-      const std::string_view key = field.unescaped_key();
+      const std::string_view key = Member(field.unescaped_key());
       od::value value = field.value();
       if (key == "type") {
         Once(type_seen);
@@ -275,10 +293,13 @@ class Walker {
       } else if (key == "crs" || key == "id") {
         Refuse();
       } else {
+        foreign = true;
         Consume(value);
       }
     }
-    if (!type_seen) Refuse();
+    // GDAL takes the other members of a feature without "properties" for
+    // its properties.
+    if (!type_seen || (foreign && !properties_seen)) Refuse();
   }
 
   void Geometry(od::value value, GeoJsonGeometry& geometry) {
@@ -288,7 +309,7 @@ class Walker {
     }
     bool type_seen = false, coordinates_seen = false;
     for (auto field : value.get_object()) {
-      const std::string_view key = field.unescaped_key();
+      const std::string_view key = Member(field.unescaped_key());
       od::value member = field.value();
       if (key == "type") {
         Once(type_seen);
