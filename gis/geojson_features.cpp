@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
 #include <cstring>
 #include <map>
 #include <optional>
@@ -121,6 +122,23 @@ void Consume(od::value value, std::size_t depth = 0) {
   }
 }
 
+// A number that is no integer, rounded correctly. simdjson 3.0 misreads
+// some numbers of more than 19 digits ("0.39999990000000000000004" gives
+// 7.4e-05): those are read from their text again.
+double RealOf(od::value value) {
+  std::string_view token = value.raw_json_token();
+  const double read = value.get_double();
+  token = token.substr(0, token.find_last_not_of(" \t\r\n") + 1);
+  const std::string_view mantissa = token.substr(0, token.find_first_of("eE"));
+  if (std::count_if(mantissa.begin(), mantissa.end(), [](char c) { return c >= '0' && c <= '9'; }) <= 19) {
+    return read;
+  }
+  double again = 0.0;
+  const auto [end, error] = std::from_chars(token.data(), token.data() + token.size(), again);
+  if (error != std::errc() || end != token.data() + token.size()) Refuse();
+  return again;
+}
+
 // A number as json-c gives it to GDAL: integers converted from 64 bits
 // ("-0" is 0), others as read (both round correctly).
 double NumberOf(od::value value) {
@@ -128,7 +146,7 @@ double NumberOf(od::value value) {
     case od::number_type::signed_integer:
       return static_cast<double>(std::int64_t(value.get_int64()));
     case od::number_type::floating_point_number:
-      return value.get_double();
+      return RealOf(value);
     default:
       Refuse();
   }
@@ -211,7 +229,8 @@ class Walker {
     const std::optional<GeoJsonType> geometry = GeometryTypeNamed(type);
     if (collection) {
       if (!features_seen || geometry_seen || properties_seen || coordinates_seen) Refuse();
-      if (name_seen && name.empty()) Refuse();
+      // GDAL's name ends at a NUL.
+      if (name_seen && (name.empty() || name.find('\0') != std::string::npos)) Refuse();
       layer.name = name_seen ? name : file_stem;
       layer.names_crs84 = crs_seen;
       return;
@@ -431,7 +450,7 @@ class Walker {
           property.integer = value.get_int64();
         } else if (value.get_number_type() == od::number_type::floating_point_number) {
           property.kind = GeoJsonKind::Real;
-          property.real = value.get_double();
+          property.real = RealOf(value);
         } else {
           property.kind = GeoJsonKind::Other;
           Consume(value);

@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <span>
 #include <string_view>
 
 #include "gis/geojson_features.h"

@@ -172,6 +172,11 @@ std::vector<Case> Cases() {
 
       {"a bare LineString", LineString(hike), true, true},
       {"a bare MultiLineString with an empty part", MultiLineString(hike, 40, 1), true, true},
+      {"numbers of more than 19 digits",
+       Collection({Feature(R"({"type":"LineString","coordinates":[[0.1,0.39999990000000000000004],)"
+                           R"([8.123456789012345678,-12.3456789012345678901234e-1],[1,2]]})",
+                           R"({"r":0.39999990000000000000004})")}),
+       true, true},
       {"numbers: integers, -0, exponents, many digits",
        R"({"type":"LineString","coordinates":[[-0,0],[1E2,-5.2e1],[179.99999999999999999,-89.123456789012345678],[-180,90],[0.1,1e-300],[123456789e-8,-0.0]]})",
        true, true},
@@ -198,6 +203,8 @@ std::vector<Case> Cases() {
       {"keys differing in case", Collection({Feature(kLine, R"({"k":1})"), Feature(kLine, R"({"K":2})")}),
        false, false},
       {"a key given twice", Collection({Feature(kLine, R"({"k":1,"k":2})")}), false, false},
+      {"a NUL in the layer's name", Collection({Named(R"("a")")}, R"("name":"a\u0000b",)"), false,
+       false},
       {"a member named in another case",
        Collection({R"({"type":"Feature","properties":{},"Geometry":)" + kLine + "}"}), false, false},
       {"a geometry given twice",
