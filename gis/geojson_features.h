@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "gis/padded_text.h"
+
 namespace oru {
 
 // The GeoJSON that the streaming reader and writer take as GDAL's GeoJSON
@@ -44,32 +46,6 @@ struct GeoJsonFeature {
   std::int64_t number = 0;  // 1-based, in file order
   std::vector<GeoJsonProperty> properties;
   GeoJsonGeometry geometry;
-};
-
-// The file's text with the padding that simdjson reads past its end: the
-// file mapped over the start of a larger anonymous mapping, never copied.
-class PaddedText {
- public:
-  // Maps `path`; empty (Ok() false) when it cannot be opened or mapped.
-  static PaddedText Map(const std::string& path);
-  // A copy of `text` with padding: for tests and fuzzing.
-  static PaddedText Copy(std::string_view text);
-  PaddedText(PaddedText&& other) noexcept;
-  PaddedText& operator=(PaddedText&&) = delete;
-  PaddedText(const PaddedText&) = delete;
-  ~PaddedText();
-
-  bool Ok() const { return base_ != nullptr || size_ == 0; }
-  const char* data() const { return base_; }
-  std::size_t size() const { return size_; }
-  std::size_t capacity() const { return mapped_; }
-
- private:
-  PaddedText() = default;
-  char* base_ = nullptr;
-  std::size_t size_ = 0;
-  std::size_t mapped_ = 0;
-  bool failed_ = false;
 };
 
 // The one layer GDAL reads of a GeoJSON file.
