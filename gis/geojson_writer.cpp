@@ -28,6 +28,15 @@ GeoJsonKind Merged(GeoJsonKind a, GeoJsonKind b) {
   return numbers ? GeoJsonKind::Real : GeoJsonKind::Other;
 }
 
+// Whether GDAL writes a text property as the text it read: not when it
+// may take it for a date, nor when it looks like JSON ("[1, 2]" it writes
+// as an array).
+bool WrittenAsRead(std::string_view text) {
+  const std::size_t first = text.find_first_not_of(" \t\r\n");
+  return !MayReadAsDate(text) &&
+         !(first != std::string_view::npos && (text[first] == '[' || text[first] == '{'));
+}
+
 bool IsIdKey(const std::string& key) {
   return key.size() == 2 && std::tolower(static_cast<unsigned char>(key[0])) == 'i' &&
          std::tolower(static_cast<unsigned char>(key[1])) == 'd';
@@ -44,7 +53,7 @@ bool AddFields(const GeoJsonFeature& feature, std::vector<Field>& fields) {
   const std::size_t before = fields.size();
   for (const GeoJsonProperty& property : feature.properties) {
     if (property.kind == GeoJsonKind::Other || IsIdKey(property.key) ||
-        (property.kind == GeoJsonKind::String && MayReadAsDate(property.text))) {
+        (property.kind == GeoJsonKind::String && !WrittenAsRead(property.text))) {
       return false;
     }
     std::size_t i = 0;

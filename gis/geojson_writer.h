@@ -22,9 +22,9 @@ namespace oru {
 // 1-based numbers of its vertices kept, ascending. Nothing when the file
 // is not one that ReadGeoJsonTracks takes, has changed since (its lines
 // are not those of `tracks`), or holds properties whose GDAL field types
-// are not plain: nested objects or arrays, texts GDAL may read as dates,
-// "id" keys, or keys whose values mix kinds other than integers with
-// reals. Then GDAL writes it.
+// are not plain: nested objects or arrays, texts GDAL may read as dates
+// or JSON, "id" keys, keys whose values mix kinds other than integers with
+// reals, or keys in an order GDAL may change. Then GDAL writes it.
 std::optional<std::string> ThinnedGeoJsonText(const std::string& path,
                                               const std::vector<GisTrack>& tracks,
                                               const std::vector<std::vector<std::int64_t>>& kept);

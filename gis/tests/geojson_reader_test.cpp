@@ -186,6 +186,7 @@ std::vector<Case> Cases() {
       // The reader takes them; their properties GDAL types its own way.
       {"nested properties", Collection({Feature(kLine, R"({"o":{"a":1},"l":[1,2]})")}), true, false},
       {"a date", Collection({Feature(kLine, R"({"when":"2024-05-01"})")}), true, false},
+      {"a text like JSON", Collection({Feature(kLine, R"({"name":"[[1,2],[3,4]]"})")}), true, false},
       {"integers and texts under one key",
        Collection({Feature(kLine, R"({"k":1})"), Feature(kLine, R"({"k":"one"})")}), true, false},
       {"an id", Collection({Feature(kLine, R"({"id":1})")}), true, false},
