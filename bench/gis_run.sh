@@ -27,7 +27,7 @@ has() { [[ " $parts " == *" $1 "* ]]; }
 has gpkg && "$make" "$work/tracks.gpkg" "$tracks" "$points"
 has gpx && "$make" "$work/long.gpx" 1 1000000
 has geojson && "$make" "$work/long.geojson" 1 1000000
-ls -l "$work"/tracks.gpkg "$work"/long.* 2>/dev/null | awk '{print $5, $9}'
+ls -l "$work" | awk 'NR > 1 {print $5, $9}'
 
 # "wall seconds, peak KiB" of one command
 timed() { /usr/bin/time -f "%e %M" "$@" 2>&1 >/dev/null | tail -n 1; }
