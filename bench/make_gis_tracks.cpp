@@ -4,6 +4,7 @@
 //   make_gis_tracks OUTPUT.gpkg TRACKS POINTS   tracks in UTM zone 31N, metres
 //   make_gis_tracks OUTPUT.gpx 1 POINTS         one track of WGS84 fixes with
 //                                               elevation and time
+//   make_gis_tracks OUTPUT.geojson TRACKS POINTS  LineStrings of WGS84 degrees
 #include <cpl_error.h>
 #include <gdal_priv.h>
 #include <ogrsf_frmts.h>
@@ -46,19 +47,24 @@ int Fail(const char* what) {
 
 int main(int argc, char** argv) {
   if (argc != 4) {
-    std::fprintf(stderr, "usage: make_gis_tracks OUTPUT.gpkg|OUTPUT.gpx TRACKS POINTS\n");
+    std::fprintf(stderr, "usage: make_gis_tracks OUTPUT.gpkg|OUTPUT.gpx|OUTPUT.geojson TRACKS POINTS\n");
     return 2;
   }
   const std::string output = argv[1];
   const long tracks = std::atol(argv[2]);
   const long points = std::atol(argv[3]);
-  const bool gpx = output.size() > 4 && output.substr(output.size() - 4) == ".gpx";
+  auto ends_with = [&](const std::string& end) {
+    return output.size() > end.size() && output.substr(output.size() - end.size()) == end;
+  };
+  const bool gpx = ends_with(".gpx");
+  const bool geojson = ends_with(".geojson");
   GDALAllRegister();
-  GDALDriver* driver = GetGDALDriverManager()->GetDriverByName(gpx ? "GPX" : "GPKG");
+  GDALDriver* driver =
+      GetGDALDriverManager()->GetDriverByName(gpx ? "GPX" : geojson ? "GeoJSON" : "GPKG");
   GDALDatasetUniquePtr ds(driver->Create(output.c_str(), 0, 0, 0, GDT_Unknown, nullptr));
   if (!ds) return Fail("create");
   OGRSpatialReference srs;
-  srs.importFromEPSG(gpx ? 4326 : 32631);
+  srs.importFromEPSG(gpx || geojson ? 4326 : 32631);
   srs.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
   OGRLayer* layer = ds->CreateLayer(gpx ? "track_points" : "tracks", &srs,
                                     gpx ? wkbPoint : wkbLineString, nullptr);
@@ -69,7 +75,7 @@ int main(int argc, char** argv) {
     layer->CreateField(&name);
     layer->CreateField(&line);
   }
-  if (ds->StartTransaction() != OGRERR_NONE && !gpx) return Fail("transaction");
+  if (ds->StartTransaction() != OGRERR_NONE && !gpx && !geojson) return Fail("transaction");
   for (long t = 0; t < tracks; ++t) {
     Walk walk(static_cast<unsigned>(54 + t));
     walk.x = 400000.0 + 100.0 * (t % 100);
@@ -95,7 +101,14 @@ int main(int argc, char** argv) {
     line.setNumPoints(static_cast<int>(points));
     for (long i = 0; i < points; ++i) {
       walk.Next();
-      line.setPoint(static_cast<int>(i), walk.x + walk.noise(walk.rng), walk.y + walk.noise(walk.rng));
+      if (!geojson) {
+        line.setPoint(static_cast<int>(i), walk.x + walk.noise(walk.rng), walk.y + walk.noise(walk.rng));
+        continue;
+      }
+      // Degrees near 52 N, 4 E: 111 km a degree of latitude, 68 km of longitude.
+      const double x = walk.x + walk.noise(walk.rng);
+      const double y = walk.y + walk.noise(walk.rng);
+      line.setPoint(static_cast<int>(i), 4.0 + (x - 400000.0) / 68000.0, 52.0 + (y - 5700000.0) / 111000.0);
     }
     OGRFeatureUniquePtr f(OGRFeature::CreateFeature(layer->GetLayerDefn()));
     f->SetField("name", ("line " + std::to_string(t + 1)).c_str());
@@ -103,6 +116,6 @@ int main(int argc, char** argv) {
     f->SetGeometry(&line);
     if (layer->CreateFeature(f.get()) != OGRERR_NONE) return Fail("track");
   }
-  if (!gpx && ds->CommitTransaction() != OGRERR_NONE) return Fail("commit");
+  if (!gpx && !geojson && ds->CommitTransaction() != OGRERR_NONE) return Fail("commit");
   return 0;
 }

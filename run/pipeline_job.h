@@ -66,6 +66,9 @@ struct FileJob {
   std::vector<GisTrack> gis_tracks;  // GIS files: where each track is, for GDAL's writer
   // GPX to GPX: where the points lie, for writing without GDAL (gpx_writer.h).
   std::optional<GpxPointPlaces> gpx_places;
+  // GeoJSON read without GDAL: its copy in GeoJSON is written likewise
+  // (geojson_writer.h).
+  bool geojson_streamed = false;
   std::optional<TrackStore> store;   // survey text files: the points as read
   std::atomic<std::size_t> unthinned{0};
   std::atomic<bool> stopped{false};        // a selection was asked to stop

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <utility>
 
+#include "gis/geojson_reader.h"
 #include "gis/gis_reader.h"
 #include "gis/gpx_reader.h"
 #include "navformats/nmea_reader.h"
@@ -94,9 +95,10 @@ std::optional<RunError> ReadGisFile(FileJob& job, const RunContext& context) {
   const int fd = ::open(file.input.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return NotOpened(file.input, errno);
   ::close(fd);
-  // GPX files that the streaming reader takes give what GDAL would give
-  // them, without loading GDAL (rows grouped into tracks are GDAL's); it leaves every other file to GDAL. Into
-  // GPX, where their points lie is kept for the writer.
+  // GPX and GeoJSON files that the streaming readers take give what GDAL
+  // would give them, without loading GDAL (rows grouped into tracks are
+  // GDAL's); they leave every other file to GDAL. Into GPX, where their
+  // points lie is kept for the writer.
   const GisFormat& format = *file.read_format.gis;
   std::optional<GisReadOutcome> fast;
   const RowGrouping& rows = context.settings.rows;
@@ -105,6 +107,9 @@ std::optional<RunError> ReadGisFile(FileJob& job, const RunContext& context) {
     if (to_gpx) job.gpx_places.emplace();
     fast = ReadGpxTracks(file.input.string(), to_gpx ? &*job.gpx_places : nullptr);
     if (!fast) job.gpx_places.reset();
+  } else if (format.driver == "GeoJSON" && !rows.Active()) {
+    fast = ReadGeoJsonTracks(file.input.string());
+    job.geojson_streamed = fast.has_value();
   }
   GisReadOutcome read = fast ? std::move(*fast) : ReadGisTracks(file.input.string(), format, rows);
   if (!read.error.empty()) return BadInput(std::move(read.error));

@@ -5,6 +5,7 @@
 #include <memory>
 #include <utility>
 
+#include "gis/geojson_writer.h"
 #include "gis/gis_lines_writer.h"
 #include "gis/gis_writer.h"
 #include "gis/gpx_writer.h"
@@ -195,11 +196,21 @@ bool WriteStreamedGpx(FileJob& job, const std::vector<std::vector<std::int64_t>>
   return true;
 }
 
+// GeoJSON to GeoJSON without GDAL, where the streaming reader read the
+// input; false when it did not, or the writer leaves the file to GDAL.
+bool WriteStreamedGeoJson(FileJob& job, const std::vector<std::vector<std::int64_t>>& kept) {
+  if (!job.geojson_streamed || job.report.write_format.gis->driver != "GeoJSON") return false;
+  std::optional<std::string> text = ThinnedGeoJsonText(job.report.input.string(), job.gis_tracks, kept);
+  if (!text) return false;
+  Take(job.pending.AddText(job.report.output, std::move(*text)));
+  return true;
+}
+
 // The input file again in a GIS format, with only the kept vertices.
 void WriteGisCopy(FileJob& job, const RunContext& context) {
   std::vector<std::vector<std::int64_t>> kept(job.tracks.size());
   for (std::size_t t = 0; t < kept.size(); ++t) kept[t] = std::move(job.tracks[t].thinned.selected);
-  if (WriteStreamedGpx(job, kept)) {
+  if (WriteStreamedGpx(job, kept) || WriteStreamedGeoJson(job, kept)) {
     for (std::size_t t = 0; t < kept.size(); ++t) job.tracks[t].thinned.selected = std::move(kept[t]);
     return;
   }

@@ -10,7 +10,7 @@ packages=(
   xvfb xauth locales
   clang libclang-rt-14-dev
   libgeographiclib-dev libproj-dev
-  libgdal-dev gdal-bin gpsbabel libexpat1-dev
+  libgdal-dev gdal-bin gpsbabel libexpat1-dev libsimdjson-dev
   libxml2-utils dpkg-dev file ccache
   python3-dev pybind11-dev python3-numpy python3-pytest
   python3-geopandas python3-shapely python3-matplotlib
