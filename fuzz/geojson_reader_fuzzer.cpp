@@ -17,6 +17,7 @@
 #include <string_view>
 #include <vector>
 
+#include "fuzz/same_tracks.h"
 #include "gis/gdal_support.h"
 #include "gis/geojson_reader.h"
 #include "gis/geojson_writer.h"
@@ -24,28 +25,9 @@
 #include "gis/gis_reader.h"
 #include "gis/gis_writer.h"
 
+using oru::fuzzing::Check;
+
 namespace {
-
-void Check(bool condition) {
-  if (!condition) std::abort();
-}
-
-void CheckSame(const oru::GisReadOutcome& streamed, const oru::GisReadOutcome& gdal) {
-  Check(gdal.error.empty() && streamed.error.empty());
-  Check(streamed.warnings == gdal.warnings);
-  Check(streamed.skipped.points == gdal.skipped.points &&
-        streamed.skipped.polygons == gdal.skipped.polygons &&
-        streamed.skipped.other == gdal.skipped.other &&
-        streamed.skipped.empty_lines == gdal.skipped.empty_lines);
-  Check(streamed.tracks.size() == gdal.tracks.size());
-  for (std::size_t t = 0; t < gdal.tracks.size(); ++t) {
-    const oru::GisTrack& a = streamed.tracks[t];
-    const oru::GisTrack& b = gdal.tracks[t];
-    Check(a.layer == b.layer && a.feature == b.feature && a.part == b.part && a.name == b.name);
-    Check(a.geographic == b.geographic && a.datum == b.datum && a.points == b.points);
-    Check(a.first == b.first && a.second == b.second);
-  }
-}
 
 std::string ReadVsi(const std::string& path) {
   std::string text;
@@ -100,7 +82,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Check(file != nullptr);
   VSIFWriteL(bytes.data(), 1, bytes.size(), file);
   VSIFCloseL(file);
-  CheckSame(*streamed, oru::ReadGisTracks(path, *oru::GisFormatByName("geojson")));
+  oru::fuzzing::CheckSameTracks(*streamed, oru::ReadGisTracks(path, *oru::GisFormatByName("geojson")));
   VSIUnlink(path.c_str());
   CheckWritten(bytes, *streamed);
   return 0;

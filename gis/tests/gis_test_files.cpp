@@ -6,6 +6,8 @@
 #include <fstream>
 #include <sstream>
 
+#include <gtest/gtest.h>
+
 #include "gis/gdal_support.h"
 
 namespace oru::testing {
@@ -74,6 +76,29 @@ GDALDatasetUniquePtr OpenForCheck(const std::filesystem::path& path) {
   RegisterGisDrivers();
   return GDALDatasetUniquePtr(
       GDALDataset::Open(path.c_str(), GDAL_OF_VECTOR | GDAL_OF_READONLY, nullptr, nullptr, nullptr));
+}
+
+void ExpectSameTracks(const GisReadOutcome& streamed, const GisReadOutcome& gdal) {
+  ASSERT_EQ(gdal.error, "");
+  EXPECT_EQ(streamed.error, "");
+  EXPECT_EQ(streamed.warnings, gdal.warnings);
+  EXPECT_EQ(streamed.skipped.points, gdal.skipped.points);
+  EXPECT_EQ(streamed.skipped.polygons, gdal.skipped.polygons);
+  EXPECT_EQ(streamed.skipped.other, gdal.skipped.other);
+  EXPECT_EQ(streamed.skipped.empty_lines, gdal.skipped.empty_lines);
+  ASSERT_EQ(streamed.tracks.size(), gdal.tracks.size());
+  for (std::size_t t = 0; t < gdal.tracks.size(); ++t) {
+    const GisTrack& a = streamed.tracks[t];
+    const GisTrack& b = gdal.tracks[t];
+    SCOPED_TRACE(TrackPlace(b));
+    EXPECT_EQ(TrackPlace(a), TrackPlace(b));  // layer, feature, part and name
+    EXPECT_EQ(a.geographic, b.geographic);
+    EXPECT_EQ(a.datum, b.datum);
+    EXPECT_EQ(a.points, b.points);
+    // Both parse with a correctly rounded conversion: equal to the bit.
+    EXPECT_EQ(a.first, b.first);
+    EXPECT_EQ(a.second, b.second);
+  }
 }
 
 }  // namespace oru::testing

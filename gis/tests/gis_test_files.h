@@ -6,6 +6,8 @@
 
 #include <gdal_priv.h>
 
+#include "gis/gis_track.h"
+
 namespace oru::testing {
 
 // A fresh folder under the system's temporary directory, removed with
@@ -35,6 +37,11 @@ std::vector<Vertex> SurveyTrack(double lat0, double lon0, int lines);
 
 // The same shape in metres about (x0, y0), for projected CRSs.
 std::vector<Vertex> SurveyTrackMetres(double x0, double y0, int lines);
+
+// A streaming reader's tracks against GDAL's of the same file: the same
+// counts, warnings, places (layer, feature, part, name), datum and
+// coordinates to the bit.
+void ExpectSameTracks(const GisReadOutcome& streamed, const GisReadOutcome& gdal);
 
 // Opens a file with GDAL for checking what was written.
 GDALDatasetUniquePtr OpenForCheck(const std::filesystem::path& path);

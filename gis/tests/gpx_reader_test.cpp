@@ -179,29 +179,6 @@ std::vector<Case> Cases() {
   };
 }
 
-void ExpectSameTracks(const GisReadOutcome& streamed, const GisReadOutcome& gdal) {
-  ASSERT_EQ(gdal.error, "");
-  EXPECT_EQ(streamed.error, "");
-  EXPECT_EQ(streamed.warnings, gdal.warnings);
-  EXPECT_EQ(streamed.skipped.points, gdal.skipped.points);
-  EXPECT_EQ(streamed.skipped.polygons, gdal.skipped.polygons);
-  EXPECT_EQ(streamed.skipped.other, gdal.skipped.other);
-  EXPECT_EQ(streamed.skipped.empty_lines, gdal.skipped.empty_lines);
-  ASSERT_EQ(streamed.tracks.size(), gdal.tracks.size());
-  for (std::size_t t = 0; t < gdal.tracks.size(); ++t) {
-    const GisTrack& a = streamed.tracks[t];
-    const GisTrack& b = gdal.tracks[t];
-    SCOPED_TRACE(TrackPlace(b));
-    EXPECT_EQ(TrackPlace(a), TrackPlace(b));  // layer, feature, part and name
-    EXPECT_EQ(a.geographic, b.geographic);
-    EXPECT_EQ(a.datum, b.datum);
-    EXPECT_EQ(a.points, b.points);
-    // Both parse with a correctly rounded conversion: equal to the bit.
-    EXPECT_EQ(a.first, b.first);
-    EXPECT_EQ(a.second, b.second);
-  }
-}
-
 class GpxReader : public ::testing::TestWithParam<Case> {};
 
 TEST_P(GpxReader, GivesWhatGdalGivesOrLeavesTheFileToIt) {
@@ -215,8 +192,8 @@ TEST_P(GpxReader, GivesWhatGdalGivesOrLeavesTheFileToIt) {
   ASSERT_EQ(from_text.has_value(), c.streamed);
   if (!c.streamed) return;
   const GisReadOutcome gdal = ReadGisTracks(path.string(), *GisFormatByName("gpx"));
-  ExpectSameTracks(*streamed, gdal);
-  ExpectSameTracks(*from_text, gdal);
+  testing::ExpectSameTracks(*streamed, gdal);
+  testing::ExpectSameTracks(*from_text, gdal);
 }
 
 // Every third point of each line, and its last: a selection as a run
