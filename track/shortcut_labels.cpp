@@ -288,6 +288,17 @@ bool ShortcutLabeller::Refresh(Item& item) {
   return true;
 }
 
+bool ShortcutLabeller::Requeued(Item& item, const ShortcutBounds& b) {
+  item.bounded = true;
+  item.lo = b.lower;
+  item.hi = b.upper;
+  const double raised = std::max(item.base, b.lower);
+  if (!(raised > item.lower)) return false;
+  item.lower = raised;
+  Push(item);
+  return true;
+}
+
 void ShortcutLabeller::Expand(const Item& item) {
   const Block b = item.block;
   if (b.level == kList) {  // bounding the worst: the group's next end
@@ -408,15 +419,7 @@ void ShortcutLabeller::LabelStart(std::int64_t i) {
         best = item.hops;
         break;
       }
-      item.bounded = true;
-      item.lo = b.lower;
-      item.hi = b.upper;
-      const double raised = std::max(item.base, b.lower);
-      if (raised > item.lower) {
-        item.lower = raised;
-        Push(item);
-        continue;
-      }
+      if (Requeued(item, b)) continue;
     }
     best = item.hops;
     lower = std::max(worst_lower_[k], item.lo);
@@ -483,15 +486,7 @@ double ShortcutLabeller::SearchGroup(std::int64_t i, double limit, Visit visit) 
     if (!item.bounded) {
       const ShortcutBounds b = oracle_.Bounds(item.begin, kWidth * tolerance_, false);
       if (b.validity == ShortcutBounds::Validity::kInvalid) continue;  // open: may be valid
-      item.bounded = true;
-      item.lo = b.lower;
-      item.hi = b.upper;
-      const double raised = std::max(item.base, b.lower);
-      if (raised > item.lower) {
-        item.lower = raised;
-        Push(item);
-        continue;
-      }
+      if (Requeued(item, b)) continue;
     }
     limit = visit(item.begin, item.lo, item.hi, limit);
   }

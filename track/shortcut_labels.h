@@ -97,6 +97,9 @@ class ShortcutLabeller {
   void RankPieces();
   bool Ready();
   bool Refresh(Item& item);
+  // Takes the bounds of an end's weight into it; true when they raised its
+  // lower bound and it went back into the queue.
+  bool Requeued(Item& item, const ShortcutBounds& b);
   void Expand(const Item& item);
   void LabelStart(std::int64_t i);
   template <typename Visit>
