@@ -100,7 +100,7 @@ std::optional<GisReadOutcome> Read(const PaddedText& text, const std::string& fi
 }  // namespace
 
 std::optional<GisReadOutcome> ReadGeoJsonTracks(const std::string& path) {
-  return Read(PaddedText::Map(path), std::filesystem::path(path).stem().string());
+  return Read(PaddedText::Load(path), std::filesystem::path(path).stem().string());
 }
 
 std::optional<GisReadOutcome> ReadGeoJsonText(std::string_view text, const std::string& file_stem) {

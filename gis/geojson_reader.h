@@ -21,7 +21,7 @@ namespace oru {
 // "name" property; Z values read and dropped. Points and MultiPoints,
 // Polygons and MultiPolygons, and features without a geometry are counted
 // as skipped, lines without vertices as empty. Memory: the points read,
-// the file mapped (never copied), and simdjson's index of it.
+// the file's text read once (padded_text.h), and simdjson's index of it.
 //
 // Nothing when the file holds anything that it does not read exactly as
 // GDAL does (WalkGeoJson), a "name" property that is not a string (or is

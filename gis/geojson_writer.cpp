@@ -373,7 +373,7 @@ std::optional<std::string> ThinnedGeoJsonText(const std::string& path,
                                               const std::vector<GisTrack>& tracks,
                                               const std::vector<std::vector<std::int64_t>>& kept) {
   if (kept.size() != tracks.size()) return std::nullopt;
-  const PaddedText text = PaddedText::Map(path);
+  const PaddedText text = PaddedText::Load(path);
   if (!text.Ok()) return std::nullopt;
   const std::string stem = std::filesystem::path(path).stem().string();
   GeoJsonLayer layer;

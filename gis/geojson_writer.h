@@ -15,8 +15,8 @@ namespace oru {
 // its properties in the order of the layer's fields (the keys in the order
 // first seen in the file), and coordinates as GDAL prints them (15
 // decimals, trailing zeros and binary noise trimmed). Written without GDAL
-// from a second pass of simdjson over the mapped file; the file's text is
-// never copied, only the output is held.
+// from a second pass of simdjson over the file's text, read again once
+// (padded_text.h) and held beside the output.
 //
 // `tracks` are ReadGeoJsonTracks' tracks of the file, `kept` per track the
 // 1-based numbers of its vertices kept, ascending. Nothing when the file

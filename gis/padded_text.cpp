@@ -7,6 +7,7 @@
 
 #include <simdjson.h>
 
+#include <cerrno>
 #include <cstring>
 #include <utility>
 
@@ -22,47 +23,46 @@ std::size_t PaddedSize(std::size_t size) {
 
 }  // namespace
 
-PaddedText PaddedText::Map(const std::string& path) {
+PaddedText PaddedText::Room(std::size_t size) {
   PaddedText text;
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return text;
-  struct stat status {};
-  if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
-    ::close(fd);
-    return text;
-  }
-  const auto size = static_cast<std::size_t>(status.st_size);
   const std::size_t mapped = PaddedSize(size);
-  // Zero pages past the end, the file over the start: its last page reads
-  // as zeros past the end of the file too.
-  void* base = ::mmap(nullptr, mapped, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-  if (base == MAP_FAILED) {
-    ::close(fd);
-    return text;
-  }
-  if (size > 0 &&
-      ::mmap(base, size, PROT_READ, MAP_PRIVATE | MAP_FIXED, fd, 0) == MAP_FAILED) {
-    ::munmap(base, mapped);
-    ::close(fd);
-    return text;
-  }
-  ::close(fd);
-  if (size > 0) ::madvise(base, size, MADV_SEQUENTIAL);
+  void* base = ::mmap(nullptr, mapped, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (base == MAP_FAILED) return text;
   text.base_ = static_cast<char*>(base);
-  text.size_ = size;
   text.mapped_ = mapped;
   return text;
 }
 
+PaddedText PaddedText::Load(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return PaddedText();
+  struct stat status {};
+  if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+    ::close(fd);
+    return PaddedText();
+  }
+  const auto size = static_cast<std::size_t>(status.st_size);
+  PaddedText text = Room(size);
+  std::size_t got = 0;
+  bool failed = !text.Ok();
+  while (!failed && got < size) {
+    const ssize_t n = ::read(fd, text.base_ + got, size - got);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) failed = true;
+    if (n <= 0) break;  // a file shortened since: what it holds now
+    got += static_cast<std::size_t>(n);
+  }
+  ::close(fd);
+  if (failed) return PaddedText();
+  text.size_ = got;
+  return text;
+}
+
 PaddedText PaddedText::Copy(std::string_view bytes) {
-  PaddedText text;
-  const std::size_t mapped = PaddedSize(bytes.size());
-  void* base = ::mmap(nullptr, mapped, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-  if (base == MAP_FAILED) return text;
-  if (!bytes.empty()) std::memcpy(base, bytes.data(), bytes.size());
-  text.base_ = static_cast<char*>(base);
+  PaddedText text = Room(bytes.size());
+  if (!text.Ok()) return text;
+  if (!bytes.empty()) std::memcpy(text.base_, bytes.data(), bytes.size());
   text.size_ = bytes.size();
-  text.mapped_ = mapped;
   return text;
 }
 

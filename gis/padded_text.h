@@ -6,12 +6,14 @@
 
 namespace oru {
 
-// The file's text with the padding that simdjson reads past its end: the
-// file mapped over the start of a larger anonymous mapping, never copied.
+// A file's text with the padding that simdjson reads past its end, in an
+// anonymous mapping of whole pages whose tail stays zero. The text is read
+// into it once, not mapped from the file: a mapped file that another
+// program shortens while it is parsed would end the process (SIGBUS).
 class PaddedText {
  public:
-  // Maps `path`; none (Ok() false) when it cannot be opened or mapped.
-  static PaddedText Map(const std::string& path);
+  // Reads `path`; none (Ok() false) when it cannot be opened or read.
+  static PaddedText Load(const std::string& path);
   // A copy of `text` with padding: for tests and fuzzing.
   static PaddedText Copy(std::string_view text);
   PaddedText(PaddedText&& other) noexcept;
@@ -26,6 +28,8 @@ class PaddedText {
 
  private:
   PaddedText() = default;
+  // Room for `size` bytes and the padding; Ok() false when there is none.
+  static PaddedText Room(std::size_t size);
   char* base_ = nullptr;
   std::size_t size_ = 0;
   std::size_t mapped_ = 0;  // bytes mapped: the size and the padding, in whole pages
