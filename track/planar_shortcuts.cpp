@@ -73,7 +73,8 @@ PlanarShortcuts::PlanarShortcuts(PlanarSegmentMeasure& measure)
           if (!tame_[i]) wild_.push_back(k);
         }
         return tame_;
-      }()) {}
+      }()),
+      hulls_(measure.First(), measure.Second(), tame_) {}
 
 bool PlanarShortcuts::WildBetween(std::int64_t i, std::int64_t j) const {
   if (wild_.empty()) return false;
@@ -134,6 +135,29 @@ double PlanarShortcuts::BlockUpper(const Segment& s, Block b) const {
     far2 = std::max(far2, r1 * r1 + r2 * r2);
   }
   const double e = CornerError(box, d1, d2);
+  const double distance =
+      (std::sqrt(far2) + 2.0 * e) * (1.0 + kMargin) + kMargin * Norm1(f.ab1, f.ab2);
+  return std::min(distance * (1.0 + kMargin) + kMargin * s.la + kFloor, OutlineUpper(s, b));
+}
+
+double PlanarShortcuts::OutlineUpper(const Segment& s, Block b) const {
+  // As BlockUpper's corners, with the outline's points for corners: each is
+  // a point of the track, its difference from A within u of its magnitude
+  // per coordinate, so e = 2^-48 |c|_1 covers that and the 4u of the
+  // distance that the corners' 2e stands for. The largest distance over the
+  // block is the largest over its outline (the distance is convex).
+  const std::span<const std::int64_t> outline = hulls_.Outline(b);
+  if (outline.empty()) return kInf;
+  const SegmentFrame& f = s.f;
+  double far2 = 0.0, e = 0.0;
+  for (const std::int64_t v : outline) {
+    const auto k = static_cast<std::size_t>(v);
+    const double c1 = x_[k] - f.a1, c2 = y_[k] - f.a2;
+    const double tau = std::clamp((c1 * f.ab1 + c2 * f.ab2) / f.l2, 0.0, 1.0);
+    const double r1 = c1 - tau * f.ab1, r2 = c2 - tau * f.ab2;
+    far2 = std::max(far2, r1 * r1 + r2 * r2);
+    e = std::max(e, 0x1p-48 * Norm1(c1, c2) + kUnderflow);
+  }
   const double distance =
       (std::sqrt(far2) + 2.0 * e) * (1.0 + kMargin) + kMargin * Norm1(f.ab1, f.ab2);
   return distance * (1.0 + kMargin) + kMargin * s.la + kFloor;

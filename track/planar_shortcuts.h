@@ -5,6 +5,7 @@
 
 #include "track/direction_wedge.h"
 #include "track/planar_blocks.h"
+#include "track/planar_hulls.h"
 #include "track/planar_scores.h"
 #include "track/planar_segment_measure.h"
 #include "track/ray_lanes.h"
@@ -109,6 +110,9 @@ class PlanarShortcuts final : public ShortcutOracle {
                 WeightAnswer& answer, std::int64_t& farthest);
   void AddWitness(std::int64_t w);
   double BlockUpper(const Segment& s, Block b) const;
+  // The largest distance of the outline's points (planar_hulls.h) from the
+  // segment, as BlockUpper bounds it: infinity when the block has none.
+  double OutlineUpper(const Segment& s, Block b) const;
   bool OnAxisBetween(const Segment& s, double p1, double p2) const;
   void Score(const Segment& s, std::int64_t begin, std::int64_t end, Search& search);
   // Bounds block b's points for the search: an upper bound of their
@@ -127,6 +131,7 @@ class PlanarShortcuts final : public ShortcutOracle {
   std::vector<char> tame_;
   std::vector<std::int64_t> wild_;  // points outside the range of the bounds, ascending
   PlanarBlocks blocks_;
+  PlanarHulls hulls_;
 
   // The open start.
   std::int64_t start_ = 0;
