@@ -40,6 +40,19 @@ PlanarBlocks::Range PlanarBlocks::Linear(const Box& box, double w1, double w2) {
   return {(lo - err) / box.q, (hi + err) / box.q};
 }
 
+void PlanarBlocks::SetFrame(Box& box, double ox, double oy, double last_x, double last_y) {
+  box.ox = ox;
+  box.oy = oy;
+  box.ux = last_x - ox;
+  box.uy = last_y - oy;
+  box.q = box.ux * box.ux + box.uy * box.uy;
+  if (!(box.q >= kMinSquaredChord)) {
+    box.ux = 1.0;
+    box.uy = 0.0;
+    box.q = 1.0;
+  }
+}
+
 void PlanarBlocks::SetCorners(Box& box) {
   for (int k = 0; k < 4; ++k) {
     const double a = (k & 1) != 0 ? box.a_hi : box.a_lo;
@@ -82,16 +95,7 @@ void PlanarBlocks::MeasureLeafPair(const std::vector<double>& x, const std::vect
 
   Box& box = boxes_[Slot(b)];
   const auto first = static_cast<std::size_t>(begin), last = static_cast<std::size_t>(end - 1);
-  box.ox = x[first];
-  box.oy = y[first];
-  box.ux = x[last] - box.ox;
-  box.uy = y[last] - box.oy;
-  box.q = box.ux * box.ux + box.uy * box.uy;
-  if (!(box.q >= kMinSquaredChord)) {
-    box.ux = 1.0;
-    box.uy = 0.0;
-    box.q = 1.0;
-  }
+  SetFrame(box, x[first], y[first], x[last], y[last]);
   double a_lo = HUGE_VAL, a_hi = -HUGE_VAL, b_lo = HUGE_VAL, b_hi = -HUGE_VAL, reach = 0.0;
   box.x_lo = box.y_lo = HUGE_VAL;
   box.x_hi = box.y_hi = -HUGE_VAL;
@@ -143,16 +147,7 @@ void PlanarBlocks::JoinHalves(const std::vector<double>& x, const std::vector<do
     return;
   }
   const auto last = static_cast<std::size_t>(BlockEnd(b, n_) - 1);
-  box.ox = left.ox;
-  box.oy = left.oy;
-  box.ux = x[last] - box.ox;
-  box.uy = y[last] - box.oy;
-  box.q = box.ux * box.ux + box.uy * box.uy;
-  if (!(box.q >= kMinSquaredChord)) {
-    box.ux = 1.0;
-    box.uy = 0.0;
-    box.q = 1.0;
-  }
+  SetFrame(box, left.ox, left.oy, x[last], y[last]);
   box.a_lo = box.b_lo = box.x_lo = box.y_lo = HUGE_VAL;
   box.a_hi = box.b_hi = box.x_hi = box.y_hi = -HUGE_VAL;
   const double u1 = std::fabs(box.ux) + std::fabs(box.uy);

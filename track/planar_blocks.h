@@ -70,6 +70,9 @@ class PlanarBlocks {
   }
   void MeasureLeafPair(const std::vector<double>& x, const std::vector<double>& y,
                        const std::vector<char>& tame, Block b);
+  // O and u of a box: u the chord from O to the block's last point, or the
+  // first axis when the chord is too short to give a direction.
+  static void SetFrame(Box& box, double ox, double oy, double last_x, double last_y);
   static void SetCorners(Box& box);
   void JoinHalves(const std::vector<double>& x, const std::vector<double>& y, Block b);
   void ChooseRepresentatives(const std::vector<double>& x, const std::vector<double>& y,

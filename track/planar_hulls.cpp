@@ -98,11 +98,12 @@ void PlanarHulls::Keep(const std::vector<double>& x, const std::vector<double>& 
   };
   std::sort(points.begin(), points.end(), before);
   points.erase(std::unique(points.begin(), points.end(), same_place), points.end());
-  std::vector<std::int64_t> outline;
+  std::vector<std::int64_t>& outline = scratch_;
   Chain(x.data(), y.data(), points, outline);
   if (outline.size() > kMostPoints) return;
   const std::size_t slot = Slot(b);
-  std::copy(outline.begin(), outline.end(), points_.begin() + static_cast<std::ptrdiff_t>(slot * kMostPoints));
+  std::copy(outline.begin(), outline.end(),
+            points_.begin() + static_cast<std::ptrdiff_t>(slot * kMostPoints));
   counts_[slot] = outline.size();
 }
 

@@ -54,6 +54,7 @@ class PlanarHulls {
   std::vector<std::int64_t> offsets_;  // first slot of each level (level 0 has none)
   std::vector<std::int64_t> points_;   // kMostPoints slots per block
   std::vector<std::size_t> counts_;    // 0: no outline
+  std::vector<std::int64_t> scratch_;  // the chain being built
 };
 
 }  // namespace oru

@@ -48,6 +48,14 @@ double CornerError(const PlanarBlocks::Box& box, double d1, double d2) {
   return 0x1p-48 * (Norm1(d1, d2) + (alpha + beta) * Norm1(box.ux, box.uy) / box.q) + kUnderflow;
 }
 
+// BlockUpper's bound of PlanarDeviation over a block from far2, the largest
+// squared distance computed of its corners (or outline points) from the
+// segment, each corner within e of its place per coordinate.
+double DistanceUpper(double far2, double e, double ab1, double ab2, double la) {
+  const double distance = (std::sqrt(far2) + 2.0 * e) * (1.0 + kMargin) + kMargin * Norm1(ab1, ab2);
+  return distance * (1.0 + kMargin) + kMargin * la + kFloor;
+}
+
 // A lower bound of the distance of v from the ray along s (both from A).
 double RayDistanceLower(double v1, double v2, double s1, double s2) {
   const double dot = s1 * v1 + s2 * v2;
@@ -134,10 +142,8 @@ double PlanarShortcuts::BlockUpper(const Segment& s, Block b) const {
     const double r1 = c1 - tau * f.ab1, r2 = c2 - tau * f.ab2;
     far2 = std::max(far2, r1 * r1 + r2 * r2);
   }
-  const double e = CornerError(box, d1, d2);
-  const double distance =
-      (std::sqrt(far2) + 2.0 * e) * (1.0 + kMargin) + kMargin * Norm1(f.ab1, f.ab2);
-  return std::min(distance * (1.0 + kMargin) + kMargin * s.la + kFloor, OutlineUpper(s, b));
+  const double corners = DistanceUpper(far2, CornerError(box, d1, d2), f.ab1, f.ab2, s.la);
+  return std::min(corners, OutlineUpper(s, b));
 }
 
 double PlanarShortcuts::OutlineUpper(const Segment& s, Block b) const {
@@ -158,9 +164,7 @@ double PlanarShortcuts::OutlineUpper(const Segment& s, Block b) const {
     far2 = std::max(far2, r1 * r1 + r2 * r2);
     e = std::max(e, 0x1p-48 * Norm1(c1, c2) + kUnderflow);
   }
-  const double distance =
-      (std::sqrt(far2) + 2.0 * e) * (1.0 + kMargin) + kMargin * Norm1(f.ab1, f.ab2);
-  return distance * (1.0 + kMargin) + kMargin * s.la + kFloor;
+  return DistanceUpper(far2, e, f.ab1, f.ab2, s.la);
 }
 
 void PlanarShortcuts::Score(const Segment& s, std::int64_t begin, std::int64_t end,
