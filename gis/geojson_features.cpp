@@ -405,6 +405,7 @@ class Walker {
   void Properties(od::value value, std::vector<GeoJsonProperty>& properties) {
     if (value.type() == od::json_type::null) {
       if (!bool(value.is_null())) Refuse();
+      NoPropertiesOf();
       return;
     }
     for (auto field : value.get_object()) {
@@ -427,6 +428,19 @@ class Walker {
     const auto [at, added] = keys_.emplace(folded, key);
     if (!added && at->second != key) Refuse();
     if (folded == "name" && key != "name") Refuse();
+    if (added && (folded == "type" || folded == "geometry" || folded == "properties" ||
+                  folded == "bbox")) {
+      member_field_ = true;
+      if (null_properties_) Refuse();
+    }
+  }
+
+  // GDAL fills the fields of a feature whose "properties" are null from the
+  // feature's own members, "type": "Feature" into a field named "type":
+  // with such a field anywhere in the file, it reads the file.
+  void NoPropertiesOf() {
+    null_properties_ = true;
+    if (member_field_) Refuse();
   }
 
   static void Property(od::value value, GeoJsonProperty& property) {
@@ -468,6 +482,8 @@ class Walker {
   bool with_geometry_;
   const std::function<bool(GeoJsonFeature&)>& feature_;
   std::map<std::string, std::string> keys_;  // properties' keys in lower case, as given
+  bool member_field_ = false;     // a property named like a feature's member
+  bool null_properties_ = false;  // a feature with "properties": null
   int leaf_level_ = -1;   // the level of the positions found (-1: none yet)
   int leaf_levels_ = -1;  // of the last "coordinates" read
 };

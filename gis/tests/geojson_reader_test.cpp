@@ -244,6 +244,7 @@ std::vector<Case> Cases() {
        R"({"title":")" + std::string(2000, 'x') + R"(","type":"LineString","coordinates":[[1,2],[3,4]]})",
        false, false},
       {"an array at the root", std::string("[") + LineString(hike) + "]", false, false},
+      {"a field named type beside features without properties", R"XX({"type":"FeatureCollection","name":"krs84","crs":{"type":"name","properties":{"name":"urn:ogc:def:crs:OGC:1.3:CRS84"}},"features":[{"type":"Feature","properties":{"type":"a","n":0,"r":0.5},"geo:metry":{"type":"MultiLineString","zoordinates":[[[2,2],[3,4]],[],[[5,6]]]}},{"type":"Feature","properties":null,"geometry":null}]})XX", false, false},
   };
 }
 
