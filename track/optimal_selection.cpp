@@ -20,6 +20,17 @@ constexpr double kRelativeBracket = 1e-9;
 
 bool Narrow(double lo, double hi) { return hi - lo <= std::max(kBracket, kRelativeBracket * hi); }
 
+// A selection's deviation w that lies within the bracket's width of lo (an
+// infinite one never does).
+bool Within(double lo, double w) { return std::isfinite(w) && Narrow(lo, w); }
+
+// A trial of the search for N points gives up when its first labels
+// project fewer than N / kFewer points; at most kGiveUps times, and only
+// while the bracket below it is wider than a kGiveUpWidth share of its top.
+constexpr std::int64_t kFewer = 8;
+constexpr int kGiveUps = 3;
+constexpr double kGiveUpWidth = 0.01;
+
 struct Route {
   std::vector<std::int64_t> points;  // store indexes, ascending
   double weight = 0.0;               // metres: its largest deviation
@@ -48,13 +59,30 @@ class OptimalSearch {
 
   // The fewest points for tolerance d.
   std::int64_t Count(double d) {
-    labeller_.Label(d, /*with_worst=*/false);
-    return labeller_.Hops(0) + 1;
+    std::int64_t count = 0;
+    CountUnlessFewer(d, 0, count);
+    return count;
+  }
+
+  // The fewest points for tolerance d in `count`, true; or false, with the
+  // projected count, when the labels project fewer than `fewer` (> 0) early
+  // on.
+  bool CountUnlessFewer(double d, std::int64_t fewer, std::int64_t& count) {
+    if (Direct() <= d) {
+      count = 2;
+      return true;
+    }
+    const bool whole = labeller_.Label(d, /*with_worst=*/false, fewer);
+    count = whole ? labeller_.Hops(0) + 1 : labeller_.Projected();
+    return whole;
   }
 
   // The lightest of the routes with the fewest points for tolerance d,
   // lowest point numbers first.
   Route Lightest(double d) {
+    // The only route of one shortcut is the line through the first and the
+    // last point.
+    if (Direct() <= d) return {{0, n_ - 1}, Direct()};
     labeller_.Label(d, /*with_worst=*/true);
     Route route;
     route.weight = labeller_.ExactWorst(0);
@@ -71,22 +99,47 @@ class OptimalSearch {
       bracket = {0.0, 0.0, true};
       return Lightest(0.0);
     }
+    // The line through the first and the last point within the bracket's
+    // width of 0: no selection is much lighter, none has fewer points.
+    if (Within(0.0, Direct())) {
+      bracket = {0.0, Direct(), false};
+      return Lightest(Direct());
+    }
     double lo = 0.0;
     double hi = UpperStart(n_wanted);  // not counted yet: at most N points
     std::int64_t hi_count = -1;        // the count of hi, once known
     int same_side = 0;  // trials in a row on the same side of the bracket
     int last_side = -1;
+    // Trials given up (their labels projected far fewer than N points, on
+    // long and dear shortcuts) and the lowest of them: later trials stay
+    // below it while the bracket beneath it is wide.
+    int given_up = 0;
+    double ceiling = std::numeric_limits<double>::infinity();
     for (;;) {
       while (hi_count != n_wanted && !Narrow(lo, hi)) {
-        const double t = NextTrial(trials_, lo, hi, n_wanted, same_side >= 3);
-        const std::int64_t count = Count(t);
+        const double top = std::min(hi, ceiling);
+        const double t = NextTrial(trials_, lo, top, n_wanted, same_side >= 3);
+        const bool may_give_up = given_up < kGiveUps && top - lo > kGiveUpWidth * top;
+        std::int64_t count = 0;
+        const bool whole = CountUnlessFewer(t, may_give_up ? n_wanted / kFewer : 0, count);
         trials_.push_back({t, count});
+        if (!whole) {
+          ++given_up;
+          ceiling = t;
+          continue;
+        }
         const int side = count <= n_wanted ? 1 : 0;
         same_side = side == last_side ? same_side + 1 : 1;
         last_side = side;
         if (side == 1) {
+          // Two upper ends in a row with one count: the count stands on a
+          // step (a cliff of the count, or a plateau of it) that the
+          // bracket would close on only by halving to its width; the
+          // lightest selection of that count tells where the step lies.
+          const bool step = count == hi_count;
           hi = t;
           hi_count = count;
+          if (step) break;
         } else {
           lo = t;
         }
@@ -95,6 +148,12 @@ class OptimalSearch {
       hi_count = static_cast<std::int64_t>(route.points.size());
       if (hi_count == n_wanted) {
         bracket = {lo, route.weight, true};
+        return route;
+      }
+      // Within the bracket's width of the lower end already: a decision
+      // just below would tell nothing the bracket does not.
+      if (Within(lo, route.weight)) {
+        bracket = {lo, route.weight, false};
         return route;
       }
       // Is any selection of at most N points lighter than this one? It
@@ -123,15 +182,24 @@ class OptimalSearch {
     if (observer_->ProgressDue()) observer_->OnProgress(waiting_);
   }
 
+  // The weight of the line through the first and the last point, measured
+  // once: a tolerance it honours needs no labels (a track that the search
+  // for a count tries at its widest tolerances, or one a tolerance covers).
+  double Direct() {
+    if (!direct_known_) {
+      const WeightAnswer a =
+          oracle_.Weight(0, n_ - 1, 0.0, std::numeric_limits<double>::infinity());
+      direct_ = a.kind == WeightAnswer::Kind::kExactly ? a.value : 0.0;
+      direct_known_ = true;
+    }
+    return direct_;
+  }
+
   // A tolerance that N points certainly reach: the Douglas-Peucker
   // selection's largest deviation for N points (at least 3), or the weight
   // of the line through the first and the last point for 2.
   double UpperStart(std::int64_t n_wanted) {
-    if (n_wanted == 2) {
-      const WeightAnswer a =
-          oracle_.Weight(0, n_ - 1, 0.0, std::numeric_limits<double>::infinity());
-      return a.kind == WeightAnswer::Kind::kExactly ? a.value : 0.0;
-    }
+    if (n_wanted == 2) return Direct();
     SelectionSettings dp = settings_;
     dp.threshold = 0.0;
     dp.wanted_count = n_wanted;
@@ -183,6 +251,8 @@ class OptimalSearch {
   SelectionStatistics waiting_;
   ShortcutLabeller labeller_;
   std::vector<Trial> trials_;  // decisions of the search for a count
+  bool direct_known_ = false;
+  double direct_ = 0.0;  // metres: Direct(), once known
 };
 
 }  // namespace

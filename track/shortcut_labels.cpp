@@ -13,6 +13,9 @@ constexpr double kInf = std::numeric_limits<double>::infinity();
 // The labels' weight bounds are sought to a part in 2^20 of the tolerance:
 // routes closer than that are told apart by ExactWorst, where needed.
 constexpr double kWidth = 0x1p-20;
+// A pass that may give up looks at its labels once this share of the track
+// (its 32nd) is labelled.
+constexpr std::int64_t kProbeShare = 32;
 // The first stretch of every walk, scanned for several starts at once.
 constexpr std::int64_t kNearSteps = 128;
 
@@ -439,7 +442,19 @@ void ShortcutLabeller::LabelStart(std::int64_t i) {
   tree_.Set(i, best + 1, with_worst_ ? lower : 0.0);
 }
 
-void ShortcutLabeller::Label(double tolerance, bool with_worst) {
+bool ShortcutLabeller::Unlikely(std::int64_t i, std::int64_t below) {
+  // Past the track's middle, finishing costs no more than the pass so far.
+  const std::int64_t labelled = n_ - 1 - i;
+  if (labelled * kProbeShare < n_ || 2 * labelled > n_) return false;
+  // A route of hops(i + 1) shortcuts covers the labelled stretch; the whole
+  // track, at that rate, takes n / labelled times as many.
+  const double rate = static_cast<double>(hops_[static_cast<std::size_t>(i + 1)]) /
+                      static_cast<double>(labelled);
+  projected_ = static_cast<std::int64_t>(rate * static_cast<double>(n_ - 1)) + 1;
+  return projected_ < below;
+}
+
+bool ShortcutLabeller::Label(double tolerance, bool with_worst, std::int64_t give_up_below) {
   tolerance_ = tolerance;
   with_worst_ = with_worst;
   const auto n = static_cast<std::size_t>(n_);
@@ -447,13 +462,19 @@ void ShortcutLabeller::Label(double tolerance, bool with_worst) {
   worst_lower_.assign(n, 0.0);
   worst_upper_.assign(n, 0.0);
   tree_ = LabelTree(n_);
-  if (n_ == 0) return;
+  if (n_ == 0) return true;
   tree_.Set(n_ - 1, 0, 0.0);
   NearScans scans(oracle_, n_, kNearSteps, tolerance);
   scans_ = &scans;
   try {
     for (std::int64_t i = n_ - 2; i >= 0; --i) {
-      if (poll_ && i % kPollPoints == 0) poll_();
+      if (i % kPollPoints == 0) {
+        if (poll_) poll_();
+        if (give_up_below > 0 && Unlikely(i, give_up_below)) {
+          scans_ = nullptr;
+          return false;
+        }
+      }
       LabelStart(i);
     }
   } catch (...) {
@@ -461,6 +482,7 @@ void ShortcutLabeller::Label(double tolerance, bool with_worst) {
     throw;
   }
   scans_ = nullptr;
+  return true;
 }
 
 // ---- Exact worst labels ----------------------------------------------------

@@ -41,8 +41,16 @@ class ShortcutLabeller {
   ShortcutLabeller(ShortcutOracle& oracle, std::function<void()> poll);
 
   // Labels every point for `tolerance` (metres, >= 0); with `with_worst`
-  // also bounds the worst of each.
-  void Label(double tolerance, bool with_worst);
+  // also bounds the worst of each. With `give_up_below` above 0 the pass
+  // may end early and return false: when the labels so far (of a 32nd to a
+  // half of the track, from its end) put the fewest points of the whole
+  // track below give_up_below, counted in proportion to the points
+  // labelled (Projected()). Such wide tolerances are the dearest to label:
+  // their valid shortcuts are long.
+  bool Label(double tolerance, bool with_worst, std::int64_t give_up_below = 0);
+
+  // The fewest points that the labels of a pass given up projected.
+  std::int64_t Projected() const { return projected_; }
 
   // The fewest shortcuts from point i to the last one.
   std::int64_t Hops(std::int64_t i) const { return hops_[static_cast<std::size_t>(i)]; }
@@ -111,8 +119,13 @@ class ShortcutLabeller {
   std::int64_t n_;
   int top_level_;
   std::function<void()> poll_;
+  // True when the points labelled so far, from the last back to i + 1,
+  // project fewer points than `below` for the whole track.
+  bool Unlikely(std::int64_t i, std::int64_t below);
+
   double tolerance_ = 0.0;
   bool with_worst_ = false;
+  std::int64_t projected_ = 0;
   std::vector<std::int64_t> hops_;
   std::vector<double> worst_lower_, worst_upper_;  // metres
   LabelTree tree_;
