@@ -27,8 +27,8 @@ bool Within(double lo, double w) { return std::isfinite(w) && Narrow(lo, w); }
 // A trial of the search for N points gives up when its first labels
 // project fewer than N / kFewer points; at most kGiveUps times, and only
 // while the bracket below it is wider than a kGiveUpWidth share of its top.
-constexpr std::int64_t kFewer = 8;
-constexpr int kGiveUps = 3;
+constexpr std::int64_t kFewer = 3;
+constexpr int kGiveUps = 6;
 constexpr double kGiveUpWidth = 0.01;
 
 struct Route {
@@ -115,33 +115,38 @@ class OptimalSearch {
     // below it while the bracket beneath it is wide.
     int given_up = 0;
     double ceiling = std::numeric_limits<double>::infinity();
+    std::int64_t ceiling_count = 0;  // projected
+    std::int64_t lo_count = 0;       // the count of lo (when lo is above 0)
     for (;;) {
       while (hi_count != n_wanted && !Narrow(lo, hi)) {
-        const double top = std::min(hi, ceiling);
-        const double t = NextTrial(trials_, lo, top, n_wanted, same_side >= 3);
-        const bool may_give_up = given_up < kGiveUps && top - lo > kGiveUpWidth * top;
+        const Trial top = ceiling < hi ? Trial{ceiling, ceiling_count} : Trial{hi, hi_count};
+        const double t = NextTrial(trials_, {lo, lo_count}, top, n_wanted, same_side >= 3);
+        const bool may_give_up = given_up < kGiveUps && top.t - lo > kGiveUpWidth * top.t;
         std::int64_t count = 0;
         const bool whole = CountUnlessFewer(t, may_give_up ? n_wanted / kFewer : 0, count);
         trials_.push_back({t, count});
         if (!whole) {
           ++given_up;
           ceiling = t;
+          ceiling_count = count;
           continue;
         }
         const int side = count <= n_wanted ? 1 : 0;
         same_side = side == last_side ? same_side + 1 : 1;
         last_side = side;
         if (side == 1) {
-          // Two upper ends in a row with one count: the count stands on a
-          // step (a cliff of the count, or a plateau of it) that the
-          // bracket would close on only by halving to its width; the
-          // lightest selection of that count tells where the step lies.
-          const bool step = count == hi_count;
+          // Two upper ends in a row with one count, below N / 2: the
+          // count falls off a cliff there, which the bracket would close on
+          // only by halving to its width; the lightest selection of that
+          // count tells where the cliff lies. (Near N, where the count
+          // falls point by point, the trials close in faster.)
+          const bool step = count == hi_count && 2 * count < n_wanted;
           hi = t;
           hi_count = count;
           if (step) break;
         } else {
           lo = t;
+          lo_count = count;
         }
       }
       const Route route = Lightest(hi);
@@ -220,18 +225,34 @@ class OptimalSearch {
            std::log(trials[1].t / trials[0].t);
   }
 
-  // The next tolerance to try, strictly inside (lo, hi). The count of a
-  // long track falls roughly as a power of the tolerance, c = a t^-p: the
-  // curve through the trial nearest N points, with the slope of the two
-  // nearest (3/4 while there is one), gives where it reaches N. Kept a
-  // twentieth of the bracket away from either end; the first trial at half
-  // the upper end; halfway when asked.
-  double NextTrial(const std::vector<Trial>& trials, double lo, double hi, std::int64_t n_wanted,
+  // Where the power law through both ends of the bracket, each counted (a
+  // count of 0 or less: not), reaches N points; 0 when it cannot tell.
+  static double Secant(Trial low, Trial high, std::int64_t n_wanted) {
+    if (!(low.t > 0.0) || low.count <= 0 || high.count <= 0 || low.count == high.count) {
+      return 0.0;
+    }
+    const double p = std::log(static_cast<double>(low.count) / static_cast<double>(high.count)) /
+                     std::log(high.t / low.t);
+    if (!(p > 0.0) || !std::isfinite(p)) return 0.0;
+    return low.t * std::pow(static_cast<double>(low.count) / static_cast<double>(n_wanted), 1.0 / p);
+  }
+
+  // The next tolerance to try, strictly inside the bracket (low.t, high.t).
+  // The count of a long track falls roughly as a power of the tolerance,
+  // c = a t^-p: the curve through both ends of the bracket, once both are
+  // counted, gives where it reaches N; before that the curve through the
+  // trial nearest N points, with the slope of the two nearest (3/4 while
+  // there is one). Kept a twentieth of the bracket away from either end;
+  // the first trial at half the upper end; halfway when asked.
+  double NextTrial(const std::vector<Trial>& trials, Trial low, Trial high, std::int64_t n_wanted,
                    bool bisect) const {
+    const double lo = low.t, hi = high.t;
     const double width = hi - lo;
     double t = lo + 0.5 * width;
     if (trials.empty()) {
       t = 0.5 * hi;
+    } else if (!bisect && Secant(low, high, n_wanted) > 0.0) {
+      t = Secant(low, high, n_wanted);
     } else if (!bisect) {
       const Trial& a =
           *std::min_element(trials.begin(), trials.end(), [&](const Trial& x, const Trial& y) {

@@ -39,16 +39,18 @@ namespace oru {
 // 1 mm wide (a part in 10^9 of the tolerance beyond 1000 km; result.bracket:
 // no selection of at most N points lies within `lower`, the one found within
 // `upper`). The same check is made as soon as two trials in a row find one
-// count of at most N (the count falls in steps there), and not made when
+// count below N / 2 (the count falls off a cliff there), and not made when
 // the selection's deviation lies within the bracket's width of its lower
 // end; a line through the first and the last point that deviates by less
-// than that width is the selection. A trial whose labels of the track's
-// last 32nd project fewer than N / 8 points (a wide tolerance, dear to
-// decide) may be given up: later trials stay below it while the bracket
-// beneath is wider than 1 % of its top, three times at most. Every trial
-// counts exactly: an end that a bracket decides, exact or not, differs
-// only within the bracket. The selection may have fewer than
-// N points: more points would not lower its largest deviation.
+// than that width is the selection. Once both ends of the bracket are
+// counted, the next trial is where the power law through them reaches N.
+// A trial whose labels of the track's last 32nd to half project fewer than
+// N / 3 points (a wide tolerance, dear to decide) may be given up: later
+// trials stay below it while the bracket beneath is wider than 1 % of its
+// top, six times at most. Every trial that is not given up counts exactly:
+// ends that a bracket decides, exact or not, differ only within it. The
+// selection may have fewer than N points: more points would not lower its
+// largest deviation.
 //
 // Tracks of one or two points are kept whole. The result has the shape of
 // SelectPoints': point numbers, the figures (largest deviation: the true

@@ -26,7 +26,7 @@ ShortcutLabeller::ShortcutLabeller(ShortcutOracle& oracle, std::function<void()>
       n_(oracle.Size()),
       top_level_(BlockLevels(oracle.Size()) - 1),
       poll_(std::move(poll)),
-      tree_(oracle.Size()) {}
+      tree_(0) {}  // sized by each pass
 
 bool ShortcutLabeller::Later(const Item& a, const Item& b) {
   if (a.hops != b.hops) return a.hops > b.hops;
