@@ -30,6 +30,7 @@ bool Within(double lo, double w) { return std::isfinite(w) && Narrow(lo, w); }
 constexpr std::int64_t kFewer = 3;
 constexpr int kGiveUps = 6;
 constexpr double kGiveUpWidth = 0.01;
+constexpr double kInfinity = std::numeric_limits<double>::infinity();
 
 struct Route {
   std::vector<std::int64_t> points;  // store indexes, ascending
@@ -114,11 +115,14 @@ class OptimalSearch {
     // long and dear shortcuts) and the lowest of them: later trials stay
     // below it while the bracket beneath it is wide.
     int given_up = 0;
-    double ceiling = std::numeric_limits<double>::infinity();
+    double ceiling = kInfinity;
     std::int64_t ceiling_count = 0;  // projected
     std::int64_t lo_count = 0;       // the count of lo (when lo is above 0)
     for (;;) {
       while (hi_count != n_wanted && !Narrow(lo, hi)) {
+        // Once the bracket beneath it is narrow, the ceiling (a guess) is
+        // passed: the count may lie above N right up to it.
+        if (ceiling < hi && !(ceiling - lo > kGiveUpWidth * ceiling)) ceiling = kInfinity;
         const Trial top = ceiling < hi ? Trial{ceiling, ceiling_count} : Trial{hi, hi_count};
         const double t = NextTrial(trials_, {lo, lo_count}, top, n_wanted, same_side >= 3);
         const bool may_give_up = given_up < kGiveUps && top.t - lo > kGiveUpWidth * top.t;
@@ -192,8 +196,7 @@ class OptimalSearch {
   // for a count tries at its widest tolerances, or one a tolerance covers).
   double Direct() {
     if (!direct_known_) {
-      const WeightAnswer a =
-          oracle_.Weight(0, n_ - 1, 0.0, std::numeric_limits<double>::infinity());
+      const WeightAnswer a = oracle_.Weight(0, n_ - 1, 0.0, kInfinity);
       direct_ = a.kind == WeightAnswer::Kind::kExactly ? a.value : 0.0;
       direct_known_ = true;
     }
