@@ -544,12 +544,16 @@ double ShortcutLabeller::ExactWorst(std::int64_t root) {
       stack.pop_back();
       continue;
     }
-    const double limit = worst_upper_[static_cast<std::size_t>(i)];
+    // The limit falls to the least upper bound of a route through an end
+    // certainly valid: ends whose routes cannot come below it need nothing.
     needed.clear();
-    SearchGroup(i, limit, [&](std::int64_t j, double lo, double, double current) {
-      if (!Exact(j) && lo < worst_upper_[static_cast<std::size_t>(j)]) needed.push_back(j);
-      return current;
-    });
+    const double limit =
+        SearchGroup(i, worst_upper_[static_cast<std::size_t>(i)],
+                    [&](std::int64_t j, double lo, double hi, double current) {
+                      const double upper = worst_upper_[static_cast<std::size_t>(j)];
+                      if (!Exact(j) && lo < upper) needed.push_back(j);
+                      return hi <= tolerance_ ? std::min(current, std::max(upper, hi)) : current;
+                    });
     if (!needed.empty()) {
       stack.insert(stack.end(), needed.begin(), needed.end());
       continue;
