@@ -69,7 +69,7 @@ class OptimalSearch {
   // projected count, when the labels project fewer than `fewer` (> 0) early
   // on.
   bool CountUnlessFewer(double d, std::int64_t fewer, std::int64_t& count) {
-    if (Direct() <= d) {
+    if (DirectWithin(d)) {
       count = 2;
       return true;
     }
@@ -83,7 +83,7 @@ class OptimalSearch {
   Route Lightest(double d) {
     // The only route of one shortcut is the line through the first and the
     // last point.
-    if (Direct() <= d) return {{0, n_ - 1}, Direct()};
+    if (DirectWithin(d)) return {{0, n_ - 1}, direct_};
     labeller_.Label(d, /*with_worst=*/true);
     Route route;
     route.weight = labeller_.ExactWorst(0);
@@ -102,9 +102,9 @@ class OptimalSearch {
     }
     // The line through the first and the last point within the bracket's
     // width of 0: no selection is much lighter, none has fewer points.
-    if (Within(0.0, Direct())) {
-      bracket = {0.0, Direct(), false};
-      return Lightest(Direct());
+    if (DirectWithin(kBracket)) {
+      bracket = {0.0, direct_, false};
+      return Lightest(direct_);
     }
     double lo = 0.0;
     double hi = UpperStart(n_wanted);  // not counted yet: at most N points
@@ -120,12 +120,16 @@ class OptimalSearch {
     std::int64_t lo_count = 0;       // the count of lo (when lo is above 0)
     for (;;) {
       while (hi_count != n_wanted && !Narrow(lo, hi)) {
-        // Once the bracket beneath it is narrow, the ceiling (a guess) is
-        // passed: the count may lie above N right up to it.
-        if (ceiling < hi && !(ceiling - lo > kGiveUpWidth * ceiling)) ceiling = kInfinity;
+        // Once the bracket beneath it is narrow, the ceiling (a guess: the
+        // count may lie above N right up to it) is counted in full, as the
+        // nearest trial above.
+        const bool at_ceiling = ceiling < hi && !(ceiling - lo > kGiveUpWidth * ceiling);
         const Trial top = ceiling < hi ? Trial{ceiling, ceiling_count} : Trial{hi, hi_count};
-        const double t = NextTrial(trials_, {lo, lo_count}, top, n_wanted, same_side >= 3);
-        const bool may_give_up = given_up < kGiveUps && top.t - lo > kGiveUpWidth * top.t;
+        const double t =
+            at_ceiling ? ceiling : NextTrial(trials_, {lo, lo_count}, top, n_wanted, same_side >= 3);
+        if (at_ceiling) ceiling = kInfinity;
+        const bool may_give_up =
+            !at_ceiling && given_up < kGiveUps && top.t - lo > kGiveUpWidth * top.t;
         std::int64_t count = 0;
         const bool whole = CountUnlessFewer(t, may_give_up ? n_wanted / kFewer : 0, count);
         trials_.push_back({t, count});
@@ -191,23 +195,32 @@ class OptimalSearch {
     if (observer_->ProgressDue()) observer_->OnProgress(waiting_);
   }
 
-  // The weight of the line through the first and the last point, measured
-  // once: a tolerance it honours needs no labels (a track that the search
-  // for a count tries at its widest tolerances, or one a tolerance covers).
-  double Direct() {
-    if (!direct_known_) {
-      const WeightAnswer a = oracle_.Weight(0, n_ - 1, 0.0, kInfinity);
-      direct_ = a.kind == WeightAnswer::Kind::kExactly ? a.value : 0.0;
-      direct_known_ = true;
+  // Whether the line through the first and the last point keeps every
+  // point within d; its weight, once so, in direct_. A tolerance it honours
+  // needs no labels (the widest trials of the search for a count, a track
+  // that one tolerance covers). Measured only as far as d asks: a line that
+  // strays beyond d is left at the first point that shows it.
+  bool DirectWithin(double d) {
+    if (direct_known_) return direct_ <= d;
+    if (d <= direct_above_) return false;
+    const WeightAnswer a = oracle_.Weight(0, n_ - 1, 0.0, d);
+    if (a.kind == WeightAnswer::Kind::kAbove) {
+      direct_above_ = d;
+      return false;
     }
-    return direct_;
+    direct_ = a.kind == WeightAnswer::Kind::kExactly ? a.value : 0.0;
+    direct_known_ = true;
+    return true;
   }
 
   // A tolerance that N points certainly reach: the Douglas-Peucker
   // selection's largest deviation for N points (at least 3), or the weight
   // of the line through the first and the last point for 2.
   double UpperStart(std::int64_t n_wanted) {
-    if (n_wanted == 2) return Direct();
+    if (n_wanted == 2) {
+      DirectWithin(kInfinity);
+      return direct_;
+    }
     SelectionSettings dp = settings_;
     dp.threshold = 0.0;
     dp.wanted_count = n_wanted;
@@ -276,7 +289,8 @@ class OptimalSearch {
   ShortcutLabeller labeller_;
   std::vector<Trial> trials_;  // decisions of the search for a count
   bool direct_known_ = false;
-  double direct_ = 0.0;  // metres: Direct(), once known
+  double direct_ = 0.0;         // metres: the line's weight, once known
+  double direct_above_ = -1.0;  // metres: a tolerance the line exceeds
 };
 
 }  // namespace

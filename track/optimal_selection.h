@@ -45,9 +45,9 @@ namespace oru {
 // than that width is the selection. Once both ends of the bracket are
 // counted, the next trial is where the power law through them reaches N.
 // A trial whose labels of the track's last 32nd to half project fewer than
-// N / 3 points (a wide tolerance, dear to decide) may be given up: later
-// trials stay below it while the bracket beneath is wider than 1 % of its
-// top, six times at most. Every trial that is not given up counts exactly:
+// N / 3 points (a wide tolerance, dear to decide) may be given up, six times
+// at most: later trials stay below it while the bracket beneath is wider
+// than 1 % of its top, and then count it in full. Every trial that is not given up counts exactly:
 // ends that a bracket decides, exact or not, differ only within it. The
 // selection may have fewer than N points: more points would not lower its
 // largest deviation.
