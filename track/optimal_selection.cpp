@@ -264,11 +264,12 @@ class OptimalSearch {
                    bool bisect) const {
     const double lo = low.t, hi = high.t;
     const double width = hi - lo;
+    const double secant = bisect ? 0.0 : Secant(low, high, n_wanted);
     double t = lo + 0.5 * width;
     if (trials.empty()) {
       t = 0.5 * hi;
-    } else if (!bisect && Secant(low, high, n_wanted) > 0.0) {
-      t = Secant(low, high, n_wanted);
+    } else if (secant > 0.0) {
+      t = secant;
     } else if (!bisect) {
       const Trial& a =
           *std::min_element(trials.begin(), trials.end(), [&](const Trial& x, const Trial& y) {
