@@ -24,13 +24,13 @@ double Norm(Point a) { return std::sqrt(Dot(a, a)); }
 
 EllipsoidalBlocks::EllipsoidalBlocks(const std::vector<Point>& points,
                                      const std::vector<char>& usable)
-    : points_(points), n_(static_cast<std::int64_t>(points.size())) {
+    : points_(points), n_(static_cast<std::int64_t>(points.size())), slot_(n_) {
   const int levels = BlockLevels(n_);
-  const std::int64_t slots = BlockSlotOffsets(n_, offsets_);
-  boxes_.resize(static_cast<std::size_t>(slots));
-  boxed_.assign(static_cast<std::size_t>(slots), 0);
-  representatives_.resize(static_cast<std::size_t>(slots) * kRepresentatives);
-  counts_.assign(static_cast<std::size_t>(slots), 0);
+  const std::size_t slots = slot_.Count();
+  boxes_.resize(slots);
+  boxed_.assign(slots, 0);
+  representatives_.resize(slots * kRepresentatives);
+  counts_.assign(slots, 0);
   for (int l = 1; l < levels; ++l) {
     for (std::int64_t m = 0; m < BlockCount(n_, l); ++m) {
       const Block b{l, m};
@@ -90,8 +90,8 @@ EllipsoidalBlocks::EllipsoidalBlocks(const std::vector<Point>& points,
         box.half[a] = 0.5 * (hi[a] - lo[a]) + kRounding;
       }
       box.centre = {box.centre.x + shift.x, box.centre.y + shift.y, box.centre.z + shift.z};
-      boxes_[Slot(b)] = box;
-      boxed_[Slot(b)] = 1;
+      boxes_[slot_(b)] = box;
+      boxed_[slot_(b)] = 1;
     }
   }
 }
@@ -133,7 +133,7 @@ void EllipsoidalBlocks::Choose(std::span<const std::int64_t> candidates, const B
     x[k] = Dot(d, frame.axis[0]);
     y[k] = Dot(d, frame.axis[1]);
   }
-  const std::size_t slot = Slot(b);
+  const std::size_t slot = slot_(b);
   counts_[slot] =
       ChooseRepresentatives(candidates, {x, candidates.size()}, {y, candidates.size()},
                             kRepresentatives, representatives_.data() + slot * kRepresentatives);

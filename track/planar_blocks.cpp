@@ -64,13 +64,13 @@ void PlanarBlocks::SetCorners(Box& box) {
 
 PlanarBlocks::PlanarBlocks(const std::vector<double>& x, const std::vector<double>& y,
                            const std::vector<char>& tame)
-    : n_(static_cast<std::int64_t>(x.size())) {
+    : n_(static_cast<std::int64_t>(x.size())), slot_(n_) {
   const int levels = BlockLevels(n_);
-  const std::int64_t slots = BlockSlotOffsets(n_, offsets_);
-  boxes_.resize(static_cast<std::size_t>(slots));
-  boxed_.assign(static_cast<std::size_t>(slots), 0);
-  representatives_.resize(static_cast<std::size_t>(slots) * kRepresentatives);
-  counts_.assign(static_cast<std::size_t>(slots), 0);
+  const std::size_t slots = slot_.Count();
+  boxes_.resize(slots);
+  boxed_.assign(slots, 0);
+  representatives_.resize(slots * kRepresentatives);
+  counts_.assign(slots, 0);
   for (int l = 1; l < levels; ++l) {
     for (std::int64_t m = 0; m < BlockCount(n_, l); ++m) {
       if (l == 1) {
@@ -93,7 +93,7 @@ void PlanarBlocks::MeasureLeafPair(const std::vector<double>& x, const std::vect
   ChooseRepresentatives(x, y, {tame_points, count}, b);
   if (count != static_cast<std::size_t>(end - begin)) return;
 
-  Box& box = boxes_[Slot(b)];
+  Box& box = boxes_[slot_(b)];
   const auto first = static_cast<std::size_t>(begin), last = static_cast<std::size_t>(end - 1);
   SetFrame(box, x[first], y[first], x[last], y[last]);
   double a_lo = HUGE_VAL, a_hi = -HUGE_VAL, b_lo = HUGE_VAL, b_hi = -HUGE_VAL, reach = 0.0;
@@ -123,7 +123,7 @@ void PlanarBlocks::MeasureLeafPair(const std::vector<double>& x, const std::vect
   box.b_lo = b_lo - margin;
   box.b_hi = b_hi + margin;
   SetCorners(box);
-  boxed_[Slot(b)] = 1;
+  boxed_[slot_(b)] = 1;
 }
 
 void PlanarBlocks::JoinHalves(const std::vector<double>& x, const std::vector<double>& y, Block b) {
@@ -139,11 +139,11 @@ void PlanarBlocks::JoinHalves(const std::vector<double>& x, const std::vector<do
   ChooseRepresentatives(x, y, {candidates, m}, b);
   if (!boxed) return;
 
-  Box& box = boxes_[Slot(b)];
+  Box& box = boxes_[slot_(b)];
   const Box& left = BoxOf(halves[0]);
   if (count == 1) {
     box = left;
-    boxed_[Slot(b)] = 1;
+    boxed_[slot_(b)] = 1;
     return;
   }
   const auto last = static_cast<std::size_t>(BlockEnd(b, n_) - 1);
@@ -172,7 +172,7 @@ void PlanarBlocks::JoinHalves(const std::vector<double>& x, const std::vector<do
     box.y_hi = std::max(box.y_hi, h.y_hi);
   }
   SetCorners(box);
-  boxed_[Slot(b)] = 1;
+  boxed_[slot_(b)] = 1;
 }
 
 void PlanarBlocks::ChooseRepresentatives(const std::vector<double>& x, const std::vector<double>& y,
@@ -183,7 +183,7 @@ void PlanarBlocks::ChooseRepresentatives(const std::vector<double>& x, const std
     px[k] = x[static_cast<std::size_t>(points[k])];
     py[k] = y[static_cast<std::size_t>(points[k])];
   }
-  const std::size_t slot = Slot(b);
+  const std::size_t slot = slot_(b);
   counts_[slot] =
       oru::ChooseRepresentatives(points, {px, points.size()}, {py, points.size()}, kRepresentatives,
                                  representatives_.data() + slot * kRepresentatives);

@@ -57,17 +57,14 @@ class PlanarBlocks {
                const std::vector<char>& tame);
 
   // For blocks of level 1 and up.
-  bool HasBox(Block b) const { return boxed_[Slot(b)] != 0; }
-  const Box& BoxOf(Block b) const { return boxes_[Slot(b)]; }
+  bool HasBox(Block b) const { return boxed_[slot_(b)] != 0; }
+  const Box& BoxOf(Block b) const { return boxes_[slot_(b)]; }
   std::span<const std::int64_t> Representatives(Block b) const {
-    const std::size_t slot = Slot(b);
+    const std::size_t slot = slot_(b);
     return {representatives_.data() + slot * kRepresentatives, counts_[slot]};
   }
 
  private:
-  std::size_t Slot(Block b) const {
-    return static_cast<std::size_t>(offsets_[static_cast<std::size_t>(b.level)] + b.index);
-  }
   void MeasureLeafPair(const std::vector<double>& x, const std::vector<double>& y,
                        const std::vector<char>& tame, Block b);
   // O and u of a box: u the chord from O to the block's last point, or the
@@ -79,7 +76,7 @@ class PlanarBlocks {
                              std::span<const std::int64_t> points, Block b);
 
   std::int64_t n_;
-  std::vector<std::int64_t> offsets_;  // first slot of each level (level 0 has none)
+  BlockSlots slot_;  // a block's place in the tables below
   std::vector<Box> boxes_;
   std::vector<char> boxed_;
   std::vector<std::int64_t> representatives_;  // kRepresentatives slots per block

@@ -53,11 +53,11 @@ void Chain(const double* x, const double* y, const std::vector<std::int64_t>& po
 }  // namespace
 
 PlanarHulls::PlanarHulls(const std::vector<double>& x, const std::vector<double>& y,
-                         const std::vector<char>& tame) {
+                         const std::vector<char>& tame)
+    : slot_(static_cast<std::int64_t>(x.size())) {
   const auto n = static_cast<std::int64_t>(x.size());
-  const std::int64_t slots = BlockSlotOffsets(n, offsets_);
-  points_.resize(static_cast<std::size_t>(slots) * kMostPoints);
-  counts_.assign(static_cast<std::size_t>(slots), 0);
+  points_.resize(slot_.Count() * kMostPoints);
+  counts_.assign(slot_.Count(), 0);
   std::vector<std::int64_t> points;
   for (int l = 1; l < BlockLevels(n); ++l) {
     for (std::int64_t m = 0; m < BlockCount(n, l); ++m) {
@@ -101,7 +101,7 @@ void PlanarHulls::Keep(const std::vector<double>& x, const std::vector<double>& 
   std::vector<std::int64_t>& outline = scratch_;
   Chain(x.data(), y.data(), points, outline);
   if (outline.size() > kMostPoints) return;
-  const std::size_t slot = Slot(b);
+  const std::size_t slot = slot_(b);
   std::copy(outline.begin(), outline.end(),
             points_.begin() + static_cast<std::ptrdiff_t>(slot * kMostPoints));
   counts_[slot] = outline.size();

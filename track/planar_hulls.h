@@ -39,19 +39,16 @@ class PlanarHulls {
 
   // For blocks of level 1 and up: the outline's points (track indexes).
   std::span<const std::int64_t> Outline(Block b) const {
-    const std::size_t slot = Slot(b);
+    const std::size_t slot = slot_(b);
     return {points_.data() + slot * kMostPoints, counts_[slot]};
   }
 
  private:
-  std::size_t Slot(Block b) const {
-    return static_cast<std::size_t>(offsets_[static_cast<std::size_t>(b.level)] + b.index);
-  }
   // Keeps the outline of `points` for block b, when it is short enough.
   void Keep(const std::vector<double>& x, const std::vector<double>& y,
             std::vector<std::int64_t>& points, Block b);
 
-  std::vector<std::int64_t> offsets_;  // first slot of each level (level 0 has none)
+  BlockSlots slot_;  // a block's place in the tables below
   std::vector<std::int64_t> points_;   // kMostPoints slots per block
   std::vector<std::size_t> counts_;    // 0: no outline
   std::vector<std::int64_t> scratch_;  // the chain being built

@@ -39,19 +39,28 @@ inline int BlockLevels(std::int64_t n) {
   return levels;
 }
 
-// The slots of the blocks of levels 1 and up laid out level by level in one
-// array: offsets[l] is the first slot of level l (offsets[0], for the leaves,
-// unused); returns the number of slots.
-inline std::int64_t BlockSlotOffsets(std::int64_t n, std::vector<std::int64_t>& offsets) {
-  const int levels = BlockLevels(n);
-  offsets.assign(static_cast<std::size_t>(levels), 0);
-  std::int64_t slots = 0;
-  for (int l = 1; l < levels; ++l) {
-    offsets[static_cast<std::size_t>(l)] = slots;
-    slots += BlockCount(n, l);
+// The places of the blocks of levels 1 and up in one array, level by level:
+// the tables that the range structures keep per block are indexed by it.
+class BlockSlots {
+ public:
+  explicit BlockSlots(std::int64_t n) {
+    const int levels = BlockLevels(n);
+    offsets_.assign(static_cast<std::size_t>(levels), 0);  // level 0 has none
+    for (int l = 1; l < levels; ++l) {
+      offsets_[static_cast<std::size_t>(l)] = count_;
+      count_ += BlockCount(n, l);
+    }
   }
-  return slots;
-}
+
+  std::size_t Count() const { return static_cast<std::size_t>(count_); }
+  std::size_t operator()(Block b) const {
+    return static_cast<std::size_t>(offsets_[static_cast<std::size_t>(b.level)] + b.index);
+  }
+
+ private:
+  std::vector<std::int64_t> offsets_;  // first slot of each level
+  std::int64_t count_ = 0;
+};
 
 // The highest level, at most `cap`, whose block containing point p starts
 // at p (p a multiple of kLeafPoints).
