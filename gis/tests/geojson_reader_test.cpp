@@ -114,7 +114,7 @@ std::vector<Case> Cases() {
   }
   const GeoTrack hike = testing::SwitchbackHike(12, 7);
   const GeoTrack drift = testing::SlowShipWithNoise("drift", 3000, 0.3, 2.0, 3);
-  const GeoTrack walk = testing::ShipWalk("voyage", 20000, 59.0, 10.5, 11);
+  const GeoTrack walk = testing::ShipWalk("voyage", 4000, 59.0, 10.5, 11);
   const std::string point = R"({"type":"Point","coordinates":[4.5,52.5]})";
   const std::string polygon =
       R"({"type":"Polygon","coordinates":[[[4,52],[5,52],[5,53],[4,52]],[[4.2,52.2],[4.3,52.2],[4.2,52.3],[4.2,52.2]]]})";

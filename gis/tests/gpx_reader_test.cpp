@@ -103,7 +103,7 @@ std::vector<Case> Cases() {
   }
   const GeoTrack hike = testing::SwitchbackHike(12, 7);
   const GeoTrack drift = testing::SlowShipWithNoise("drift & turn <back>", 3000, 0.3, 2.0, 3);
-  const GeoTrack walk = testing::ShipWalk("voyage", 20000, 59.0, 10.5, 11);
+  const GeoTrack walk = testing::ShipWalk("voyage", 4000, 59.0, 10.5, 11);
   return {
       {"tracks of awkward shapes in segments", Gpx(shapes), true},
       {"a long voyage, coordinates to the last digit", Gpx(Track(walk, 20000, "%.17g")), true},
