@@ -383,7 +383,14 @@ void PlanarShortcuts::ConstrainByBlock(DirectionWedge& wedge, Block b) const {
     for (std::int64_t k = BlockBegin(b); k < BlockEnd(b, n_); ++k) ConstrainByPoint(wedge, k);
     return;
   }
-  for (const std::int64_t r : blocks_.Representatives(b)) ConstrainByPoint(wedge, r);
+  // The outline's points narrow the wedge exactly as all the block's points
+  // would: a ray's neighbourhood of width t is convex, so it holds the block
+  // when it holds the block's hull. The representatives, fewer, only where
+  // the outline is too long to keep.
+  const std::span<const std::int64_t> outline = hulls_.Outline(b);
+  for (const std::int64_t r : outline.empty() ? blocks_.Representatives(b) : outline) {
+    ConstrainByPoint(wedge, r);
+  }
 }
 
 std::int64_t PlanarShortcuts::WalkPoints(DirectionWedge& wedge, std::int64_t begin,

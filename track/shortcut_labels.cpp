@@ -89,9 +89,9 @@ void ShortcutLabeller::Walk(std::int64_t i, double tolerance) {
   }
   // Ends one by one, each listed unless the wedge of the points before it
   // rules it out; then the next block as a whole, each block twice as long
-  // as the one before, while its representatives leave the wedge open; a
-  // block that closes it is tried again by halves, and a leaf point by
-  // point, up to the point that closes it.
+  // as the one before, while the points standing for it leave the wedge
+  // open; a block that closes it is tried again by halves, and a leaf point
+  // by point, up to the point that closes it.
   DirectionWedge wedge = oracle_.FreeWedge();
   std::int64_t p = i + 1;
   bool open = true;
@@ -222,7 +222,7 @@ void ShortcutLabeller::PushBlock(Block b, int wedge) {
   item.wedge = wedge;
   const double bound = oracle_.EndsLower(
       b, wedge >= 0 ? wedges_[static_cast<std::size_t>(wedge)] : oracle_.FreeWedge());
-  if (bound == kInf) return;
+  if (bound > tolerance_) return;  // no valid end
   item.lower = std::max(item.base, bound);
   item.findings = oracle_.Findings();
   Push(item);

@@ -28,8 +28,8 @@ namespace oru {
 //
 // The ends tried from p are found through the blocks of the track: a walk
 // along the track from p narrows the wedge of directions that a valid
-// shortcut from p can take, by whole blocks at once (their representative
-// points) where the wedge survives them, point by point where it empties;
+// shortcut from p can take, by whole blocks at once (points that stand for
+// them: ConstrainByBlock) where the wedge survives them, point by point where it empties;
 // the walk ends where it empties. The ends up to there are searched best
 // first, whole blocks at once, by the fewest hops among them (LabelTree)
 // and lower bounds of their routes' weights (the labels' and the oracle's),
