@@ -94,18 +94,9 @@ class OptimalSearch {
   // "Number of points": the search described in the header.
   Route ForCount(std::int64_t wanted, ToleranceBracket& bracket) {
     const std::int64_t n_wanted = std::max<std::int64_t>(wanted, 2);
-    // Tolerance 0 first: when it needs no more than N points, nothing is
-    // lighter.
-    if (Count(0.0) <= n_wanted) {
-      bracket = {0.0, 0.0, true};
-      return Lightest(0.0);
-    }
     // The line through the first and the last point within the bracket's
     // width of 0: no selection is much lighter, none has fewer points.
-    if (DirectWithin(kBracket)) {
-      bracket = {0.0, direct_, false};
-      return Lightest(direct_);
-    }
+    if (DirectWithin(kBracket)) return Inexact(0.0, Lightest(direct_), n_wanted, bracket);
     double lo = 0.0;
     double hi = UpperStart(n_wanted);  // not counted yet: at most N points
     std::int64_t hi_count = -1;        // the count of hi, once known
@@ -165,10 +156,7 @@ class OptimalSearch {
       }
       // Within the bracket's width of the lower end already: a decision
       // just below would tell nothing the bracket does not.
-      if (Within(lo, route.weight)) {
-        bracket = {lo, route.weight, false};
-        return route;
-      }
+      if (Within(lo, route.weight)) return Inexact(lo, route, n_wanted, bracket);
       // Is any selection of at most N points lighter than this one? It
       // would have more points than this one's. (Its weight is above 0: the
       // tolerance 0 needs more than N points.)
@@ -181,14 +169,28 @@ class OptimalSearch {
       hi = below;
       hi_count = count;
       if (Narrow(lo, hi) && hi_count != n_wanted) {
-        const Route lighter = Lightest(hi);
-        bracket = {lo, lighter.weight, false};
-        return lighter;
+        return Inexact(lo, Lightest(hi), n_wanted, bracket);
       }
     }
   }
 
  private:
+  // The end of the search for N points when the bracket {lo, route's
+  // weight} settles it without proof. While no trial has needed more than N
+  // points (lo is 0), tolerance 0 itself may need no more than N: then its
+  // lightest selection is the answer, exactly. It is counted only here:
+  // elsewhere a trial above 0 that needs more than N shows that 0 does too,
+  // and on the ellipsoid, whose bounds cannot tell a shortcut valid below
+  // their slop, counting 0 measures every shortcut the walks reach.
+  Route Inexact(double lo, Route route, std::int64_t n_wanted, ToleranceBracket& bracket) {
+    if (lo == 0.0 && Count(0.0) <= n_wanted) {
+      bracket = {0.0, 0.0, true};
+      return Lightest(0.0);
+    }
+    bracket = {lo, route.weight, false};
+    return route;
+  }
+
   void Poll() {
     if (observer_ == nullptr) return;
     if (observer_->StopRequested()) throw SelectionStopped();

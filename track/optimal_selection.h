@@ -47,10 +47,12 @@ namespace oru {
 // A trial whose labels of the track's last 32nd to half project fewer than
 // N / 3 points (a wide tolerance, dear to decide) may be given up, six times
 // at most: later trials stay below it while the bracket beneath is wider
-// than 1 % of its top, and then count it in full. Every trial that is not given up counts exactly:
-// ends that a bracket decides, exact or not, differ only within it. The
-// selection may have fewer than N points: more points would not lower its
-// largest deviation.
+// than 1 % of its top, and then count it in full. Every trial that is not
+// given up counts exactly: ends that a bracket decides, exact or not, differ
+// only within it. Where tolerance 0 needs no more than N points, its
+// lightest selection is the answer (counted only where no trial above 0
+// needs more than N). The selection may have fewer than N points: more
+// points would not lower its largest deviation.
 //
 // Tracks of one or two points are kept whole. The result has the shape of
 // SelectPoints': point numbers, the figures (largest deviation: the true
