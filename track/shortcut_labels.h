@@ -29,12 +29,12 @@ namespace oru {
 // The ends tried from p are found through the blocks of the track: a walk
 // along the track from p narrows the wedge of directions that a valid
 // shortcut from p can take, by whole blocks at once (points that stand for
-// them: ConstrainByBlock) where the wedge survives them, point by point where it empties;
-// the walk ends where it empties. The ends up to there are searched best
-// first, whole blocks at once, by the fewest hops among them (LabelTree)
-// and lower bounds of their routes' weights (the labels' and the oracle's),
-// so that blocks that cannot change p's label are never opened and the
-// shortcuts that cannot are never measured.
+// them: ConstrainByBlock) where the wedge survives them, point by point
+// where it empties; the walk ends where it empties. The ends up to there
+// are searched best first, whole blocks at once, by the fewest hops among
+// them (LabelTree) and lower bounds of their routes' weights (the labels'
+// and the oracle's), so that blocks that cannot change p's label are never
+// opened and the shortcuts that cannot are never measured.
 class ShortcutLabeller {
  public:
   // `poll` is called every few thousand points (it may throw to stop).
