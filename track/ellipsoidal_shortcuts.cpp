@@ -99,11 +99,14 @@ EllipsoidalShortcuts::PlanePoint EllipsoidalShortcuts::Project(const Frame& f, s
           std::sqrt(dx * dx + dy * dy + dz * dz)};
 }
 
-EllipsoidalShortcuts::PointBounds EllipsoidalShortcuts::PlaneBounds(PlanePoint b,
+EllipsoidalShortcuts::PointBounds EllipsoidalShortcuts::PlaneBounds(const Segment& seg,
                                                                     PlanePoint p) const {
   const PointBounds unbounded{-kInf, kInf};
-  const double length = std::hypot(b.east, b.north);
-  const double d_a = std::hypot(p.east, p.north);
+  const PlanePoint& b = seg.b;
+  const double length = seg.length;
+  // Plane distances of at most kMaxReach: their squares neither overflow
+  // nor lose more than an ulp or two, far below the slop.
+  const double d_a = std::sqrt(p.east * p.east + p.north * p.north);
   const double s = std::max(b.chord, p.chord);
   if (!(length >= kMinLength && s <= kMaxReach)) return unbounded;
   const double h = std::fabs(b.east * p.north - b.north * p.east) / length;
@@ -111,11 +114,13 @@ EllipsoidalShortcuts::PointBounds EllipsoidalShortcuts::PlaneBounds(PlanePoint b
   const double slop_h = slop + Turn(length) * p.chord;
   // The angle at P', between the directions to A' (the origin) and to B'.
   const double to_b_east = b.east - p.east, to_b_north = b.north - p.north;
-  const double d_b = std::hypot(to_b_east, to_b_north);
+  const double d_b = std::sqrt(to_b_east * to_b_east + to_b_north * to_b_north);
   const double nearer = std::min(d_a, d_b);
   const double cos_angle_scaled = -(p.east * to_b_east + p.north * to_b_north);  // d_a d_b cos
   const double margin = kCarryAngle / nearer + (s / kRadius) * (s / kRadius) + 1e-9;
-  const bool obtuse = margin < 1.0 && cos_angle_scaled < -std::sin(margin) * d_a * d_b;
+  // The angle exceeds a right angle by more than the margin where its
+  // cosine lies below -sin(margin); -margin, below that, is as certain.
+  const bool obtuse = margin < 1.0 && cos_angle_scaled < -margin * d_a * d_b;
   const double upper = obtuse ? h + slop_h : std::max(h + slop_h, nearer + slop);
   return {h - slop_h, upper};
 }
@@ -123,9 +128,7 @@ EllipsoidalShortcuts::PointBounds EllipsoidalShortcuts::PlaneBounds(PlanePoint b
 EllipsoidalShortcuts::PointBounds EllipsoidalShortcuts::DeviationBounds(std::int64_t i,
                                                                         std::int64_t j,
                                                                         std::int64_t k) const {
-  if (!(Usable(i) && Usable(j) && Usable(k))) return {-kInf, kInf};
-  const Frame f = FrameAt(i);
-  return PlaneBounds(Project(f, i, j), Project(f, i, k));
+  return PointBoundsOf(SegmentOf(i, j), k);
 }
 
 void EllipsoidalShortcuts::Open(std::int64_t i, double tolerance) {
@@ -175,21 +178,22 @@ double EllipsoidalShortcuts::EndsLower(Block, const DirectionWedge& before) {
 
 EllipsoidalShortcuts::Segment EllipsoidalShortcuts::SegmentOf(std::int64_t i,
                                                               std::int64_t j) const {
-  Segment s{i, j, FrameAt(i), {}, Usable(i) && Usable(j)};
+  Segment s{i, j, FrameAt(i), {}, 0.0, Usable(i) && Usable(j)};
   s.b = Project(s.f, i, j);
+  s.length = std::hypot(s.b.east, s.b.north);
   return s;
 }
 
 EllipsoidalShortcuts::PointBounds EllipsoidalShortcuts::PointBoundsOf(const Segment& s,
                                                                       std::int64_t k) const {
   if (!(s.bounded && Usable(k))) return {-kInf, kInf};
-  return PlaneBounds(s.b, Project(s.f, s.i, k));
+  return PlaneBounds(s, Project(s.f, s.i, k));
 }
 
 double EllipsoidalShortcuts::BlockUpper(const Segment& s, Block b) const {
   if (!s.bounded || b.level == 0 || !blocks_.HasBox(b)) return kInf;
   const EllipsoidalBlocks::Box& box = blocks_.BoxOf(b);
-  const double length = std::hypot(s.b.east, s.b.north);
+  const double length = s.length;
   if (!(length >= kMinLength)) return kInf;
   // The derivation in the header.
   const Geocentric& a = geocentric_[static_cast<std::size_t>(s.i)];

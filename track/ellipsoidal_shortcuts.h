@@ -116,15 +116,16 @@ class EllipsoidalShortcuts final : public ShortcutOracle {
   bool Usable(std::int64_t k) const;
   Frame FrameAt(std::int64_t i) const;
   PlanePoint Project(const Frame& f, std::int64_t i, std::int64_t k) const;
-  PointBounds PlaneBounds(PlanePoint b, PlanePoint p) const;
 
   // A shortcut being weighed: its end in the plane at its start.
   struct Segment {
     std::int64_t i, j;
     Frame f;
     PlanePoint b;
-    bool bounded;  // both ends within the bounds' range
+    double length;  // metres: |B'|
+    bool bounded;   // both ends within the bounds' range
   };
+  PointBounds PlaneBounds(const Segment& s, PlanePoint p) const;
   // The state of one search of a segment's points.
   struct Search {
     double lower = 0.0;        // largest lower bound of a point's deviation
