@@ -9,7 +9,7 @@ points="${2:-100000}"
 repeats="${3:-3}"
 limit="${4:-120}"
 only="${5:-}"
-echo "$((points / 2)) against $points points, medians of $repeats (seconds), $(nproc) cores," \
+echo "$((points / 2)) against $points points, medians of $repeats or more (seconds), $(nproc) cores," \
   "load $(cut -d' ' -f1-3 /proc/loadavg)"
 echo
 echo "| track | criterion | optimal, n/2 | optimal, n | doubling | DP, n | optimal / DP | met |"
