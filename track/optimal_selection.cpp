@@ -158,8 +158,8 @@ class OptimalSearch {
       // just below would tell nothing the bracket does not.
       if (Within(lo, route.weight)) return Inexact(lo, route, n_wanted, bracket);
       // Is any selection of at most N points lighter than this one? It
-      // would have more points than this one's. (Its weight is above 0: the
-      // tolerance 0 needs more than N points.)
+      // would have more points than this one's. (Its weight is above 0: it
+      // lies more than the bracket's width above lo.)
       const double below = std::nextafter(route.weight, 0.0);
       const std::int64_t count = Count(below);
       if (count > n_wanted) {
