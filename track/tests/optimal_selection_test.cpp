@@ -204,7 +204,8 @@ TEST(OptimalSelection, StopsWhenAsked) {
 }
 
 // The ellipsoidal shortcuts' bounds and filter against the measure, on
-// points scattered about segments of 10 m to 1000 km in every direction:
+// points scattered about segments of 10 m to 1000 km in every direction and
+// on the circles that have them as diameters:
 // the deviation lies within the bounds, and the filter keeps the shortcut
 // A-B whenever P's deviation is within the tolerance, even at equality.
 TEST(EllipsoidalShortcutBounds, HoldOnScatteredPoints) {
@@ -224,30 +225,43 @@ TEST(EllipsoidalShortcutBounds, HoldOnScatteredPoints) {
                        a2 = place[1] + size * unit(random);
           const double b1 = lat(place[0] + size * unit(random) * 0.5),
                        b2 = place[1] + size * unit(random);
+          auto check = [&](double p1, double p2) {
+            EllipsoidalSegmentMeasure measure({a1, p1, b1}, {wrap(a2), p2, wrap(b2)}, datum, 1);
+            EllipsoidalShortcuts shortcuts(measure, datum);
+            const double exact = EllipsoidalDeviation(a1, wrap(a2), b1, wrap(b2), p1, p2, datum);
+            const EllipsoidalShortcuts::PointBounds bounds = shortcuts.DeviationBounds(0, 2, 1);
+            const std::string where = std::to_string(a1) + " " + std::to_string(wrap(a2)) + " " +
+                                      std::to_string(b1) + " " + std::to_string(wrap(b2)) + " " +
+                                      std::to_string(p1) + " " + std::to_string(p2);
+            ASSERT_LE(bounds.lower, exact) << where;
+            ASSERT_GE(bounds.upper, exact) << where;
+            if (bounds.upper < std::numeric_limits<double>::infinity()) ++bounded;
+            shortcuts.Open(0, exact);
+            DirectionWedge wedge = shortcuts.FreeWedge();
+            shortcuts.ConstrainByPoint(wedge, 1);
+            ASSERT_TRUE(shortcuts.EndMayBeValid(wedge, 2)) << where;
+          };
           // P near the segment mostly, anywhere about it sometimes.
           const double f = unit(random);
           const double off = k % 4 == 0 ? size : (k % 4 == 1 ? size * 1e-6 : size * 0.01);
-          const double p1 = lat(a1 + (b1 - a1) * (0.5 + 0.7 * f) + off * unit(random));
-          const double p2 = wrap(a2 + (b2 - a2) * (0.5 + 0.7 * f) + off * unit(random));
-          EllipsoidalSegmentMeasure measure({a1, p1, b1}, {wrap(a2), p2, wrap(b2)}, datum, 1);
-          EllipsoidalShortcuts shortcuts(measure, datum);
-          const double exact = EllipsoidalDeviation(a1, wrap(a2), b1, wrap(b2), p1, p2, datum);
-          const EllipsoidalShortcuts::PointBounds bounds = shortcuts.DeviationBounds(0, 2, 1);
-          const std::string where = std::to_string(a1) + " " + std::to_string(wrap(a2)) + " " +
-                                    std::to_string(b1) + " " + std::to_string(wrap(b2)) + " " +
-                                    std::to_string(p1) + " " + std::to_string(p2);
-          ASSERT_LE(bounds.lower, exact) << where;
-          ASSERT_GE(bounds.upper, exact) << where;
-          if (bounds.upper < std::numeric_limits<double>::infinity()) ++bounded;
-          shortcuts.Open(0, exact);
-          DirectionWedge wedge = shortcuts.FreeWedge();
-          shortcuts.ConstrainByPoint(wedge, 1);
-          ASSERT_TRUE(shortcuts.EndMayBeValid(wedge, 2)) << where;
+          check(lat(a1 + (b1 - a1) * (0.5 + 0.7 * f) + off * unit(random)),
+                wrap(a2 + (b2 - a2) * (0.5 + 0.7 * f) + off * unit(random)));
+          // And P about the circle on A-B as its diameter, where the angle at
+          // P is close to a right angle and the measure turns from the
+          // perpendicular to the nearer end (local degrees of latitude as
+          // the unit, longitudes shrunk by the cosine of the latitude).
+          const double m1 = 0.5 * (a1 + b1), m2 = 0.5 * (a2 + b2);
+          const double shrink = std::cos(m1 * 3.141592653589793 / 180.0);
+          const double radius = std::hypot(b1 - m1, (b2 - m2) * shrink) * (1.0 + 1e-3 * unit(random));
+          const double turn = 3.141592653589793 * unit(random);
+          if (shrink > 0.05) {
+            check(lat(m1 + radius * std::cos(turn)), wrap(m2 + radius * std::sin(turn) / shrink));
+          }
         }
       }
     }
   }
-  EXPECT_GT(bounded, 3800);  // all but the polar rows
+  EXPECT_GT(bounded, 7600);  // all but the polar rows
 }
 
 // Weights and validity through the blocks of long tracks (boxes and bounds
