@@ -68,7 +68,7 @@ void ShortcutLabeller::Walk(std::int64_t i, double tolerance) {
   start_ = i;
   pieces_.clear();
   wedges_.clear();
-  near_ends_.clear();
+  near_ends_ = {};
   auto end_piece = [&](std::int64_t k) {
     Item item{};
     item.begin = k;
@@ -605,7 +605,7 @@ std::vector<std::int64_t> ShortcutLabeller::LowestRoute(double weight) {
     Walk(i, weight);
     pieces = pieces_;  // ExactWorst below walks from other starts
     wedges = wedges_;
-    near = near_ends_;
+    near.assign(near_ends_.begin(), near_ends_.end());
     auto fits = [&](std::int64_t j) {
       const auto k = static_cast<std::size_t>(j);
       if (hops_[k] != target || worst_lower_[k] > weight) return false;

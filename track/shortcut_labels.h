@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <vector>
 
 #include "track/direction_wedge.h"
@@ -136,7 +137,9 @@ class ShortcutLabeller {
   std::vector<Item> pieces_;  // the walk's ends and blocks, in track order
   std::int64_t waiting_ = 0;  // the fewest hops of the pieces not yet queued
   std::vector<DirectionWedge> wedges_;
-  std::vector<std::int64_t> near_ends_;   // the open start's ends of its near scan
+  // The open start's ends of its near scan: a view of the scan, valid
+  // until the next Walk.
+  std::span<const std::int64_t> near_ends_;
   std::int64_t list_hops_ = 0;            // the hops of the near ends queued
   std::vector<std::int64_t> list_group_;  // those of them not queued yet, a heap
   NearScans* scans_ = nullptr;            // those of a label pass, scanned ahead
