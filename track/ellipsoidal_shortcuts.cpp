@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <optional>
 
 #include "track/direction_wedge.h"
 #include "track/ellipsoidal_measures.h"
@@ -99,19 +100,32 @@ EllipsoidalShortcuts::PlanePoint EllipsoidalShortcuts::Project(const Frame& f, s
           std::sqrt(dx * dx + dy * dy + dz * dz)};
 }
 
+std::optional<EllipsoidalShortcuts::Offset> EllipsoidalShortcuts::OffsetOf(const Segment& seg,
+                                                                          PlanePoint p) const {
+  const double s = std::max(seg.b.chord, p.chord);
+  if (!(seg.length >= kMinLength && s <= kMaxReach)) return std::nullopt;
+  Offset o;
+  o.s = s;
+  o.h = std::fabs(seg.b.east * p.north - seg.b.north * p.east) / seg.length;
+  o.slop = Slop(s);
+  o.slop_h = o.slop + Turn(seg.length) * p.chord;
+  return o;
+}
+
+double EllipsoidalShortcuts::PlaneLower(const Segment& seg, PlanePoint p) const {
+  const std::optional<Offset> o = OffsetOf(seg, p);
+  return o ? o->h - o->slop_h : -kInf;
+}
+
 EllipsoidalShortcuts::PointBounds EllipsoidalShortcuts::PlaneBounds(const Segment& seg,
                                                                     PlanePoint p) const {
-  const PointBounds unbounded{-kInf, kInf};
+  const std::optional<Offset> o = OffsetOf(seg, p);
+  if (!o) return {-kInf, kInf};
   const PlanePoint& b = seg.b;
-  const double length = seg.length;
+  const double h = o->h, s = o->s, slop = o->slop, slop_h = o->slop_h;
   // Plane distances of at most kMaxReach: their squares neither overflow
   // nor lose more than an ulp or two, far below the slop.
   const double d_a = std::sqrt(p.east * p.east + p.north * p.north);
-  const double s = std::max(b.chord, p.chord);
-  if (!(length >= kMinLength && s <= kMaxReach)) return unbounded;
-  const double h = std::fabs(b.east * p.north - b.north * p.east) / length;
-  const double slop = Slop(s);
-  const double slop_h = slop + Turn(length) * p.chord;
   // The angle at P', between the directions to A' (the origin) and to B'.
   const double to_b_east = b.east - p.east, to_b_north = b.north - p.north;
   const double d_b = std::sqrt(to_b_east * to_b_east + to_b_north * to_b_north);
@@ -136,6 +150,7 @@ void EllipsoidalShortcuts::Open(std::int64_t i, double tolerance) {
   tolerance_ = tolerance;
   start_usable_ = Usable(i);
   frame_ = FrameAt(i);
+  witnesses_.Clear();
 }
 
 void EllipsoidalShortcuts::ConstrainByPoint(DirectionWedge& wedge, std::int64_t k) const {
@@ -182,6 +197,27 @@ EllipsoidalShortcuts::Segment EllipsoidalShortcuts::SegmentOf(std::int64_t i,
   s.b = Project(s.f, i, j);
   s.length = std::hypot(s.b.east, s.b.north);
   return s;
+}
+
+EllipsoidalShortcuts::Segment EllipsoidalShortcuts::SegmentFromStart(std::int64_t j) const {
+  Segment s{start_, j, frame_, {}, 0.0, start_usable_ && Usable(j)};
+  s.b = Project(s.f, start_, j);
+  s.length = std::hypot(s.b.east, s.b.north);
+  return s;
+}
+
+double EllipsoidalShortcuts::EndLower(std::int64_t j) {
+  // Each witness between the ends lies at least its lower bound off the
+  // segment, and the weight is the largest deviation of those points.
+  double lower = 0.0;
+  std::optional<Segment> s;
+  for (const std::int64_t w : witnesses_.Points()) {
+    if (w <= start_ || w >= j) continue;
+    if (!s) s = SegmentFromStart(j);
+    if (!(s->bounded && Usable(w))) continue;
+    lower = std::max(lower, PlaneLower(*s, Project(s->f, start_, w)));
+  }
+  return lower;
 }
 
 EllipsoidalShortcuts::PointBounds EllipsoidalShortcuts::PointBoundsOf(const Segment& s,
@@ -241,7 +277,10 @@ void EllipsoidalShortcuts::Score(const Segment& s, std::int64_t begin, std::int6
                                  double floor, bool collect, Search& search) {
   for (std::int64_t k = begin; k < end; ++k) {
     const PointBounds bounds = PointBoundsOf(s, k);
-    search.lower = std::max(search.lower, bounds.lower);
+    if (bounds.lower > search.lower) {
+      search.lower = bounds.lower;
+      search.witness = k;
+    }
     search.point_upper = std::max(search.point_upper, bounds.upper);
     if (collect && bounds.upper > floor) contenders_.push_back({bounds.upper, k});
   }
@@ -256,7 +295,11 @@ void EllipsoidalShortcuts::Enter(const Segment& s, Block b, double floor, bool k
   const double upper = BlockUpper(s, b);
   if (upper > floor) {
     for (const std::int64_t r : blocks_.Representatives(b)) {
-      search.lower = std::max(search.lower, PointBoundsOf(s, r).lower);
+      const double lower = PointBoundsOf(s, r).lower;
+      if (lower > search.lower) {
+        search.lower = lower;
+        search.witness = r;
+      }
     }
   } else if (!keep) {
     return;
@@ -326,7 +369,7 @@ ShortcutBounds EllipsoidalShortcuts::Bounds(std::int64_t j, double width, bool d
   using Validity = ShortcutBounds::Validity;
   const double t = tolerance_;
   if (j - start_ < 2) return {Validity::kValid, 0.0, 0.0};
-  const Segment s = SegmentOf(start_, j);
+  const Segment s = SegmentFromStart(j);
   auto later = [](const Pending& p, const Pending& q) { return p.upper < q.upper; };
   Search search;
   pending_.clear();
@@ -358,6 +401,7 @@ ShortcutBounds EllipsoidalShortcuts::Bounds(std::int64_t j, double width, bool d
   }
   double upper = std::max(search.point_upper, pending_.empty() ? 0.0 : pending_.front().upper);
   const double lower = std::max(0.0, search.lower);
+  if (lower > 0.0) witnesses_.Add(search.witness);
   if (lower > t) return {Validity::kInvalid, lower, upper};
   if (!(upper <= t)) {
     if (!decide) return {Validity::kOpen, lower, upper};

@@ -1,12 +1,14 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "geodesy/datum.h"
 #include "track/ellipsoidal_blocks.h"
 #include "track/ellipsoidal_segment_measure.h"
 #include "track/shortcut_oracle.h"
+#include "track/shortcut_witnesses.h"
 
 namespace oru {
 
@@ -87,8 +89,8 @@ class EllipsoidalShortcuts final : public ShortcutOracle {
   bool EndMayBeValid(const DirectionWedge& before, std::int64_t k) const override;
   std::span<const std::int64_t> Unbounded() const override { return {}; }
   double EndsLower(Block b, const DirectionWedge& before) override;
-  double EndLower(std::int64_t) override { return 0.0; }
-  std::int64_t Findings() const override { return 0; }
+  double EndLower(std::int64_t j) override;
+  std::int64_t Findings() const override { return witnesses_.Findings(); }
   ShortcutBounds Bounds(std::int64_t j, double width, bool decide) override;
 
   // Exact measures taken by Weight so far (for tests and benchmarks).
@@ -125,11 +127,21 @@ class EllipsoidalShortcuts final : public ShortcutOracle {
     double length;  // metres: |B'|
     bool bounded;   // both ends within the bounds' range
   };
+  // P's distance h from the line A'B' in the plane and the slops about it
+  // (the derivation above); none where the bounds do not reach.
+  struct Offset {
+    double h, slop, slop_h;  // metres
+    double s;                // metres: the longer of the chords AB and AP
+  };
+  std::optional<Offset> OffsetOf(const Segment& s, PlanePoint p) const;
   PointBounds PlaneBounds(const Segment& s, PlanePoint p) const;
+  // PlaneBounds' lower bound alone.
+  double PlaneLower(const Segment& s, PlanePoint p) const;
   // The state of one search of a segment's points.
   struct Search {
     double lower = 0.0;        // largest lower bound of a point's deviation
     double point_upper = 0.0;  // largest upper bound of the points bounded one by one
+    std::int64_t witness = -1;  // the point of the largest lower bound
   };
   struct Pending {
     double upper;  // metres
@@ -140,6 +152,8 @@ class EllipsoidalShortcuts final : public ShortcutOracle {
     std::int64_t index;
   };
   Segment SegmentOf(std::int64_t i, std::int64_t j) const;
+  // The same from the open start, whose frame is known.
+  Segment SegmentFromStart(std::int64_t j) const;
   PointBounds PointBoundsOf(const Segment& s, std::int64_t k) const;
   double BlockUpper(const Segment& s, Block b) const;
   // Bounds the points [begin, end) one by one; those above `floor` become
@@ -159,6 +173,7 @@ class EllipsoidalShortcuts final : public ShortcutOracle {
   double tolerance_ = 0.0;
   bool start_usable_ = false;
   Frame frame_{};
+  ShortcutWitnesses witnesses_;
   DatumParams datum_;  // for the exact measures and azimuths
   std::int64_t exact_measures_ = 0;
   std::vector<Contender> contenders_;  // scratch of the searches

@@ -21,7 +21,6 @@ constexpr double kFloor = 0x1p-320;  // eta
 constexpr double kRayRelative = 0x1p-46;
 constexpr double kRayFloor = 0x1p-530;
 constexpr double kUnderflow = 0x1p-1000;
-constexpr int kWitnesses = 8;
 // Blocks up to this level (64 points) are scored point by point when they
 // are opened: a vector sweep costs less than their boxes.
 constexpr int kScoredLevel = 1;
@@ -289,13 +288,6 @@ WeightAnswer PlanarShortcuts::Weight(std::int64_t i, std::int64_t j, double low,
   return answer;
 }
 
-void PlanarShortcuts::AddWitness(std::int64_t w) {
-  if (w < 0 || std::find(witnesses_.begin(), witnesses_.end(), w) != witnesses_.end()) return;
-  if (witnesses_.size() == kWitnesses) witnesses_.erase(witnesses_.begin());
-  witnesses_.push_back(w);
-  ++findings_;
-}
-
 ShortcutBounds PlanarShortcuts::Bounds(std::int64_t j, double width, bool decide) {
   const Segment s = SegmentOf(start_, j);
   const double t = tolerance_;
@@ -310,7 +302,7 @@ ShortcutBounds PlanarShortcuts::Bounds(std::int64_t j, double width, bool decide
   // Weights are sought exactly where that costs little: labels made of exact
   // weights settle ties between routes at once.
   if (width < kInf && Classify(s, -kInf, t, kExactBudget, answer, farthest)) {
-    AddWitness(farthest);
+    witnesses_.Add(farthest);
     if (answer.kind == WeightAnswer::Kind::kAbove) return {Validity::kInvalid, t, kInf};
     return {Validity::kValid, answer.value, answer.value};
   }
@@ -346,7 +338,7 @@ ShortcutBounds PlanarShortcuts::Bounds(std::int64_t j, double width, bool decide
     }
   }
   double upper = std::max(search.point_upper, pending_.empty() ? 0.0 : pending_.front().upper);
-  if (search.lower > 0.0) AddWitness(search.witness);
+  if (search.lower > 0.0) witnesses_.Add(search.witness);
   if (search.lower > t) return {Validity::kInvalid, search.lower, upper};
   if (!(upper <= t)) {
     if (!decide) return {Validity::kOpen, search.lower, upper};
@@ -367,8 +359,7 @@ void PlanarShortcuts::Open(std::int64_t i, double tolerance) {
   ax_ = x_[static_cast<std::size_t>(i)];
   ay_ = y_[static_cast<std::size_t>(i)];
   start_tame_ = Tame(i);
-  witnesses_.clear();
-  ++findings_;
+  witnesses_.Clear();
 }
 
 void PlanarShortcuts::ConstrainByPoint(DirectionWedge& wedge, std::int64_t k) const {
@@ -516,7 +507,7 @@ double PlanarShortcuts::EndsLower(Block b, const DirectionWedge& before) {
   if (span.valid && !before.MayMeetArc(span.lo_x, span.lo_y, span.hi_x, span.hi_y)) return kInf;
   double lower = 0.0;
   const std::int64_t begin = BlockBegin(b);
-  for (const std::int64_t w : witnesses_) {
+  for (const std::int64_t w : witnesses_.Points()) {
     if (w < begin) lower = std::max(lower, WitnessLower(span, w));
   }
   return lower;
@@ -526,7 +517,7 @@ double PlanarShortcuts::EndLower(std::int64_t j) {
   const Segment s = SegmentOf(start_, j);
   if (!(Tame(start_) && Tame(j) && s.f.l2 >= kMinSquaredLength)) return 0.0;
   double lower = 0.0;
-  for (const std::int64_t w : witnesses_) {
+  for (const std::int64_t w : witnesses_.Points()) {
     if (w > start_ && w < j) {
       const auto k = static_cast<std::size_t>(w);
       lower = std::max(lower, LowerOf(oru::Score(s.f, x_[k], y_[k]), s.la));

@@ -10,6 +10,7 @@
 #include "track/planar_segment_measure.h"
 #include "track/ray_lanes.h"
 #include "track/shortcut_oracle.h"
+#include "track/shortcut_witnesses.h"
 
 namespace oru {
 
@@ -71,7 +72,7 @@ class PlanarShortcuts final : public ShortcutOracle {
   // lies within the bound's range.
   bool ScanNear(std::int64_t first, int count, std::int64_t steps, double tolerance,
                 NearScan* scans) const override;
-  std::int64_t Findings() const override { return findings_; }
+  std::int64_t Findings() const override { return witnesses_.Findings(); }
   ShortcutBounds Bounds(std::int64_t j, double width, bool decide) override;
 
  private:
@@ -108,7 +109,6 @@ class PlanarShortcuts final : public ShortcutOracle {
   // `budget` (-1: no limit).
   bool Classify(const Segment& s, double low, double high, std::int64_t budget,
                 WeightAnswer& answer, std::int64_t& farthest);
-  void AddWitness(std::int64_t w);
   double BlockUpper(const Segment& s, Block b) const;
   // The largest distance of the outline's points (planar_hulls.h) from the
   // segment, as BlockUpper bounds it: infinity when the block has none.
@@ -138,8 +138,7 @@ class PlanarShortcuts final : public ShortcutOracle {
   double tolerance_ = 0.0;
   double ax_ = 0.0, ay_ = 0.0;
   bool start_tame_ = false;
-  std::vector<std::int64_t> witnesses_;  // points far from shortcuts measured
-  std::int64_t findings_ = 0;
+  ShortcutWitnesses witnesses_;
 
   // Scratch of the searches.
   std::vector<Pending> pending_;

@@ -302,6 +302,13 @@ TEST(EllipsoidalShortcutBounds, WeightsThroughBlocksAgreeWithTheMeasure) {
         EXPECT_EQ(b.validity == ShortcutBounds::Validity::kValid, w <= tolerance);
         EXPECT_LE(b.lower, w);
       }
+      // The points that search found far off bound the start's other
+      // shortcuts, shorter and longer, only where they lie between the ends.
+      for (const std::int64_t other :
+           {span / 4, span / 2, span - 1, span + 1, 2 * span, 8 * span}) {
+        const std::int64_t end = std::min(n - 1, i + std::max<std::int64_t>(2, other));
+        EXPECT_LE(shortcuts.EndLower(end), measure.FarthestPoint(i, end).deviation) << end;
+      }
     }
   }
 }
