@@ -193,15 +193,17 @@ double EllipsoidalShortcuts::EndsLower(Block, const DirectionWedge& before) {
 
 EllipsoidalShortcuts::Segment EllipsoidalShortcuts::SegmentOf(std::int64_t i,
                                                               std::int64_t j) const {
-  Segment s{i, j, FrameAt(i), {}, 0.0, Usable(i) && Usable(j)};
-  s.b = Project(s.f, i, j);
-  s.length = std::hypot(s.b.east, s.b.north);
-  return s;
+  return SegmentIn(FrameAt(i), i, j);
 }
 
 EllipsoidalShortcuts::Segment EllipsoidalShortcuts::SegmentFromStart(std::int64_t j) const {
-  Segment s{start_, j, frame_, {}, 0.0, start_usable_ && Usable(j)};
-  s.b = Project(s.f, start_, j);
+  return SegmentIn(frame_, start_, j);
+}
+
+EllipsoidalShortcuts::Segment EllipsoidalShortcuts::SegmentIn(const Frame& f, std::int64_t i,
+                                                              std::int64_t j) const {
+  Segment s{i, j, f, {}, 0.0, Usable(i) && Usable(j)};
+  s.b = Project(s.f, i, j);
   s.length = std::hypot(s.b.east, s.b.north);
   return s;
 }

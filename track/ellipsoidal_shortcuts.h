@@ -139,8 +139,8 @@ class EllipsoidalShortcuts final : public ShortcutOracle {
   double PlaneLower(const Segment& s, PlanePoint p) const;
   // The state of one search of a segment's points.
   struct Search {
-    double lower = 0.0;        // largest lower bound of a point's deviation
-    double point_upper = 0.0;  // largest upper bound of the points bounded one by one
+    double lower = 0.0;         // largest lower bound of a point's deviation
+    double point_upper = 0.0;   // largest upper bound of the points bounded one by one
     std::int64_t witness = -1;  // the point of the largest lower bound
   };
   struct Pending {
@@ -154,6 +154,8 @@ class EllipsoidalShortcuts final : public ShortcutOracle {
   Segment SegmentOf(std::int64_t i, std::int64_t j) const;
   // The same from the open start, whose frame is known.
   Segment SegmentFromStart(std::int64_t j) const;
+  // The segment i-j in the tangent plane at i, whose frame is f.
+  Segment SegmentIn(const Frame& f, std::int64_t i, std::int64_t j) const;
   PointBounds PointBoundsOf(const Segment& s, std::int64_t k) const;
   double BlockUpper(const Segment& s, Block b) const;
   // Bounds the points [begin, end) one by one; those above `floor` become
