@@ -23,9 +23,17 @@ std::string OptimalNote(const SelectionResult& selection, std::int64_t wanted) {
   const std::string kept = std::to_string(selection.statistics.count);
   const std::string most = std::to_string(std::max<std::int64_t>(wanted, 2));
   if (selection.bracket && !selection.bracket->exact) {
-    return "The smallest largest deviation for at most " + most + " points lies between " +
-           Millimetres(selection.bracket->lower) + " and " + Millimetres(selection.bracket->upper) +
-           " m; these " + kept + " points reach " + Millimetres(selection.bracket->upper) + " m.";
+    const std::string lower = Millimetres(selection.bracket->lower);
+    const std::string upper = Millimetres(selection.bracket->upper);
+    // Ends that round to one millimetre round the least deviation between
+    // them to it too (a straight line whose points deviate by rounding
+    // noise): "between 0.000 and 0.000 m" would tell the user nothing.
+    if (lower == upper) {
+      return "The smallest largest deviation for at most " + most + " points is " + upper +
+             " m to the millimetre; these " + kept + " points reach it.";
+    }
+    return "The smallest largest deviation for at most " + most + " points lies between " + lower +
+           " and " + upper + " m; these " + kept + " points reach " + upper + " m.";
   }
   if (selection.statistics.count < wanted && selection.statistics.count < selection.statistics.n) {
     return kept + " points reach the smallest largest deviation for at most " + most +

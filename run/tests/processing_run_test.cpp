@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <new>
 #include <clocale>
 
@@ -185,6 +186,52 @@ TEST(ProcessRun, OptimalMethodKeepsTheFewestPointsAndSaysWhenFewerSuffice) {
   EXPECT_EQ(outcome.note,
             "4 points reach the smallest largest deviation for at most 9 points (0.000 m); more "
             "would not lower it.");
+}
+
+// "Number of points" by the optimal method where the search ends with a
+// bracket of at most 1 mm, not with proof: the note gives both ends, or one
+// value where they round to the same millimetre.
+TEST(ProcessRun, OptimalMethodSaysWhereTheLeastDeviationLiesWhenItIsNotProved) {
+  struct Row {
+    const char* what;
+    std::string track;
+    const char* points;
+    const char* note;
+  };
+  std::string straight;  // 60 points on a line, rounding to 2 decimals
+  std::string back;      // out along y = 0..0.9, back along y = 4..4.4
+  char line[64];
+  for (int i = 0; i < 60; ++i) {
+    std::snprintf(line, sizeof line, "%.2f %.2f\n", 565000 + 0.7 * i, 5983000 + 0.3 * i);
+    straight += line;
+  }
+  for (int i = 0; i <= 30; ++i) {
+    std::snprintf(line, sizeof line, "%d %.1f\n", 10 * i, 0.3 * (i % 4));
+    back += line;
+  }
+  for (int i = 0; i <= 45; ++i) {
+    std::snprintf(line, sizeof line, "%d %.1f\n", 300 - 10 * i, 4.0 + 0.2 * (i % 3));
+    back += line;
+  }
+  back += "20 1\n";
+  const Row rows[] = {
+      {"a straight line", straight, "20",
+       "The smallest largest deviation for at most 20 points is 0.000 m to the millimetre; "
+       "these 2 points reach it."},
+      {"out and back", back, "26",
+       "The smallest largest deviation for at most 26 points lies between 0.199 and 0.200 m; "
+       "these 23 points reach 0.200 m."},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    TempDir dir;
+    RecordingObserver observer;
+    RunRequest request = XyRequest(dir, row.track, Criterion::NumberOfPoints, row.points);
+    request.method = SelectionMethod::Optimal;
+    const RunOutcome outcome = ProcessRun(request, observer);
+    ASSERT_TRUE(outcome.completed) << outcome.message;
+    EXPECT_EQ(outcome.note, row.note);
+  }
 }
 
 // Every way a run can stop: the message, and the output of an earlier run
