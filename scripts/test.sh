@@ -37,9 +37,8 @@ rm -f "$root"/build/oru_*.deb
 
 stage "build without Qt and tests"
 # Here and under the sanitizers each test executable runs as four shards
-# rather than a process per case: a process's start (loading GDAL,
-# registering the cases) costs more than most cases, four times more under
-# the sanitizers. The release build above keeps a CTest entry per case.
+# rather than a process per case, whose start costs more than most cases
+# (ORU_TEST_SHARDS). The release build above keeps a CTest entry per case.
 cmake -S "$root" -B "$root/build-headless" -G Ninja -DCMAKE_BUILD_TYPE=Release -DORU_WERROR=ON \
       -DORU_BUILD_GUI=OFF -DORU_BUILD_BENCH=OFF -DORU_TEST_SHARDS=4 "${launcher[@]}" >/dev/null
 cmake --build "$root/build-headless" -j "$jobs"
