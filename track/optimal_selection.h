@@ -42,8 +42,9 @@ namespace oru {
 // count below N / 2 (the count falls off a cliff there), or a lower end
 // repeats its count at least N / 50 above the upper end's of at least N / 2
 // (the count jumps over N), and not made when the selection's deviation
-// lies within the bracket's width of its lower end; a line through the first and the last point that deviates by less
-// than that width is the selection. Once both ends of the bracket are
+// lies within the bracket's width of its lower end; a line through the
+// first and the last point that deviates by less than that width is the
+// selection. Once both ends of the bracket are
 // counted, the next trial is where the power law through them reaches N.
 // A trial whose labels of the track's last 32nd to half project fewer than
 // N / 3 points (a wide tolerance, dear to decide) may be given up, six times
