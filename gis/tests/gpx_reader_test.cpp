@@ -87,95 +87,136 @@ std::string OneTrack(const std::string& point) {
   return Gpx("<trk><trkseg>" + point + kPoint + "</trkseg></trk>");
 }
 
+// A file's text is made when its case runs: GoogleTest copies every
+// parameter several times as it registers the cases, in each process.
 struct Case {
   const char* what;
-  std::string text;
+  std::string (*text)();
   bool streamed;  // false: the reader leaves the file to GDAL
 };
 
 void PrintTo(const Case& c, std::ostream* out) { *out << c.what; }
 
-std::vector<Case> Cases() {
+// The awkward shapes of one datum as tracks in segments.
+std::string AwkwardShapes() {
   const std::vector<GeoTrack> awkward = testing::AwkwardTracks();
   std::string shapes;
   for (const GeoTrack& shape : awkward) {
     if (shape.datum == awkward.front().datum) shapes += Track(shape, 97);
   }
-  const GeoTrack hike = testing::SwitchbackHike(12, 7);
-  const GeoTrack drift = testing::SlowShipWithNoise("drift & turn <back>", 3000, 0.3, 2.0, 3);
-  const GeoTrack walk = testing::ShipWalk("voyage", 4000, 59.0, 10.5, 11);
+  return shapes;
+}
+
+GeoTrack Hike() { return testing::SwitchbackHike(12, 7); }
+
+std::vector<Case> Cases() {
   return {
-      {"tracks of awkward shapes in segments", Gpx(shapes), true},
-      {"a long voyage, coordinates to the last digit", Gpx(Track(walk, 20000, "%.17g")), true},
+      {"tracks of awkward shapes in segments", [] { return Gpx(AwkwardShapes()); }, true},
+      {"a long voyage, coordinates to the last digit",
+       [] { return Gpx(Track(testing::ShipWalk("voyage", 4000, 59.0, 10.5, 11), 20000, "%.17g")); },
+       true},
       {"routes after tracks and waypoints: routes first",
-       Gpx("<wpt lat=\"1\" lon=\"2\"><name>w</name></wpt>" + Track(hike, 50) + Route(drift) +
-           Route(hike)),
+       [] {
+         return Gpx("<wpt lat=\"1\" lon=\"2\"><name>w</name></wpt>" + Track(Hike(), 50) +
+                    Route(testing::SlowShipWithNoise("drift & turn <back>", 3000, 0.3, 2.0, 3)) +
+                    Route(Hike()));
+       },
        true},
       {"a track without a segment, an empty segment, a route without a point",
-       Gpx("<trk><name>none</name></trk><trk><name>gap</name><trkseg>" + kPoint +
-           "</trkseg><trkseg></trkseg><trkseg/><trkseg>" + kPoint + kPoint +
-           "</trkseg></trk><rte><name>r</name></rte>"),
+       [] {
+         return Gpx("<trk><name>none</name></trk><trk><name>gap</name><trkseg>" + kPoint +
+                    "</trkseg><trkseg></trkseg><trkseg/><trkseg>" + kPoint + kPoint +
+                    "</trkseg></trk><rte><name>r</name></rte>");
+       },
        true},
       {"names: entities, CDATA, UTF-8, blanks, empty, after the segments",
-       Gpx("<trk><trkseg>" + kPoint + "</trkseg><name> a &amp; b\n &lt;c&gt; </name></trk>"
-           "<trk><name><![CDATA[x]]y]]> Zoë 東京</name><trkseg>" + kPoint + "</trkseg></trk>"
-           "<trk><name/><trkseg>" + kPoint + "</trkseg></trk>"),
+       [] {
+         return Gpx("<trk><trkseg>" + kPoint + "</trkseg><name> a &amp; b\n &lt;c&gt; </name></trk>"
+                    "<trk><name><![CDATA[x]]y]]> Zoë 東京</name><trkseg>" + kPoint + "</trkseg></trk>"
+                    "<trk><name/><trkseg>" + kPoint + "</trkseg></trk>");
+       },
        true},
       {"extensions and links of tracks, a foreign root namespace",
-       "<gpx version=\"1.1\" creator=\"x\" xmlns:ogr=\"http://osgeo.org/gdal\">"
-       "<trk><name>t</name><link href=\"http://a\"><text>a</text></link><extensions>"
-       "<ogr:colour>red</ogr:colour><gpxx:TrackExtension><gpxx:Name>n</gpxx:Name>"
-       "</gpxx:TrackExtension></extensions><trkseg>" + kPoint + "</trkseg></trk></gpx>",
+       [] {
+         return "<gpx version=\"1.1\" creator=\"x\" xmlns:ogr=\"http://osgeo.org/gdal\">"
+                "<trk><name>t</name><link href=\"http://a\"><text>a</text></link><extensions>"
+                "<ogr:colour>red</ogr:colour><gpxx:TrackExtension><gpxx:Name>n</gpxx:Name>"
+                "</gpxx:TrackExtension></extensions><trkseg>" +
+                kPoint + "</trkseg></trk></gpx>";
+       },
        true},
       {"GPX 1.0, no declaration, CR LF",
-       "<gpx version=\"1.0\">\r\n<trk>\r\n<name>old</name>\r\n<trkseg>\r\n" + kPoint +
-           "\r\n</trkseg>\r\n</trk>\r\n</gpx>\r\n",
+       [] {
+         return "<gpx version=\"1.0\">\r\n<trk>\r\n<name>old</name>\r\n<trkseg>\r\n" + kPoint +
+                "\r\n</trkseg>\r\n</trk>\r\n</gpx>\r\n";
+       },
        true},
       {"numbers: integers, -0, exponents, many digits",
-       OneTrack("<trkpt lat=\"-0\" lon=\"4\"/><trkpt lat=\"5.2e1\" lon=\"4.1E-0\"/>"
-                "<trkpt lat=\"52.12345678901234567890123\" lon=\"-180\"/><trkpt lat=\"90\" "
-                "lon=\"180\"/><trkpt lat=\"-90\" lon=\".5\"/>"),
+       [] {
+         return OneTrack(
+             "<trkpt lat=\"-0\" lon=\"4\"/><trkpt lat=\"5.2e1\" lon=\"4.1E-0\"/>"
+             "<trkpt lat=\"52.12345678901234567890123\" lon=\"-180\"/><trkpt lat=\"90\" "
+             "lon=\"180\"/><trkpt lat=\"-90\" lon=\".5\"/>");
+       },
        true},
       {"prefixed elements are not GPX's: ignored as GDAL ignores them",
-       Gpx("<x:trk xmlns:x=\"urn:x\"><x:trkseg><x:trkpt lat=\"1\" lon=\"2\"/></x:trkseg>"
-           "</x:trk>" +
-           Track(hike, 1000)),
+       [] {
+         return Gpx(
+             "<x:trk xmlns:x=\"urn:x\"><x:trkseg><x:trkpt lat=\"1\" lon=\"2\"/></x:trkseg>"
+             "</x:trk>" +
+             Track(Hike(), 1000));
+       },
        true},
       // Left to GDAL, which fails on them or reads them its own way.
-      {"latitude beyond 90", OneTrack("<trkpt lat=\"90.000001\" lon=\"4\"/>"), false},
-      {"longitude beyond 180", OneTrack("<trkpt lat=\"52\" lon=\"-180.5\"/>"), false},
-      {"a decimal comma", OneTrack("<trkpt lat=\"52,5\" lon=\"4\"/>"), false},
-      {"a blank before a number", OneTrack("<trkpt lat=\" 52\" lon=\"4\"/>"), false},
-      {"a plus sign", OneTrack("<trkpt lat=\"+52\" lon=\"4\"/>"), false},
-      {"no longitude", OneTrack("<trkpt lat=\"52\"/>"), false},
-      {"not a number", OneTrack("<trkpt lat=\"nan\" lon=\"4\"/>"), false},
-      {"not well-formed", Gpx("<trk><trkseg>" + kPoint + "</trk>"), false},
-      {"cut short", Gpx(Track(hike, 100)).substr(0, 900), false},
-      {"a document type", "<!DOCTYPE gpx [<!ENTITY a \"b\">]>" + Gpx(Track(hike, 100)), false},
-      {"Latin-1", "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><gpx version=\"1.1\"></gpx>",
+      {"latitude beyond 90", [] { return OneTrack("<trkpt lat=\"90.000001\" lon=\"4\"/>"); },
        false},
-      {"a byte-order mark", "\xEF\xBB\xBF" + Gpx(Track(hike, 100)), false},
-      {"a prefixed root", "<g:gpx xmlns:g=\"urn:g\" version=\"1.1\"></g:gpx>", false},
-      {"another version", Gpx(Track(hike, 100), "2.0"), false},
-      {"a root far into the file", "<!--" + std::string(600, '-') + "-->" + Gpx(""), false},
+      {"longitude beyond 180", [] { return OneTrack("<trkpt lat=\"52\" lon=\"-180.5\"/>"); },
+       false},
+      {"a decimal comma", [] { return OneTrack("<trkpt lat=\"52,5\" lon=\"4\"/>"); }, false},
+      {"a blank before a number", [] { return OneTrack("<trkpt lat=\" 52\" lon=\"4\"/>"); }, false},
+      {"a plus sign", [] { return OneTrack("<trkpt lat=\"+52\" lon=\"4\"/>"); }, false},
+      {"no longitude", [] { return OneTrack("<trkpt lat=\"52\"/>"); }, false},
+      {"not a number", [] { return OneTrack("<trkpt lat=\"nan\" lon=\"4\"/>"); }, false},
+      {"not well-formed", [] { return Gpx("<trk><trkseg>" + kPoint + "</trk>"); }, false},
+      {"cut short", [] { return Gpx(Track(Hike(), 100)).substr(0, 900); }, false},
+      {"a document type",
+       [] { return "<!DOCTYPE gpx [<!ENTITY a \"b\">]>" + Gpx(Track(Hike(), 100)); }, false},
+      {"Latin-1",
+       [] {
+         return std::string(
+             "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><gpx version=\"1.1\"></gpx>");
+       },
+       false},
+      {"a byte-order mark", [] { return "\xEF\xBB\xBF" + Gpx(Track(Hike(), 100)); }, false},
+      {"a prefixed root",
+       [] { return std::string("<g:gpx xmlns:g=\"urn:g\" version=\"1.1\"></g:gpx>"); }, false},
+      {"another version", [] { return Gpx(Track(Hike(), 100), "2.0"); }, false},
+      {"a root far into the file", [] { return "<!--" + std::string(600, '-') + "-->" + Gpx(""); },
+       false},
       {"a track out of place",
-       Gpx("<metadata><extensions><trk><trkseg>" + kPoint + "</trkseg></trk></extensions>"
-           "</metadata>"),
+       [] {
+         return Gpx("<metadata><extensions><trk><trkseg>" + kPoint +
+                    "</trkseg></trk></extensions>"
+                    "</metadata>");
+       },
        false},
-      {"a point outside a segment", Gpx("<trk>" + kPoint + "</trk>"), false},
-      {"a name given twice", Gpx("<trk><name>a</name><name>b</name></trk>"), false},
-      {"a name with markup", Gpx("<trk><name>a<b>c</b></name></trk>"), false},
-      {"a name in the extensions", Gpx("<trk><extensions><name>e</name></extensions></trk>"),
-       false},
-      {"a long comment", Gpx("<!--" + std::string(40000, 'x') + "-->" + Track(hike, 100)),
-       false},
-      {"a long comment after the end", Gpx(Track(hike, 100)) + "<!--" + std::string(40000, 'x') +
-       "-->", false},
+      {"a point outside a segment", [] { return Gpx("<trk>" + kPoint + "</trk>"); }, false},
+      {"a name given twice", [] { return Gpx("<trk><name>a</name><name>b</name></trk>"); }, false},
+      {"a name with markup", [] { return Gpx("<trk><name>a<b>c</b></name></trk>"); }, false},
+      {"a name in the extensions",
+       [] { return Gpx("<trk><extensions><name>e</name></extensions></trk>"); }, false},
+      {"a long comment",
+       [] { return Gpx("<!--" + std::string(40000, 'x') + "-->" + Track(Hike(), 100)); }, false},
+      {"a long comment after the end",
+       [] { return Gpx(Track(Hike(), 100)) + "<!--" + std::string(40000, 'x') + "-->"; }, false},
       {"a long description of a track",
-       Gpx("<trk><desc>" + std::string(41000, 'x') + "</desc><trkseg>" + kPoint +
-           "</trkseg></trk>"),
+       [] {
+         return Gpx("<trk><desc>" + std::string(41000, 'x') + "</desc><trkseg>" + kPoint +
+                    "</trkseg></trk>");
+       },
        false},
-      {"thousands of empty lines", Gpx(std::string(5000, '\n') + Track(hike, 100)), false},
+      {"thousands of empty lines", [] { return Gpx(std::string(5000, '\n') + Track(Hike(), 100)); },
+       false},
   };
 }
 
@@ -183,12 +224,13 @@ class GpxReader : public ::testing::TestWithParam<Case> {};
 
 TEST_P(GpxReader, GivesWhatGdalGivesOrLeavesTheFileToIt) {
   const Case& c = GetParam();
+  const std::string text = c.text();
   testing::TempFolder temp;
   const auto path = temp / "in.gpx";
-  testing::WriteText(path, c.text);
+  testing::WriteText(path, text);
   const std::optional<GisReadOutcome> streamed = ReadGpxTracks(path.string());
   ASSERT_EQ(streamed.has_value(), c.streamed);
-  const std::optional<GisReadOutcome> from_text = ReadGpxText(c.text);
+  const std::optional<GisReadOutcome> from_text = ReadGpxText(text);
   ASSERT_EQ(from_text.has_value(), c.streamed);
   if (!c.streamed) return;
   const GisReadOutcome gdal = ReadGisTracks(path.string(), *GisFormatByName("gpx"));
@@ -285,7 +327,7 @@ TEST_P(GpxReader, WritesTheKeptPointsAsGdalWritesThem) {
   const Case& c = GetParam();
   testing::TempFolder temp;
   const auto input = temp / "in.gpx";
-  testing::WriteText(input, c.text);
+  testing::WriteText(input, c.text());
   GpxPointPlaces places;
   if (!ReadGpxTracks(input.string(), &places)) return;  // left to GDAL: the first test's
   const GisFormat& gpx = *GisFormatByName("gpx");
