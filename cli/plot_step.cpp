@@ -52,6 +52,8 @@ class PrivateFolder {
   PrivateFolder() {
     std::error_code ec;
     std::string pattern = (fs::temp_directory_path(ec) / "oru-plot-XXXXXX").string();
+    // No signal between the folder's creation and its registration.
+    const SignalsHeld held;
     if (::mkdtemp(pattern.data()) == nullptr) {
       error_ = errno;
       return;

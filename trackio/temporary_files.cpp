@@ -28,7 +28,21 @@ char g_path[kSlots][PATH_MAX];
 
 constexpr int kCleanedSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
+// SignalsHeld objects alive in any thread, and the signal that came while
+// one was (0: none). A process-wide signal goes to any thread that does not
+// block it, so a mask of the holding thread's own would not stop another
+// thread's handler from ending the process between a temporary's creation
+// and its registration: the handler defers instead, and the last holder to
+// finish raises the signal again.
+std::atomic<int> g_holders{0};
+std::atomic<int> g_deferred{0};
+
 extern "C" void RemoveAndReraise(int signal_number) {
+  // Deferred first, holders read second: a holder that finishes in between
+  // sees the deferred signal (SignalsHeld::~SignalsHeld's order is the
+  // reverse), so no signal is lost.
+  g_deferred.store(signal_number);
+  if (g_holders.load() > 0) return;
   RemoveTemporaryFiles();
   struct sigaction default_action {};
   default_action.sa_handler = SIG_DFL;
@@ -144,13 +158,25 @@ void InstallStopOnInterrupt() {
 
 bool InterruptRequested() noexcept { return interrupt_requested.load(); }
 
+// The holding thread also blocks the signals, so that no handler cuts into
+// its system calls (EINTR) while it holds them.
 SignalsHeld::SignalsHeld() {
+  g_holders.fetch_add(1);
   sigset_t held;
   sigemptyset(&held);
   for (const int signal_number : kCleanedSignals) sigaddset(&held, signal_number);
   pthread_sigmask(SIG_BLOCK, &held, &previous_);
 }
 
-SignalsHeld::~SignalsHeld() { pthread_sigmask(SIG_SETMASK, &previous_, nullptr); }
+SignalsHeld::~SignalsHeld() {
+  // Holders counted down before the mask is restored: a signal held back
+  // from this thread then finds no holder left, unless another thread holds.
+  const bool last = g_holders.fetch_sub(1) == 1;
+  pthread_sigmask(SIG_SETMASK, &previous_, nullptr);
+  if (!last) return;
+  if (const int signal_number = g_deferred.exchange(0); signal_number != 0) {
+    RemoveAndReraise(signal_number);
+  }
+}
 
 }  // namespace oru

@@ -42,10 +42,10 @@ void InstallStopOnInterrupt();
 // Whether SIGINT arrived since InstallStopOnInterrupt. Any thread.
 bool InterruptRequested() noexcept;
 
-// Holds SIGINT, SIGTERM and SIGHUP back from the calling thread while it
-// lives: for steps that must not be cut short (creating and registering a
-// temporary file, rewriting a file in place). Held signals arrive when it
-// ends.
+// Holds SIGINT, SIGTERM and SIGHUP back while it lives, whichever thread
+// they reach: for steps that must not be cut short (creating and
+// registering a temporary file, rewriting a file in place). Held signals
+// take effect when the last one alive in the process ends.
 class SignalsHeld {
  public:
   SignalsHeld();

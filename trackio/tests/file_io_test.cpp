@@ -11,11 +11,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cerrno>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <thread>
 
 #include "trackio/temporary_files.h"
 
@@ -214,6 +216,22 @@ TEST_F(FileIoTest, SignalsRemoveRegisteredTemporaries) {
     EXPECT_FALSE(fs::exists(folder));
     EXPECT_EQ(Entries(), 0u) << "the staging folder is gone";
   }
+  // A signal sent to the process while a thread holds signals goes to
+  // another thread; it waits until the temporary that thread was making is
+  // registered, then takes it with it (once it ended the process first).
+  const fs::path making = dir_ / "making";
+  EXPECT_EXIT(
+      {
+        InstallTemporaryFileCleanup();
+        std::thread([] { std::this_thread::sleep_for(std::chrono::seconds(20)); }).detach();
+        const SignalsHeld held;
+        std::ofstream(making) << "half a track";
+        ::kill(::getpid(), SIGTERM);
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        RegisterTemporaryFile(making.c_str());
+      },
+      ::testing::KilledBySignal(SIGTERM), "");
+  EXPECT_FALSE(fs::exists(making));
   // Unregistered paths are left alone.
   const fs::path kept = Write("kept", "x");
   EXPECT_EXIT(
