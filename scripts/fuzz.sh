@@ -26,10 +26,12 @@ fi
 cmake --build "$build" -j 2 --target "${targets[@]}"
 
 mkdir -p "$build/findings"
-for target in "${targets[@]}"; do
-  corpus="$build/corpus/$target"
+
+# Fuzzes one target; prints its figures, or its whole log and where the
+# input is when it found a fault (status 1).
+fuzz_one() {
+  local target="$1" corpus="$build/corpus/$1" name seeds=() dict status=0
   mkdir -p "$corpus"
-  seeds=()
   # Seeds in fuzz/seeds/NAME: oru for oru_reader_fuzzer, handoff for
   # handoff_fuzzer, nmea and p190 for the navigation readers; a target's own
   # tokens in fuzz/NAME.dict (gis, nmea, p190), else the track tokens.
@@ -40,17 +42,28 @@ for target in "${targets[@]}"; do
   if [ -f "$root/fuzz/$name.dict" ]; then
     dict=(-dict="$root/fuzz/$name.dict")
   fi
-  echo "--- $target: ${seconds}s"
-  log="$build/findings/$target.log"
+  local log="$build/findings/$target.log"
   # New inputs go to the first corpus folder; the seeds are only read.
-  status=0
   "$build/fuzz/$target" "$corpus" "${seeds[@]}" "${dict[@]}" \
       -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
       -artifact_prefix="$build/findings/$target-" >"$log" 2>&1 || status=$?
   if [ "$status" -ne 0 ]; then
-    cat "$log"
-    echo "$target found a fault (exit $status); the input is in $build/findings" >&2
-    exit 1
+    { cat "$log"; echo "$target found a fault (exit $status); the input is in $build/findings"; } >&2
+    return 1
   fi
-  grep -E '^(Done|stat::number_of_executed_units|stat::peak_rss_mb)' "$log" || tail -n 3 "$log"
-done
+  # One write, so that targets that end together do not mix their lines.
+  local figures
+  figures="$(grep -E '^(Done|stat::number_of_executed_units|stat::peak_rss_mb)' "$log" ||
+             tail -n 3 "$log")"
+  printf -- '--- %s: %ss\n%s\n' "$target" "$seconds" "$figures"
+}
+
+# One target per core at a time: libFuzzer runs on one thread, so each still
+# gets its SECONDS of a whole core. Every target runs; a fault in any fails
+# the script.
+export -f fuzz_one
+export root build seconds
+if ! printf '%s\n' "${targets[@]}" | xargs -P "$(nproc)" -I {} bash -c 'fuzz_one "$1"' _ {}; then
+  echo "fuzzing found a fault: the log above says where" >&2
+  exit 1
+fi
