@@ -11,8 +11,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
@@ -216,9 +216,10 @@ TEST_F(FileIoTest, SignalsRemoveRegisteredTemporaries) {
     EXPECT_FALSE(fs::exists(folder));
     EXPECT_EQ(Entries(), 0u) << "the staging folder is gone";
   }
-  // A signal sent to the process while a thread holds signals goes to
-  // another thread; it waits until the temporary that thread was making is
-  // registered, then takes it with it (once it ended the process first).
+  // A signal sent to the process while one thread holds signals reaches
+  // another thread: it waits until the temporary being made is registered,
+  // then takes it with it (it used to end the process at once and leave
+  // the temporary behind).
   const fs::path making = dir_ / "making";
   EXPECT_EXIT(
       {
