@@ -104,10 +104,21 @@ std::string RootElement(std::string_view xml) {
   return std::string(name);
 }
 
-// The deepest nesting of brackets outside strings in a JSON file.
-std::size_t JsonDepth(const std::string& path) {
-  std::size_t depth = 0;
+// The brackets of a JSON file, outside strings: how deep they nest, and
+// whether one closes a bracket of the other kind or the file ends inside a
+// string or with brackets open (faults that every JSON parser refuses).
+struct JsonBrackets {
   std::size_t deepest = 0;
+  bool mismatched = false;  // the scan stops there
+  bool ends_open = false;
+};
+
+// GDAL's JSON parser reads at most 1024 levels.
+constexpr std::size_t kJsonLevels = 1024;
+
+JsonBrackets ScanJsonBrackets(const std::string& path) {
+  JsonBrackets brackets;
+  std::string open;  // the kinds of the brackets not closed yet
   bool in_string = false;
   bool escaped = false;
   ScanFile(path, 0, [&](std::string_view text) {
@@ -118,14 +129,21 @@ std::size_t JsonDepth(const std::string& path) {
       } else if (c == '"') {
         in_string = true;
       } else if (c == '{' || c == '[') {
-        deepest = std::max(deepest, ++depth);
-      } else if ((c == '}' || c == ']') && depth > 0) {
-        --depth;
+        open += c;
+        brackets.deepest = std::max(brackets.deepest, open.size());
+        if (open.size() >= kJsonLevels) return true;  // too deep for GDAL: said first
+      } else if ((c == '}' || c == ']') && !open.empty()) {
+        if (open.back() != (c == '}' ? '{' : '[')) {
+          brackets.mismatched = true;
+          return true;
+        }
+        open.pop_back();
       }
     }
     return false;
   });
-  return deepest;
+  brackets.ends_open = !brackets.mismatched && (in_string || !open.empty());
+  return brackets;
 }
 
 // What the first bytes of a file say against its format; empty when they
@@ -144,8 +162,14 @@ std::string AgainstFormat(const std::string& path, const GisFormat& format) {
     }
   } else if (driver == "GeoJSON") {
     if (!content.starts_with('{')) return "it is not JSON";
-    // GDAL's JSON parser reads at most 1024 levels.
-    if (JsonDepth(path) > 1023) return "it is nested deeper than the 1024 levels of brackets that GDAL reads";
+    const JsonBrackets brackets = ScanJsonBrackets(path);
+    if (brackets.deepest >= kJsonLevels) {
+      return "it is nested deeper than the 1024 levels of brackets that GDAL reads";
+    }
+    if (brackets.mismatched) return "its JSON is malformed: a bracket is closed by one of the other kind";
+    if (brackets.ends_open) {
+      return "its JSON ends before every bracket and quote is closed: the file may be cut short";
+    }
   } else if (driver == "GPKG") {
     if (!head.starts_with(std::string_view("SQLite format 3\0", 16))) {
       return "it is not an SQLite database, as a GeoPackage is";

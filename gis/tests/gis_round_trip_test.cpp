@@ -645,6 +645,11 @@ TEST(GisFailures, BadInputIsRefusedAndNothingIsWritten) {
        R"({"type":"FeatureCollection","features":)" + std::string(1100, '[') +
            std::string(1100, ']') + "}",
        "could not be opened as GeoJSON: it is nested deeper than the 1024 levels of brackets"},
+      // Brackets and an escaped quote in a text do not count.
+      {"geojson", R"({"type":"FeatureCollection","name":"a ] \" }","features":[{"type":"Fea)",
+       "GeoJSON: its JSON ends before every bracket and quote is closed: the file may be cut short"},
+      {"geojson", R"({"type":"LineString","coordinates":[[1,2],[3,4]}})",
+       "GeoJSON: its JSON is malformed: a bracket is closed by one of the other kind"},
       {"fgb", "junk", "could not be opened as FlatGeobuf: it does not begin with FlatGeobuf's"},
       {"shp", "junk", "could not be opened as Shapefile: it does not begin with a Shapefile's"},
       {"shp", std::string("\0\0\x27\x0A", 4) + std::string(96, '\0'),
