@@ -59,11 +59,18 @@ fuzz_one() {
 }
 
 # One target per core at a time: libFuzzer runs on one thread, so each still
-# gets its SECONDS of a whole core. Every target runs; a fault in any fails
-# the script.
+# gets its SECONDS of a whole core. At most one per 2 GiB of available
+# memory, each target's limit (-rss_limit_mb). Every target runs; a fault in
+# any fails the script.
+parallel="$(nproc)"
+available_kib="$(sed -n 's/^MemAvailable: *\([0-9]*\) kB$/\1/p' /proc/meminfo)"
+if [ -n "$available_kib" ] && [ $((available_kib / (2048 * 1024))) -lt "$parallel" ]; then
+  parallel=$((available_kib / (2048 * 1024)))
+fi
+[ "$parallel" -ge 1 ] || parallel=1
 export -f fuzz_one
 export root build seconds
-if ! printf '%s\n' "${targets[@]}" | xargs -P "$(nproc)" -I {} bash -c 'fuzz_one "$1"' _ {}; then
+if ! printf '%s\n' "${targets[@]}" | xargs -P "$parallel" -I {} bash -c 'fuzz_one "$1"' _ {}; then
   echo "fuzzing found a fault: the log above says where" >&2
   exit 1
 fi
