@@ -16,9 +16,8 @@ endif()
 # tests need. Each test case becomes a CTest entry; with ORU_TEST_SHARDS set,
 # the executable instead runs as that many CTest entries, each a shard of its
 # cases (GoogleTest's GTEST_TOTAL_SHARDS and GTEST_SHARD_INDEX). Under the
-# sanitizers the start of a process (registering the parameterised cases,
-# which build their files, and loading GDAL) costs more than most cases: the
-# GIS tests take 0.8 s to start, and a process per case took that stage's
+# sanitizers the start of a process (loading GDAL, registering the cases)
+# costs more than most cases: a process per case once took that stage's
 # tests from 85 s to 316 s.
 function(oru_register_gtest name)
   cmake_parse_arguments(T "" "" "ENVIRONMENT" ${ARGN})

@@ -10,6 +10,7 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 seconds="${1:-20}"
 [ $# -gt 0 ] && shift
 build="$root/build-fuzz"
+rss_limit_mb=2048  # each target's memory limit; a target beyond it has a finding
 
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
       -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_CXX_FLAGS=-fsanitize=fuzzer-no-link \
@@ -45,7 +46,7 @@ fuzz_one() {
   local log="$build/findings/$target.log"
   # New inputs go to the first corpus folder; the seeds are only read.
   "$build/fuzz/$target" "$corpus" "${seeds[@]}" "${dict[@]}" \
-      -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
+      -max_total_time="$seconds" -timeout=10 -rss_limit_mb="$rss_limit_mb" -print_final_stats=1 \
       -artifact_prefix="$build/findings/$target-" >"$log" 2>&1 || status=$?
   if [ "$status" -ne 0 ]; then
     { cat "$log"; echo "$target found a fault (exit $status); the input is in $build/findings"; } >&2
@@ -59,17 +60,16 @@ fuzz_one() {
 }
 
 # One target per core at a time: libFuzzer runs on one thread, so each still
-# gets its SECONDS of a whole core. At most one per 2 GiB of available
-# memory, each target's limit (-rss_limit_mb). Every target runs; a fault in
-# any fails the script.
+# gets its SECONDS of a whole core. At most one per rss_limit_mb of
+# available memory. Every target runs; a fault in any fails the script.
 parallel="$(nproc)"
 available_kib="$(sed -n 's/^MemAvailable: *\([0-9]*\) kB$/\1/p' /proc/meminfo)"
-if [ -n "$available_kib" ] && [ $((available_kib / (2048 * 1024))) -lt "$parallel" ]; then
-  parallel=$((available_kib / (2048 * 1024)))
+if [ -n "$available_kib" ] && [ $((available_kib / (rss_limit_mb * 1024))) -lt "$parallel" ]; then
+  parallel=$((available_kib / (rss_limit_mb * 1024)))
 fi
 [ "$parallel" -ge 1 ] || parallel=1
 export -f fuzz_one
-export root build seconds
+export root build seconds rss_limit_mb
 if ! printf '%s\n' "${targets[@]}" | xargs -P "$parallel" -I {} bash -c 'fuzz_one "$1"' _ {}; then
   echo "fuzzing found a fault: the log above says where" >&2
   exit 1
