@@ -28,6 +28,8 @@ constexpr double kPi = 3.14159265358979323846;
 constexpr int kScoredLevel = 1;
 // More contenders than this are left to the measure set's own search.
 constexpr std::size_t kManyContenders = 32;
+// The contenders measured first, best first, before the others are sought.
+constexpr std::size_t kFirstContenders = 4;
 
 int TopLevel(std::int64_t n) { return BlockLevels(n) - 1; }
 
@@ -307,19 +309,67 @@ void EllipsoidalShortcuts::Enter(const Segment& s, Block b, double floor, bool k
     return;
   }
   pending_.push_back({upper, b});
-  std::push_heap(pending_.begin(), pending_.end(),
-                 [](const Pending& p, const Pending& q) { return p.upper < q.upper; });
+  std::push_heap(pending_.begin(), pending_.end(), Lower);
+}
+
+bool EllipsoidalShortcuts::Lower(const Pending& p, const Pending& q) { return p.upper < q.upper; }
+
+void EllipsoidalShortcuts::ExpandTop(const Segment& s, double floor, bool keep, bool collect,
+                                     Search& search) {
+  const Block b = pending_.front().block;
+  std::pop_heap(pending_.begin(), pending_.end(), Lower);
+  pending_.pop_back();
+  for (int side = 0; side < 2; ++side) {
+    const Block child = ChildBlock(b, side);
+    if (BlockBegin(child) < Size()) Enter(s, child, floor, keep, collect, search);
+  }
+}
+
+double EllipsoidalShortcuts::Exactly(const Segment& s, std::int64_t k) {
+  const std::vector<double>& lat = measure_.Latitudes();
+  const std::vector<double>& lon = measure_.Longitudes();
+  const auto a = static_cast<std::size_t>(s.i), e = static_cast<std::size_t>(s.j);
+  const auto p = static_cast<std::size_t>(k);
+  ++exact_measures_;
+  return EllipsoidalDeviation(lat[a], lon[a], lat[e], lon[e], lat[p], lon[p], datum_);
+}
+
+bool EllipsoidalShortcuts::FirstAbove(const Segment& s, double low, double high, Search& search,
+                                      double& largest) {
+  // Best first over the blocks and the contenders found so far: the point
+  // of the highest bound is measured once no block's bound lies above it.
+  for (std::size_t measured = 0; measured < kFirstContenders && search.lower <= high;) {
+    const auto top = std::max_element(
+        contenders_.begin(), contenders_.end(),
+        [](const Contender& x, const Contender& y) { return x.upper < y.upper; });
+    const double point_upper = top == contenders_.end() ? -kInf : top->upper;
+    const double block_upper = pending_.empty() ? -kInf : pending_.front().upper;
+    const double floor = std::max(low, search.lower);
+    if (std::max(point_upper, block_upper) <= std::max(floor, largest)) return false;
+    if (block_upper > point_upper) {
+      ExpandTop(s, floor, false, true, search);
+      continue;
+    }
+    const double d = Exactly(s, top->index);
+    ++measured;
+    *top = contenders_.back();
+    contenders_.pop_back();
+    if (d > largest) largest = d;  // NaN never counts
+    if (largest > high) return true;
+  }
+  return search.lower > high;
 }
 
 WeightAnswer EllipsoidalShortcuts::Classify(const Segment& s, double low, double high) {
   if (s.j - s.i < 2) return oru::Classify(0.0, low, high);
   // As PlanarShortcuts::Classify: every point whose upper bound exceeds
   // max(low, the largest lower bound) is a contender; the blocks left whole
-  // hold none. Where an exact weight is wanted (low below high), many
-  // contenders are left to the measure set's own search (its tighter
-  // bounds, both threads); a decision against one tolerance measures them
-  // one by one, for the first above it ends the search.
-  auto later = [](const Pending& p, const Pending& q) { return p.upper < q.upper; };
+  // hold none. The likeliest few are measured first (FirstAbove): against
+  // a limit that the weight exceeds, the first of them mostly tells. Where
+  // an exact weight is wanted (low below high), many contenders left are
+  // then left to the measure set's own search (its tighter bounds, both
+  // threads); a decision against one tolerance measures them one by one,
+  // for the first above it ends the search.
   Search search;
   pending_.clear();
   contenders_.clear();
@@ -327,36 +377,27 @@ WeightAnswer EllipsoidalShortcuts::Classify(const Segment& s, double low, double
       s.i + 1, s.j, TopLevel(Size()),
       [&](std::int64_t k) { Score(s, k, k + 1, std::max(low, search.lower), true, search); },
       [&](Block b) { Enter(s, b, std::max(low, search.lower), false, true, search); });
+  double largest = 0.0;  // of the deviations measured; NaN never counts
+  if (FirstAbove(s, low, high, search, largest)) return {WeightAnswer::Kind::kAbove, 0.0};
   while (!pending_.empty() && search.lower <= high) {
-    const Pending top = pending_.front();
-    if (top.upper <= std::max(low, search.lower)) break;
-    std::pop_heap(pending_.begin(), pending_.end(), later);
-    pending_.pop_back();
-    for (int side = 0; side < 2; ++side) {
-      const Block child = ChildBlock(top.block, side);
-      if (BlockBegin(child) < Size()) {
-        Enter(s, child, std::max(low, search.lower), false, true, search);
-      }
-    }
+    if (pending_.front().upper <= std::max(low, search.lower)) break;
+    ExpandTop(s, std::max(low, search.lower), false, true, search);
   }
   if (search.lower > high) return {WeightAnswer::Kind::kAbove, 0.0};
   std::sort(contenders_.begin(), contenders_.end(), [](const Contender& x, const Contender& y) {
     return x.upper != y.upper ? x.upper > y.upper : x.index < y.index;
   });
   std::size_t live = 0;
-  while (live < contenders_.size() && contenders_[live].upper > std::max(low, search.lower)) ++live;
+  while (live < contenders_.size() &&
+         contenders_[live].upper > std::max({low, search.lower, largest})) {
+    ++live;
+  }
   if (live > kManyContenders && low < high) {
     return oru::Classify(measure_.FarthestPoint(s.i, s.j).deviation, low, high);
   }
-  const std::vector<double>& lat = measure_.Latitudes();
-  const std::vector<double>& lon = measure_.Longitudes();
-  const auto a = static_cast<std::size_t>(s.i), e = static_cast<std::size_t>(s.j);
-  double largest = 0.0;  // of the deviations measured; NaN never counts
   for (std::size_t c = 0; c < live; ++c) {
     if (contenders_[c].upper <= std::max(largest, low)) break;  // no point left can matter
-    const auto p = static_cast<std::size_t>(contenders_[c].index);
-    const double d = EllipsoidalDeviation(lat[a], lon[a], lat[e], lon[e], lat[p], lon[p], datum_);
-    ++exact_measures_;
+    const double d = Exactly(s, contenders_[c].index);
     if (d > largest) largest = d;
     if (largest > high) return {WeightAnswer::Kind::kAbove, 0.0};
   }
@@ -372,7 +413,6 @@ ShortcutBounds EllipsoidalShortcuts::Bounds(std::int64_t j, double width, bool d
   const double t = tolerance_;
   if (j - start_ < 2) return {Validity::kValid, 0.0, 0.0};
   const Segment s = SegmentFromStart(j);
-  auto later = [](const Pending& p, const Pending& q) { return p.upper < q.upper; };
   Search search;
   pending_.clear();
   const double floor = width < kInf ? -kInf : t;
@@ -393,13 +433,7 @@ ShortcutBounds EllipsoidalShortcuts::Bounds(std::int64_t j, double width, bool d
     } else if (search.point_upper > t) {
       break;
     }
-    const Block b = pending_.front().block;
-    std::pop_heap(pending_.begin(), pending_.end(), later);
-    pending_.pop_back();
-    for (int side = 0; side < 2; ++side) {
-      const Block child = ChildBlock(b, side);
-      if (BlockBegin(child) < Size()) Enter(s, child, floor, true, false, search);
-    }
+    ExpandTop(s, floor, true, false, search);
   }
   double upper = std::max(search.point_upper, pending_.empty() ? 0.0 : pending_.front().upper);
   const double lower = std::max(0.0, search.lower);

@@ -164,6 +164,17 @@ class EllipsoidalShortcuts final : public ShortcutOracle {
              Search& search);
   // Bounds block b for a search (as PlanarShortcuts::Enter).
   void Enter(const Segment& s, Block b, double floor, bool keep, bool collect, Search& search);
+  // Orders pending_ as a heap, the highest bound first.
+  static bool Lower(const Pending& p, const Pending& q);
+  // Enters the two halves of the pending block of the highest bound.
+  void ExpandTop(const Segment& s, double floor, bool keep, bool collect, Search& search);
+  // The deviation of point k from the segment, by the measure itself.
+  double Exactly(const Segment& s, std::int64_t k);
+  // Measures the contenders of the highest bounds, at most
+  // kFirstContenders of them, opening blocks as far as that needs; true when
+  // the weight is certainly above `high`. The points measured leave the
+  // contenders, their largest deviation goes into `largest`.
+  bool FirstAbove(const Segment& s, double low, double high, Search& search, double& largest);
   WeightAnswer Classify(const Segment& s, double low, double high);
 
   EllipsoidalSegmentMeasure& measure_;
