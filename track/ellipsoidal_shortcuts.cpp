@@ -338,11 +338,14 @@ bool EllipsoidalShortcuts::FirstAbove(const Segment& s, double low, double high,
                                       double& largest) {
   // Best first over the blocks and the contenders found so far: the point
   // of the highest bound is measured once no block's bound lies above it.
+  // The contender of the highest bound is kept up to date with the ones
+  // each opened block adds (`seen` of them looked at so far).
+  std::size_t top = 0, seen = 0;
   for (std::size_t measured = 0; measured < kFirstContenders && search.lower <= high;) {
-    const auto top = std::max_element(
-        contenders_.begin(), contenders_.end(),
-        [](const Contender& x, const Contender& y) { return x.upper < y.upper; });
-    const double point_upper = top == contenders_.end() ? -kInf : top->upper;
+    for (; seen < contenders_.size(); ++seen) {
+      if (contenders_[seen].upper > contenders_[top].upper) top = seen;
+    }
+    const double point_upper = contenders_.empty() ? -kInf : contenders_[top].upper;
     const double block_upper = pending_.empty() ? -kInf : pending_.front().upper;
     const double floor = std::max(low, search.lower);
     if (std::max(point_upper, block_upper) <= std::max(floor, largest)) return false;
@@ -350,10 +353,11 @@ bool EllipsoidalShortcuts::FirstAbove(const Segment& s, double low, double high,
       ExpandTop(s, floor, false, true, search);
       continue;
     }
-    const double d = Exactly(s, top->index);
+    const double d = Exactly(s, contenders_[top].index);
     ++measured;
-    *top = contenders_.back();
+    contenders_[top] = contenders_.back();
     contenders_.pop_back();
+    top = seen = 0;
     if (d > largest) largest = d;  // NaN never counts
     if (largest > high) return true;
   }
@@ -366,8 +370,8 @@ WeightAnswer EllipsoidalShortcuts::Classify(const Segment& s, double low, double
   // max(low, the largest lower bound) is a contender; the blocks left whole
   // hold none. The likeliest few are measured first (FirstAbove): against
   // a limit that the weight exceeds, the first of them mostly tells. Where
-  // an exact weight is wanted (low below high), many contenders left are
-  // then left to the measure set's own search (its tighter bounds, both
+  // an exact weight is wanted (low below high) and many contenders remain,
+  // the measure set's own search takes over (its tighter bounds, both
   // threads); a decision against one tolerance measures them one by one,
   // for the first above it ends the search.
   Search search;
