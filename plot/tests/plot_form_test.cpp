@@ -120,6 +120,8 @@ TEST_F(PlotFormTest, PreviewFollowsTheValueAndSavesIt) {
     // Beyond the run's 10 points the selection is taken further off the
     // window's thread, unless the record got there first.
     WaitWhileBusy(*panel);
+    // A resize that came meanwhile leaves the drawing to the next paint.
+    QCoreApplication::processEvents();
     // Straight stretches end a run early: the points kept are the run's.
     const std::int64_t kept = SelectPoints(x, y, [&] {
       SelectionSettings wanted = s;
