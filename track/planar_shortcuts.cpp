@@ -81,7 +81,20 @@ PlanarShortcuts::PlanarShortcuts(PlanarSegmentMeasure& measure)
         }
         return tame_;
       }()),
-      hulls_(measure.First(), measure.Second(), tame_) {}
+      hulls_(measure.First(), measure.Second(), tame_) {
+  // E = (largest x - least x) + (largest y - least y) over the tame points:
+  // at least the distance between any two of them.
+  double lo_x = kInf, hi_x = -kInf, lo_y = kInf, hi_y = -kInf;
+  for (std::int64_t k = 0; k < n_; ++k) {
+    if (!Tame(k)) continue;
+    const auto p = static_cast<std::size_t>(k);
+    lo_x = std::min(lo_x, x_[p]);
+    hi_x = std::max(hi_x, x_[p]);
+    lo_y = std::min(lo_y, y_[p]);
+    hi_y = std::max(hi_y, y_[p]);
+  }
+  if (lo_x <= hi_x) extent_ = (hi_x - lo_x) + (hi_y - lo_y);
+}
 
 bool PlanarShortcuts::WildBetween(std::int64_t i, std::int64_t j) const {
   if (wild_.empty()) return false;
@@ -363,10 +376,7 @@ void PlanarShortcuts::Open(std::int64_t i, double tolerance) {
 }
 
 void PlanarShortcuts::ConstrainByPoint(DirectionWedge& wedge, std::int64_t k) const {
-  if (!Tame(k)) return;
-  const auto p = static_cast<std::size_t>(k);
-  const double vx = x_[p] - ax_, vy = y_[p] - ay_;
-  wedge.Constrain(vx, vy, tolerance_ + kRelativeSlack * Norm1(vx, vy) + kAbsoluteSlack);
+  Narrow(wedge, k, ax_, ay_, tolerance_);
 }
 
 void PlanarShortcuts::ConstrainByBlock(DirectionWedge& wedge, Block b) const {
@@ -374,13 +384,26 @@ void PlanarShortcuts::ConstrainByBlock(DirectionWedge& wedge, Block b) const {
     for (std::int64_t k = BlockBegin(b); k < BlockEnd(b, n_); ++k) ConstrainByPoint(wedge, k);
     return;
   }
+  NarrowByBlock(wedge, b, ax_, ay_, tolerance_);
+}
+
+void PlanarShortcuts::Narrow(DirectionWedge& wedge, std::int64_t k, double ax, double ay,
+                             double width) const {
+  if (!Tame(k)) return;
+  const auto p = static_cast<std::size_t>(k);
+  const double vx = x_[p] - ax, vy = y_[p] - ay;
+  wedge.Constrain(vx, vy, width + kRelativeSlack * Norm1(vx, vy) + kAbsoluteSlack);
+}
+
+void PlanarShortcuts::NarrowByBlock(DirectionWedge& wedge, Block b, double ax, double ay,
+                                   double width) const {
   // The outline's points narrow the wedge exactly as all the block's points
   // would: a ray's neighbourhood of width t is convex, so it holds the block
   // when it holds the block's hull. The representatives, fewer, only where
   // the outline is too long to keep.
   const std::span<const std::int64_t> outline = hulls_.Outline(b);
   for (const std::int64_t r : outline.empty() ? blocks_.Representatives(b) : outline) {
-    ConstrainByPoint(wedge, r);
+    Narrow(wedge, r, ax, ay, width);
   }
 }
 
@@ -488,6 +511,72 @@ double PlanarShortcuts::WitnessLower(const Span& span, std::int64_t w) const {
     }
   }
   return lower;
+}
+
+std::int64_t PlanarShortcuts::EarliestStart(std::int64_t j, double tolerance) const {
+  if (!wild_.empty()) return -1;
+  // The wedge from the end back towards the start, with 2^-40 E more width
+  // (E: the track's extent, extent_): a direction it rejects has a point P
+  // farther than t + 2^-40 E from the ray from B through A, hence from the
+  // segment; and PlanarDeviation(A, B, P) falls short of P's true distance
+  // from the segment by at most 7e-15 E + 2^-535 (planar_segment_measure.cpp,
+  // steps 2 and 3: the foot within 4.01u (|v| + |a|) of the segment, the
+  // line's distance within 5u h + 5.3e-15 |v|; the end kind within 4u), so
+  // the shortcut's weight is above t.
+  return j < 2 ? 0 : BackWalk(j, tolerance + 0x1p-40 * extent_);
+}
+
+std::int64_t PlanarShortcuts::BackWalk(std::int64_t j, double width) const {
+  // A wedge emptied by point k rules out the shortcut from k too: the
+  // direction towards k passes k itself, so some point after k lies beyond
+  // the width from it.
+  const std::int64_t closed = ClosingPoint(j, width);
+  return closed > 0 ? std::min(closed + 1, j - 1) : 0;
+}
+
+std::int64_t PlanarShortcuts::ClosingPoint(std::int64_t j, double width) const {
+  const auto b = static_cast<std::size_t>(j);
+  const double bx = x_[b], by = y_[b];
+  DirectionWedge wedge;
+  // The points q - 1 down to `stop` one by one: the one that empties the
+  // wedge, or -1.
+  auto walk_points = [&](std::int64_t q, std::int64_t stop) {
+    for (std::int64_t k = q - 1; k >= stop; --k) {
+      Narrow(wedge, k, bx, by, width);
+      if (wedge.Empty()) return k;
+    }
+    return std::int64_t{-1};
+  };
+  // As the walks forward (ShortcutLabeller::Walk), mirrored: the points
+  // down to a leaf's start, then blocks ending where the walk stands, each
+  // twice as long as the one before while the wedge survives them; a block
+  // that empties it is tried again by halves, a leaf point by point. Point
+  // 0 never narrows: no start lies before it.
+  std::int64_t q = j;  // the points below q are walked next
+  int cap = 0;
+  while (q > 1) {
+    int level = 0;
+    while (level < std::min(cap, top_level_) && q % (kLeafPoints << (level + 1)) == 0) ++level;
+    if (level == 0) {
+      const std::int64_t stop = std::max<std::int64_t>(1, (q - 1) & ~(kLeafPoints - 1));
+      const std::int64_t closed = walk_points(q, stop);
+      if (closed >= 0) return closed;
+      q = stop;
+      cap = 1;
+      continue;
+    }
+    const Block block{level, q / (kLeafPoints << level) - 1};
+    DirectionWedge after = wedge;
+    NarrowByBlock(after, block, bx, by, width);
+    if (after.Empty()) {
+      cap = level - 1;
+      continue;
+    }
+    wedge = after;
+    q = BlockBegin(block);
+    cap = level + 1;
+  }
+  return 0;
 }
 
 double PlanarShortcuts::EndsLower(Block b, const DirectionWedge& before) {

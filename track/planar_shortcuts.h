@@ -72,6 +72,7 @@ class PlanarShortcuts final : public ShortcutOracle {
   // lies within the bound's range.
   bool ScanNear(std::int64_t first, int count, std::int64_t steps, double tolerance,
                 NearScan* scans) const override;
+  std::int64_t EarliestStart(std::int64_t j, double tolerance) const override;
   std::int64_t Findings() const override { return witnesses_.Findings(); }
   ShortcutBounds Bounds(std::int64_t j, double width, bool decide) override;
 
@@ -121,6 +122,15 @@ class PlanarShortcuts final : public ShortcutOracle {
   // most `floor` and it need not be `kept`.
   void Enter(const Segment& s, Block b, double floor, bool keep, Search& search);
   Span SpanOf(const PlanarBlocks::Box& box) const;
+  // Narrows `wedge`, of directions from (ax, ay), by point k or block b's
+  // outline as ConstrainByPoint does for the tolerance `width`.
+  void Narrow(DirectionWedge& wedge, std::int64_t k, double ax, double ay, double width) const;
+  void NarrowByBlock(DirectionWedge& wedge, Block b, double ax, double ay, double width) const;
+  // The earliest start from which a shortcut to end j (>= 2) may be valid
+  // for `width`, from the point whose wedge, walked back from j, empties
+  // (ClosingPoint; 0 when none does).
+  std::int64_t BackWalk(std::int64_t j, double width) const;
+  std::int64_t ClosingPoint(std::int64_t j, double width) const;
   double WitnessLower(const Span& span, std::int64_t w) const;
 
   PlanarSegmentMeasure& measure_;
@@ -130,6 +140,7 @@ class PlanarShortcuts final : public ShortcutOracle {
   int top_level_;
   std::vector<char> tame_;
   std::vector<std::int64_t> wild_;  // points outside the range of the bounds, ascending
+  double extent_ = 0.0;             // metres: E of EarliestStart
   PlanarBlocks blocks_;
   PlanarHulls hulls_;
 

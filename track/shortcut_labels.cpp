@@ -18,6 +18,14 @@ constexpr double kWidth = 0x1p-20;
 constexpr std::int64_t kProbeShare = 32;
 // The first stretch of every walk, scanned for several starts at once.
 constexpr std::int64_t kNearSteps = 128;
+// Ends retire (ShortcutLabeller::StartRetiring) once most searches of a
+// stretch of kRetireLook starts have taken more than kRetireAbove items
+// each. Most tracks take 1 to 3 per start, with a dear one now and then;
+// there the walks back would cost as much as the walks forward and save
+// nothing. A ship that turns back beside its track takes 17 on average, a
+// zig-zag whose amplitude nears the tolerance hundreds.
+constexpr std::int64_t kRetireAbove = 8;
+constexpr std::int64_t kRetireLook = 64;
 
 }  // namespace
 
@@ -381,6 +389,7 @@ void ShortcutLabeller::LabelStart(std::int64_t i) {
   };
   while (Ready()) {
     Item item = Pop();
+    ++popped_;
     if (!Refresh(item)) continue;
     if (item.block.level == kList && !with_worst_) {
       // Any valid end with these hops will do: the nearest first.
@@ -466,6 +475,9 @@ bool ShortcutLabeller::Label(double tolerance, bool with_worst, std::int64_t giv
   tree_.Set(n_ - 1, 0, 0.0);
   NearScans scans(oracle_, n_, kNearSteps, tolerance);
   scans_ = &scans;
+  dear_ = 0;
+  bool retiring = false;
+  retired_.clear();
   try {
     for (std::int64_t i = n_ - 2; i >= 0; --i) {
       if (i % kPollPoints == 0) {
@@ -475,14 +487,57 @@ bool ShortcutLabeller::Label(double tolerance, bool with_worst, std::int64_t giv
           return false;
         }
       }
+      if (!retiring && i % kRetireLook == 0) {
+        retiring = 2 * dear_ > kRetireLook && StartRetiring(i);
+        dear_ = 0;
+      }
+      if (retiring) Retire(i);
+      popped_ = 0;
       LabelStart(i);
+      if (popped_ > kRetireAbove) ++dear_;
+      if (retiring) Await(i);
     }
   } catch (...) {
     scans_ = nullptr;
     throw;
   }
   scans_ = nullptr;
+  // Back in the tree, for ExactWorst and LowestRoute.
+  for (const std::int64_t j : retired_) {
+    const auto k = static_cast<std::size_t>(j);
+    tree_.Set(j, hops_[k], with_worst_ ? worst_lower_[k] : 0.0);
+  }
   return true;
+}
+
+bool ShortcutLabeller::StartRetiring(std::int64_t i) {
+  if (oracle_.EarliestStart(n_ - 1, tolerance_) < 0) return false;
+  awaiting_.assign(static_cast<std::size_t>(n_), -1);
+  next_awaiting_.assign(static_cast<std::size_t>(n_), -1);
+  // As if the pass had retired ends from its first start.
+  for (std::int64_t j = n_ - 1; j > i; --j) {
+    Await(j);
+    if (j > i + 1) Retire(j - 1);
+  }
+  return true;
+}
+
+void ShortcutLabeller::Await(std::int64_t j) {
+  const std::int64_t e = oracle_.EarliestStart(j, tolerance_);
+  if (e <= 0) return;
+  const auto k = static_cast<std::size_t>(j);
+  next_awaiting_[k] = awaiting_[static_cast<std::size_t>(e)];
+  awaiting_[static_cast<std::size_t>(e)] = j;
+}
+
+void ShortcutLabeller::Retire(std::int64_t i) {
+  // The ends whose earliest start is i + 1, labelled already (an end's
+  // earliest start lies before it).
+  for (std::int64_t j = awaiting_[static_cast<std::size_t>(i + 1)]; j >= 0;
+       j = next_awaiting_[static_cast<std::size_t>(j)]) {
+    tree_.Set(j, LabelTree::kUnlabelled, kInf);
+    retired_.push_back(j);
+  }
 }
 
 // ---- Exact worst labels ----------------------------------------------------

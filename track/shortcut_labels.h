@@ -116,6 +116,22 @@ class ShortcutLabeller {
   bool Exact(std::int64_t j) const;
   void SetWorst(std::int64_t j, double lower, double upper);
 
+  // Ends leave the tree once the starts have passed below their earliest
+  // start (ShortcutOracle::EarliestStart): the least labels of their blocks
+  // then speak only for ends that the start may still reach. Without that,
+  // the search opened block after block for ends whose own neighbours rule
+  // out every shortcut from afar (a zig-zag whose amplitude grows towards
+  // the tolerance: the walks from the start reach far, but the ends with
+  // the fewest hops lie where the teeth are too wide for a shortcut to end).
+  // The walks back cost about as much as the walks forward: a pass starts
+  // them only once its searches have proved dear (StartRetiring, before
+  // start i is labelled; false when the oracle tells no earliest starts),
+  // then for each end once labelled (Await); Retire(i) takes out the ends
+  // that start i has passed.
+  bool StartRetiring(std::int64_t i);
+  void Await(std::int64_t j);
+  void Retire(std::int64_t i);
+
   ShortcutOracle& oracle_;
   std::int64_t n_;
   int top_level_;
@@ -130,6 +146,11 @@ class ShortcutLabeller {
   std::vector<std::int64_t> hops_;
   std::vector<double> worst_lower_, worst_upper_;  // metres
   LabelTree tree_;
+  std::int64_t popped_ = 0;  // items the open start's search took
+  std::int64_t dear_ = 0;    // starts whose search took more than kRetireAbove, since the last look
+  std::vector<std::int64_t> awaiting_;       // per earliest start: its first end, or -1
+  std::vector<std::int64_t> next_awaiting_;  // per end: the next of its earliest start
+  std::vector<std::int64_t> retired_;        // the ends out of the tree
 
   // The search of the open start.
   std::int64_t start_ = 0;

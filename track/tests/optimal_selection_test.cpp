@@ -15,8 +15,10 @@
 #include "track/ellipsoidal_shortcuts.h"
 #include "track/optimal_selection.h"
 #include "track/planar_measures.h"
+#include "track/planar_segment_measure.h"
 #include "track/planar_shortcuts.h"
 #include "track/selection_engine.h"
+#include "track/shortcut_labels.h"
 #include "track/tests/geo_shapes.h"
 #include "track/tests/optimal_reference.h"
 #include "track/tests/recording_observer.h"
@@ -201,6 +203,87 @@ TEST(OptimalSelection, StopsWhenAsked) {
   s.threshold = 1.0;
   s.wanted_count = static_cast<std::int64_t>(t.first.size());
   EXPECT_THROW(SelectPoints(t.first, t.second, s, &stopper), SelectionStopped);
+}
+
+// Earliest starts against every shortcut's weight, on the plane tracks, at
+// tolerances where shortcuts flip (the weights of lightest routes): no
+// shortcut to an end from before its earliest start is valid. Where the
+// walk back stops, the shortcut from that point is often valid itself:
+// every walk stopping a point late would cut one.
+TEST(PlanarShortcuts, NoShortcutFromBeforeAnEndsEarliestStartIsValid) {
+  const SelectionSettings settings =
+      Optimal(CalculationType::Planar, InputFormat::AsciiXY, nullptr);
+  std::int64_t ruled_out = 0, first_valid = 0;
+  for (const testing::TrackShape& t : testing::GeneratedTracks()) {
+    const auto n = static_cast<std::int64_t>(t.first.size());
+    if (n < 3) continue;
+    SCOPED_TRACE(t.name);
+    const ShortcutWeights w(t.first, t.second, settings);
+    PlanarSegmentMeasure measure(t.first, t.second);
+    PlanarShortcuts shortcuts(measure);
+    for (std::int64_t wanted : {std::int64_t{3}, n / 4, n / 2}) {
+      const double d = testing::ReferenceByCount(w, wanted).statistics.largest_deviation;
+      if (shortcuts.EarliestStart(0, d) < 0) break;  // points beyond the bounds' range
+      for (std::int64_t j = 0; j < n; ++j) {
+        const std::int64_t e = shortcuts.EarliestStart(j, d);
+        ASSERT_TRUE(e == 0 || (e > 0 && e < j)) << "end " << j;
+        for (std::int64_t i = 0; i < e; ++i) ASSERT_GT(w(i, j), d) << i << "-" << j;
+        ruled_out += e;
+        if (e > 0 && w(e, j) <= d) ++first_valid;
+      }
+    }
+  }
+  EXPECT_GT(ruled_out, 140000);
+  EXPECT_GT(first_valid, 1200);
+}
+
+// Labels of tracks longer than a pass's first look at its searches
+// (1,024 starts) against a plain search over every shortcut, weighed by
+// the shortcuts' own Weight: the fewest hops from each point and the
+// lightest weight of such a route from the first. On a zig-zag whose
+// amplitude nears the tolerance and a ship turning back beside its track
+// the searches grow dear and ends retire partway through a pass.
+TEST(ShortcutLabeller, LabelsOfLongTracksAgreeWithAPlainSearch) {
+  struct Row {
+    testing::TrackShape track;
+    std::vector<double> tolerances;  // metres
+  };
+  const Row rows[] = {{testing::ScalableTracks(1100)[5], {9.0, 13.9, 14.0, 14.2}},
+                      {testing::ScalableTracks(1100)[8], {4.0, 9.0}}};
+  constexpr double kInf = std::numeric_limits<double>::infinity();
+  for (const Row& row : rows) {
+    const testing::TrackShape& t = row.track;
+    PlanarSegmentMeasure measure(t.first, t.second);
+    PlanarShortcuts shortcuts(measure);
+    ShortcutLabeller labeller(shortcuts, nullptr);
+    const auto n = static_cast<std::int64_t>(t.first.size());
+    for (const double d : row.tolerances) {
+      SCOPED_TRACE(t.name + " at " + std::to_string(d) + " m");
+      std::vector<std::int64_t> hops(static_cast<std::size_t>(n), 0);
+      std::vector<double> worst(static_cast<std::size_t>(n), 0.0);
+      for (std::int64_t i = n - 2; i >= 0; --i) {
+        const auto a = static_cast<std::size_t>(i);
+        hops[a] = std::numeric_limits<std::int64_t>::max();
+        for (std::int64_t j = i + 1; j < n; ++j) {
+          const WeightAnswer w = shortcuts.Weight(i, j, -1.0, d);
+          if (w.kind == WeightAnswer::Kind::kAbove) continue;
+          const auto b = static_cast<std::size_t>(j);
+          const double route = std::max(w.value, worst[b]);
+          if (hops[b] + 1 < hops[a] || (hops[b] + 1 == hops[a] && route < worst[a])) {
+            hops[a] = hops[b] + 1;
+            worst[a] = route;
+          }
+        }
+      }
+      labeller.Label(d, /*with_worst=*/false);
+      for (std::int64_t i = 0; i < n; ++i) {
+        ASSERT_EQ(labeller.Hops(i), hops[static_cast<std::size_t>(i)]) << "point " << i;
+      }
+      labeller.Label(d, /*with_worst=*/true);
+      EXPECT_EQ(labeller.ExactWorst(0), worst[0]);
+      EXPECT_LT(worst[0], kInf);
+    }
+  }
 }
 
 // The ellipsoidal shortcuts' bounds and filter against the measure, on
