@@ -20,11 +20,14 @@ constexpr std::int64_t kProbeShare = 32;
 constexpr std::int64_t kNearSteps = 128;
 // Ends retire (ShortcutLabeller::StartRetiring) once most searches of a
 // stretch of kRetireLook starts have taken more than kRetireAbove items
-// each. Most tracks take 1 to 3 per start, with a dear one now and then;
-// there the walks back would cost as much as the walks forward and save
-// nothing. A ship that turns back beside its track takes 17 on average, a
-// zig-zag whose amplitude nears the tolerance hundreds.
-constexpr std::int64_t kRetireAbove = 8;
+// each, after the first kRetireAfter starts of a pass (beside the last
+// point, whose ends all lie a hop or two from it, the searches tell little
+// of the track's). Most tracks take 1 to 3 items per start; stretches of a
+// random walk take 14, where the walks back would double the pass's time
+// and save nothing. A ship that turns back beside its track takes up to 29
+// over a stretch, a zig-zag whose amplitude nears the tolerance hundreds.
+constexpr std::int64_t kRetireAbove = 24;
+constexpr std::int64_t kRetireAfter = 1024;
 constexpr std::int64_t kRetireLook = 64;
 
 }  // namespace
@@ -488,7 +491,7 @@ bool ShortcutLabeller::Label(double tolerance, bool with_worst, std::int64_t giv
         }
       }
       if (!retiring && i % kRetireLook == 0) {
-        retiring = 2 * dear_ > kRetireLook && StartRetiring(i);
+        retiring = n_ - 1 - i >= kRetireAfter && 2 * dear_ > kRetireLook && StartRetiring(i);
         dear_ = 0;
       }
       if (retiring) Retire(i);

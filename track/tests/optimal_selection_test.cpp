@@ -241,8 +241,9 @@ TEST(PlanarShortcuts, NoShortcutFromBeforeAnEndsEarliestStartIsValid) {
 // (1,024 starts) against a plain search over every shortcut, weighed by
 // the shortcuts' own Weight: the fewest hops from each point and the
 // lightest weight of such a route from the first. On a zig-zag whose
-// amplitude nears the tolerance and a ship turning back beside its track
-// the searches grow dear and ends retire partway through a pass.
+// amplitude nears the tolerance the searches grow dear and ends retire
+// partway through a pass; a ship turning back beside its track is dear in
+// places.
 TEST(ShortcutLabeller, LabelsOfLongTracksAgreeWithAPlainSearch) {
   struct Row {
     testing::TrackShape track;
