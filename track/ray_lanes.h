@@ -18,10 +18,11 @@ struct RayLane {
   double lo_x = 0.0, lo_y = 0.0, hi_x = 0.0, hi_y = 0.0;
 };
 
-// The ray wedges of up to kRayLanes consecutive start points at once, one
-// start per vector lane (planar shortcuts, DirectionWedge in ray mode), over
-// the next `steps` points of each: lanes[l] for start first + l, l < count
-// (count <= kRayLanes, first + count < n).
+// The ray wedges of up to kRayLanes consecutive start points, one start per
+// vector lane (planar shortcuts, DirectionWedge in ray mode), as many at once
+// as the processor's vector registers hold, over the next `steps` points of
+// each: lanes[l] for start first + l, l < count (count <= kRayLanes,
+// first + count < n).
 //
 // Lane by lane it takes the scalar wedge's steps with the same tolerance per
 // point, so its lists are those of DirectionWedge narrowed point by point
@@ -37,5 +38,23 @@ inline constexpr int kRayLanes = 8;
 void ScanRayLanes(const double* x, const double* y, std::int64_t n, std::int64_t first, int count,
                   std::int64_t steps, double tolerance, double relative_slack,
                   double absolute_slack, RayLane* lanes);
+
+// One compiled form of the scan: up to `width` starts at once, one per lane
+// of a vector register of its instruction set. Every form lists the same
+// ends (IEEE operations lane by lane, never contracted).
+using RayLaneScan = void (*)(const double*, const double*, std::int64_t, std::int64_t, int,
+                             std::int64_t, double, double, double, RayLane*);
+struct RayLaneKernel {
+  const char* name;  // the instruction set
+  int width;         // starts per call
+  RayLaneScan scan;
+};
+// The forms this processor runs, the widest last: ScanRayLanes takes that.
+std::vector<RayLaneKernel> RayLaneKernels();
+// ScanRayLanes by a given form, `width` starts at a time.
+void ScanRayLanesWith(const RayLaneKernel& kernel, const double* x, const double* y,
+                      std::int64_t n, std::int64_t first, int count, std::int64_t steps,
+                      double tolerance, double relative_slack, double absolute_slack,
+                      RayLane* lanes);
 
 }  // namespace oru
