@@ -392,7 +392,8 @@ void PlanarShortcuts::Narrow(DirectionWedge& wedge, std::int64_t k, double ax, d
   if (!Tame(k)) return;
   const auto p = static_cast<std::size_t>(k);
   const double vx = x_[p] - ax, vy = y_[p] - ay;
-  wedge.Constrain(vx, vy, width + kRelativeSlack * Norm1(vx, vy) + kAbsoluteSlack);
+  const double t = width + kRelativeSlack * Norm1(vx, vy) + kAbsoluteSlack;
+  if (!wedge.Holds(vx, vy, t)) wedge.Constrain(vx, vy, t);
 }
 
 void PlanarShortcuts::NarrowByBlock(DirectionWedge& wedge, Block b, double ax, double ay,

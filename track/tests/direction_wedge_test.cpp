@@ -1,0 +1,85 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <random>
+#include <vector>
+
+#include "track/direction_wedge.h"
+
+namespace oru {
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+
+// The directions a wedge admits, sampled: every tenth of a degree, and
+// just outside the arc of a point (angle phi, half-width alpha), where
+// narrowing by that point would show first.
+std::vector<bool> Admitted(const DirectionWedge& wedge, double phi, double alpha) {
+  std::vector<double> angles;
+  for (int k = 0; k < 3600; ++k) angles.push_back(2.0 * kPi * k / 3600.0);
+  for (double delta : {1e-9, 1e-7, 1e-5, 1e-3}) {
+    angles.push_back(phi + alpha + delta);
+    angles.push_back(phi - alpha - delta);
+  }
+  std::vector<bool> admitted;
+  for (double a : angles) admitted.push_back(wedge.MayContain(std::cos(a), std::sin(a)));
+  return admitted;
+}
+
+// Holds, which spares a narrowing its square root, against Constrain: a
+// point it says holds the wedge leaves every sampled direction as it was.
+// Three kinds of trial, in turn:
+//   - ray wedges of random width and heading (narrowed by one to four
+//     points), and a point about them, from barely beyond its tolerance to
+//     far beyond, so that both answers are common;
+//   - a ray wedge of one point and a second point whose arc ends within
+//     10^-9 to 10^-3 radians of the wedge's counter-clockwise end, inside or
+//     outside it, where a test with too little margin would fail;
+//   - axial wedges, whose boundaries lie on the doubled circle: never held.
+TEST(DirectionWedge, APointThatHoldsTheWedgeNarrowsNothing) {
+  std::mt19937_64 random(7);
+  std::uniform_real_distribution<double> unit(0.0, 1.0);
+  int held = 0, narrowed_when_not_held = 0, grazing_held = 0;
+  for (int trial = 0; trial < 12000; ++trial) {
+    const int kind = trial % 3;
+    const bool grazing = kind == 1, axial = kind == 2;
+    DirectionWedge wedge(axial);
+    const double heading = 2.0 * kPi * unit(random);
+    const int points = grazing ? 1 : 1 + trial % 4;
+    double last_end = 0.0;  // radians: the counter-clockwise end of the last point's arc
+    for (int p = 0; p < points; ++p) {
+      const double r = 10.0 + 1000.0 * unit(random);
+      const double t = 1.0 + 20.0 * unit(random);
+      const double a = heading + 0.3 * (unit(random) - 0.5);
+      wedge.Constrain(r * std::cos(a), r * std::sin(a), t);
+      last_end = a + std::asin(t / r);
+    }
+    if (wedge.Empty()) continue;
+    const double t = 0.5 + 10.0 * unit(random);
+    const double r = t * (1.0 + std::pow(10.0, grazing ? 2.0 * unit(random)
+                                                       : -6.0 + 9.0 * unit(random)));
+    const double alpha = std::asin(std::min(1.0, t / r));
+    const double inward = (unit(random) < 0.5 ? 1.0 : -1.0) * std::pow(10.0, -9.0 + 6.0 * unit(random));
+    const double phi =
+        grazing ? last_end - alpha - inward : heading + 0.2 * (unit(random) - 0.5);
+    const double vx = r * std::cos(phi), vy = r * std::sin(phi);
+    DirectionWedge narrowed = wedge;
+    narrowed.Constrain(vx, vy, t);
+    const bool same = Admitted(wedge, phi, alpha) == Admitted(narrowed, phi, alpha);
+    if (wedge.Holds(vx, vy, t)) {
+      ++held;
+      if (grazing) ++grazing_held;
+      ASSERT_FALSE(axial) << "trial " << trial;
+      ASSERT_TRUE(same) << "trial " << trial;
+    } else if (!same && !axial) {
+      ++narrowed_when_not_held;
+    }
+  }
+  EXPECT_GT(held, 1500);
+  EXPECT_GT(grazing_held, 500);
+  EXPECT_GT(narrowed_when_not_held, 1000);
+}
+
+}  // namespace
+}  // namespace oru
