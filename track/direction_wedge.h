@@ -120,7 +120,8 @@ class DirectionWedge {
       const double along = b.x * vx + b.y * vy, across = Cross(b, {vx, vy});
       return along > 0.0 && across * across < limit * (b.x * b.x + b.y * b.y);
     };
-    return within(lo_) & within(hi_);  // both computed: no branch
+    const bool lo_held = within(lo_), hi_held = within(hi_);
+    return lo_held & hi_held;  // both computed: no branch
   }
 
   // Intersects the wedge with the arc of point (vx, vy) (metres from A) for

@@ -60,7 +60,8 @@ TEST(DirectionWedge, APointThatHoldsTheWedgeNarrowsNothing) {
     const double r = t * (1.0 + std::pow(10.0, grazing ? 2.0 * unit(random)
                                                        : -6.0 + 9.0 * unit(random)));
     const double alpha = std::asin(std::min(1.0, t / r));
-    const double inward = (unit(random) < 0.5 ? 1.0 : -1.0) * std::pow(10.0, -9.0 + 6.0 * unit(random));
+    const double inward =
+        (unit(random) < 0.5 ? 1.0 : -1.0) * std::pow(10.0, -9.0 + 6.0 * unit(random));
     const double phi =
         grazing ? last_end - alpha - inward : heading + 0.2 * (unit(random) - 0.5);
     const double vx = r * std::cos(phi), vy = r * std::sin(phi);
