@@ -16,37 +16,20 @@
 namespace oru {
 namespace {
 
-// The slack that the planar shortcuts add to each point's tolerance.
+// The slack that the planar shortcuts add to each point's tolerance (their
+// WalkPoints is the point-by-point walk the lanes are held against).
 constexpr double kRelativeSlack = 0x1p-40;
 constexpr double kAbsoluteSlack = 0x1p-500;  // metres
 constexpr std::int64_t kSteps = 24;
-
-// The plain walk of one start: the wedge narrowed point by point, each
-// point listed unless the points before it rule it out.
-std::vector<std::int64_t> WedgeWalk(const testing::TrackShape& t, std::int64_t i, double d) {
-  const auto n = static_cast<std::int64_t>(t.first.size());
-  const auto at = [](const std::vector<double>& v, std::int64_t k) {
-    return v[static_cast<std::size_t>(k)];
-  };
-  DirectionWedge wedge;
-  std::vector<std::int64_t> ends;
-  for (std::int64_t k = i + 1; k < std::min(n, i + 1 + kSteps); ++k) {
-    const double vx = at(t.first, k) - at(t.first, i), vy = at(t.second, k) - at(t.second, i);
-    if (k == i + 1 || wedge.MayContain(vx, vy)) ends.push_back(k);
-    wedge.Constrain(vx, vy, d + kRelativeSlack * (std::fabs(vx) + std::fabs(vy)) + kAbsoluteSlack);
-    if (wedge.Empty()) break;
-  }
-  return ends;
-}
 
 // Every compiled form of the scan (as many as this processor runs), start
 // by start in groups of up to eight, on the generated plane tracks at
 // tolerances where lightest routes flip: each form lists exactly what the
 // first lists and leaves the same wedges; the lists hold every end that the
-// wedge walked point by point lists, and every end whose shortcut is valid
-// (every shortcut's weight, measured). Groups that do not fill a form's
-// registers (the track's last starts) and starts near the last point are
-// among them.
+// wedge walked point by point (PlanarShortcuts::WalkPoints) lists, and every
+// end whose shortcut is valid (every shortcut's weight, measured). Groups
+// that do not fill a form's registers (the track's last starts) and starts
+// near the last point are among them.
 TEST(RayLanes, EveryFormListsTheEndsOfTheWedgeWalkAndEveryValidEnd) {
   SelectionSettings settings;
   settings.method = SelectionMethod::Optimal;
@@ -90,7 +73,10 @@ TEST(RayLanes, EveryFormListsTheEndsOfTheWedgeWalkAndEveryValidEnd) {
             }
           }
           ++lanes_compared;
-          const std::vector<std::int64_t> walked = WedgeWalk(t, i, d);
+          std::vector<std::int64_t> walked;
+          shortcuts.Open(i, d);
+          DirectionWedge wedge = shortcuts.FreeWedge();
+          shortcuts.WalkPoints(wedge, i + 1, std::min(n, i + 1 + kSteps), walked);
           for (const std::int64_t j : walked) {
             ASSERT_TRUE(std::binary_search(lane.ends.begin(), lane.ends.end(), j))
                 << "start " << i << ", end " << j;
