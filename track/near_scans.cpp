@@ -21,6 +21,7 @@ NearScans::NearScans(ShortcutOracle& oracle, std::int64_t n, std::int64_t steps,
   for (Block& b : blocks_) {
     b.state = std::make_unique<std::atomic<int>[]>(static_cast<std::size_t>(kBlockStarts));
     b.scans.resize(static_cast<std::size_t>(kBlockStarts));
+    b.earliest.resize(static_cast<std::size_t>(kBlockStarts));
   }
   Prepare(blocks_[0], std::max<std::int64_t>(0, n_ - 1 - kBlockStarts), n_ - 1);
   const std::int64_t next_high = blocks_[0].low;
@@ -58,7 +59,14 @@ bool NearScans::ScanSome(Block& block) {
   const auto count = static_cast<int>(top - first);
   std::atomic<int>* state = block.state.get() + (first - block.low);
   try {
-    oracle_.ScanNear(first, count, steps_, tolerance_, block.scans.data() + (first - block.low));
+    const auto at = static_cast<std::size_t>(first - block.low);
+    oracle_.ScanNear(first, count, steps_, tolerance_, block.scans.data() + at);
+    const bool earliest = earliest_wanted_.load(std::memory_order_relaxed);
+    for (int l = 0; l < count; ++l) {
+      const auto k = at + static_cast<std::size_t>(l);
+      block.scans[k].walked = oracle_.WalkOn(first + l, tolerance_, block.scans[k]);
+      block.earliest[k] = earliest ? oracle_.EarliestStart(first + l, tolerance_) : kUnknown;
+    }
   } catch (...) {
     for (int l = 0; l < count; ++l) state[l].store(kFailed, std::memory_order_release);
     throw;
@@ -124,7 +132,22 @@ const NearScan* NearScans::Of(std::int64_t i) {
   if (block.state[k].load(std::memory_order_acquire) == kScanned) return &block.scans[k];
   // Failed, or still in the helper's hands: scanned again here, alone.
   oracle_.ScanNear(i, 1, steps_, tolerance_, &own_);
+  own_.walked = false;
   return &own_;
+}
+
+std::int64_t NearScans::EarliestStart(std::int64_t j) const {
+  if (supported_) {
+    const Block& block = blocks_[current_];
+    if (j >= block.low && j < block.high) {
+      const auto k = static_cast<std::size_t>(j - block.low);
+      if (block.state[k].load(std::memory_order_acquire) == kScanned &&
+          block.earliest[k] != kUnknown) {
+        return block.earliest[k];
+      }
+    }
+  }
+  return oracle_.EarliestStart(j, tolerance_);
 }
 
 }  // namespace oru

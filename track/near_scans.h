@@ -17,7 +17,12 @@ namespace oru {
 // which asks for them from the last start down to the first: a second
 // thread (where the machine has one) scans the starts ahead, block by
 // block, while the caller works on the current block, and the caller scans
-// what is not ready yet itself.
+// what is not ready yet itself. With each scan goes the rest of the
+// start's walk (ShortcutOracle::WalkOn, where the oracle walks ahead) and,
+// once asked (FindEarliest), the start's earliest start as an end
+// (ShortcutOracle::EarliestStart): walks by blocks that the caller would
+// otherwise take in turn, and which depend on the tolerance and the track
+// alone, never on the labels.
 class NearScans {
  public:
   // Scans the next `steps` points of each start for `tolerance`.
@@ -31,6 +36,12 @@ class NearScans {
   // order, from n - 2.
   const NearScan* Of(std::int64_t i);
 
+  // From now on the earliest starts too.
+  void FindEarliest() { earliest_wanted_.store(true, std::memory_order_relaxed); }
+  // ShortcutOracle::EarliestStart(j, tolerance): as found ahead when j is a
+  // start of the current block, else found now.
+  std::int64_t EarliestStart(std::int64_t j) const;
+
  private:
   static constexpr std::int64_t kBlockStarts = 512;
   // How long the caller waits for a start that the helper is scanning.
@@ -42,7 +53,9 @@ class NearScans {
     std::atomic<std::int64_t> next_claim{0};    // the next start to claim is next_claim - 1
     std::unique_ptr<std::atomic<int>[]> state;  // per start: 0 open, 1 scanned, 2 failed
     std::vector<NearScan> scans;
+    std::vector<std::int64_t> earliest;  // per start: kUnknown unless found with its scan
   };
+  static constexpr std::int64_t kUnknown = -2;
 
   void Prepare(Block& block, std::int64_t low, std::int64_t high);
   // Claims and scans the next starts of the block (kNearStarts at most);
@@ -65,6 +78,7 @@ class NearScans {
   Block* posted_ = nullptr;   // the block for the helper to take next
   Block* working_ = nullptr;  // the block the helper scans
   std::atomic<bool> quit_{false};
+  std::atomic<bool> earliest_wanted_{false};
   std::thread helper_;  // last: started once the members it uses exist
 };
 

@@ -410,18 +410,50 @@ void PlanarShortcuts::NarrowByBlock(DirectionWedge& wedge, Block b, double ax, d
 
 std::int64_t PlanarShortcuts::WalkPoints(DirectionWedge& wedge, std::int64_t begin,
                                          std::int64_t end, std::vector<std::int64_t>& ends) const {
+  return WalkPointsOf(start_, tolerance_, wedge, begin, end,
+                      [&](std::int64_t k) { ends.push_back(k); });
+}
+
+template <typename List>
+std::int64_t PlanarShortcuts::WalkPointsOf(std::int64_t i, double tolerance, DirectionWedge& wedge,
+                                           std::int64_t begin, std::int64_t end,
+                                           List list) const {
+  const auto a = static_cast<std::size_t>(i);
+  const double ax = x_[a], ay = y_[a];
   for (std::int64_t k = begin; k < end; ++k) {
     if (!Tame(k)) {
-      ends.push_back(k);
+      list(k);
       continue;
     }
     const auto p = static_cast<std::size_t>(k);
-    const double vx = x_[p] - ax_, vy = y_[p] - ay_;
-    if (k == start_ + 1 || wedge.MayContain(vx, vy)) ends.push_back(k);
-    wedge.Constrain(vx, vy, tolerance_ + kRelativeSlack * Norm1(vx, vy) + kAbsoluteSlack);
+    const double vx = x_[p] - ax, vy = y_[p] - ay;
+    if (k == i + 1 || wedge.MayContain(vx, vy)) list(k);
+    wedge.Constrain(vx, vy, tolerance + kRelativeSlack * Norm1(vx, vy) + kAbsoluteSlack);
     if (wedge.Empty()) return k + 1;
   }
   return end;
+}
+
+bool PlanarShortcuts::WalkOn(std::int64_t i, double tolerance, NearScan& scan) const {
+  if (!wild_.empty()) return false;  // as ScanNear: every point within the bounds' range
+  WalkBeyond& beyond = scan.beyond;
+  beyond.pieces.clear();
+  beyond.wedges.clear();
+  const auto a = static_cast<std::size_t>(i);
+  const double ax = x_[a], ay = y_[a];
+  beyond.reach = WalkBlocks(
+      scan.next, n_, top_level_, scan.open, scan.wedge,
+      [&](DirectionWedge& wedge, std::int64_t begin, std::int64_t end) {
+        return WalkPointsOf(i, tolerance, wedge, begin, end, [&](std::int64_t k) {
+          beyond.pieces.push_back({k, {kWalkedEnd, k}, -1});
+        });
+      },
+      [&](DirectionWedge& wedge, Block b) { NarrowByBlock(wedge, b, ax, ay, tolerance); },
+      [&](Block b, const DirectionWedge& before) {
+        beyond.wedges.push_back(before);
+        beyond.pieces.push_back({BlockBegin(b), b, static_cast<int>(beyond.wedges.size()) - 1});
+      });
+  return true;
 }
 
 bool PlanarShortcuts::EndMayBeValid(const DirectionWedge& before, std::int64_t k) const {

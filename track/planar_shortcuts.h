@@ -72,6 +72,7 @@ class PlanarShortcuts final : public ShortcutOracle {
   // lies within the bound's range.
   bool ScanNear(std::int64_t first, int count, std::int64_t steps, double tolerance,
                 NearScan* scans) const override;
+  bool WalkOn(std::int64_t i, double tolerance, NearScan& scan) const override;
   std::int64_t EarliestStart(std::int64_t j, double tolerance) const override;
   std::int64_t Findings() const override { return witnesses_.Findings(); }
   ShortcutBounds Bounds(std::int64_t j, double width, bool decide) override;
@@ -126,6 +127,10 @@ class PlanarShortcuts final : public ShortcutOracle {
   // outline as ConstrainByPoint does for the tolerance `width`.
   void Narrow(DirectionWedge& wedge, std::int64_t k, double ax, double ay, double width) const;
   void NarrowByBlock(DirectionWedge& wedge, Block b, double ax, double ay, double width) const;
+  // WalkPoints for start i and `tolerance`, each end listed by list(k).
+  template <typename List>
+  std::int64_t WalkPointsOf(std::int64_t i, double tolerance, DirectionWedge& wedge,
+                            std::int64_t begin, std::int64_t end, List list) const;
   // The earliest start from which a shortcut to end j (>= 2) may be valid
   // for `width`, from the point whose wedge, walked back from j, empties
   // (ClosingPoint; 0 when none does).

@@ -80,77 +80,56 @@ void ShortcutLabeller::Walk(std::int64_t i, double tolerance) {
   pieces_.clear();
   wedges_.clear();
   near_ends_ = {};
-  auto end_piece = [&](std::int64_t k) {
+  auto take = [&](const WalkPiece& piece) {
     Item item{};
-    item.begin = k;
-    item.block = {kEnd, k};
-    item.wedge = -1;
+    item.begin = piece.begin;
+    item.block = piece.block;
+    item.wedge = piece.wedge;
     pieces_.push_back(item);
   };
-  auto block_piece = [&](Block b, int wedge) {
-    Item item{};
-    item.begin = BlockBegin(b);
-    item.block = b;
-    item.wedge = wedge;
-    pieces_.push_back(item);
-  };
+  auto end_piece = [&](std::int64_t k) { take({k, {kEnd, k}, -1}); };
   if (!oracle_.Directed()) {
-    ForEachPiece(i + 1, n_, top_level_, end_piece, [&](Block b) { block_piece(b, -1); });
+    ForEachPiece(i + 1, n_, top_level_, end_piece,
+                 [&](Block b) { take({BlockBegin(b), b, -1}); });
     return;
   }
   // Ends one by one, each listed unless the wedge of the points before it
-  // rules it out; then the next block as a whole, each block twice as long
-  // as the one before, while the points standing for it leave the wedge
-  // open; a block that closes it is tried again by halves, and a leaf point
-  // by point, up to the point that closes it.
+  // rules it out; then blocks as a whole (WalkBlocks), up to the point that
+  // closes the wedge.
   DirectionWedge wedge = oracle_.FreeWedge();
   std::int64_t p = i + 1;
   bool open = true;
-  if (const NearScan* near = Near(i, tolerance)) {
+  const NearScan* near = Near(i, tolerance);
+  if (near != nullptr) {
     // The first stretch, scanned with the neighbouring starts: one piece.
     near_ends_ = near->ends;
-    if (!near_ends_.empty()) {
-      Item item{};
-      item.begin = near_ends_.front();
-      item.block = {kList, 0};
-      item.wedge = -1;
-      pieces_.push_back(item);
-    }
+    if (!near_ends_.empty()) take({near_ends_.front(), {kList, 0}, -1});
     open = near->open;
     p = near->next;
     wedge = near->wedge;
   }
-  auto walk_points = [&](std::int64_t end) {
-    listed_.clear();
-    p = oracle_.WalkPoints(wedge, p, end, listed_);
-    for (const std::int64_t k : listed_) end_piece(k);
-    open = !wedge.Empty();
-  };
-  if (open) walk_points(std::min(n_, (p + kLeafPoints - 1) & ~(kLeafPoints - 1)));
-  int cap = 0;
-  while (open && p < n_) {
-    const int level = AlignedLevel(p, std::min(cap, top_level_));
-    const Block b{level, p >> (kLeafShift + level)};
-    const std::int64_t end = BlockEnd(b, n_);
-    if (level == 0) {
-      walk_points(end);
-      cap = 1;
-      continue;
-    }
-    DirectionWedge after = wedge;
-    oracle_.ConstrainByBlock(after, b);
-    if (after.Empty()) {
-      cap = level - 1;
-      continue;
-    }
-    AddWedge(wedge);
-    block_piece(b, static_cast<int>(wedges_.size()) - 1);
-    wedge = after;
-    p = end;
-    cap = level + 1;
+  std::int64_t reach = 0;
+  if (near != nullptr && near->walked) {
+    // The rest, walked ahead with the scan.
+    for (const WalkPiece& piece : near->beyond.pieces) take(piece);
+    wedges_ = near->beyond.wedges;
+    reach = near->beyond.reach;
+  } else {
+    reach = WalkBlocks(
+        p, n_, top_level_, open, wedge,
+        [&](DirectionWedge& w, std::int64_t begin, std::int64_t end) {
+          listed_.clear();
+          const std::int64_t next = oracle_.WalkPoints(w, begin, end, listed_);
+          for (const std::int64_t k : listed_) end_piece(k);
+          return next;
+        },
+        [&](DirectionWedge& w, Block b) { oracle_.ConstrainByBlock(w, b); },
+        [&](Block b, const DirectionWedge& before) {
+          AddWedge(before);
+          take({BlockBegin(b), b, static_cast<int>(wedges_.size()) - 1});
+        });
   }
   // Beyond the point that closed the wedge only unbounded ends may be valid.
-  const std::int64_t reach = open ? n_ - 1 : p - 1;
   for (const std::int64_t k : oracle_.Unbounded()) {
     if (k > reach) end_piece(k);
   }
@@ -515,6 +494,7 @@ bool ShortcutLabeller::Label(double tolerance, bool with_worst, std::int64_t giv
 
 bool ShortcutLabeller::StartRetiring(std::int64_t i) {
   if (oracle_.EarliestStart(n_ - 1, tolerance_) < 0) return false;
+  if (scans_ != nullptr) scans_->FindEarliest();
   awaiting_.assign(static_cast<std::size_t>(n_), -1);
   next_awaiting_.assign(static_cast<std::size_t>(n_), -1);
   // As if the pass had retired ends from its first start.
@@ -526,7 +506,8 @@ bool ShortcutLabeller::StartRetiring(std::int64_t i) {
 }
 
 void ShortcutLabeller::Await(std::int64_t j) {
-  const std::int64_t e = oracle_.EarliestStart(j, tolerance_);
+  const std::int64_t e =
+      scans_ != nullptr ? scans_->EarliestStart(j) : oracle_.EarliestStart(j, tolerance_);
   if (e <= 0) return;
   const auto k = static_cast<std::size_t>(j);
   next_awaiting_[k] = awaiting_[static_cast<std::size_t>(e)];

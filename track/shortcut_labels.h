@@ -82,7 +82,7 @@ class ShortcutLabeller {
     bool decide;            // an end whose validity its bounds left open
     double lo, hi;
   };
-  static constexpr int kEnd = -1;
+  static constexpr int kEnd = kWalkedEnd;
   static constexpr int kList = -2;
   static bool Later(const Item& a, const Item& b);
 

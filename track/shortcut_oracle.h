@@ -6,6 +6,7 @@
 
 #include "track/direction_wedge.h"
 #include "track/segment_measure.h"
+#include "track/start_walk.h"
 #include "track/track_blocks.h"
 
 namespace oru {
@@ -30,12 +31,15 @@ struct ShortcutBounds {
 
 // The first stretch of a start's ends, found for several starts at once: the
 // candidate ends among the points scanned, ascending, and, when the wedge is
-// still open with points after them, the wedge and the next point.
+// still open with points after them, the wedge and the next point; and,
+// where `walked`, the rest of the start's walk.
 struct NearScan {
   std::vector<std::int64_t> ends;
   bool open = false;
   std::int64_t next = 0;
   DirectionWedge wedge;
+  bool walked = false;
+  WalkBeyond beyond;
 };
 
 // What the optimal selection asks of a measure set. A shortcut from point i
@@ -105,6 +109,13 @@ class ShortcutOracle {
   static constexpr int kNearStarts = 8;
   virtual bool ScanNear(std::int64_t /*first*/, int /*count*/, std::int64_t /*steps*/,
                         double /*tolerance*/, NearScan* /*scans*/) const {
+    return false;
+  }
+  // Walks on from start i's near scan for `tolerance` (as ScanNear left
+  // it) to where the wedge closes, as the labels' walk would (WalkBlocks),
+  // into scan.beyond; false when this set does not. Two threads may call
+  // it at once.
+  virtual bool WalkOn(std::int64_t /*i*/, double /*tolerance*/, NearScan& /*scan*/) const {
     return false;
   }
   // A start e (0 for j < 2, else below j) such that no shortcut to end j
