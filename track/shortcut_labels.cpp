@@ -80,13 +80,7 @@ void ShortcutLabeller::Walk(std::int64_t i, double tolerance) {
   pieces_.clear();
   wedges_.clear();
   near_ends_ = {};
-  auto take = [&](const WalkPiece& piece) {
-    Item item{};
-    item.begin = piece.begin;
-    item.block = piece.block;
-    item.wedge = piece.wedge;
-    pieces_.push_back(item);
-  };
+  auto take = [&](const WalkPiece& piece) { pieces_.push_back(piece); };
   auto end_piece = [&](std::int64_t k) { take({k, {kEnd, k}, -1}); };
   if (!oracle_.Directed()) {
     ForEachPiece(i + 1, n_, top_level_, end_piece,
@@ -111,7 +105,7 @@ void ShortcutLabeller::Walk(std::int64_t i, double tolerance) {
   std::int64_t reach = 0;
   if (near != nullptr && near->walked) {
     // The rest, walked ahead with the scan.
-    for (const WalkPiece& piece : near->beyond.pieces) take(piece);
+    pieces_.insert(pieces_.end(), near->beyond.pieces.begin(), near->beyond.pieces.end());
     wedges_ = near->beyond.wedges;
     reach = near->beyond.reach;
   } else {
@@ -220,17 +214,20 @@ void ShortcutLabeller::PushBlock(Block b, int wedge) {
 
 void ShortcutLabeller::RankPieces() {
   waiting_ = LabelTree::kUnlabelled;
-  for (Item& piece : pieces_) {
+  piece_hops_.resize(pieces_.size());
+  for (std::size_t k = 0; k < pieces_.size(); ++k) {
+    const WalkPiece& piece = pieces_[k];
+    std::int64_t hops = LabelTree::kUnlabelled;
     if (piece.block.level == kList) {
-      piece.hops = LabelTree::kUnlabelled;
       for (const std::int64_t j : near_ends_) {
-        piece.hops = std::min(piece.hops, hops_[static_cast<std::size_t>(j)]);
+        hops = std::min(hops, hops_[static_cast<std::size_t>(j)]);
       }
     } else {
-      piece.hops = piece.block.level < 0 ? hops_[static_cast<std::size_t>(piece.begin)]
-                                         : tree_.Of(piece.block).hops;
+      hops = piece.block.level < 0 ? hops_[static_cast<std::size_t>(piece.begin)]
+                                   : tree_.Of(piece.block).hops;
     }
-    waiting_ = std::min(waiting_, piece.hops);
+    piece_hops_[k] = hops;
+    waiting_ = std::min(waiting_, hops);
   }
 }
 
@@ -241,8 +238,9 @@ bool ShortcutLabeller::Ready() {
          (queue_.empty() || waiting_ <= queue_.front().hops)) {
     const std::int64_t hops = waiting_;
     waiting_ = LabelTree::kUnlabelled;
-    for (Item& piece : pieces_) {
-      if (piece.hops == hops) {
+    for (std::size_t k = 0; k < pieces_.size(); ++k) {
+      const WalkPiece& piece = pieces_[k];
+      if (piece_hops_[k] == hops) {
         if (piece.block.level == kList) {
           PushListGroup(target_ >= 0 ? target_ : hops);
         } else if (piece.block.level < 0) {
@@ -250,9 +248,9 @@ bool ShortcutLabeller::Ready() {
         } else {
           PushBlock(piece.block, piece.wedge);
         }
-        piece.hops = LabelTree::kUnlabelled;
+        piece_hops_[k] = LabelTree::kUnlabelled;
       } else {
-        waiting_ = std::min(waiting_, piece.hops);
+        waiting_ = std::min(waiting_, piece_hops_[k]);
       }
     }
   }
@@ -634,7 +632,7 @@ std::vector<std::int64_t> ShortcutLabeller::LowestRoute(double weight) {
     Block block;
     int wedge;
   };
-  std::vector<Item> pieces;
+  std::vector<WalkPiece> pieces;
   std::vector<DirectionWedge> wedges;
   std::vector<std::int64_t> near;
   std::vector<Place> places;
@@ -656,7 +654,7 @@ std::vector<std::int64_t> ShortcutLabeller::LowestRoute(double weight) {
       return oracle_.Weight(i, j, weight, weight).kind == WeightAnswer::Kind::kAtMost;
     };
     std::int64_t next = -1;
-    for (const Item& piece : pieces) {
+    for (const WalkPiece& piece : pieces) {
       if (piece.block.level == kList) {
         for (std::size_t c = 0; c < near.size() && next < 0; ++c) {
           if (fits(near[c])) next = near[c];

@@ -155,8 +155,11 @@ class ShortcutLabeller {
   // The search of the open start.
   std::int64_t start_ = 0;
   std::int64_t target_ = -1;  // the hops sought, or -1 for the fewest
-  std::vector<Item> pieces_;  // the walk's ends and blocks, in track order
-  std::int64_t waiting_ = 0;  // the fewest hops of the pieces not yet queued
+  // The walk's ends and blocks in track order, the near ends as one piece
+  // of level kList.
+  std::vector<WalkPiece> pieces_;
+  std::vector<std::int64_t> piece_hops_;  // per piece: its fewest hops, until queued
+  std::int64_t waiting_ = 0;              // the fewest hops of the pieces not yet queued
   std::vector<DirectionWedge> wedges_;
   // The open start's ends of its near scan: a view of the scan, valid
   // until the next Walk.
