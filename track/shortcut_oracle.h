@@ -120,7 +120,8 @@ class ShortcutOracle {
   }
   // A start e (0 for j < 2, else below j) such that no shortcut to end j
   // from a start before e is valid for `tolerance` (metres); -1 for every j
-  // when this set tells none. It may be 0.
+  // when this set tells none. It may be 0. Where ScanNear scans, two
+  // threads may call it at once (NearScans finds it ahead).
   virtual std::int64_t EarliestStart(std::int64_t /*j*/, double /*tolerance*/) const { return -1; }
   // Changes whenever EndsLower and EndLower may give more than before.
   virtual std::int64_t Findings() const = 0;
