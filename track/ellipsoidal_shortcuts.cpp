@@ -147,11 +147,13 @@ EllipsoidalShortcuts::PointBounds EllipsoidalShortcuts::DeviationBounds(std::int
   return PointBoundsOf(SegmentOf(i, j), k);
 }
 
-void EllipsoidalShortcuts::Open(std::int64_t i, double tolerance) {
+void EllipsoidalShortcuts::Open(std::int64_t i, double tolerance, bool /*keep_findings*/) {
   start_ = i;
   tolerance_ = tolerance;
   start_usable_ = Usable(i);
   frame_ = FrameAt(i);
+  // Far points are never kept from another start: blocks of ends take no
+  // bound from them here (EndsLower), and single ends gained nothing.
   witnesses_.Clear();
 }
 

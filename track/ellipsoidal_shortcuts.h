@@ -79,7 +79,7 @@ class EllipsoidalShortcuts final : public ShortcutOracle {
   std::int64_t Size() const override { return static_cast<std::int64_t>(geocentric_.size()); }
   WeightAnswer Weight(std::int64_t i, std::int64_t j, double low, double high) override;
 
-  void Open(std::int64_t i, double tolerance) override;
+  void Open(std::int64_t i, double tolerance, bool keep_findings) override;
   bool Directed() const override { return start_usable_; }
   DirectionWedge FreeWedge() const override { return DirectionWedge(/*axial=*/true); }
   void ConstrainByPoint(DirectionWedge& wedge, std::int64_t k) const override;

@@ -366,13 +366,17 @@ ShortcutBounds PlanarShortcuts::Bounds(std::int64_t j, double width, bool decide
 
 // ---- The ends of a start ------------------------------------------------
 
-void PlanarShortcuts::Open(std::int64_t i, double tolerance) {
+void PlanarShortcuts::Open(std::int64_t i, double tolerance, bool keep_findings) {
   start_ = i;
   tolerance_ = tolerance;
   ax_ = x_[static_cast<std::size_t>(i)];
   ay_ = y_[static_cast<std::size_t>(i)];
   start_tame_ = Tame(i);
-  witnesses_.Clear();
+  if (keep_findings) {
+    witnesses_.KeepLast();
+  } else {
+    witnesses_.Clear();
+  }
 }
 
 void PlanarShortcuts::ConstrainByPoint(DirectionWedge& wedge, std::int64_t k) const {
@@ -630,7 +634,7 @@ double PlanarShortcuts::EndsLower(Block b, const DirectionWedge& before) {
   double lower = 0.0;
   const std::int64_t begin = BlockBegin(b);
   for (const std::int64_t w : witnesses_.Points()) {
-    if (w < begin) lower = std::max(lower, WitnessLower(span, w));
+    if (w > start_ && w < begin) lower = std::max(lower, WitnessLower(span, w));
   }
   return lower;
 }

@@ -57,7 +57,7 @@ class PlanarShortcuts final : public ShortcutOracle {
   std::int64_t Size() const override { return n_; }
   WeightAnswer Weight(std::int64_t i, std::int64_t j, double low, double high) override;
 
-  void Open(std::int64_t i, double tolerance) override;
+  void Open(std::int64_t i, double tolerance, bool keep_findings) override;
   bool Directed() const override { return start_tame_; }
   DirectionWedge FreeWedge() const override { return DirectionWedge(); }
   void ConstrainByPoint(DirectionWedge& wedge, std::int64_t k) const override;

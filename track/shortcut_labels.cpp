@@ -75,7 +75,7 @@ const NearScan* ShortcutLabeller::Near(std::int64_t i, double tolerance) {
 }
 
 void ShortcutLabeller::Walk(std::int64_t i, double tolerance) {
-  oracle_.Open(i, tolerance);
+  oracle_.Open(i, tolerance, with_worst_);
   start_ = i;
   pieces_.clear();
   wedges_.clear();
@@ -648,7 +648,7 @@ std::vector<std::int64_t> ShortcutLabeller::LowestRoute(double weight) {
       if (hops_[k] != target || worst_lower_[k] > weight) return false;
       if (!(worst_upper_[k] <= weight)) {
         const bool within = ExactWorst(j) <= weight;
-        oracle_.Open(i, weight);
+        oracle_.Open(i, weight, with_worst_);
         if (!within) return false;
       }
       return oracle_.Weight(i, j, weight, weight).kind == WeightAnswer::Kind::kAtMost;

@@ -68,8 +68,12 @@ class ShortcutOracle {
   virtual WeightAnswer Weight(std::int64_t i, std::int64_t j, double low, double high) = 0;
 
   // Opens start i for `tolerance` (metres, >= 0): the calls below speak of
-  // its shortcuts until the next Open.
-  virtual void Open(std::int64_t i, double tolerance) = 0;
+  // its shortcuts until the next Open. With `keep_findings` the last point
+  // that the bounds of the start opened before found far off (Findings)
+  // bounds this one's weights too, between its ends: a start's neighbour
+  // mostly rules out the same long shortcuts. That pays where lower bounds
+  // order a search (the labels' worst), not where they only rule ends out.
+  virtual void Open(std::int64_t i, double tolerance, bool keep_findings) = 0;
   // False when directions tell nothing of the open start's shortcuts (its
   // coordinates lie outside the range of the bounds): every end is then a
   // candidate, and the wedges below are never constrained.

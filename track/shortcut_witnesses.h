@@ -10,8 +10,9 @@ namespace oru {
 // Points that a bound search found far from a shortcut of the open start
 // (the point behind its largest lower bound), kept to bound the start's
 // other shortcuts from below: a shortcut's weight is at least any point's
-// deviation between its ends. The last kMost found are kept; Findings()
-// changes whenever the list does (ShortcutOracle::Findings).
+// deviation between its ends, whichever search found the point. The last
+// kMost found are kept; Findings() changes whenever the list does
+// (ShortcutOracle::Findings).
 class ShortcutWitnesses {
  public:
   static constexpr std::size_t kMost = 8;
@@ -27,6 +28,12 @@ class ShortcutWitnesses {
     if (w < 0 || std::find(points_.begin(), points_.end(), w) != points_.end()) return;
     if (points_.size() == kMost) points_.erase(points_.begin());
     points_.push_back(w);
+    ++findings_;
+  }
+
+  // For a new start that keeps the last point found (none if none was).
+  void KeepLast() {
+    if (points_.size() > 1) points_.erase(points_.begin(), points_.end() - 1);
     ++findings_;
   }
 

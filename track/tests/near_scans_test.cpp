@@ -17,7 +17,7 @@ namespace {
 // take it when nothing was walked ahead.
 WalkBeyond WalkOfOpenStart(PlanarShortcuts& shortcuts, const NearScan& near, std::int64_t i,
                            double tolerance) {
-  shortcuts.Open(i, tolerance);
+  shortcuts.Open(i, tolerance, false);
   const std::int64_t n = shortcuts.Size();
   WalkBeyond walk;
   std::vector<std::int64_t> listed;

@@ -237,6 +237,68 @@ TEST(PlanarShortcuts, NoShortcutFromBeforeAnEndsEarliestStartIsValid) {
   EXPECT_GT(first_valid, 1200);
 }
 
+// A far point that the bounds of one start found, kept for the next start
+// opened (as the labels' searches for the worst keep it), bounds that
+// start's weights from below only where it lies between the ends: ends
+// one by one and whole blocks of levels 0 to 5, checked against the
+// measure's farthest point, right after opening (the kept point alone) and
+// after the start's own bounds have found more. The starts go down the
+// track, as label passes take them, with jumps up between, as the search
+// for the exact worst takes them: a point kept from a lower start may lie
+// before the new one.
+TEST(PlanarShortcuts, FarPointsKeptFromOtherStartsBoundOnlyBetweenTheEnds) {
+  constexpr int kPoints = 700;
+  constexpr double kTolerance = 1.0;
+  std::int64_t positive = 0, checked = 0;
+  for (const testing::TrackShape& t : testing::ScalableTracks(kPoints)) {
+    SCOPED_TRACE(t.name);
+    PlanarSegmentMeasure measure(t.first, t.second);
+    PlanarShortcuts shortcuts(measure);
+    const std::int64_t n = shortcuts.Size();
+    auto weight = [&](std::int64_t i, std::int64_t j) {
+      return measure.FarthestPoint(i, j).deviation;
+    };
+    auto check = [&](std::int64_t i) {
+      for (const std::int64_t step : {2, 5, 19, 64, 200, 650}) {
+        const std::int64_t j = i + step;
+        if (j >= n) break;
+        const double lower = shortcuts.EndLower(j);
+        ASSERT_LE(lower, weight(i, j)) << i << "-" << j;
+        positive += lower > 0.0;
+        ++checked;
+      }
+      for (int level = 0; level <= 5; ++level) {
+        const std::int64_t length = kLeafPoints << level;
+        const Block b{level, (i + 2 + length - 1) / length};
+        if (BlockBegin(b) >= n) break;
+        double least = std::numeric_limits<double>::infinity();
+        for (std::int64_t j = BlockBegin(b); j < BlockEnd(b, n); ++j) {
+          least = std::min(least, weight(i, j));
+        }
+        const double lower = shortcuts.EndsLower(b, shortcuts.FreeWedge());
+        ASSERT_LE(lower, least) << i << " to block " << level << "/" << b.index;
+        positive += lower > 0.0;
+        ++checked;
+      }
+    };
+    for (std::int64_t i = n - 3; i >= 0; i -= 11) {
+      for (const std::int64_t start : {i, std::min(n - 3, i + 240)}) {
+        SCOPED_TRACE(start);
+        shortcuts.Open(start, kTolerance, true);
+        check(start);
+        for (const std::int64_t step : {40, 160}) {
+          if (start + step < n) {
+            shortcuts.Bounds(start + step, std::numeric_limits<double>::infinity(), false);
+          }
+        }
+        check(start);
+      }
+    }
+  }
+  EXPECT_GT(checked, 20000);
+  EXPECT_GT(positive, 3000);
+}
+
 // Labels of tracks longer than a pass's first look at its searches
 // (1,024 starts) against a plain search over every shortcut, weighed by
 // the shortcuts' own Weight: the fewest hops from each point and the
@@ -320,7 +382,7 @@ TEST(EllipsoidalShortcutBounds, HoldOnScatteredPoints) {
             ASSERT_LE(bounds.lower, exact) << where;
             ASSERT_GE(bounds.upper, exact) << where;
             if (bounds.upper < std::numeric_limits<double>::infinity()) ++bounded;
-            shortcuts.Open(0, exact);
+            shortcuts.Open(0, exact, false);
             DirectionWedge wedge = shortcuts.FreeWedge();
             shortcuts.ConstrainByPoint(wedge, 1);
             ASSERT_TRUE(shortcuts.EndMayBeValid(wedge, 2)) << where;
@@ -381,7 +443,7 @@ TEST(EllipsoidalShortcutBounds, WeightsThroughBlocksAgreeWithTheMeasure) {
       }
       for (const double tolerance : {below, w, above}) {
         if (!(tolerance >= 0.0)) continue;
-        shortcuts.Open(i, tolerance);
+        shortcuts.Open(i, tolerance, false);
         const ShortcutBounds b = shortcuts.Bounds(j, std::numeric_limits<double>::infinity(), true);
         EXPECT_EQ(b.validity == ShortcutBounds::Validity::kValid, w <= tolerance);
         EXPECT_LE(b.lower, w);

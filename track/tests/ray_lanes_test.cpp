@@ -74,7 +74,7 @@ TEST(RayLanes, EveryFormListsTheEndsOfTheWedgeWalkAndEveryValidEnd) {
           }
           ++lanes_compared;
           std::vector<std::int64_t> walked;
-          shortcuts.Open(i, d);
+          shortcuts.Open(i, d, false);
           DirectionWedge wedge = shortcuts.FreeWedge();
           shortcuts.WalkPoints(wedge, i + 1, std::min(n, i + 1 + kSteps), walked);
           for (const std::int64_t j : walked) {
