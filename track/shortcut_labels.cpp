@@ -145,17 +145,37 @@ void ShortcutLabeller::PushEnd(std::int64_t j) {
   Push(item);
 }
 
+void ShortcutLabeller::FindNearLevels() {
+  // The hops change a few times along the near ends: each change noted,
+  // then sorted, the first place of each count kept.
+  near_levels_.clear();
+  std::int64_t last = LabelTree::kUnlabelled;
+  for (std::size_t p = 0; p < near_ends_.size(); ++p) {
+    const std::int64_t h = hops_[static_cast<std::size_t>(near_ends_[p])];
+    if (h != last && h != LabelTree::kUnlabelled) near_levels_.push_back({h, p});
+    last = h;
+  }
+  std::sort(near_levels_.begin(), near_levels_.end(), [](const NearLevel& a, const NearLevel& b) {
+    return a.hops != b.hops ? a.hops < b.hops : a.first < b.first;
+  });
+  near_levels_.erase(std::unique(near_levels_.begin(), near_levels_.end(),
+                                 [](const NearLevel& a, const NearLevel& b) {
+                                   return a.hops == b.hops;
+                                 }),
+                     near_levels_.end());
+}
+
 void ShortcutLabeller::PushListGroup(std::int64_t least) {
   // The near ends with the fewest hops from `least` on (in the group search,
   // the hops sought): counting hops only, as one item; else one end at a
   // time, least lower worst first, from a heap of them.
-  std::int64_t hops = LabelTree::kUnlabelled;
-  for (const std::int64_t j : near_ends_) {
-    const std::int64_t h = hops_[static_cast<std::size_t>(j)];
-    if (h >= least && h < hops) hops = h;
-  }
-  if (hops == LabelTree::kUnlabelled || (target_ >= 0 && hops != target_)) return;
+  const auto level =
+      std::find_if(near_levels_.begin(), near_levels_.end(),
+                   [&](const NearLevel& l) { return l.hops >= least; });
+  if (level == near_levels_.end() || (target_ >= 0 && level->hops != target_)) return;
+  const std::int64_t hops = level->hops;
   list_hops_ = hops;
+  list_first_ = level->first;
   if (!with_worst_) {
     Item item{};
     item.hops = hops;
@@ -167,7 +187,7 @@ void ShortcutLabeller::PushListGroup(std::int64_t least) {
     return;
   }
   list_group_.clear();
-  for (const std::int64_t j : near_ends_) {
+  for (const std::int64_t j : near_ends_.subspan(list_first_)) {
     if (hops_[static_cast<std::size_t>(j)] == hops) list_group_.push_back(j);
   }
   std::make_heap(list_group_.begin(), list_group_.end(), LaterEnd{this});
@@ -219,9 +239,8 @@ void ShortcutLabeller::RankPieces() {
     const WalkPiece& piece = pieces_[k];
     std::int64_t hops = LabelTree::kUnlabelled;
     if (piece.block.level == kList) {
-      for (const std::int64_t j : near_ends_) {
-        hops = std::min(hops, hops_[static_cast<std::size_t>(j)]);
-      }
+      FindNearLevels();
+      if (!near_levels_.empty()) hops = near_levels_.front().hops;
     } else {
       hops = piece.block.level < 0 ? hops_[static_cast<std::size_t>(piece.begin)]
                                    : tree_.Of(piece.block).hops;
@@ -373,7 +392,7 @@ void ShortcutLabeller::LabelStart(std::int64_t i) {
     if (!Refresh(item)) continue;
     if (item.block.level == kList && !with_worst_) {
       // Any valid end with these hops will do: the nearest first.
-      for (const std::int64_t j : near_ends_) {
+      for (const std::int64_t j : near_ends_.subspan(list_first_)) {
         if (hops_[static_cast<std::size_t>(j)] != item.hops) continue;
         const Validity v = oracle_.Bounds(j, kInf, false).validity;
         if (v == Validity::kValid) {

@@ -90,6 +90,7 @@ class ShortcutLabeller {
   void AddWedge(const DirectionWedge& wedge);
   const NearScan* Near(std::int64_t i, double tolerance);
   void PushEnd(std::int64_t j);
+  void FindNearLevels();
   void PushListGroup(std::int64_t least);
   void PushListTop();
   // Orders list_group_ as a heap, the least lower worst first.
@@ -164,7 +165,16 @@ class ShortcutLabeller {
   // The open start's ends of its near scan: a view of the scan, valid
   // until the next Walk.
   std::span<const std::int64_t> near_ends_;
+  // The hop counts among the near ends, ascending, each with the place in
+  // near_ends_ of its first end (found once per start by RankPieces: the
+  // searches ask for them level by level).
+  struct NearLevel {
+    std::int64_t hops;
+    std::size_t first;
+  };
+  std::vector<NearLevel> near_levels_;
   std::int64_t list_hops_ = 0;            // the hops of the near ends queued
+  std::size_t list_first_ = 0;            // the place of the first of them
   std::vector<std::int64_t> list_group_;  // those of them not queued yet, a heap
   NearScans* scans_ = nullptr;            // those of a label pass, scanned ahead
   // Else the near scans of kNearStarts starts from near_first_.
