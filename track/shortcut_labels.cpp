@@ -214,8 +214,9 @@ void ShortcutLabeller::PushListTop() {
   Push(item);
 }
 
-void ShortcutLabeller::PushBlock(Block b, int wedge) {
-  const LabelTree::Least least = tree_.Of(b);
+void ShortcutLabeller::PushBlock(Block b, int wedge) { PushBlock(b, wedge, tree_.Of(b)); }
+
+void ShortcutLabeller::PushBlock(Block b, int wedge, const LabelTree::Least& least) {
   if (least.hops == LabelTree::kUnlabelled) return;
   if (target_ >= 0 && least.hops > target_) return;
   Item item{};
@@ -224,12 +225,16 @@ void ShortcutLabeller::PushBlock(Block b, int wedge) {
   item.begin = BlockBegin(b);
   item.block = b;
   item.wedge = wedge;
-  const double bound = oracle_.EndsLower(
-      b, wedge >= 0 ? wedges_[static_cast<std::size_t>(wedge)] : oracle_.FreeWedge());
+  const double bound = BlockLower(b, wedge);
   if (bound > tolerance_) return;  // no valid end
   item.lower = std::max(item.base, bound);
   item.findings = oracle_.Findings();
   Push(item);
+}
+
+double ShortcutLabeller::BlockLower(Block b, int wedge) {
+  return oracle_.EndsLower(
+      b, wedge >= 0 ? wedges_[static_cast<std::size_t>(wedge)] : oracle_.FreeWedge());
 }
 
 void ShortcutLabeller::RankPieces() {
@@ -277,13 +282,28 @@ bool ShortcutLabeller::Ready() {
 }
 
 bool ShortcutLabeller::Refresh(Item& item) {
+  if (item.deferred) {
+    // Bounded now, as PushBlock would have; back into the queue where that
+    // raises its lower bound.
+    item.deferred = false;
+    if (item.after_first) {
+      item.wedge = AfterFirstHalf(item.block, item.wedge);
+      item.after_first = false;
+    }
+    const double bound = BlockLower(item.block, item.wedge);
+    item.findings = oracle_.Findings();
+    if (bound > tolerance_) return false;  // no valid end
+    const double lower = std::max(item.base, bound);
+    if (lower > item.lower) {
+      item.lower = lower;
+      Push(item);
+      return false;
+    }
+    return true;
+  }
   if (item.bounded || item.findings == oracle_.Findings()) return true;  // lists are bounded
-  const double bound =
-      item.block.level < 0
-          ? oracle_.EndLower(item.begin)
-          : oracle_.EndsLower(item.block, item.wedge >= 0
-                                              ? wedges_[static_cast<std::size_t>(item.wedge)]
-                                              : oracle_.FreeWedge());
+  const double bound = item.block.level < 0 ? oracle_.EndLower(item.begin)
+                                             : BlockLower(item.block, item.wedge);
   item.findings = oracle_.Findings();
   if (bound == kInf) return false;
   // Counting hops, the order among items of as many hops does not matter:
@@ -323,18 +343,8 @@ void ShortcutLabeller::Expand(const Item& item) {
     return;
   }
   if (b.level > 0) {
-    const Block first = ChildBlock(b, 0), second = ChildBlock(b, 1);
-    PushBlock(first, item.wedge);
-    if (BlockBegin(second) < n_) {
-      int wedge = item.wedge;
-      if (wedge >= 0) {
-        DirectionWedge narrowed = wedges_[static_cast<std::size_t>(wedge)];
-        oracle_.ConstrainByBlock(narrowed, first);
-        AddWedge(narrowed);
-        wedge = static_cast<int>(wedges_.size()) - 1;
-      }
-      PushBlock(second, wedge);
-    }
+    PushHalf(item, 0);
+    if (BlockBegin(ChildBlock(b, 1)) < n_) PushHalf(item, 1);
     return;
   }
   // A leaf: its ends, each unless the wedge before the leaf rules it out
@@ -346,6 +356,35 @@ void ShortcutLabeller::Expand(const Item& item) {
       PushEnd(k);
     }
   }
+}
+
+void ShortcutLabeller::PushHalf(const Item& item, int side) {
+  const Block half = ChildBlock(item.block, side);
+  const LabelTree::Least least = tree_.Of(half);
+  if (least.hops == LabelTree::kUnlabelled) return;
+  if (least.hops > item.hops && target_ < 0) {
+    // Its lower bound for now: the labels' alone.
+    Item deferred{};
+    deferred.hops = least.hops;
+    deferred.base = with_worst_ ? least.worst : 0.0;
+    deferred.lower = deferred.base;
+    deferred.begin = BlockBegin(half);
+    deferred.block = half;
+    deferred.wedge = item.wedge;
+    deferred.deferred = true;
+    deferred.after_first = side == 1;
+    Push(deferred);
+    return;
+  }
+  PushBlock(half, side == 1 ? AfterFirstHalf(half, item.wedge) : item.wedge, least);
+}
+
+int ShortcutLabeller::AfterFirstHalf(Block b, int wedge) {
+  if (wedge < 0) return wedge;
+  DirectionWedge narrowed = wedges_[static_cast<std::size_t>(wedge)];
+  oracle_.ConstrainByBlock(narrowed, {b.level, b.index - 1});
+  AddWedge(narrowed);
+  return static_cast<int>(wedges_.size()) - 1;
 }
 
 void ShortcutLabeller::LabelStart(std::int64_t i) {

@@ -80,6 +80,12 @@ class ShortcutLabeller {
     std::int64_t findings;  // the oracle's Findings() when `lower` was found
     bool bounded;           // an end whose weight bounds are in lo, hi
     bool decide;            // an end whose validity its bounds left open
+    // A half of a block that holds no end with the block's fewest hops: it
+    // comes up only once all of those have failed, which they seldom do,
+    // so its bound (EndsLower) is found only then; a second half's wedge
+    // is narrowed by the first half only then too (`after_first`).
+    bool deferred;
+    bool after_first;
     double lo, hi;
   };
   static constexpr int kEnd = kWalkedEnd;
@@ -99,6 +105,16 @@ class ShortcutLabeller {
     bool operator()(std::int64_t a, std::int64_t b) const;
   };
   void PushBlock(Block b, int wedge);
+  void PushBlock(Block b, int wedge, const LabelTree::Least& least);
+  // The oracle's EndsLower of block b after wedges_[wedge] (-1: every
+  // direction).
+  double BlockLower(Block b, int wedge);
+  // Queues half `side` of block item.block (Expand).
+  void PushHalf(const Item& item, int side);
+  // The wedge before b, the second half of a block: wedges_[wedge], that
+  // of the points before the block, narrowed by its first half (-1 stays
+  // -1).
+  int AfterFirstHalf(Block b, int wedge);
   void Push(Item item);
   Item Pop();
   // Finds the fewest hops of each piece of the walk; Ready brings into the
