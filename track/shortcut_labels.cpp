@@ -293,13 +293,7 @@ bool ShortcutLabeller::Refresh(Item& item) {
     const double bound = BlockLower(item.block, item.wedge);
     item.findings = oracle_.Findings();
     if (bound > tolerance_) return false;  // no valid end
-    const double lower = std::max(item.base, bound);
-    if (lower > item.lower) {
-      item.lower = lower;
-      Push(item);
-      return false;
-    }
-    return true;
+    return !Raised(item, bound);
   }
   if (item.bounded || item.findings == oracle_.Findings()) return true;  // lists are bounded
   const double bound = item.block.level < 0 ? oracle_.EndLower(item.begin)
@@ -309,12 +303,14 @@ bool ShortcutLabeller::Refresh(Item& item) {
   // Counting hops, the order among items of as many hops does not matter:
   // the bound only rules out items, once.
   if (!with_worst_) return !(bound > tolerance_);
+  return !Raised(item, bound);
+}
+
+bool ShortcutLabeller::Raised(Item& item, double bound) {
   const double lower = std::max(item.base, bound);
-  if (lower > item.lower) {
-    item.lower = lower;
-    Push(item);
-    return false;
-  }
+  if (!(lower > item.lower)) return false;
+  item.lower = lower;
+  Push(item);
   return true;
 }
 
@@ -322,11 +318,7 @@ bool ShortcutLabeller::Requeued(Item& item, const ShortcutBounds& b) {
   item.bounded = true;
   item.lo = b.lower;
   item.hi = b.upper;
-  const double raised = std::max(item.base, b.lower);
-  if (!(raised > item.lower)) return false;
-  item.lower = raised;
-  Push(item);
-  return true;
+  return Raised(item, b.lower);
 }
 
 void ShortcutLabeller::Expand(const Item& item) {

@@ -126,6 +126,9 @@ class ShortcutLabeller {
   // Takes the bounds of an end's weight into it; true when they raised its
   // lower bound and it went back into the queue.
   bool Requeued(Item& item, const ShortcutBounds& b);
+  // Raises item's lower bound to max(base, bound) and puts it back into the
+  // queue; false, leaving it, when that raises nothing.
+  bool Raised(Item& item, double bound);
   void Expand(const Item& item);
   void LabelStart(std::int64_t i);
   template <typename Visit>
