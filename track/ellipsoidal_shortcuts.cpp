@@ -411,7 +411,11 @@ WeightAnswer EllipsoidalShortcuts::Classify(const Segment& s, double low, double
 }
 
 WeightAnswer EllipsoidalShortcuts::Weight(std::int64_t i, std::int64_t j, double low, double high) {
-  return Classify(SegmentOf(i, j), low, high);
+  return Decide(SegmentOf(i, j), low, high);
+}
+
+WeightAnswer EllipsoidalShortcuts::Decide(const Segment& s, double low, double high) {
+  return memo_.Answer(s.i, s.j, low, high, [&] { return Classify(s, low, high); });
 }
 
 ShortcutBounds EllipsoidalShortcuts::Bounds(std::int64_t j, double width, bool decide) {
@@ -447,7 +451,7 @@ ShortcutBounds EllipsoidalShortcuts::Bounds(std::int64_t j, double width, bool d
   if (lower > t) return {Validity::kInvalid, lower, upper};
   if (!(upper <= t)) {
     if (!decide) return {Validity::kOpen, lower, upper};
-    if (Classify(s, t, t).kind == WeightAnswer::Kind::kAbove) {
+    if (Decide(s, t, t).kind == WeightAnswer::Kind::kAbove) {
       return {Validity::kInvalid, lower, upper};
     }
     upper = t;

@@ -9,6 +9,7 @@
 #include "track/ellipsoidal_segment_measure.h"
 #include "track/shortcut_oracle.h"
 #include "track/shortcut_witnesses.h"
+#include "track/weight_memo.h"
 
 namespace oru {
 
@@ -176,6 +177,8 @@ class EllipsoidalShortcuts final : public ShortcutOracle {
   // contenders, their largest deviation goes into `largest`.
   bool FirstAbove(const Segment& s, double low, double high, Search& search, double& largest);
   WeightAnswer Classify(const Segment& s, double low, double high);
+  // Classify through the memo of weights.
+  WeightAnswer Decide(const Segment& s, double low, double high);
 
   EllipsoidalSegmentMeasure& measure_;
   std::vector<Geocentric> geocentric_;  // metres
@@ -187,6 +190,7 @@ class EllipsoidalShortcuts final : public ShortcutOracle {
   bool start_usable_ = false;
   Frame frame_{};
   ShortcutWitnesses witnesses_;
+  WeightMemo memo_;
   DatumParams datum_;  // for the exact measures and azimuths
   std::int64_t exact_measures_ = 0;
   std::vector<Contender> contenders_;  // scratch of the searches

@@ -295,10 +295,16 @@ bool PlanarShortcuts::Classify(const Segment& s, double low, double high, std::i
 }
 
 WeightAnswer PlanarShortcuts::Weight(std::int64_t i, std::int64_t j, double low, double high) {
-  WeightAnswer answer;
-  std::int64_t farthest;
-  Classify(SegmentOf(i, j), low, high, -1, answer, farthest);
-  return answer;
+  return Decide(SegmentOf(i, j), low, high);
+}
+
+WeightAnswer PlanarShortcuts::Decide(const Segment& s, double low, double high) {
+  return memo_.Answer(s.i, s.j, low, high, [&] {
+    WeightAnswer answer;
+    std::int64_t farthest;
+    Classify(s, low, high, -1, answer, farthest);
+    return answer;
+  });
 }
 
 ShortcutBounds PlanarShortcuts::Bounds(std::int64_t j, double width, bool decide) {
@@ -355,8 +361,11 @@ ShortcutBounds PlanarShortcuts::Bounds(std::int64_t j, double width, bool decide
   if (search.lower > t) return {Validity::kInvalid, search.lower, upper};
   if (!(upper <= t)) {
     if (!decide) return {Validity::kOpen, search.lower, upper};
-    Classify(s, t, t, -1, answer, farthest);
-    if (answer.kind == WeightAnswer::Kind::kAbove) {
+    // Weighed exactly where valid, not only against t: the shortcuts that
+    // come here have points tied with t as far as the bounds tell, which
+    // cost as much to weigh as to decide, and the lightest route asks for
+    // their weights again (through the memo).
+    if (Decide(s, -kInf, t).kind == WeightAnswer::Kind::kAbove) {
       return {Validity::kInvalid, search.lower, upper};
     }
     upper = t;

@@ -11,6 +11,7 @@
 #include "track/ray_lanes.h"
 #include "track/shortcut_oracle.h"
 #include "track/shortcut_witnesses.h"
+#include "track/weight_memo.h"
 
 namespace oru {
 
@@ -111,6 +112,8 @@ class PlanarShortcuts final : public ShortcutOracle {
   // `budget` (-1: no limit).
   bool Classify(const Segment& s, double low, double high, std::int64_t budget,
                 WeightAnswer& answer, std::int64_t& farthest);
+  // Classify without limit, through the memo of weights.
+  WeightAnswer Decide(const Segment& s, double low, double high);
   double BlockUpper(const Segment& s, Block b) const;
   // The largest distance of the outline's points (planar_hulls.h) from the
   // segment, as BlockUpper bounds it: infinity when the block has none.
@@ -155,6 +158,7 @@ class PlanarShortcuts final : public ShortcutOracle {
   double ax_ = 0.0, ay_ = 0.0;
   bool start_tame_ = false;
   ShortcutWitnesses witnesses_;
+  WeightMemo memo_;
 
   // Scratch of the searches.
   std::vector<Pending> pending_;
