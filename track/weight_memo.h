@@ -1,9 +1,9 @@
 #pragma once
 
-#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 #include "track/shortcut_oracle.h"
 
@@ -45,7 +45,8 @@ class WeightMemo {
     std::int64_t i = -1, j = -1;
     double above = 0.0, at_most = 0.0;  // metres
   };
-  std::array<Slot, std::size_t{1} << kSlotBits> slots_;
+  // 128 KiB: on the heap, not on a thread's stack.
+  std::vector<Slot> slots_ = std::vector<Slot>(std::size_t{1} << kSlotBits);
 };
 
 }  // namespace oru
