@@ -100,8 +100,8 @@ SelectionSettings PlaneSettings() {
 // (groups that do not fill a form's registers, the track's last starts,
 // and starts near the last point among them), and a gently curving course
 // at tolerances that keep the wedges open over many points: the lists run
-// on past the lanes' first stretches, and the wedges handed on after
-// kSteps points are those of the walk.
+// on past the lanes' first stretches, and a wedge that the walk leaves open
+// after kSteps points is open in the lanes too, at the same point.
 TEST(RayLanes, EveryFormListsTheEndsOfTheWedgeWalkAndEveryValidEnd) {
   Tally tally;
   for (const testing::TrackShape& t : testing::GeneratedTracks()) {
