@@ -1,6 +1,7 @@
 #include "track/shortcut_labels.h"
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 #include <stdexcept>
 #include <utility>
@@ -624,61 +625,90 @@ void ShortcutLabeller::SetWorst(std::int64_t j, double lower, double upper) {
   tree_.Set(j, hops_[k], lower);
 }
 
-double ShortcutLabeller::ExactWorst(std::int64_t root) {
+double ShortcutLabeller::ExactWorst(std::int64_t root) { return WorstBelow(root, kInf); }
+
+double ShortcutLabeller::WorstBelow(std::int64_t root, double cap) {
   // worst(i) = min over the valid ends j with hops(i) - 1 hops of
-  // max(worst(j), w(i, j)). Those whose lower bound reaches worst_upper(i)
-  // cannot set it; of the others, worst(j) is needed exactly unless the
-  // lower bound of w(i, j) reaches worst_upper(j) (then the route's weight
-  // is w(i, j)). Points whose ends need resolving wait on a stack (no
-  // recursion: a route may have a hundred thousand shortcuts).
-  std::vector<std::int64_t> stack{root}, needed;
+  // max(worst(j), w(i, j)), sought below a cap: a frame per point. A frame first lists the ends whose routes' lower
+  // bounds lie below its limit (SearchGroup), which falls to the least
+  // upper bound of a route through an end certainly valid; then weighs
+  // them in that order against the least route found so far, `current`:
+  // an end whose route cannot come below it is passed by, and worst(j) is
+  // sought, in a frame of its own, only below `current` and only where it
+  // can set the route's weight (the lower bound of w(i, j) is below
+  // worst_upper(j)). Routes that cannot come below the best found so far
+  // mostly show it at a point or two of one shortcut, where their exact
+  // worst would measure every shortcut of theirs (on a long track that
+  // curves gently on the ellipsoid, hundreds of ends per start lie within
+  // the bounds' slop of the best). A frame that finds no route below its
+  // cap leaves worst(i) bounded below by the cap. Frames wait on a stack
+  // (no recursion: a route may have a hundred thousand shortcuts); the
+  // ends of every frame lie in one array, each frame's after its caller's.
+  const double& lower = worst_lower_[static_cast<std::size_t>(root)];
+  if (Exact(root) || !(lower < cap)) return lower;
+  std::vector<WorstFrame> frames;
+  std::vector<GroupEnd> ends;
+  OpenFrame(root, cap, frames, ends);
   std::int64_t rounds = 0;
-  while (!stack.empty()) {
+  while (!frames.empty()) {
     if (poll_ && ++rounds % 64 == 0) poll_();
-    const std::int64_t i = stack.back();
-    if (Exact(i)) {
-      stack.pop_back();
+    WorstFrame& f = frames.back();
+    const std::int64_t j = NextToWeigh(f, ends);
+    if (j >= 0) {
+      OpenFrame(j, f.current, frames, ends);  // f is gone with the push
       continue;
     }
-    // The limit falls to the least upper bound of a route through an end
-    // certainly valid: ends whose routes cannot come below it need nothing.
-    needed.clear();
-    const double limit =
-        SearchGroup(i, worst_upper_[static_cast<std::size_t>(i)],
-                    [&](std::int64_t j, double lo, double hi, double current) {
-                      const double upper = worst_upper_[static_cast<std::size_t>(j)];
-                      if (!Exact(j) && lo < upper) needed.push_back(j);
-                      return hi <= tolerance_ ? std::min(current, std::max(upper, hi)) : current;
-                    });
-    if (!needed.empty()) {
-      stack.insert(stack.end(), needed.begin(), needed.end());
-      continue;
+    const auto k = static_cast<std::size_t>(f.i);
+    if (f.current < f.cap) {
+      SetWorst(f.i, f.current, f.current);
+    } else {
+      SetWorst(f.i, std::max(worst_lower_[k], f.cap), worst_upper_[k]);
     }
-    // Every end that can set worst(i) is exact now, or its route's weight
-    // is its shortcut's; an end that the search above passed by cannot
-    // reach below `limit` at all.
-    const double best =
-        SearchGroup(i, limit, [&](std::int64_t j, double lo, double, double current) {
-          const auto k = static_cast<std::size_t>(j);
-          const double high = std::min(current, tolerance_);
-          double route = kInf;
-          if (Exact(j)) {
-            const double worst = worst_lower_[k];
-            if (!(worst < current)) return current;
-            const WeightAnswer a = oracle_.Weight(i, j, worst, high);
-            if (a.kind == WeightAnswer::Kind::kAbove) return current;
-            route = a.kind == WeightAnswer::Kind::kAtMost ? worst : a.value;
-          } else if (lo >= worst_upper_[k]) {
-            const WeightAnswer a = oracle_.Weight(i, j, -kInf, high);
-            if (a.kind == WeightAnswer::Kind::kAbove) return current;
-            route = a.value;
-          }
-          return std::min(current, route);
-        });
-    stack.pop_back();
-    SetWorst(i, best, best);
+    ends.resize(f.first);
+    frames.pop_back();
   }
-  return worst_lower_[static_cast<std::size_t>(root)];
+  return lower;
+}
+
+void ShortcutLabeller::OpenFrame(std::int64_t i, double cap, std::vector<WorstFrame>& frames,
+                                 std::vector<GroupEnd>& ends) {
+  // i is not exact, and its lower bound lies below the cap.
+  WorstFrame f{i, cap, ends.size(), ends.size(), 0.0};
+  f.current = SearchGroup(i, std::min(worst_upper_[static_cast<std::size_t>(i)], cap),
+                          [&](std::int64_t j, double lo, double hi, double current) {
+                            ends.push_back({j, lo});
+                            const double upper = worst_upper_[static_cast<std::size_t>(j)];
+                            return hi <= tolerance_ ? std::min(current, std::max(upper, hi))
+                                                    : current;
+                          });
+  frames.push_back(f);
+}
+
+std::int64_t ShortcutLabeller::NextToWeigh(WorstFrame& f, const std::vector<GroupEnd>& ends) {
+  for (; f.next < ends.size(); ++f.next) {
+    const GroupEnd e = ends[f.next];
+    const auto k = static_cast<std::size_t>(e.j);
+    if (!(std::max(worst_lower_[k], e.lo) < f.current)) continue;  // no lighter route
+    if (!Exact(e.j) && e.lo < worst_upper_[k]) return e.j;         // worst(j) first
+    f.current = std::min(f.current, Route(f.i, e, f.current));
+  }
+  return -1;
+}
+
+double ShortcutLabeller::Route(std::int64_t i, const GroupEnd& e, double current) {
+  // The weight of the lightest route through end e.j when it lies below
+  // `current` (worst(j) exact, or below the lower bound of w(i, j)), else
+  // `current`.
+  const auto k = static_cast<std::size_t>(e.j);
+  const double high = std::min(current, tolerance_);
+  if (Exact(e.j)) {
+    const double worst = worst_lower_[k];
+    const WeightAnswer a = oracle_.Weight(i, e.j, worst, high);
+    if (a.kind == WeightAnswer::Kind::kAbove) return current;
+    return a.kind == WeightAnswer::Kind::kAtMost ? worst : a.value;
+  }
+  const WeightAnswer a = oracle_.Weight(i, e.j, -kInf, high);
+  return a.kind == WeightAnswer::Kind::kAbove ? current : a.value;
 }
 
 // ---- The route ------------------------------------------------------------
@@ -706,7 +736,7 @@ std::vector<std::int64_t> ShortcutLabeller::LowestRoute(double weight) {
       const auto k = static_cast<std::size_t>(j);
       if (hops_[k] != target || worst_lower_[k] > weight) return false;
       if (!(worst_upper_[k] <= weight)) {
-        const bool within = ExactWorst(j) <= weight;
+        const bool within = WorstBelow(j, std::nextafter(weight, kInf)) <= weight;
         oracle_.Open(i, weight, with_worst_);
         if (!within) return false;
       }

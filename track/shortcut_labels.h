@@ -134,7 +134,30 @@ class ShortcutLabeller {
   template <typename Visit>
   double SearchGroup(std::int64_t i, double limit, Visit visit);
   bool Exact(std::int64_t j) const;
+  // worst(root) exactly when it lies below `cap` (metres), else a lower
+  // bound of it of at least `cap`.
+  double WorstBelow(std::int64_t root, double cap);
   void SetWorst(std::int64_t j, double lower, double upper);
+  // WorstBelow's search for worst(i) below `cap` (metres): the ends listed
+  // for it, ends[first, ...), weighed up to `next`, and the weight of the
+  // lightest route found so far (at first an upper bound of one).
+  struct WorstFrame {
+    std::int64_t i;
+    double cap;
+    std::size_t first, next;
+    double current;
+  };
+  // An end of a frame and the lower bound of its shortcut's weight.
+  struct GroupEnd {
+    std::int64_t j;
+    double lo;
+  };
+  void OpenFrame(std::int64_t i, double cap, std::vector<WorstFrame>& frames,
+                 std::vector<GroupEnd>& ends);
+  // Weighs the frame's ends on from f.next; the first end whose worst must
+  // be sought first (f.next left on it), or -1 once every end is weighed.
+  std::int64_t NextToWeigh(WorstFrame& f, const std::vector<GroupEnd>& ends);
+  double Route(std::int64_t i, const GroupEnd& e, double current);
 
   // Ends leave the tree once the starts have passed below their earliest
   // start (ShortcutOracle::EarliestStart): the least labels of their blocks
