@@ -629,21 +629,24 @@ double ShortcutLabeller::ExactWorst(std::int64_t root) { return WorstBelow(root,
 
 double ShortcutLabeller::WorstBelow(std::int64_t root, double cap) {
   // worst(i) = min over the valid ends j with hops(i) - 1 hops of
-  // max(worst(j), w(i, j)), sought below a cap: a frame per point. A frame first lists the ends whose routes' lower
-  // bounds lie below its limit (SearchGroup), which falls to the least
-  // upper bound of a route through an end certainly valid; then weighs
-  // them in that order against the least route found so far, `current`:
-  // an end whose route cannot come below it is passed by, and worst(j) is
-  // sought, in a frame of its own, only below `current` and only where it
-  // can set the route's weight (the lower bound of w(i, j) is below
-  // worst_upper(j)). Routes that cannot come below the best found so far
-  // mostly show it at a point or two of one shortcut, where their exact
-  // worst would measure every shortcut of theirs (on a long track that
-  // curves gently on the ellipsoid, hundreds of ends per start lie within
-  // the bounds' slop of the best). A frame that finds no route below its
-  // cap leaves worst(i) bounded below by the cap. Frames wait on a stack
-  // (no recursion: a route may have a hundred thousand shortcuts); the
-  // ends of every frame lie in one array, each frame's after its caller's.
+  // max(worst(j), w(i, j)), sought below a cap, a frame per point. A frame
+  // first lists the ends whose routes' lower bounds lie below its limit
+  // (SearchGroup), which falls to the least upper bound of a route through
+  // an end certainly valid. Then it weighs them in that order against the
+  // lightest route found so far, `current`:
+  //   - an end whose route's lower bound reaches `current` is passed by;
+  //   - so is one whose shortcut alone weighs more than `current`;
+  //   - worst(j) is sought, in a frame of its own, only below `current`
+  //     and only where it can set the route's weight (the lower bound of
+  //     w(i, j) lies below worst_upper(j)).
+  // Routes that cannot come below the lightest so far mostly show it at a
+  // point or two of one shortcut; their exact worst would have measured
+  // every shortcut of theirs. On a long track that curves gently on the
+  // ellipsoid, hundreds of ends per start lie within the bounds' slop of
+  // the lightest. A frame that finds no route below its cap leaves worst(i)
+  // bounded below by the cap. Frames wait on a stack (no recursion: a route
+  // may have a hundred thousand shortcuts); the ends of every frame lie in
+  // one array, each frame's after its caller's.
   const double& lower = worst_lower_[static_cast<std::size_t>(root)];
   if (Exact(root) || !(lower < cap)) return lower;
   std::vector<WorstFrame> frames;
@@ -689,7 +692,11 @@ std::int64_t ShortcutLabeller::NextToWeigh(WorstFrame& f, const std::vector<Grou
     const GroupEnd e = ends[f.next];
     const auto k = static_cast<std::size_t>(e.j);
     if (!(std::max(worst_lower_[k], e.lo) < f.current)) continue;  // no lighter route
-    if (!Exact(e.j) && e.lo < worst_upper_[k]) return e.j;         // worst(j) first
+    if (!Exact(e.j) && e.lo < worst_upper_[k]) {
+      const double high = std::min(f.current, tolerance_);
+      if (oracle_.Weight(f.i, e.j, high, high).kind == WeightAnswer::Kind::kAbove) continue;
+      return e.j;  // worst(j) below `current` first
+    }
     f.current = std::min(f.current, Route(f.i, e, f.current));
   }
   return -1;
