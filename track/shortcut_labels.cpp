@@ -736,7 +736,7 @@ std::vector<std::int64_t> ShortcutLabeller::LowestRoute(double weight) {
   while (i < n_ - 1) {
     const std::int64_t target = hops_[static_cast<std::size_t>(i)] - 1;
     Walk(i, weight);
-    pieces = pieces_;  // ExactWorst below walks from other starts
+    pieces = pieces_;  // WorstBelow below walks from other starts
     wedges = wedges_;
     near.assign(near_ends_.begin(), near_ends_.end());
     auto fits = [&](std::int64_t j) {
