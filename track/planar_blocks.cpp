@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "track/convex_hull.h"
 #include "track/representatives.h"
 
 namespace oru {
@@ -14,7 +15,6 @@ namespace {
 constexpr double kProductSlack = 0x1p-50;  // 8u
 constexpr double kLinearSlack = 0x1p-48;   // 32u
 constexpr double kUnderflow = 0x1p-1000;
-constexpr double kMinSquaredChord = 0x1p-400;  // shorter chords give the first axis
 
 }  // namespace
 
@@ -40,17 +40,12 @@ PlanarBlocks::Range PlanarBlocks::Linear(const Box& box, double w1, double w2) {
   return {(lo - err) / box.q, (hi + err) / box.q};
 }
 
-void PlanarBlocks::SetFrame(Box& box, double ox, double oy, double last_x, double last_y) {
+void PlanarBlocks::SetFrame(Box& box, double ox, double oy, Direction u) {
   box.ox = ox;
   box.oy = oy;
-  box.ux = last_x - ox;
-  box.uy = last_y - oy;
-  box.q = box.ux * box.ux + box.uy * box.uy;
-  if (!(box.q >= kMinSquaredChord)) {
-    box.ux = 1.0;
-    box.uy = 0.0;
-    box.q = 1.0;
-  }
+  box.ux = u.x;
+  box.uy = u.y;
+  box.q = u.x * u.x + u.y * u.y;
 }
 
 void PlanarBlocks::SetCorners(Box& box) {
@@ -94,8 +89,13 @@ void PlanarBlocks::MeasureLeafPair(const std::vector<double>& x, const std::vect
   if (count != static_cast<std::size_t>(end - begin)) return;
 
   Box& box = boxes_[slot_(b)];
-  const auto first = static_cast<std::size_t>(begin), last = static_cast<std::size_t>(end - 1);
-  SetFrame(box, x[first], y[first], x[last], y[last]);
+  const auto first = static_cast<std::size_t>(begin);
+  double px[2 * kLeafPoints], py[2 * kLeafPoints];
+  for (std::size_t k = 0; k < count; ++k) {
+    px[k] = x[first + k] - x[first];
+    py[k] = y[first + k] - y[first];
+  }
+  SetFrame(box, x[first], y[first], NarrowestDirection(px, py, count));
   double a_lo = HUGE_VAL, a_hi = -HUGE_VAL, b_lo = HUGE_VAL, b_hi = -HUGE_VAL, reach = 0.0;
   box.x_lo = box.y_lo = HUGE_VAL;
   box.x_hi = box.y_hi = -HUGE_VAL;
@@ -146,8 +146,16 @@ void PlanarBlocks::JoinHalves(const std::vector<double>& x, const std::vector<do
     boxed_[slot_(b)] = 1;
     return;
   }
-  const auto last = static_cast<std::size_t>(BlockEnd(b, n_) - 1);
-  SetFrame(box, left.ox, left.oy, x[last], y[last]);
+  // Along the narrowest strip that holds the halves' boxes.
+  double px[8], py[8];
+  for (int h = 0; h < 2; ++h) {
+    const Box& half = BoxOf(halves[h]);
+    for (int k = 0; k < 4; ++k) {
+      px[4 * h + k] = (half.ox - left.ox) + half.corner_x[k];
+      py[4 * h + k] = (half.oy - left.oy) + half.corner_y[k];
+    }
+  }
+  SetFrame(box, left.ox, left.oy, NarrowestDirection(px, py, 8));
   box.a_lo = box.b_lo = box.x_lo = box.y_lo = HUGE_VAL;
   box.a_hi = box.b_hi = box.x_hi = box.y_hi = -HUGE_VAL;
   const double u1 = std::fabs(box.ux) + std::fabs(box.uy);

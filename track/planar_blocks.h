@@ -4,6 +4,7 @@
 #include <span>
 #include <vector>
 
+#include "track/convex_hull.h"
 #include "track/track_blocks.h"
 
 namespace oru {
@@ -14,8 +15,11 @@ namespace oru {
 // kRepresentatives of its points that stand for its shape.
 //
 // The box is kept in a frame of the block's own: its first point O and a
-// direction u, the chord from the first to the last point (or the first
-// axis when that chord is too short to give a direction). For every point P
+// direction u along the narrowest strip that holds the block's points (at
+// level 1) or its halves' boxes (NarrowestDirection). A chord from the
+// first to the last point would run from a tooth's tip to a tooth's foot
+// on a zig-zag, and a box along it would be twice as wide as the teeth,
+// with the excess handed up to every box above. For every point P
 // of the block the exact (unrounded) values
 //     alpha = (P - O) . u,   beta = u x (P - O)
 // lie within [a_lo, a_hi] and [b_lo, b_hi]: level 1 boxes are measured from
@@ -67,9 +71,8 @@ class PlanarBlocks {
  private:
   void MeasureLeafPair(const std::vector<double>& x, const std::vector<double>& y,
                        const std::vector<char>& tame, Block b);
-  // O and u of a box: u the chord from O to the block's last point, or the
-  // first axis when the chord is too short to give a direction.
-  static void SetFrame(Box& box, double ox, double oy, double last_x, double last_y);
+  // O and u of a box.
+  static void SetFrame(Box& box, double ox, double oy, Direction u);
   static void SetCorners(Box& box);
   void JoinHalves(const std::vector<double>& x, const std::vector<double>& y, Block b);
   void ChooseRepresentatives(const std::vector<double>& x, const std::vector<double>& y,

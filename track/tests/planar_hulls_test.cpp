@@ -28,18 +28,12 @@ long double Farthest(const std::vector<double>& x, const std::vector<double>& y,
 }
 
 TEST(PlanarHulls, OutlinesHoldTheExtremePointsOfTheirBlocks) {
-  std::vector<testing::TrackShape> tracks = testing::ScalableTracks(3000);
-  for (testing::TrackShape& t : testing::GeneratedTracks()) tracks.push_back(std::move(t));
   std::int64_t outlined = 0;
-  for (const testing::TrackShape& t : tracks) {
+  for (const testing::TrackShape& t : testing::PlaneBlockTracks()) {
     SCOPED_TRACE(t.name);
     const std::vector<double>& x = t.first;
     const std::vector<double>& y = t.second;
-    std::vector<char> tame(x.size());
-    for (std::size_t k = 0; k < x.size(); ++k) {
-      tame[k] = std::fabs(x[k]) <= 0x1p+200 && std::fabs(y[k]) <= 0x1p+200;
-    }
-    const PlanarHulls hulls(x, y, tame);
+    const PlanarHulls hulls(x, y, testing::TamePoints(t));
     const auto n = static_cast<std::int64_t>(x.size());
     for (int l = 1; l < BlockLevels(n); ++l) {
       for (std::int64_t m = 0; m < BlockCount(n, l); ++m) {

@@ -287,6 +287,20 @@ std::vector<TrackShape> ScalableTracks(int n) {
   return tracks;
 }
 
+std::vector<TrackShape> PlaneBlockTracks() {
+  std::vector<TrackShape> tracks = ScalableTracks(3000);
+  for (TrackShape& t : GeneratedTracks()) tracks.push_back(std::move(t));
+  return tracks;
+}
+
+std::vector<char> TamePoints(const TrackShape& t) {
+  std::vector<char> tame(t.first.size());
+  for (std::size_t k = 0; k < tame.size(); ++k) {
+    tame[k] = std::fabs(t.first[k]) <= 0x1p+200 && std::fabs(t.second[k]) <= 0x1p+200;
+  }
+  return tame;
+}
+
 std::vector<TrackShape> GeneratedTracks() {
   constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
   constexpr double kInf = std::numeric_limits<double>::infinity();

@@ -33,6 +33,14 @@ std::vector<TrackShape> GeneratedTracks();
 // its track, a spiral, and a ship's voyage logged every second.
 std::vector<TrackShape> ScalableTracks(int n);
 
+// Every scalable shape at 3,000 points and every generated track: the
+// tracks on which the plane blocks' boxes and outlines are checked.
+std::vector<TrackShape> PlaneBlockTracks();
+
+// Which of t's points have both coordinates within 2^200 in magnitude (and
+// not NaN): those that the plane blocks' boxes and outlines hold.
+std::vector<char> TamePoints(const TrackShape& t);
+
 // A course that curves gently and smoothly (a radius of 400 m at the
 // tightest, an S-bend every 3 km), n fixes 6.5 cm apart: a bicycle's or a
 // survey vessel's densely logged track.
