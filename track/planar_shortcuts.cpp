@@ -21,7 +21,7 @@ constexpr double kFloor = 0x1p-320;  // eta
 constexpr double kRayRelative = 0x1p-46;
 constexpr double kRayFloor = 0x1p-530;
 constexpr double kUnderflow = 0x1p-1000;
-// Blocks up to this level (64 points) are scored point by point when they
+// Blocks up to this level (16 points) are scored point by point when they
 // are opened: a vector sweep costs less than their boxes.
 constexpr int kScoredLevel = 1;
 // Work (points scored, and eight per point measured exactly) that a
