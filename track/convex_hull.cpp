@@ -35,17 +35,22 @@ Direction NarrowestDirection(const double* x, const double* y, std::size_t m) {
   const std::size_t h = ConvexHull(x, y, m, hull);
   Direction best{1.0, 0.0};
   double least = HUGE_VAL;  // the least squared width found
+  // Rotating calipers: the corner farthest from each edge's line moves on
+  // around the hull as the edges do.
+  auto reach = [&](std::size_t e, std::size_t v) {
+    const std::size_t a = hull[e], b = hull[(e + 1) % h], c = hull[v % h];
+    return (x[b] - x[a]) * (y[c] - y[a]) - (y[b] - y[a]) * (x[c] - x[a]);
+  };
+  std::size_t far = 1;
   for (std::size_t e = 0; e < h; ++e) {
     const std::size_t a = hull[e], b = hull[(e + 1) % h];
     const double e1 = x[b] - x[a], e2 = y[b] - y[a];
     const double length2 = e1 * e1 + e2 * e2;
     if (!(length2 > 0.0)) continue;
-    // The strip along the edge reaches the corner farthest from its line.
-    double reach = 0.0;
-    for (std::size_t v = 0; v < h; ++v) {
-      reach = std::max(reach, std::fabs(e1 * (y[hull[v]] - y[a]) - e2 * (x[hull[v]] - x[a])));
-    }
-    const double width2 = reach / length2 * reach;
+    if (far < e + 1) far = e + 1;
+    while (far < e + h && reach(e, far + 1) >= reach(e, far)) ++far;
+    const double r = std::fabs(reach(e, far));
+    const double width2 = r / length2 * r;
     if (width2 < least) {
       least = width2;
       const double scale = std::max(std::fabs(e1), std::fabs(e2));
