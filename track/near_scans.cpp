@@ -12,21 +12,22 @@ constexpr int kFailed = 2;   // the scan threw (out of memory, say): the caller 
 
 }  // namespace
 
-NearScans::NearScans(ShortcutOracle& oracle, std::int64_t n, std::int64_t steps, double tolerance)
-    : oracle_(oracle), n_(n), steps_(steps), tolerance_(tolerance) {
+NearScans::NearScans(ShortcutOracle& oracle, std::int64_t end, std::int64_t steps,
+                     double tolerance)
+    : oracle_(oracle), end_(end), steps_(steps), tolerance_(tolerance) {
   // Whether the oracle scans starts at once at all: one start tells.
   NearScan probe;
-  supported_ = n_ >= 2 && oracle_.ScanNear(n_ - 2, 1, steps_, tolerance_, &probe);
+  supported_ = end_ >= 1 && oracle_.ScanNear(end_ - 1, 1, steps_, tolerance_, &probe);
   if (!supported_) return;
   for (Block& b : blocks_) {
     b.state = std::make_unique<std::atomic<int>[]>(static_cast<std::size_t>(kBlockStarts));
     b.scans.resize(static_cast<std::size_t>(kBlockStarts));
     b.earliest.resize(static_cast<std::size_t>(kBlockStarts));
   }
-  Prepare(blocks_[0], std::max<std::int64_t>(0, n_ - 1 - kBlockStarts), n_ - 1);
+  Prepare(blocks_[0], std::max<std::int64_t>(0, end_ - kBlockStarts), end_);
   const std::int64_t next_high = blocks_[0].low;
   Prepare(blocks_[1], std::max<std::int64_t>(0, next_high - kBlockStarts), next_high);
-  if (std::thread::hardware_concurrency() >= 2 && n_ > kBlockStarts) {
+  if (std::thread::hardware_concurrency() >= 2 && end_ >= kBlockStarts) {
     posted_ = &blocks_[1];
     helper_ = std::thread([this] { Serve(); });
   }

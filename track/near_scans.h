@@ -13,8 +13,8 @@
 
 namespace oru {
 
-// The near scans (ShortcutOracle::ScanNear) of every start of a label pass,
-// which asks for them from the last start down to the first: a second
+// The near scans (ShortcutOracle::ScanNear) of the starts of a label pass
+// below a given one, which it asks for from there down to the first: a second
 // thread (where the machine has one) scans the starts ahead, block by
 // block, while the caller works on the current block, and the caller scans
 // what is not ready yet itself. With each scan goes the rest of the
@@ -25,15 +25,16 @@ namespace oru {
 // alone, never on the labels.
 class NearScans {
  public:
-  // Scans the next `steps` points of each start for `tolerance`.
-  NearScans(ShortcutOracle& oracle, std::int64_t n, std::int64_t steps, double tolerance);
+  // Scans the next `steps` points of each start below `end` (at most the
+  // oracle's last point) for `tolerance`.
+  NearScans(ShortcutOracle& oracle, std::int64_t end, std::int64_t steps, double tolerance);
   ~NearScans();
   NearScans(const NearScans&) = delete;
   NearScans& operator=(const NearScans&) = delete;
 
   // The near scan of start i, valid until the next call; null when the
   // oracle scans no starts at once. Starts must be asked for in descending
-  // order, from n - 2.
+  // order, from end - 1.
   const NearScan* Of(std::int64_t i);
 
   // From now on the earliest starts too.
@@ -64,7 +65,7 @@ class NearScans {
   void Serve();
 
   ShortcutOracle& oracle_;
-  std::int64_t n_;
+  std::int64_t end_;
   std::int64_t steps_;
   double tolerance_;
   bool supported_;

@@ -131,6 +131,7 @@ class OptimalSearch {
           continue;
         }
         const int side = count <= n_wanted ? 1 : 0;
+        labeller_.KeepBracketEnd(t, /*upper=*/side == 1);
         same_side = side == last_side ? same_side + 1 : 1;
         last_side = side;
         if (side == 1) {
@@ -180,6 +181,7 @@ class OptimalSearch {
       }
       hi = below;
       hi_count = count;
+      labeller_.KeepBracketEnd(hi, /*upper=*/true);
       if (Narrow(lo, hi) && hi_count != n_wanted) {
         return Inexact(lo, Lightest(hi), n_wanted, bracket);
       }

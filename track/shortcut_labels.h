@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "track/direction_wedge.h"
+#include "track/label_bracket.h"
 #include "track/label_tree.h"
 #include "track/near_scans.h"
 #include "track/shortcut_oracle.h"
@@ -48,7 +49,14 @@ class ShortcutLabeller {
   // track below give_up_below, counted in proportion to the points
   // labelled (Projected()). Such wide tolerances are the dearest to label:
   // their valid shortcuts are long.
+  // A pass counting hops at a tolerance between those of the passes kept
+  // as a bracket (KeepBracketEnd) takes most labels from their bounds
+  // (LabelBracket) and searches only where those leave them open.
   bool Label(double tolerance, bool with_worst, std::int64_t give_up_below = 0);
+
+  // Keeps the labels of the last pass, when it counted the hops of every
+  // point at `tolerance`, as the lower or the upper end of the bracket.
+  void KeepBracketEnd(double tolerance, bool upper);
 
   // The fewest points that the labels of a pass given up projected.
   std::int64_t Projected() const { return projected_; }
@@ -131,6 +139,8 @@ class ShortcutLabeller {
   bool Raised(Item& item, double bound);
   void Expand(const Item& item);
   void LabelStart(std::int64_t i);
+  // Labels start i with the hops the bracket tells.
+  void LabelKnown(std::int64_t i, std::int64_t hops);
   template <typename Visit>
   double SearchGroup(std::int64_t i, double limit, Visit visit);
   bool Exact(std::int64_t j) const;
@@ -185,8 +195,13 @@ class ShortcutLabeller {
 
   double tolerance_ = 0.0;
   bool with_worst_ = false;
+  bool whole_count_ = false;  // the last pass counted the hops of every point
   std::int64_t projected_ = 0;
   std::vector<std::int64_t> hops_;
+  // Per start, of a pass counting hops: the valid end of one hop fewer that
+  // it took, and the last point its walk reached (walk_reach_).
+  std::vector<std::int64_t> ends_, reaches_;
+  LabelBracket bracket_;
   std::vector<double> worst_lower_, worst_upper_;  // metres
   LabelTree tree_;
   std::int64_t popped_ = 0;  // items the open start's search took
@@ -198,6 +213,7 @@ class ShortcutLabeller {
   // The search of the open start.
   std::int64_t start_ = 0;
   std::int64_t target_ = -1;  // the hops sought, or -1 for the fewest
+  std::int64_t walk_reach_ = 0;  // no valid end lies beyond, but for unbounded ones
   // The walk's ends and blocks in track order, the near ends as one piece
   // of level kList.
   std::vector<WalkPiece> pieces_;
@@ -223,6 +239,7 @@ class ShortcutLabeller {
   NearScan near_[ShortcutOracle::kNearStarts];
   std::int64_t near_first_ = -1;
   double near_tolerance_ = 0.0;
+  std::int64_t near_steps_ = 0;
   std::vector<std::int64_t> listed_;  // scratch of the walk
   std::vector<Item> queue_;           // a heap, least first
 };

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "track/planar_segment_measure.h"
@@ -42,7 +43,9 @@ WalkBeyond WalkOfOpenStart(PlanarShortcuts& shortcuts, const NearScan& near, std
 // walk beyond the near stretch (pieces in order, each block's wedge, the
 // last point reached) and its earliest start as an end. On every scalable
 // shape, at tolerances from a twentieth of the track's scale to ten times
-// it, with near stretches short enough to leave most walks open.
+// it, with near stretches short enough to leave most walks open; from the
+// last start down, and from one a third of the way along (where a label
+// pass turns to scanning ahead).
 TEST(NearScans, WhatIsFoundAheadIsWhatEachStartFindsItself) {
   constexpr int kPoints = 3000;
   constexpr std::int64_t kSteps = 16;
@@ -52,11 +55,14 @@ TEST(NearScans, WhatIsFoundAheadIsWhatEachStartFindsItself) {
     PlanarSegmentMeasure measure(t.first, t.second);
     PlanarShortcuts shortcuts(measure);
     const std::int64_t n = shortcuts.Size();
-    for (const double tolerance : {0.05, 1.0, 10.0}) {
+    const std::vector<std::pair<double, std::int64_t>> passes = {
+        {0.05, n - 1}, {1.0, n - 1}, {10.0, n - 1}, {1.0, n / 3}};
+    for (const auto& [tolerance, end] : passes) {
       SCOPED_TRACE(tolerance);
-      NearScans scans(shortcuts, n, kSteps, tolerance);
+      SCOPED_TRACE(end);
+      NearScans scans(shortcuts, end, kSteps, tolerance);
       scans.FindEarliest();
-      for (std::int64_t i = n - 2; i >= 0; --i) {
+      for (std::int64_t i = end - 1; i >= 0; --i) {
         const NearScan* near = scans.Of(i);
         ASSERT_NE(near, nullptr);
         const std::int64_t e = scans.EarliestStart(i);

@@ -1,0 +1,71 @@
+#pragma once
+
+#include <cstdint>
+#include <limits>
+#include <vector>
+
+namespace oru {
+
+// The labels of two whole passes that count hops, at tolerances lo <= hi,
+// which tell most labels of a later pass at a tolerance t between them
+// without a search. Every shortcut valid for lo is valid for t, and every
+// one valid for t is valid for hi, so for start i:
+//   hops_t(i) <= 1 + hops_t(e(i)), e(i) the end that lo's pass took;
+//   hops_t(i) >= 1 + min of hops_t(j) over the ends valid for hi
+//             >= hops_hi(i) + min of (hops_t(j) - hops_hi(j)) over
+//                i < j <= reach_hi(i), the last point hi's walk reached.
+// Near the count sought the two labels differ by a few hops, at a few
+// places along the track: the surplus hops_t - hops_hi stays level over
+// long stretches, and both bounds meet at 96 to 99 % of the starts of a
+// random walk, a drift at anchor or a ship turning back over its track.
+class LabelBracket {
+ public:
+  // One pass's labels per start: its hops, the end it took (a valid one
+  // with one hop fewer) and the last point a valid shortcut may reach.
+  struct Pass {
+    double tolerance = 0.0;  // metres
+    const std::vector<std::int64_t>& hops;
+    const std::vector<std::int64_t>& ends;
+    const std::vector<std::int64_t>& reaches;
+  };
+
+  // Keeps `pass` as the bracket's lower or upper end.
+  void KeepLower(const Pass& pass);
+  void KeepUpper(const Pass& pass);
+
+  // Whether both ends are kept and lo <= tolerance <= hi.
+  bool Brackets(double tolerance) const;
+
+  // Starts a pass at a bracketed tolerance over `n` points.
+  void Begin(std::int64_t n);
+  // The hops of start i when the bounds meet, else -1; `hops` holds the
+  // pass's labels of the starts after i.
+  std::int64_t Known(std::int64_t i, const std::vector<std::int64_t>& hops) const;
+  // The end that lo's pass took from start i and the reach of hi's: valid
+  // for a start whose hops Known told.
+  std::int64_t LowerEnd(std::int64_t i) const { return lower_ends_[static_cast<std::size_t>(i)]; }
+  std::int64_t UpperReach(std::int64_t i) const {
+    return upper_reaches_[static_cast<std::size_t>(i)];
+  }
+  // Takes start i's label (hops) in, starts labelled from the last down.
+  void Labelled(std::int64_t i, std::int64_t hops);
+
+ private:
+  // The surplus of the pass's hops over hi's, least over i < j <= r: the
+  // starts j labelled so far whose surplus is below that of every start
+  // before them, in the order taken (descending j, ascending surplus).
+  struct Low {
+    std::int64_t j;
+    std::int64_t surplus;
+  };
+  std::int64_t LeastSurplus(std::int64_t r) const;
+
+  // Metres; NaN until kept.
+  double lower_tolerance_ = std::numeric_limits<double>::quiet_NaN();
+  double upper_tolerance_ = std::numeric_limits<double>::quiet_NaN();
+  std::vector<std::int64_t> lower_ends_;
+  std::vector<std::int64_t> upper_hops_, upper_reaches_;
+  std::vector<Low> lows_;
+};
+
+}  // namespace oru
