@@ -7,9 +7,10 @@
 namespace oru {
 
 // The labels of two whole passes that count hops, at tolerances lo <= hi,
-// which tell most labels of a later pass at a tolerance t between them
-// without a search. Every shortcut valid for lo is valid for t, and every
-// one valid for t is valid for hi, so for start i:
+// which bound the labels of a later pass at a tolerance t above lo, below
+// hi or between them, and tell most of them without a search where both
+// do. Every shortcut valid for lo is valid for t >= lo, and every one
+// valid for t <= hi is valid for hi, so for start i:
 //   hops_t(i) <= 1 + hops_t(e(i)), e(i) the end that lo's pass took;
 //   hops_t(i) >= 1 + min of hops_t(j) over the ends valid for hi
 //             >= hops_hi(i) + min of (hops_t(j) - hops_hi(j)) over
@@ -35,17 +36,28 @@ class LabelBracket {
 
   // Whether both ends are kept and lo <= tolerance <= hi.
   bool Brackets(double tolerance) const;
+  // The hops of every point for `tolerance` when the upper end was counted
+  // there, else null.
+  const std::vector<std::int64_t>* HopsAt(double tolerance) const {
+    return tolerance == upper_tolerance_ ? &upper_hops_ : nullptr;
+  }
 
-  // Starts a pass at a bracketed tolerance over `n` points.
-  void Begin(std::int64_t n);
-  // The hops of start i when the bounds meet, else -1; `hops` holds the
-  // pass's labels of the starts after i.
-  std::int64_t Known(std::int64_t i, const std::vector<std::int64_t>& hops) const;
-  // The end that lo's pass took from start i and the reach of hi's: valid
-  // for a start whose hops Known told.
+  // Starts a pass at `tolerance` over `n` points; whether an end bounds
+  // its labels.
+  bool Begin(std::int64_t n, double tolerance);
+  // Bounds of start i's hops, least <= hops <= most (kNone: no bound from
+  // above); `hops` holds the pass's labels of the starts after i.
+  static constexpr std::int64_t kNone = std::numeric_limits<std::int64_t>::max();
+  struct Range {
+    std::int64_t least, most;
+  };
+  Range Bounds(std::int64_t i, const std::vector<std::int64_t>& hops) const;
+  // The end that lo's pass took from start i, valid for the pass, with one
+  // hop fewer than Bounds' most; and the last point a valid shortcut from
+  // i may reach.
   std::int64_t LowerEnd(std::int64_t i) const { return lower_ends_[static_cast<std::size_t>(i)]; }
-  std::int64_t UpperReach(std::int64_t i) const {
-    return upper_reaches_[static_cast<std::size_t>(i)];
+  std::int64_t Reach(std::int64_t i) const {
+    return below_upper_ ? upper_reaches_[static_cast<std::size_t>(i)] : n_ - 1;
   }
   // Takes start i's label (hops) in, starts labelled from the last down.
   void Labelled(std::int64_t i, std::int64_t hops);
@@ -66,6 +78,10 @@ class LabelBracket {
   std::vector<std::int64_t> lower_ends_;
   std::vector<std::int64_t> upper_hops_, upper_reaches_;
   std::vector<Low> lows_;
+  // The pass begun: its points, and whether its tolerance lies above lo,
+  // below hi.
+  std::int64_t n_ = 0;
+  bool above_lower_ = false, below_upper_ = false;
 };
 
 }  // namespace oru

@@ -155,7 +155,7 @@ void ShortcutLabeller::Walk(std::int64_t i, double tolerance) {
 
 void ShortcutLabeller::PushEnd(std::int64_t j) {
   const auto k = static_cast<std::size_t>(j);
-  if (target_ >= 0 && hops_[k] != target_) return;
+  if ((target_ >= 0 && hops_[k] != target_) || hops_[k] < least_level_) return;
   Item item{};
   item.hops = hops_[k];
   item.base = with_worst_ ? worst_lower_[k] : 0.0;
@@ -242,7 +242,7 @@ void ShortcutLabeller::PushBlock(Block b, int wedge, const LabelTree::Least& lea
   if (least.hops == LabelTree::kUnlabelled) return;
   if (target_ >= 0 && least.hops > target_) return;
   Item item{};
-  item.hops = target_ >= 0 ? target_ : least.hops;
+  item.hops = target_ >= 0 ? target_ : std::max(least.hops, least_level_);
   item.base = with_worst_ && least.hops == item.hops ? least.worst : 0.0;
   item.begin = BlockBegin(b);
   item.block = b;
@@ -288,7 +288,7 @@ bool ShortcutLabeller::Ready() {
       const WalkPiece& piece = pieces_[k];
       if (piece_hops_[k] == hops) {
         if (piece.block.level == kList) {
-          PushListGroup(target_ >= 0 ? target_ : hops);
+          PushListGroup(target_ >= 0 ? target_ : std::max(hops, least_level_));
         } else if (piece.block.level < 0) {
           PushEnd(piece.begin);
         } else {
@@ -404,7 +404,9 @@ int ShortcutLabeller::AfterFirstHalf(Block b, int wedge) {
 void ShortcutLabeller::LabelStart(std::int64_t i) {
   using Validity = ShortcutBounds::Validity;
   Walk(i, tolerance_);
-  target_ = -1;
+  // Ends with fewer hops than those of i's known label less one are
+  // certainly invalid: a search that knows it takes none of them up.
+  target_ = known_hops_ != nullptr ? (*known_hops_)[static_cast<std::size_t>(i)] - 1 : -1;
   queue_.clear();
   RankPieces();
   // Best first: the fewest hops, then (with the worst) the least lower
@@ -443,6 +445,11 @@ void ShortcutLabeller::LabelStart(std::int64_t i) {
   while (Ready()) {
     Item item = Pop();
     ++popped_;
+    if (item.hops >= most_level_) {
+      best = most_level_;
+      taken = bracket_.LowerEnd(i);
+      break;
+    }
     if (!Refresh(item)) continue;
     if (item.block.level == kList && !with_worst_) {
       // Any valid end with these hops will do: the nearest first.
@@ -525,6 +532,8 @@ bool ShortcutLabeller::Label(double tolerance, bool with_worst, std::int64_t giv
   tolerance_ = tolerance;
   with_worst_ = with_worst;
   whole_count_ = false;
+  least_level_ = 0;
+  most_level_ = LabelBracket::kNone;
   const auto n = static_cast<std::size_t>(n_);
   hops_.assign(n, 0);
   ends_.assign(n, n_ - 1);
@@ -538,14 +547,12 @@ bool ShortcutLabeller::Label(double tolerance, bool with_worst, std::int64_t giv
   // scans are taken a few neighbours at a time (Near) rather than all of
   // them ahead, until a stretch shows that it searches from many
   // (kSparseLook).
-  const bool bracketed = !with_worst && bracket_.Brackets(tolerance);
+  const bool bounded = !with_worst && bracket_.Begin(n_, tolerance);
+  const bool bracketed = bounded && bracket_.Brackets(tolerance);
+  known_hops_ = with_worst ? bracket_.HopsAt(tolerance) : nullptr;
   const std::int64_t steps = with_worst ? kNearSteps : kCountNearSteps;
   std::optional<NearScans> scans;
-  if (bracketed) {
-    bracket_.Begin(n_);
-  } else {
-    scans.emplace(oracle_, n_ - 1, steps, tolerance);
-  }
+  if (!bracketed) scans.emplace(oracle_, n_ - 1, steps, tolerance);
   scans_ = scans ? &*scans : nullptr;
   std::int64_t searched = 0;  // starts of the stretch searched from
   dear_ = 0;
@@ -573,15 +580,23 @@ bool ShortcutLabeller::Label(double tolerance, bool with_worst, std::int64_t giv
         searched = 0;
       }
       popped_ = 0;
-      const std::int64_t known = bracketed ? bracket_.Known(i, hops_) : -1;
-      if (known >= 0) {
+      const LabelBracket::Range bounds =
+          bounded ? bracket_.Bounds(i, hops_) : LabelBracket::Range{1, LabelBracket::kNone};
+      if (bounds.least == bounds.most) {
         if (scans_ != nullptr) scans_->Of(i);  // asked for in order
-        LabelKnown(i, known);
+        LabelKnown(i, bounds.least);
       } else {
         ++searched;
+        // Ends of fewer hops than least - 1 are certainly invalid; once
+        // those of fewer than most - 1 have failed, the end of lo's pass
+        // will do.
+        least_level_ = bounds.least - 1;
+        most_level_ = bounds.most == LabelBracket::kNone ? bounds.most : bounds.most - 1;
         LabelStart(i);
+        least_level_ = 0;
+        most_level_ = LabelBracket::kNone;
       }
-      if (bracketed) bracket_.Labelled(i, hops_[static_cast<std::size_t>(i)]);
+      if (bounded) bracket_.Labelled(i, hops_[static_cast<std::size_t>(i)]);
       if (popped_ > kRetireAbove) ++dear_;
       if (retiring) Await(i);
     }
@@ -603,7 +618,7 @@ void ShortcutLabeller::LabelKnown(std::int64_t i, std::int64_t hops) {
   const auto at = static_cast<std::size_t>(i);
   hops_[at] = hops;
   ends_[at] = bracket_.LowerEnd(i);
-  reaches_[at] = bracket_.UpperReach(i);
+  reaches_[at] = bracket_.Reach(i);
   tree_.Set(i, hops, 0.0);
 }
 

@@ -51,7 +51,9 @@ class ShortcutLabeller {
   // their valid shortcuts are long.
   // A pass counting hops at a tolerance between those of the passes kept
   // as a bracket (KeepBracketEnd) takes most labels from their bounds
-  // (LabelBracket) and searches only where those leave them open.
+  // (LabelBracket) and searches only where those leave them open; one
+  // bounding the worst at the tolerance of the bracket's upper end searches
+  // only among the ends of one hop fewer than its labels there.
   bool Label(double tolerance, bool with_worst, std::int64_t give_up_below = 0);
 
   // Keeps the labels of the last pass, when it counted the hops of every
@@ -202,6 +204,12 @@ class ShortcutLabeller {
   // it took, and the last point its walk reached (walk_reach_).
   std::vector<std::int64_t> ends_, reaches_;
   LabelBracket bracket_;
+  // The hops of this pass, known before it (LabelBracket::HopsAt), or null.
+  const std::vector<std::int64_t>* known_hops_ = nullptr;
+  // The fewest and the most hops of the ends that can make the open
+  // start's label, as the bracket bounds it.
+  std::int64_t least_level_ = 0;
+  std::int64_t most_level_ = LabelBracket::kNone;
   std::vector<double> worst_lower_, worst_upper_;  // metres
   LabelTree tree_;
   std::int64_t popped_ = 0;  // items the open start's search took

@@ -13,11 +13,11 @@ namespace {
 // Labels of a pass between the bracket's ends: the upper pass's hops plus
 // a surplus that is level over long stretches and changes at a few places
 // (how the labels of two tolerances close to each other differ), going up
-// only, or up and down again. A start's label is told exactly when the
-// two bounds meet: 1 + the hops of the end the lower pass took, and the
-// upper pass's hops plus the least surplus up to the upper pass's reach,
-// here taken point by point.
-TEST(LabelBracket, TellsALabelExactlyWhereItsBoundsMeet) {
+// only, or up and down again. A label lies at most 1 + the hops of the end
+// that the lower pass took (for tolerances above the lower pass's), at
+// least the upper pass's hops plus the least surplus up to the upper
+// pass's reach (below the upper pass's), here taken point by point.
+TEST(LabelBracket, BoundsLabelsByThePassesBelowAndAbove) {
   constexpr std::int64_t n = 3000;
   struct Case {
     const char* name;
@@ -44,19 +44,26 @@ TEST(LabelBracket, TellsALabelExactlyWhereItsBoundsMeet) {
     LabelBracket bracket;
     bracket.KeepLower({1.0, hops, ends, reaches});
     bracket.KeepUpper({2.0, upper_hops, ends, reaches});
-    ASSERT_TRUE(bracket.Brackets(1.5));
-    ASSERT_FALSE(bracket.Brackets(2.5));
-    bracket.Begin(n);
-    std::int64_t told = 0;
-    for (std::int64_t i = n - 2; i >= 0; --i) {
-      std::int64_t least = surplus[i + 1];
-      for (std::int64_t j = i + 1; j <= reaches[i]; ++j) least = std::min(least, surplus[j]);
-      const std::int64_t above = 1 + hops[ends[i]], below = upper_hops[i] + least;
-      ASSERT_EQ(bracket.Known(i, hops), below == above ? above : -1) << "start " << i;
-      told += below == above ? 1 : 0;
-      bracket.Labelled(i, hops[i]);
+    // Between the passes, above both, below both.
+    for (const double tolerance : {1.5, 2.5, 0.5}) {
+      SCOPED_TRACE(tolerance);
+      const bool above_lower = tolerance >= 1.0, below_upper = tolerance <= 2.0;
+      ASSERT_EQ(bracket.Brackets(tolerance), above_lower && below_upper);
+      ASSERT_TRUE(bracket.Begin(n, tolerance));
+      std::int64_t told = 0;
+      for (std::int64_t i = n - 2; i >= 0; --i) {
+        std::int64_t least = surplus[i + 1];
+        for (std::int64_t j = i + 1; j <= reaches[i]; ++j) least = std::min(least, surplus[j]);
+        const LabelBracket::Range r = bracket.Bounds(i, hops);
+        ASSERT_EQ(r.most, above_lower ? 1 + hops[ends[i]] : LabelBracket::kNone) << "start " << i;
+        ASSERT_EQ(r.least, below_upper ? upper_hops[i] + least : 1) << "start " << i;
+        told += r.least == r.most ? 1 : 0;
+        bracket.Labelled(i, hops[i]);
+      }
+      if (above_lower && below_upper) {
+        EXPECT_GT(told, n / 10);
+      }
     }
-    EXPECT_GT(told, n / 10);
   }
 }
 
