@@ -41,6 +41,10 @@ class LabelBracket {
   const std::vector<std::int64_t>* HopsAt(double tolerance) const {
     return tolerance == upper_tolerance_ ? &upper_hops_ : nullptr;
   }
+  // The last point of every start's walk there, likewise.
+  const std::vector<std::int64_t>* ReachesAt(double tolerance) const {
+    return tolerance == upper_tolerance_ ? &upper_reaches_ : nullptr;
+  }
 
   // Starts a pass at `tolerance` over `n` points; whether an end bounds
   // its labels.

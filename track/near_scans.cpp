@@ -13,8 +13,14 @@ constexpr int kFailed = 2;   // the scan threw (out of memory, say): the caller 
 }  // namespace
 
 NearScans::NearScans(ShortcutOracle& oracle, std::int64_t end, std::int64_t steps,
-                     double tolerance)
-    : oracle_(oracle), end_(end), steps_(steps), tolerance_(tolerance) {
+                     double tolerance, const std::vector<std::int64_t>* reaches,
+                     std::int64_t long_steps)
+    : oracle_(oracle),
+      end_(end),
+      steps_(steps),
+      tolerance_(tolerance),
+      reaches_(reaches),
+      long_steps_(long_steps) {
   // Whether the oracle scans starts at once at all: one start tells.
   NearScan probe;
   supported_ = end_ >= 1 && oracle_.ScanNear(end_ - 1, 1, steps_, tolerance_, &probe);
@@ -52,6 +58,14 @@ void NearScans::Prepare(Block& block, std::int64_t low, std::int64_t high) {
   block.next_claim.store(high, std::memory_order_release);
 }
 
+std::int64_t NearScans::StepsOf(std::int64_t first, int count) const {
+  if (reaches_ == nullptr) return steps_;
+  for (std::int64_t i = first; i < first + count; ++i) {
+    if ((*reaches_)[static_cast<std::size_t>(i)] - i > long_steps_) return steps_;
+  }
+  return long_steps_;
+}
+
 bool NearScans::ScanSome(Block& block) {
   constexpr int kClaim = ShortcutOracle::kNearStarts;
   const std::int64_t top = block.next_claim.fetch_sub(kClaim, std::memory_order_acq_rel);
@@ -61,7 +75,7 @@ bool NearScans::ScanSome(Block& block) {
   std::atomic<int>* state = block.state.get() + (first - block.low);
   try {
     const auto at = static_cast<std::size_t>(first - block.low);
-    oracle_.ScanNear(first, count, steps_, tolerance_, block.scans.data() + at);
+    oracle_.ScanNear(first, count, StepsOf(first, count), tolerance_, block.scans.data() + at);
     const bool earliest = earliest_wanted_.load(std::memory_order_relaxed);
     for (int l = 0; l < count; ++l) {
       const auto k = at + static_cast<std::size_t>(l);
@@ -132,7 +146,7 @@ const NearScan* NearScans::Of(std::int64_t i) {
   }
   if (block.state[k].load(std::memory_order_acquire) == kScanned) return &block.scans[k];
   // Failed, or still in the helper's hands: scanned again here, alone.
-  oracle_.ScanNear(i, 1, steps_, tolerance_, &own_);
+  oracle_.ScanNear(i, 1, StepsOf(i, 1), tolerance_, &own_);
   own_.walked = false;
   return &own_;
 }

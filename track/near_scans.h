@@ -26,8 +26,13 @@ namespace oru {
 class NearScans {
  public:
   // Scans the next `steps` points of each start below `end` (at most the
-  // oracle's last point) for `tolerance`.
-  NearScans(ShortcutOracle& oracle, std::int64_t end, std::int64_t steps, double tolerance);
+  // oracle's last point) for `tolerance`. Where `reaches` tells the last
+  // point of each start's walk for the tolerance, the starts whose walks all
+  // end within `long_steps` points are scanned over those: their walks end
+  // in the scan rather than beyond it, block by block, which costs more
+  // where the walk is short.
+  NearScans(ShortcutOracle& oracle, std::int64_t end, std::int64_t steps, double tolerance,
+            const std::vector<std::int64_t>* reaches = nullptr, std::int64_t long_steps = 0);
   ~NearScans();
   NearScans(const NearScans&) = delete;
   NearScans& operator=(const NearScans&) = delete;
@@ -59,6 +64,8 @@ class NearScans {
   static constexpr std::int64_t kUnknown = -2;
 
   void Prepare(Block& block, std::int64_t low, std::int64_t high);
+  // The points to scan from starts first, ..., first + count - 1.
+  std::int64_t StepsOf(std::int64_t first, int count) const;
   // Claims and scans the next starts of the block (kNearStarts at most);
   // false when none is left.
   bool ScanSome(Block& block);
@@ -68,6 +75,8 @@ class NearScans {
   std::int64_t end_;
   std::int64_t steps_;
   double tolerance_;
+  const std::vector<std::int64_t>* reaches_ = nullptr;
+  std::int64_t long_steps_ = 0;
   bool supported_;
   Block blocks_[2];
   int current_ = 0;  // the block that holds the start asked for last

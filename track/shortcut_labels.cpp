@@ -29,6 +29,12 @@ constexpr std::int64_t kProbeShare = 32;
 // course at 1 m) ran a fifth slower with 256.
 constexpr std::int64_t kNearSteps = 128;
 constexpr std::int64_t kCountNearSteps = 256;
+// Bounding the worst at a tolerance whose walks a count has taken already,
+// the starts whose walks end within this many points are scanned to their
+// ends: the Lightest pass of a spiral by 1,000 points of 100,000 took 185 ms
+// so against 215 ms with 128 points and walks by blocks beyond (192 ms with
+// 256), a smooth course and a ship turning back over its track 5 % less.
+constexpr std::int64_t kKnownReachSteps = 384;
 // Ends retire (ShortcutLabeller::StartRetiring) once most searches of a
 // stretch of kRetireLook starts have taken more than kRetireAbove items
 // each, after the first kRetireAfter starts of a pass (beside the last
@@ -552,7 +558,10 @@ bool ShortcutLabeller::Label(double tolerance, bool with_worst, std::int64_t giv
   known_hops_ = with_worst ? bracket_.HopsAt(tolerance) : nullptr;
   const std::int64_t steps = with_worst ? kNearSteps : kCountNearSteps;
   std::optional<NearScans> scans;
-  if (!bracketed) scans.emplace(oracle_, n_ - 1, steps, tolerance);
+  if (!bracketed) {
+    scans.emplace(oracle_, n_ - 1, steps, tolerance,
+                  with_worst ? bracket_.ReachesAt(tolerance) : nullptr, kKnownReachSteps);
+  }
   scans_ = scans ? &*scans : nullptr;
   std::int64_t searched = 0;  // starts of the stretch searched from
   dear_ = 0;

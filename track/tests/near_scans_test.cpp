@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <utility>
 #include <vector>
 
 #include "track/planar_segment_measure.h"
@@ -45,22 +44,33 @@ WalkBeyond WalkOfOpenStart(PlanarShortcuts& shortcuts, const NearScan& near, std
 // shape, at tolerances from a twentieth of the track's scale to ten times
 // it, with near stretches short enough to leave most walks open; from the
 // last start down, and from one a third of the way along (where a label
-// pass turns to scanning ahead).
+// pass turns to scanning ahead); and with the walks' reaches told, short
+// ones scanned further (every other stretch of 32 starts said to end 10
+// points on).
 TEST(NearScans, WhatIsFoundAheadIsWhatEachStartFindsItself) {
   constexpr int kPoints = 3000;
   constexpr std::int64_t kSteps = 16;
   std::int64_t walked = 0, blocks = 0, earliest = 0;
+  std::int64_t scanned_further = 0, scanned_further_untold = 0;
   for (const testing::TrackShape& t : testing::ScalableTracks(kPoints)) {
     SCOPED_TRACE(t.name);
     PlanarSegmentMeasure measure(t.first, t.second);
     PlanarShortcuts shortcuts(measure);
     const std::int64_t n = shortcuts.Size();
-    const std::vector<std::pair<double, std::int64_t>> passes = {
-        {0.05, n - 1}, {1.0, n - 1}, {10.0, n - 1}, {1.0, n / 3}};
-    for (const auto& [tolerance, end] : passes) {
+    std::vector<std::int64_t> reaches(static_cast<std::size_t>(n));
+    for (std::int64_t i = 0; i < n; ++i) reaches[i] = i + ((i / 32) % 2 == 0 ? 10 : 1000);
+    struct Pass {
+      double tolerance;
+      std::int64_t end;
+      const std::vector<std::int64_t>* reaches;
+    };
+    for (const Pass& pass : {Pass{0.05, n - 1, nullptr}, Pass{1.0, n - 1, nullptr},
+                             Pass{10.0, n - 1, nullptr}, Pass{1.0, n / 3, nullptr},
+                             Pass{1.0, n - 1, &reaches}}) {
+      const auto [tolerance, end, told] = pass;
       SCOPED_TRACE(tolerance);
       SCOPED_TRACE(end);
-      NearScans scans(shortcuts, end, kSteps, tolerance);
+      NearScans scans(shortcuts, end, kSteps, tolerance, told, 4 * kSteps);
       scans.FindEarliest();
       for (std::int64_t i = end - 1; i >= 0; --i) {
         const NearScan* near = scans.Of(i);
@@ -68,6 +78,10 @@ TEST(NearScans, WhatIsFoundAheadIsWhatEachStartFindsItself) {
         const std::int64_t e = scans.EarliestStart(i);
         ASSERT_EQ(e, shortcuts.EarliestStart(i, tolerance)) << "start " << i;
         earliest += e > 0 ? 1 : 0;
+        // Scanned beyond kSteps (and the group's spread) only where told.
+        if (near->open && near->next - i > kSteps + ShortcutOracle::kNearStarts) {
+          ++(told != nullptr ? scanned_further : scanned_further_untold);
+        }
         if (!near->walked) continue;
         ++walked;
         const WalkBeyond own = WalkOfOpenStart(shortcuts, *near, i, tolerance);
@@ -99,6 +113,8 @@ TEST(NearScans, WhatIsFoundAheadIsWhatEachStartFindsItself) {
   EXPECT_GT(walked, 90000);
   EXPECT_GT(blocks, 250000);
   EXPECT_GT(earliest, 60000);
+  EXPECT_GT(scanned_further, 1000);
+  EXPECT_EQ(scanned_further_untold, 0);
 }
 
 }  // namespace
