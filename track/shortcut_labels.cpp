@@ -44,14 +44,14 @@ constexpr std::int64_t kKnownReachSteps = 384;
 // and save nothing. A ship that turns back beside its track takes up to 29
 // over a stretch, a zig-zag whose amplitude nears the tolerance hundreds.
 constexpr std::int64_t kRetireAbove = 24;
+constexpr std::int64_t kRetireAfter = 1024;
+constexpr std::int64_t kRetireLook = 64;
 // A bracketed pass scans ahead once a stretch of kSparseLook starts has
 // searched from more than a kSparseShare-th of them: scanned a few at a
 // time each search costs about 2.5 us (a random walk of 100,000 points by
 // 1,000), against 0.9 us with the scans ahead.
 constexpr std::int64_t kSparseLook = 4096;
 constexpr std::int64_t kSparseShare = 4;
-constexpr std::int64_t kRetireAfter = 1024;
-constexpr std::int64_t kRetireLook = 64;
 
 }  // namespace
 
@@ -84,10 +84,14 @@ void ShortcutLabeller::AddWedge(const DirectionWedge& wedge) { wedges_.push_back
 
 // ---- The walk -------------------------------------------------------------
 
+std::int64_t ShortcutLabeller::NearSteps() const {
+  return with_worst_ ? kNearSteps : kCountNearSteps;
+}
+
 const NearScan* ShortcutLabeller::Near(std::int64_t i, double tolerance) {
   if (scans_ != nullptr) return scans_->Of(i);
   const std::int64_t first = i & ~std::int64_t{ShortcutOracle::kNearStarts - 1};
-  const std::int64_t steps = with_worst_ ? kNearSteps : kCountNearSteps;
+  const std::int64_t steps = NearSteps();
   if (near_first_ != first || near_tolerance_ != tolerance || near_steps_ != steps) {
     const auto count =
         static_cast<int>(std::min<std::int64_t>(ShortcutOracle::kNearStarts, n_ - 1 - first));
@@ -432,7 +436,7 @@ void ShortcutLabeller::LabelStart(std::int64_t i) {
   // (lower +infinity). Else it may still be valid, and its lower bound
   // counts in i's lower one (kept in `open_lower` per hop count).
   std::int64_t best = LabelTree::kUnlabelled;
-  std::int64_t taken = -1;  // the end
+  std::int64_t taken = -1;  // the valid end of `best` hops
   double lower = kInf, upper = kInf;
   std::int64_t open_hops = -1;
   double open_lower = kInf;
@@ -556,7 +560,7 @@ bool ShortcutLabeller::Label(double tolerance, bool with_worst, std::int64_t giv
   const bool bounded = !with_worst && bracket_.Begin(n_, tolerance);
   const bool bracketed = bounded && bracket_.Brackets(tolerance);
   known_hops_ = with_worst ? bracket_.HopsAt(tolerance) : nullptr;
-  const std::int64_t steps = with_worst ? kNearSteps : kCountNearSteps;
+  const std::int64_t steps = NearSteps();
   std::optional<NearScans> scans;
   if (!bracketed) {
     scans.emplace(oracle_, n_ - 1, steps, tolerance,

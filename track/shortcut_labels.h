@@ -103,6 +103,8 @@ class ShortcutLabeller {
   static bool Later(const Item& a, const Item& b);
 
   void Walk(std::int64_t i, double tolerance);
+  // The points of a near scan in this pass.
+  std::int64_t NearSteps() const;
   void AddWedge(const DirectionWedge& wedge);
   const NearScan* Near(std::int64_t i, double tolerance);
   void PushEnd(std::int64_t j);
