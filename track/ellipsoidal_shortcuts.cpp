@@ -287,7 +287,10 @@ void EllipsoidalShortcuts::Score(const Segment& s, std::int64_t begin, std::int6
       search.lower = bounds.lower;
       search.witness = k;
     }
-    search.point_upper = std::max(search.point_upper, bounds.upper);
+    if (bounds.upper > search.point_upper) {
+      search.point_upper = bounds.upper;
+      search.likeliest = k;
+    }
     if (collect && bounds.upper > floor) contenders_.push_back({bounds.upper, k});
   }
 }
@@ -414,8 +417,14 @@ WeightAnswer EllipsoidalShortcuts::Weight(std::int64_t i, std::int64_t j, double
   return Decide(SegmentOf(i, j), low, high);
 }
 
-WeightAnswer EllipsoidalShortcuts::Decide(const Segment& s, double low, double high) {
-  return memo_.Answer(s.i, s.j, low, high, [&] { return Classify(s, low, high); });
+WeightAnswer EllipsoidalShortcuts::Decide(const Segment& s, double low, double high,
+                                          std::int64_t likeliest) {
+  return memo_.Answer(s.i, s.j, low, high, [&] {
+    if (likeliest >= 0 && low == high && Exactly(s, likeliest) > high) {
+      return WeightAnswer{WeightAnswer::Kind::kAbove, 0.0};
+    }
+    return Classify(s, low, high);
+  });
 }
 
 ShortcutBounds EllipsoidalShortcuts::Bounds(std::int64_t j, double width, bool decide) {
@@ -451,7 +460,7 @@ ShortcutBounds EllipsoidalShortcuts::Bounds(std::int64_t j, double width, bool d
   if (lower > t) return {Validity::kInvalid, lower, upper};
   if (!(upper <= t)) {
     if (!decide) return {Validity::kOpen, lower, upper};
-    if (Decide(s, t, t).kind == WeightAnswer::Kind::kAbove) {
+    if (Decide(s, t, t, search.likeliest).kind == WeightAnswer::Kind::kAbove) {
       return {Validity::kInvalid, lower, upper};
     }
     upper = t;

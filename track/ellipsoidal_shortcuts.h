@@ -143,6 +143,7 @@ class EllipsoidalShortcuts final : public ShortcutOracle {
     double lower = 0.0;         // largest lower bound of a point's deviation
     double point_upper = 0.0;   // largest upper bound of the points bounded one by one
     std::int64_t witness = -1;  // the point of the largest lower bound
+    std::int64_t likeliest = -1;  // the point of the largest upper bound
   };
   struct Pending {
     double upper;  // metres
@@ -177,8 +178,10 @@ class EllipsoidalShortcuts final : public ShortcutOracle {
   // contenders, their largest deviation goes into `largest`.
   bool FirstAbove(const Segment& s, double low, double high, Search& search, double& largest);
   WeightAnswer Classify(const Segment& s, double low, double high);
-  // Classify through the memo of weights.
-  WeightAnswer Decide(const Segment& s, double low, double high);
+  // Classify through the memo of weights. Against one tolerance (low equal
+  // to high) point `likeliest` (-1: none) is measured first: where it lies
+  // above, so does the weight, and no other point need be bounded again.
+  WeightAnswer Decide(const Segment& s, double low, double high, std::int64_t likeliest = -1);
 
   EllipsoidalSegmentMeasure& measure_;
   std::vector<Geocentric> geocentric_;  // metres
