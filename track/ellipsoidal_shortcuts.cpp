@@ -155,6 +155,8 @@ void EllipsoidalShortcuts::Open(std::int64_t i, double tolerance, bool /*keep_fi
   // Far points are never kept from another start: blocks of ends take no
   // bound from them here (EndsLower), and single ends gained nothing.
   witnesses_.Clear();
+  open_.clear();
+  open_next_ = 0;
 }
 
 void EllipsoidalShortcuts::ConstrainByPoint(DirectionWedge& wedge, std::int64_t k) const {
@@ -432,8 +434,13 @@ ShortcutBounds EllipsoidalShortcuts::Bounds(std::int64_t j, double width, bool d
   const double t = tolerance_;
   if (j - start_ < 2) return {Validity::kValid, 0.0, 0.0};
   const Segment s = SegmentFromStart(j);
+  if (const OpenBounds* open = decide ? FindOpen(j, width) : nullptr) {
+    if (open->lower > 0.0) witnesses_.Add(open->witness);
+    return DecideOpen(s, *open);
+  }
   Search search;
   pending_.clear();
+  const double asked = width;
   const double floor = width < kInf ? -kInf : t;
   // Bounds are never closer than twice the slop: no finer width is sought.
   width = std::max(width, 2.0 * kMeasureSlop);
@@ -458,14 +465,37 @@ ShortcutBounds EllipsoidalShortcuts::Bounds(std::int64_t j, double width, bool d
   const double lower = std::max(0.0, search.lower);
   if (lower > 0.0) witnesses_.Add(search.witness);
   if (lower > t) return {Validity::kInvalid, lower, upper};
-  if (!(upper <= t)) {
-    if (!decide) return {Validity::kOpen, lower, upper};
-    if (Decide(s, t, t, search.likeliest).kind == WeightAnswer::Kind::kAbove) {
-      return {Validity::kInvalid, lower, upper};
-    }
-    upper = t;
+  if (upper <= t) return {Validity::kValid, lower, upper};
+  const OpenBounds open{j, asked, lower, upper, search.witness, search.likeliest};
+  if (decide) return DecideOpen(s, open);
+  KeepOpen(open);
+  return {Validity::kOpen, lower, upper};
+}
+
+ShortcutBounds EllipsoidalShortcuts::DecideOpen(const Segment& s, const OpenBounds& open) {
+  using Validity = ShortcutBounds::Validity;
+  const double t = tolerance_;
+  if (Decide(s, t, t, open.likeliest).kind == WeightAnswer::Kind::kAbove) {
+    return {Validity::kInvalid, open.lower, open.upper};
   }
-  return {Validity::kValid, lower, upper};
+  return {Validity::kValid, open.lower, t};
+}
+
+void EllipsoidalShortcuts::KeepOpen(const OpenBounds& open) {
+  if (open_.size() < kOpenKept) {
+    open_.push_back(open);
+    return;
+  }
+  open_[open_next_] = open;
+  open_next_ = (open_next_ + 1) % kOpenKept;
+}
+
+const EllipsoidalShortcuts::OpenBounds* EllipsoidalShortcuts::FindOpen(std::int64_t j,
+                                                                        double width) const {
+  for (const OpenBounds& open : open_) {
+    if (open.j == j && open.width == width) return &open;
+  }
+  return nullptr;
 }
 
 }  // namespace oru

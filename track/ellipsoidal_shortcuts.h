@@ -178,6 +178,23 @@ class EllipsoidalShortcuts final : public ShortcutOracle {
   // contenders, their largest deviation goes into `largest`.
   bool FirstAbove(const Segment& s, double low, double high, Search& search, double& largest);
   WeightAnswer Classify(const Segment& s, double low, double high);
+  // What Bounds found of a shortcut of the open start that its bounds left
+  // open: the labeller asks for its decision later, and the same figures
+  // are not sought again.
+  struct OpenBounds {
+    std::int64_t j;
+    double width;             // metres, as asked
+    double lower, upper;      // metres
+    std::int64_t witness;     // as Search's
+    std::int64_t likeliest;
+  };
+  // A start of a switchback hike leaves about ten open per pass; the
+  // labeller mostly decides them before it asks of many more ends.
+  static constexpr std::size_t kOpenKept = 64;
+  void KeepOpen(const OpenBounds& open);
+  const OpenBounds* FindOpen(std::int64_t j, double width) const;
+  // Decides the shortcut s whose bounds were left open against the tolerance.
+  ShortcutBounds DecideOpen(const Segment& s, const OpenBounds& open);
   // Classify through the memo of weights. Against one tolerance (low equal
   // to high) point `likeliest` (-1: none) is measured first: where it lies
   // above, so does the weight, and no other point need be bounded again.
@@ -193,6 +210,8 @@ class EllipsoidalShortcuts final : public ShortcutOracle {
   bool start_usable_ = false;
   Frame frame_{};
   ShortcutWitnesses witnesses_;
+  std::vector<OpenBounds> open_;  // the last kOpenKept, for the open start
+  std::size_t open_next_ = 0;     // where the next one goes once kOpenKept are kept
   WeightMemo memo_;
   DatumParams datum_;  // for the exact measures and azimuths
   std::int64_t exact_measures_ = 0;
