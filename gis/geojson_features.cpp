@@ -292,6 +292,7 @@ class Walker {
 
   void Feature(od::object object, GeoJsonFeature& feature) {
     bool type_seen = false, geometry_seen = false, properties_seen = false, foreign = false;
+    bool properties_null = false;
     for (auto field : object) {
       const std::string_view key = Member(field.unescaped_key());
       od::value value = field.value();
@@ -303,6 +304,7 @@ class Walker {
         Geometry(value, feature.geometry);
       } else if (key == "properties") {
         Once(properties_seen);
+        properties_null = value.type() == od::json_type::null;
         Properties(value, feature.properties);
       } else if (key == "crs" || key == "id") {
         Refuse();
@@ -312,8 +314,9 @@ class Walker {
       }
     }
     // GDAL takes the other members of a feature without "properties" for
-    // its properties.
-    if (!type_seen || (foreign && !properties_seen)) Refuse();
+    // its properties, and fills the fields of one whose "properties" are
+    // null from the members named like them.
+    if (!type_seen || (foreign && (!properties_seen || properties_null))) Refuse();
   }
 
   void Geometry(od::value value, GeoJsonGeometry& geometry) {

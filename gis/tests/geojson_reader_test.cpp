@@ -349,6 +349,13 @@ std::vector<Case> Cases() {
        false, false},
       {"an array at the root", [] { return std::string("[") + LineString(Hike()) + "]"; }, false,
        false},
+      {"a member named like a field, in a feature without properties",
+       [] {
+         return Collection({Named(R"("a")"),
+                            R"({"type":"Feature","properties":null,"name":"b","geometry":)" +
+                                kLine + "}"});
+       },
+       false, false},
       {"a field named type beside features without properties",
        [] {
          return std::string(
