@@ -63,10 +63,11 @@ double EllipsoidalDeviation(double a1, double a2, double b1, double b2, double p
     return L1.dist;
   }
 
-  perpend(datum, L1, L2);
+  // L3, L4: from P (as its DMS round trip) to A and to B. perpend moves
+  // only L2's first point, and no geodesy call writes a point's DMS fields,
+  // so P reads the same before perpend as after it: the angle at P is found
+  // first, and the foot is sought only for a point that gets it.
   P2_To_Rad(L2);
-
-  // L3, L4: from P (as its DMS round trip) to A and to B.
   Geo_Line L3 = GeodesicLine(L2.P2.lat_rad, L2.P2.lon_rad, a_lat, a_lon);
   Geo_Line L4 = GeodesicLine(L2.P2.lat_rad, L2.P2.lon_rad, b_lat, b_lon);
   Pos_Pos(datum, L3);
@@ -75,6 +76,7 @@ double EllipsoidalDeviation(double a1, double a2, double b1, double b2, double p
   if (AngleAtPoint(L3.az12.rad, L4.az12.rad) <= kPi / 2.0) {
     return EllipsoidalEndDistance(a1, a2, b1, b2, p1, p2, datum);
   }
+  perpend(datum, L1, L2);
   return L2.dist;
 }
 

@@ -33,17 +33,17 @@ namespace oru {
 // Deviation of P from the segment A-B:
 //  - P equal to A or to B (degrees, exact comparison): 0;
 //  - A equal to B: the geodesic distance A-P;
-//  - otherwise perpend finds the foot of the perpendicular from P onto the
-//    geodesic through A and B (a foot beyond either end included) and its
-//    distance h; then, from P, the geodesics to A and to B are solved. When
-//    the angle at P between their forward azimuths (AngleAtPoint: azimuths
-//    of 350 and 10 degrees are 20 degrees apart) is at most pi/2 the result
-//    is EllipsoidalEndDistance, otherwise h. So a point within the span of
-//    the segment (inside the circle over A-B, where the angle at P is
-//    obtuse) gets h, whose foot lies on the segment, and every other point
-//    the distance to the nearer end: no point is measured closer than it
-//    lies to the segment.
-// Cost: one perpend (ten or more geodesic problems) and two or four Pos_Pos.
+//  - otherwise, from P, the geodesics to A and to B are solved. When the
+//    angle at P between their forward azimuths (AngleAtPoint: azimuths of
+//    350 and 10 degrees are 20 degrees apart) is at most pi/2 the result is
+//    EllipsoidalEndDistance; otherwise perpend finds the foot of the
+//    perpendicular from P onto the geodesic through A and B and the result
+//    is its distance h. So a point within the span of the segment (inside
+//    the circle over A-B, where the angle at P is obtuse) gets h, whose foot
+//    lies on the segment, and every other point the distance to the nearer
+//    end: no point is measured closer than it lies to the segment.
+// Cost: four Pos_Pos beyond the span; two and one perpend (nine or more
+// geodesic problems) within it.
 double EllipsoidalDeviation(double a1, double a2, double b1, double b2, double p1, double p2,
                             DatumParams& datum);
 

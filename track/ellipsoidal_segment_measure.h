@@ -29,7 +29,7 @@ struct DeviationBound {
 // EllipsoidalDeviation solves from P to A and to B (the very lines, so the
 // choice between end distance and perpendicular is the measure's own), and
 // the length ab of A-B (EllipsoidalSegmentLength). Costs two Pos_Pos instead
-// of a perpend and two to four Pos_Pos.
+// of the measure's four, or two and a perpend.
 //
 // With dPA, dPB the distances and gamma the angle at P between the two
 // azimuths (AngleAtPoint, the measure's own choice):
