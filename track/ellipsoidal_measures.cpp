@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <numbers>
 
 #include "geodesy/angles.h"
@@ -13,6 +14,9 @@ namespace oru {
 namespace {
 
 constexpr double kPi = std::numbers::pi;
+// How far the nearer end's distance along the lines from P may lie from that
+// along the lines from the ends (EllipsoidalDeviationAgainst), with room.
+constexpr double kEndAgreement = 0.01;  // metres
 
 void SetP1(Geo_Line& line, double lat, double lon) {
   line.P1.lat_rad = DegreesToRadians(lat);
@@ -45,8 +49,8 @@ double AngleAtPoint(double azimuth_a, double azimuth_b) {
   return delta <= kPi ? delta : 2.0 * kPi - delta;
 }
 
-double EllipsoidalDeviation(double a1, double a2, double b1, double b2, double p1, double p2,
-                            DatumParams& datum) {
+double EllipsoidalDeviationAgainst(double a1, double a2, double b1, double b2, double p1,
+                                   double p2, double limit, DatumParams& datum) {
   const double a_lat = DegreesToRadians(a1), a_lon = DegreesToRadians(a2);
   const double b_lat = DegreesToRadians(b1), b_lon = DegreesToRadians(b2);
   const double p_lat = DegreesToRadians(p1), p_lon = DegreesToRadians(p2);
@@ -74,10 +78,18 @@ double EllipsoidalDeviation(double a1, double a2, double b1, double b2, double p
   Pos_Pos(datum, L4);
 
   if (AngleAtPoint(L3.az12.rad, L4.az12.rad) <= kPi / 2.0) {
+    const double nearer = std::min(L3.dist, L4.dist);
+    if (nearer - kEndAgreement > limit || nearer + kEndAgreement <= limit) return nearer;
     return EllipsoidalEndDistance(a1, a2, b1, b2, p1, p2, datum);
   }
   perpend(datum, L1, L2);
   return L2.dist;
+}
+
+double EllipsoidalDeviation(double a1, double a2, double b1, double b2, double p1, double p2,
+                            DatumParams& datum) {
+  return EllipsoidalDeviationAgainst(a1, a2, b1, b2, p1, p2,
+                                     std::numeric_limits<double>::quiet_NaN(), datum);
 }
 
 double EllipsoidalEndDistance(double a1, double a2, double b1, double b2, double p1, double p2,

@@ -47,6 +47,16 @@ namespace oru {
 double EllipsoidalDeviation(double a1, double a2, double b1, double b2, double p1, double p2,
                             DatumParams& datum);
 
+// EllipsoidalDeviation(A, B, P) with a NaN `limit` (metres); otherwise a
+// figure on the same side of limit as it (above, or at most), to the last
+// bit, for less: where P gets the end distance and the distance along its
+// own lines to A and to B lies more than a centimetre from limit, that
+// distance, without solving the lines from A and from B (they agree within
+// 7 mm: Vincenty's inverse either way round within 0.1 mm, its nudges of
+// lines between equal latitudes or on one meridian a few millimetres).
+double EllipsoidalDeviationAgainst(double a1, double a2, double b1, double b2, double p1,
+                                   double p2, double limit, DatumParams& datum);
+
 // Geodesic distance from P to the nearer of A and B: A-P and B-P are solved
 // (in that direction); the B-P distance when it is at most the A-P one, else
 // the A-P distance.

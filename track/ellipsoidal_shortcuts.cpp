@@ -12,6 +12,7 @@ namespace oru {
 namespace {
 
 constexpr double kInf = std::numeric_limits<double>::infinity();
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 // Terms of the bounds (derivation in the header).
 constexpr double kMeasureSlop = 0.1;        // metres
 constexpr double kRadius = 6.3e6;           // metres, below every radius of curvature
@@ -332,13 +333,14 @@ void EllipsoidalShortcuts::ExpandTop(const Segment& s, double floor, bool keep, 
   }
 }
 
-double EllipsoidalShortcuts::Exactly(const Segment& s, std::int64_t k) {
+double EllipsoidalShortcuts::Exactly(const Segment& s, std::int64_t k, double low, double high) {
   const std::vector<double>& lat = measure_.Latitudes();
   const std::vector<double>& lon = measure_.Longitudes();
   const auto a = static_cast<std::size_t>(s.i), e = static_cast<std::size_t>(s.j);
   const auto p = static_cast<std::size_t>(k);
   ++exact_measures_;
-  return EllipsoidalDeviation(lat[a], lon[a], lat[e], lon[e], lat[p], lon[p], datum_);
+  return EllipsoidalDeviationAgainst(lat[a], lon[a], lat[e], lon[e], lat[p], lon[p],
+                                     low == high ? high : kNaN, datum_);
 }
 
 bool EllipsoidalShortcuts::FirstAbove(const Segment& s, double low, double high, Search& search,
@@ -360,7 +362,7 @@ bool EllipsoidalShortcuts::FirstAbove(const Segment& s, double low, double high,
       ExpandTop(s, floor, false, true, search);
       continue;
     }
-    const double d = Exactly(s, contenders_[top].index);
+    const double d = Exactly(s, contenders_[top].index, low, high);
     ++measured;
     contenders_[top] = contenders_.back();
     contenders_.pop_back();
@@ -408,7 +410,7 @@ WeightAnswer EllipsoidalShortcuts::Classify(const Segment& s, double low, double
   }
   for (std::size_t c = 0; c < live; ++c) {
     if (contenders_[c].upper <= std::max(largest, low)) break;  // no point left can matter
-    const double d = Exactly(s, contenders_[c].index);
+    const double d = Exactly(s, contenders_[c].index, low, high);
     if (d > largest) largest = d;
     if (largest > high) return {WeightAnswer::Kind::kAbove, 0.0};
   }
@@ -422,7 +424,7 @@ WeightAnswer EllipsoidalShortcuts::Weight(std::int64_t i, std::int64_t j, double
 WeightAnswer EllipsoidalShortcuts::Decide(const Segment& s, double low, double high,
                                           std::int64_t likeliest) {
   return memo_.Answer(s.i, s.j, low, high, [&] {
-    if (likeliest >= 0 && low == high && Exactly(s, likeliest) > high) {
+    if (likeliest >= 0 && low == high && Exactly(s, likeliest, low, high) > high) {
       return WeightAnswer{WeightAnswer::Kind::kAbove, 0.0};
     }
     return Classify(s, low, high);

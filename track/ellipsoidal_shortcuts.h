@@ -170,8 +170,10 @@ class EllipsoidalShortcuts final : public ShortcutOracle {
   static bool Lower(const Pending& p, const Pending& q);
   // Enters the two halves of the pending block of the highest bound.
   void ExpandTop(const Segment& s, double floor, bool keep, bool collect, Search& search);
-  // The deviation of point k from the segment, by the measure itself.
-  double Exactly(const Segment& s, std::int64_t k);
+  // The deviation of point k from the segment, by the measure itself; in a
+  // decision against one tolerance (low == high), where only the side of it
+  // matters, a figure on the same side (EllipsoidalDeviationAgainst).
+  double Exactly(const Segment& s, std::int64_t k, double low, double high);
   // Measures the contenders of the highest bounds, at most
   // kFirstContenders of them, opening blocks as far as that needs; true when
   // the weight is certainly above `high`. The points measured leave the

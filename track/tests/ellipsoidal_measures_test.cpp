@@ -5,6 +5,7 @@
 #include <GeographicLib/Geodesic.hpp>
 
 #include <cmath>
+#include <random>
 #include <vector>
 
 #include "geodesy/datum.h"
@@ -204,6 +205,46 @@ TEST(EllipsoidalEndDistance, TakesTheNearerEnd) {
               1e-4);
   EXPECT_NEAR(EllipsoidalEndDistance(0.0, 10.5, 0.0, 10.0, 0.0, 10.2, wgs), kA * 0.2 * M_PI / 180,
               1e-4);
+}
+
+// The figure against a limit lies on the measure's side of it to the last
+// bit, limits within the centimetre where the end distance along P's own
+// lines hands over to the measure's included; without a limit it is the
+// measure. Points behind and beside segments of 10 m to 100 km, on the
+// parallel or the meridian of an end (where Vincenty nudges the lines) and
+// elsewhere, near the equator, at 60 degrees and across the antimeridian.
+TEST(EllipsoidalDeviationAgainst, LiesOnTheMeasuresSideOfTheLimit) {
+  DatumParams wgs = Datum(kWgs84DatumString);
+  std::mt19937_64 random(41);
+  std::uniform_real_distribution<double> unit(-1.0, 1.0);
+  const double places[][2] = {{0.0001, 30.0}, {60.0, -20.0}, {-35.0, 179.9995}};
+  auto wrap = [](double lon) { return lon > 180.0 ? lon - 360.0 : lon; };
+  int ends = 0;
+  for (const auto& place : places) {
+    for (double size : {0.0001, 0.01, 1.0}) {  // degrees
+      for (int k = 0; k < 40; ++k) {
+        const double a1 = place[0] + size * unit(random) * 0.5, a2 = place[1];
+        const double b1 = k % 4 == 0 ? a1 : place[0] + size * unit(random) * 0.5;
+        const double b2 = wrap(place[1] + size * (1.0 + unit(random)) * 0.5);
+        // P anywhere within three segment lengths, mostly behind an end;
+        // on A's parallel or meridian in every fourth.
+        const double p1 = k % 4 == 1 ? a1 : a1 + 1.5 * size * unit(random);
+        const double p2 = k % 4 == 2 ? a2 : wrap(a2 + 3.0 * size * unit(random));
+        const double d = EllipsoidalDeviation(a1, a2, b1, b2, p1, p2, wgs);
+        if (d == EllipsoidalEndDistance(a1, a2, b1, b2, p1, p2, wgs)) ++ends;
+        ASSERT_EQ(EllipsoidalDeviationAgainst(a1, a2, b1, b2, p1, p2, std::nan(""), wgs), d);
+        for (double limit : {d, std::nextafter(d, 0.0), std::nextafter(d, 1e300), d - 1e-6,
+                             d + 1e-6, d - 0.004, d + 0.004, d - 0.0095, d + 0.0095, d - 0.0105,
+                             d + 0.0105, d - 0.03, d + 0.03}) {
+          const double figure = EllipsoidalDeviationAgainst(a1, a2, b1, b2, p1, p2, limit, wgs);
+          ASSERT_EQ(figure > limit, d > limit)
+              << a1 << " " << a2 << " " << b1 << " " << b2 << " " << p1 << " " << p2
+              << ", limit " << d << " + " << limit - d;
+        }
+      }
+    }
+  }
+  EXPECT_GT(ends, 150);  // most points get the end distance
 }
 
 TEST(EllipsoidalLineLength, SumsTheSegmentsInOrder) {
