@@ -115,11 +115,6 @@ std::optional<EllipsoidalShortcuts::Offset> EllipsoidalShortcuts::OffsetOf(const
   return o;
 }
 
-double EllipsoidalShortcuts::PlaneLower(const Segment& seg, PlanePoint p) const {
-  const std::optional<Offset> o = OffsetOf(seg, p);
-  return o ? o->h - o->slop_h : -kInf;
-}
-
 EllipsoidalShortcuts::PointBounds EllipsoidalShortcuts::PlaneBounds(const Segment& seg,
                                                                     PlanePoint p) const {
   const std::optional<Offset> o = OffsetOf(seg, p);
@@ -139,7 +134,11 @@ EllipsoidalShortcuts::PointBounds EllipsoidalShortcuts::PlaneBounds(const Segmen
   // cosine lies below -sin(margin); -margin, below that, is as certain.
   const bool obtuse = margin < 1.0 && cos_angle_scaled < -margin * d_a * d_b;
   const double upper = obtuse ? h + slop_h : std::max(h + slop_h, nearer + slop);
-  return {h - slop_h, upper};
+  // Short of a right angle by more than the margin, as certain: the measure
+  // takes the end distance, which the plane's is within the slop of.
+  const bool acute = margin < 1.0 && cos_angle_scaled > margin * d_a * d_b;
+  const double lower = acute ? std::max(h - slop_h, nearer - slop) : h - slop_h;
+  return {lower, upper};
 }
 
 EllipsoidalShortcuts::PointBounds EllipsoidalShortcuts::DeviationBounds(std::int64_t i,
@@ -224,7 +223,7 @@ double EllipsoidalShortcuts::EndLower(std::int64_t j) {
     if (w <= start_ || w >= j) continue;
     if (!s) s = SegmentFromStart(j);
     if (!(s->bounded && Usable(w))) continue;
-    lower = std::max(lower, PlaneLower(*s, Project(s->f, start_, w)));
+    lower = std::max(lower, PlaneBounds(*s, Project(s->f, start_, w)).lower);
   }
   return lower;
 }

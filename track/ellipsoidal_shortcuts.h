@@ -54,6 +54,9 @@ namespace oru {
 // The weights (Weight). Each point left out gets bounds in the same plane:
 //     lower = h' - slop_h,   h' the distance of P' from the line A'B',
 //                            slop_h = slop(s) + turn(L) |P'|;
+//             where the angle at P' falls short of a right angle by more
+//             than the margin below (the measure then takes the end
+//             distance), max(h' - slop_h, min(|P'|, |P'B'|) - slop(s));
 //     upper = h' + slop_h when the angle at P' exceeds a right angle by more
 //             than 0.03 m / min(|P'|, |P'B'|) + (s / R)^2 radians (the measure
 //             then takes the perpendicular), else
@@ -136,8 +139,6 @@ class EllipsoidalShortcuts final : public ShortcutOracle {
   };
   std::optional<Offset> OffsetOf(const Segment& s, PlanePoint p) const;
   PointBounds PlaneBounds(const Segment& s, PlanePoint p) const;
-  // PlaneBounds' lower bound alone.
-  double PlaneLower(const Segment& s, PlanePoint p) const;
   // The state of one search of a segment's points.
   struct Search {
     double lower = 0.0;         // largest lower bound of a point's deviation
