@@ -16,7 +16,7 @@ DirectionWedge::Side DirectionWedge::SideOf(Vec b) const {
 bool DirectionWedge::MayMeetArc(double lo_x, double lo_y, double hi_x, double hi_y) const {
   if (empty_) return false;
   if (!constrained_) return true;
-  const Vec from = Mapped({lo_x, lo_y}), to = Mapped({hi_x, hi_y});
+  const Vec from{lo_x, lo_y}, to{hi_x, hi_y};
   if (SideOf(from) != Side::kInside || SideOf(to) != Side::kInside) return true;
   auto guard = [](Vec a, Vec b) {
     return kEdgeGuard * (std::fabs(a.x) + std::fabs(a.y)) * (std::fabs(b.x) + std::fabs(b.y));
@@ -28,7 +28,7 @@ bool DirectionWedge::MayMeetArc(double lo_x, double lo_y, double hi_x, double hi
 }
 
 void DirectionWedge::Start(Vec v, Vec lo, Vec hi) {
-  e_ = Mapped(v);
+  e_ = v;
   e_norm_ = std::sqrt(e_.x * e_.x + e_.y * e_.y);
   lo_ = lo;
   hi_ = hi;

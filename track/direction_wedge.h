@@ -9,14 +9,9 @@ namespace oru {
 // of one arc of directions per point. Directions are plane vectors from A
 // (metres); only their direction counts.
 //
-// Ray mode: the arc of a point P at distance r from A holds the directions
-// whose ray from A passes within t of P: those within alpha = asin(t / r) of
-// the direction of P (r > t; a point within t of A admits every direction).
-// Axial mode: those whose whole line through A passes within t of P, the arc
-// about P's direction and the opposite one. Axial arcs are kept on the
-// doubled circle (every direction vector squared as a complex number), where
-// the two opposite arcs are one arc of half-width 2 alpha; only points with
-// r^2 > 2 t^2 (2 alpha < 90 degrees) constrain there.
+// The arc of a point P at distance r from A holds the directions whose ray
+// from A passes within t of P: those within alpha = asin(t / r) of the
+// direction of P (r > t; a point within t of A admits every direction).
 //
 // Every arc is narrower than a half circle, so the intersection is one arc
 // (or empty). It lies within the first arc, whose centre e is kept: all
@@ -39,11 +34,10 @@ namespace oru {
 // (a difference of coordinates, rounded once) turns by at most u; a cross
 // product's sign is exact unless the two directions lie within 3u of each
 // other, and a boundary kept after a wrong comparison lies within 3u of the
-// right one. Doubling the angles doubles each of these angles. So every
-// answer is that of exact arithmetic with every tolerance t_k moved by less
-// than 2^-48 r_k (the guard bands below add 2^-40 radians at the half-plane's
-// edges, and the whole-arc test a relative 2^-30, where a wrong side only
-// widens the wedge). Callers widen each tolerance by more than that: a
+// right one. So every answer is that of exact arithmetic with every
+// tolerance t_k moved by less than 2^-48 r_k (the guard bands below add
+// 2^-40 radians at the half-plane's edges, and the whole-arc test a relative
+// 2^-30, where a wrong side only widens the wedge). Callers widen each tolerance by more than that: a
 // direction reported outside, or an empty wedge, is then certain for the
 // tolerance they mean.
 //
@@ -51,8 +45,6 @@ namespace oru {
 // makes a direction fail and never constrains.
 class DirectionWedge {
  public:
-  explicit DirectionWedge(bool axial = false) : axial_(axial) {}
-
   // A ray wedge resumed from its state: the first arc's centre e and the
   // boundaries lo and hi, as a scan in vector lanes left it.
   static DirectionWedge Resumed(double ex, double ey, double lo_x, double lo_y, double hi_x,
@@ -77,18 +69,18 @@ class DirectionWedge {
     if (!constrained_) return true;
     // Within a half circle the two cross products alone decide: a direction
     // opposite the wedge fails one of them.
-    const Vec m = Mapped({vx, vy});
+    const Vec m{vx, vy};
     const bool past_lo = !(Cross(lo_, m) < 0.0), before_hi = !(Cross(m, hi_) < 0.0);
     return past_lo & before_hi;  // both computed: no branch
   }
 
   // The same, for a direction known only to within an angle whose sine is
-  // `slack` on the circle the wedge is kept on (twice the angle in axial
-  // mode). Norms are taken as sums of magnitudes, never below the true ones.
+  // `slack`. Norms are taken as sums of magnitudes, never below the true
+  // ones.
   bool MayContainWithin(double vx, double vy, double slack) const {
     if (empty_) return false;
     if (!constrained_) return true;
-    const Vec m = Mapped({vx, vy});
+    const Vec m{vx, vy};
     const double m_norm = std::fabs(m.x) + std::fabs(m.y);
     const double lo_slack = slack * m_norm * (std::fabs(lo_.x) + std::fabs(lo_.y));
     const double hi_slack = slack * m_norm * (std::fabs(hi_.x) + std::fabs(hi_.y));
@@ -99,7 +91,7 @@ class DirectionWedge {
 
   // False only when no direction of the arc that turns counter-clockwise
   // from (lo_x, lo_y) to (hi_x, hi_y) can lie in the wedge: the arc, less
-  // than a half circle (a quarter in axial mode), and the wedge then lie in
+  // than a half circle, and the wedge then lie in
   // the half-plane about the first arc's centre, where they are ordered by
   // the signs of cross products; an arc that reaches out of that half-plane
   // may meet the wedge. A guard band of 2^-40 radians about every boundary
@@ -107,14 +99,14 @@ class DirectionWedge {
   bool MayMeetArc(double lo_x, double lo_y, double hi_x, double hi_y) const;
 
   // True when the arc of point (vx, vy) for tolerance t certainly holds the
-  // whole wedge, so that Constrain would leave it as it is (ray mode; always
-  // false in axial mode and before the first arc). Cheaper than Constrain (no
+  // whole wedge, so that Constrain would leave it as it is (always false
+  // before the first arc). Cheaper than Constrain (no
   // square root): both boundary rays pass within t of the point, by a margin
   // of a part in 2^20 far beyond the rounding, and an arc narrower than a
   // half circle that holds both ends of the wedge, itself narrower, holds
   // all of it.
   bool Holds(double vx, double vy, double t) const {
-    if (axial_ || !constrained_ || empty_) return false;
+    if (!constrained_ || empty_) return false;
     const double limit = t * t * kHeld;
     auto within = [&](Vec b) {
       const double along = b.x * vx + b.y * vy, across = Cross(b, {vx, vy});
@@ -132,18 +124,16 @@ class DirectionWedge {
     const double t2 = t * t;
     // Within the tolerance of A (or barely beyond it): no constraint worth
     // keeping. NaN and infinite distances constrain nothing either.
-    if (!(r2 > (axial_ ? 2.0 : 1.0) * t2 * kWidest) || !(r2 < HUGE_VAL)) return;
+    if (!(r2 > t2 * kWidest) || !(r2 < HUGE_VAL)) return;
     const double s = std::sqrt(r2 - t2);
-    const Vec lo = Mapped({s * vx + t * vy, s * vy - t * vx});  // turned clockwise by alpha
-    const Vec hi = Mapped({s * vx - t * vy, s * vy + t * vx});  // counter-clockwise
+    const Vec lo{s * vx + t * vy, s * vy - t * vx};  // turned clockwise by alpha
+    const Vec hi{s * vx - t * vy, s * vy + t * vx};  // counter-clockwise
     if (!constrained_) {
       Start({vx, vy}, lo, hi);
       return;
     }
-    const Vec m = axial_ ? Vec{vx * vx - vy * vy, 2.0 * vx * vy} : Vec{vx, vy};
-    // The arc lies inside the half-plane whole (axially: the doubled arc,
-    // whose centre is m and whose tolerance is r^2 sin(2 alpha) <= 2 r t).
-    if (m.x * e_.x + m.y * e_.y > (axial_ ? 2.0 * std::sqrt(r2) : 1.0) * t * e_norm_ * kWhole) {
+    // The arc lies inside the half-plane whole.
+    if (vx * e_.x + vy * e_.y > t * e_norm_ * kWhole) {
       // Without branches: which boundary is tighter is a coin toss.
       const bool tighter_lo = Cross(lo_, lo) > 0.0;
       const bool tighter_hi = Cross(hi, hi_) > 0.0;
@@ -173,12 +163,10 @@ class DirectionWedge {
   static constexpr double kHeld = 1.0 - 0x1p-20;
 
   static double Cross(Vec a, Vec b) { return a.x * b.y - a.y * b.x; }
-  Vec Mapped(Vec v) const { return axial_ ? Vec{v.x * v.x - v.y * v.y, 2.0 * v.x * v.y} : v; }
   Side SideOf(Vec b) const;
   void Start(Vec v, Vec lo, Vec hi);
   void ConstrainNearEdge(Vec lo, Vec hi);
 
-  bool axial_;
   bool constrained_ = false;
   bool empty_ = false;
   Vec e_{0.0, 0.0};  // centre of the first arc

@@ -194,8 +194,9 @@ std::int64_t EllipsoidalShortcuts::WalkPoints(DirectionWedge& wedge, std::int64_
 
 bool EllipsoidalShortcuts::EndMayBeValid(const DirectionWedge& before, std::int64_t k) const {
   const PlanePoint p = Project(frame_, start_, k);
-  // On the doubled circle the direction's slack doubles too.
-  const double slack = 2.0 * Turn(Norm(p.east, p.north));
+  // B' lies within turn(L) of the direction of the geodesic's azimuth at A
+  // (the sine of an angle is below the angle).
+  const double slack = Turn(Norm(p.east, p.north));
   return !(p.chord <= kMaxReach && slack < 0.5) || before.MayContainWithin(p.east, p.north, slack);
 }
 

@@ -42,14 +42,20 @@ namespace oru {
 // conditioned, and beyond 1000 km of A are never bounded.
 //
 // The filter (Candidates). The measure is never below the distance of P from
-// the whole geodesic line through A and B, less the slop: its perpendicular
-// is that distance, and its end distances are larger. So a point P constrains
-// the azimuth at A of every valid shortcut to an axial arc (DirectionWedge,
-// axial mode) of tolerance d + slop(|P'|) + 2^-40 |P'|; when no azimuth is
-// left, no shortcut from A is valid, however far its end (the arcs speak of
-// the geodesic's azimuth at A, whatever B is). A candidate end B is tested
-// with its plane direction widened by turn(L), and always listed beyond
-// 1000 km.
+// the half of the geodesic line through A and B that leaves A towards B, less
+// the slop. Where the angle at A between P and B is at most a right angle,
+// that is P's distance from the whole line, which the perpendicular is and
+// the end distances exceed. Beyond a right angle (P behind A) the angle at P
+// is acute (the triangle's excess lies below the margin of the weights'
+// bounds below), and the measure takes the end distance |PA| (PB, opposite
+// the obtuse angle, is longer): P's distance from the half line. Within that
+// margin of a right angle the two differ by |PA| (1 - cos(margin)), far below
+// the slop. So a point P constrains the azimuth at A of every valid shortcut
+// to an arc about P's direction (DirectionWedge, ray mode) of tolerance
+// d + slop(|P'|) + 2^-40 |P'|; when no azimuth is left, no shortcut from A is
+// valid, however far its end (the arcs speak of the geodesic's azimuth at A,
+// whatever B is). A candidate end B is tested with its plane direction
+// widened by turn(L), and always listed beyond 1000 km.
 //
 // The weights (Weight). Each point left out gets bounds in the same plane:
 //     lower = h' - slop_h,   h' the distance of P' from the line A'B',
@@ -85,7 +91,6 @@ class EllipsoidalShortcuts final : public ShortcutOracle {
 
   void Open(std::int64_t i, double tolerance, bool keep_findings) override;
   bool Directed() const override { return start_usable_; }
-  DirectionWedge FreeWedge() const override { return DirectionWedge(/*axial=*/true); }
   void ConstrainByPoint(DirectionWedge& wedge, std::int64_t k) const override;
   void ConstrainByBlock(DirectionWedge& wedge, Block b) const override;
   std::int64_t WalkPoints(DirectionWedge& wedge, std::int64_t begin, std::int64_t end,

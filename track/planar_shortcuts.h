@@ -60,7 +60,6 @@ class PlanarShortcuts final : public ShortcutOracle {
 
   void Open(std::int64_t i, double tolerance, bool keep_findings) override;
   bool Directed() const override { return start_tame_; }
-  DirectionWedge FreeWedge() const override { return DirectionWedge(); }
   void ConstrainByPoint(DirectionWedge& wedge, std::int64_t k) const override;
   void ConstrainByBlock(DirectionWedge& wedge, Block b) const override;
   std::int64_t WalkPoints(DirectionWedge& wedge, std::int64_t begin, std::int64_t end,

@@ -120,7 +120,7 @@ void ShortcutLabeller::Walk(std::int64_t i, double tolerance) {
   // Ends one by one, each listed unless the wedge of the points before it
   // rules it out; then blocks as a whole (WalkBlocks), up to the point that
   // closes the wedge.
-  DirectionWedge wedge = oracle_.FreeWedge();
+  DirectionWedge wedge = DirectionWedge();
   std::int64_t p = i + 1;
   bool open = true;
   const NearScan* near = Near(i, tolerance);
@@ -266,7 +266,7 @@ void ShortcutLabeller::PushBlock(Block b, int wedge, const LabelTree::Least& lea
 
 double ShortcutLabeller::BlockLower(Block b, int wedge) {
   return oracle_.EndsLower(
-      b, wedge >= 0 ? wedges_[static_cast<std::size_t>(wedge)] : oracle_.FreeWedge());
+      b, wedge >= 0 ? wedges_[static_cast<std::size_t>(wedge)] : DirectionWedge());
 }
 
 void ShortcutLabeller::RankPieces() {
@@ -863,7 +863,7 @@ std::vector<std::int64_t> ShortcutLabeller::LowestRoute(double weight) {
           if (least.hops > target || (least.hops == target && least.worst > weight)) continue;
           const DirectionWedge before = place.wedge >= 0
                                             ? wedges[static_cast<std::size_t>(place.wedge)]
-                                            : oracle_.FreeWedge();
+                                            : DirectionWedge();
           if (oracle_.EndsLower(place.block, before) > weight) continue;
           if (place.block.level > 0) {
             const Block first = ChildBlock(place.block, 0), second = ChildBlock(place.block, 1);

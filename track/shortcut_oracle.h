@@ -78,8 +78,6 @@ class ShortcutOracle {
   // coordinates lie outside the range of the bounds): every end is then a
   // candidate, and the wedges below are never constrained.
   virtual bool Directed() const = 0;
-  // The wedge of every direction, before any point narrows it.
-  virtual DirectionWedge FreeWedge() const = 0;
   // Narrows `wedge` to the directions in which a valid shortcut can pass
   // point k, or every point of block b (all after the start); a block may
   // narrow it by a subset of its points only.

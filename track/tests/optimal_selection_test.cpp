@@ -275,7 +275,7 @@ TEST(PlanarShortcuts, FarPointsKeptFromOtherStartsBoundOnlyBetweenTheEnds) {
         for (std::int64_t j = BlockBegin(b); j < BlockEnd(b, n); ++j) {
           least = std::min(least, weight(i, j));
         }
-        const double lower = shortcuts.EndsLower(b, shortcuts.FreeWedge());
+        const double lower = shortcuts.EndsLower(b, DirectionWedge());
         ASSERT_LE(lower, least) << i << " to block " << level << "/" << b.index;
         positive += lower > 0.0;
         ++checked;
@@ -350,8 +350,9 @@ TEST(ShortcutLabeller, LabelsOfLongTracksAgreeWithAPlainSearch) {
 }
 
 // The ellipsoidal shortcuts' bounds and filter against the measure, on
-// points scattered about segments of 10 m to 1000 km in every direction and
-// on the circles that have them as diameters:
+// points scattered about segments of 10 m to 1000 km in every direction,
+// behind and beside their starts, and on the circles that have them as
+// diameters:
 // the deviation lies within the bounds, and the filter keeps the shortcut
 // A-B whenever P's deviation is within the tolerance, even at equality.
 TEST(EllipsoidalShortcutBounds, HoldOnScatteredPoints) {
@@ -383,7 +384,7 @@ TEST(EllipsoidalShortcutBounds, HoldOnScatteredPoints) {
             ASSERT_GE(bounds.upper, exact) << where;
             if (bounds.upper < std::numeric_limits<double>::infinity()) ++bounded;
             shortcuts.Open(0, exact, false);
-            DirectionWedge wedge = shortcuts.FreeWedge();
+            DirectionWedge wedge = DirectionWedge();
             shortcuts.ConstrainByPoint(wedge, 1);
             ASSERT_TRUE(shortcuts.EndMayBeValid(wedge, 2)) << where;
           };
@@ -392,6 +393,14 @@ TEST(EllipsoidalShortcutBounds, HoldOnScatteredPoints) {
           const double off = k % 4 == 0 ? size : (k % 4 == 1 ? size * 1e-6 : size * 0.01);
           check(lat(a1 + (b1 - a1) * (0.5 + 0.7 * f) + off * unit(random)),
                 wrap(a2 + (b2 - a2) * (0.5 + 0.7 * f) + off * unit(random)));
+          // P behind A, whose deviation from a shortcut leaving A away from
+          // it is its distance from A, and beside A, about the perpendicular
+          // through A, where the measure turns to that distance.
+          const double g = 0.02 + 1.5 * std::fabs(unit(random));
+          check(lat(a1 - (b1 - a1) * g + off * unit(random)),
+                wrap(a2 - (b2 - a2) * g + off * unit(random)));
+          check(lat(a1 - (b2 - a2) * f + (b1 - a1) * 0.01 * unit(random)),
+                wrap(a2 + (b1 - a1) * f + (b2 - a2) * 0.01 * unit(random)));
           // And P about the circle on A-B as its diameter, where the angle at
           // P is close to a right angle and the measure turns from the
           // perpendicular to the nearer end (local degrees of latitude as

@@ -64,7 +64,7 @@ void CheckScans(const testing::TrackShape& t, const testing::ShortcutWeights& w,
       ++tally.lanes_compared;
       std::vector<std::int64_t> walked;
       shortcuts.Open(i, d, false);
-      DirectionWedge wedge = shortcuts.FreeWedge();
+      DirectionWedge wedge = DirectionWedge();
       const std::int64_t walk_end = std::min(n, i + 1 + kSteps);
       const std::int64_t next = shortcuts.WalkPoints(wedge, i + 1, walk_end, walked);
       for (const std::int64_t j : walked) {
