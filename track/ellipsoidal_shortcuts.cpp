@@ -14,11 +14,8 @@ namespace {
 constexpr double kInf = std::numeric_limits<double>::infinity();
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 // Terms of the bounds (derivation in the header).
-constexpr double kMeasureSlop = 0.1;        // metres
 constexpr double kRadius = 6.3e6;           // metres, below every radius of curvature
-constexpr double kCarryTurn = 0.03;         // metres: the ends' DMS carries, across A-B
 constexpr double kGeodesicTurn = 0.001;     // times (L / R)^2, radians
-constexpr double kCarryAngle = 0.03;        // metres: P's and the ends' carries, seen from P
 constexpr double kMaxReach = 1.0e6;         // metres from A
 constexpr double kMinLength = 1e-3;         // metres: shorter shortcuts are measured
 constexpr double kMaxLatitude = 89.0;       // degrees
@@ -34,7 +31,20 @@ constexpr std::size_t kFirstContenders = 4;
 
 int TopLevel(std::int64_t n) { return BlockLevels(n) - 1; }
 
-double Slop(double s) { return kMeasureSlop + s * (s / kRadius) * (s / kRadius); }
+using MeasureTerms = EllipsoidalShortcuts::MeasureTerms;
+constexpr const MeasureTerms& kAnyPoints = EllipsoidalShortcuts::kAnyPoints;
+
+const MeasureTerms& TermsOf(bool steady) {
+  return steady ? EllipsoidalShortcuts::kSteadyPoints : kAnyPoints;
+}
+// The band of minutes below each whole minute whose DMS seconds carry
+// (above 59.9995, a 1.2e-5 share of a minute), widened for the rounding of
+// the conversions.
+constexpr double kCarryBand = 1e-5;  // minutes
+
+double Slop(double s, const MeasureTerms& terms = kAnyPoints) {
+  return terms.slop + s * (s / kRadius) * (s / kRadius);
+}
 
 // The length of a plane vector. Plane figures here stay below the Earth's
 // diameter, whose square neither overflows nor loses more than an ulp or two
@@ -42,8 +52,19 @@ double Slop(double s) { return kMeasureSlop + s * (s / kRadius) * (s / kRadius);
 // as much.
 double Norm(double east, double north) { return std::sqrt(east * east + north * north); }
 
-double Turn(double length) {
-  return kCarryTurn / length + kGeodesicTurn * (length / kRadius) * (length / kRadius);
+double Turn(double length, const MeasureTerms& terms = kAnyPoints) {
+  return terms.turn / length + kGeodesicTurn * (length / kRadius) * (length / kRadius);
+}
+
+// Whether every angle within `reach` of `degrees` keeps its DMS round trip
+// exact, where a minute of the angle spans `minute` (reach in the same
+// unit): the minutes of its magnitude stay clear of the band below the next
+// whole minute (and, with reach, of the one below the minute it has, and of
+// the fold of the sign at 0).
+bool ClearOfCarries(double degrees, double reach, double minute) {
+  const double minutes = std::fabs(degrees) * 60.0;
+  const double part = minutes - std::floor(minutes);
+  return part * minute >= reach && (1.0 - kCarryBand - part) * minute > reach;
 }
 
 }  // namespace
@@ -67,6 +88,18 @@ std::vector<EllipsoidalBlocks::Point> GeocentricPoints(const EllipsoidalSegmentM
   return points;
 }
 
+// Per point k, the points before it that are not steady (n + 1 counts).
+std::vector<std::int64_t> UnsteadyBefore(const EllipsoidalSegmentMeasure& measure) {
+  const std::vector<double>& lat = measure.Latitudes();
+  const std::vector<double>& lon = measure.Longitudes();
+  std::vector<std::int64_t> before(lat.size() + 1, 0);
+  for (std::size_t k = 0; k < lat.size(); ++k) {
+    const bool steady = ClearOfCarries(lat[k], 0.0, 1.0) && ClearOfCarries(lon[k], 0.0, 1.0);
+    before[k + 1] = before[k] + (steady ? 0 : 1);
+  }
+  return before;
+}
+
 std::vector<char> UsablePoints(const EllipsoidalSegmentMeasure& measure) {
   const std::vector<double>& lat = measure.Latitudes();
   const std::vector<double>& lon = measure.Longitudes();
@@ -84,11 +117,19 @@ EllipsoidalShortcuts::EllipsoidalShortcuts(EllipsoidalSegmentMeasure& measure,
     : measure_(measure),
       geocentric_(GeocentricPoints(measure, datum)),
       usable_(UsablePoints(measure)),
+      unsteady_before_(UnsteadyBefore(measure)),
       blocks_(geocentric_, usable_),
-      datum_(datum) {}
+      datum_(datum),
+      e2_(datum.f * (2.0 - datum.f)),
+      minute_(datum.a * (1.0 - e2_) * kPi / 10800.0) {}
 
 bool EllipsoidalShortcuts::Usable(std::int64_t k) const {
   return usable_[static_cast<std::size_t>(k)] != 0;
+}
+
+bool EllipsoidalShortcuts::Steady(std::int64_t begin, std::int64_t end) const {
+  return unsteady_before_[static_cast<std::size_t>(end)] ==
+         unsteady_before_[static_cast<std::size_t>(begin)];
 }
 
 EllipsoidalShortcuts::Frame EllipsoidalShortcuts::FrameAt(std::int64_t i) const {
@@ -97,7 +138,23 @@ EllipsoidalShortcuts::Frame EllipsoidalShortcuts::FrameAt(std::int64_t i) const 
   const double lambda = DegreesToRadians(measure_.Longitudes()[k]);
   const double sp = std::sin(phi), cp = std::cos(phi);
   const double sl = std::sin(lambda), cl = std::cos(lambda);
-  return {-sl, cl, 0.0, -sp * cl, -sp * sl, cp};
+  // Radii of curvature: N = a / w across the meridian, M = a (1 - e^2) / w^3
+  // along it, w = sqrt(1 - e^2 sin^2(latitude)).
+  const double w = std::sqrt(1.0 - e2_ * sp * sp);
+  const double across = datum_.a / w, along = datum_.a * (1.0 - e2_) / (w * w * w);
+  constexpr double kDegrees = 180.0 / kPi;
+  return {-sl,
+          cl,
+          0.0,
+          -sp * cl,
+          -sp * sl,
+          cp,
+          measure_.Latitudes()[k],
+          measure_.Longitudes()[k],
+          kDegrees / along,
+          kDegrees / (across * cp),
+          (3.0 + 2.0 * std::fabs(sp / cp)) / kRadius,
+          std::fabs(cp)};
 }
 
 EllipsoidalShortcuts::PlanePoint EllipsoidalShortcuts::Project(const Frame& f, std::int64_t i,
@@ -109,33 +166,70 @@ EllipsoidalShortcuts::PlanePoint EllipsoidalShortcuts::Project(const Frame& f, s
           std::sqrt(dx * dx + dy * dy + dz * dz)};
 }
 
-std::optional<EllipsoidalShortcuts::Offset> EllipsoidalShortcuts::OffsetOf(const Segment& seg,
-                                                                          PlanePoint p) const {
-  const double s = std::max(seg.b.chord, p.chord);
-  if (!(seg.length >= kMinLength && s <= kMaxReach)) return std::nullopt;
-  Offset o;
-  o.s = s;
-  o.h = std::fabs(seg.b.east * p.north - seg.b.north * p.east) / seg.length;
-  o.slop = Slop(s);
-  o.slop_h = o.slop + Turn(seg.length) * p.chord;
-  return o;
+bool EllipsoidalShortcuts::FeetClearOfCarries(const Segment& seg, double u_lo, double u_hi,
+                                             double s) const {
+  // The plane feet from u_lo to u_hi along A'B', taken to degrees by the
+  // radii of curvature at A: their middle and half their spread north and
+  // east.
+  const Frame& f = seg.f;
+  const double scale = 0.5 / seg.length;
+  const double mid = (u_lo + u_hi) * scale, half = (u_hi - u_lo) * scale;
+  const double north = mid * seg.b.north, north_spread = half * std::fabs(seg.b.north);
+  const double east = mid * seg.b.east, east_spread = half * std::fabs(seg.b.east);
+  const double lat = f.lat + north * f.lat_per_metre;
+  double lon = f.lon + east * f.lon_per_metre;
+  if (lon > 180.0) lon -= 360.0;
+  if (lon < -180.0) lon += 360.0;
+  const double reach = 1.0 + s * s * f.reach_per_square;  // metres
+  // The cosine of every latitude within reach of the feet, at least (the
+  // cosine changes by no more than the angle, in units of R).
+  constexpr double kPerRadius = 1.0 / kRadius;
+  const double cos_lat = f.cos_lat - (std::fabs(north) + north_spread + reach) * kPerRadius;
+  return cos_lat > 0.01 && ClearOfCarries(lat, north_spread + reach, minute_) &&
+         ClearOfCarries(lon, east_spread + reach, minute_ * cos_lat);
 }
 
 EllipsoidalShortcuts::PointBounds EllipsoidalShortcuts::PlaneBounds(const Segment& seg,
-                                                                    PlanePoint p) const {
-  const std::optional<Offset> o = OffsetOf(seg, p);
-  if (!o) return {-kInf, kInf};
+                                                                    std::int64_t k) const {
+  const PlanePoint p = Project(seg.f, seg.i, k);
+  const double s = std::max(seg.b.chord, p.chord);
+  if (!(seg.length >= kMinLength && s <= kMaxReach)) return {-kInf, kInf};
+  const PlaneFigures figures = FiguresOf(seg, p, s);
+  if (seg.steady && Steady(k, k + 1)) {
+    // Where the measure takes the end distance, or perpend's feet stay
+    // clear of the carries, it adds no more than Vincenty's nudges.
+    const PlaneFigures::Bounded steady = figures.With(kSteadyPoints, seg.turn[1]);
+    if (steady.end_distance || FeetClearOfCarries(seg, figures.along, figures.along, s)) {
+      return steady.bounds;
+    }
+  }
+  return figures.With(kAnyPoints, seg.turn[0]).bounds;
+}
+
+EllipsoidalShortcuts::PlaneFigures EllipsoidalShortcuts::FiguresOf(const Segment& seg,
+                                                                   PlanePoint p,
+                                                                   double s) const {
   const PlanePoint& b = seg.b;
-  const double h = o->h, s = o->s, slop = o->slop, slop_h = o->slop_h;
+  PlaneFigures figures;
+  figures.s = s;
+  figures.h = std::fabs(b.east * p.north - b.north * p.east) / seg.length;
+  figures.along = (p.east * b.east + p.north * b.north) / seg.length;
   // Plane distances of at most kMaxReach: their squares neither overflow
   // nor lose more than an ulp or two, far below the slop.
-  const double d_a = std::sqrt(p.east * p.east + p.north * p.north);
+  figures.d_a = std::sqrt(p.east * p.east + p.north * p.north);
   // The angle at P', between the directions to A' (the origin) and to B'.
   const double to_b_east = b.east - p.east, to_b_north = b.north - p.north;
-  const double d_b = std::sqrt(to_b_east * to_b_east + to_b_north * to_b_north);
+  figures.d_b = std::sqrt(to_b_east * to_b_east + to_b_north * to_b_north);
+  figures.cos_angle_scaled = -(p.east * to_b_east + p.north * to_b_north);
+  figures.chord = p.chord;
+  return figures;
+}
+
+EllipsoidalShortcuts::PlaneFigures::Bounded EllipsoidalShortcuts::PlaneFigures::With(
+    const MeasureTerms& terms, double turn) const {
+  const double slop = Slop(s, terms), slop_h = slop + turn * chord;
   const double nearer = std::min(d_a, d_b);
-  const double cos_angle_scaled = -(p.east * to_b_east + p.north * to_b_north);  // d_a d_b cos
-  const double margin = kCarryAngle / nearer + (s / kRadius) * (s / kRadius) + 1e-9;
+  const double margin = terms.angle / nearer + (s / kRadius) * (s / kRadius) + 1e-9;
   // The angle exceeds a right angle by more than the margin where its
   // cosine lies below -sin(margin); -margin, below that, is as certain.
   const bool obtuse = margin < 1.0 && cos_angle_scaled < -margin * d_a * d_b;
@@ -144,13 +238,17 @@ EllipsoidalShortcuts::PointBounds EllipsoidalShortcuts::PlaneBounds(const Segmen
   // takes the end distance, which the plane's is within the slop of.
   const bool acute = margin < 1.0 && cos_angle_scaled > margin * d_a * d_b;
   const double lower = acute ? std::max(h - slop_h, nearer - slop) : h - slop_h;
-  return {lower, upper};
+  return {{lower, upper}, acute};
 }
 
 EllipsoidalShortcuts::PointBounds EllipsoidalShortcuts::DeviationBounds(std::int64_t i,
                                                                         std::int64_t j,
                                                                         std::int64_t k) const {
   return PointBoundsOf(SegmentOf(i, j), k);
+}
+
+double EllipsoidalShortcuts::DeviationUpper(std::int64_t i, std::int64_t j, Block b) const {
+  return BlockUpper(SegmentOf(i, j), b);
 }
 
 void EllipsoidalShortcuts::Open(std::int64_t i, double tolerance, bool /*keep_findings*/) {
@@ -215,9 +313,11 @@ EllipsoidalShortcuts::Segment EllipsoidalShortcuts::SegmentFromStart(std::int64_
 
 EllipsoidalShortcuts::Segment EllipsoidalShortcuts::SegmentIn(const Frame& f, std::int64_t i,
                                                               std::int64_t j) const {
-  Segment s{i, j, f, {}, 0.0, Usable(i) && Usable(j)};
+  Segment s{i, j, f, {}, 0.0, Usable(i) && Usable(j), Steady(i, i + 1) && Steady(j, j + 1), {}};
   s.b = Project(s.f, i, j);
   s.length = Norm(s.b.east, s.b.north);
+  s.turn[0] = Turn(s.length, kAnyPoints);
+  s.turn[1] = Turn(s.length, kSteadyPoints);
   return s;
 }
 
@@ -230,7 +330,7 @@ double EllipsoidalShortcuts::EndLower(std::int64_t j) {
     if (w <= start_ || w >= j) continue;
     if (!s) s = SegmentFromStart(j);
     if (!(s->bounded && Usable(w))) continue;
-    lower = std::max(lower, PlaneBounds(*s, Project(s->f, start_, w)).lower);
+    lower = std::max(lower, PlaneBounds(*s, w).lower);
   }
   return lower;
 }
@@ -238,7 +338,7 @@ double EllipsoidalShortcuts::EndLower(std::int64_t j) {
 EllipsoidalShortcuts::PointBounds EllipsoidalShortcuts::PointBoundsOf(const Segment& s,
                                                                       std::int64_t k) const {
   if (!(s.bounded && Usable(k))) return {-kInf, kInf};
-  return PlaneBounds(s, Project(s.f, s.i, k));
+  return PlaneBounds(s, k);
 }
 
 double EllipsoidalShortcuts::BlockUpper(const Segment& s, Block b) const {
@@ -268,14 +368,18 @@ double EllipsoidalShortcuts::BlockUpper(const Segment& s, Block b) const {
   const double chord = std::sqrt(dx * dx + dy * dy + dz * dz) + std::sqrt(reach);
   const double s_max = std::max(s.b.chord, chord);
   if (!(s_max <= kMaxReach)) return kInf;
-  const double slop = Slop(s_max);
-  const double slop_h = slop + Turn(length) * chord;
   const double along = u_east * c_east + u_north * c_north;
   const double u_lo = along - along_spread, u_hi = along + along_spread;
+  // The feet of all the block's points lie between u_lo and u_hi.
+  const MeasureTerms& terms =
+      TermsOf(s.steady && Steady(BlockBegin(b), BlockEnd(b, Size())) &&
+              FeetClearOfCarries(s, u_lo, u_hi, s_max));
+  const double slop = Slop(s_max, terms);
+  const double slop_h = slop + Turn(length, terms) * chord;
   bool obtuse = false;
   if (u_lo > 0.0 && u_hi < length) {
     const double nearest = std::min(u_lo, length - u_hi);
-    const double margin = kCarryAngle / nearest + (s_max / kRadius) * (s_max / kRadius) + 1e-9;
+    const double margin = terms.angle / nearest + (s_max / kRadius) * (s_max / kRadius) + 1e-9;
     obtuse = margin < 1.0 && std::atan(across / u_lo) + std::atan(across / (length - u_hi)) +
                                      margin * (1.0 + 1e-6) + 1e-9 <
                                  0.5 * kPi;
@@ -451,7 +555,7 @@ ShortcutBounds EllipsoidalShortcuts::Bounds(std::int64_t j, double width, bool d
   const double asked = width;
   const double floor = width < kInf ? -kInf : t;
   // Bounds are never closer than twice the slop: no finer width is sought.
-  width = std::max(width, 2.0 * kMeasureSlop);
+  width = std::max(width, 2.0 * kAnyPoints.slop);
   ForEachPiece(
       start_ + 1, j, TopLevel(Size()),
       [&](std::int64_t k) { Score(s, k, k + 1, floor, false, search); },

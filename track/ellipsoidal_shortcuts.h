@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
 #include <vector>
 
 #include "geodesy/datum.h"
@@ -26,20 +25,42 @@ namespace oru {
 // s the largest distance from A involved, L the length of the shortcut and
 // R = 6300 km (below every radius of curvature), the plane figures are
 // taken to lie within
-//     slop(s)  = 0.1 m + s (s / R)^2 / 10
+//     slop(s)  = 0.1 m + s (s / R)^2
 // of the geodesic ones (distances from A, from B, and from the geodesic line
 // through A with a given azimuth at A), and the plane direction of B' within
 //     turn(L)  = 0.03 m / L + 0.001 (L / R)^2  radians
 // of the geodesic's azimuth at A. The 0.1 m holds what the measure adds of
 // its own: the DMS round trip of A, B and P (1.5 cm each), perpend's foot
 // with its DMS carry and last move (5 cm), and Vincenty's 3.2 mm nudges; the
-// 0.03 m / L is the turn of the line A-B by the carries of its ends. The
+// 0.03 m / L is the turn of the line A-B by the carries of its ends (steady
+// points take less, below). The
 // terms in (s / R)^2 exceed the geometry's by a factor two or more; tests
 // hold them against the measure on points scattered about segments of 10 m
 // to 1000 km. Distances s and L are taken as chords in space, which never
 // exceed the geodesics and which, unlike the plane's, grow beyond the
 // horizon. Points beyond 89 degrees of latitude, where azimuths are ill
 // conditioned, and beyond 1000 km of A are never bounded.
+//
+// Steady points. A point whose DMS seconds of latitude and longitude lie
+// clear of the carry (above 59.9995; Steady) comes back from its round trip
+// within nanometres. Where A, B and P are steady and perpend's feet stay
+// clear of the carries too, the measure adds only Vincenty's nudges (3.2 mm
+// to one of its inverse problems: between ends at one latitude, or the
+// line's azimuth at A by 3.2 mm / L), perpend's last move (the foot before
+// it lies within 0.1 mm of the foot: each move leaves about (h / R)^2 / 3
+// of the distance still to go) and the carries of azimuths (0.0005 seconds
+// over a move, micrometres within the reach below): the 0.1 m, 0.03 m / L
+// and the angle's 0.03 m become 5 mm each. perpend starts at A and moves its
+// foot along the line: the first move ends within |AP|^3 / (5 R^2) of the
+// foot F (it projects the distance as on a plane: tan e = tan d cos(theta)
+// on a sphere, against e = d cos(theta)), and later moves close in on F. F
+// lies at the plane foot of P' within terms of order s^3 / R^2; that place,
+// taken to degrees through the radii of curvature at A, is off by at most
+// (s^2 / 2R) |tan(latitude)| in each direction, plus terms of order
+// e^2 s^2 / R. So no foot carries where that place lies farther than
+//     reach = 1 m + (s^2 / R) (3 + 2 |tan(latitude at A)|)
+// from every latitude and longitude whose seconds carry (FeetClearOfCarries);
+// where the angle at P certainly takes the end distance, perpend is not run.
 //
 // The filter (Candidates). The measure is never below the distance of P from
 // the half of the geodesic line through A and B that leaves A towards B, less
@@ -80,9 +101,23 @@ namespace oru {
 // margin above at most 0.03 m / min(u, |A'B'| - u) + (s / R)^2: a block whose
 // least angle exceeds a right angle by more than that takes the
 // perpendicular's bound at every point. The block's bound is the largest of
-// its points' upper bounds above, plus a micrometre for the rounding.
+// its points' upper bounds above, plus a micrometre for the rounding. The
+// terms of steady points serve where the ends and all the block's points are
+// steady and the feet from u_lo to u_hi stay clear of the carries.
 class EllipsoidalShortcuts final : public ShortcutOracle {
  public:
+  // What the measure adds of its own to the figures of the geometry
+  // (metres): in every distance, across A-B (divided by L), and in the angle
+  // at P (divided by the nearer end's distance).
+  struct MeasureTerms {
+    double slop, turn, angle;
+  };
+  // Any points: DMS carries of A, B, P and perpend's feet.
+  static constexpr MeasureTerms kAnyPoints{0.1, 0.03, 0.03};
+  // Steady points whose feet stay clear of the carries: Vincenty's nudges
+  // and perpend's last move.
+  static constexpr MeasureTerms kSteadyPoints{0.005, 0.005, 0.005};
+
   explicit EllipsoidalShortcuts(EllipsoidalSegmentMeasure& measure, const DatumParams& datum);
 
   SegmentMeasure& Measure() override { return measure_; }
@@ -111,11 +146,22 @@ class EllipsoidalShortcuts final : public ShortcutOracle {
     double lower, upper;  // metres; -inf and +inf when unbounded
   };
   PointBounds DeviationBounds(std::int64_t i, std::int64_t j, std::int64_t k) const;
+  // The upper bound of the deviations of block b's points (level 1 and up)
+  // from the segment i-j, from the same plane; infinity where it has none.
+  double DeviationUpper(std::int64_t i, std::int64_t j, Block b) const;
 
  private:
   struct Frame {
     double ex, ey, ez;  // east at the point, unit
     double nx, ny, nz;  // north
+    // The point's latitude and longitude, and the degrees of each per metre
+    // north and east of it (the radii of curvature there), for places near
+    // it (FeetClearOfCarries).
+    double lat, lon;
+    double lat_per_metre, lon_per_metre;
+    // Of FeetClearOfCarries' reach: (3 + 2 |tan(latitude)|) / R, per square metre.
+    double reach_per_square;
+    double cos_lat;  // |cos(latitude)|
   };
   using Geocentric = EllipsoidalBlocks::Point;
   // Where a point lies in the tangent plane at a start (metres east and
@@ -125,6 +171,9 @@ class EllipsoidalShortcuts final : public ShortcutOracle {
     double chord;  // metres: the straight distance from the start in space
   };
   bool Usable(std::int64_t k) const;
+  // Whether points begin to end - 1 keep their DMS round trips exact (no
+  // carry of seconds).
+  bool Steady(std::int64_t begin, std::int64_t end) const;
   Frame FrameAt(std::int64_t i) const;
   PlanePoint Project(const Frame& f, std::int64_t i, std::int64_t k) const;
 
@@ -135,15 +184,33 @@ class EllipsoidalShortcuts final : public ShortcutOracle {
     PlanePoint b;
     double length;  // metres: |B'|
     bool bounded;   // both ends within the bounds' range
+    bool steady;    // both ends Steady
+    double turn[2];  // Turn(length) with the terms of any points, of steady ones
   };
-  // P's distance h from the line A'B' in the plane and the slops about it
-  // (the derivation above); none where the bounds do not reach.
-  struct Offset {
-    double h, slop, slop_h;  // metres
-    double s;                // metres: the longer of the chords AB and AP
+  // Point k's bounds: the steady ones where they hold, else those of any
+  // points.
+  PointBounds PlaneBounds(const Segment& s, std::int64_t k) const;
+  // P' against the segment (metres), what its bounds are made of; s is the
+  // longer of the chords AB and AP.
+  struct PlaneFigures {
+    double h, s;
+    double d_a, d_b;           // |P'A'|, |P'B'|
+    double cos_angle_scaled;   // d_a d_b cos(angle at P')
+    double along;              // of P's plane foot along A'B'
+    double chord;              // from A to P in space
+    struct Bounded {
+      PointBounds bounds;
+      bool end_distance;  // the measure certainly takes the nearer end's distance
+    };
+    // With the terms given and Turn(L) of them.
+    Bounded With(const MeasureTerms& terms, double turn) const;
   };
-  std::optional<Offset> OffsetOf(const Segment& s, PlanePoint p) const;
-  PointBounds PlaneBounds(const Segment& s, PlanePoint p) const;
+  PlaneFigures FiguresOf(const Segment& s, PlanePoint p, double s_max) const;
+  // Whether perpend's feet certainly stay clear of the DMS carries for
+  // points whose plane feet lie from u_lo to u_hi metres along A'B' (s_max:
+  // the longest chord from A to B or to any of them; the derivation in the
+  // header).
+  bool FeetClearOfCarries(const Segment& s, double u_lo, double u_hi, double s_max) const;
   // The state of one search of a segment's points.
   struct Search {
     double lower = 0.0;         // largest lower bound of a point's deviation
@@ -211,6 +278,7 @@ class EllipsoidalShortcuts final : public ShortcutOracle {
   EllipsoidalSegmentMeasure& measure_;
   std::vector<Geocentric> geocentric_;  // metres
   std::vector<char> usable_;
+  std::vector<std::int64_t> unsteady_before_;  // per point: the points before it not Steady
   EllipsoidalBlocks blocks_;
   // The open start.
   std::int64_t start_ = 0;
@@ -222,6 +290,8 @@ class EllipsoidalShortcuts final : public ShortcutOracle {
   std::size_t open_next_ = 0;     // where the next one goes once kOpenKept are kept
   WeightMemo memo_;
   DatumParams datum_;  // for the exact measures and azimuths
+  double e2_;          // the ellipsoid's squared eccentricity
+  double minute_;      // metres: a minute of latitude at its shortest, a (1 - e^2) pi / 10800
   std::int64_t exact_measures_ = 0;
   std::vector<Contender> contenders_;  // scratch of the searches
   std::vector<Pending> pending_;

@@ -118,6 +118,24 @@ GeoTrack FixesBehindEndsAcrossNorth() {
   return t;
 }
 
+GeoTrack AlongAWholeMinute(int n, unsigned seed) {
+  GeoTrack t{"along a whole minute of latitude", {}, {}};
+  std::mt19937_64 random(seed);
+  std::normal_distribution<double> gps(0.0, 0.003);
+  const double minute = 54.0 + 7.0 / 60.0;
+  for (int i = 0; i < n; ++i) {
+    PushMetres(t, minute, 4.0, 1.5 * i, gps(random) - 0.06 - 0.03 * i / n);
+  }
+  return t;
+}
+
+GeoTrack BesideAWholeMinute(int n) {
+  GeoTrack t{"beside a whole minute of longitude", {}, {}};
+  const double minute = 4.0 + 7.0 / 60.0;
+  for (int i = 0; i < n; ++i) PushMetres(t, 54.0, minute, i % 76 == 0 ? -5.0 : -0.008, 1.5 * i);
+  return t;
+}
+
 std::vector<GeoTrack> ScalableGeoTracks(int n) {
   std::vector<GeoTrack> tracks;
   {  // From 36N 5W eastwards, a course that changes by a few degrees every 20

@@ -39,6 +39,17 @@ GeoTrack SwitchbackHike(int legs, unsigned seed);
 // the segment, A, P, B with P 5.3 m behind A and A-B 5.3 m long.
 GeoTrack FixesBehindEndsAcrossNorth();
 
+// A course along the parallel of 54 07'N, from 6 cm to 9 cm south of it,
+// fixes 1.5 m apart thrown off by 3 mm of GPS noise: the geodesics of 1.5 km
+// between them bulge north by 6 cm into the band of latitudes whose DMS
+// seconds carry to the next minute (the fixes themselves stay clear of it).
+GeoTrack AlongAWholeMinute(int n, unsigned seed);
+
+// A course north along the meridian of 4 07'E at 54N, 1.5 m a fix, 8 mm
+// west of it (in the band whose DMS seconds carry, 9 mm wide there, so that
+// the measure takes each fix 8 mm east), but for every 76th fix, 5 m west.
+GeoTrack BesideAWholeMinute(int n);
+
 // The awkward tracks: each one meets a case that a bound on the ellipsoidal
 // measure must respect (both datums, the antimeridian, the poles, repeated
 // points, ties, right angles at P, long chords, a meridian, equal latitudes,

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <limits>
 #include <random>
 #include <string>
@@ -419,6 +420,78 @@ TEST(EllipsoidalShortcutBounds, HoldOnScatteredPoints) {
   EXPECT_GT(bounded, 7600);  // all but the polar rows
 }
 
+// Where DMS seconds carry (above 59.9995, to the next minute: a point moves
+// by up to 1.5 cm), on a line of about 2 km with P a metre to either side:
+// the bounds hold where A, B or P carries, across the line, and where
+// perpend's feet pass through the band below a whole minute across the line
+// (a line along a parallel whose bulge rises into it, a line along a
+// meridian that crosses it at a slant). `band` is the distance below the
+// whole minute, in the angle's magnitude (the hemisphere's sign applied).
+TEST(EllipsoidalShortcutBounds, HoldWhereDmsSecondsCarry) {
+  DatumParams datum = Datum(kWgs84DatumString);
+  constexpr double kPi = 3.141592653589793;
+  constexpr double kSecond = 1.0 / 3600.0;  // degrees
+  int checked = 0;
+  auto check = [&](double a1, double a2, double b1, double b2, double p1, double p2) {
+    EllipsoidalSegmentMeasure measure({a1, p1, b1}, {a2, p2, b2}, datum, 1);
+    EllipsoidalShortcuts shortcuts(measure, datum);
+    const double exact = EllipsoidalDeviation(a1, a2, b1, b2, p1, p2, datum);
+    const EllipsoidalShortcuts::PointBounds bounds = shortcuts.DeviationBounds(0, 2, 1);
+    char where[200];
+    std::snprintf(where, sizeof where, "%.12f %.12f  %.12f %.12f  %.12f %.12f", a1, a2, b1, b2,
+                  p1, p2);
+    ASSERT_LE(bounds.lower, exact) << where;
+    ASSERT_GE(bounds.upper, exact) << where;
+    ++checked;
+  };
+  for (const double minute : {54.0 + 7.0 / 60.0, -(33.0 + 41.0 / 60.0), 0.5}) {
+    const double sign = minute < 0.0 ? -1.0 : 1.0;
+    const double degree = 1.0 / 111'000.0;  // degrees of latitude per metre, about
+    const double east = degree / std::cos(minute * kPi / 180.0);
+    auto below = [&](double whole, double metres, double unit) {
+      return sign * (std::fabs(whole) - metres * unit);
+    };
+    const double lon = 12.0 + 19.0 / 60.0;  // a whole minute
+    for (const double side : {-1.0, 1.0}) {
+      // A line along a parallel just below the minute: its middle bulges
+      // poleward (by about 15 cm at 54 degrees) into the band.
+      for (double gap = 0.0; gap < 0.2; gap += 0.001) {
+        const double lat = below(minute, gap, degree);
+        check(lat, lon - 1000.0 * east, lat, lon + 1000.0 * east, lat + side * degree,
+              lon + 3.0 * east);
+      }
+      // A line along the meridian of a whole minute of longitude, crossing
+      // the band between 3 cm west and 3 cm east of it, P beside it.
+      for (double at = 0.1; at < 0.6; at += 0.002) {
+        const double lat = minute + (at - 0.5) * 2000.0 * degree;
+        const double lon_at = lon + (0.06 * at - 0.03) * east;
+        check(minute - 1000.0 * degree, lon - 0.03 * east, minute + 1000.0 * degree,
+              lon + 0.03 * east, lat, lon_at + side * east);
+      }
+      // A, B or P itself carrying (0.0004 seconds, about 1.2 cm) towards a
+      // line 5 m beyond the minute, along a parallel and along a
+      // meridian.
+      const double carry = 0.0004 * kSecond;
+      const double lat = sign * (std::fabs(minute) - carry), lon_carry = lon - carry;
+      const double lat_line = sign * (std::fabs(minute) + 5.0 * degree);
+      const double lon_line = lon + 5.0 * east;
+      for (double at : {0.1, 0.5, 0.9}) {
+        const double p_lon = lon - 1000.0 * east + at * 2000.0 * east;
+        const double w = lon - 1000.0 * east, e = lon + 1000.0 * east;
+        check(lat_line, w, lat_line, e, lat, p_lon);
+        check(lat, w, lat_line, e, lat_line + side * degree, p_lon);
+        check(lat_line, w, lat, e, lat_line + side * degree, p_lon);
+        const double p_lat = minute - 1000.0 * degree + at * 2000.0 * degree;
+        const double s = minute - 1000.0 * degree, n = minute + 1000.0 * degree;
+        check(s, lon_line, n, lon_line, p_lat, lon_carry);
+        check(s, lon_carry, n, lon_line, p_lat, lon_line + side * east);
+        check(s, lon_line, n, lon_carry, p_lat, lon_line + side * east);
+      }
+    }
+  }
+  EXPECT_GT(checked, 2700);
+}
+
 // Weights and validity through the blocks of long tracks (boxes and bounds
 // of every level up to a whole track) against the measure's own farthest
 // point, on shortcuts of a few to thousands of points: a box that missed a
@@ -465,6 +538,43 @@ TEST(EllipsoidalShortcutBounds, WeightsThroughBlocksAgreeWithTheMeasure) {
         EXPECT_LE(shortcuts.EndLower(end), measure.FarthestPoint(i, end).deviation) << end;
       }
     }
+  }
+}
+
+// Where DMS seconds carry, the bounds of the blocks between the ends of
+// shortcuts of 1.6 km cover what the measure adds: feet moved by up to
+// 1.5 cm (shortcuts along a whole minute of latitude whose middles bulge
+// into the band), and points moved by 8 mm (fixes in the band beside a
+// whole minute of longitude, shortcuts between fixes 5 m from it).
+TEST(EllipsoidalShortcutBounds, BlocksHoldWhereSecondsCarry) {
+  for (const GeoTrack& t :
+       {testing::AlongAWholeMinute(2000, 48), testing::BesideAWholeMinute(2000)}) {
+    SCOPED_TRACE(t.name);
+    const DatumParams datum = Datum(t.datum);
+    EllipsoidalSegmentMeasure measure(t.lat, t.lon, datum, 1);
+    EllipsoidalShortcuts shortcuts(measure, datum);
+    DatumParams scratch = datum;
+    auto deviation = [&](std::int64_t i, std::int64_t j, std::int64_t k) {
+      const auto at = [](std::int64_t m) { return static_cast<std::size_t>(m); };
+      return EllipsoidalDeviation(t.lat[at(i)], t.lon[at(i)], t.lat[at(j)], t.lon[at(j)],
+                                  t.lat[at(k)], t.lon[at(k)], scratch);
+    };
+    int blocks = 0;
+    for (std::int64_t i = 0; i + 1064 < 2000; i += 76) {
+      const std::int64_t j = i + 1064;
+      for (const int level : {1, 2, 3}) {
+        for (Block b{level, (i >> (kLeafShift + level)) + 1}; BlockEnd(b, 2000) < j; ++b.index) {
+          double largest = 0.0;
+          for (std::int64_t k = BlockBegin(b); k < BlockEnd(b, 2000); ++k) {
+            largest = std::max(largest, deviation(i, j, k));
+          }
+          ASSERT_GE(shortcuts.DeviationUpper(i, j, b), largest)
+              << i << "-" << j << ", block " << level << " " << b.index;
+          ++blocks;
+        }
+      }
+    }
+    EXPECT_GT(blocks, 1000);
   }
 }
 
