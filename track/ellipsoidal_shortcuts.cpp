@@ -15,6 +15,7 @@ constexpr double kInf = std::numeric_limits<double>::infinity();
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 // Terms of the bounds (derivation in the header).
 constexpr double kRadius = 6.3e6;           // metres, below every radius of curvature
+constexpr double kPerRadius = 1.0 / kRadius;
 constexpr double kGeodesicTurn = 0.001;     // times (L / R)^2, radians
 constexpr double kMaxReach = 1.0e6;         // metres from A
 constexpr double kMinLength = 1e-3;         // metres: shorter shortcuts are measured
@@ -172,7 +173,7 @@ bool EllipsoidalShortcuts::FeetClearOfCarries(const Segment& seg, double u_lo, d
   // radii of curvature at A: their middle and half their spread north and
   // east.
   const Frame& f = seg.f;
-  const double scale = 0.5 / seg.length;
+  const double scale = 0.5 * seg.per_length;
   const double mid = (u_lo + u_hi) * scale, half = (u_hi - u_lo) * scale;
   const double north = mid * seg.b.north, north_spread = half * std::fabs(seg.b.north);
   const double east = mid * seg.b.east, east_spread = half * std::fabs(seg.b.east);
@@ -183,7 +184,6 @@ bool EllipsoidalShortcuts::FeetClearOfCarries(const Segment& seg, double u_lo, d
   const double reach = 1.0 + s * s * f.reach_per_square;  // metres
   // The cosine of every latitude within reach of the feet, at least (the
   // cosine changes by no more than the angle, in units of R).
-  constexpr double kPerRadius = 1.0 / kRadius;
   const double cos_lat = f.cos_lat - (std::fabs(north) + north_spread + reach) * kPerRadius;
   return cos_lat > 0.01 && ClearOfCarries(lat, north_spread + reach, minute_) &&
          ClearOfCarries(lon, east_spread + reach, minute_ * cos_lat);
@@ -212,8 +212,8 @@ EllipsoidalShortcuts::PlaneFigures EllipsoidalShortcuts::FiguresOf(const Segment
   const PlanePoint& b = seg.b;
   PlaneFigures figures;
   figures.s = s;
-  figures.h = std::fabs(b.east * p.north - b.north * p.east) / seg.length;
-  figures.along = (p.east * b.east + p.north * b.north) / seg.length;
+  figures.h = std::fabs(b.east * p.north - b.north * p.east) * seg.per_length;
+  figures.along = (p.east * b.east + p.north * b.north) * seg.per_length;
   // Plane distances of at most kMaxReach: their squares neither overflow
   // nor lose more than an ulp or two, far below the slop.
   figures.d_a = std::sqrt(p.east * p.east + p.north * p.north);
@@ -227,16 +227,21 @@ EllipsoidalShortcuts::PlaneFigures EllipsoidalShortcuts::FiguresOf(const Segment
 
 EllipsoidalShortcuts::PlaneFigures::Bounded EllipsoidalShortcuts::PlaneFigures::With(
     const MeasureTerms& terms, double turn) const {
-  const double slop = Slop(s, terms), slop_h = slop + turn * chord;
-  const double nearer = std::min(d_a, d_b);
-  const double margin = terms.angle / nearer + (s / kRadius) * (s / kRadius) + 1e-9;
+  const double curvature = (s * kPerRadius) * (s * kPerRadius);  // (s / R)^2
+  const double slop = terms.slop + s * curvature, slop_h = slop + turn * chord;
+  const double nearer = std::min(d_a, d_b), farther = std::max(d_a, d_b);
+  // The margin of the angle, terms.angle / nearer + (s / R)^2 + 1e-9
+  // radians, times d_a d_b: no division.
+  const double bend = curvature + 1e-9;
+  const bool narrow = terms.angle < (1.0 - bend) * nearer;  // margin < 1
+  const double margin_scaled = terms.angle * farther + bend * d_a * d_b;
   // The angle exceeds a right angle by more than the margin where its
   // cosine lies below -sin(margin); -margin, below that, is as certain.
-  const bool obtuse = margin < 1.0 && cos_angle_scaled < -margin * d_a * d_b;
+  const bool obtuse = narrow && cos_angle_scaled < -margin_scaled;
   const double upper = obtuse ? h + slop_h : std::max(h + slop_h, nearer + slop);
   // Short of a right angle by more than the margin, as certain: the measure
   // takes the end distance, which the plane's is within the slop of.
-  const bool acute = margin < 1.0 && cos_angle_scaled > margin * d_a * d_b;
+  const bool acute = narrow && cos_angle_scaled > margin_scaled;
   const double lower = acute ? std::max(h - slop_h, nearer - slop) : h - slop_h;
   return {{lower, upper}, acute};
 }
@@ -313,9 +318,11 @@ EllipsoidalShortcuts::Segment EllipsoidalShortcuts::SegmentFromStart(std::int64_
 
 EllipsoidalShortcuts::Segment EllipsoidalShortcuts::SegmentIn(const Frame& f, std::int64_t i,
                                                               std::int64_t j) const {
-  Segment s{i, j, f, {}, 0.0, Usable(i) && Usable(j), Steady(i, i + 1) && Steady(j, j + 1), {}};
+  Segment s{i, j, f, {}, 0.0, 0.0, Usable(i) && Usable(j), Steady(i, i + 1) && Steady(j, j + 1),
+            {}};
   s.b = Project(s.f, i, j);
   s.length = Norm(s.b.east, s.b.north);
+  s.per_length = 1.0 / s.length;
   s.turn[0] = Turn(s.length, kAnyPoints);
   s.turn[1] = Turn(s.length, kSteadyPoints);
   return s;

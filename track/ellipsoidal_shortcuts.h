@@ -183,6 +183,7 @@ class EllipsoidalShortcuts final : public ShortcutOracle {
     Frame f;
     PlanePoint b;
     double length;  // metres: |B'|
+    double per_length;  // 1 / length
     bool bounded;   // both ends within the bounds' range
     bool steady;    // both ends Steady
     double turn[2];  // Turn(length) with the terms of any points, of steady ones
