@@ -89,6 +89,27 @@ std::vector<EllipsoidalBlocks::Point> GeocentricPoints(const EllipsoidalSegmentM
   return points;
 }
 
+// Per point, how far (metres) every latitude and longitude that keeps its
+// DMS round trip exact reaches about it: the distance to the nearest band
+// of carrying seconds, across parallels and across meridians (a minute of
+// longitude taken at the cosine of the point's latitude less 2e-4, its
+// least within 900 m; no band lies farther than half a minute).
+std::vector<double> Clearances(const EllipsoidalSegmentMeasure& measure, double minute) {
+  const std::vector<double>& lat = measure.Latitudes();
+  const std::vector<double>& lon = measure.Longitudes();
+  auto clear = [](double degrees) {  // minutes
+    const double minutes = std::fabs(degrees) * 60.0;
+    const double part = minutes - std::floor(minutes);
+    return std::max(0.0, std::min(part, 1.0 - kCarryBand - part));
+  };
+  std::vector<double> clearance(lat.size());
+  for (std::size_t k = 0; k < lat.size(); ++k) {
+    const double across = std::cos(DegreesToRadians(lat[k])) - 2e-4;
+    clearance[k] = std::min(clear(lat[k]) * minute, clear(lon[k]) * minute * std::max(0.0, across));
+  }
+  return clearance;
+}
+
 // Per point k, the points before it that are not steady (n + 1 counts).
 std::vector<std::int64_t> UnsteadyBefore(const EllipsoidalSegmentMeasure& measure) {
   const std::vector<double>& lat = measure.Latitudes();
@@ -122,7 +143,8 @@ EllipsoidalShortcuts::EllipsoidalShortcuts(EllipsoidalSegmentMeasure& measure,
       blocks_(geocentric_, usable_),
       datum_(datum),
       e2_(datum.f * (2.0 - datum.f)),
-      minute_(datum.a * (1.0 - e2_) * kPi / 10800.0) {}
+      minute_(datum.a * (1.0 - e2_) * kPi / 10800.0),
+      clearance_(Clearances(measure, minute_)) {}
 
 bool EllipsoidalShortcuts::Usable(std::int64_t k) const {
   return usable_[static_cast<std::size_t>(k)] != 0;
@@ -260,6 +282,7 @@ void EllipsoidalShortcuts::Open(std::int64_t i, double tolerance, bool /*keep_fi
   start_ = i;
   tolerance_ = tolerance;
   start_usable_ = Usable(i);
+  start_steady_ = Steady(i, i + 1);
   frame_ = FrameAt(i);
   // Far points are never kept from another start: blocks of ends take no
   // bound from them here (EndsLower), and single ends gained nothing.
@@ -272,7 +295,16 @@ void EllipsoidalShortcuts::ConstrainByPoint(DirectionWedge& wedge, std::int64_t 
   if (!Usable(k)) return;
   const PlanePoint p = Project(frame_, start_, k);
   if (p.chord <= kMaxReach) {
-    wedge.Constrain(p.east, p.north, tolerance_ + Slop(p.chord) + kRoundingSlack * p.chord);
+    // Lines from A whose distance from P exceeds the tolerance by the slop
+    // of any points are ruled out by that; the feet of the others lie within
+    // that distance of P (plus perpend's first move, below s^2 / R): where
+    // no carry lies within reach of P either, the terms of steady points
+    // hold.
+    const double s = p.chord;
+    const double reach = 1.0 + 1.01 * (tolerance_ + kAnyPoints.slop) + s * s * kPerRadius;
+    const bool steady = start_steady_ && clearance_[static_cast<std::size_t>(k)] > reach;
+    wedge.Constrain(p.east, p.north,
+                    tolerance_ + Slop(s, TermsOf(steady)) + kRoundingSlack * p.chord);
   }
 }
 
@@ -299,7 +331,7 @@ bool EllipsoidalShortcuts::EndMayBeValid(const DirectionWedge& before, std::int6
   const PlanePoint p = Project(frame_, start_, k);
   // B' lies within turn(L) of the direction of the geodesic's azimuth at A
   // (the sine of an angle is below the angle).
-  const double slack = Turn(Norm(p.east, p.north));
+  const double slack = Turn(Norm(p.east, p.north), TermsOf(start_steady_ && Steady(k, k + 1)));
   return !(p.chord <= kMaxReach && slack < 0.5) || before.MayContainWithin(p.east, p.north, slack);
 }
 

@@ -76,7 +76,13 @@ namespace oru {
 // d + slop(|P'|) + 2^-40 |P'|; when no azimuth is left, no shortcut from A is
 // valid, however far its end (the arcs speak of the geodesic's azimuth at A,
 // whatever B is). A candidate end B is tested with its plane direction
-// widened by turn(L), and always listed beyond 1000 km.
+// widened by turn(L), and always listed beyond 1000 km. Steady points take
+// their terms here too: in turn(L) where A and B are steady (the line's
+// carries gone), and in P's slop where A is steady and no latitude or
+// longitude whose seconds carry lies within 1 m + 1.01 (d + 0.1 m) + s^2 / R
+// of P (Clearances): a line from A farther from P than d and the slop of
+// any points is ruled out by that slop; the feet of the nearer ones lie
+// within that distance of P.
 //
 // The weights (Weight). Each point left out gets bounds in the same plane:
 //     lower = h' - slop_h,   h' the distance of P' from the line A'B',
@@ -285,6 +291,7 @@ class EllipsoidalShortcuts final : public ShortcutOracle {
   std::int64_t start_ = 0;
   double tolerance_ = 0.0;
   bool start_usable_ = false;
+  bool start_steady_ = false;
   Frame frame_{};
   ShortcutWitnesses witnesses_;
   std::vector<OpenBounds> open_;  // the last kOpenKept, for the open start
@@ -293,6 +300,9 @@ class EllipsoidalShortcuts final : public ShortcutOracle {
   DatumParams datum_;  // for the exact measures and azimuths
   double e2_;          // the ellipsoid's squared eccentricity
   double minute_;      // metres: a minute of latitude at its shortest, a (1 - e^2) pi / 10800
+  // Per point, metres: how far the places whose DMS round trips are exact
+  // reach about it.
+  std::vector<double> clearance_;
   std::int64_t exact_measures_ = 0;
   std::vector<Contender> contenders_;  // scratch of the searches
   std::vector<Pending> pending_;

@@ -422,7 +422,8 @@ TEST(EllipsoidalShortcutBounds, HoldOnScatteredPoints) {
 
 // Where DMS seconds carry (above 59.9995, to the next minute: a point moves
 // by up to 1.5 cm), on a line of about 2 km with P a metre to either side:
-// the bounds hold where A, B or P carries, across the line, and where
+// the bounds hold, and the filter keeps the shortcut at a tolerance equal to
+// P's deviation, where A, B or P carries, across the line, and where
 // perpend's feet pass through the band below a whole minute across the line
 // (a line along a parallel whose bulge rises into it, a line along a
 // meridian that crosses it at a slant). `band` is the distance below the
@@ -442,6 +443,10 @@ TEST(EllipsoidalShortcutBounds, HoldWhereDmsSecondsCarry) {
                   p1, p2);
     ASSERT_LE(bounds.lower, exact) << where;
     ASSERT_GE(bounds.upper, exact) << where;
+    shortcuts.Open(0, exact, false);
+    DirectionWedge wedge = DirectionWedge();
+    shortcuts.ConstrainByPoint(wedge, 1);
+    ASSERT_TRUE(shortcuts.EndMayBeValid(wedge, 2)) << where;
     ++checked;
   };
   for (const double minute : {54.0 + 7.0 / 60.0, -(33.0 + 41.0 / 60.0), 0.5}) {
@@ -487,6 +492,11 @@ TEST(EllipsoidalShortcutBounds, HoldWhereDmsSecondsCarry) {
         check(s, lon_carry, n, lon_line, p_lat, lon_line + side * east);
         check(s, lon_line, n, lon_carry, p_lat, lon_line + side * east);
       }
+      // B carrying at the end of a line that falls 20 m to the minute over
+      // 2 km, P half a metre beside it 200 m before B (2 m from the minute).
+      const double high = sign * (std::fabs(minute) + 20.0 * degree);
+      check(high, lon - 1000.0 * east, lat, lon + 1000.0 * east,
+            sign * (std::fabs(minute) + (2.0 + 0.5 * side) * degree), lon + 800.0 * east);
     }
   }
   EXPECT_GT(checked, 2700);
