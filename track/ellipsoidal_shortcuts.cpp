@@ -38,6 +38,9 @@ constexpr const MeasureTerms& kAnyPoints = EllipsoidalShortcuts::kAnyPoints;
 const MeasureTerms& TermsOf(bool steady) {
   return steady ? EllipsoidalShortcuts::kSteadyPoints : kAnyPoints;
 }
+// Latitudes this far apart (11 mm) are never nudged together by Vincenty's
+// inverse (reduced latitudes within 1e-12 radians).
+constexpr double kApart = 1e-7;  // degrees
 // The band of minutes below each whole minute whose DMS seconds carry
 // (above 59.9995, a 1.2e-5 share of a minute), widened for the rounding of
 // the conversions.
@@ -89,27 +92,6 @@ std::vector<EllipsoidalBlocks::Point> GeocentricPoints(const EllipsoidalSegmentM
   return points;
 }
 
-// Per point, how far (metres) every latitude and longitude that keeps its
-// DMS round trip exact reaches about it: the distance to the nearest band
-// of carrying seconds, across parallels and across meridians (a minute of
-// longitude taken at the cosine of the point's latitude less 2e-4, its
-// least within 900 m; no band lies farther than half a minute).
-std::vector<double> Clearances(const EllipsoidalSegmentMeasure& measure, double minute) {
-  const std::vector<double>& lat = measure.Latitudes();
-  const std::vector<double>& lon = measure.Longitudes();
-  auto clear = [](double degrees) {  // minutes
-    const double minutes = std::fabs(degrees) * 60.0;
-    const double part = minutes - std::floor(minutes);
-    return std::max(0.0, std::min(part, 1.0 - kCarryBand - part));
-  };
-  std::vector<double> clearance(lat.size());
-  for (std::size_t k = 0; k < lat.size(); ++k) {
-    const double across = std::cos(DegreesToRadians(lat[k])) - 2e-4;
-    clearance[k] = std::min(clear(lat[k]) * minute, clear(lon[k]) * minute * std::max(0.0, across));
-  }
-  return clearance;
-}
-
 // Per point k, the points before it that are not steady (n + 1 counts).
 std::vector<std::int64_t> UnsteadyBefore(const EllipsoidalSegmentMeasure& measure) {
   const std::vector<double>& lat = measure.Latitudes();
@@ -143,8 +125,7 @@ EllipsoidalShortcuts::EllipsoidalShortcuts(EllipsoidalSegmentMeasure& measure,
       blocks_(geocentric_, usable_),
       datum_(datum),
       e2_(datum.f * (2.0 - datum.f)),
-      minute_(datum.a * (1.0 - e2_) * kPi / 10800.0),
-      clearance_(Clearances(measure, minute_)) {}
+      minute_(datum.a * (1.0 - e2_) * kPi / 10800.0) {}
 
 bool EllipsoidalShortcuts::Usable(std::int64_t k) const {
   return usable_[static_cast<std::size_t>(k)] != 0;
@@ -217,15 +198,29 @@ EllipsoidalShortcuts::PointBounds EllipsoidalShortcuts::PlaneBounds(const Segmen
   const double s = std::max(seg.b.chord, p.chord);
   if (!(seg.length >= kMinLength && s <= kMaxReach)) return {-kInf, kInf};
   const PlaneFigures figures = FiguresOf(seg, p, s);
+  if (NearB(seg, figures.along, figures.along, figures.h, s)) return {-kInf, kInf};
   if (seg.steady && Steady(k, k + 1)) {
     // Where the measure takes the end distance, or perpend's feet stay
     // clear of the carries, it adds no more than Vincenty's nudges.
     const PlaneFigures::Bounded steady = figures.With(kSteadyPoints, seg.turn[1]);
     if (steady.end_distance || FeetClearOfCarries(seg, figures.along, figures.along, s)) {
-      return steady.bounds;
+      return Calm(seg, figures) ? figures.With(kCalmPoints, seg.turn[2]).bounds : steady.bounds;
     }
   }
   return figures.With(kAnyPoints, seg.turn[0]).bounds;
+}
+
+bool EllipsoidalShortcuts::NearB(const Segment& seg, double u_lo, double u_hi, double h,
+                                 double s) const {
+  // perpend's feet lie within s^3 / R^2 of the plane's (its first move, the
+  // plane's shortening of distances from A), plus 2 cm.
+  const double near = 0.25 * std::sqrt(h) + 0.02 + s * (s * kPerRadius) * (s * kPerRadius);
+  return u_hi > seg.length - near && u_lo < seg.length + near;
+}
+
+bool EllipsoidalShortcuts::Calm(const Segment& seg, const PlaneFigures& figures) const {
+  const double lat_b = measure_.Latitudes()[static_cast<std::size_t>(seg.j)];
+  return figures.h > 0.1 && std::fabs(seg.f.lat - lat_b) > kApart;
 }
 
 EllipsoidalShortcuts::PlaneFigures EllipsoidalShortcuts::FiguresOf(const Segment& seg,
@@ -295,16 +290,7 @@ void EllipsoidalShortcuts::ConstrainByPoint(DirectionWedge& wedge, std::int64_t 
   if (!Usable(k)) return;
   const PlanePoint p = Project(frame_, start_, k);
   if (p.chord <= kMaxReach) {
-    // Lines from A whose distance from P exceeds the tolerance by the slop
-    // of any points are ruled out by that; the feet of the others lie within
-    // that distance of P (plus perpend's first move, below s^2 / R): where
-    // no carry lies within reach of P either, the terms of steady points
-    // hold.
-    const double s = p.chord;
-    const double reach = 1.0 + 1.01 * (tolerance_ + kAnyPoints.slop) + s * s * kPerRadius;
-    const bool steady = start_steady_ && clearance_[static_cast<std::size_t>(k)] > reach;
-    wedge.Constrain(p.east, p.north,
-                    tolerance_ + Slop(s, TermsOf(steady)) + kRoundingSlack * p.chord);
+    wedge.Constrain(p.east, p.north, tolerance_ + Slop(p.chord) + kRoundingSlack * p.chord);
   }
 }
 
@@ -357,6 +343,7 @@ EllipsoidalShortcuts::Segment EllipsoidalShortcuts::SegmentIn(const Frame& f, st
   s.per_length = 1.0 / s.length;
   s.turn[0] = Turn(s.length, kAnyPoints);
   s.turn[1] = Turn(s.length, kSteadyPoints);
+  s.turn[2] = Turn(s.length, kCalmPoints);
   return s;
 }
 
@@ -409,6 +396,7 @@ double EllipsoidalShortcuts::BlockUpper(const Segment& s, Block b) const {
   if (!(s_max <= kMaxReach)) return kInf;
   const double along = u_east * c_east + u_north * c_north;
   const double u_lo = along - along_spread, u_hi = along + along_spread;
+  if (NearB(s, u_lo, u_hi, across, s_max)) return kInf;
   // The feet of all the block's points lie between u_lo and u_hi.
   const MeasureTerms& terms =
       TermsOf(s.steady && Steady(BlockBegin(b), BlockEnd(b, Size())) &&

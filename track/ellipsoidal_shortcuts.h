@@ -61,6 +61,19 @@ namespace oru {
 //     reach = 1 m + (s^2 / R) (3 + 2 |tan(latitude at A)|)
 // from every latitude and longitude whose seconds carry (FeetClearOfCarries);
 // where the angle at P certainly takes the end distance, perpend is not run.
+// The nudge turns the line only where it is the line's own: solved from A to
+// B (A and B within 1e-12 radians of one latitude: 3.2 mm at most), or from
+// perpend's foot to B, by 3.2 mm over the foot's distance from B. Where P
+// lies more than 0.1 m from the line and A and B are 11 mm of latitude
+// apart, the steady terms become 1 mm in the distances and across A-B
+// (calm points: the last move, and the zero difference of longitude taken as
+// 5e-11 radians, 0.3 mm). Near B on B's parallel the foot's line turns by
+// radians when the foot lies millimetres from B (where the line runs along
+// B's parallel), and the measure falls far
+// below P's distance (3 cm for 0.5 m): a point whose foot may lie within
+// 0.25 sqrt(h) + 2 cm + s^3 / R^2 of B (h its distance; beyond, the turn
+// costs below 0.1 mm) gets no bounds, and a block that holds one none
+// either.
 //
 // The filter (Candidates). The measure is never below the distance of P from
 // the half of the geodesic line through A and B that leaves A towards B, less
@@ -76,13 +89,8 @@ namespace oru {
 // d + slop(|P'|) + 2^-40 |P'|; when no azimuth is left, no shortcut from A is
 // valid, however far its end (the arcs speak of the geodesic's azimuth at A,
 // whatever B is). A candidate end B is tested with its plane direction
-// widened by turn(L), and always listed beyond 1000 km. Steady points take
-// their terms here too: in turn(L) where A and B are steady (the line's
-// carries gone), and in P's slop where A is steady and no latitude or
-// longitude whose seconds carry lies within 1 m + 1.01 (d + 0.1 m) + s^2 / R
-// of P (Clearances): a line from A farther from P than d and the slop of
-// any points is ruled out by that slop; the feet of the nearer ones lie
-// within that distance of P.
+// widened by turn(L), and always listed beyond 1000 km; where A and B are
+// steady (below), turn(L) takes their terms (the line's carries gone).
 //
 // The weights (Weight). Each point left out gets bounds in the same plane:
 //     lower = h' - slop_h,   h' the distance of P' from the line A'B',
@@ -123,6 +131,10 @@ class EllipsoidalShortcuts final : public ShortcutOracle {
   // Steady points whose feet stay clear of the carries: Vincenty's nudges
   // and perpend's last move.
   static constexpr MeasureTerms kSteadyPoints{0.005, 0.005, 0.005};
+  // Steady points where no nudge can move the line and P lies more than
+  // 0.1 m from it: perpend's last move, the zero difference of longitude
+  // taken as 5e-11 radians (0.3 mm), in the distances and across A-B.
+  static constexpr MeasureTerms kCalmPoints{0.001, 0.001, 0.005};
 
   explicit EllipsoidalShortcuts(EllipsoidalSegmentMeasure& measure, const DatumParams& datum);
 
@@ -192,7 +204,7 @@ class EllipsoidalShortcuts final : public ShortcutOracle {
     double per_length;  // 1 / length
     bool bounded;   // both ends within the bounds' range
     bool steady;    // both ends Steady
-    double turn[2];  // Turn(length) with the terms of any points, of steady ones
+    double turn[3];  // Turn(length) with the terms of any points, steady ones, calm ones
   };
   // Point k's bounds: the steady ones where they hold, else those of any
   // points.
@@ -213,6 +225,14 @@ class EllipsoidalShortcuts final : public ShortcutOracle {
     Bounded With(const MeasureTerms& terms, double turn) const;
   };
   PlaneFigures FiguresOf(const Segment& s, PlanePoint p, double s_max) const;
+  // Whether, P and the ends steady and perpend's feet clear of the carries,
+  // the terms of calm points hold (no nudge moves the line).
+  bool Calm(const Segment& s, const PlaneFigures& figures) const;
+  // Whether a point h metres off the line, its plane foot from u_lo to u_hi
+  // along it, may have perpend's foot so near B that the nudge of the line
+  // from that foot to B turns it by more than a few milliradians: the
+  // measure is then not bounded.
+  bool NearB(const Segment& s, double u_lo, double u_hi, double h, double s_max) const;
   // Whether perpend's feet certainly stay clear of the DMS carries for
   // points whose plane feet lie from u_lo to u_hi metres along A'B' (s_max:
   // the longest chord from A to B or to any of them; the derivation in the
@@ -300,9 +320,6 @@ class EllipsoidalShortcuts final : public ShortcutOracle {
   DatumParams datum_;  // for the exact measures and azimuths
   double e2_;          // the ellipsoid's squared eccentricity
   double minute_;      // metres: a minute of latitude at its shortest, a (1 - e^2) pi / 10800
-  // Per point, metres: how far the places whose DMS round trips are exact
-  // reach about it.
-  std::vector<double> clearance_;
   std::int64_t exact_measures_ = 0;
   std::vector<Contender> contenders_;  // scratch of the searches
   std::vector<Pending> pending_;

@@ -492,6 +492,17 @@ TEST(EllipsoidalShortcutBounds, HoldWhereDmsSecondsCarry) {
         check(s, lon_carry, n, lon_line, p_lat, lon_line + side * east);
         check(s, lon_line, n, lon_carry, p_lat, lon_line + side * east);
       }
+      // Lines along a parallel from east to west, whose B Vincenty's inverse
+      // nudges 3.2 mm north, P half a metre beside them: from A at B's
+      // latitude, and from A 5 cm off it (P beside B, where the line from
+      // perpend's foot to B runs along the parallel).
+      const double mid = sign * (std::fabs(minute) + 30.0 * degree);
+      for (double at : {0.5, 0.9}) {
+        check(mid, lon + 1000.0 * east, mid, lon - 1000.0 * east, mid + 0.5 * side * degree,
+              lon + (1000.0 - 2000.0 * at) * east);
+      }
+      check(mid - 0.05 * degree, lon + 1000.0 * east, mid, lon - 1000.0 * east,
+            mid + 0.5 * side * degree, lon - 999.99 * east);
       // B carrying at the end of a line that falls 20 m to the minute over
       // 2 km, P half a metre beside it 200 m before B (2 m from the minute).
       const double high = sign * (std::fabs(minute) + 20.0 * degree);
@@ -546,6 +557,33 @@ TEST(EllipsoidalShortcutBounds, WeightsThroughBlocksAgreeWithTheMeasure) {
            {span / 4, span / 2, span - 1, span + 1, 2 * span, 8 * span}) {
         const std::int64_t end = std::min(n - 1, i + std::max<std::int64_t>(2, other));
         EXPECT_LE(shortcuts.EndLower(end), measure.FarthestPoint(i, end).deviation) << end;
+      }
+    }
+  }
+}
+
+// A line from east to west whose end B lies on the parallel of perpend's
+// foot for P: the foot's line to B is nudged (3.2 mm north) and turned by
+// 3.2 mm over the foot's distance from B, by radians when that is a few
+// millimetres, and the measure falls far below P's distance (to 3 cm for
+// 0.5 m). The bounds leave such points open; P h metres north of B's
+// parallel, its foot `off` metres east of B.
+TEST(EllipsoidalShortcutBounds, HoldWhereANudgeTurnsTheLineAtB) {
+  DatumParams datum = Datum(kWgs84DatumString);
+  constexpr double kPi = 3.141592653589793;
+  for (const double lat : {54.3, -33.7, 0.5}) {
+    const double degree = 1.0 / 111'000.0, east = degree / std::cos(lat * kPi / 180.0);
+    for (const double h : {0.05, 0.5, 2.0, 20.0}) {
+      for (const double off : {0.3, 0.01, 0.001, 0.0001}) {
+        const double a1 = lat - 0.05 * degree, a2 = 12.3 + 1000.0 * east;
+        const double b1 = lat, b2 = 12.3 - 1000.0 * east;
+        const double p1 = lat + h * degree, p2 = b2 + off * east;
+        EllipsoidalSegmentMeasure measure({a1, p1, b1}, {a2, p2, b2}, datum, 1);
+        EllipsoidalShortcuts shortcuts(measure, datum);
+        const double exact = EllipsoidalDeviation(a1, a2, b1, b2, p1, p2, datum);
+        const EllipsoidalShortcuts::PointBounds bounds = shortcuts.DeviationBounds(0, 2, 1);
+        EXPECT_LE(bounds.lower, exact) << lat << " " << h << " " << off;
+        EXPECT_GE(bounds.upper, exact) << lat << " " << h << " " << off;
       }
     }
   }
