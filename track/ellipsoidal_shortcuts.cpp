@@ -213,14 +213,15 @@ EllipsoidalShortcuts::PointBounds EllipsoidalShortcuts::PlaneBounds(const Segmen
 bool EllipsoidalShortcuts::NearB(const Segment& seg, double u_lo, double u_hi, double h,
                                  double s) const {
   // perpend's feet lie within s^3 / R^2 of the plane's (its first move, the
-  // plane's shortening of distances from A), plus 2 cm.
-  const double near = 0.25 * std::sqrt(h) + 0.02 + s * (s * kPerRadius) * (s * kPerRadius);
-  return u_hi > seg.length - near && u_lo < seg.length + near;
+  // plane's shortening of distances from A), plus 2 cm; then within
+  // 0.25 sqrt(h) of B, compared squared.
+  const double beyond = std::max(seg.length - u_hi, u_lo - seg.length) - 0.02 -
+                        s * (s * kPerRadius) * (s * kPerRadius);
+  return beyond < 0.0 || beyond * beyond < 0.0625 * h;
 }
 
 bool EllipsoidalShortcuts::Calm(const Segment& seg, const PlaneFigures& figures) const {
-  const double lat_b = measure_.Latitudes()[static_cast<std::size_t>(seg.j)];
-  return figures.h > 0.1 && std::fabs(seg.f.lat - lat_b) > kApart;
+  return figures.h > 0.1 && seg.apart;
 }
 
 EllipsoidalShortcuts::PlaneFigures EllipsoidalShortcuts::FiguresOf(const Segment& seg,
@@ -337,13 +338,14 @@ EllipsoidalShortcuts::Segment EllipsoidalShortcuts::SegmentFromStart(std::int64_
 EllipsoidalShortcuts::Segment EllipsoidalShortcuts::SegmentIn(const Frame& f, std::int64_t i,
                                                               std::int64_t j) const {
   Segment s{i, j, f, {}, 0.0, 0.0, Usable(i) && Usable(j), Steady(i, i + 1) && Steady(j, j + 1),
-            {}};
+            {}, false};
   s.b = Project(s.f, i, j);
   s.length = Norm(s.b.east, s.b.north);
   s.per_length = 1.0 / s.length;
   s.turn[0] = Turn(s.length, kAnyPoints);
   s.turn[1] = Turn(s.length, kSteadyPoints);
   s.turn[2] = Turn(s.length, kCalmPoints);
+  s.apart = std::fabs(f.lat - measure_.Latitudes()[static_cast<std::size_t>(j)]) > kApart;
   return s;
 }
 

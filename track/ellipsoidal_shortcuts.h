@@ -205,6 +205,7 @@ class EllipsoidalShortcuts final : public ShortcutOracle {
     bool bounded;   // both ends within the bounds' range
     bool steady;    // both ends Steady
     double turn[3];  // Turn(length) with the terms of any points, steady ones, calm ones
+    bool apart;      // A and B lie 11 mm of latitude apart or more (Calm)
   };
   // Point k's bounds: the steady ones where they hold, else those of any
   // points.
