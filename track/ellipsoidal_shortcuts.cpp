@@ -56,7 +56,7 @@ double Slop(double s, const MeasureTerms& terms = kAnyPoints) {
 // as much.
 double Norm(double east, double north) { return std::sqrt(east * east + north * north); }
 
-double Turn(double length, const MeasureTerms& terms = kAnyPoints) {
+double Turn(double length, const MeasureTerms& terms) {
   return terms.turn / length + kGeodesicTurn * (length / kRadius) * (length / kRadius);
 }
 
