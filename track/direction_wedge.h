@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cmath>
+#include <cstdint>
 
 namespace oru {
 
@@ -43,6 +44,11 @@ namespace oru {
 //
 // Answers err on the side of "may contain": a NaN or infinite vector never
 // makes a direction fail and never constrains.
+//
+// Callers that name the point of each arc (Constrain with `by`) learn which
+// points set the boundaries: a direction ruled out lies outside the arc of
+// the point whose boundary it passes, and an empty wedge is the work of two
+// arcs that do not meet (LoBy and HiBy then name those two).
 class DirectionWedge {
  public:
   // A ray wedge resumed from its state: the first arc's centre e and the
@@ -58,6 +64,7 @@ class DirectionWedge {
   void Reset() {
     constrained_ = false;
     empty_ = false;
+    lo_by_ = hi_by_ = first_by_ = -1;
   }
 
   // True when no direction is left.
@@ -79,15 +86,30 @@ class DirectionWedge {
   // ones.
   bool MayContainWithin(double vx, double vy, double slack) const {
     if (empty_) return false;
-    if (!constrained_) return true;
+    const Outside outside = OutsideWithin(vx, vy, slack);
+    return !(outside.lo | outside.hi);
+  }
+
+  // Which boundaries of a wedge that is not empty certainly rule out the
+  // direction of (vx, vy), known to within an angle whose sine is `slack`:
+  // the direction lies clockwise of lo, or counter-clockwise of hi.
+  struct Outside {
+    bool lo, hi;
+  };
+  Outside OutsideWithin(double vx, double vy, double slack) const {
+    if (!constrained_) return {false, false};
     const Vec m{vx, vy};
     const double m_norm = std::fabs(m.x) + std::fabs(m.y);
     const double lo_slack = slack * m_norm * (std::fabs(lo_.x) + std::fabs(lo_.y));
     const double hi_slack = slack * m_norm * (std::fabs(hi_.x) + std::fabs(hi_.y));
-    const bool past_lo = !(Cross(lo_, m) < -lo_slack);
-    const bool before_hi = !(Cross(m, hi_) < -hi_slack);
-    return past_lo & before_hi;
+    return {Cross(lo_, m) < -lo_slack, Cross(m, hi_) < -hi_slack};
   }
+
+  // The points that set the clockwise and the counter-clockwise boundary
+  // (or, once the wedge is empty, whose arcs do not meet); -1 where no
+  // point was named.
+  std::int64_t LoBy() const { return lo_by_; }
+  std::int64_t HiBy() const { return hi_by_; }
 
   // False only when no direction of the arc that turns counter-clockwise
   // from (lo_x, lo_y) to (hi_x, hi_y) can lie in the wedge: the arc, less
@@ -145,6 +167,29 @@ class DirectionWedge {
     ConstrainNearEdge(lo, hi);
   }
 
+  // The same, naming the point `by` whose arc it is.
+  void Constrain(double vx, double vy, double t, std::int64_t by) {
+    if (empty_) return;
+    const bool started = constrained_;
+    const Vec lo = lo_, hi = hi_;
+    Constrain(vx, vy, t);
+    if (!started) {
+      if (constrained_) lo_by_ = hi_by_ = first_by_ = by;
+      return;
+    }
+    const bool lo_moved = lo_.x != lo.x || lo_.y != lo.y;
+    const bool hi_moved = hi_.x != hi.x || hi_.y != hi.y;
+    if (empty_ && !lo_moved && !hi_moved) {
+      // The arc misses the half-plane about the first arc's centre, and so
+      // the first arc.
+      lo_by_ = first_by_;
+      hi_by_ = by;
+      return;
+    }
+    if (lo_moved) lo_by_ = by;
+    if (hi_moved) hi_by_ = by;
+  }
+
  private:
   struct Vec {
     double x, y;
@@ -173,6 +218,7 @@ class DirectionWedge {
   double e_norm_ = 0.0;
   Vec lo_{0.0, 0.0};  // clockwise boundary
   Vec hi_{0.0, 0.0};  // counter-clockwise boundary
+  std::int64_t lo_by_ = -1, hi_by_ = -1, first_by_ = -1;  // as LoBy and HiBy; the first arc's
 };
 
 }  // namespace oru

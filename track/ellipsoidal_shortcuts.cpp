@@ -71,6 +71,18 @@ bool ClearOfCarries(double degrees, double reach, double minute) {
   return part * minute >= reach && (1.0 - kCarryBand - part) * minute > reach;
 }
 
+// The distance (metres) from x to the nearest place of a block's box.
+double BoxDistance(const EllipsoidalBlocks::Box& box, const EllipsoidalBlocks::Point& x) {
+  const double dx = x.x - box.centre.x, dy = x.y - box.centre.y, dz = x.z - box.centre.z;
+  double sum = 0.0;
+  for (int k = 0; k < 3; ++k) {
+    const EllipsoidalBlocks::Point& axis = box.axis[k];
+    const double out = std::fabs(dx * axis.x + dy * axis.y + dz * axis.z) - box.half[k];
+    if (out > 0.0) sum += out * out;
+  }
+  return std::sqrt(sum);
+}
+
 }  // namespace
 
 namespace {
@@ -198,7 +210,7 @@ EllipsoidalShortcuts::PointBounds EllipsoidalShortcuts::PlaneBounds(const Segmen
   const double s = std::max(seg.b.chord, p.chord);
   if (!(seg.length >= kMinLength && s <= kMaxReach)) return {-kInf, kInf};
   const PlaneFigures figures = FiguresOf(seg, p, s);
-  if (NearB(seg, figures.along, figures.along, figures.h, s)) return {-kInf, kInf};
+  if (NearB(seg.length, figures.along, figures.along, figures.h, s)) return {-kInf, kInf};
   if (seg.steady && Steady(k, k + 1)) {
     // Where the measure takes the end distance, or perpend's feet stay
     // clear of the carries, it adds no more than Vincenty's nudges.
@@ -210,13 +222,12 @@ EllipsoidalShortcuts::PointBounds EllipsoidalShortcuts::PlaneBounds(const Segmen
   return figures.With(kAnyPoints, seg.turn[0]).bounds;
 }
 
-bool EllipsoidalShortcuts::NearB(const Segment& seg, double u_lo, double u_hi, double h,
-                                 double s) const {
+bool EllipsoidalShortcuts::NearB(double length, double u_lo, double u_hi, double h, double s) {
   // perpend's feet lie within s^3 / R^2 of the plane's (its first move, the
   // plane's shortening of distances from A), plus 2 cm; then within
   // 0.25 sqrt(h) of B, compared squared.
-  const double beyond = std::max(seg.length - u_hi, u_lo - seg.length) - 0.02 -
-                        s * (s * kPerRadius) * (s * kPerRadius);
+  const double beyond =
+      std::max(length - u_hi, u_lo - length) - 0.02 - s * (s * kPerRadius) * (s * kPerRadius);
   return beyond < 0.0 || beyond * beyond < 0.0625 * h;
 }
 
@@ -283,16 +294,102 @@ void EllipsoidalShortcuts::Open(std::int64_t i, double tolerance, bool /*keep_fi
   // Far points are never kept from another start: blocks of ends take no
   // bound from them here (EndsLower), and single ends gained nothing.
   witnesses_.Clear();
+  beyond_closed_.clear();
   open_.clear();
   open_next_ = 0;
+}
+
+double EllipsoidalShortcuts::ArcTolerance(const PlanePoint& p) const {
+  return tolerance_ + Slop(p.chord) + kRoundingSlack * p.chord;
 }
 
 void EllipsoidalShortcuts::ConstrainByPoint(DirectionWedge& wedge, std::int64_t k) const {
   if (!Usable(k)) return;
   const PlanePoint p = Project(frame_, start_, k);
-  if (p.chord <= kMaxReach) {
-    wedge.Constrain(p.east, p.north, tolerance_ + Slop(p.chord) + kRoundingSlack * p.chord);
+  if (p.chord <= kMaxReach) wedge.Constrain(p.east, p.north, ArcTolerance(p), k);
+}
+
+bool EllipsoidalShortcuts::ArcMayFail(std::int64_t c, const PlanePoint& end,
+                                      std::int64_t j) const {
+  if (c < 0) return true;
+  const PlanePoint p = Project(frame_, start_, c);
+  return ArcMayFailAt(p, ArcTolerance(p), end, j);
+}
+
+bool EllipsoidalShortcuts::ArcMayFailAt(const PlanePoint& p, double tolerance,
+                                        const PlanePoint& end, std::int64_t j) const {
+  const double length = Norm(end.east, end.north);
+  if (!(length > 0.0)) return false;  // the measure takes the distance from A
+  const double along = (p.east * end.east + p.north * end.north) / length;
+  const double h = std::fabs(end.east * p.north - end.north * p.east) / length;
+  // The arc holds the end's azimuth, whatever its turn: it rules nothing out.
+  if (along > 0.0 && h + Turn(length, kAnyPoints) * p.chord < tolerance) return false;
+  const double s = std::max(end.chord, p.chord);
+  if (!NearB(length, along, along, h, s)) return false;
+  // Where the measure certainly takes the nearer end's distance, perpend
+  // does not run.
+  const Segment seg = SegmentFromStart(j);
+  return !FiguresOf(seg, p, s).With(kAnyPoints, seg.turn[0]).end_distance;
+}
+
+double EllipsoidalShortcuts::FailReach(const PlanePoint& p) {
+  // An end whose line the arc of P may fail has P's foot near it (NearB:
+  // |L - u| <= x = 0.25 sqrt(h) + 0.02 + s^3 / R^2) and the angle at P' not
+  // certainly acute: h^2 - u (L - u) <= 0.03 farther + bend d_a d_b, so
+  //     h^2 <= r x + 0.03 (r + h + x) + bend r (h + x),
+  // r = |AP| >= u, d_a; each pass from h = r keeps an upper bound of h. The
+  // end then lies within D = h + x of P' in the plane (or within 3 cm, where
+  // the angle's margin leaves nothing certain), and in space within that and
+  // the difference of the two heights over the plane, (2r + D) D / 2R.
+  const double r = p.chord;
+  double h = r, x = 0.0;
+  for (int pass = 0; pass < 8; ++pass) {
+    const double s = r + 2.0 * (h + x) + 1.0;
+    const double curvature = (s * kPerRadius) * (s * kPerRadius);
+    x = 0.25 * std::sqrt(h) + 0.02 + s * curvature;
+    const double bend = curvature + 1e-9;
+    h = std::min(h, std::sqrt(r * x + 0.03 * (r + h + x) + bend * r * (h + x)));
   }
+  const double plane = std::max(h + x, 0.05);
+  return plane * (1.0 + 1.1 * (2.0 * r + plane) * kPerRadius) + 1e-3;
+}
+
+bool EllipsoidalShortcuts::FindEndsArcMayFail(std::int64_t c, std::int64_t begin,
+                                              std::int64_t end,
+                                              std::vector<std::int64_t>* found) const {
+  if (c < 0) {
+    // No point named: every end may be valid.
+    if (found != nullptr) {
+      for (std::int64_t k = begin; k < end; ++k) found->push_back(k);
+    }
+    return begin < end;
+  }
+  const PlanePoint p = Project(frame_, start_, c);
+  const double tolerance = ArcTolerance(p);
+  const double reach = FailReach(p);
+  const Geocentric& x = geocentric_[static_cast<std::size_t>(c)];
+  bool any = false;
+  auto point = [&](std::int64_t k) {
+    if ((any && found == nullptr) || !ArcMayFailAt(p, tolerance, Project(frame_, start_, k), k)) {
+      return;
+    }
+    any = true;
+    if (found != nullptr) found->push_back(k);
+  };
+  auto block = [&](auto& self, Block b) -> void {
+    if (any && found == nullptr) return;
+    if (b.level >= 1 && blocks_.HasBox(b) && BoxDistance(blocks_.BoxOf(b), x) > reach) return;
+    if (b.level == 0) {
+      for (std::int64_t k = BlockBegin(b); k < BlockEnd(b, Size()); ++k) point(k);
+      return;
+    }
+    for (int side = 0; side < 2; ++side) {
+      const Block child = ChildBlock(b, side);
+      if (BlockBegin(child) < Size()) self(self, child);
+    }
+  };
+  ForEachPiece(begin, end, TopLevel(Size()), point, [&](Block b) { block(block, b); });
+  return any;
 }
 
 void EllipsoidalShortcuts::ConstrainByBlock(DirectionWedge& wedge, Block b) const {
@@ -309,7 +406,16 @@ std::int64_t EllipsoidalShortcuts::WalkPoints(DirectionWedge& wedge, std::int64_
   for (std::int64_t k = begin; k < end; ++k) {
     if (k == start_ + 1 || EndMayBeValid(wedge, k)) ends.push_back(k);
     ConstrainByPoint(wedge, k);
-    if (wedge.Empty()) return k + 1;
+    if (wedge.Empty()) {
+      // The ends beyond that the two arcs that closed it may fail.
+      for (const std::int64_t c : {wedge.LoBy(), wedge.HiBy()}) {
+        FindEndsArcMayFail(c, k + 1, Size(), &beyond_closed_);
+      }
+      std::sort(beyond_closed_.begin(), beyond_closed_.end());
+      beyond_closed_.erase(std::unique(beyond_closed_.begin(), beyond_closed_.end()),
+                           beyond_closed_.end());
+      return k + 1;
+    }
   }
   return end;
 }
@@ -319,11 +425,23 @@ bool EllipsoidalShortcuts::EndMayBeValid(const DirectionWedge& before, std::int6
   // B' lies within turn(L) of the direction of the geodesic's azimuth at A
   // (the sine of an angle is below the angle).
   const double slack = Turn(Norm(p.east, p.north), TermsOf(start_steady_ && Steady(k, k + 1)));
-  return !(p.chord <= kMaxReach && slack < 0.5) || before.MayContainWithin(p.east, p.north, slack);
+  if (!(p.chord <= kMaxReach && slack < 0.5)) return true;
+  // An empty wedge rules the end out by one of the two arcs that do not
+  // meet; one that is not rules it out by the arc whose boundary it
+  // passes. Either holds unless that arc may fail for this end.
+  if (before.Empty()) return ArcMayFail(before.LoBy(), p, k) || ArcMayFail(before.HiBy(), p, k);
+  const DirectionWedge::Outside outside = before.OutsideWithin(p.east, p.north, slack);
+  const bool ruled_out = (outside.lo && !ArcMayFail(before.LoBy(), p, k)) ||
+                         (outside.hi && !ArcMayFail(before.HiBy(), p, k));
+  return !ruled_out;
 }
 
-double EllipsoidalShortcuts::EndsLower(Block, const DirectionWedge& before) {
-  return before.Empty() ? std::numeric_limits<double>::infinity() : 0.0;
+double EllipsoidalShortcuts::EndsLower(Block b, const DirectionWedge& before) {
+  if (!before.Empty()) return 0.0;
+  const std::int64_t begin = BlockBegin(b), end = BlockEnd(b, Size());
+  const bool may = FindEndsArcMayFail(before.LoBy(), begin, end, nullptr) ||
+                   FindEndsArcMayFail(before.HiBy(), begin, end, nullptr);
+  return may ? 0.0 : std::numeric_limits<double>::infinity();
 }
 
 EllipsoidalShortcuts::Segment EllipsoidalShortcuts::SegmentOf(std::int64_t i,
@@ -398,7 +516,7 @@ double EllipsoidalShortcuts::BlockUpper(const Segment& s, Block b) const {
   if (!(s_max <= kMaxReach)) return kInf;
   const double along = u_east * c_east + u_north * c_north;
   const double u_lo = along - along_spread, u_hi = along + along_spread;
-  if (NearB(s, u_lo, u_hi, across, s_max)) return kInf;
+  if (NearB(s.length, u_lo, u_hi, across, s_max)) return kInf;
   // The feet of all the block's points lie between u_lo and u_hi.
   const MeasureTerms& terms =
       TermsOf(s.steady && Steady(BlockBegin(b), BlockEnd(b, Size())) &&

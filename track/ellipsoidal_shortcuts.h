@@ -92,6 +92,17 @@ namespace oru {
 // widened by turn(L), and always listed beyond 1000 km; where A and B are
 // steady (below), turn(L) takes their terms (the line's carries gone).
 //
+// Near B the promise may fail: where perpend's foot for P lies so near B
+// that the nudge of the line from the foot to B turns it (NearB, below),
+// the measure may fall far below P's distance. So the wedge names the
+// points that set its boundaries, and an end is ruled out only by the arc
+// of a point that certainly holds for it (ArcMayFail: the foot not near B,
+// or the angle at P certainly taking the end distance): an end beyond a
+// boundary is listed when that boundary's point may fail it, and an empty
+// wedge, the work of two arcs that do not meet, rules out the ends beyond
+// except those that either arc may fail. Such ends lie within FailReach of
+// that point, where a search of the blocks' boxes finds them.
+//
 // The weights (Weight). Each point left out gets bounds in the same plane:
 //     lower = h' - slop_h,   h' the distance of P' from the line A'B',
 //                            slop_h = slop(s) + turn(L) |P'|;
@@ -149,7 +160,7 @@ class EllipsoidalShortcuts final : public ShortcutOracle {
   std::int64_t WalkPoints(DirectionWedge& wedge, std::int64_t begin, std::int64_t end,
                           std::vector<std::int64_t>& ends) const override;
   bool EndMayBeValid(const DirectionWedge& before, std::int64_t k) const override;
-  std::span<const std::int64_t> Unbounded() const override { return {}; }
+  std::span<const std::int64_t> Unbounded() const override { return beyond_closed_; }
   double EndsLower(Block b, const DirectionWedge& before) override;
   double EndLower(std::int64_t j) override;
   std::int64_t Findings() const override { return witnesses_.Findings(); }
@@ -233,7 +244,23 @@ class EllipsoidalShortcuts final : public ShortcutOracle {
   // along it, may have perpend's foot so near B that the nudge of the line
   // from that foot to B turns it by more than a few milliradians: the
   // measure is then not bounded.
-  bool NearB(const Segment& s, double u_lo, double u_hi, double h, double s_max) const;
+  static bool NearB(double length, double u_lo, double u_hi, double h, double s_max);
+  // The tolerance of the arc of a point at p (metres).
+  double ArcTolerance(const PlanePoint& p) const;
+  // Whether the arc of point c (-1: of a point not named) may rule out the
+  // valid shortcut of the open start to end j (at `end`): where perpend
+  // may find c's foot so near B that a nudge turns the line (NearB).
+  bool ArcMayFail(std::int64_t c, const PlanePoint& end, std::int64_t j) const;
+  // The same for the point at p whose arc has `tolerance`.
+  bool ArcMayFailAt(const PlanePoint& p, double tolerance, const PlanePoint& end,
+                    std::int64_t j) const;
+  // Metres: no end whose line the arc of the point at p may fail lies
+  // farther from it in space.
+  static double FailReach(const PlanePoint& p);
+  // Whether the arc of point c may fail for any of the ends begin to
+  // end - 1; each such end is added to `found` when given.
+  bool FindEndsArcMayFail(std::int64_t c, std::int64_t begin, std::int64_t end,
+                          std::vector<std::int64_t>* found) const;
   // Whether perpend's feet certainly stay clear of the DMS carries for
   // points whose plane feet lie from u_lo to u_hi metres along A'B' (s_max:
   // the longest chord from A to B or to any of them; the derivation in the
@@ -315,6 +342,10 @@ class EllipsoidalShortcuts final : public ShortcutOracle {
   bool start_steady_ = false;
   Frame frame_{};
   ShortcutWitnesses witnesses_;
+  // The ends beyond the point that closed the open start's walk that the
+  // arcs which closed it may fail (ascending): found by WalkPoints, as
+  // Unbounded.
+  mutable std::vector<std::int64_t> beyond_closed_;
   std::vector<OpenBounds> open_;  // the last kOpenKept, for the open start
   std::size_t open_next_ = 0;     // where the next one goes once kOpenKept are kept
   WeightMemo memo_;

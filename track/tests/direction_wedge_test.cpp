@@ -79,5 +79,54 @@ TEST(DirectionWedge, APointThatHoldsTheWedgeNarrowsNothing) {
   EXPECT_GT(narrowed_when_not_held, 1000);
 }
 
+// The points a wedge names: a direction it rules out lies outside the arc of
+// the point named for the boundary it passes, and an empty wedge names two
+// points whose arcs do not meet. Arcs of random width about headings spread
+// over up to a half circle, so that new arcs also miss the first one's
+// half-plane or cross its edge.
+TEST(DirectionWedge, NamesThePointsOfItsBoundaries) {
+  std::mt19937_64 random(11);
+  std::uniform_real_distribution<double> unit(0.0, 1.0);
+  // Whether angle a lies outside the arc about phi of half-width alpha, by a
+  // margin far beyond the rounding.
+  auto outside = [](double a, double phi, double alpha) {
+    return std::fabs(std::remainder(a - phi, 2.0 * kPi)) > alpha + 1e-9;
+  };
+  int ruled_out = 0, emptied = 0;
+  for (int trial = 0; trial < 4000; ++trial) {
+    DirectionWedge wedge;
+    std::vector<double> phi, alpha;
+    const double heading = 2.0 * kPi * unit(random), spread = kPi * unit(random);
+    for (int p = 0; p < 1 + trial % 6 && !wedge.Empty(); ++p) {
+      const double r = 10.0 + 1000.0 * unit(random), t = 1.0 + 300.0 * unit(random);
+      if (t >= r) continue;
+      phi.push_back(heading + spread * (unit(random) - 0.5));
+      alpha.push_back(std::asin(t / r));
+      wedge.Constrain(r * std::cos(phi.back()), r * std::sin(phi.back()), t,
+                      static_cast<std::int64_t>(phi.size()) - 1);
+    }
+    if (phi.empty()) continue;
+    const auto lo = static_cast<std::size_t>(wedge.LoBy());
+    const auto hi = static_cast<std::size_t>(wedge.HiBy());
+    ASSERT_LT(lo, phi.size());
+    ASSERT_LT(hi, phi.size());
+    if (wedge.Empty()) {
+      ++emptied;
+      const double apart = std::fabs(std::remainder(phi[lo] - phi[hi], 2.0 * kPi));
+      EXPECT_GT(apart, alpha[lo] + alpha[hi]) << "trial " << trial;
+      continue;
+    }
+    for (int k = 0; k < 360; ++k) {
+      const double a = 2.0 * kPi * k / 360.0;
+      const DirectionWedge::Outside out = wedge.OutsideWithin(std::cos(a), std::sin(a), 0.0);
+      EXPECT_TRUE(!out.lo || outside(a, phi[lo], alpha[lo])) << "trial " << trial << " at " << k;
+      EXPECT_TRUE(!out.hi || outside(a, phi[hi], alpha[hi])) << "trial " << trial << " at " << k;
+      ruled_out += out.lo || out.hi;
+    }
+  }
+  EXPECT_GT(emptied, 500);
+  EXPECT_GT(ruled_out, 100000);
+}
+
 }  // namespace
 }  // namespace oru

@@ -136,6 +136,20 @@ GeoTrack BesideAWholeMinute(int n) {
   return t;
 }
 
+GeoTrack FixBesideTheWestEnd(double beside) {
+  GeoTrack t{"a fix beside the west end, " + std::to_string(beside) + " m east of it", {}, {}};
+  const double lat = 54.0 + 7.5 / 60.0, lon = 12.3;
+  // On the line from 2 km east of B (5 cm south of B's parallel) to B.
+  auto on_line = [&](double east) { PushMetres(t, lat, lon, east, -0.05 * east / 2000.0); };
+  for (int i = 0; i < 39; ++i) on_line(2000.0 - 50.0 * i);
+  PushMetres(t, lat, lon, beside, 0.5);
+  for (int i = 1; i <= 12; ++i) on_line(50.0 * i);  // east again, and back
+  for (int i = 0; i <= 10; ++i) on_line(575.0 - 50.0 * i);
+  PushMetres(t, lat, lon, 0.0, 0.0);
+  for (int i = 1; i <= 5; ++i) PushMetres(t, lat, lon, 0.0, 100.0 * i);
+  return t;
+}
+
 std::vector<GeoTrack> ScalableGeoTracks(int n) {
   std::vector<GeoTrack> tracks;
   {  // From 36N 5W eastwards, a course that changes by a few degrees every 20
@@ -276,6 +290,8 @@ std::vector<GeoTrack> AwkwardTracks() {
   tracks.push_back(SlowShipWithNoise("slow ship with GPS noise", 60, 0.3, 2.0, 8));
   tracks.push_back(SwitchbackHike(4, 9));
   tracks.push_back(FixesBehindEndsAcrossNorth());
+  tracks.push_back(FixBesideTheWestEnd(0.001));
+  tracks.push_back(FixBesideTheWestEnd(0.0001));
   {  // On the equator, equal latitudes: Vincenty's nudged special cases.
     GeoTrack t{"equal latitudes on the equator", {}, {}};
     for (int i = 0; i < 25; ++i) {

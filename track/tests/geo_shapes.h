@@ -50,6 +50,15 @@ GeoTrack AlongAWholeMinute(int n, unsigned seed);
 // the measure takes each fix 8 mm east), but for every 76th fix, 5 m west.
 GeoTrack BesideAWholeMinute(int n);
 
+// A line of 2 km west along the parallel of 54 07.5'N (its east end 5 cm
+// south of it), fixes 50 m apart; then (fix 39) a fix 0.5 m north of the
+// west end B and `beside` metres east of it; 600 m east along the line and
+// back; B (fix 63), and 500 m north. Where perpend's foot for fix 39 lies
+// millimetres east of B, at B's latitude, Vincenty's nudge of the line from
+// the foot to B turns it by radians, and the measure puts the fix far
+// nearer than 0.5 m (0.164 m at 1 mm, 0.031 m at 0.1 mm).
+GeoTrack FixBesideTheWestEnd(double beside);
+
 // The awkward tracks: each one meets a case that a bound on the ellipsoidal
 // measure must respect (both datums, the antimeridian, the poles, repeated
 // points, ties, right angles at P, long chords, a meridian, equal latitudes,

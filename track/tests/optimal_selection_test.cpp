@@ -6,12 +6,14 @@
 #include <cstdio>
 #include <limits>
 #include <random>
+#include <span>
 #include <string>
 #include <tuple>
 #include <utility>
 #include <vector>
 
 #include "geodesy/datum.h"
+#include "track/direction_wedge.h"
 #include "track/ellipsoidal_measures.h"
 #include "track/ellipsoidal_shortcuts.h"
 #include "track/optimal_selection.h"
@@ -586,6 +588,39 @@ TEST(EllipsoidalShortcutBounds, HoldWhereANudgeTurnsTheLineAtB) {
         EXPECT_GE(bounds.upper, exact) << lat << " " << h << " " << off;
       }
     }
+  }
+}
+
+// The arcs of a fix whose measure the nudge at B lowers rule B out nowhere:
+// not while the wedge stays open (the fix 1 mm east of B), nor once the fix
+// closes it (0.1 mm east of B): not as the walk's end, not beyond it, not
+// in the block that holds B.
+TEST(EllipsoidalShortcuts, AFixThatANudgeBringsNearRulesNoEndOut) {
+  struct Case {
+    double beside, tolerance;
+    bool closes;
+  };
+  for (const Case c : {Case{0.001, 0.2, false}, Case{0.0001, 0.12, true}}) {
+    SCOPED_TRACE(c.beside);
+    const GeoTrack t = testing::FixBesideTheWestEnd(c.beside);
+    DatumParams datum = Datum(t.datum);
+    EllipsoidalSegmentMeasure measure(t.lat, t.lon, datum, 1);
+    EllipsoidalShortcuts shortcuts(measure, datum);
+    const std::int64_t b = 63, p = 39;
+    shortcuts.Open(0, c.tolerance, false);
+    ASSERT_EQ(shortcuts.Weight(0, b, c.tolerance, c.tolerance).kind, WeightAnswer::Kind::kAtMost);
+    DirectionWedge walked;
+    std::vector<std::int64_t> ends;
+    const std::int64_t next = shortcuts.WalkPoints(walked, 1, b + 1, ends);
+    ASSERT_EQ(next, c.closes ? p + 1 : b + 1);
+    const std::span<const std::int64_t> beyond = shortcuts.Unbounded();
+    EXPECT_TRUE(std::count(ends.begin(), ends.end(), b) + std::count(beyond.begin(), beyond.end(), b) > 0);
+    DirectionWedge before;
+    for (std::int64_t k = 1; k <= p; ++k) shortcuts.ConstrainByPoint(before, k);
+    EXPECT_TRUE(shortcuts.EndMayBeValid(before, b));
+    const Block holding{0, b >> kLeafShift};
+    ASSERT_GT(BlockBegin(holding), p);
+    EXPECT_EQ(shortcuts.EndsLower(holding, before), 0.0);
   }
 }
 
