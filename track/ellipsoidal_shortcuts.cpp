@@ -104,6 +104,27 @@ std::vector<EllipsoidalBlocks::Point> GeocentricPoints(const EllipsoidalSegmentM
   return points;
 }
 
+// Per point, how far (metres) every latitude and longitude that keeps its
+// DMS round trip exact reaches about it: the distance to the nearest band
+// of carrying seconds, across parallels and across meridians (a minute of
+// longitude taken at the cosine of the point's latitude less 2e-4, its
+// least within 900 m; no band lies farther than half a minute).
+std::vector<double> Clearances(const EllipsoidalSegmentMeasure& measure, double minute) {
+  const std::vector<double>& lat = measure.Latitudes();
+  const std::vector<double>& lon = measure.Longitudes();
+  auto clear = [](double degrees) {  // minutes
+    const double minutes = std::fabs(degrees) * 60.0;
+    const double part = minutes - std::floor(minutes);
+    return std::max(0.0, std::min(part, 1.0 - kCarryBand - part));
+  };
+  std::vector<double> clearance(lat.size());
+  for (std::size_t k = 0; k < lat.size(); ++k) {
+    const double across = std::cos(DegreesToRadians(lat[k])) - 2e-4;
+    clearance[k] = std::min(clear(lat[k]) * minute, clear(lon[k]) * minute * std::max(0.0, across));
+  }
+  return clearance;
+}
+
 // Per point k, the points before it that are not steady (n + 1 counts).
 std::vector<std::int64_t> UnsteadyBefore(const EllipsoidalSegmentMeasure& measure) {
   const std::vector<double>& lat = measure.Latitudes();
@@ -137,7 +158,8 @@ EllipsoidalShortcuts::EllipsoidalShortcuts(EllipsoidalSegmentMeasure& measure,
       blocks_(geocentric_, usable_),
       datum_(datum),
       e2_(datum.f * (2.0 - datum.f)),
-      minute_(datum.a * (1.0 - e2_) * kPi / 10800.0) {}
+      minute_(datum.a * (1.0 - e2_) * kPi / 10800.0),
+      clearance_(Clearances(measure, minute_)) {}
 
 bool EllipsoidalShortcuts::Usable(std::int64_t k) const {
   return usable_[static_cast<std::size_t>(k)] != 0;
@@ -299,21 +321,28 @@ void EllipsoidalShortcuts::Open(std::int64_t i, double tolerance, bool /*keep_fi
   open_next_ = 0;
 }
 
-double EllipsoidalShortcuts::ArcTolerance(const PlanePoint& p) const {
-  return tolerance_ + Slop(p.chord) + kRoundingSlack * p.chord;
+double EllipsoidalShortcuts::ArcTolerance(const PlanePoint& p, std::int64_t k) const {
+  // Lines from A whose distance from P exceeds the tolerance by the slop of
+  // any points are ruled out by that; the feet of the others lie within that
+  // distance of P (plus perpend's first move, below s^2 / R): where no carry
+  // lies within reach of P either, the terms of steady points hold.
+  const double s = p.chord;
+  const double reach = 1.0 + 1.01 * (tolerance_ + kAnyPoints.slop) + s * s * kPerRadius;
+  const bool steady = start_steady_ && clearance_[static_cast<std::size_t>(k)] > reach;
+  return tolerance_ + Slop(s, TermsOf(steady)) + kRoundingSlack * s;
 }
 
 void EllipsoidalShortcuts::ConstrainByPoint(DirectionWedge& wedge, std::int64_t k) const {
   if (!Usable(k)) return;
   const PlanePoint p = Project(frame_, start_, k);
-  if (p.chord <= kMaxReach) wedge.Constrain(p.east, p.north, ArcTolerance(p), k);
+  if (p.chord <= kMaxReach) wedge.Constrain(p.east, p.north, ArcTolerance(p, k), k);
 }
 
 bool EllipsoidalShortcuts::ArcMayFail(std::int64_t c, const PlanePoint& end,
                                       std::int64_t j) const {
   if (c < 0) return true;
   const PlanePoint p = Project(frame_, start_, c);
-  return ArcMayFailAt(p, ArcTolerance(p), end, j);
+  return ArcMayFailAt(p, ArcTolerance(p, c), end, j);
 }
 
 bool EllipsoidalShortcuts::ArcMayFailAt(const PlanePoint& p, double tolerance,
@@ -365,7 +394,7 @@ bool EllipsoidalShortcuts::FindEndsArcMayFail(std::int64_t c, std::int64_t begin
     return begin < end;
   }
   const PlanePoint p = Project(frame_, start_, c);
-  const double tolerance = ArcTolerance(p);
+  const double tolerance = ArcTolerance(p, c);
   const double reach = FailReach(p);
   const Geocentric& x = geocentric_[static_cast<std::size_t>(c)];
   bool any = false;

@@ -89,8 +89,13 @@ namespace oru {
 // d + slop(|P'|) + 2^-40 |P'|; when no azimuth is left, no shortcut from A is
 // valid, however far its end (the arcs speak of the geodesic's azimuth at A,
 // whatever B is). A candidate end B is tested with its plane direction
-// widened by turn(L), and always listed beyond 1000 km; where A and B are
-// steady (below), turn(L) takes their terms (the line's carries gone).
+// widened by turn(L), and always listed beyond 1000 km. Steady points take
+// their terms here too: in turn(L) where A and B are steady (the line's
+// carries gone), and in P's slop where A is steady and no latitude or
+// longitude whose seconds carry lies within 1 m + 1.01 (d + 0.1 m) + s^2 / R
+// of P (Clearances): a line from A farther from P than d and the slop of
+// any points is ruled out by that slop; the feet of the nearer ones lie
+// within that distance of P.
 //
 // Near B the promise may fail: where perpend's foot for P lies so near B
 // that the nudge of the line from the foot to B turns it (NearB, below),
@@ -245,8 +250,8 @@ class EllipsoidalShortcuts final : public ShortcutOracle {
   // from that foot to B turns it by more than a few milliradians: the
   // measure is then not bounded.
   static bool NearB(double length, double u_lo, double u_hi, double h, double s_max);
-  // The tolerance of the arc of a point at p (metres).
-  double ArcTolerance(const PlanePoint& p) const;
+  // The tolerance of the arc of point k, at p (metres).
+  double ArcTolerance(const PlanePoint& p, std::int64_t k) const;
   // Whether the arc of point c (-1: of a point not named) may rule out the
   // valid shortcut of the open start to end j (at `end`): where perpend
   // may find c's foot so near B that a nudge turns the line (NearB).
@@ -352,6 +357,9 @@ class EllipsoidalShortcuts final : public ShortcutOracle {
   DatumParams datum_;  // for the exact measures and azimuths
   double e2_;          // the ellipsoid's squared eccentricity
   double minute_;      // metres: a minute of latitude at its shortest, a (1 - e^2) pi / 10800
+  // Per point, metres: how far the places whose DMS round trips are exact
+  // reach about it.
+  std::vector<double> clearance_;
   std::int64_t exact_measures_ = 0;
   std::vector<Contender> contenders_;  // scratch of the searches
   std::vector<Pending> pending_;

@@ -494,6 +494,13 @@ TEST(EllipsoidalShortcutBounds, HoldWhereDmsSecondsCarry) {
         check(s, lon_carry, n, lon_line, p_lat, lon_line + side * east);
         check(s, lon_line, n, lon_carry, p_lat, lon_line + side * east);
       }
+      // A carrying across a line that climbs at 30 degrees, P a metre beside
+      // it 100 m on and clear of every carry: the carry moves the line by
+      // 1 cm there, more than the terms of steady points.
+      const double a_lon = lon + 500.0 * east;
+      check(lat, a_lon, sign * (std::fabs(lat) + 1000.0 * degree), a_lon + 1732.0 * east,
+            sign * (std::fabs(lat) + (50.0 + 0.866 * side) * degree),
+            a_lon + (86.6 - 0.5 * side) * east);
       // Lines along a parallel from east to west, whose B Vincenty's inverse
       // nudges 3.2 mm north, P half a metre beside them: from A at B's
       // latitude, and from A 5 cm off it (P beside B, where the line from
@@ -600,7 +607,7 @@ TEST(EllipsoidalShortcuts, AFixThatANudgeBringsNearRulesNoEndOut) {
     double beside, tolerance;
     bool closes;
   };
-  for (const Case c : {Case{0.001, 0.2, false}, Case{0.0001, 0.12, true}}) {
+  for (const Case c : {Case{0.001, 0.3, false}, Case{0.0001, 0.12, true}}) {
     SCOPED_TRACE(c.beside);
     const GeoTrack t = testing::FixBesideTheWestEnd(c.beside);
     DatumParams datum = Datum(t.datum);
