@@ -238,6 +238,9 @@ EllipsoidalShortcuts::PointBounds EllipsoidalShortcuts::PlaneBounds(const Segmen
     // clear of the carries, it adds no more than Vincenty's nudges.
     const PlaneFigures::Bounded steady = figures.With(kSteadyPoints, seg.turn[1]);
     if (steady.end_distance || FeetClearOfCarries(seg, figures.along, figures.along, s)) {
+      if (Quiet(seg, figures, steady.end_distance)) {
+        return figures.With(kQuietPoints, seg.turn[3]).bounds;
+      }
       return Calm(seg, figures) ? figures.With(kCalmPoints, seg.turn[2]).bounds : steady.bounds;
     }
   }
@@ -255,6 +258,33 @@ bool EllipsoidalShortcuts::NearB(double length, double u_lo, double u_hi, double
 
 bool EllipsoidalShortcuts::Calm(const Segment& seg, const PlaneFigures& figures) const {
   return figures.h > 0.1 && seg.apart;
+}
+
+bool EllipsoidalShortcuts::Quiet(const Segment& seg, const PlaneFigures& figures,
+                                 bool end_distance) const {
+  // A nudge of an inverse problem between P and an end moves a point
+  // 3.2 mm square to their line (they lie on one parallel): their distance
+  // by its square over twice the distance, 20 micrometres beyond 25 cm.
+  // (The line's own nudge needs ends within 6.4 micrometres of one
+  // latitude: the line then runs east-west within 6.4 micrometres over its
+  // length, and the east reach below stays short of the turn of the plane
+  // but for lines under 4 m, where the points that take the perpendicular
+  // lie within half the line of it and reach 3.2 micrometres at most.)
+  if (!(std::min(figures.d_a, figures.d_b) > 0.25)) return false;
+  if (end_distance) return true;
+  // The inverse problems from perpend's feet to P nudge or take a zero
+  // difference of longitude only where a foot lies within 1e-12 radians
+  // (6.4 micrometres) of P's latitude or longitude. The feet lie within
+  // s^3 / R^2 of the plane foot (twice that with the plane's own error),
+  // and the plane at A turns north and east by less than s (1 + |tan|) / R
+  // against those at P: the perpendicular's reach east and north, less
+  // that, must exceed 10 micrometres and both.
+  const double s = figures.s;
+  const double stray = 1e-5 + 2.0 * s * (s * kPerRadius) * (s * kPerRadius);
+  const double turned = figures.h * s * seg.f.reach_per_square;
+  const double east = figures.h * std::fabs(seg.b.north) * seg.per_length;
+  const double north = figures.h * std::fabs(seg.b.east) * seg.per_length;
+  return std::min(east, north) - turned > stray;
 }
 
 EllipsoidalShortcuts::PlaneFigures EllipsoidalShortcuts::FiguresOf(const Segment& seg,
@@ -492,6 +522,7 @@ EllipsoidalShortcuts::Segment EllipsoidalShortcuts::SegmentIn(const Frame& f, st
   s.turn[0] = Turn(s.length, kAnyPoints);
   s.turn[1] = Turn(s.length, kSteadyPoints);
   s.turn[2] = Turn(s.length, kCalmPoints);
+  s.turn[3] = Turn(s.length, kQuietPoints);
   s.apart = std::fabs(f.lat - measure_.Latitudes()[static_cast<std::size_t>(j)]) > kApart;
   return s;
 }

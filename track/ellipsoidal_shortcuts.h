@@ -151,6 +151,12 @@ class EllipsoidalShortcuts final : public ShortcutOracle {
   // 0.1 m from it: perpend's last move, the zero difference of longitude
   // taken as 5e-11 radians (0.3 mm), in the distances and across A-B.
   static constexpr MeasureTerms kCalmPoints{0.001, 0.001, 0.005};
+  // Steady points where no nudge and no zero difference of longitude can
+  // touch any of the measure's inverse problems (Quiet): what is left is
+  // Vincenty's own convergence (micrometres) and perpend's settling, whose
+  // feet lie on the line within micrometres of the foot and change P's
+  // distance by their square over it.
+  static constexpr MeasureTerms kQuietPoints{5e-5, 2e-5, 0.005};
 
   explicit EllipsoidalShortcuts(EllipsoidalSegmentMeasure& measure, const DatumParams& datum);
 
@@ -220,7 +226,7 @@ class EllipsoidalShortcuts final : public ShortcutOracle {
     double per_length;  // 1 / length
     bool bounded;   // both ends within the bounds' range
     bool steady;    // both ends Steady
-    double turn[3];  // Turn(length) with the terms of any points, steady ones, calm ones
+    double turn[4];  // Turn(length) with the terms of any points, steady, calm and quiet ones
     bool apart;      // A and B lie 11 mm of latitude apart or more (Calm)
   };
   // Point k's bounds: the steady ones where they hold, else those of any
@@ -245,6 +251,13 @@ class EllipsoidalShortcuts final : public ShortcutOracle {
   // Whether, P and the ends steady and perpend's feet clear of the carries,
   // the terms of calm points hold (no nudge moves the line).
   bool Calm(const Segment& s, const PlaneFigures& figures) const;
+  // Whether, P and the ends steady and perpend's feet clear of the carries,
+  // the terms of quiet points hold: P more than 25 cm from both ends (the
+  // inverse problems between them nudged by micrometres at most) and, where
+  // perpend may run, the perpendicular from P reaching farther east-west
+  // and north-south than its feet may stray (no foot at P's latitude or
+  // longitude, nor the line's ends at one latitude).
+  bool Quiet(const Segment& s, const PlaneFigures& figures, bool end_distance) const;
   // Whether a point h metres off the line, its plane foot from u_lo to u_hi
   // along it, may have perpend's foot so near B that the nudge of the line
   // from that foot to B turns it by more than a few milliradians: the

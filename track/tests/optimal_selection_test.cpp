@@ -631,6 +631,45 @@ TEST(EllipsoidalShortcuts, AFixThatANudgeBringsNearRulesNoEndOut) {
   }
 }
 
+// Bounds of some 50 micrometres where neither Vincenty's nudges nor a zero
+// difference of longitude reach the measure hold where they do: a fix a few
+// centimetres west of an end on its parallel (the inverse from the end
+// nudged square to their line, by its square over twice their distance),
+// and lines whose ends share a parallel (B nudged 3.2 mm north, which turns
+// the line by that over its length), seen from fixes off them.
+TEST(EllipsoidalShortcutBounds, HoldWhereNudgesTouchTheEndsOrTheirLine) {
+  DatumParams datum = Datum(kWgs84DatumString);
+  constexpr double kPi = 3.141592653589793;
+  int checked = 0;
+  auto check = [&](double a1, double a2, double b1, double b2, double p1, double p2) {
+    EllipsoidalSegmentMeasure measure({a1, p1, b1}, {a2, p2, b2}, datum, 1);
+    EllipsoidalShortcuts shortcuts(measure, datum);
+    const double exact = EllipsoidalDeviation(a1, a2, b1, b2, p1, p2, datum);
+    const EllipsoidalShortcuts::PointBounds bounds = shortcuts.DeviationBounds(0, 2, 1);
+    EXPECT_LE(bounds.lower, exact) << a1 << " " << a2 << " " << p1 << " " << p2;
+    EXPECT_GE(bounds.upper, exact) << a1 << " " << a2 << " " << p1 << " " << p2;
+    ++checked;
+  };
+  for (const double lat : {54.1234, -33.4567, 0.7123}) {
+    const double degree = 1.0 / 111'000.0, east = degree / std::cos(lat * kPi / 180.0);
+    const double lon = 12.3456;
+    for (const double d : {0.01, 0.05, 0.2}) {
+      const double b1 = lat + 700.0 * degree, b2 = lon + 700.0 * east;
+      check(lat, lon, b1, b2, lat, lon - d * east);
+      check(b1 - 1400.0 * degree, b2, b1, b2, b1, b2 - d * east);
+    }
+    for (const double length : {3.0, 2000.0, 20000.0}) {
+      for (const double h : {-0.3 * length, -0.001 * length, 0.001 * length, 0.3 * length}) {
+        for (const double at : {0.3, 0.7, 0.95}) {
+          check(lat, lon + length * east, lat, lon, lat + h * degree,
+                lon + (1.0 - at) * length * east);
+        }
+      }
+    }
+  }
+  EXPECT_EQ(checked, 3 * (6 + 36));
+}
+
 // Where DMS seconds carry, the bounds of the blocks between the ends of
 // shortcuts of 1.6 km cover what the measure adds: feet moved by up to
 // 1.5 cm (shortcuts along a whole minute of latitude whose middles bulge
