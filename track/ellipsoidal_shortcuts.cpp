@@ -391,18 +391,21 @@ bool EllipsoidalShortcuts::ArcMayFailAt(const PlanePoint& p, double tolerance,
   return !FiguresOf(seg, p, s).With(kAnyPoints, seg.turn[0]).end_distance;
 }
 
-double EllipsoidalShortcuts::FailReach(const PlanePoint& p) {
+EllipsoidalShortcuts::FailZone EllipsoidalShortcuts::FailZoneOf(const PlanePoint& p) {
   // An end whose line the arc of P may fail has P's foot near it (NearB:
   // |L - u| <= x = 0.25 sqrt(h) + 0.02 + s^3 / R^2) and the angle at P' not
   // certainly acute: h^2 - u (L - u) <= 0.03 farther + bend d_a d_b, so
   //     h^2 <= r x + 0.03 (r + h + x) + bend r (h + x),
-  // r = |AP| >= u, d_a; each pass from h = r keeps an upper bound of h. The
-  // end then lies within D = h + x of P' in the plane (or within 3 cm, where
-  // the angle's margin leaves nothing certain), and in space within that and
-  // the difference of the two heights over the plane, (2r + D) D / 2R.
+  // r = |AP| >= u, d_a; each pass from h = r keeps an upper bound of h (and
+  // of x, taken at the h before), and five come within a few per cent of
+  // the least. The end then lies within D = h + x of P' in the plane (or
+  // within 3 cm, where the angle's margin leaves nothing certain), and in
+  // space within that and the difference of the two heights over the
+  // plane, (2r + D) D / 2R; and at a plane distance from A' within x of u,
+  // u^2 = |P'|^2 - h^2.
   const double r = p.chord;
   double h = r, x = 0.0;
-  for (int pass = 0; pass < 8; ++pass) {
+  for (int pass = 0; pass < 5; ++pass) {
     const double s = r + 2.0 * (h + x) + 1.0;
     const double curvature = (s * kPerRadius) * (s * kPerRadius);
     x = 0.25 * std::sqrt(h) + 0.02 + s * curvature;
@@ -410,34 +413,23 @@ double EllipsoidalShortcuts::FailReach(const PlanePoint& p) {
     h = std::min(h, std::sqrt(r * x + 0.03 * (r + h + x) + bend * r * (h + x)));
   }
   const double plane = std::max(h + x, 0.05);
-  return plane * (1.0 + 1.1 * (2.0 * r + plane) * kPerRadius) + 1e-3;
+  const double radius = Norm(p.east, p.north);
+  return {plane * (1.0 + 1.1 * (2.0 * r + plane) * kPerRadius) + 1e-3,
+          std::sqrt(std::max(0.0, radius * radius - h * h)) - x - 0.05, radius + x + 0.05};
 }
 
-bool EllipsoidalShortcuts::FindEndsArcMayFail(std::int64_t c, std::int64_t begin,
-                                              std::int64_t end,
-                                              std::vector<std::int64_t>* found) const {
-  if (c < 0) {
-    // No point named: every end may be valid.
-    if (found != nullptr) {
-      for (std::int64_t k = begin; k < end; ++k) found->push_back(k);
-    }
-    return begin < end;
-  }
-  const PlanePoint p = Project(frame_, start_, c);
-  const double tolerance = ArcTolerance(p, c);
-  const double reach = FailReach(p);
-  const Geocentric& x = geocentric_[static_cast<std::size_t>(c)];
-  bool any = false;
+template <typename Visit>
+void EllipsoidalShortcuts::ForEachWithin(const Geocentric& x, double radius, std::int64_t begin,
+                                         std::int64_t end, Visit visit) const {
+  // Blocks whose boxes lie farther than radius from x are left whole.
+  const double radius2 = radius * radius;
   auto point = [&](std::int64_t k) {
-    if ((any && found == nullptr) || !ArcMayFailAt(p, tolerance, Project(frame_, start_, k), k)) {
-      return;
-    }
-    any = true;
-    if (found != nullptr) found->push_back(k);
+    const Geocentric& q = geocentric_[static_cast<std::size_t>(k)];
+    const double dx = q.x - x.x, dy = q.y - x.y, dz = q.z - x.z;
+    if (dx * dx + dy * dy + dz * dz <= radius2) visit(k);
   };
   auto block = [&](auto& self, Block b) -> void {
-    if (any && found == nullptr) return;
-    if (b.level >= 1 && blocks_.HasBox(b) && BoxDistance(blocks_.BoxOf(b), x) > reach) return;
+    if (b.level >= 1 && blocks_.HasBox(b) && BoxDistance(blocks_.BoxOf(b), x) > radius) return;
     if (b.level == 0) {
       for (std::int64_t k = BlockBegin(b); k < BlockEnd(b, Size()); ++k) point(k);
       return;
@@ -448,6 +440,69 @@ bool EllipsoidalShortcuts::FindEndsArcMayFail(std::int64_t c, std::int64_t begin
     }
   };
   ForEachPiece(begin, end, TopLevel(Size()), point, [&](Block b) { block(block, b); });
+}
+
+const std::vector<std::int64_t>* EllipsoidalShortcuts::LaterNear(std::int64_t c,
+                                                                 double radius) const {
+  NearLater& kept = near_later_[static_cast<std::size_t>(c) % near_later_.size()];
+  if (kept.point == c && kept.radius >= radius) return &kept.later;
+  // Twice as far as asked: the starts that follow mostly ask of the same
+  // point again, from a little farther or nearer.
+  kept.point = -1;
+  kept.radius = 2.0 * radius;
+  kept.later.clear();
+  ForEachWithin(geocentric_[static_cast<std::size_t>(c)], kept.radius, c + 1, Size(),
+                [&](std::int64_t k) { kept.later.push_back(k); });
+  if (kept.later.size() > kNearLaterKept) return nullptr;  // a cluster: searched each time
+  kept.point = c;
+  return &kept.later;
+}
+
+bool EllipsoidalShortcuts::FindEndsArcsMayFail(const DirectionWedge& wedge, std::int64_t begin,
+                                               std::int64_t end,
+                                               std::vector<std::int64_t>* found) const {
+  const std::int64_t named[2] = {wedge.LoBy(), wedge.HiBy()};
+  if (named[0] < 0 || named[1] < 0) {
+    // A point not named: every end may be valid.
+    if (found != nullptr) {
+      for (std::int64_t k = begin; k < end; ++k) found->push_back(k);
+    }
+    return begin < end;
+  }
+  const std::size_t first = found != nullptr ? found->size() : 0;
+  bool any = false;
+  for (int i = 0; i < (named[0] == named[1] ? 1 : 2) && (found != nullptr || !any); ++i) {
+    const std::int64_t c = named[i];
+    const PlanePoint p = Project(frame_, start_, c);
+    const double tolerance = ArcTolerance(p, c);
+    const FailZone zone = FailZoneOf(p);
+    const double near = std::max(0.0, zone.near_a);
+    auto test = [&](std::int64_t k) {
+      if (any && found == nullptr) return;
+      const PlanePoint e = Project(frame_, start_, k);
+      const double plane = e.east * e.east + e.north * e.north;
+      if (!(plane >= near * near && plane <= zone.far_a * zone.far_a &&
+            ArcMayFailAt(p, tolerance, e, k))) {
+        return;
+      }
+      any = true;
+      if (found != nullptr) found->push_back(k);
+    };
+    if (const std::vector<std::int64_t>* later = LaterNear(c, zone.reach)) {
+      for (auto k = std::lower_bound(later->begin(), later->end(), begin);
+           k != later->end() && *k < end; ++k) {
+        test(*k);
+      }
+    } else {
+      ForEachWithin(geocentric_[static_cast<std::size_t>(c)], zone.reach, begin, end, test);
+    }
+  }
+  if (found != nullptr) {
+    // The two points' ends, each ascending, merged.
+    const auto from = found->begin() + static_cast<std::ptrdiff_t>(first);
+    std::inplace_merge(from, std::is_sorted_until(from, found->end()), found->end());
+    found->erase(std::unique(from, found->end()), found->end());
+  }
   return any;
 }
 
@@ -467,12 +522,7 @@ std::int64_t EllipsoidalShortcuts::WalkPoints(DirectionWedge& wedge, std::int64_
     ConstrainByPoint(wedge, k);
     if (wedge.Empty()) {
       // The ends beyond that the two arcs that closed it may fail.
-      for (const std::int64_t c : {wedge.LoBy(), wedge.HiBy()}) {
-        FindEndsArcMayFail(c, k + 1, Size(), &beyond_closed_);
-      }
-      std::sort(beyond_closed_.begin(), beyond_closed_.end());
-      beyond_closed_.erase(std::unique(beyond_closed_.begin(), beyond_closed_.end()),
-                           beyond_closed_.end());
+      FindEndsArcsMayFail(wedge, k + 1, Size(), &beyond_closed_);
       return k + 1;
     }
   }
@@ -498,9 +548,8 @@ bool EllipsoidalShortcuts::EndMayBeValid(const DirectionWedge& before, std::int6
 double EllipsoidalShortcuts::EndsLower(Block b, const DirectionWedge& before) {
   if (!before.Empty()) return 0.0;
   const std::int64_t begin = BlockBegin(b), end = BlockEnd(b, Size());
-  const bool may = FindEndsArcMayFail(before.LoBy(), begin, end, nullptr) ||
-                   FindEndsArcMayFail(before.HiBy(), begin, end, nullptr);
-  return may ? 0.0 : std::numeric_limits<double>::infinity();
+  return FindEndsArcsMayFail(before, begin, end, nullptr) ? 0.0
+                                                          : std::numeric_limits<double>::infinity();
 }
 
 EllipsoidalShortcuts::Segment EllipsoidalShortcuts::SegmentOf(std::int64_t i,

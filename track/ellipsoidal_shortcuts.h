@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -105,8 +106,9 @@ namespace oru {
 // or the angle at P certainly taking the end distance): an end beyond a
 // boundary is listed when that boundary's point may fail it, and an empty
 // wedge, the work of two arcs that do not meet, rules out the ends beyond
-// except those that either arc may fail. Such ends lie within FailReach of
-// that point, where a search of the blocks' boxes finds them.
+// except those that either arc may fail. Such ends lie near that point and
+// about as far from A (FailZoneOf), where a search of the blocks' boxes
+// finds them.
 //
 // The weights (Weight). Each point left out gets bounds in the same plane:
 //     lower = h' - slop_h,   h' the distance of P' from the line A'B',
@@ -272,13 +274,26 @@ class EllipsoidalShortcuts final : public ShortcutOracle {
   // The same for the point at p whose arc has `tolerance`.
   bool ArcMayFailAt(const PlanePoint& p, double tolerance, const PlanePoint& end,
                     std::int64_t j) const;
-  // Metres: no end whose line the arc of the point at p may fail lies
-  // farther from it in space.
-  static double FailReach(const PlanePoint& p);
-  // Whether the arc of point c may fail for any of the ends begin to
-  // end - 1; each such end is added to `found` when given.
-  bool FindEndsArcMayFail(std::int64_t c, std::int64_t begin, std::int64_t end,
-                          std::vector<std::int64_t>* found) const;
+  // Where the ends whose lines the arc of the point at p may fail lie:
+  // within `reach` of it in space, from `near_a` to `far_a` from A' in the
+  // plane (metres).
+  struct FailZone {
+    double reach, near_a, far_a;
+  };
+  static FailZone FailZoneOf(const PlanePoint& p);
+  // Calls visit(k) for the points k from begin to end - 1 within `radius`
+  // of x (metres), in order.
+  template <typename Visit>
+  void ForEachWithin(const Geocentric& x, double radius, std::int64_t begin, std::int64_t end,
+                     Visit visit) const;
+  // The points after c within `radius` of it, ascending (nullptr where more
+  // than kNearLaterKept are), kept for the searches that follow.
+  const std::vector<std::int64_t>* LaterNear(std::int64_t c, double radius) const;
+  // Whether the arc of either point that set the boundaries of `wedge` may
+  // fail for any of the ends begin to end - 1; each such end is added to
+  // `found` (ascending) when given.
+  bool FindEndsArcsMayFail(const DirectionWedge& wedge, std::int64_t begin, std::int64_t end,
+                           std::vector<std::int64_t>* found) const;
   // Whether perpend's feet certainly stay clear of the DMS carries for
   // points whose plane feet lie from u_lo to u_hi metres along A'B' (s_max:
   // the longest chord from A to B or to any of them; the derivation in the
@@ -364,6 +379,16 @@ class EllipsoidalShortcuts final : public ShortcutOracle {
   // arcs which closed it may fail (ascending): found by WalkPoints, as
   // Unbounded.
   mutable std::vector<std::int64_t> beyond_closed_;
+  // The points after a point within a radius of it, for the arcs' searches
+  // (LaterNear): a start's neighbours mostly close their walks by the same
+  // points. Kept by point number, one per slot.
+  struct NearLater {
+    std::int64_t point = -1;
+    double radius = 0.0;
+    std::vector<std::int64_t> later;
+  };
+  static constexpr std::size_t kNearLaterKept = 1024;
+  mutable std::array<NearLater, 64> near_later_;
   std::vector<OpenBounds> open_;  // the last kOpenKept, for the open start
   std::size_t open_next_ = 0;     // where the next one goes once kOpenKept are kept
   WeightMemo memo_;
