@@ -422,6 +422,25 @@ TEST(EllipsoidalShortcutBounds, HoldOnScatteredPoints) {
   EXPECT_GT(bounded, 7600);  // all but the polar rows
 }
 
+// The bounds of the deviation of P from A-B hold the measure's, and the
+// filter keeps B at a tolerance equal to it (P's arc rules it out nowhere).
+void ExpectBoundsAndFilterHold(double a1, double a2, double b1, double b2, double p1, double p2,
+                               DatumParams& datum) {
+  EllipsoidalSegmentMeasure measure({a1, p1, b1}, {a2, p2, b2}, datum, 1);
+  EllipsoidalShortcuts shortcuts(measure, datum);
+  const double exact = EllipsoidalDeviation(a1, a2, b1, b2, p1, p2, datum);
+  const EllipsoidalShortcuts::PointBounds bounds = shortcuts.DeviationBounds(0, 2, 1);
+  char where[200];
+  std::snprintf(where, sizeof where, "%.12f %.12f  %.12f %.12f  %.12f %.12f", a1, a2, b1, b2, p1,
+                p2);
+  EXPECT_LE(bounds.lower, exact) << where;
+  EXPECT_GE(bounds.upper, exact) << where;
+  shortcuts.Open(0, exact, false);
+  DirectionWedge wedge = DirectionWedge();
+  shortcuts.ConstrainByPoint(wedge, 1);
+  EXPECT_TRUE(shortcuts.EndMayBeValid(wedge, 2)) << where;
+}
+
 // Where DMS seconds carry (above 59.9995, to the next minute: a point moves
 // by up to 1.5 cm), on a line of about 2 km with P a metre to either side:
 // the bounds hold, and the filter keeps the shortcut at a tolerance equal to
@@ -436,19 +455,7 @@ TEST(EllipsoidalShortcutBounds, HoldWhereDmsSecondsCarry) {
   constexpr double kSecond = 1.0 / 3600.0;  // degrees
   int checked = 0;
   auto check = [&](double a1, double a2, double b1, double b2, double p1, double p2) {
-    EllipsoidalSegmentMeasure measure({a1, p1, b1}, {a2, p2, b2}, datum, 1);
-    EllipsoidalShortcuts shortcuts(measure, datum);
-    const double exact = EllipsoidalDeviation(a1, a2, b1, b2, p1, p2, datum);
-    const EllipsoidalShortcuts::PointBounds bounds = shortcuts.DeviationBounds(0, 2, 1);
-    char where[200];
-    std::snprintf(where, sizeof where, "%.12f %.12f  %.12f %.12f  %.12f %.12f", a1, a2, b1, b2,
-                  p1, p2);
-    ASSERT_LE(bounds.lower, exact) << where;
-    ASSERT_GE(bounds.upper, exact) << where;
-    shortcuts.Open(0, exact, false);
-    DirectionWedge wedge = DirectionWedge();
-    shortcuts.ConstrainByPoint(wedge, 1);
-    ASSERT_TRUE(shortcuts.EndMayBeValid(wedge, 2)) << where;
+    ExpectBoundsAndFilterHold(a1, a2, b1, b2, p1, p2, datum);
     ++checked;
   };
   for (const double minute : {54.0 + 7.0 / 60.0, -(33.0 + 41.0 / 60.0), 0.5}) {
@@ -575,8 +582,9 @@ TEST(EllipsoidalShortcutBounds, WeightsThroughBlocksAgreeWithTheMeasure) {
 // foot for P: the foot's line to B is nudged (3.2 mm north) and turned by
 // 3.2 mm over the foot's distance from B, by radians when that is a few
 // millimetres, and the measure falls far below P's distance (to 3 cm for
-// 0.5 m). The bounds leave such points open; P h metres north of B's
-// parallel, its foot `off` metres east of B.
+// 0.5 m). The bounds leave such points open, and P's arc rules B out
+// nowhere; P h metres north of B's parallel, its foot `off` metres east of
+// B.
 TEST(EllipsoidalShortcutBounds, HoldWhereANudgeTurnsTheLineAtB) {
   DatumParams datum = Datum(kWgs84DatumString);
   constexpr double kPi = 3.141592653589793;
@@ -586,13 +594,7 @@ TEST(EllipsoidalShortcutBounds, HoldWhereANudgeTurnsTheLineAtB) {
       for (const double off : {0.3, 0.01, 0.001, 0.0001}) {
         const double a1 = lat - 0.05 * degree, a2 = 12.3 + 1000.0 * east;
         const double b1 = lat, b2 = 12.3 - 1000.0 * east;
-        const double p1 = lat + h * degree, p2 = b2 + off * east;
-        EllipsoidalSegmentMeasure measure({a1, p1, b1}, {a2, p2, b2}, datum, 1);
-        EllipsoidalShortcuts shortcuts(measure, datum);
-        const double exact = EllipsoidalDeviation(a1, a2, b1, b2, p1, p2, datum);
-        const EllipsoidalShortcuts::PointBounds bounds = shortcuts.DeviationBounds(0, 2, 1);
-        EXPECT_LE(bounds.lower, exact) << lat << " " << h << " " << off;
-        EXPECT_GE(bounds.upper, exact) << lat << " " << h << " " << off;
+        ExpectBoundsAndFilterHold(a1, a2, b1, b2, lat + h * degree, b2 + off * east, datum);
       }
     }
   }
@@ -642,12 +644,7 @@ TEST(EllipsoidalShortcutBounds, HoldWhereNudgesTouchTheEndsOrTheirLine) {
   constexpr double kPi = 3.141592653589793;
   int checked = 0;
   auto check = [&](double a1, double a2, double b1, double b2, double p1, double p2) {
-    EllipsoidalSegmentMeasure measure({a1, p1, b1}, {a2, p2, b2}, datum, 1);
-    EllipsoidalShortcuts shortcuts(measure, datum);
-    const double exact = EllipsoidalDeviation(a1, a2, b1, b2, p1, p2, datum);
-    const EllipsoidalShortcuts::PointBounds bounds = shortcuts.DeviationBounds(0, 2, 1);
-    EXPECT_LE(bounds.lower, exact) << a1 << " " << a2 << " " << p1 << " " << p2;
-    EXPECT_GE(bounds.upper, exact) << a1 << " " << a2 << " " << p1 << " " << p2;
+    ExpectBoundsAndFilterHold(a1, a2, b1, b2, p1, p2, datum);
     ++checked;
   };
   for (const double lat : {54.1234, -33.4567, 0.7123}) {
