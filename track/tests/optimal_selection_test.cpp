@@ -633,6 +633,33 @@ TEST(EllipsoidalShortcuts, AFixThatANudgeBringsNearRulesNoEndOut) {
   }
 }
 
+// The ends an arc may fail are found again from a start far from its point
+// after a start near it has looked: P 60 m east of B, 0.5 m before it on a
+// line of 100 km north from A (perpend's foot near B, P within the circle on
+// A-B), S 10 m beyond P on the line from A through P, and C 5 km east of
+// the line, which closes the walks of both starts against P's arc. From S,
+// the points near P that it looks among lie within a few metres; from A, B
+// must be among the ends beyond C.
+TEST(EllipsoidalShortcuts, FarStartsFindTheEndsThatNearStartsLeftOut) {
+  constexpr double kMetre = 1.0 / 111'200.0, kPi = 3.141592653589793;
+  const double lat = 54.2, lon = 4.3, east = kMetre / std::cos(lat * kPi / 180.0);
+  auto at = [&](double e, double n) { return std::pair{lat + n * kMetre, lon + e * east}; };
+  const auto a = at(0.0, 0.0), b = at(0.0, 100'000.0), p = at(60.0, 99'999.5),
+             s = at(60.0 * 1.0001, 99'999.5 * 1.0001), c = at(5000.0, 99'000.0);
+  DatumParams datum = Datum(kWgs84DatumString);
+  EllipsoidalSegmentMeasure measure({a.first, s.first, p.first, c.first, b.first},
+                                    {a.second, s.second, p.second, c.second, b.second}, datum, 1);
+  EllipsoidalShortcuts shortcuts(measure, datum);
+  std::vector<std::int64_t> ends;
+  for (const std::int64_t start : {1, 0}) {
+    shortcuts.Open(start, 1.0, false);
+    DirectionWedge wedge;
+    ASSERT_EQ(shortcuts.WalkPoints(wedge, start + 1, 5, ends), 4) << start;
+  }
+  const std::span<const std::int64_t> beyond = shortcuts.Unbounded();
+  EXPECT_EQ(std::count(beyond.begin(), beyond.end(), 4), 1);
+}
+
 // Bounds of some 50 micrometres where neither Vincenty's nudges nor a zero
 // difference of longitude reach the measure hold where they do: a fix a few
 // centimetres west of an end on its parallel (the inverse from the end
