@@ -38,6 +38,11 @@ constexpr const MeasureTerms& kAnyPoints = EllipsoidalShortcuts::kAnyPoints;
 const MeasureTerms& TermsOf(bool steady) {
   return steady ? EllipsoidalShortcuts::kSteadyPoints : kAnyPoints;
 }
+// Of points all steady or not, whose feet stay clear of the carries or not.
+const MeasureTerms& TermsOf(bool steady, bool feet_clear) {
+  if (!steady) return kAnyPoints;
+  return feet_clear ? EllipsoidalShortcuts::kSteadyPoints : EllipsoidalShortcuts::kSteadyEnds;
+}
 // Latitudes this far apart (11 mm) are never nudged together by Vincenty's
 // inverse (reduced latitudes within 1e-12 radians).
 constexpr double kApart = 1e-7;  // degrees
@@ -243,6 +248,7 @@ EllipsoidalShortcuts::PointBounds EllipsoidalShortcuts::PlaneBounds(const Segmen
       }
       return Calm(seg, figures) ? figures.With(kCalmPoints, seg.turn[2]).bounds : steady.bounds;
     }
+    return figures.With(kSteadyEnds, seg.turn[1]).bounds;  // the turn of steady points
   }
   return figures.With(kAnyPoints, seg.turn[0]).bounds;
 }
@@ -354,12 +360,14 @@ void EllipsoidalShortcuts::Open(std::int64_t i, double tolerance, bool /*keep_fi
 double EllipsoidalShortcuts::ArcTolerance(const PlanePoint& p, std::int64_t k) const {
   // Lines from A whose distance from P exceeds the tolerance by the slop of
   // any points are ruled out by that; the feet of the others lie within that
-  // distance of P (plus perpend's first move, below s^2 / R): where no carry
-  // lies within reach of P either, the terms of steady points hold.
+  // distance of P (plus perpend's first move, below s^2 / R): where A and P
+  // are steady, the terms of steady points hold, those whose feet may carry
+  // unless no carry lies within reach of P.
   const double s = p.chord;
   const double reach = 1.0 + 1.01 * (tolerance_ + kAnyPoints.slop) + s * s * kPerRadius;
-  const bool steady = start_steady_ && clearance_[static_cast<std::size_t>(k)] > reach;
-  return tolerance_ + Slop(s, TermsOf(steady)) + kRoundingSlack * s;
+  const double clearance = clearance_[static_cast<std::size_t>(k)];
+  return tolerance_ + Slop(s, TermsOf(start_steady_ && Steady(k, k + 1), clearance > reach)) +
+         kRoundingSlack * s;
 }
 
 void EllipsoidalShortcuts::ConstrainByPoint(DirectionWedge& wedge, std::int64_t k) const {
@@ -627,9 +635,8 @@ double EllipsoidalShortcuts::BlockUpper(const Segment& s, Block b) const {
   const double u_lo = along - along_spread, u_hi = along + along_spread;
   if (NearB(s.length, u_lo, u_hi, across, s_max)) return kInf;
   // The feet of all the block's points lie between u_lo and u_hi.
-  const MeasureTerms& terms =
-      TermsOf(s.steady && Steady(BlockBegin(b), BlockEnd(b, Size())) &&
-              FeetClearOfCarries(s, u_lo, u_hi, s_max));
+  const bool steady = s.steady && Steady(BlockBegin(b), BlockEnd(b, Size()));
+  const MeasureTerms& terms = TermsOf(steady, steady && FeetClearOfCarries(s, u_lo, u_hi, s_max));
   const double slop = Slop(s_max, terms);
   const double slop_h = slop + Turn(length, terms) * chord;
   bool obtuse = false;

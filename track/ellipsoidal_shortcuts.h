@@ -51,7 +51,8 @@ namespace oru {
 // it lies within 0.1 mm of the foot: each move leaves about (h / R)^2 / 3
 // of the distance still to go) and the carries of azimuths (0.0005 seconds
 // over a move, micrometres within the reach below): the 0.1 m, 0.03 m / L
-// and the angle's 0.03 m become 5 mm each. perpend starts at A and moves its
+// and the angle's 0.03 m become 5 mm each (where a foot may carry, its
+// 5 cm stays in the distances: kSteadyEnds). perpend starts at A and moves its
 // foot along the line: the first move ends within |AP|^3 / (5 R^2) of the
 // foot F (it projects the distance as on a plane: tan e = tan d cos(theta)
 // on a sphere, against e = d cos(theta)), and later moves close in on F. F
@@ -135,7 +136,9 @@ namespace oru {
 // perpendicular's bound at every point. The block's bound is the largest of
 // its points' upper bounds above, plus a micrometre for the rounding. The
 // terms of steady points serve where the ends and all the block's points are
-// steady and the feet from u_lo to u_hi stay clear of the carries.
+// steady and the feet from u_lo to u_hi stay clear of the carries; where the
+// feet may carry, those of steady ends (kSteadyEnds: the foot's carry alone
+// added).
 class EllipsoidalShortcuts final : public ShortcutOracle {
  public:
   // What the measure adds of its own to the figures of the geometry
@@ -149,6 +152,9 @@ class EllipsoidalShortcuts final : public ShortcutOracle {
   // Steady points whose feet stay clear of the carries: Vincenty's nudges
   // and perpend's last move.
   static constexpr MeasureTerms kSteadyPoints{0.005, 0.005, 0.005};
+  // Steady points whose feet may carry: those of steady points and the
+  // foot's carry with the last move (5 cm) in the distances.
+  static constexpr MeasureTerms kSteadyEnds{0.055, 0.005, 0.005};
   // Steady points where no nudge can move the line and P lies more than
   // 0.1 m from it: perpend's last move, the zero difference of longitude
   // taken as 5e-11 radians (0.3 mm), in the distances and across A-B.
