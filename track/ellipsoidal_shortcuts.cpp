@@ -35,9 +35,6 @@ int TopLevel(std::int64_t n) { return BlockLevels(n) - 1; }
 using MeasureTerms = EllipsoidalShortcuts::MeasureTerms;
 constexpr const MeasureTerms& kAnyPoints = EllipsoidalShortcuts::kAnyPoints;
 
-const MeasureTerms& TermsOf(bool steady) {
-  return steady ? EllipsoidalShortcuts::kSteadyPoints : kAnyPoints;
-}
 // Of points all steady or not, whose feet stay clear of the carries or not.
 const MeasureTerms& TermsOf(bool steady, bool feet_clear) {
   if (!steady) return kAnyPoints;
@@ -450,10 +447,10 @@ void EllipsoidalShortcuts::ForEachWithin(const Geocentric& x, double radius, std
   ForEachPiece(begin, end, TopLevel(Size()), point, [&](Block b) { block(block, b); });
 }
 
-const std::vector<std::int64_t>* EllipsoidalShortcuts::LaterNear(std::int64_t c,
+const std::vector<std::int64_t>& EllipsoidalShortcuts::LaterNear(std::int64_t c,
                                                                  double radius) const {
   NearLater& kept = near_later_[static_cast<std::size_t>(c) % near_later_.size()];
-  if (kept.point == c && kept.radius >= radius) return &kept.later;
+  if (kept.point == c && kept.radius >= radius) return kept.later;
   // Twice as far as asked: the starts that follow mostly ask of the same
   // point again, from a little farther or nearer.
   kept.point = -1;
@@ -461,9 +458,14 @@ const std::vector<std::int64_t>* EllipsoidalShortcuts::LaterNear(std::int64_t c,
   kept.later.clear();
   ForEachWithin(geocentric_[static_cast<std::size_t>(c)], kept.radius, c + 1, Size(),
                 [&](std::int64_t k) { kept.later.push_back(k); });
-  if (kept.later.size() > kNearLaterKept) return nullptr;  // a cluster: searched each time
+  if (kept.later.size() > kNearLaterKept) {
+    // A cluster: served this once, not kept.
+    overflow_.swap(kept.later);
+    kept.later.clear();
+    return overflow_;
+  }
   kept.point = c;
-  return &kept.later;
+  return kept.later;
 }
 
 bool EllipsoidalShortcuts::FindEndsArcsMayFail(const DirectionWedge& wedge, std::int64_t begin,
@@ -496,13 +498,10 @@ bool EllipsoidalShortcuts::FindEndsArcsMayFail(const DirectionWedge& wedge, std:
       any = true;
       if (found != nullptr) found->push_back(k);
     };
-    if (const std::vector<std::int64_t>* later = LaterNear(c, zone.reach)) {
-      for (auto k = std::lower_bound(later->begin(), later->end(), begin);
-           k != later->end() && *k < end; ++k) {
-        test(*k);
-      }
-    } else {
-      ForEachWithin(geocentric_[static_cast<std::size_t>(c)], zone.reach, begin, end, test);
+    const std::vector<std::int64_t>& later = LaterNear(c, zone.reach);
+    for (auto k = std::lower_bound(later.begin(), later.end(), begin);
+         k != later.end() && *k < end; ++k) {
+      test(*k);
     }
   }
   if (found != nullptr) {
@@ -541,7 +540,8 @@ bool EllipsoidalShortcuts::EndMayBeValid(const DirectionWedge& before, std::int6
   const PlanePoint p = Project(frame_, start_, k);
   // B' lies within turn(L) of the direction of the geodesic's azimuth at A
   // (the sine of an angle is below the angle).
-  const double slack = Turn(Norm(p.east, p.north), TermsOf(start_steady_ && Steady(k, k + 1)));
+  const double slack =
+      Turn(Norm(p.east, p.north), TermsOf(start_steady_ && Steady(k, k + 1), true));
   if (!(p.chord <= kMaxReach && slack < 0.5)) return true;
   // An empty wedge rules the end out by one of the two arcs that do not
   // meet; one that is not rules it out by the arc whose boundary it

@@ -292,9 +292,9 @@ class EllipsoidalShortcuts final : public ShortcutOracle {
   template <typename Visit>
   void ForEachWithin(const Geocentric& x, double radius, std::int64_t begin, std::int64_t end,
                      Visit visit) const;
-  // The points after c within `radius` of it, ascending (nullptr where more
-  // than kNearLaterKept are), kept for the searches that follow.
-  const std::vector<std::int64_t>* LaterNear(std::int64_t c, double radius) const;
+  // The points after c within `radius` of it, ascending, kept for the
+  // searches that follow (unless more than kNearLaterKept).
+  const std::vector<std::int64_t>& LaterNear(std::int64_t c, double radius) const;
   // Whether the arc of either point that set the boundaries of `wedge` may
   // fail for any of the ends begin to end - 1; each such end is added to
   // `found` (ascending) when given.
@@ -395,6 +395,7 @@ class EllipsoidalShortcuts final : public ShortcutOracle {
   };
   static constexpr std::size_t kNearLaterKept = 1024;
   mutable std::array<NearLater, 64> near_later_;
+  mutable std::vector<std::int64_t> overflow_;  // LaterNear's list of a cluster
   std::vector<OpenBounds> open_;  // the last kOpenKept, for the open start
   std::size_t open_next_ = 0;     // where the next one goes once kOpenKept are kept
   WeightMemo memo_;
