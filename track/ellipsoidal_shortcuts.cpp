@@ -554,10 +554,90 @@ bool EllipsoidalShortcuts::EndMayBeValid(const DirectionWedge& before, std::int6
 }
 
 double EllipsoidalShortcuts::EndsLower(Block b, const DirectionWedge& before) {
-  if (!before.Empty()) return 0.0;
   const std::int64_t begin = BlockBegin(b), end = BlockEnd(b, Size());
-  return FindEndsArcsMayFail(before, begin, end, nullptr) ? 0.0
-                                                          : std::numeric_limits<double>::infinity();
+  if (before.Empty() && !FindEndsArcsMayFail(before, begin, end, nullptr)) return kInf;
+  // Each witness between the start and the block lies between the ends of
+  // every shortcut to it.
+  if (!start_usable_ || b.level == 0 || !blocks_.HasBox(b)) return 0.0;
+  double lower = 0.0;
+  std::optional<BoxImage> image;
+  for (const std::int64_t w : witnesses_.Points()) {
+    if (w <= start_ || w >= begin || !Usable(w)) continue;
+    if (!image) image = ImageOf(b);
+    lower = std::max(lower, WitnessLower(*image, b, w));
+  }
+  return lower;
+}
+
+EllipsoidalShortcuts::BoxImage EllipsoidalShortcuts::ImageOf(Block b) const {
+  // The box's centre c' and axes g_k in the plane at A: its corners are
+  // c' +- e_1 g_1 +- e_2 g_2 +- e_3 g_3, and every point of the box lies
+  // in their convex hull (as BlockUpper).
+  const EllipsoidalBlocks::Box& box = blocks_.BoxOf(b);
+  const Geocentric& a = geocentric_[static_cast<std::size_t>(start_)];
+  const Frame& f = frame_;
+  const double dx = box.centre.x - a.x, dy = box.centre.y - a.y, dz = box.centre.z - a.z;
+  const double c_east = dx * f.ex + dy * f.ey + dz * f.ez;
+  const double c_north = dx * f.nx + dy * f.ny + dz * f.nz;
+  double g_east[3], g_north[3], spread = 0.0, reach = 0.0;
+  for (int k = 0; k < 3; ++k) {
+    const EllipsoidalBlocks::Point& axis = box.axis[k];
+    g_east[k] = box.half[k] * (axis.x * f.ex + axis.y * f.ey + axis.z * f.ez);
+    g_north[k] = box.half[k] * (axis.x * f.nx + axis.y * f.ny + axis.z * f.nz);
+    spread += Norm(g_east[k], g_north[k]);
+    reach += box.half[k] * box.half[k];
+  }
+  BoxImage image{};
+  for (int corner = 0; corner < 8; ++corner) {
+    double east = c_east, north = c_north;
+    for (int k = 0; k < 3; ++k) {
+      const double sign = (corner >> k) & 1 ? 1.0 : -1.0;
+      east += sign * g_east[k];
+      north += sign * g_north[k];
+    }
+    image.east[corner] = east;
+    image.north[corner] = north;
+    image.length[corner] = Norm(east, north);
+  }
+  const double centre = Norm(c_east, c_north);
+  image.near = centre - spread - kBoxRounding;
+  image.far = centre + spread + kBoxRounding;
+  image.chord = std::sqrt(dx * dx + dy * dy + dz * dz) + std::sqrt(reach);
+  return image;
+}
+
+double EllipsoidalShortcuts::WitnessLower(const BoxImage& box, Block b, std::int64_t k) const {
+  // P' lies on one side of every line from A' through a corner: then on
+  // that side of every line through the box, whose directions are the
+  // corners' combined with weights of one sign, and at least the least of
+  // the corners' distances from it (the cross product is linear, the length
+  // of the combination at most the combined lengths). That is h' for every
+  // end in the box, and the measure lies above h' less the slop of the
+  // weights' bounds (the header), with s the farther chord and turn(L)
+  // taken at L from near to far: unless P's foot lies near B (NearB), which
+  // needs |L - u| within 0.02 + s^3 / R^2 + 0.25 sqrt(h): L - u is at least
+  // near - |P'| and h at most |P'|.
+  const PlanePoint p = Project(frame_, start_, k);
+  const double s = std::max(box.chord, p.chord);
+  const double radius = Norm(p.east, p.north);
+  if (!(s <= kMaxReach && box.near >= kMinLength)) return 0.0;
+  const double beyond = box.near - radius - 0.02 - s * (s * kPerRadius) * (s * kPerRadius);
+  if (!(beyond > 0.0 && beyond * beyond >= 0.0625 * radius)) return 0.0;
+  double h = kInf;
+  bool left = false, right = false;
+  for (int corner = 0; corner < 8; ++corner) {
+    const double cross = box.east[corner] * p.north - box.north[corner] * p.east;
+    left = left || !(cross < 0.0);
+    right = right || !(cross > 0.0);
+    h = std::min(h, std::fabs(cross) / box.length[corner]);
+  }
+  if (left && right) return 0.0;
+  const bool steady =
+      start_steady_ && Steady(k, k + 1) && Steady(BlockBegin(b), BlockEnd(b, Size()));
+  const MeasureTerms& terms = TermsOf(steady, false);
+  const double far = box.far * kPerRadius;
+  const double turn = terms.turn / box.near + kGeodesicTurn * far * far;
+  return h - Slop(s, terms) - turn * p.chord - kBoxRounding;
 }
 
 EllipsoidalShortcuts::Segment EllipsoidalShortcuts::SegmentOf(std::int64_t i,

@@ -123,6 +123,14 @@ namespace oru {
 //             max(h' + slop_h, min(|P'|, |P'B'|) + slop(s)).
 // Only points whose bounds straddle what the answer needs are measured.
 //
+// Blocks of ends (EndsLower). A point P that a shortcut of the open start
+// found far off it lies between A and every end of a block after it; where
+// P' lies on one side of every line from A' through the plane image of the
+// block's box, its distance from the nearest such line, less the slop above
+// (turn(L) from the nearest to the farthest end), bounds the weight of every
+// shortcut to the block from below: unless P's foot may lie near an end
+// (NearB), which P nearer to A' than the box by the reach of NearB rules out.
+//
 // Blocks (EllipsoidalBlocks). A block's points lie in a box in space, which
 // the plane at A takes to a zonogon about its centre's image c' with the
 // images g_k of the box's axes, times its half-extents e_k: so h' is at most
@@ -287,6 +295,17 @@ class EllipsoidalShortcuts final : public ShortcutOracle {
     double reach, near_a, far_a;
   };
   static FailZone FailZoneOf(const PlanePoint& p);
+  // The image of a block's box in the plane at the open start: its
+  // corners, bounds of their plane distances from A' and the farthest chord
+  // from A to the box in space (metres).
+  struct BoxImage {
+    double east[8], north[8], length[8];
+    double near, far, chord;
+  };
+  BoxImage ImageOf(Block b) const;
+  // A lower bound of the weight of every shortcut from the open start to an
+  // end in `box` (the image of block b) by point k before the block.
+  double WitnessLower(const BoxImage& box, Block b, std::int64_t k) const;
   // Calls visit(k) for the points k from begin to end - 1 within `radius`
   // of x (metres), in order.
   template <typename Visit>

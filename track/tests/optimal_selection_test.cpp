@@ -578,6 +578,65 @@ TEST(EllipsoidalShortcutBounds, WeightsThroughBlocksAgreeWithTheMeasure) {
   }
 }
 
+// The far points that a start's bounds found bound whole blocks of its ends
+// from below (EndsLower), each block against the least weight of its ends
+// by the measure's farthest point: blocks of 16 to 64 ends after starts all
+// along long tracks, once the start's own bounds have found far points on
+// shortcuts of a few to hundreds of fixes. The fix beside the west end lies
+// far off the shortcut that passes it for the end east of it, and far off
+// the line to every end of the block that holds B but for B itself, where
+// the measure takes it for near (the nudge at B). A fix just below a whole
+// minute of latitude, 0.31 m south of the parallel of a block of ends, has
+// its DMS round trip carry it 1.2 cm north: the measure puts it below its
+// distance in the plane.
+TEST(EllipsoidalShortcutBounds, FarPointsBoundWholeBlocksOfEndsFromBelow) {
+  constexpr double kInfinity = std::numeric_limits<double>::infinity();
+  std::vector<GeoTrack> tracks = testing::ScalableGeoTracks(300);
+  for (GeoTrack& t : testing::AwkwardTracks()) tracks.push_back(std::move(t));
+  {
+    const double minute = 54.0 + 7.0 / 60.0, metre = 1.0 / 111200.0;
+    const double east = metre / std::cos(minute * 3.141592653589793 / 180.0);
+    const double line = minute + 0.3 * metre;
+    GeoTrack t{"a fix that carries towards the line", {line}, {12.3}};
+    for (int k = 1; k < 32; ++k) {
+      t.lat.push_back(k < 16 ? minute - 0.0004 / 3600.0 : line);
+      t.lon.push_back(12.3 + (k < 16 ? 500.0 : 1000.0 + 10.0 * k) * east);
+    }
+    tracks.push_back(t);
+  }
+  std::int64_t positive = 0, checked = 0;
+  for (const GeoTrack& t : tracks) {
+    SCOPED_TRACE(t.name);
+    const DatumParams datum = Datum(t.datum);
+    const auto n = static_cast<std::int64_t>(t.lat.size());
+    EllipsoidalSegmentMeasure measure(t.lat, t.lon, datum, 1);
+    EllipsoidalShortcuts shortcuts(measure, datum);
+    for (std::int64_t i = 0; i + 3 < n; i += 29) {
+      shortcuts.Open(i, 1.0, false);
+      for (const std::int64_t step : {3, 12, 20, 45, 160}) {
+        if (i + step < n) shortcuts.Bounds(i + step, kInfinity, false);
+      }
+      for (int level = 1; level <= 3; ++level) {
+        const std::int64_t length = kLeafPoints << level;
+        for (std::int64_t index = (i + 2) / length + 1; index <= (i + 2) / length + 3; ++index) {
+          const Block b{level, index};
+          if (BlockBegin(b) >= n) break;
+          double least = kInfinity;
+          for (std::int64_t j = BlockBegin(b); j < BlockEnd(b, n); ++j) {
+            least = std::min(least, measure.FarthestPoint(i, j).deviation);
+          }
+          const double lower = shortcuts.EndsLower(b, DirectionWedge());
+          ASSERT_LE(lower, least) << i << " to block " << level << "/" << index;
+          positive += lower > 0.0;
+          ++checked;
+        }
+      }
+    }
+  }
+  EXPECT_GT(checked, 500);
+  EXPECT_GT(positive, checked / 4);
+}
+
 // A line from east to west whose end B lies on the parallel of perpend's
 // foot for P: the foot's line to B is nudged (3.2 mm north) and turned by
 // 3.2 mm over the foot's distance from B, by radians when that is a few
