@@ -556,17 +556,61 @@ bool EllipsoidalShortcuts::EndMayBeValid(const DirectionWedge& before, std::int6
 double EllipsoidalShortcuts::EndsLower(Block b, const DirectionWedge& before) {
   const std::int64_t begin = BlockBegin(b), end = BlockEnd(b, Size());
   if (before.Empty() && !FindEndsArcsMayFail(before, begin, end, nullptr)) return kInf;
+  if (!start_usable_ || b.level == 0 || !blocks_.HasBox(b)) return 0.0;
+  const BoxImage image = ImageOf(b);
+  if (!before.Empty() && DirectionsMiss(image, b, before)) return kInf;
   // Each witness between the start and the block lies between the ends of
   // every shortcut to it.
-  if (!start_usable_ || b.level == 0 || !blocks_.HasBox(b)) return 0.0;
   double lower = 0.0;
-  std::optional<BoxImage> image;
   for (const std::int64_t w : witnesses_.Points()) {
-    if (w <= start_ || w >= begin || !Usable(w)) continue;
-    if (!image) image = ImageOf(b);
-    lower = std::max(lower, WitnessLower(*image, b, w));
+    if (w > start_ && w < begin && Usable(w)) lower = std::max(lower, WitnessLower(image, b, w));
   }
   return lower;
+}
+
+bool EllipsoidalShortcuts::DirectionsMiss(const BoxImage& box, Block b,
+                                          const DirectionWedge& before) const {
+  const std::int64_t begin = BlockBegin(b), end = BlockEnd(b, Size());
+  if (begin <= start_ + 1 || !(box.chord <= kMaxReach && box.near >= kMinLength)) return false;
+  const MeasureTerms& terms = TermsOf(start_steady_ && Steady(begin, end), true);
+  const double far = box.far * kPerRadius;
+  // Every end's direction within turn(L) of its azimuth, L from near to
+  // far; the corners' images within the box's rounding of their places.
+  const double turn = terms.turn / box.near + kGeodesicTurn * far * far + kBoxRounding / box.near;
+  if (!(turn < 0.5)) return false;
+  // The most clockwise and counter-clockwise corners, by the tangents of
+  // their angles from the corners' sum (every corner lies ahead of it: the
+  // box's image keeps away from A').
+  double r_east = 0.0, r_north = 0.0;
+  for (int corner = 0; corner < 8; ++corner) {
+    r_east += box.east[corner];
+    r_north += box.north[corner];
+  }
+  int lo = 0, hi = 0;
+  double t_lo = kInf, t_hi = -kInf;
+  for (int corner = 0; corner < 8; ++corner) {
+    const double dot = r_east * box.east[corner] + r_north * box.north[corner];
+    if (!(dot > 0.0)) return false;
+    const double t = (r_east * box.north[corner] - r_north * box.east[corner]) / dot;
+    if (t < t_lo) {
+      t_lo = t;
+      lo = corner;
+    }
+    if (t > t_hi) {
+      t_hi = t;
+      hi = corner;
+    }
+  }
+  // Turned out by `turn` radians each way, within a quarter circle.
+  const double c = std::cos(turn), s = std::sin(turn);
+  const double lo_east = box.east[lo] * c + box.north[lo] * s;
+  const double lo_north = box.north[lo] * c - box.east[lo] * s;
+  const double hi_east = box.east[hi] * c - box.north[hi] * s;
+  const double hi_north = box.north[hi] * c + box.east[hi] * s;
+  const bool quarter =
+      lo_east * hi_east + lo_north * hi_north > 0.0 && lo_east * hi_north - lo_north * hi_east > 0.0;
+  if (!quarter || before.MayMeetArc(lo_east, lo_north, hi_east, hi_north)) return false;
+  return !FindEndsArcsMayFail(before, begin, end, nullptr);
 }
 
 EllipsoidalShortcuts::BoxImage EllipsoidalShortcuts::ImageOf(Block b) const {
@@ -623,18 +667,23 @@ double EllipsoidalShortcuts::WitnessLower(const BoxImage& box, Block b, std::int
   if (!(s <= kMaxReach && box.near >= kMinLength)) return 0.0;
   const double beyond = box.near - radius - 0.02 - s * (s * kPerRadius) * (s * kPerRadius);
   if (!(beyond > 0.0 && beyond * beyond >= 0.0625 * radius)) return 0.0;
-  double h = kInf;
+  double h = kInf, h_far = 0.0;
   bool left = false, right = false;
   for (int corner = 0; corner < 8; ++corner) {
     const double cross = box.east[corner] * p.north - box.north[corner] * p.east;
     left = left || !(cross < 0.0);
     right = right || !(cross > 0.0);
-    h = std::min(h, std::fabs(cross) / box.length[corner]);
+    const double distance = std::fabs(cross) / box.length[corner];
+    h = std::min(h, distance);
+    h_far = std::max(h_far, distance);
   }
   if (left && right) return 0.0;
+  // perpend's feet for P lie within its distance from the line (at most
+  // h_far, as for the arcs: ArcTolerance) of P.
   const bool steady =
       start_steady_ && Steady(k, k + 1) && Steady(BlockBegin(b), BlockEnd(b, Size()));
-  const MeasureTerms& terms = TermsOf(steady, false);
+  const double reach = 1.0 + 1.01 * (h_far + kAnyPoints.slop) + s * s * kPerRadius;
+  const MeasureTerms& terms = TermsOf(steady, clearance_[static_cast<std::size_t>(k)] > reach);
   const double far = box.far * kPerRadius;
   const double turn = terms.turn / box.near + kGeodesicTurn * far * far;
   return h - Slop(s, terms) - turn * p.chord - kBoxRounding;

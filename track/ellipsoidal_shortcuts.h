@@ -130,6 +130,9 @@ namespace oru {
 // (turn(L) from the nearest to the farthest end), bounds the weight of every
 // shortcut to the block from below: unless P's foot may lie near an end
 // (NearB), which P nearer to A' than the box by the reach of NearB rules out.
+// The wedge of the points before the block rules it out whole where the
+// directions of the image's corners, widened by turn(L), miss it, and
+// neither arc that set its boundaries may fail for an end of the block.
 //
 // Blocks (EllipsoidalBlocks). A block's points lie in a box in space, which
 // the plane at A takes to a zonogon about its centre's image c' with the
@@ -303,6 +306,11 @@ class EllipsoidalShortcuts final : public ShortcutOracle {
     double near, far, chord;
   };
   BoxImage ImageOf(Block b) const;
+  // Whether the wedge `before` rules out every end of block b, whose box
+  // has `box` for image: the directions of the box's corners, widened by
+  // turn(L), miss it, and neither arc that set its boundaries may fail for
+  // any of them (as EndMayBeValid for each).
+  bool DirectionsMiss(const BoxImage& box, Block b, const DirectionWedge& before) const;
   // A lower bound of the weight of every shortcut from the open start to an
   // end in `box` (the image of block b) by point k before the block.
   double WitnessLower(const BoxImage& box, Block b, std::int64_t k) const;

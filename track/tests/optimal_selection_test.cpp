@@ -578,19 +578,21 @@ TEST(EllipsoidalShortcutBounds, WeightsThroughBlocksAgreeWithTheMeasure) {
   }
 }
 
-// The far points that a start's bounds found bound whole blocks of its ends
-// from below (EndsLower), each block against the least weight of its ends
-// by the measure's farthest point: blocks of 16 to 64 ends after starts all
-// along long tracks, once the start's own bounds have found far points on
-// shortcuts of a few to hundreds of fixes. The fix beside the west end lies
-// far off the shortcut that passes it for the end east of it, and far off
-// the line to every end of the block that holds B but for B itself, where
-// the measure takes it for near (the nudge at B). A fix just below a whole
-// minute of latitude, 0.31 m south of the parallel of a block of ends, has
-// its DMS round trip carry it 1.2 cm north: the measure puts it below its
-// distance in the plane.
-TEST(EllipsoidalShortcutBounds, FarPointsBoundWholeBlocksOfEndsFromBelow) {
+// Whole blocks of a start's ends (EndsLower) against the least weight of
+// their ends by the measure's farthest point, blocks of 16 to 64 ends after
+// starts all along long tracks: bounded from below by the far points that
+// the start's bounds found on shortcuts of a few to hundreds of fixes, and
+// ruled out by the wedge of the points before them only where every end is
+// invalid. The fix beside the west end lies far off the shortcut that
+// passes it for the end east of it, and off the line to every end of the
+// block that holds B, whose direction its arc rules out, but for B itself,
+// where the measure takes it for near (the nudge at B). A fix just below a
+// whole minute of latitude, 0.31 m south of the parallel of a block of ends,
+// has its DMS round trip carry it 1.2 cm north: the measure puts it below
+// its distance in the plane.
+TEST(EllipsoidalShortcutBounds, WholeBlocksOfEndsAreBoundedOnlyAsTheirWeightsAllow) {
   constexpr double kInfinity = std::numeric_limits<double>::infinity();
+  constexpr double kTolerance = 0.3;
   std::vector<GeoTrack> tracks = testing::ScalableGeoTracks(300);
   for (GeoTrack& t : testing::AwkwardTracks()) tracks.push_back(std::move(t));
   {
@@ -604,7 +606,28 @@ TEST(EllipsoidalShortcutBounds, FarPointsBoundWholeBlocksOfEndsFromBelow) {
     }
     tracks.push_back(t);
   }
-  std::int64_t positive = 0, checked = 0;
+  // Blocks of ends along rays that pass the arc of a fix 50 m north of A by
+  // millimetres to centimetres at 100 m (within turn(L) of it each end may
+  // be valid, and so may the block), and fanned out 15 cm either side of
+  // them.
+  for (int step = 0; step < 75; ++step) {
+    const double lat = 54.1, metre = 1.0 / 111200.0;
+    const double east = metre / std::cos(lat * 3.141592653589793 / 180.0);
+    const double across = 0.55 + 0.004 * step;  // metres at 100 m
+    const double fan = step % 2 == 0 ? 0.0 : 0.15;
+    GeoTrack t{"ends " + std::to_string(across) + " m east at 100 m, fanned " +
+                   std::to_string(fan) + " m",
+               {lat},
+               {12.3}};
+    for (int k = 1; k < 32; ++k) {
+      const double north = k < 16 ? 50.0 : 84.0 + k;
+      const double off = k < 16 ? 0.0 : north * across / 100.0 + (k % 2 == 0 ? fan : -fan);
+      t.lat.push_back(lat + north * metre);
+      t.lon.push_back(12.3 + off * east);
+    }
+    tracks.push_back(t);
+  }
+  std::int64_t positive = 0, ruled_out = 0, checked = 0;
   for (const GeoTrack& t : tracks) {
     SCOPED_TRACE(t.name);
     const DatumParams datum = Datum(t.datum);
@@ -612,7 +635,7 @@ TEST(EllipsoidalShortcutBounds, FarPointsBoundWholeBlocksOfEndsFromBelow) {
     EllipsoidalSegmentMeasure measure(t.lat, t.lon, datum, 1);
     EllipsoidalShortcuts shortcuts(measure, datum);
     for (std::int64_t i = 0; i + 3 < n; i += 29) {
-      shortcuts.Open(i, 1.0, false);
+      shortcuts.Open(i, kTolerance, false);
       for (const std::int64_t step : {3, 12, 20, 45, 160}) {
         if (i + step < n) shortcuts.Bounds(i + step, kInfinity, false);
       }
@@ -625,16 +648,34 @@ TEST(EllipsoidalShortcutBounds, FarPointsBoundWholeBlocksOfEndsFromBelow) {
           for (std::int64_t j = BlockBegin(b); j < BlockEnd(b, n); ++j) {
             least = std::min(least, measure.FarthestPoint(i, j).deviation);
           }
+          SCOPED_TRACE(std::to_string(i) + " to block " + std::to_string(level) + "/" +
+                       std::to_string(index));
           const double lower = shortcuts.EndsLower(b, DirectionWedge());
-          ASSERT_LE(lower, least) << i << " to block " << level << "/" << index;
+          ASSERT_LE(lower, least);
+          DirectionWedge before;
+          for (std::int64_t k = i + 1; k < BlockBegin(b) && !before.Empty(); ++k) {
+            shortcuts.ConstrainByPoint(before, k);
+          }
+          const double narrowed = shortcuts.EndsLower(b, before);
+          if (narrowed == kInfinity) {
+            ASSERT_GT(least, kTolerance);
+            // A wedge that is not empty rules the block out as it would each end.
+            for (std::int64_t j = BlockBegin(b); j < BlockEnd(b, n) && !before.Empty(); ++j) {
+              ASSERT_FALSE(shortcuts.EndMayBeValid(before, j)) << j;
+            }
+          } else {
+            ASSERT_LE(narrowed, least);
+          }
           positive += lower > 0.0;
+          ruled_out += narrowed == kInfinity;
           ++checked;
         }
       }
     }
   }
-  EXPECT_GT(checked, 500);
+  EXPECT_GT(checked, 600);
   EXPECT_GT(positive, checked / 4);
+  EXPECT_GT(ruled_out, checked / 4);
 }
 
 // A line from east to west whose end B lies on the parallel of perpend's
