@@ -20,6 +20,7 @@ constexpr double kGeodesicTurn = 0.001;     // times (L / R)^2, radians
 constexpr double kMaxReach = 1.0e6;         // metres from A
 constexpr double kMinLength = 1e-3;         // metres: shorter shortcuts are measured
 constexpr double kMaxLatitude = 89.0;       // degrees
+constexpr double kFootPlaceReach = 1.0e5;   // metres from A: FootPlaceClearOfCarries
 constexpr double kRoundingSlack = 0x1p-40;  // relative: the wedge's own rounding
 constexpr double kBoxRounding = 1e-6;       // metres: the boxes' plane images, rounded
 constexpr double kPi = 3.14159265358979323846;
@@ -228,8 +229,40 @@ bool EllipsoidalShortcuts::FeetClearOfCarries(const Segment& seg, double u_lo, d
          ClearOfCarries(lon, east_spread + reach, minute_ * cos_lat);
 }
 
+bool EllipsoidalShortcuts::FootPlaceClearOfCarries(const Segment& seg, double u, double s) const {
+  // Where the reach of the radii of curvature at A is too wide (long
+  // lines: 45 m at 7 km and 54N), the plane foot's place on the ellipsoid
+  // itself: the point of the tangent plane at A, u along A'B', taken to
+  // geodetic latitude and longitude (Bowring, Survey Review 23 (181), 1976:
+  // within micrometres at the heights of a tangent plane within 100 km of
+  // A, 800 m). That drops it along the normal at the foot rather than at A,
+  // h u / R <= s^3 / 2R^2 apart (h = u^2 / 2R its height), and perpend's
+  // feet lie within 2 s^3 / R^2 of the plane foot (the header): no foot
+  // carries where that place lies farther than 1 m + 4 s^3 / R^2 from every
+  // latitude and longitude whose seconds carry.
+  if (!(s <= kFootPlaceReach)) return false;
+  const Frame& f = seg.f;
+  const double east = u * seg.b.east * seg.per_length, north = u * seg.b.north * seg.per_length;
+  const Geocentric& a = geocentric_[static_cast<std::size_t>(seg.i)];
+  const double x = a.x + east * f.ex + north * f.nx;
+  const double y = a.y + east * f.ey + north * f.ny;
+  const double z = a.z + east * f.ez + north * f.nz;
+  const double b = datum_.a * std::sqrt(1.0 - e2_), second = e2_ / (1.0 - e2_);
+  const double p = std::sqrt(x * x + y * y);
+  const double theta = std::atan2(z * datum_.a, p * b);
+  const double sin_t = std::sin(theta), cos_t = std::cos(theta);
+  const double phi = std::atan2(z + second * b * sin_t * sin_t * sin_t,
+                                p - e2_ * datum_.a * cos_t * cos_t * cos_t);
+  constexpr double kDegrees = 180.0 / kPi;
+  const double reach = 1.0 + 4.0 * s * (s * kPerRadius) * (s * kPerRadius);  // metres
+  const double cos_lat = std::cos(phi) - reach * kPerRadius;
+  return cos_lat > 0.01 && ClearOfCarries(phi * kDegrees, reach, minute_) &&
+         ClearOfCarries(std::atan2(y, x) * kDegrees, reach, minute_ * cos_lat);
+}
+
 EllipsoidalShortcuts::PointBounds EllipsoidalShortcuts::PlaneBounds(const Segment& seg,
-                                                                    std::int64_t k) const {
+                                                                    std::int64_t k,
+                                                                    bool foot_place) const {
   const PlanePoint p = Project(seg.f, seg.i, k);
   const double s = std::max(seg.b.chord, p.chord);
   if (!(seg.length >= kMinLength && s <= kMaxReach)) return {-kInf, kInf};
@@ -239,7 +272,8 @@ EllipsoidalShortcuts::PointBounds EllipsoidalShortcuts::PlaneBounds(const Segmen
     // Where the measure takes the end distance, or perpend's feet stay
     // clear of the carries, it adds no more than Vincenty's nudges.
     const PlaneFigures::Bounded steady = figures.With(kSteadyPoints, seg.turn[1]);
-    if (steady.end_distance || FeetClearOfCarries(seg, figures.along, figures.along, s)) {
+    if (steady.end_distance || FeetClearOfCarries(seg, figures.along, figures.along, s) ||
+        (foot_place && FootPlaceClearOfCarries(seg, figures.along, s))) {
       if (Quiet(seg, figures, steady.end_distance)) {
         return figures.With(kQuietPoints, seg.turn[3]).bounds;
       }
@@ -332,8 +366,9 @@ EllipsoidalShortcuts::PlaneFigures::Bounded EllipsoidalShortcuts::PlaneFigures::
 
 EllipsoidalShortcuts::PointBounds EllipsoidalShortcuts::DeviationBounds(std::int64_t i,
                                                                         std::int64_t j,
-                                                                        std::int64_t k) const {
-  return PointBoundsOf(SegmentOf(i, j), k);
+                                                                        std::int64_t k,
+                                                                        bool foot_place) const {
+  return PointBoundsOf(SegmentOf(i, j), k, foot_place);
 }
 
 double EllipsoidalShortcuts::DeviationUpper(std::int64_t i, std::int64_t j, Block b) const {
@@ -728,9 +763,10 @@ double EllipsoidalShortcuts::EndLower(std::int64_t j) {
 }
 
 EllipsoidalShortcuts::PointBounds EllipsoidalShortcuts::PointBoundsOf(const Segment& s,
-                                                                      std::int64_t k) const {
+                                                                      std::int64_t k,
+                                                                      bool foot_place) const {
   if (!(s.bounded && Usable(k))) return {-kInf, kInf};
-  return PlaneBounds(s, k);
+  return PlaneBounds(s, k, foot_place);
 }
 
 double EllipsoidalShortcuts::BlockUpper(const Segment& s, Block b) const {
@@ -911,7 +947,10 @@ WeightAnswer EllipsoidalShortcuts::Classify(const Segment& s, double low, double
     return oru::Classify(measure_.FarthestPoint(s.i, s.j).deviation, low, high);
   }
   for (std::size_t c = 0; c < live; ++c) {
-    if (contenders_[c].upper <= std::max(largest, low)) break;  // no point left can matter
+    const double floor = std::max(largest, low);
+    if (contenders_[c].upper <= floor) break;  // no point left can matter
+    // Bounded again from its foot's own place before it is measured.
+    if (PointBoundsOf(s, contenders_[c].index, true).upper <= floor) continue;
     const double d = Exactly(s, contenders_[c].index, low, high);
     if (d > largest) largest = d;
     if (largest > high) return {WeightAnswer::Kind::kAbove, 0.0};

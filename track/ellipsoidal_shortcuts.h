@@ -63,6 +63,9 @@ namespace oru {
 //     reach = 1 m + (s^2 / R) (3 + 2 |tan(latitude at A)|)
 // from every latitude and longitude whose seconds carry (FeetClearOfCarries);
 // where the angle at P certainly takes the end distance, perpend is not run.
+// Before a point is measured exactly, where that reach is too wide (45 m at
+// 7 km and 54N), the place of its plane foot on the ellipsoid itself is
+// asked, within 1 m + 4 s^3 / R^2 (FootPlaceClearOfCarries).
 // The nudge turns the line only where it is the line's own: solved from A to
 // B (A and B within 1e-12 radians of one latitude: 3.2 mm at most), or from
 // perpend's foot to B, by 3.2 mm over the foot's distance from B. Where P
@@ -204,7 +207,8 @@ class EllipsoidalShortcuts final : public ShortcutOracle {
   struct PointBounds {
     double lower, upper;  // metres; -inf and +inf when unbounded
   };
-  PointBounds DeviationBounds(std::int64_t i, std::int64_t j, std::int64_t k) const;
+  PointBounds DeviationBounds(std::int64_t i, std::int64_t j, std::int64_t k,
+                              bool foot_place = false) const;
   // The upper bound of the deviations of block b's points (level 1 and up)
   // from the segment i-j, from the same plane; infinity where it has none.
   double DeviationUpper(std::int64_t i, std::int64_t j, Block b) const;
@@ -250,7 +254,9 @@ class EllipsoidalShortcuts final : public ShortcutOracle {
   };
   // Point k's bounds: the steady ones where they hold, else those of any
   // points.
-  PointBounds PlaneBounds(const Segment& s, std::int64_t k) const;
+  // With `foot_place`, where the feet may carry by the reach of the radii
+  // of curvature at A, it asks the place of the foot itself (dearer).
+  PointBounds PlaneBounds(const Segment& s, std::int64_t k, bool foot_place = false) const;
   // P' against the segment (metres), what its bounds are made of; s is the
   // longer of the chords AB and AP.
   struct PlaneFigures {
@@ -332,6 +338,10 @@ class EllipsoidalShortcuts final : public ShortcutOracle {
   // the longest chord from A to B or to any of them; the derivation in the
   // header).
   bool FeetClearOfCarries(const Segment& s, double u_lo, double u_hi, double s_max) const;
+  // The same for the feet of one point, from the place of its plane foot u
+  // metres along A'B' on the ellipsoid (where the radii of curvature at A
+  // reach too far).
+  bool FootPlaceClearOfCarries(const Segment& s, double u, double s_max) const;
   // The state of one search of a segment's points.
   struct Search {
     double lower = 0.0;         // largest lower bound of a point's deviation
@@ -352,7 +362,7 @@ class EllipsoidalShortcuts final : public ShortcutOracle {
   Segment SegmentFromStart(std::int64_t j) const;
   // The segment i-j in the tangent plane at i, whose frame is f.
   Segment SegmentIn(const Frame& f, std::int64_t i, std::int64_t j) const;
-  PointBounds PointBoundsOf(const Segment& s, std::int64_t k) const;
+  PointBounds PointBoundsOf(const Segment& s, std::int64_t k, bool foot_place = false) const;
   double BlockUpper(const Segment& s, Block b) const;
   // Bounds the points [begin, end) one by one; those above `floor` become
   // contenders when `collect`.

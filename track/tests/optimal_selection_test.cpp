@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <GeographicLib/Geodesic.hpp>
+#include <GeographicLib/GeodesicLine.hpp>
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -422,8 +425,9 @@ TEST(EllipsoidalShortcutBounds, HoldOnScatteredPoints) {
   EXPECT_GT(bounded, 7600);  // all but the polar rows
 }
 
-// The bounds of the deviation of P from A-B hold the measure's, and the
-// filter keeps B at a tolerance equal to it (P's arc rules it out nowhere).
+// The bounds of the deviation of P from A-B hold the measure's, also where
+// they ask the place of perpend's foot itself, and the filter keeps B at a
+// tolerance equal to it (P's arc rules it out nowhere).
 void ExpectBoundsAndFilterHold(double a1, double a2, double b1, double b2, double p1, double p2,
                                DatumParams& datum) {
   EllipsoidalSegmentMeasure measure({a1, p1, b1}, {a2, p2, b2}, datum, 1);
@@ -435,6 +439,9 @@ void ExpectBoundsAndFilterHold(double a1, double a2, double b1, double b2, doubl
                 p2);
   EXPECT_LE(bounds.lower, exact) << where;
   EXPECT_GE(bounds.upper, exact) << where;
+  const EllipsoidalShortcuts::PointBounds placed = shortcuts.DeviationBounds(0, 2, 1, true);
+  EXPECT_LE(placed.lower, exact) << where << " (the foot's place asked)";
+  EXPECT_GE(placed.upper, exact) << where << " (the foot's place asked)";
   shortcuts.Open(0, exact, false);
   DirectionWedge wedge = DirectionWedge();
   shortcuts.ConstrainByPoint(wedge, 1);
@@ -676,6 +683,56 @@ TEST(EllipsoidalShortcutBounds, WholeBlocksOfEndsAreBoundedOnlyAsTheirWeightsAll
   EXPECT_GT(checked, 600);
   EXPECT_GT(positive, checked / 4);
   EXPECT_GT(ruled_out, checked / 4);
+}
+
+// Lines of 2 and 5 km that climb or fall at a slant, whose point F lies in
+// the band below a whole minute of latitude or longitude (0 to 0.00048
+// seconds below it, found on the geodesic with GeographicLib), P 2 cm to
+// 30 cm from F square to the line (F its foot): where the reach of the
+// radii of curvature at A (5 to 30 m) leaves the feet near a carry, the
+// bounds ask the place of the foot itself.
+TEST(EllipsoidalShortcutBounds, HoldWhereTheFeetOfSlantingLinesCarry) {
+  DatumParams datum = Datum(kWgs84DatumString);
+  const GeographicLib::Geodesic geod(datum.a, datum.f);
+  constexpr double kSecond = 1.0 / 3600.0;  // degrees
+  const double lon_minute = 12.0 + 19.0 / 60.0;
+  for (const double minute : {54.0 + 7.0 / 60.0, -(33.0 + 41.0 / 60.0)}) {
+    const double sign = minute < 0.0 ? -1.0 : 1.0;
+    for (const double azimuth : {30.0, 80.0, 150.0}) {
+      const double north = std::cos(azimuth * 3.141592653589793 / 180.0);
+      for (const double length : {2000.0, 5000.0}) {
+        // A steady, 1 km of latitude and of longitude or so before both
+        // minutes; the line crosses them.
+        const double lat_a = minute - north * length / 2.0e5;
+        const double lon_a = lon_minute - length / 3.0e5;
+        double lat_b, lon_b;
+        geod.Direct(lat_a, lon_a, azimuth, length, lat_b, lon_b);
+        const GeographicLib::GeodesicLine line = geod.Line(lat_a, lon_a, azimuth);
+        for (const bool of_latitude : {true, false}) {
+          for (const double below : {0.0, 0.0002, 0.0004, 0.00048}) {
+            const double target = of_latitude ? sign * (std::fabs(minute) - below * kSecond)
+                                              : lon_minute - below * kSecond;
+            // The place on the line at `target`, by halving: the latitude
+            // and the longitude change one way along these lines.
+            double near = 0.0, far = length, lat_f = lat_a, lon_f = lon_a, azi_f = azimuth;
+            for (int step = 0; step < 60; ++step) {
+              const double mid = 0.5 * (near + far);
+              line.Position(mid, lat_f, lon_f, azi_f);
+              const bool before = of_latitude ? (north > 0.0) == (lat_f < target) : lon_f < target;
+              (before ? near : far) = mid;
+            }
+            for (const double off : {0.02, 0.1, 0.3}) {
+              for (const double side : {-90.0, 90.0}) {
+                double lat_p, lon_p;
+                geod.Direct(lat_f, lon_f, azi_f + side, off, lat_p, lon_p);
+                ExpectBoundsAndFilterHold(lat_a, lon_a, lat_b, lon_b, lat_p, lon_p, datum);
+              }
+            }
+          }
+        }
+      }
+    }
+  }
 }
 
 // A line from east to west whose end B lies on the parallel of perpend's
