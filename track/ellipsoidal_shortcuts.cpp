@@ -592,13 +592,25 @@ double EllipsoidalShortcuts::EndsLower(Block b, const DirectionWedge& before) {
   const std::int64_t begin = BlockBegin(b), end = BlockEnd(b, Size());
   if (before.Empty() && !FindEndsArcsMayFail(before, begin, end, nullptr)) return kInf;
   if (!start_usable_ || b.level == 0 || !blocks_.HasBox(b)) return 0.0;
-  const BoxImage image = ImageOf(b);
-  if (!before.Empty() && DirectionsMiss(image, b, before)) return kInf;
+  std::optional<BoxImage> image;
+  // The direction of the box's centre lies in the cone of its image: where
+  // the wedge may hold it, the cone meets the wedge.
+  const Geocentric& a = geocentric_[static_cast<std::size_t>(start_)];
+  const Geocentric& centre = blocks_.BoxOf(b).centre;
+  const double dx = centre.x - a.x, dy = centre.y - a.y, dz = centre.z - a.z;
+  const Frame& f = frame_;
+  if (!before.Empty() && !before.MayContain(dx * f.ex + dy * f.ey + dz * f.ez,
+                                            dx * f.nx + dy * f.ny + dz * f.nz)) {
+    image = ImageOf(b);
+    if (DirectionsMiss(*image, b, before)) return kInf;
+  }
   // Each witness between the start and the block lies between the ends of
   // every shortcut to it.
   double lower = 0.0;
   for (const std::int64_t w : witnesses_.Points()) {
-    if (w > start_ && w < begin && Usable(w)) lower = std::max(lower, WitnessLower(image, b, w));
+    if (!(w > start_ && w < begin && Usable(w))) continue;
+    if (!image) image = ImageOf(b);
+    lower = std::max(lower, WitnessLower(*image, b, w));
   }
   return lower;
 }
@@ -642,9 +654,9 @@ bool EllipsoidalShortcuts::DirectionsMiss(const BoxImage& box, Block b,
   const double lo_north = box.north[lo] * c - box.east[lo] * s;
   const double hi_east = box.east[hi] * c - box.north[hi] * s;
   const double hi_north = box.north[hi] * c + box.east[hi] * s;
-  const bool quarter =
-      lo_east * hi_east + lo_north * hi_north > 0.0 && lo_east * hi_north - lo_north * hi_east > 0.0;
-  if (!quarter || before.MayMeetArc(lo_east, lo_north, hi_east, hi_north)) return false;
+  const bool ahead = lo_east * hi_east + lo_north * hi_north > 0.0;
+  const bool turning = lo_east * hi_north - lo_north * hi_east > 0.0;
+  if (!(ahead && turning) || before.MayMeetArc(lo_east, lo_north, hi_east, hi_north)) return false;
   return !FindEndsArcsMayFail(before, begin, end, nullptr);
 }
 
