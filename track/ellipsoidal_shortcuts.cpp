@@ -855,7 +855,9 @@ void EllipsoidalShortcuts::Enter(const Segment& s, Block b, double floor, bool k
     return;
   }
   const double upper = BlockUpper(s, b);
-  if (upper > floor) {
+  // Representatives whose bounds lie below the largest lower bound cannot
+  // raise it.
+  if (upper > std::max(floor, search.lower)) {
     for (const std::int64_t r : blocks_.Representatives(b)) {
       const double lower = PointBoundsOf(s, r).lower;
       if (lower > search.lower) {
