@@ -375,15 +375,19 @@ double EllipsoidalShortcuts::DeviationUpper(std::int64_t i, std::int64_t j, Bloc
   return BlockUpper(SegmentOf(i, j), b);
 }
 
-void EllipsoidalShortcuts::Open(std::int64_t i, double tolerance, bool /*keep_findings*/) {
+void EllipsoidalShortcuts::Open(std::int64_t i, double tolerance, bool keep_findings) {
   start_ = i;
   tolerance_ = tolerance;
   start_usable_ = Usable(i);
   start_steady_ = Steady(i, i + 1);
   frame_ = FrameAt(i);
-  // Far points are never kept from another start: blocks of ends take no
-  // bound from them here (EndsLower), and single ends gained nothing.
-  witnesses_.Clear();
+  // The far point found last, kept where the labels search for the worst:
+  // the next start's shortcuts mostly pass it too.
+  if (keep_findings) {
+    witnesses_.KeepLast();
+  } else {
+    witnesses_.Clear();
+  }
   beyond_closed_.clear();
   open_.clear();
   open_next_ = 0;

@@ -588,7 +588,9 @@ TEST(EllipsoidalShortcutBounds, WeightsThroughBlocksAgreeWithTheMeasure) {
 // Whole blocks of a start's ends (EndsLower) against the least weight of
 // their ends by the measure's farthest point, blocks of 16 to 64 ends after
 // starts all along long tracks: bounded from below by the far points that
-// the start's bounds found on shortcuts of a few to hundreds of fixes, and
+// the start's bounds found on shortcuts of a few to hundreds of fixes (and
+// the one kept from the start before, which bounds only where it lies
+// between the ends), and
 // ruled out by the wedge of the points before them only where every end is
 // invalid. The fix beside the west end lies far off the shortcut that
 // passes it for the end east of it, and off the line to every end of the
@@ -634,29 +636,42 @@ TEST(EllipsoidalShortcutBounds, WholeBlocksOfEndsAreBoundedOnlyAsTheirWeightsAll
     }
     tracks.push_back(t);
   }
-  std::int64_t positive = 0, ruled_out = 0, checked = 0;
+  std::int64_t positive = 0, kept_positive = 0, ruled_out = 0, checked = 0;
   for (const GeoTrack& t : tracks) {
     SCOPED_TRACE(t.name);
     const DatumParams datum = Datum(t.datum);
     const auto n = static_cast<std::int64_t>(t.lat.size());
     EllipsoidalSegmentMeasure measure(t.lat, t.lon, datum, 1);
     EllipsoidalShortcuts shortcuts(measure, datum);
-    for (std::int64_t i = 0; i + 3 < n; i += 29) {
-      shortcuts.Open(i, kTolerance, false);
-      for (const std::int64_t step : {3, 12, 20, 45, 160}) {
-        if (i + step < n) shortcuts.Bounds(i + step, kInfinity, false);
-      }
-      for (int level = 1; level <= 3; ++level) {
-        const std::int64_t length = kLeafPoints << level;
-        for (std::int64_t index = (i + 2) / length + 1; index <= (i + 2) / length + 3; ++index) {
-          const Block b{level, index};
-          if (BlockBegin(b) >= n) break;
+    // Starts down the track, as label passes take them, with jumps up
+    // between, as the search for the exact worst takes them: the far point
+    // kept from the start before may lie before the new one. Each block is
+    // asked with that point alone, then after the start's own bounds.
+    for (std::int64_t down = n - 4; down > -29; down -= 29) {
+      for (const std::int64_t i : {std::max<std::int64_t>(down, 0), std::min(n - 4, down + 240)}) {
+        shortcuts.Open(i, kTolerance, true);
+        std::vector<Block> blocks;
+        std::vector<double> kept;
+        for (int level = 1; level <= 3; ++level) {
+          const std::int64_t length = kLeafPoints << level;
+          for (std::int64_t index = (i + 2) / length + 1; index <= (i + 2) / length + 3; ++index) {
+            if (BlockBegin({level, index}) >= n) break;
+            blocks.push_back({level, index});
+            kept.push_back(shortcuts.EndsLower(blocks.back(), DirectionWedge()));
+          }
+        }
+        for (const std::int64_t step : {3, 12, 20, 45, 160}) {
+          if (i + step < n) shortcuts.Bounds(i + step, kInfinity, false);
+        }
+        for (std::size_t at = 0; at < blocks.size(); ++at) {
+          const Block b = blocks[at];
           double least = kInfinity;
           for (std::int64_t j = BlockBegin(b); j < BlockEnd(b, n); ++j) {
             least = std::min(least, measure.FarthestPoint(i, j).deviation);
           }
-          SCOPED_TRACE(std::to_string(i) + " to block " + std::to_string(level) + "/" +
-                       std::to_string(index));
+          SCOPED_TRACE(std::to_string(i) + " to block " + std::to_string(b.level) + "/" +
+                       std::to_string(b.index));
+          ASSERT_LE(kept[at], least);
           const double lower = shortcuts.EndsLower(b, DirectionWedge());
           ASSERT_LE(lower, least);
           DirectionWedge before;
@@ -674,14 +689,16 @@ TEST(EllipsoidalShortcutBounds, WholeBlocksOfEndsAreBoundedOnlyAsTheirWeightsAll
             ASSERT_LE(narrowed, least);
           }
           positive += lower > 0.0;
+          kept_positive += kept[at] > 0.0;
           ruled_out += narrowed == kInfinity;
           ++checked;
         }
       }
     }
   }
-  EXPECT_GT(checked, 600);
+  EXPECT_GT(checked, 750);
   EXPECT_GT(positive, checked / 4);
+  EXPECT_GT(kept_positive, 5);
   EXPECT_GT(ruled_out, checked / 4);
 }
 
