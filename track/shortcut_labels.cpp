@@ -411,8 +411,14 @@ int ShortcutLabeller::AfterFirstHalf(Block b, int wedge) {
   return static_cast<int>(wedges_.size()) - 1;
 }
 
+bool ShortcutLabeller::OpenBefore(std::int64_t j) const {
+  return std::find(open_before_.begin(), open_before_.end(), j) != open_before_.end();
+}
+
 void ShortcutLabeller::LabelStart(std::int64_t i) {
   using Validity = ShortcutBounds::Validity;
+  open_before_.swap(open_now_);
+  open_now_.clear();
   Walk(i, tolerance_);
   // Ends with fewer hops than those of i's known label less one are
   // certainly invalid: a search that knows it takes none of them up.
@@ -491,10 +497,15 @@ void ShortcutLabeller::LabelStart(std::int64_t i) {
     const std::int64_t j = item.begin;
     const auto k = static_cast<std::size_t>(j);
     if (!item.bounded) {
+      if (with_worst_ && !item.decide && OpenBefore(j)) {
+        defer(item, item.lower);
+        continue;
+      }
       const ShortcutBounds b =
           oracle_.Bounds(j, with_worst_ ? kWidth * tolerance_ : kInf, item.decide);
       if (b.validity == Validity::kInvalid) continue;
       if (b.validity == Validity::kOpen) {
+        if (with_worst_) open_now_.push_back(j);
         defer(item, std::max(worst_lower_[k], b.lower));
         continue;
       }
