@@ -305,6 +305,34 @@ TEST(PlanarShortcuts, FarPointsKeptFromOtherStartsBoundOnlyBetweenTheEnds) {
   EXPECT_GT(positive, 3000);
 }
 
+// The fewest hops from every point to the last and the lightest weight of
+// such a route, by a plain search over every shortcut, weighed by the
+// shortcuts' own Weight for tolerance d.
+struct Plain {
+  std::vector<std::int64_t> hops;
+  std::vector<double> worst;
+};
+Plain PlainLabels(ShortcutOracle& shortcuts, std::int64_t n, double d) {
+  Plain plain{std::vector<std::int64_t>(static_cast<std::size_t>(n), 0),
+              std::vector<double>(static_cast<std::size_t>(n), 0.0)};
+  for (std::int64_t i = n - 2; i >= 0; --i) {
+    const auto a = static_cast<std::size_t>(i);
+    plain.hops[a] = std::numeric_limits<std::int64_t>::max();
+    for (std::int64_t j = i + 1; j < n; ++j) {
+      const WeightAnswer w = shortcuts.Weight(i, j, -1.0, d);
+      if (w.kind == WeightAnswer::Kind::kAbove) continue;
+      const auto b = static_cast<std::size_t>(j);
+      const double route = std::max(w.value, plain.worst[b]);
+      if (plain.hops[b] + 1 < plain.hops[a] ||
+          (plain.hops[b] + 1 == plain.hops[a] && route < plain.worst[a])) {
+        plain.hops[a] = plain.hops[b] + 1;
+        plain.worst[a] = route;
+      }
+    }
+  }
+  return plain;
+}
+
 // Labels of tracks longer than a pass's first look at its searches
 // (1,024 starts) against a plain search over every shortcut, weighed by
 // the shortcuts' own Weight: the fewest hops from each point and the
@@ -328,22 +356,7 @@ TEST(ShortcutLabeller, LabelsOfLongTracksAgreeWithAPlainSearch) {
     const auto n = static_cast<std::int64_t>(t.first.size());
     for (const double d : row.tolerances) {
       SCOPED_TRACE(t.name + " at " + std::to_string(d) + " m");
-      std::vector<std::int64_t> hops(static_cast<std::size_t>(n), 0);
-      std::vector<double> worst(static_cast<std::size_t>(n), 0.0);
-      for (std::int64_t i = n - 2; i >= 0; --i) {
-        const auto a = static_cast<std::size_t>(i);
-        hops[a] = std::numeric_limits<std::int64_t>::max();
-        for (std::int64_t j = i + 1; j < n; ++j) {
-          const WeightAnswer w = shortcuts.Weight(i, j, -1.0, d);
-          if (w.kind == WeightAnswer::Kind::kAbove) continue;
-          const auto b = static_cast<std::size_t>(j);
-          const double route = std::max(w.value, worst[b]);
-          if (hops[b] + 1 < hops[a] || (hops[b] + 1 == hops[a] && route < worst[a])) {
-            hops[a] = hops[b] + 1;
-            worst[a] = route;
-          }
-        }
-      }
+      const auto [hops, worst] = PlainLabels(shortcuts, n, d);
       labeller.Label(d, /*with_worst=*/false);
       for (std::int64_t i = 0; i < n; ++i) {
         ASSERT_EQ(labeller.Hops(i), hops[static_cast<std::size_t>(i)]) << "point " << i;
@@ -376,22 +389,7 @@ TEST(ShortcutLabeller, WorstsOfALineStraightInDegreesAgreeWithAPlainSearch) {
   const auto n = static_cast<std::int64_t>(t.lat.size());
   for (const double d : {0.3, 1.0}) {
     SCOPED_TRACE(std::to_string(d) + " m");
-    std::vector<std::int64_t> hops(static_cast<std::size_t>(n), 0);
-    std::vector<double> worst(static_cast<std::size_t>(n), 0.0);
-    for (std::int64_t i = n - 2; i >= 0; --i) {
-      const auto a = static_cast<std::size_t>(i);
-      hops[a] = std::numeric_limits<std::int64_t>::max();
-      for (std::int64_t j = i + 1; j < n; ++j) {
-        const WeightAnswer w = shortcuts.Weight(i, j, -1.0, d);
-        if (w.kind == WeightAnswer::Kind::kAbove) continue;
-        const auto b = static_cast<std::size_t>(j);
-        const double route = std::max(w.value, worst[b]);
-        if (hops[b] + 1 < hops[a] || (hops[b] + 1 == hops[a] && route < worst[a])) {
-          hops[a] = hops[b] + 1;
-          worst[a] = route;
-        }
-      }
-    }
+    const auto [hops, worst] = PlainLabels(shortcuts, n, d);
     labeller.Label(d, /*with_worst=*/true);
     for (std::int64_t i = n - 2; i >= 0; i -= 7) {
       ASSERT_EQ(labeller.Hops(i), hops[static_cast<std::size_t>(i)]) << "point " << i;
