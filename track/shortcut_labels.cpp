@@ -418,7 +418,9 @@ bool ShortcutLabeller::OpenBefore(std::int64_t j) const {
 void ShortcutLabeller::LabelStart(std::int64_t i) {
   using Validity = ShortcutBounds::Validity;
   open_before_.swap(open_now_);
+  if (open_start_ != i + 1) open_before_.clear();  // not the start after this one
   open_now_.clear();
+  open_start_ = i;
   Walk(i, tolerance_);
   // Ends with fewer hops than those of i's known label less one are
   // certainly invalid: a search that knows it takes none of them up.

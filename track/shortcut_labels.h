@@ -252,10 +252,12 @@ class ShortcutLabeller {
   std::int64_t near_steps_ = 0;
   std::vector<std::int64_t> listed_;  // scratch of the walk
   // Bounding the worst: the ends whose bounds the start after this one
-  // left open (ascending hops then as met), and this start's. Such an end
-  // mostly stays open for the next start, whose shortcut to it is longer:
-  // it waits for a decision without its bounds sought again.
+  // left open (ascending hops then as met), and those of this start,
+  // open_start_. Such an end mostly stays open for the next start, whose
+  // shortcut to it is longer: it waits for a decision without its bounds
+  // sought again.
   std::vector<std::int64_t> open_before_, open_now_;
+  std::int64_t open_start_ = -1;
   bool OpenBefore(std::int64_t j) const;
   std::vector<Item> queue_;           // a heap, least first
 };
