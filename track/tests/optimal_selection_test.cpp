@@ -305,6 +305,17 @@ TEST(PlanarShortcuts, FarPointsKeptFromOtherStartsBoundOnlyBetweenTheEnds) {
   EXPECT_GT(positive, 3000);
 }
 
+// A geographic track with its measure and its shortcuts on the ellipsoid of
+// its datum.
+struct OnTheEllipsoid {
+  explicit OnTheEllipsoid(const GeoTrack& t)
+      : datum(Datum(t.datum)), measure(t.lat, t.lon, datum, 1), shortcuts(measure, datum) {}
+  std::int64_t Size() const { return shortcuts.Size(); }
+  DatumParams datum;
+  EllipsoidalSegmentMeasure measure;
+  EllipsoidalShortcuts shortcuts;
+};
+
 // The fewest hops from every point to the last and the lightest weight of
 // such a route, by a plain search over every shortcut, weighed by the
 // shortcuts' own Weight for tolerance d.
@@ -382,14 +393,12 @@ TEST(ShortcutLabeller, WorstsOfALineStraightInDegreesAgreeWithAPlainSearch) {
     t.lat.push_back(54.0 + i * 1e-3);
     t.lon.push_back(4.0 + i * 1.3e-3);
   }
-  const DatumParams datum = Datum(t.datum);
-  EllipsoidalSegmentMeasure measure(t.lat, t.lon, datum, 1);
-  EllipsoidalShortcuts shortcuts(measure, datum);
-  ShortcutLabeller labeller(shortcuts, nullptr);
-  const auto n = static_cast<std::int64_t>(t.lat.size());
+  OnTheEllipsoid on(t);
+  ShortcutLabeller labeller(on.shortcuts, nullptr);
+  const std::int64_t n = on.Size();
   for (const double d : {0.3, 1.0}) {
     SCOPED_TRACE(std::to_string(d) + " m");
-    const auto [hops, worst] = PlainLabels(shortcuts, n, d);
+    const auto [hops, worst] = PlainLabels(on.shortcuts, n, d);
     labeller.Label(d, /*with_worst=*/true);
     for (std::int64_t i = n - 2; i >= 0; i -= 7) {
       ASSERT_EQ(labeller.Hops(i), hops[static_cast<std::size_t>(i)]) << "point " << i;
@@ -591,29 +600,28 @@ TEST(EllipsoidalShortcutBounds, WeightsThroughBlocksAgreeWithTheMeasure) {
   std::mt19937_64 random(47);
   for (const GeoTrack& t : tracks) {
     SCOPED_TRACE(t.name);
-    const DatumParams datum = Datum(t.datum);
-    const auto n = static_cast<std::int64_t>(t.lat.size());
-    EllipsoidalSegmentMeasure measure(t.lat, t.lon, datum, 1);
-    EllipsoidalShortcuts shortcuts(measure, datum);
+    OnTheEllipsoid on(t);
+    const std::int64_t n = on.Size();
     for (int k = 0; k < 40; ++k) {
       const std::int64_t span = std::int64_t{2} << (k % 11);  // 2 to 2048 points
       const std::int64_t i = std::uniform_int_distribution<std::int64_t>(
           0, std::max<std::int64_t>(0, n - 1 - span))(random);
       const std::int64_t j = std::min(n - 1, i + span);
-      const double w = measure.FarthestPoint(i, j).deviation;
+      const double w = on.measure.FarthestPoint(i, j).deviation;
       SCOPED_TRACE("shortcut " + std::to_string(i) + "-" + std::to_string(j));
       const double below = std::nextafter(w, -1.0), above = std::nextafter(w, 1e300);
       for (const auto& [low, high] : {std::pair{0.0, 1e300}, {below, above}, {below, below},
                                      {w, w}, {0.5 * w, 0.9 * w}}) {
-        const WeightAnswer got = shortcuts.Weight(i, j, low, high);
+        const WeightAnswer got = on.shortcuts.Weight(i, j, low, high);
         const WeightAnswer want = Classify(w, low, high);
         EXPECT_EQ(got.kind, want.kind);
         EXPECT_EQ(got.value, want.value);
       }
       for (const double tolerance : {below, w, above}) {
         if (!(tolerance >= 0.0)) continue;
-        shortcuts.Open(i, tolerance, false);
-        const ShortcutBounds b = shortcuts.Bounds(j, std::numeric_limits<double>::infinity(), true);
+        on.shortcuts.Open(i, tolerance, false);
+        const ShortcutBounds b =
+            on.shortcuts.Bounds(j, std::numeric_limits<double>::infinity(), true);
         EXPECT_EQ(b.validity == ShortcutBounds::Validity::kValid, w <= tolerance);
         EXPECT_LE(b.lower, w);
       }
@@ -622,7 +630,7 @@ TEST(EllipsoidalShortcutBounds, WeightsThroughBlocksAgreeWithTheMeasure) {
       for (const std::int64_t other :
            {span / 4, span / 2, span - 1, span + 1, 2 * span, 8 * span}) {
         const std::int64_t end = std::min(n - 1, i + std::max<std::int64_t>(2, other));
-        EXPECT_LE(shortcuts.EndLower(end), measure.FarthestPoint(i, end).deviation) << end;
+        EXPECT_LE(on.shortcuts.EndLower(end), on.measure.FarthestPoint(i, end).deviation) << end;
       }
     }
   }
@@ -682,17 +690,15 @@ TEST(EllipsoidalShortcutBounds, WholeBlocksOfEndsAreBoundedOnlyAsTheirWeightsAll
   std::int64_t positive = 0, kept_positive = 0, ruled_out = 0, checked = 0;
   for (const GeoTrack& t : tracks) {
     SCOPED_TRACE(t.name);
-    const DatumParams datum = Datum(t.datum);
-    const auto n = static_cast<std::int64_t>(t.lat.size());
-    EllipsoidalSegmentMeasure measure(t.lat, t.lon, datum, 1);
-    EllipsoidalShortcuts shortcuts(measure, datum);
+    OnTheEllipsoid on(t);
+    const std::int64_t n = on.Size();
     // Starts down the track, as label passes take them, with jumps up
     // between, as the search for the exact worst takes them: the far point
     // kept from the start before may lie before the new one. Each block is
     // asked with that point alone, then after the start's own bounds.
     for (std::int64_t down = n - 4; down > -29; down -= 29) {
       for (const std::int64_t i : {std::max<std::int64_t>(down, 0), std::min(n - 4, down + 240)}) {
-        shortcuts.Open(i, kTolerance, true);
+        on.shortcuts.Open(i, kTolerance, true);
         std::vector<Block> blocks;
         std::vector<double> kept;
         for (int level = 1; level <= 3; ++level) {
@@ -700,33 +706,33 @@ TEST(EllipsoidalShortcutBounds, WholeBlocksOfEndsAreBoundedOnlyAsTheirWeightsAll
           for (std::int64_t index = (i + 2) / length + 1; index <= (i + 2) / length + 3; ++index) {
             if (BlockBegin({level, index}) >= n) break;
             blocks.push_back({level, index});
-            kept.push_back(shortcuts.EndsLower(blocks.back(), DirectionWedge()));
+            kept.push_back(on.shortcuts.EndsLower(blocks.back(), DirectionWedge()));
           }
         }
         for (const std::int64_t step : {3, 12, 20, 45, 160}) {
-          if (i + step < n) shortcuts.Bounds(i + step, kInfinity, false);
+          if (i + step < n) on.shortcuts.Bounds(i + step, kInfinity, false);
         }
         for (std::size_t at = 0; at < blocks.size(); ++at) {
           const Block b = blocks[at];
           double least = kInfinity;
           for (std::int64_t j = BlockBegin(b); j < BlockEnd(b, n); ++j) {
-            least = std::min(least, measure.FarthestPoint(i, j).deviation);
+            least = std::min(least, on.measure.FarthestPoint(i, j).deviation);
           }
           SCOPED_TRACE(std::to_string(i) + " to block " + std::to_string(b.level) + "/" +
                        std::to_string(b.index));
           ASSERT_LE(kept[at], least);
-          const double lower = shortcuts.EndsLower(b, DirectionWedge());
+          const double lower = on.shortcuts.EndsLower(b, DirectionWedge());
           ASSERT_LE(lower, least);
           DirectionWedge before;
           for (std::int64_t k = i + 1; k < BlockBegin(b) && !before.Empty(); ++k) {
-            shortcuts.ConstrainByPoint(before, k);
+            on.shortcuts.ConstrainByPoint(before, k);
           }
-          const double narrowed = shortcuts.EndsLower(b, before);
+          const double narrowed = on.shortcuts.EndsLower(b, before);
           if (narrowed == kInfinity) {
             ASSERT_GT(least, kTolerance);
             // A wedge that is not empty rules the block out as it would each end.
             for (std::int64_t j = BlockBegin(b); j < BlockEnd(b, n) && !before.Empty(); ++j) {
-              ASSERT_FALSE(shortcuts.EndMayBeValid(before, j)) << j;
+              ASSERT_FALSE(on.shortcuts.EndMayBeValid(before, j)) << j;
             }
           } else {
             ASSERT_LE(narrowed, least);
