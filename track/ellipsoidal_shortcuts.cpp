@@ -207,6 +207,14 @@ EllipsoidalShortcuts::PlanePoint EllipsoidalShortcuts::Project(const Frame& f, s
           std::sqrt(dx * dx + dy * dy + dz * dz)};
 }
 
+EllipsoidalShortcuts::PlanePoint EllipsoidalShortcuts::FromStart(const Geocentric& x) const {
+  const Geocentric& a = geocentric_[static_cast<std::size_t>(start_)];
+  const Frame& f = frame_;
+  const double dx = x.x - a.x, dy = x.y - a.y, dz = x.z - a.z;
+  return {dx * f.ex + dy * f.ey + dz * f.ez, dx * f.nx + dy * f.ny + dz * f.nz,
+          std::sqrt(dx * dx + dy * dy + dz * dz)};
+}
+
 bool EllipsoidalShortcuts::FeetClearOfCarries(const Segment& seg, double u_lo, double u_hi,
                                              double s) const {
   // The plane feet from u_lo to u_hi along A'B', taken to degrees by the
@@ -599,12 +607,8 @@ double EllipsoidalShortcuts::EndsLower(Block b, const DirectionWedge& before) {
   std::optional<BoxImage> image;
   // The direction of the box's centre lies in the cone of its image: where
   // the wedge may hold it, the cone meets the wedge.
-  const Geocentric& a = geocentric_[static_cast<std::size_t>(start_)];
-  const Geocentric& centre = blocks_.BoxOf(b).centre;
-  const double dx = centre.x - a.x, dy = centre.y - a.y, dz = centre.z - a.z;
-  const Frame& f = frame_;
-  if (!before.Empty() && !before.MayContain(dx * f.ex + dy * f.ey + dz * f.ez,
-                                            dx * f.nx + dy * f.ny + dz * f.nz)) {
+  const PlanePoint centre = FromStart(blocks_.BoxOf(b).centre);
+  if (!before.Empty() && !before.MayContain(centre.east, centre.north)) {
     image = ImageOf(b);
     if (DirectionsMiss(*image, b, before)) return kInf;
   }
@@ -669,11 +673,9 @@ EllipsoidalShortcuts::BoxImage EllipsoidalShortcuts::ImageOf(Block b) const {
   // c' +- e_1 g_1 +- e_2 g_2 +- e_3 g_3, and every point of the box lies
   // in their convex hull (as BlockUpper).
   const EllipsoidalBlocks::Box& box = blocks_.BoxOf(b);
-  const Geocentric& a = geocentric_[static_cast<std::size_t>(start_)];
   const Frame& f = frame_;
-  const double dx = box.centre.x - a.x, dy = box.centre.y - a.y, dz = box.centre.z - a.z;
-  const double c_east = dx * f.ex + dy * f.ey + dz * f.ez;
-  const double c_north = dx * f.nx + dy * f.ny + dz * f.nz;
+  const PlanePoint c = FromStart(box.centre);
+  const double c_east = c.east, c_north = c.north;
   double g_east[3], g_north[3], spread = 0.0, reach = 0.0;
   for (int k = 0; k < 3; ++k) {
     const EllipsoidalBlocks::Point& axis = box.axis[k];
@@ -697,7 +699,7 @@ EllipsoidalShortcuts::BoxImage EllipsoidalShortcuts::ImageOf(Block b) const {
   const double centre = Norm(c_east, c_north);
   image.near = centre - spread - kBoxRounding;
   image.far = centre + spread + kBoxRounding;
-  image.chord = std::sqrt(dx * dx + dy * dy + dz * dz) + std::sqrt(reach);
+  image.chord = c.chord + std::sqrt(reach);
   return image;
 }
 

@@ -239,6 +239,8 @@ class EllipsoidalShortcuts final : public ShortcutOracle {
   bool Steady(std::int64_t begin, std::int64_t end) const;
   Frame FrameAt(std::int64_t i) const;
   PlanePoint Project(const Frame& f, std::int64_t i, std::int64_t k) const;
+  // Where place x lies in the tangent plane at the open start.
+  PlanePoint FromStart(const Geocentric& x) const;
 
   // A shortcut being weighed: its end in the plane at its start.
   struct Segment {
