@@ -518,6 +518,13 @@ void ShortcutLabeller::LabelStart(std::int64_t i) {
       }
       if (Requeued(item, b)) continue;
     }
+    // The route's lower bound set by the shortcut alone: measured exactly
+    // (Settled). Every start before i inherits the bound, and with the
+    // bounds' slop in it ExactWorst searched again from each to raise it to
+    // the route's weight: on a slow ship by 1,000 points of 100,000 it
+    // searched from 32,000 starts, each bounded 0.07 mm below the weight of
+    // one shortcut. Few ends set the bound (a route's heaviest shortcuts).
+    if (with_worst_ && item.lo > worst_lower_[k] && item.lo < item.hi && Settled(i, item)) continue;
     best = item.hops;
     taken = j;
     lower = std::max(worst_lower_[k], item.lo);
@@ -537,6 +544,15 @@ void ShortcutLabeller::LabelStart(std::int64_t i) {
     worst_upper_[at] = upper;
   }
   tree_.Set(i, best + 1, with_worst_ ? lower : 0.0);
+}
+
+bool ShortcutLabeller::Settled(std::int64_t i, Item& item) {
+  const WeightAnswer a = oracle_.Weight(i, item.begin, item.lo, item.hi);
+  if (a.kind == WeightAnswer::Kind::kAbove) return false;
+  const double w = a.kind == WeightAnswer::Kind::kExactly ? a.value : item.lo;
+  item.lo = w;
+  item.hi = w;
+  return Raised(item, w);
 }
 
 bool ShortcutLabeller::Unlikely(std::int64_t i, std::int64_t below) {

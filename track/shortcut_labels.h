@@ -138,6 +138,10 @@ class ShortcutLabeller {
   // Takes the bounds of an end's weight into it; true when they raised its
   // lower bound and it went back into the queue.
   bool Requeued(Item& item, const ShortcutBounds& b);
+  // Measures the shortcut from start i to item's end exactly, into its
+  // bounds; true when that raised its lower bound and it went back into the
+  // queue.
+  bool Settled(std::int64_t i, Item& item);
   // Raises item's lower bound to max(base, bound) and puts it back into the
   // queue; false, leaving it, when that raises nothing.
   bool Raised(Item& item, double bound);
