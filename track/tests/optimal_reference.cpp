@@ -130,4 +130,25 @@ OptimalReference ReferenceByCount(const ShortcutWeights& w, std::int64_t wanted)
   return ReferenceByDeviation(w, weight);
 }
 
+PlainRoutes PlainLabels(ShortcutOracle& shortcuts, std::int64_t n, double d) {
+  PlainRoutes plain{std::vector<std::int64_t>(static_cast<std::size_t>(n), 0),
+                    std::vector<double>(static_cast<std::size_t>(n), 0.0)};
+  for (std::int64_t i = n - 2; i >= 0; --i) {
+    const auto a = static_cast<std::size_t>(i);
+    plain.hops[a] = std::numeric_limits<std::int64_t>::max();
+    for (std::int64_t j = i + 1; j < n; ++j) {
+      const WeightAnswer w = shortcuts.Weight(i, j, -1.0, d);
+      if (w.kind == WeightAnswer::Kind::kAbove) continue;
+      const auto b = static_cast<std::size_t>(j);
+      const double route = std::max(w.value, plain.worst[b]);
+      if (plain.hops[b] + 1 < plain.hops[a] ||
+          (plain.hops[b] + 1 == plain.hops[a] && route < plain.worst[a])) {
+        plain.hops[a] = plain.hops[b] + 1;
+        plain.worst[a] = route;
+      }
+    }
+  }
+  return plain;
+}
+
 }  // namespace oru::testing

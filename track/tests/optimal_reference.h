@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "track/run_settings.h"
+#include "track/shortcut_oracle.h"
 #include "track/statistics.h"
 
 namespace oru::testing {
@@ -50,5 +51,14 @@ OptimalReference ReferenceByDeviation(const ShortcutWeights& w, double d);
 // most N points; among those the fewest points, then the lexicographically
 // lowest point numbers.
 OptimalReference ReferenceByCount(const ShortcutWeights& w, std::int64_t wanted);
+
+// The fewest hops from every point to the last and the lightest weight of
+// such a route, by a plain search over every shortcut, weighed by the
+// shortcuts' own Weight for tolerance d.
+struct PlainRoutes {
+  std::vector<std::int64_t> hops;
+  std::vector<double> worst;  // metres
+};
+PlainRoutes PlainLabels(ShortcutOracle& shortcuts, std::int64_t n, double d);
 
 }  // namespace oru::testing

@@ -37,6 +37,7 @@ namespace {
 using testing::Datum;
 using testing::GeoTrack;
 using testing::OptimalReference;
+using testing::PlainLabels;
 using testing::ShortcutWeights;
 
 struct Case {
@@ -315,34 +316,6 @@ struct OnTheEllipsoid {
   EllipsoidalSegmentMeasure measure;
   EllipsoidalShortcuts shortcuts;
 };
-
-// The fewest hops from every point to the last and the lightest weight of
-// such a route, by a plain search over every shortcut, weighed by the
-// shortcuts' own Weight for tolerance d.
-struct Plain {
-  std::vector<std::int64_t> hops;
-  std::vector<double> worst;
-};
-Plain PlainLabels(ShortcutOracle& shortcuts, std::int64_t n, double d) {
-  Plain plain{std::vector<std::int64_t>(static_cast<std::size_t>(n), 0),
-              std::vector<double>(static_cast<std::size_t>(n), 0.0)};
-  for (std::int64_t i = n - 2; i >= 0; --i) {
-    const auto a = static_cast<std::size_t>(i);
-    plain.hops[a] = std::numeric_limits<std::int64_t>::max();
-    for (std::int64_t j = i + 1; j < n; ++j) {
-      const WeightAnswer w = shortcuts.Weight(i, j, -1.0, d);
-      if (w.kind == WeightAnswer::Kind::kAbove) continue;
-      const auto b = static_cast<std::size_t>(j);
-      const double route = std::max(w.value, plain.worst[b]);
-      if (plain.hops[b] + 1 < plain.hops[a] ||
-          (plain.hops[b] + 1 == plain.hops[a] && route < plain.worst[a])) {
-        plain.hops[a] = plain.hops[b] + 1;
-        plain.worst[a] = route;
-      }
-    }
-  }
-  return plain;
-}
 
 // Labels of tracks longer than a pass's first look at its searches
 // (1,024 starts) against a plain search over every shortcut, weighed by
