@@ -561,9 +561,7 @@ bool ShortcutLabeller::Settled(std::int64_t i, Item& item) {
   const WeightAnswer a = oracle_.Weight(i, item.begin, item.lo, item.hi);
   if (a.kind == WeightAnswer::Kind::kAbove) return false;
   const double w = a.kind == WeightAnswer::Kind::kExactly ? a.value : item.lo;
-  item.lo = w;
-  item.hi = w;
-  return Raised(item, w);
+  return Requeued(item, {ShortcutBounds::Validity::kValid, w, w});
 }
 
 bool ShortcutLabeller::Unlikely(std::int64_t i, std::int64_t below) {
