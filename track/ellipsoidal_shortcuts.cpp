@@ -17,6 +17,8 @@ constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr double kRadius = 6.3e6;           // metres, below every radius of curvature
 constexpr double kPerRadius = 1.0 / kRadius;
 constexpr double kGeodesicTurn = 0.001;     // times (L / R)^2, radians
+constexpr double kAcrossShare = 0.01;       // of s (s / R)^2 across the line
+constexpr double kThird = 1.0 / 3.0;        // of h (h / R)^2 across the line
 constexpr double kMaxReach = 1.0e6;         // metres from A
 constexpr double kMinLength = 1e-3;         // metres: shorter shortcuts are measured
 constexpr double kMaxLatitude = 89.0;       // degrees
@@ -51,6 +53,20 @@ constexpr double kCarryBand = 1e-5;  // minutes
 
 double Slop(double s, const MeasureTerms& terms = kAnyPoints) {
   return terms.slop + s * (s / kRadius) * (s / kRadius);
+}
+
+// The slop of h', a distance across the line A'B' (`h`: h' or more), beside
+// turn(L) |P'| (the header): the measure's terms, the geodesic's parting
+// from the normal section of its azimuth at A (a share of s (s / R)^2), and
+// the plane's shortening of h itself (R sin(h / R) against h, doubled).
+double AcrossSlop(double s, double h, const MeasureTerms& terms) {
+  const double s_r = s * kPerRadius, h_r = h * kPerRadius;
+  return terms.slop + kAcrossShare * s * s_r * s_r + kThird * h * h_r * h_r;
+}
+
+// Whether bounds leave it open which side of `limit` the deviation lies.
+bool Straddle(const EllipsoidalShortcuts::PointBounds& b, double limit) {
+  return b.lower <= limit && b.upper > limit;
 }
 
 // The length of a plane vector. Plane figures here stay below the Earth's
@@ -270,7 +286,8 @@ bool EllipsoidalShortcuts::FootPlaceClearOfCarries(const Segment& seg, double u,
 
 EllipsoidalShortcuts::PointBounds EllipsoidalShortcuts::PlaneBounds(const Segment& seg,
                                                                     std::int64_t k,
-                                                                    bool foot_place) const {
+                                                                    bool foot_place,
+                                                                    PointBounds* clear) const {
   const PlanePoint p = Project(seg.f, seg.i, k);
   const double s = std::max(seg.b.chord, p.chord);
   if (!(seg.length >= kMinLength && s <= kMaxReach)) return {-kInf, kInf};
@@ -287,6 +304,7 @@ EllipsoidalShortcuts::PointBounds EllipsoidalShortcuts::PlaneBounds(const Segmen
       }
       return Calm(seg, figures) ? figures.With(kCalmPoints, seg.turn[2]).bounds : steady.bounds;
     }
+    if (clear != nullptr) *clear = steady.bounds;
     return figures.With(kSteadyEnds, seg.turn[1]).bounds;  // the turn of steady points
   }
   return figures.With(kAnyPoints, seg.turn[0]).bounds;
@@ -354,7 +372,8 @@ EllipsoidalShortcuts::PlaneFigures EllipsoidalShortcuts::FiguresOf(const Segment
 EllipsoidalShortcuts::PlaneFigures::Bounded EllipsoidalShortcuts::PlaneFigures::With(
     const MeasureTerms& terms, double turn) const {
   const double curvature = (s * kPerRadius) * (s * kPerRadius);  // (s / R)^2
-  const double slop = terms.slop + s * curvature, slop_h = slop + turn * chord;
+  const double slop = terms.slop + s * curvature;
+  const double slop_h = AcrossSlop(s, h, terms) + turn * chord;
   const double nearer = std::min(d_a, d_b), farther = std::max(d_a, d_b);
   // The margin of the angle, terms.angle / nearer + (s / R)^2 + 1e-9
   // radians, times d_a d_b: no division.
@@ -739,7 +758,7 @@ double EllipsoidalShortcuts::WitnessLower(const BoxImage& box, Block b, std::int
   const MeasureTerms& terms = TermsOf(steady, clearance_[static_cast<std::size_t>(k)] > reach);
   const double far = box.far * kPerRadius;
   const double turn = terms.turn / box.near + kGeodesicTurn * far * far;
-  return h - Slop(s, terms) - turn * p.chord - kBoxRounding;
+  return h - AcrossSlop(s, h_far, terms) - turn * p.chord - kBoxRounding;
 }
 
 EllipsoidalShortcuts::Segment EllipsoidalShortcuts::SegmentOf(std::int64_t i,
@@ -782,9 +801,10 @@ double EllipsoidalShortcuts::EndLower(std::int64_t j) {
 
 EllipsoidalShortcuts::PointBounds EllipsoidalShortcuts::PointBoundsOf(const Segment& s,
                                                                       std::int64_t k,
-                                                                      bool foot_place) const {
+                                                                      bool foot_place,
+                                                                      PointBounds* clear) const {
   if (!(s.bounded && Usable(k))) return {-kInf, kInf};
-  return PlaneBounds(s, k, foot_place);
+  return PlaneBounds(s, k, foot_place, clear);
 }
 
 double EllipsoidalShortcuts::BlockUpper(const Segment& s, Block b) const {
@@ -821,7 +841,7 @@ double EllipsoidalShortcuts::BlockUpper(const Segment& s, Block b) const {
   const bool steady = s.steady && Steady(BlockBegin(b), BlockEnd(b, Size()));
   const MeasureTerms& terms = TermsOf(steady, steady && FeetClearOfCarries(s, u_lo, u_hi, s_max));
   const double slop = Slop(s_max, terms);
-  const double slop_h = slop + Turn(length, terms) * chord;
+  const double slop_h = AcrossSlop(s_max, across, terms) + Turn(length, terms) * chord;
   bool obtuse = false;
   if (u_lo > 0.0 && u_hi < length) {
     const double nearest = std::min(u_lo, length - u_hi);
@@ -841,17 +861,36 @@ double EllipsoidalShortcuts::BlockUpper(const Segment& s, Block b) const {
 void EllipsoidalShortcuts::Score(const Segment& s, std::int64_t begin, std::int64_t end,
                                  double floor, bool collect, Search& search) {
   for (std::int64_t k = begin; k < end; ++k) {
-    const PointBounds bounds = PointBoundsOf(s, k);
-    if (bounds.lower > search.lower) {
-      search.lower = bounds.lower;
-      search.witness = k;
+    PointBounds clear{-kInf, kInf};
+    PointBounds bounds = PointBoundsOf(s, k, false, &clear);
+    const bool carried = Straddle(bounds, search.settle) && !Straddle(clear, search.settle);
+    if (carried) bounds = PointBoundsOf(s, k, true);  // from the foot's own place
+    search.TakeLower(bounds.lower, k);
+    if (carried && Straddle(bounds, search.settle) && search.carried_count < Search::kCarried) {
+      search.carried[search.carried_count++] = {bounds.upper, k};
+      continue;
     }
-    if (bounds.upper > search.point_upper) {
-      search.point_upper = bounds.upper;
-      search.likeliest = k;
-    }
+    search.TakeUpper(bounds.upper, k);
     if (collect && bounds.upper > floor) contenders_.push_back({bounds.upper, k});
   }
+}
+
+void EllipsoidalShortcuts::Settle(const Segment& s, double rest_upper, Search& search) {
+  const double t = search.settle;
+  // Measured only where they alone leave the shortcut open.
+  bool measure = rest_upper <= t && search.lower <= t;
+  for (int c = 0; c < search.carried_count; ++c) {
+    const std::int64_t k = search.carried[c].index;
+    PointBounds bounds{-kInf, search.carried[c].upper};
+    if (measure) {
+      const double d = Exactly(s, k, -kInf, kInf);
+      if (!std::isnan(d)) bounds = {d, d};
+      measure = bounds.lower <= t;  // once one lies above, the rest cannot matter
+    }
+    search.TakeLower(bounds.lower, k);
+    search.TakeUpper(bounds.upper, k);
+  }
+  search.carried_count = 0;
 }
 
 void EllipsoidalShortcuts::Enter(const Segment& s, Block b, double floor, bool keep, bool collect,
@@ -865,11 +904,7 @@ void EllipsoidalShortcuts::Enter(const Segment& s, Block b, double floor, bool k
   // raise it.
   if (upper > std::max(floor, search.lower)) {
     for (const std::int64_t r : blocks_.Representatives(b)) {
-      const double lower = PointBoundsOf(s, r).lower;
-      if (lower > search.lower) {
-        search.lower = lower;
-        search.witness = r;
-      }
+      search.TakeLower(PointBoundsOf(s, r).lower, r);
     }
   } else if (!keep) {
     return;
@@ -1002,6 +1037,14 @@ ShortcutBounds EllipsoidalShortcuts::Bounds(std::int64_t j, double width, bool d
     return DecideOpen(s, *open);
   }
   Search search;
+  // Weights are sought: points whose bounds straddle the tolerance only for
+  // the carries of their feet (5.5 cm wide, where clear feet would leave
+  // them 1 cm wide on one side of it) are set aside, and measured where
+  // they alone leave the shortcut open (Settle). Left open, it would leave
+  // open the worst of every start before whose route may take it: their
+  // searches then bounded every end of a run of ties (a line straight in
+  // degrees, 100 per start).
+  if (width < kInf) search.settle = t;
   pending_.clear();
   const double asked = width;
   const double floor = width < kInf ? -kInf : t;
@@ -1024,7 +1067,9 @@ ShortcutBounds EllipsoidalShortcuts::Bounds(std::int64_t j, double width, bool d
     }
     ExpandTop(s, floor, true, false, search);
   }
-  double upper = std::max(search.point_upper, pending_.empty() ? 0.0 : pending_.front().upper);
+  const double top = pending_.empty() ? 0.0 : pending_.front().upper;
+  Settle(s, std::max(search.point_upper, top), search);
+  const double upper = std::max(search.point_upper, top);
   const double lower = std::max(0.0, search.lower);
   if (lower > 0.0) witnesses_.Add(search.witness);
   if (lower > t) return {Validity::kInvalid, lower, upper};
