@@ -41,9 +41,9 @@ namespace oru {
 // within
 //     across(s, h) = 0.1 m + 0.01 s (s / R)^2 + h^3 / 3R^2
 // of h' (h' serves for h). A steady point beside a line of 4 km is so bounded
-// within 0.1 mm, against 1.7 mm by slop(s); on lines of 1 to 300 km the
-// measure lies within a 20th of e^2 s^3 / R^2 of h'. The 0.1 m holds what
-// the measure adds of
+// within 0.12 mm, against 1.7 mm by slop(s); on lines of 1 to 300 km the
+// measure lies within about a 20th of e^2 s^3 / R^2 of h'. The 0.1 m holds
+// what the measure adds of
 // its own: the DMS round trip of A, B and P (1.5 cm each), perpend's foot
 // with its DMS carry and last move (5 cm), and Vincenty's 3.2 mm nudges; the
 // 0.03 m / L is the turn of the line A-B by the carries of its ends (steady
