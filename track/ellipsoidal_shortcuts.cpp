@@ -546,6 +546,7 @@ bool EllipsoidalShortcuts::FindEndsArcsMayFail(const DirectionWedge& wedge, std:
     return begin < end;
   }
   const std::size_t first = found != nullptr ? found->size() : 0;
+  const Geocentric& a = geocentric_[static_cast<std::size_t>(start_)];
   bool any = false;
   for (int i = 0; i < (named[0] == named[1] ? 1 : 2) && (found != nullptr || !any); ++i) {
     const std::int64_t c = named[i];
@@ -553,8 +554,21 @@ bool EllipsoidalShortcuts::FindEndsArcsMayFail(const DirectionWedge& wedge, std:
     const double tolerance = ArcTolerance(p, c);
     const FailZone zone = FailZoneOf(p);
     const double near = std::max(0.0, zone.near_a);
+    // A surface point d from A lies no farther than d^2 / 2R below the plane
+    // at A (the surface holds a ball of radius R touching it there), so its
+    // plane distance lies between d sqrt(1 - (d / 2R)^2) and d: most of the
+    // points about P lie outside the zone by their chords alone (with a
+    // margin for the rounding of both).
+    const double near_chord2 = near * near * (1.0 - 1e-9);
+    const double far_plane2 = zone.far_a * zone.far_a * (1.0 + 1e-9);
     auto test = [&](std::int64_t k) {
       if (any && found == nullptr) return;
+      const Geocentric& q = geocentric_[static_cast<std::size_t>(k)];
+      const double dx = q.x - a.x, dy = q.y - a.y, dz = q.z - a.z;
+      const double d2 = dx * dx + dy * dy + dz * dz;
+      if (d2 < near_chord2 || d2 * (1.0 - 0.25 * d2 * kPerRadius * kPerRadius) > far_plane2) {
+        return;
+      }
       const PlanePoint e = Project(frame_, start_, k);
       const double plane = e.east * e.east + e.north * e.north;
       if (!(plane >= near * near && plane <= zone.far_a * zone.far_a &&
