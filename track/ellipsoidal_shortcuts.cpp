@@ -769,10 +769,29 @@ double EllipsoidalShortcuts::WitnessLower(const BoxImage& box, Block b, std::int
   const bool steady =
       start_steady_ && Steady(k, k + 1) && Steady(BlockBegin(b), BlockEnd(b, Size()));
   const double reach = 1.0 + 1.01 * (h_far + kAnyPoints.slop) + s * s * kPerRadius;
-  const MeasureTerms& terms = TermsOf(steady, clearance_[static_cast<std::size_t>(k)] > reach);
+  const bool clear = clearance_[static_cast<std::size_t>(k)] > reach;
+  // Calm where P lies more than 0.1 m off every line and every end of the
+  // box lies 11 mm of latitude from A or more (EndsApart).
+  const MeasureTerms& terms =
+      steady && clear && h > 0.1 && EndsApart(box, s) ? kCalmPoints : TermsOf(steady, clear);
   const double far = box.far * kPerRadius;
   const double turn = terms.turn / box.near + kGeodesicTurn * far * far;
   return h - AcrossSlop(s, h_far, terms) - turn * p.chord - kBoxRounding;
+}
+
+bool EllipsoidalShortcuts::EndsApart(const BoxImage& box, double s) const {
+  // A point at A's latitude lies off the plane's east axis by at most
+  // x^2 |tan(latitude)| / 2R, x its distance east (less than s^2 (3 + 2
+  // |tan|) / R, FeetClearOfCarries' reach), and 1e-7 degrees of latitude
+  // span at most 12 mm: the corners' north, all beyond both on one side,
+  // puts every point of the box (their hull) kApart from A's latitude.
+  double lo = kInf, hi = -kInf;
+  for (int corner = 0; corner < 8; ++corner) {
+    lo = std::min(lo, box.north[corner]);
+    hi = std::max(hi, box.north[corner]);
+  }
+  const double rise = s * s * frame_.reach_per_square + 0.012 + kBoxRounding;
+  return lo > rise || hi < -rise;
 }
 
 EllipsoidalShortcuts::Segment EllipsoidalShortcuts::SegmentOf(std::int64_t i,

@@ -143,7 +143,10 @@ namespace oru {
 // found far off it lies between A and every end of a block after it; where
 // P' lies on one side of every line from A' through the plane image of the
 // block's box, its distance from the nearest such line, less the slop above
-// (turn(L) from the nearest to the farthest end), bounds the weight of every
+// (turn(L) from the nearest to the farthest end; the calm points' terms
+// where P lies 0.1 m off every such line and the whole box 11 mm of
+// latitude from A or more, as the plane's north of its corners shows:
+// EndsApart), bounds the weight of every
 // shortcut to the block from below: unless P's foot may lie near an end
 // (NearB), which P nearer to A' than the box by the reach of NearB rules out.
 // The wedge of the points before the block rules it out whole where the
@@ -338,6 +341,9 @@ class EllipsoidalShortcuts final : public ShortcutOracle {
   // A lower bound of the weight of every shortcut from the open start to an
   // end in `box` (the image of block b) by point k before the block.
   double WitnessLower(const BoxImage& box, Block b, std::int64_t k) const;
+  // Whether every point of the box whose image is `box` lies 11 mm of
+  // latitude from the open start or more (Calm); s: the box's reach from it.
+  bool EndsApart(const BoxImage& box, double s) const;
   // Calls visit(k) for the points k from begin to end - 1 within `radius`
   // of x (metres), in order.
   template <typename Visit>

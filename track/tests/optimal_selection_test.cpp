@@ -724,6 +724,47 @@ TEST(EllipsoidalShortcutBounds, WholeBlocksOfEndsAreBoundedOnlyAsTheirWeightsAll
   EXPECT_GT(ruled_out, checked / 4);
 }
 
+// Blocks of ends on the start's parallel, where Vincenty's nudge of the line
+// from A turns it by 3.2 mm over its length, bounded by a fix off the lines
+// (the geometry of HoldWhereNudgesTouchTheEndsOrTheirLine, with 16 ends
+// 0.5 m apart about B): the fix bounds the block by the steady terms, never
+// above the lightest of its shortcuts by the measure.
+TEST(EllipsoidalShortcutBounds, BlocksOfEndsOnTheStartsParallelHold) {
+  constexpr double kPi = 3.141592653589793;
+  int positive = 0;
+  for (const double lat : {54.1234, -33.4567, 0.7123}) {
+    const double degree = 1.0 / 111'000.0, east = degree / std::cos(lat * kPi / 180.0);
+    const double lon = 12.3456;
+    for (const double length : {2000.0, 20000.0}) {
+      for (const double h : {-0.001 * length, 0.001 * length, 0.05 * length}) {
+        for (const double at : {0.3, 0.7, 0.95}) {
+          GeoTrack t{"a fix " + std::to_string(h) + " m off, " + std::to_string(at) + " of " +
+                         std::to_string(length) + " m",
+                     {lat},
+                     {lon + length * east}};
+          for (int k = 1; k < 32; ++k) {
+            t.lat.push_back(k < 16 ? lat + h * degree : lat);
+            t.lon.push_back(k < 16 ? lon + (1.0 - at) * length * east
+                                   : lon + 0.5 * (k - 24) * east);
+          }
+          SCOPED_TRACE(t.name);
+          OnTheEllipsoid on(t);
+          on.shortcuts.Open(0, 1e6, true);
+          on.shortcuts.Bounds(16, std::numeric_limits<double>::infinity(), false);
+          double least = std::numeric_limits<double>::infinity();
+          for (std::int64_t j = 16; j < 32; ++j) {
+            least = std::min(least, on.measure.FarthestPoint(0, j).deviation);
+          }
+          const double lower = on.shortcuts.EndsLower({1, 1}, DirectionWedge());
+          ASSERT_LE(lower, least);
+          positive += lower > 0.0;
+        }
+      }
+    }
+  }
+  EXPECT_GT(positive, 27);
+}
+
 // Lines of 2 and 5 km that climb or fall at a slant, whose point F lies in
 // the band below a whole minute of latitude or longitude (0 to 0.00048
 // seconds below it, found on the geodesic with GeographicLib), P 2 cm to
