@@ -43,12 +43,11 @@ namespace oru {
 // of h' (h' serves for h). A steady point beside a line of 4 km is so bounded
 // within 0.12 mm, against 1.7 mm by slop(s); on lines of 1 to 300 km the
 // measure lies within about a 20th of e^2 s^3 / R^2 of h'. The 0.1 m holds
-// what the measure adds of
-// its own: the DMS round trip of A, B and P (1.5 cm each), perpend's foot
-// with its DMS carry and last move (5 cm), and Vincenty's 3.2 mm nudges; the
-// 0.03 m / L is the turn of the line A-B by the carries of its ends (steady
-// points take less, below). The
-// terms in (s / R)^2 exceed the geometry's by a factor two or more; tests
+// what the measure adds of its own: the DMS round trip of A, B and P (1.5 cm
+// each), perpend's foot with its DMS carry and last move (5 cm), and
+// Vincenty's 3.2 mm nudges; the 0.03 m / L is the turn of the line A-B by
+// the carries of its ends (steady points take less, below). The terms in
+// (s / R)^2 exceed the geometry's by a factor two or more; tests
 // hold them against the measure on points scattered about segments of 10 m
 // to 1000 km. Distances s and L are taken as chords in space, which never
 // exceed the geodesics and which, unlike the plane's, grow beyond the
