@@ -1,6 +1,7 @@
 #include "run/pipeline.h"
 
 #include <algorithm>
+#include <exception>
 #include <memory>
 #include <new>
 #include <string>
@@ -41,6 +42,16 @@ class FiguresRelay final : public SelectionObserver {
 
 RunError OutOfMemory(const std::string& doing) {
   return RunError{ErrorKind::File, "Not enough memory to " + doing + "."};
+}
+
+// A fault that no step expects (an internal consistency check that failed,
+// or an exception of the observer's) ends the file's run on the task pool,
+// where nothing else would catch it, rather than the whole process: the
+// file fails with the reason, nothing is written for it, and the other
+// files of a batch go on.
+RunError Fault(const std::string& doing, const std::string& reason) {
+  return RunError{ErrorKind::BadInput, "Could not " + doing + ": an unexpected fault (" + reason +
+                                           "). Nothing was written for it."};
 }
 
 // The thinning choices of the settings; the value's conversion error.
@@ -113,6 +124,9 @@ void Thin(FileJob& job, std::size_t t, const RunContext& context) {
     job.stopped = true;
   } catch (const std::bad_alloc&) {
     job.out_of_memory = true;
+  } catch (const std::exception& fault) {
+    const std::lock_guard lock(job.fault_mutex);
+    if (job.fault.empty()) job.fault = fault.what();
   }
   if (!keep) {
     track.first = {};
@@ -140,11 +154,20 @@ void Release(FileJob& job, bool keep_tracks) {
   }
 }
 
+// "thin the track(s) of <input>", as errors of the selection say it.
+std::string ThinWhat(const FileJob& job) {
+  return (job.tracks.size() == 1 ? "thin the track of " : "thin the tracks of ") +
+         job.report.input.string();
+}
+
 void WriteAndCommit(FileJob& job, const RunContext& context) {
   FileReport& file = job.report;
   if (job.out_of_memory) {
-    file.error = OutOfMemory((job.tracks.size() == 1 ? "thin the track of " : "thin the tracks of ") +
-                             file.input.string());
+    file.error = OutOfMemory(ThinWhat(job));
+    return;
+  }
+  if (!job.fault.empty()) {
+    file.error = Fault(ThinWhat(job), job.fault);
     return;
   }
   if (job.stopped || context.StopRequested()) {
@@ -155,6 +178,8 @@ void WriteAndCommit(FileJob& job, const RunContext& context) {
     file.error = WriteOutputs(job, context);
   } catch (const std::bad_alloc&) {
     file.error = OutOfMemory("write " + file.output.string());
+  } catch (const std::exception& fault) {
+    file.error = Fault("write " + file.output.string(), fault.what());
   }
   if (file.error) {
     job.pending = PendingOutputs();
@@ -192,6 +217,8 @@ void Read(FileJob& job, const RunContext& context, TaskPool& pool) {
     file.error = ReadInput(job, context);
   } catch (const std::bad_alloc&) {
     file.error = OutOfMemory("read " + file.input.string());
+  } catch (const std::exception& fault) {
+    file.error = Fault("read " + file.input.string(), fault.what());
   }
   if (!file.error && context.StopRequested()) file.stopped = true;
   if (job.Failed()) {

@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -73,6 +74,10 @@ struct FileJob {
   std::atomic<std::size_t> unthinned{0};
   std::atomic<bool> stopped{false};        // a selection was asked to stop
   std::atomic<bool> out_of_memory{false};  // a selection ran out of memory
+  // The first fault that ended a selection (an internal consistency check,
+  // or an exception of the observer's): the file fails with its reason.
+  std::mutex fault_mutex;
+  std::string fault;
   bool progress = false;  // the run's single track: its figures are shown
   PendingOutputs pending;
   bool Failed() const { return report.error.has_value() || report.stopped; }

@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <functional>
 #include <numbers>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -480,6 +481,38 @@ TEST(Pipeline, AStopWritesNothingAndTracksComeBackForThePlot) {
     kept += static_cast<std::int64_t>(track.kept.size());
   }
   EXPECT_EQ(total.count, kept);
+}
+
+// A fault that the selection does not expect (here the observer's, as an
+// internal consistency check's would be) fails its file with the reason and
+// leaves the output as it was, whatever the method and the output, instead
+// of ending the process from the task pool.
+TEST(Pipeline, AFaultInTheSelectionFailsItsFileAndWritesNothing) {
+  struct FaultyObserver final : RunObserver {
+    void ShowMessage(const std::string&) override {}
+    void ShowStatistics(const StatisticsTexts&) override {}
+    bool ProgressDue() override { throw std::logic_error("the labels promise a route"); }
+  };
+  const struct {
+    const char* output;
+    SelectionMethod method;
+  } cases[] = {{"out.txt", SelectionMethod::DouglasPeucker},
+               {"out.gpkg", SelectionMethod::Optimal}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.output);
+    TempDir dir;
+    const fs::path in = SurveyFile(dir, "in.txt", "oru");
+    PipelineSettings settings = Settings(in, dir.path() / c.output);
+    settings.method = c.method;
+    dir.Write(c.output, "earlier output");
+    FaultyObserver observer;
+    const PipelineOutcome outcome = RunPipeline(settings, observer);
+    ASSERT_TRUE(outcome.files[0].error);
+    EXPECT_EQ(outcome.files[0].error->message,
+              "Could not thin the track of " + in.string() +
+                  ": an unexpected fault (the labels promise a route). Nothing was written for it.");
+    EXPECT_EQ(ReadAll(settings.output), "earlier output");
+  }
 }
 
 }  // namespace
