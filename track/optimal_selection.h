@@ -49,7 +49,10 @@ namespace oru {
 // A trial whose labels of the track's last 32nd to half project fewer than
 // N / 3 points (a wide tolerance, dear to decide) may be given up, six times
 // at most: later trials stay below it while the bracket beneath is wider
-// than 1 % of its top, and then count it in full. Every trial that is not
+// than 1 % of its top, and then count it in full; or as soon as a lower end
+// less than half as high finds the count on a shelf (its count went less
+// than a tenth of the way from the lower end's before it to N, by their
+// logarithms). Every trial that is not
 // given up counts exactly: ends that a bracket decides, exact or not, differ
 // only within it. Where tolerance 0 needs no more than N points, its
 // lightest selection is the answer (counted only where no trial above 0
