@@ -112,7 +112,17 @@ class OptimalSearch {
     double ceiling = kInfinity;
     std::int64_t ceiling_count = 0;  // projected
     std::int64_t lo_count = 0;       // the count of lo (when lo is above 0)
-    bool shelf = false;  // the last two lower ends lie on a shelf (OnShelf)
+    // The ceiling is counted next: the last lower end lies on a shelf
+    // (OnShelf) more than kFarCeiling times below it and more than the
+    // bracket's width. There the labels of the track's end that gave it up
+    // may mislead (a zig-zag whose amplitude grows: 50,000 and 47,542 points
+    // at 0.7 and 3.3 m, where the trial given up at 14 m projected 27 and
+    // counts 9,604), and halving towards it takes many trials. (Within the
+    // bracket's width the search ends without proof, on whichever selection
+    // its trials lead to; just below the cliff of a course with loops, the
+    // given-up trial 17 % higher counts 4 points at many times the cost of a
+    // trial below it: in both the search halves on.)
+    bool shelf = false;
     for (;;) {
       while (hi_count != n_wanted && !Narrow(lo, hi)) {
         // Once the bracket beneath it is narrow, the ceiling (a guess: the
@@ -257,15 +267,7 @@ class OptimalSearch {
   // Whether a lower end's count, against the lower end's before it (a
   // count of 0 or less: none), went less than a tenth of the way to N
   // (counts compared by their logarithms, as the power law has them fall):
-  // the count lies on a shelf far above N. Below a given-up trial more than
-  // kFarCeiling times as high, the labels of the track's end that gave it up
-  // may mislead (a zig-zag whose amplitude grows: 50,000 and 47,542 points
-  // at 0.7 and 3.3 m, where the trial given up at 14 m projected 27 and
-  // counts 9,604), and halving towards it takes many trials: it is counted
-  // in full next, unless within the bracket's width (where the search ends
-  // without proof, on whichever selection its trials lead to). (Just below the cliff of a course with loops, the given-up
-  // trial 17 % higher counts 4 points, at many times the cost of a trial
-  // below it: there the search halves on.)
+  // the count lies on a shelf far above N.
   static bool OnShelf(std::int64_t before, std::int64_t count, std::int64_t n_wanted) {
     if (before <= n_wanted || count <= n_wanted) return false;
     const double fell = std::log(static_cast<double>(before) / static_cast<double>(count));
